@@ -1,0 +1,81 @@
+// Process-wide persistent configuration ("param_config.xml").
+// Every setter writes its key to the file at once.
+#pragma once
+
+#include <QString>
+
+// Report fields shown on the printed page and in the Word report.
+struct ProjectParams {
+    QString strTitleName;
+    QString strGD;
+    QString strReportNum;
+    QString strProject;
+    QString strClient;
+    QString strPileNum;
+    QString strDateDetect;
+    QString strDevice;
+    float fPileDepth = 0.0f;
+    float fElevation = 0.0f;
+    float fPileDiameter = 0.0f;
+    QString strPileType;
+    QString strPurpose;
+    int strStandard = 0;   // an index into the standard list, despite the name
+    QString strReault;
+    QString strPerson;
+    QString strCheck;
+    QString strDateReport;
+};
+
+// The fixed caption of each report field (translatable).
+struct ProjectParamCaptions {
+    QString strGD, strReportNum, strProject, strClient, strPileNum, strDateDetect,
+        strDevice, fPileDepth, fElevation, fPileDiameter, strPileType, strPurpose,
+        strStandard, strReault, strPerson, strCheck, strDateReport;
+};
+
+extern ProjectParams sProjectParams;
+
+class SystemConfig
+{
+public:
+    static SystemConfig &instance();
+
+    // Loads the file, repairing or creating it as needed.
+    void init(const QString &path);
+    QString path() const { return m_path; }
+
+    QString getLastOpenFilePath() const { return m_strLastOpenFilePath; }
+    bool isWaveStyleFill() const { return m_blIsWaveStyleFill; }
+    bool isBgColorBlack() const { return m_blIsBgColorBlack; }
+    bool isNormalized() const { return m_blNormalized; }
+    int getMaxSamplePoints() const { return m_nMaxSamplePoints; }
+    const ProjectParamCaptions &captions() const { return m_captions; }
+
+    // Each returns whether the key reached the file; the value is kept in
+    // memory either way.
+    bool setLastOpenFilePath(const QString &path);
+    bool setWaveStyleFill(bool on);
+    bool setBgColorBlack(bool on);
+    bool setNormalized(bool on);
+    bool saveProjectParams();        // keys 4..21
+    void setMaxSamplePoints(int n);  // clamped to 1024..4096, not persisted
+    bool saveKey(int index);         // one key, or all with -1
+
+    static int keyCount();
+    static QString keyName(int index);
+
+    // Restores the built-in values in memory (used by tests).
+    void resetToBuiltIn();
+
+private:
+    SystemConfig();
+    void applyDefaults();
+
+    QString m_path;
+    QString m_strLastOpenFilePath;
+    bool m_blIsWaveStyleFill = false;
+    bool m_blIsBgColorBlack = true;
+    bool m_blNormalized = false;
+    int m_nMaxSamplePoints = 4096;
+    ProjectParamCaptions m_captions;
+};

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the project needs; quiet and quick when
+# everything is already there.
+set -euo pipefail
+packages=(
+    build-essential cmake
+    qtbase5-dev qtbase5-dev-tools qttranslations5-l10n
+    libquazip1-qt5-dev zlib1g-dev
+    fonts-wqy-microhei
+    poppler-utils python3-docx
+    libfftw3-dev
+    clang libclang-rt-14-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
