@@ -1,0 +1,11 @@
+// Report subcommands of kvr-cli: image, pdf and word.
+#pragma once
+
+#include <QStringList>
+
+// True when `command` is one of the report subcommands.
+bool isReportCommand(const QString &command);
+
+// Runs a report subcommand; `args` are the arguments after the command name.
+// Returns the process exit status (0 ok, 1 file missing or rejected, 2 usage).
+int runReportCommand(const QString &command, const QStringList &args);

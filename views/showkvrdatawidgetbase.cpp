@@ -1,0 +1,142 @@
+#include "showkvrdatawidgetbase.h"
+
+#include <QPainter>
+
+ShowKvrDataWidgetBase::ShowKvrDataWidgetBase(QWidget *parent) : QWidget(parent)
+{
+    restoreDefaults();
+}
+
+ShowKvrDataWidgetBase::~ShowKvrDataWidgetBase() = default;
+
+void ShowKvrDataWidgetBase::setWaveGroupList(const WaveGroupList &list) { m_waveGroupList = list; updateWaveDisplay(); }
+void ShowKvrDataWidgetBase::setFilterWaveGroupList(const WaveGroupList &list) { m_filterWaveGroupList = list; updateWaveDisplay(); }
+void ShowKvrDataWidgetBase::setWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list) { m_waveAnalyzeInfoList = list; updateWaveDisplay(); }
+void ShowKvrDataWidgetBase::setFftInfoList(const FftInfoList &list) { m_fftInfoList = list; updateWaveDisplay(); }
+
+void ShowKvrDataWidgetBase::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
+                                        const WaveAnalyzeInfoList &infos, const FftInfoList &ffts,
+                                        int focusIndex)
+{
+    m_waveGroupList = groups;
+    m_filterWaveGroupList = filtered;
+    m_waveAnalyzeInfoList = infos;
+    m_fftInfoList = ffts;
+    m_nFocusWaveIndex = -1;
+    setFocusWaveIndex(focusIndex);
+    updateWaveDisplay();
+}
+
+WaveAnalyzeInfoPtr ShowKvrDataWidgetBase::waveAnalyzeInfoAt(int i) const
+{
+    return (i >= 0 && i < m_waveAnalyzeInfoList.size()) ? m_waveAnalyzeInfoList.at(i) : WaveAnalyzeInfoPtr();
+}
+
+WaveGroupPtr ShowKvrDataWidgetBase::waveGroupAt(int m) const
+{
+    return (m >= 0 && m < m_waveGroupList.size()) ? m_waveGroupList.at(m) : WaveGroupPtr();
+}
+
+WaveGroupPtr ShowKvrDataWidgetBase::filterWaveGroupAt(int m) const
+{
+    return (m >= 0 && m < m_filterWaveGroupList.size()) ? m_filterWaveGroupList.at(m) : WaveGroupPtr();
+}
+
+FftInfoPtr ShowKvrDataWidgetBase::fftInfoAt(int m) const
+{
+    return (m >= 0 && m < m_fftInfoList.size()) ? m_fftInfoList.at(m) : FftInfoPtr();
+}
+
+void ShowKvrDataWidgetBase::clearWaveData()
+{
+    m_waveGroupList.clear();
+    m_filterWaveGroupList.clear();
+    m_waveAnalyzeInfoList.clear();
+    m_fftInfoList.clear();
+    m_nFocusWaveIndex = -1;
+    updateWaveDisplay();
+}
+
+void ShowKvrDataWidgetBase::setFileHead(const FileHeadPtr &head) { m_pFileHead = head; updateWaveDisplay(); }
+
+void ShowKvrDataWidgetBase::setMargins(int left, int top, int right, int bottom)
+{
+    m_nLeftMargin = left;
+    m_nTopMargin = top;
+    m_nRightMargin = right;
+    m_nBottomMargin = bottom;
+}
+
+QRectF ShowKvrDataWidgetBase::drawRegion(int index) const
+{
+    return (index >= 0 && index < 4) ? m_drawRegions[index] : QRectF();
+}
+
+void ShowKvrDataWidgetBase::setDrawRegion(int index, const QRectF &r)
+{
+    if (index >= 0 && index < 4)
+        m_drawRegions[index] = r;
+}
+
+void ShowKvrDataWidgetBase::setAxisRange(float start, float end)
+{
+    m_fAxisStart = start;
+    m_fAxisEnd = end;
+}
+
+void ShowKvrDataWidgetBase::setWaveZoomScale(float zoom)
+{
+    if (zoom == m_fWaveZoomScale)
+        return;
+    qDebug("设置波形放大倍数 m_fWaveZoomScale ... %f", m_fWaveZoomScale);
+    m_fWaveZoomScale = zoom;
+    updateWaveDisplay();
+}
+
+void ShowKvrDataWidgetBase::setWaveSpeed(float speed)
+{
+    if (speed == m_fWaveSpeed)
+        return;
+    m_fWaveSpeed = speed;
+    updateWaveDisplay();
+}
+
+void ShowKvrDataWidgetBase::restoreDefaults()
+{
+    setMargins(20, 20, 20, 20);
+    for (auto &r : m_drawRegions)
+        r = QRectF(0, 0, 80, 80);
+    m_fAxisStart = 0.0f;
+    m_fAxisEnd = 10.0f;
+    m_fWaveZoomScale = 1.0f;
+    m_cursor = QPoint(0, 0);
+    m_nFocusWaveIndex = -1;
+}
+
+void ShowKvrDataWidgetBase::setFocusWaveIndex(int index)
+{
+    if (index == m_nFocusWaveIndex)
+        return;
+    m_nFocusWaveIndex = index;
+    updateWaveDisplay();
+}
+
+void ShowKvrDataWidgetBase::updateWaveDisplay() { update(); }
+
+void ShowKvrDataWidgetBase::drawBackground(QPainter *) {}
+void ShowKvrDataWidgetBase::calcDrawRegions(QPainter *) {}
+void ShowKvrDataWidgetBase::drawWaves(QPainter *) {}
+void ShowKvrDataWidgetBase::drawOverlay(QPainter *) {}
+
+void ShowKvrDataWidgetBase::paintEvent(QPaintEvent *)
+{
+    if (m_nFocusWaveIndex < 0 || m_waveAnalyzeInfoList.isEmpty())
+        return;
+    QPainter painter(this);
+    calcDrawRegions(&painter);
+    drawBackground(&painter);
+    drawWaves(&painter);
+    drawOverlay(&painter);
+}
+
+void ShowKvrDataWidgetBase::resizeEvent(QResizeEvent *event) { QWidget::resizeEvent(event); }

@@ -1,0 +1,102 @@
+// Drawing base of every wave display: the model lists a view draws, the
+// common drawing state and a fixed paint sequence of four drawing steps.
+#pragma once
+
+#include "datafile/records.h"
+
+#include <QPoint>
+#include <QRectF>
+#include <QString>
+#include <QWidget>
+
+class QPainter;
+
+class ShowKvrDataWidgetBase : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ShowKvrDataWidgetBase(QWidget *parent = nullptr);
+    ~ShowKvrDataWidgetBase() override;
+
+    // Model lists (each view keeps its own list objects sharing the records).
+    const WaveGroupList &waveGroupList() const { return m_waveGroupList; }
+    const WaveGroupList &filterWaveGroupList() const { return m_filterWaveGroupList; }
+    const WaveAnalyzeInfoList &waveAnalyzeInfoList() const { return m_waveAnalyzeInfoList; }
+    const FftInfoList &fftInfoList() const { return m_fftInfoList; }
+    virtual void setWaveGroupList(const WaveGroupList &list);
+    virtual void setFilterWaveGroupList(const WaveGroupList &list);
+    virtual void setWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list);
+    virtual void setFftInfoList(const FftInfoList &list);
+    // Sets all four lists and the focused index in one go, then repaints.
+    virtual void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
+                             const WaveAnalyzeInfoList &infos, const FftInfoList &ffts,
+                             int focusIndex);
+    int waveCount() const { return m_waveAnalyzeInfoList.size(); }
+    bool isWaveListEmpty() const { return m_waveAnalyzeInfoList.isEmpty(); }
+    WaveAnalyzeInfoPtr waveAnalyzeInfoAt(int i) const;
+    WaveGroupPtr waveGroupAt(int m) const;
+    WaveGroupPtr filterWaveGroupAt(int m) const;
+    FftInfoPtr fftInfoAt(int m) const;
+    // Empties all lists and sets the focused index to -1.
+    virtual void clearWaveData();
+
+    FileHeadPtr fileHead() const { return m_pFileHead; }
+    virtual void setFileHead(const FileHeadPtr &head);
+
+    QPoint cursorPos() const { return m_cursor; }
+    void setCursorPos(const QPoint &p) { m_cursor = p; }
+
+    int leftMargin() const { return m_nLeftMargin; }
+    int topMargin() const { return m_nTopMargin; }
+    int rightMargin() const { return m_nRightMargin; }
+    int bottomMargin() const { return m_nBottomMargin; }
+    void setMargins(int left, int top, int right, int bottom);
+
+    QRectF drawRegion(int index) const;
+    void setDrawRegion(int index, const QRectF &r);
+
+    float axisStart() const { return m_fAxisStart; }
+    float axisEnd() const { return m_fAxisEnd; }
+    void setAxisRange(float start, float end);
+
+    float waveZoomScale() const { return m_fWaveZoomScale; }
+    virtual void setWaveZoomScale(float zoom);
+    float waveSpeed() const { return m_fWaveSpeed; }
+    virtual void setWaveSpeed(float speed);
+
+    // Margins 20, regions (0, 0, 80, 80), axis 0..10 ms, zoom 1, cursor
+    // (0, 0), focused index -1.
+    virtual void restoreDefaults();
+
+public slots:
+    virtual int focusWaveIndex() const { return m_nFocusWaveIndex; }
+    virtual void setFocusWaveIndex(int index);
+    virtual void updateWaveDisplay();
+
+protected:
+    virtual void drawBackground(QPainter *painter);
+    virtual void calcDrawRegions(QPainter *painter);
+    virtual void drawWaves(QPainter *painter);
+    virtual void drawOverlay(QPainter *painter);
+
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+    WaveGroupList m_waveGroupList;
+    WaveGroupList m_filterWaveGroupList;
+    WaveAnalyzeInfoList m_waveAnalyzeInfoList;
+    FftInfoList m_fftInfoList;
+    FileHeadPtr m_pFileHead;
+    QString m_strScratch;
+    QPoint m_cursor;
+    int m_nLeftMargin = 20;
+    int m_nTopMargin = 20;
+    int m_nRightMargin = 20;
+    int m_nBottomMargin = 20;
+    QRectF m_drawRegions[4];
+    float m_fAxisStart = 0.0f;
+    float m_fAxisEnd = 10.0f;
+    float m_fWaveZoomScale = 1.0f;
+    float m_fWaveSpeed = 4000.0f;
+    int m_nFocusWaveIndex = -1;
+};
