@@ -1,7 +1,154 @@
 #include "systemconfig.h"
 
-// Minimal in-memory version; the file persistence comes with the frame work.
+#include <QCoreApplication>
+#include <QDomDocument>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cerrno>
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
 ProjectParams sProjectParams;
+
+namespace {
+
+const char *const kKeyNames[] = {
+    "strLastOpenFilePath", "blIsWaveStyleFill", "blIsBgColorBlack", "blNormalized",
+    "strTitleName", "strGD", "strReportNum", "strProject", "strClient", "strPileNum",
+    "strDateDetect", "strDevice", "fPileDepth", "fElevation", "fPileDiameter",
+    "strPileType", "strPurpose", "strStandard", "strReault", "strPerson", "strCheck",
+    "strDateReport",
+};
+
+const char *const kKeyComments[] = {
+    "上一次打开文件路径", "波形是否填充", "波形是否黑色背景", "是否显示归一化波形",
+    "打印标题", "检测单位名称", "报告编号", "工程名称", "委托单位", "桩基编号",
+    "检测日期", "仪器名称", "桩基孔深", "桩底标高", "桩径",
+    "基桩类型", "探测目的", "执行标准", "结果是个啥", "检测人员", "审核",
+    "报告日期",
+};
+
+constexpr int kKeyCount = int(sizeof(kKeyNames) / sizeof(kKeyNames[0]));
+static_assert(kKeyCount == 22, "the configuration has 22 keys");
+static_assert(sizeof(kKeyComments) / sizeof(kKeyComments[0]) == kKeyCount, "one comment per key");
+
+// Serialises every create, load and save of the XML file.
+QMutex sXmlMutex;
+qint64 sWriteLimit = -1;
+
+QString boolText(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+
+// Two decimals of the value as the user typed it: a float such as 12.345f is
+// stored as 12.3449997..., so its 7 significant digits are rounded, not the
+// binary value.
+QString floatText(float f)
+{
+    const double typed = QString::number(double(f), 'g', 7).toDouble();
+    return QString::number(typed, 'f', 2);
+}
+
+bool readBool(const QString &text) { return text.trimmed().toInt() > 0; }
+int readInt(const QString &text) { return text.trimmed().toInt(); }
+float readFloat(const QString &text) { return text.trimmed().toFloat(); }
+
+bool syncToDisk(QFileDevice &file)
+{
+#if defined(Q_OS_UNIX)
+    const int fd = file.handle();
+    return fd < 0 || ::fdatasync(fd) == 0 || errno == EINVAL || errno == EROFS;
+#elif defined(Q_OS_WIN)
+    const int fd = file.handle();
+    return fd < 0 || ::_commit(fd) == 0;
+#else
+    return true;
+#endif
+}
+
+// Writes the document completely or not at all: every write() must take all
+// its bytes, otherwise the save is cancelled and the old file stays.
+bool saveXml(const QDomDocument &doc, const QString &fileName)
+{
+    QMutexLocker lock(&sXmlMutex);
+    const QByteArray data = doc.toByteArray(4);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qDebug("SystemConfig::saveXml: cannot open ... %s", qUtf8Printable(fileName));
+        return false;
+    }
+    const qint64 chunk = 64 * 1024;
+    qint64 budget = sWriteLimit;
+    for (qint64 pos = 0; pos < data.size(); pos += chunk) {
+        const qint64 len = qMin(chunk, qint64(data.size()) - pos);
+        qint64 written;
+        if (budget >= 0) {
+            const qint64 accept = qMin(len, budget);
+            written = accept > 0 ? file.write(data.constData() + pos, accept) : 0;
+            budget -= qMax<qint64>(written, 0);
+        } else {
+            written = file.write(data.constData() + pos, len);
+        }
+        if (written != len) {
+            qDebug("SystemConfig::saveXml: short write ... %lld, %lld", written, len);
+            file.cancelWriting();
+            file.commit();
+            return false;
+        }
+    }
+    // commit() does not notice a failed write of the buffered bytes or a
+    // failed sync; check both so that a broken file never replaces the old.
+    if (!file.flush() || !syncToDisk(file)) {
+        qDebug("SystemConfig::saveXml: flush failed ... %s", qUtf8Printable(file.errorString()));
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}
+
+// Result of reading the file into a document.
+enum class LoadResult { Ok, Missing, Unparsable };
+
+LoadResult loadXml(QDomDocument &doc, const QString &fileName)
+{
+    QMutexLocker lock(&sXmlMutex);
+    QFile file(fileName);
+    if (!file.exists())
+        return LoadResult::Missing;
+    if (!file.open(QIODevice::ReadOnly))
+        return LoadResult::Unparsable;
+    QString error;
+    int line = 0, column = 0;
+    const bool ok = doc.setContent(&file, &error, &line, &column);
+    file.close();
+    if (!ok) {
+        qDebug("SystemConfig::loadXml: parse error ... %s, %d, %d", qUtf8Printable(error), line, column);
+        return LoadResult::Unparsable;
+    }
+    return LoadResult::Ok;
+}
+
+QDomDocument newDocument(const QString &fileName, const QString &rootName)
+{
+    qDebug("createXml: strFileName, strRootNodeName ... %s, %s\r\n",
+           qUtf8Printable(fileName), qUtf8Printable(rootName));
+    QDomDocument doc;
+    doc.appendChild(doc.createProcessingInstruction(
+        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"utf-8\"")));
+    QDomElement root = doc.createElement(rootName);
+    root.appendChild(doc.createElement(QStringLiteral("sysconfig")));
+    doc.appendChild(root);
+    return doc;
+}
+
+} // namespace
 
 SystemConfig &SystemConfig::instance()
 {
@@ -9,16 +156,42 @@ SystemConfig &SystemConfig::instance()
     return config;
 }
 
-SystemConfig::SystemConfig() { resetToBuiltIn(); }
+SystemConfig::SystemConfig()
+{
+    m_captions.strGD = QCoreApplication::translate("SystemConfig", "检测单位名称：");
+    m_captions.strReportNum = QCoreApplication::translate("SystemConfig", "报告编号：");
+    m_captions.strProject = QCoreApplication::translate("SystemConfig", "工程名称");
+    m_captions.strClient = QCoreApplication::translate("SystemConfig", "委托单位");
+    m_captions.strPileNum = QCoreApplication::translate("SystemConfig", "基桩编号");
+    m_captions.strDateDetect = QCoreApplication::translate("SystemConfig", "检测日期");
+    m_captions.strDevice = QCoreApplication::translate("SystemConfig", "主要仪器");
+    m_captions.fPileDepth = QCoreApplication::translate("SystemConfig", "基桩孔深");
+    m_captions.fElevation = QCoreApplication::translate("SystemConfig", "桩底标高");
+    m_captions.fPileDiameter = QCoreApplication::translate("SystemConfig", "桩径");
+    m_captions.strPileType = QCoreApplication::translate("SystemConfig", "基桩类型");
+    m_captions.strPurpose = QCoreApplication::translate("SystemConfig", "探测目的");
+    m_captions.strStandard = QCoreApplication::translate("SystemConfig", "执行标准");
+    m_captions.strReault = QCoreApplication::translate("SystemConfig", "结果描述");
+    m_captions.strPerson = QCoreApplication::translate("SystemConfig", "检测人员：");
+    m_captions.strCheck = QCoreApplication::translate("SystemConfig", "审核：");
+    m_captions.strDateReport = QCoreApplication::translate("SystemConfig", "报告日期：");
+    resetToBuiltIn();
+}
+
+void SystemConfig::setWriteLimitForTesting(qint64 bytes) { sWriteLimit = bytes; }
 
 void SystemConfig::resetToBuiltIn()
 {
     m_blIsBgColorBlack = true;
+    m_nMaxSamplePoints = 4096;
     applyDefaults();
 }
 
+// The background switch keeps its current value; everything else returns to
+// the built-in defaults.
 void SystemConfig::applyDefaults()
 {
+    m_strLastOpenFilePath = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     m_blIsWaveStyleFill = false;
     m_blNormalized = false;
     sProjectParams = ProjectParams();
@@ -26,13 +199,215 @@ void SystemConfig::applyDefaults()
     sProjectParams.strDevice = QStringLiteral("KM-LX5521(A)弹性波孔底溶洞探测仪");
 }
 
-void SystemConfig::init(const QString &path) { m_path = path; }
-bool SystemConfig::setLastOpenFilePath(const QString &p) { m_strLastOpenFilePath = p; return saveKey(0); }
-bool SystemConfig::setWaveStyleFill(bool on) { m_blIsWaveStyleFill = on; return saveKey(1); }
-bool SystemConfig::setBgColorBlack(bool on) { m_blIsBgColorBlack = on; return saveKey(2); }
-bool SystemConfig::setNormalized(bool on) { m_blNormalized = on; return saveKey(3); }
-bool SystemConfig::saveProjectParams() { return true; }
+int SystemConfig::keyCount() { return kKeyCount; }
+
+QString SystemConfig::keyName(int index)
+{
+    return index >= 0 && index < kKeyCount ? QString::fromLatin1(kKeyNames[index]) : QString();
+}
+
+QString SystemConfig::commentText(int index)
+{
+    return index >= 0 && index < kKeyCount ? QString::fromUtf8(kKeyComments[index]) : QString();
+}
+
+QString SystemConfig::valueText(int index) const
+{
+    const ProjectParams &p = sProjectParams;
+    switch (index) {
+    case 0: return m_strLastOpenFilePath;
+    case 1: return boolText(m_blIsWaveStyleFill);
+    case 2: return boolText(m_blIsBgColorBlack);
+    case 3: return boolText(m_blNormalized);
+    case 4: return p.strTitleName;
+    case 5: return p.strGD;
+    case 6: return p.strReportNum;
+    case 7: return p.strProject;
+    case 8: return p.strClient;
+    case 9: return p.strPileNum;
+    case 10: return p.strDateDetect;
+    case 11: return p.strDevice;
+    case 12: return floatText(p.fPileDepth);
+    case 13: return floatText(p.fElevation);
+    case 14: return floatText(p.fPileDiameter);
+    case 15: return p.strPileType;
+    case 16: return p.strPurpose;
+    case 17: return QString::number(p.strStandard);
+    case 18: return p.strReault;
+    case 19: return p.strPerson;
+    case 20: return p.strCheck;
+    case 21: return p.strDateReport;
+    default: return QString();
+    }
+}
+
+void SystemConfig::readValues(const QDomElement &sysconfig)
+{
+    auto text = [&](int index) {
+        return sysconfig.firstChildElement(keyName(index)).text();
+    };
+    ProjectParams &p = sProjectParams;
+    m_strLastOpenFilePath = text(0);
+    m_blIsWaveStyleFill = readBool(text(1));
+    m_blIsBgColorBlack = readBool(text(2));
+    m_blNormalized = readBool(text(3));
+    p.strTitleName = text(4);
+    p.strGD = text(5);
+    p.strReportNum = text(6);
+    p.strProject = text(7);
+    p.strClient = text(8);
+    p.strPileNum = text(9);
+    p.strDateDetect = text(10);
+    p.strDevice = text(11);
+    p.fPileDepth = readFloat(text(12));
+    p.fElevation = readFloat(text(13));
+    p.fPileDiameter = readFloat(text(14));
+    p.strPileType = text(15);
+    p.strPurpose = text(16);
+    p.strStandard = readInt(text(17));
+    p.strReault = text(18);
+    qDebug("结果描述 sProjectParams.strReault ... %d, %s", p.strReault.size(), qUtf8Printable(p.strReault));
+    p.strPerson = text(19);
+    p.strCheck = text(20);
+    p.strDateReport = text(21);
+}
+
+void SystemConfig::init(const QString &path)
+{
+    m_path = path;
+    QDomDocument doc;
+    const LoadResult loaded = loadXml(doc, path);
+    if (loaded == LoadResult::Ok) {
+        const QDomElement element = doc.documentElement().firstChildElement();
+        qDebug("第一个子节点 element.tagName() ... %s", qUtf8Printable(element.tagName()));
+        if (!element.isNull() && element.tagName() == QLatin1String("sysconfig")) {
+            bool flag = true;
+            for (int i = 0; i < kKeyCount && flag; ++i)
+                flag = !element.firstChildElement(keyName(i)).isNull();
+            qDebug("flag ... %d", flag ? 1 : 0);
+            if (flag) {
+                readValues(element);
+            } else {
+                applyDefaults();
+                saveKey(-1);
+            }
+            return;
+        }
+    } else if (loaded == LoadResult::Unparsable) {
+        // Keep the user's file for inspection before replacing it.
+        const QString bad = path + QStringLiteral(".bad");
+        QFile::remove(bad);
+        if (!QFile::copy(path, bad))
+            qDebug("SystemConfig::init: cannot keep the unreadable file ... %s", qUtf8Printable(bad));
+    }
+    // Missing, unreadable, or without a "sysconfig" element: start afresh.
+    saveXml(newDocument(path, QStringLiteral("config")), path);
+    applyDefaults();
+    saveKey(-1);
+}
+
+bool SystemConfig::saveKey(int index)
+{
+    if (index == -1)
+        return writeKeys(0, kKeyCount - 1);
+    if (index < 0 || index >= kKeyCount)
+        return false;
+    return writeKeys(index, index);
+}
+
+bool SystemConfig::writeKeys(int first, int last)
+{
+    if (m_path.isEmpty())
+        return false;
+    const bool all = first == 0 && last == kKeyCount - 1;
+    if (all) {
+        qDebug("保存系统配置 ... %d", -1);
+    } else {
+        for (int i = first; i <= last; ++i)
+            qDebug("保存系统配置 ... %d", i);
+    }
+
+    // The file is the reference: reload it so that only the keys in question
+    // change. A file that is gone or broken is rebuilt from memory.
+    QDomDocument doc;
+    QDomElement sysconfig;
+    if (loadXml(doc, m_path) == LoadResult::Ok)
+        sysconfig = doc.documentElement().firstChildElement(QStringLiteral("sysconfig"));
+    qDebug("flag ... %d", sysconfig.isNull() ? 0 : 1);
+    if (sysconfig.isNull()) {
+        doc = newDocument(m_path, QStringLiteral("config"));
+        sysconfig = doc.documentElement().firstChildElement(QStringLiteral("sysconfig"));
+        first = 0;
+        last = kKeyCount - 1;
+    }
+
+    for (int i = first; i <= last; ++i) {
+        const QString value = valueText(i);
+        QDomElement element = sysconfig.firstChildElement(keyName(i));
+        if (element.isNull()) {
+            sysconfig.appendChild(doc.createComment(commentText(i)));
+            element = doc.createElement(keyName(i));
+            element.appendChild(doc.createTextNode(value));
+            sysconfig.appendChild(element);
+            continue;
+        }
+        QDomText oldText = element.firstChild().toText();
+        const bool isNull = oldText.isNull();
+        switch (i) {
+        case 0:
+            qDebug("上一次打开文件路径: newText.isNull() ... %d, %s", isNull, qUtf8Printable(value));
+            break;
+        case 1:
+            qDebug("波形是否填充: blIsStyleFill ... %d", m_blIsWaveStyleFill ? 1 : 0);
+            break;
+        case 2:
+            qDebug("波形是否黑色背景: newText.isNull() ... %d, %s", isNull, qUtf8Printable(value));
+            break;
+        case 3:
+            qDebug("是否归一化显示波形: newText.isNull() ... %d, %s", isNull, qUtf8Printable(value));
+            break;
+        default:
+            break;
+        }
+        if (element.childNodes().count() == 1 && !isNull) {
+            oldText.setData(value);
+        } else {
+            // Anything else inside the element (nested elements, several
+            // text pieces) would be read back as part of the value.
+            while (!element.firstChild().isNull())
+                element.removeChild(element.firstChild());
+            element.appendChild(doc.createTextNode(value));
+        }
+    }
+    return saveXml(doc, m_path);
+}
+
+bool SystemConfig::setLastOpenFilePath(const QString &p)
+{
+    m_strLastOpenFilePath = p;
+    return saveKey(0);
+}
+
+bool SystemConfig::setWaveStyleFill(bool on)
+{
+    m_blIsWaveStyleFill = on;
+    return saveKey(1);
+}
+
+bool SystemConfig::setBgColorBlack(bool on)
+{
+    m_blIsBgColorBlack = on;
+    return saveKey(2);
+}
+
+bool SystemConfig::setNormalized(bool on)
+{
+    m_blNormalized = on;
+    qDebug("是否归一化显示波形 ... %d", on ? 1 : 0);
+    return saveKey(3);
+}
+
+// Keys 4..21 in one pass over the file, so the report fields change together.
+bool SystemConfig::saveProjectParams() { return writeKeys(4, kKeyCount - 1); }
+
 void SystemConfig::setMaxSamplePoints(int n) { m_nMaxSamplePoints = qBound(1024, n, 4096); }
-bool SystemConfig::saveKey(int) { return true; }
-int SystemConfig::keyCount() { return 22; }
-QString SystemConfig::keyName(int) { return QString(); }

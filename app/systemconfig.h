@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QDomElement;
+
 // Report fields shown on the printed page and in the Word report.
 struct ProjectParams {
     QString strTitleName;
@@ -67,9 +69,17 @@ public:
     // Restores the built-in values in memory (used by tests).
     void resetToBuiltIn();
 
+    // Makes every following file write accept at most `bytes` bytes, as a
+    // full disk would; -1 restores normal writing. For tests only.
+    static void setWriteLimitForTesting(qint64 bytes);
+
 private:
     SystemConfig();
     void applyDefaults();
+    void readValues(const QDomElement &sysconfig);
+    bool writeKeys(int first, int last);
+    QString valueText(int index) const;
+    static QString commentText(int index);
 
     QString m_path;
     QString m_strLastOpenFilePath;

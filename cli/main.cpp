@@ -1,9 +1,393 @@
+// kvr-cli: opens, inspects, converts and exports detection data files with
+// the same core code as the application, and writes synthetic surveys.
+#include "cli/reportcommands.h"
+#include "datafile/kvrdocument.h"
+#include "datafile/synth.h"
+
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QScopedPointer>
+#include <QTextStream>
 #include <cstdio>
+
+namespace {
+
+enum Exit { ExitOk = 0, ExitFile = 1, ExitUsage = 2 };
+
+const char *kUsage =
+    "usage: kvr-cli COMMAND ...\n"
+    "  info FILE [--json]                     state of FILE after opening\n"
+    "  convert FILE [-o OUT]                  open and save (in place, or into OUT)\n"
+    "  export-csv FILE -o OUT [--original]    processed (or original) samples as CSV\n"
+    "  synth -o OUT [--points N] [--samples N] [--seed N] [--version X.Y.Z]\n"
+    "        [--missing POINT:CHANNEL[,...]] [--fourth-channel] [--caves D1[,D2...]]\n"
+    "        [--speed M_PER_S] [--gain G]      synthetic original survey\n"
+    "  image | pdf | word ...                 report output\n"
+    "POINT and CHANNEL count from 0, as nMeasurePoint and nChannel.\n";
+
+void err(const QString &text)
+{
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+}
+
+int usage(const QString &why = QString())
+{
+    if (!why.isEmpty())
+        err(QStringLiteral("kvr-cli: ") + why);
+    std::fputs(kUsage, stderr);
+    return ExitUsage;
+}
+
+void out(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+// Floats of the file shown with the precision they have.
+double asShown(float v)
+{
+    return QString::number(double(v), 'g', 7).toDouble();
+}
+
+// Options after the command: one positional FILE and flags.
+struct Args {
+    QStringList positional;
+    QMap<QString, QString> values;  // -o, --points, ...
+    QSet<QString> flags;            // --json, --original, ...
+    QString error;
+};
+
+Args parseArgs(const QStringList &args, const QStringList &withValue, const QStringList &flags)
+{
+    Args a;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &s = args.at(i);
+        if (withValue.contains(s)) {
+            if (i + 1 >= args.size()) {
+                a.error = s + QStringLiteral(" needs a value");
+                return a;
+            }
+            if (s == QLatin1String("--missing") && a.values.contains(s))
+                a.values[s] += QLatin1Char(',') + args.at(++i);
+            else
+                a.values[s] = args.at(++i);
+        } else if (flags.contains(s)) {
+            a.flags.insert(s);
+        } else if (s.startsWith(QLatin1Char('-')) && s.size() > 1) {
+            a.error = QStringLiteral("unknown option ") + s;
+            return a;
+        } else {
+            a.positional << s;
+        }
+    }
+    return a;
+}
+
+bool openOrReport(KvrDocument &doc, const QString &path)
+{
+    const DocResult r = doc.open(path);
+    if (!r.ok) {
+        err(r.message);
+        for (const QString &w : r.warnings)
+            err(QStringLiteral("  ") + w);
+        return false;
+    }
+    for (const QString &w : r.warnings)
+        err(QStringLiteral("警告: ") + w);
+    return true;
+}
+
+// JSON with the keys in the order given (QJsonObject would sort them).
+using OrderedObject = QList<QPair<QString, QJsonValue>>;
+
+QString jsonScalar(const QJsonValue &v)
+{
+    const QByteArray a = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(a.mid(1, a.size() - 2));
+}
+
+QString orderedJson(const OrderedObject &o, const QList<OrderedObject> &waves, const QString &wavesKey)
+{
+    QString s = QStringLiteral("{\n");
+    for (const auto &kv : o)
+        s += QStringLiteral("    %1: %2,\n").arg(jsonScalar(kv.first), jsonScalar(kv.second));
+    s += QStringLiteral("    %1: [").arg(jsonScalar(wavesKey));
+    for (int i = 0; i < waves.size(); ++i) {
+        s += i ? QStringLiteral(",\n        {") : QStringLiteral("\n        {");
+        for (int k = 0; k < waves[i].size(); ++k)
+            s += QStringLiteral("%1%2: %3").arg(k ? QStringLiteral(", ") : QString(),
+                                               jsonScalar(waves[i][k].first), jsonScalar(waves[i][k].second));
+        s += QLatin1Char('}');
+    }
+    s += waves.isEmpty() ? QStringLiteral("]\n}\n") : QStringLiteral("\n    ]\n}\n");
+    return s;
+}
+
+QJsonObject toObject(const OrderedObject &o)
+{
+    QJsonObject obj;
+    for (const auto &kv : o)
+        obj.insert(kv.first, kv.second);
+    return obj;
+}
+
+QJsonObject infoJson(const KvrDocument &doc, QString *ordered = nullptr)
+{
+    const FileHead &h = *doc.fileHead();
+    const MeasurementModel &m = doc.model();
+    const OrderedObject o = {
+        {QStringLiteral("kind"), doc.wasOriginalOnDisk() ? QStringLiteral("ORG") : QStringLiteral("ANA")},
+        {QStringLiteral("fileTypeVersion"), decodeText(h.fileTypeVersion)},
+        {QStringLiteral("waveGroupCnt"), m.groupCount()},
+        {QStringLiteral("deleteChannelCnt"), h.deleteChannelCnt},
+        {QStringLiteral("fWaveSpeed"), asShown(h.fWaveSpeed)},
+        {QStringLiteral("fWaveZoomScale"), asShown(h.fWaveZoomScale)},
+        {QStringLiteral("fOffsetAngle"), asShown(h.fOffsetAngle)},
+        {QStringLiteral("workName"), decodeText(h.workName)},
+        {QStringLiteral("detectUnit"), decodeText(h.detectUnit)},
+        {QStringLiteral("detectName"), decodeText(h.detectName)},
+        {QStringLiteral("pilingNumber"), decodeText(h.pilingNumber)},
+        {QStringLiteral("detectTime"), decodeText(h.detectTime)},
+        {QStringLiteral("maxSamplePoints"), m.maxSamplePoints()},
+    };
+    QList<OrderedObject> waves;
+    QJsonArray waveArray;
+    for (const auto &a : m.waveAnalyzeInfoList()) {
+        const FftInfoPtr fft = m.fftInfoAt(a->nMeasurePoint);
+        const int ch = a->nChannel;
+        const WaveGroupPtr g = m.waveGroupAt(a->nMeasurePoint);
+        const OrderedObject w = {
+            {QStringLiteral("nMeasurePoint"), a->nMeasurePoint},
+            {QStringLiteral("nChannel"), ch},
+            {QStringLiteral("fChannelAngle"), asShown(a->fChannelAngle)},
+            {QStringLiteral("nFlawPos"), a->nFlawPos},
+            {QStringLiteral("nLowCutoff"), a->nLowCutoff},
+            {QStringLiteral("nHighCutoff"), a->nHighCutoff},
+            {QStringLiteral("nFilterOrder"), a->nFilterOrder},
+            {QStringLiteral("nFilterWindow"), a->nFilterWindow},
+            {QStringLiteral("fManualGain"), asShown(a->fManualGain)},
+            {QStringLiteral("blUserOrder"), a->blUserOrder != 0},
+            {QStringLiteral("nDataCnt"), g ? g->blocks[ch]->nDataCnt : 0},
+            {QStringLiteral("dMainFreq"), fft ? fft->dMainFreq[ch] : 0.0},
+            {QStringLiteral("dFilterMainFreq"), fft ? fft->dFilterMainFreq[ch] : 0.0},
+        };
+        waves << w;
+        waveArray.append(toObject(w));
+    }
+    if (ordered)
+        *ordered = orderedJson(o, waves, QStringLiteral("waves"));
+    QJsonObject obj = toObject(o);
+    obj[QStringLiteral("waves")] = waveArray;
+    return obj;
+}
+
+QString infoText(const KvrDocument &doc)
+{
+    const QJsonObject o = infoJson(doc);
+    QString s;
+    QTextStream ts(&s);
+    const char *keys[] = {"kind", "fileTypeVersion", "waveGroupCnt", "deleteChannelCnt", "fWaveSpeed",
+                          "fWaveZoomScale", "fOffsetAngle", "workName", "detectUnit", "detectName",
+                          "pilingNumber", "detectTime", "maxSamplePoints"};
+    for (const char *k : keys)
+        ts << QString::fromLatin1(k).leftJustified(18) << o.value(QLatin1String(k)).toVariant().toString() << '\n';
+    const QJsonArray waves = o.value(QStringLiteral("waves")).toArray();
+    ts << "waves             " << waves.size() << '\n';
+    ts << "  #  point ch   angle   flaw   low    high  order win   gain user  count  mainFreq  filterFreq\n";
+    int i = 0;
+    for (const QJsonValue &v : waves) {
+        const QJsonObject w = v.toObject();
+        ts << QString::asprintf("%3d %6d %3d %7.1f %6d %6d %6d %5d %3d %6.2f %4d %6d %9.1f %11.1f\n", i++,
+                                w[QStringLiteral("nMeasurePoint")].toInt(), w[QStringLiteral("nChannel")].toInt() + 1,
+                                w[QStringLiteral("fChannelAngle")].toDouble(), w[QStringLiteral("nFlawPos")].toInt(),
+                                w[QStringLiteral("nLowCutoff")].toInt(), w[QStringLiteral("nHighCutoff")].toInt(),
+                                w[QStringLiteral("nFilterOrder")].toInt(), w[QStringLiteral("nFilterWindow")].toInt(),
+                                w[QStringLiteral("fManualGain")].toDouble(), w[QStringLiteral("blUserOrder")].toBool() ? 1 : 0,
+                                w[QStringLiteral("nDataCnt")].toInt(), w[QStringLiteral("dMainFreq")].toDouble(),
+                                w[QStringLiteral("dFilterMainFreq")].toDouble());
+    }
+    return s;
+}
+
+int cmdInfo(const QStringList &args)
+{
+    const Args a = parseArgs(args, {}, {QStringLiteral("--json")});
+    if (!a.error.isEmpty() || a.positional.size() != 1)
+        return usage(a.error.isEmpty() ? QStringLiteral("info needs one FILE") : a.error);
+    KvrDocument doc;
+    if (!openOrReport(doc, a.positional.first()))
+        return ExitFile;
+    if (a.flags.contains(QStringLiteral("--json")))
+    {
+        QString json;
+        infoJson(doc, &json);
+        out(json);
+    }
+    else
+        out(infoText(doc));
+    return ExitOk;
+}
+
+int cmdConvert(const QStringList &args)
+{
+    const Args a = parseArgs(args, {QStringLiteral("-o")}, {});
+    if (!a.error.isEmpty() || a.positional.size() != 1)
+        return usage(a.error.isEmpty() ? QStringLiteral("convert needs one FILE") : a.error);
+    KvrDocument doc;
+    if (!openOrReport(doc, a.positional.first()))
+        return ExitFile;
+    const DocResult r = a.values.contains(QStringLiteral("-o")) ? doc.saveAs(a.values.value(QStringLiteral("-o")))
+                                                                : doc.save();
+    if (!r.ok) {
+        err(r.message);
+        return ExitFile;
+    }
+    return ExitOk;
+}
+
+int cmdExportCsv(const QStringList &args)
+{
+    const Args a = parseArgs(args, {QStringLiteral("-o")}, {QStringLiteral("--original")});
+    if (!a.error.isEmpty() || a.positional.size() != 1 || !a.values.contains(QStringLiteral("-o")))
+        return usage(a.error.isEmpty() ? QStringLiteral("export-csv needs FILE and -o OUT") : a.error);
+    KvrDocument doc;
+    if (!openOrReport(doc, a.positional.first()))
+        return ExitFile;
+    const MeasurementModel &m = doc.model();
+    const bool original = a.flags.contains(QStringLiteral("--original"));
+    QList<const WaveBlock *> blocks;
+    QStringList header;
+    int rows = 0;
+    for (const auto &info : m.waveAnalyzeInfoList()) {
+        const WaveGroupPtr g = original ? m.waveGroupAt(info->nMeasurePoint) : m.filterWaveGroupAt(info->nMeasurePoint);
+        const WaveBlock *b = g ? g->blocks[info->nChannel].data() : nullptr;
+        blocks << b;
+        header << QStringLiteral("P%1-CH%2").arg(info->nMeasurePoint + 1).arg(info->nChannel + 1);
+        if (b)
+            rows = qMax(rows, qBound(0, b->nDataCnt, kMaxSamples));
+    }
+    QByteArray csv = header.join(QLatin1Char(',')).toUtf8() + "\n";
+    for (int i = 0; i < rows; ++i) {
+        for (int c = 0; c < blocks.size(); ++c) {
+            if (c)
+                csv += ',';
+            if (blocks[c] && i < blocks[c]->nDataCnt)
+                csv += QByteArray::number(blocks[c]->nData[i]);
+        }
+        csv += '\n';
+    }
+    QSaveFile f(a.values.value(QStringLiteral("-o")));
+    if (!f.open(QIODevice::WriteOnly) || f.write(csv) != csv.size() || !f.commit()) {
+        err(QStringLiteral("无法写入文件 ") + f.fileName() + QStringLiteral("：") + f.errorString());
+        return ExitFile;
+    }
+    return ExitOk;
+}
+
+bool toInt(const QString &s, int lo, int hi, int *v)
+{
+    bool ok = false;
+    const int n = s.toInt(&ok);
+    if (!ok || n < lo || n > hi)
+        return false;
+    *v = n;
+    return true;
+}
+
+int cmdSynth(const QStringList &args)
+{
+    const QStringList withValue = {QStringLiteral("-o"), QStringLiteral("--points"), QStringLiteral("--samples"),
+                                   QStringLiteral("--seed"), QStringLiteral("--version"), QStringLiteral("--missing"),
+                                   QStringLiteral("--caves"), QStringLiteral("--speed"), QStringLiteral("--gain")};
+    const Args a = parseArgs(args, withValue, {QStringLiteral("--fourth-channel")});
+    if (!a.error.isEmpty() || !a.positional.isEmpty() || !a.values.contains(QStringLiteral("-o")))
+        return usage(a.error.isEmpty() ? QStringLiteral("synth needs -o OUT") : a.error);
+    SynthOptions o;
+    const auto &v = a.values;
+    if (v.contains(QStringLiteral("--points")) && !toInt(v[QStringLiteral("--points")], 1, 10000, &o.points))
+        return usage(QStringLiteral("--points must be 1..10000"));
+    if (v.contains(QStringLiteral("--samples")) && !toInt(v[QStringLiteral("--samples")], 1024, 4096, &o.samples))
+        return usage(QStringLiteral("--samples must be 1024..4096"));
+    if (v.contains(QStringLiteral("--gain")) && !toInt(v[QStringLiteral("--gain")], 0, 100, &o.initialGain))
+        return usage(QStringLiteral("--gain must be 0..100"));
+    if (v.contains(QStringLiteral("--seed"))) {
+        bool ok = false;
+        o.seed = v[QStringLiteral("--seed")].toUInt(&ok);
+        if (!ok)
+            return usage(QStringLiteral("--seed must be a non-negative integer"));
+    }
+    if (v.contains(QStringLiteral("--version"))) {
+        o.version = v[QStringLiteral("--version")];
+        if (o.version.contains(QLatin1Char('V')))
+            return usage(QStringLiteral("--version takes the numbers only, e.g. 1.0.2000"));
+    }
+    if (v.contains(QStringLiteral("--speed"))) {
+        bool ok = false;
+        o.waveSpeed = v[QStringLiteral("--speed")].toFloat(&ok);
+        if (!ok || !(o.waveSpeed >= 500.0f && o.waveSpeed <= 10000.0f))
+            return usage(QStringLiteral("--speed must be 500..10000"));
+    }
+    if (v.contains(QStringLiteral("--caves"))) {
+        o.caveDepths.clear();
+        for (const QString &d : v[QStringLiteral("--caves")].split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const double depth = d.toDouble(&ok);
+            if (!ok || !(depth > 0.0 && depth < 100.0))
+                return usage(QStringLiteral("--caves takes depths in metres, e.g. 2.5,4.2"));
+            o.caveDepths << depth;
+        }
+    }
+    if (v.contains(QStringLiteral("--missing"))) {
+        for (const QString &pc : v[QStringLiteral("--missing")].split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const QStringList parts = pc.split(QLatin1Char(':'));
+            int p = 0, c = 0;
+            if (parts.size() != 2 || !toInt(parts[0], 0, o.points - 1, &p) || !toInt(parts[1], 0, 3, &c))
+                return usage(QStringLiteral("--missing takes POINT:CHANNEL pairs inside the survey"));
+            o.missing << qMakePair(p, c);
+        }
+    }
+    o.fourthChannel = a.flags.contains(QStringLiteral("--fourth-channel"));
+    QString error;
+    if (!writeSynthSurvey(v[QStringLiteral("-o")], o, &error)) {
+        err(QStringLiteral("无法写入文件 ") + v[QStringLiteral("-o")] + QStringLiteral("：") + error);
+        return ExitFile;
+    }
+    return ExitOk;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    std::puts("kvr-cli " KVR_VERSION);
-    return 0;
+    QScopedPointer<QCoreApplication> appHolder(createCliApplication(argc, argv));
+    QCoreApplication &app = *appHolder;
+    QCoreApplication::setApplicationName(QStringLiteral("kvr-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KVR_VERSION));
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return usage();
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::fputs(kUsage, stdout);
+        return ExitOk;
+    }
+    if (command == QLatin1String("--version")) {
+        std::puts("kvr-cli " KVR_VERSION);
+        return ExitOk;
+    }
+    if (isReportCommand(command))
+        return runReportCommand(command, args);
+    if (command == QLatin1String("info"))
+        return cmdInfo(args);
+    if (command == QLatin1String("convert"))
+        return cmdConvert(args);
+    if (command == QLatin1String("export-csv"))
+        return cmdExportCsv(args);
+    if (command == QLatin1String("synth"))
+        return cmdSynth(args);
+    return usage(QStringLiteral("unknown command ") + command);
 }

@@ -1,6 +1,89 @@
 #include "reportcommands.h"
 
+#include "app/paths.h"
+#include "app/systemconfig.h"
+#include "datafile/kvrdocument.h"
+#include "report/render/kvrwordoperation.h"
+#include "report/render/reportpdf.h"
+#include "report/render/reportrenderer.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <cstdio>
+
+namespace {
+
+enum Exit { ExitOk = 0, ExitFile = 1, ExitUsage = 2 };
+
+const char *kReportUsage =
+    "usage: kvr-cli image FILE -o OUT.png [--field KEY=VALUE ...]\n"
+    "       kvr-cli pdf FILE -o OUT.pdf [--field KEY=VALUE ...]\n"
+    "       kvr-cli word FILE -o OUT.docx [--template T] [--field KEY=VALUE ...]\n"
+    "KEY is a report field name: strTitleName strGD strReportNum strProject strClient\n"
+    "strPileNum strDateDetect strDevice fPileDepth fElevation fPileDiameter strPileType\n"
+    "strPurpose strStandard (0 or 1) strReault strPerson strCheck strDateReport\n";
+
+void err(const QString &text)
+{
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+}
+
+int usage(const QString &why)
+{
+    err(QStringLiteral("kvr-cli: ") + why);
+    std::fputs(kReportUsage, stderr);
+    return ExitUsage;
+}
+
+bool parseFloat(const QString &s, float *v)
+{
+    bool ok = false;
+    const float f = s.trimmed().toFloat(&ok);
+    if (ok)
+        *v = f;
+    return ok;
+}
+
+// Sets one report field by its name; false for an unknown key or a value
+// that does not fit the field.
+bool setField(ProjectParams &p, const QString &key, const QString &value)
+{
+    QString *text = nullptr;
+    if (key == QLatin1String("strTitleName")) text = &p.strTitleName;
+    else if (key == QLatin1String("strGD")) text = &p.strGD;
+    else if (key == QLatin1String("strReportNum")) text = &p.strReportNum;
+    else if (key == QLatin1String("strProject")) text = &p.strProject;
+    else if (key == QLatin1String("strClient")) text = &p.strClient;
+    else if (key == QLatin1String("strPileNum")) text = &p.strPileNum;
+    else if (key == QLatin1String("strDateDetect")) text = &p.strDateDetect;
+    else if (key == QLatin1String("strDevice")) text = &p.strDevice;
+    else if (key == QLatin1String("strPileType")) text = &p.strPileType;
+    else if (key == QLatin1String("strPurpose")) text = &p.strPurpose;
+    else if (key == QLatin1String("strReault")) text = &p.strReault;
+    else if (key == QLatin1String("strPerson")) text = &p.strPerson;
+    else if (key == QLatin1String("strCheck")) text = &p.strCheck;
+    else if (key == QLatin1String("strDateReport")) text = &p.strDateReport;
+    if (text) {
+        *text = QString(value).replace(QLatin1String("\\n"), QLatin1String("\n"));
+        return true;
+    }
+    if (key == QLatin1String("fPileDepth"))
+        return parseFloat(value, &p.fPileDepth);
+    if (key == QLatin1String("fElevation"))
+        return parseFloat(value, &p.fElevation);
+    if (key == QLatin1String("fPileDiameter"))
+        return parseFloat(value, &p.fPileDiameter);
+    if (key == QLatin1String("strStandard")) {
+        bool ok = false;
+        const int i = value.toInt(&ok);
+        if (ok && (i == 0 || i == 1))
+            p.strStandard = i;
+        return ok && (i == 0 || i == 1);
+    }
+    return false;
+}
+
+} // namespace
 
 bool isReportCommand(const QString &command)
 {
@@ -8,8 +91,109 @@ bool isReportCommand(const QString &command)
         || command == QLatin1String("word");
 }
 
-int runReportCommand(const QString &command, const QStringList &)
+QCoreApplication *createCliApplication(int &argc, char **argv)
 {
-    std::fprintf(stderr, "kvr-cli: %s is not available yet\n", qPrintable(command));
-    return 2;
+    if (argc > 1 && isReportCommand(QString::fromLocal8Bit(argv[1]))) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QGuiApplication(argc, argv);
+    }
+    return new QCoreApplication(argc, argv);
+}
+
+int runReportCommand(const QString &command, const QStringList &args)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        err(QStringLiteral("kvr-cli: %1 needs the GUI application object").arg(command));
+        return ExitUsage;
+    }
+    QString input, output, templatePath;
+    QStringList fields;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("-o") || a == QLatin1String("--template") || a == QLatin1String("--field")) {
+            if (!hasValue)
+                return usage(a + QStringLiteral(" needs a value"));
+            const QString v = args.at(++i);
+            if (a == QLatin1String("-o"))
+                output = v;
+            else if (a == QLatin1String("--template"))
+                templatePath = v;
+            else
+                fields << v;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            return usage(QStringLiteral("unknown option ") + a);
+        } else if (input.isEmpty()) {
+            input = a;
+        } else {
+            return usage(QStringLiteral("%1 takes one FILE").arg(command));
+        }
+    }
+    if (input.isEmpty() || output.isEmpty())
+        return usage(QStringLiteral("%1 needs FILE and -o OUT").arg(command));
+    if (!templatePath.isEmpty() && command != QLatin1String("word"))
+        return usage(QStringLiteral("--template belongs to word"));
+
+    // Report fields from the configuration, when there is one (the first
+    // instance() call sets the built-in values).
+    SystemConfig &config = SystemConfig::instance();
+    if (QFileInfo::exists(configFilePath()))
+        config.init(configFilePath());
+    for (const QString &f : fields) {
+        const int eq = f.indexOf(QLatin1Char('='));
+        if (eq <= 0 || !setField(sProjectParams, f.left(eq), f.mid(eq + 1)))
+            return usage(QStringLiteral("bad --field ") + f);
+    }
+
+    KvrDocument doc;
+    const DocResult r = doc.open(input);
+    if (!r.ok) {
+        err(r.message);
+        return ExitFile;
+    }
+    const MeasurementModel &m = doc.model();
+    config.setMaxSamplePoints(m.maxSamplePoints());
+    const ReportData data = ReportData::capture(m.waveGroupList(), m.filterWaveGroupList(),
+                                                m.waveAnalyzeInfoList(), doc.fileHead());
+
+    if (command == QLatin1String("image")) {
+        ReportRenderer renderer;
+        renderer.setData(data);
+        const QImage image = renderer.renderImage();
+        const QByteArray format = QFileInfo(output).suffix().toLatin1();
+        if (!image.save(output, format.isEmpty() ? "PNG" : format.constData())) {
+            err(QStringLiteral("无法写入文件 ") + output);
+            return ExitFile;
+        }
+    } else if (command == QLatin1String("pdf")) {
+        QString error;
+        if (!writeReportPdf(data, output, &error)) {
+            err(QStringLiteral("无法写入文件 ") + output + QStringLiteral("：") + error);
+            return ExitFile;
+        }
+    } else {
+        KvrWordOperation job;
+        if (!templatePath.isEmpty())
+            job.setTemplatePath(templatePath);
+        if (!QFileInfo::exists(job.templatePath())) {
+            err(QStringLiteral("找不到模板文件 ") + job.templatePath());
+            return ExitFile;
+        }
+        int result = -1;
+        QObject::connect(&job, &KvrWordOperation::progressPrompt, [&result](int code) {
+            if (code == 0 || code == 1)
+                result = code;
+        });
+        job.setReportData(data);
+        job.setOutputPath(output);
+        job.createKvrWordDoWorker();
+        if (result != 1) {
+            err(QStringLiteral("无法生成Word文件 ") + output);
+            return ExitFile;
+        }
+    }
+    std::printf("%s\n", qPrintable(QFileInfo(output).absoluteFilePath()));
+    return ExitOk;
 }

@@ -3,8 +3,15 @@
 
 #include <QStringList>
 
+class QCoreApplication;
+
 // True when `command` is one of the report subcommands.
 bool isReportCommand(const QString &command);
+
+// The application object for kvr-cli: report subcommands draw text and need
+// a GUI application (offscreen when there is no display); everything else
+// runs with a core application.
+QCoreApplication *createCliApplication(int &argc, char **argv);
 
 // Runs a report subcommand; `args` are the arguments after the command name.
 // Returns the process exit status (0 ok, 1 file missing or rejected, 2 usage).

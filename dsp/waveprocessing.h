@@ -11,13 +11,21 @@ namespace dsp {
 
 // Recomputes the processed copy, spectra and main frequencies of analysis
 // record `index` of `infos`, or of every record when index is -1.
+// Every recomputation starts from the original block: the processed block
+// becomes a copy of it, then (when the record's filter can be designed and
+// the wave has samples) the band-pass filtered samples, clamped to 0..65535.
 // Records whose filter cannot be designed keep an unfiltered processed copy;
-// one readable line per such record is returned (empty list: all filtered).
+// records pointing to a missing group or to a channel outside 0..2 are
+// skipped. One readable line per such record is returned, in record order
+// (empty list: all filtered). With several records for the same wave the
+// later one decides. Waves are spread over the global thread pool; the
+// result does not depend on the number of threads.
 QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &filtered,
                             const WaveAnalyzeInfoList &infos, const FftInfoList &ffts,
                             int index);
 
-// The adaptive gain of the file: a whole number from 1 to 10.
+// The adaptive gain of the file: a whole number from 1 to 10 (1 when no
+// record refers to an existing wave).
 float computeAdaptiveGain(const WaveGroupList &groups, const WaveAnalyzeInfoList &infos);
 
 } // namespace dsp

@@ -47,6 +47,31 @@ FftInfoPtr ShowKvrDataWidgetBase::fftInfoAt(int m) const
     return (m >= 0 && m < m_fftInfoList.size()) ? m_fftInfoList.at(m) : FftInfoPtr();
 }
 
+void ShowKvrDataWidgetBase::insertWaveAnalyzeInfo(int index, const WaveAnalyzeInfoPtr &info)
+{
+    if (index < 0 || index > m_waveAnalyzeInfoList.size() || !info)
+        return;
+    m_waveAnalyzeInfoList.insert(index, info);
+    updateWaveDisplay();
+}
+
+void ShowKvrDataWidgetBase::moveWaveAnalyzeInfo(int from, int to)
+{
+    const int n = m_waveAnalyzeInfoList.size();
+    if (from < 0 || from >= n || to < 0 || to >= n || from == to)
+        return;
+    m_waveAnalyzeInfoList.move(from, to);
+    updateWaveDisplay();
+}
+
+void ShowKvrDataWidgetBase::removeWaveAnalyzeInfo(int index)
+{
+    if (index < 0 || index >= m_waveAnalyzeInfoList.size())
+        return;
+    m_waveAnalyzeInfoList.removeAt(index);
+    updateWaveDisplay();
+}
+
 void ShowKvrDataWidgetBase::clearWaveData()
 {
     m_waveGroupList.clear();
@@ -57,7 +82,13 @@ void ShowKvrDataWidgetBase::clearWaveData()
     updateWaveDisplay();
 }
 
-void ShowKvrDataWidgetBase::setFileHead(const FileHeadPtr &head) { m_pFileHead = head; updateWaveDisplay(); }
+void ShowKvrDataWidgetBase::setFileHead(const FileHeadPtr &head)
+{
+    m_pFileHead = head;
+    if (head)
+        setWaveSpeed(head->fWaveSpeed);
+    updateWaveDisplay();
+}
 
 void ShowKvrDataWidgetBase::setMargins(int left, int top, int right, int bottom)
 {
@@ -111,6 +142,7 @@ void ShowKvrDataWidgetBase::restoreDefaults()
     m_fWaveZoomScale = 1.0f;
     m_cursor = QPoint(0, 0);
     m_nFocusWaveIndex = -1;
+    m_blLayerDirty = true;
 }
 
 void ShowKvrDataWidgetBase::setFocusWaveIndex(int index)
@@ -121,7 +153,11 @@ void ShowKvrDataWidgetBase::setFocusWaveIndex(int index)
     updateWaveDisplay();
 }
 
-void ShowKvrDataWidgetBase::updateWaveDisplay() { update(); }
+void ShowKvrDataWidgetBase::updateWaveDisplay()
+{
+    m_blLayerDirty = true;
+    update();
+}
 
 void ShowKvrDataWidgetBase::drawBackground(QPainter *) {}
 void ShowKvrDataWidgetBase::calcDrawRegions(QPainter *) {}
@@ -132,11 +168,37 @@ void ShowKvrDataWidgetBase::paintEvent(QPaintEvent *)
 {
     if (m_nFocusWaveIndex < 0 || m_waveAnalyzeInfoList.isEmpty())
         return;
+    const qreal dpr = devicePixelRatioF();
+    QVector<double> state = layerState();
+    state << width() << height() << dpr;
+    if (m_blLayerDirty || state != m_layerState || m_waveLayer.isNull()) {
+        m_layerState = state;
+        rebuildWaveLayer();
+    }
     QPainter painter(this);
-    calcDrawRegions(&painter);
-    drawBackground(&painter);
-    drawWaves(&painter);
+    painter.drawImage(0, 0, m_waveLayer);
     drawOverlay(&painter);
 }
 
-void ShowKvrDataWidgetBase::resizeEvent(QResizeEvent *event) { QWidget::resizeEvent(event); }
+// Background, regions and waves go into the layer; the widget's own
+// background colour shows wherever a view leaves the layer untouched.
+void ShowKvrDataWidgetBase::rebuildWaveLayer()
+{
+    const qreal dpr = devicePixelRatioF();
+    const QSize px(qMax(1, qRound(width() * dpr)), qMax(1, qRound(height() * dpr)));
+    if (m_waveLayer.size() != px || m_waveLayer.format() != QImage::Format_ARGB32_Premultiplied)
+        m_waveLayer = QImage(px, QImage::Format_ARGB32_Premultiplied);
+    m_waveLayer.setDevicePixelRatio(dpr);
+    m_waveLayer.fill(palette().color(backgroundRole()));
+    QPainter painter(&m_waveLayer);
+    painter.setFont(font());
+    calcDrawRegions(&painter);
+    drawBackground(&painter);
+    drawWaves(&painter);
+    m_blLayerDirty = false;
+}
+
+void ShowKvrDataWidgetBase::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+}

@@ -1,12 +1,19 @@
 // Drawing base of every wave display: the model lists a view draws, the
 // common drawing state and a fixed paint sequence of four drawing steps.
+//
+// The background and the waves are drawn into a cached layer (an image the
+// size of the widget). The layer is rebuilt only when the data, the size or a
+// display setting changes; the overlay (cursor lines, readouts) is drawn over
+// it on every paint, so a mouse move costs a blit and a few lines.
 #pragma once
 
 #include "datafile/records.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QRectF>
 #include <QString>
+#include <QVector>
 #include <QWidget>
 
 class QPainter;
@@ -33,15 +40,31 @@ public:
                              int focusIndex);
     int waveCount() const { return m_waveAnalyzeInfoList.size(); }
     bool isWaveListEmpty() const { return m_waveAnalyzeInfoList.isEmpty(); }
+    int waveGroupCount() const { return m_waveGroupList.size(); }
+    bool isWaveGroupListEmpty() const { return m_waveGroupList.isEmpty(); }
+    int filterWaveGroupCount() const { return m_filterWaveGroupList.size(); }
+    bool isFilterWaveGroupListEmpty() const { return m_filterWaveGroupList.isEmpty(); }
+    int fftInfoCount() const { return m_fftInfoList.size(); }
+    bool isFftInfoListEmpty() const { return m_fftInfoList.isEmpty(); }
     WaveAnalyzeInfoPtr waveAnalyzeInfoAt(int i) const;
     WaveGroupPtr waveGroupAt(int m) const;
     WaveGroupPtr filterWaveGroupAt(int m) const;
     FftInfoPtr fftInfoAt(int m) const;
+
+    // Trace edits (the analysis list); each repaints. Out-of-range indexes
+    // are ignored.
+    virtual void insertWaveAnalyzeInfo(int index, const WaveAnalyzeInfoPtr &info);
+    virtual void moveWaveAnalyzeInfo(int from, int to);
+    virtual void removeWaveAnalyzeInfo(int index);
+
     // Empties all lists and sets the focused index to -1.
     virtual void clearWaveData();
 
     FileHeadPtr fileHead() const { return m_pFileHead; }
     virtual void setFileHead(const FileHeadPtr &head);
+
+    QString scratchText() const { return m_strScratch; }
+    void setScratchText(const QString &text) { m_strScratch = text; }
 
     QPoint cursorPos() const { return m_cursor; }
     void setCursorPos(const QPoint &p) { m_cursor = p; }
@@ -71,6 +94,8 @@ public:
 public slots:
     virtual int focusWaveIndex() const { return m_nFocusWaveIndex; }
     virtual void setFocusWaveIndex(int index);
+    // Redraws everything, the cached wave layer included. Call it after the
+    // records were edited in place.
     virtual void updateWaveDisplay();
 
 protected:
@@ -78,6 +103,12 @@ protected:
     virtual void calcDrawRegions(QPainter *painter);
     virtual void drawWaves(QPainter *painter);
     virtual void drawOverlay(QPainter *painter);
+
+    // Values the cached layer depends on besides the data and the size
+    // (configuration switches, display scale ...). When they differ from the
+    // ones the layer was built with, the layer is rebuilt.
+    virtual QVector<double> layerState() const { return {}; }
+    void invalidateWaveLayer() { m_blLayerDirty = true; }
 
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -99,4 +130,11 @@ protected:
     float m_fWaveZoomScale = 1.0f;
     float m_fWaveSpeed = 4000.0f;
     int m_nFocusWaveIndex = -1;
+
+private:
+    void rebuildWaveLayer();
+
+    QImage m_waveLayer;
+    QVector<double> m_layerState;
+    bool m_blLayerDirty = true;
 };

@@ -1,0 +1,29 @@
+// Start-up steps of the application that need the GUI (the rest lives in
+// app/paths.h and app/systemconfig.h).
+#pragma once
+
+#include <QString>
+
+class QApplication;
+class QTranslator;
+
+// The start-up file: the only argument when exactly one is given, converted
+// from the local 8-bit encoding; empty otherwise.
+QString startupFilePath(int argc, char *argv[]);
+
+// Maps "微软雅黑" / "Microsoft YaHei" to a CJK font found on this system.
+// Must run before the first widget is created.
+void installFontSubstitutions();
+
+// Loads ":/language/qt_zh_CN.qm", falling back to Qt's installed
+// translations, and installs the translator either way.
+bool installQtTranslation(QApplication &app, QTranslator &translator);
+
+// Sets the process-wide display scale from the primary screen.
+void computeDisplayScale();
+
+// Application font "微软雅黑", normal weight, pixel size from the scale.
+void setApplicationFont(QApplication &app);
+
+// The five diagnostic lines about directories and the screen.
+void logStartupEnvironment();

@@ -1,0 +1,70 @@
+// The only code that touches the bytes of a detection data file: one file,
+// opened read-only (mode 0) or read-write (mode 3), with positioned and
+// sequential reads and writes of the header, wave groups and analysis records.
+#pragma once
+
+#include "datafile/records.h"
+
+#include <QFile>
+#include <QObject>
+
+class QFileDevice;
+
+class FileOperation : public QObject
+{
+public:
+    enum Mode { ReadOnly = 0, ReadWrite = 3 };
+    enum FileType { FileTypeWaveGroups = 3 };
+
+    explicit FileOperation(QObject *parent = nullptr);
+    ~FileOperation() override;
+
+    // Opens `fileName`; copies the header read from it into `header` (if given).
+    bool open(const QString &fileName, int mode, int fileType, FileHead *header);
+    // Works on a device opened by the caller (for instance a QSaveFile that
+    // receives a complete new file) instead of a file of its own. The device
+    // is not owned; `header` is not read from it.
+    bool openDevice(QFileDevice *device, int mode, int fileType);
+
+    bool readHeader(FileHead *buf);
+    bool writeHeader(const FileHead *buf);
+
+    bool isOriginalFile() const;
+    qint64 analysisAreaSize() const;
+    int waveGroupCount() const;
+    int analysisCount() const;
+    bool seekWaveGroup(int i);
+    bool seekAnalysis(int j);
+
+    bool readWaveGroup(WaveGroup &g);
+    bool readAnalysis(WaveAnalyzeInfo &a);
+
+    bool canWrite() const;
+    // Return whether every byte was written.
+    bool writeWaveGroupAt(const WaveGroup &g, int i);
+    bool writeAnalysisAt(const WaveAnalyzeInfo &a, int j);
+    bool rewriteAll(const WaveGroupList &groups, const WaveAnalyzeInfoList &analyses);
+
+    void close();
+
+    int mode() const { return m_mode; }
+    int fileType() const { return m_fileType; }
+    const FileHead &head() const { return m_head; }
+    QString fileName() const { return m_fileName; }
+    int headSize() const { return m_headSize; }
+    int groupSize() const;
+
+private:
+    bool writeGroup(const WaveGroup &g);
+    bool writeRecord(const WaveAnalyzeInfo &a);
+    bool writeBytes(const void *data, qint64 size);
+    qint64 fileSize() const;
+
+    QFile m_file;
+    QFileDevice *m_dev = nullptr;  // &m_file or a device given to openDevice
+    int m_mode = 1;
+    int m_fileType = 4;
+    FileHead m_head;
+    QString m_fileName;
+    int m_headSize = FILE_HEAD_SIZE;
+};

@@ -1,0 +1,445 @@
+#include "kvrdocument.h"
+
+#include "app/systemconfig.h"
+#include "datafile/fileformat.h"
+#include "datafile/fileoperation.h"
+#include "dsp/waveprocessing.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QtDebug>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
+namespace {
+
+constexpr float kMaxWaveSpeed = 20000.0f;  // m/s; anything above is not a wave speed
+constexpr float kMaxManualGain = 10000.0f;
+constexpr int kMaxFilterOrder = kMaxSamples;
+
+bool isFlawPosSound(int pos, int count)
+{
+    return pos == kNoValue || (pos >= 0 && pos < count);
+}
+
+// Checks one group read from a file; corrects what cannot be used as it
+// stands and says what it corrected.
+void sanitizeGroup(WaveGroup &g, int index, QStringList &warnings)
+{
+    WaveGroupHead &h = g.head;
+    // -100 is the instrument's "not recorded" and stays as it is.
+    if (h.nSamplePoints != kNoValue && (h.nSamplePoints < 0 || h.nSamplePoints > kMaxSamples)) {
+        const int fixed = qBound(0, h.nSamplePoints, kMaxSamples);
+        warnings << QStringLiteral("测点 %1 的采样点数 %2 超出 0..4096，已改为 %3")
+                        .arg(index + 1).arg(h.nSamplePoints).arg(fixed);
+        h.nSamplePoints = fixed;
+    }
+    if (!std::isfinite(h.fHeadingAngle)) {
+        warnings << QStringLiteral("测点 %1 的方位角无效，已改为 0").arg(index + 1);
+        h.fHeadingAngle = 0.0f;
+    }
+    if (!std::isfinite(h.fPitchAngle))
+        h.fPitchAngle = kNoValueF;
+    if (!std::isfinite(h.fRollAngle))
+        h.fRollAngle = kNoValueF;
+    for (int b = 0; b < kBlocksPerGroup; ++b) {
+        WaveBlock &blk = *g.blocks[b];
+        if (blk.nDataCnt < 0 || blk.nDataCnt > kMaxSamples) {
+            const int fixed = qBound(0, blk.nDataCnt, kMaxSamples);
+            warnings << QStringLiteral("测点 %1 通道 %2 的采样个数 %3 超出 0..4096，已改为 %4")
+                            .arg(index + 1).arg(b + 1).arg(blk.nDataCnt).arg(fixed);
+            blk.nDataCnt = fixed;
+        }
+        if (!isFlawPosSound(blk.nFlawPos, blk.nDataCnt)) {
+            warnings << QStringLiteral("测点 %1 通道 %2 的缺陷位置 %3 不在波形内，已清除")
+                            .arg(index + 1).arg(b + 1).arg(blk.nFlawPos);
+            blk.nFlawPos = kNoValue;
+        }
+        int outside = 0;
+        for (int i = 0; i < blk.nDataCnt; ++i) {
+            qint32 &s = blk.nData[i];
+            if (s < 0 || s > 65535) {
+                s = qBound(0, s, 65535);
+                ++outside;
+            }
+        }
+        if (outside)
+            warnings << QStringLiteral("测点 %1 通道 %2 有 %3 个采样值超出 0..65535，已限幅")
+                            .arg(index + 1).arg(b + 1).arg(outside);
+    }
+}
+
+// Checks one analysis record read from a file against the groups read.
+// Returns false when the record points to no wave.
+bool sanitizeRecord(WaveAnalyzeInfo &a, int index, const WaveGroupList &groups,
+                    QSet<qint64> &seen, QStringList &warnings)
+{
+    if (a.nMeasurePoint < 0 || a.nMeasurePoint >= groups.size() || a.nChannel < 0
+        || a.nChannel >= kChannelsPerGroup) {
+        warnings << QStringLiteral("分析记录 %1 指向不存在的波形（测点 %2，通道 %3），已忽略")
+                        .arg(index + 1).arg(a.nMeasurePoint).arg(a.nChannel);
+        return false;
+    }
+    const qint64 key = qint64(a.nMeasurePoint) * kBlocksPerGroup + a.nChannel;
+    if (seen.contains(key)) {
+        warnings << QStringLiteral("分析记录 %1 重复（测点 %2，通道 %3），已忽略")
+                        .arg(index + 1).arg(a.nMeasurePoint + 1).arg(a.nChannel + 1);
+        return false;
+    }
+    seen.insert(key);
+    const WaveGroup &g = *groups.at(a.nMeasurePoint);
+    if (!std::isfinite(a.fChannelAngle) || a.fChannelAngle < -360.0f || a.fChannelAngle > 720.0f) {
+        float angle = g.head.fHeadingAngle + 120.0f * a.nChannel;
+        if (angle > 360.0f)
+            angle -= 360.0f;
+        warnings << QStringLiteral("分析记录 %1 的通道角度无效，已按方位角重算").arg(index + 1);
+        a.fChannelAngle = angle;
+    }
+    if (!std::isfinite(a.fManualGain) || a.fManualGain <= 0.0f || a.fManualGain > kMaxManualGain) {
+        warnings << QStringLiteral("分析记录 %1 的增益无效，已改为 1").arg(index + 1);
+        a.fManualGain = 1.0f;
+    }
+    if (a.nFilterOrder < 1 || a.nFilterOrder > kMaxFilterOrder) {
+        warnings << QStringLiteral("分析记录 %1 的滤波阶数 %2 无效，已改为 500").arg(index + 1).arg(a.nFilterOrder);
+        a.nFilterOrder = 500;
+    }
+    const int count = g.blocks[a.nChannel]->nDataCnt;
+    if (!isFlawPosSound(a.nFlawPos, count)) {
+        warnings << QStringLiteral("分析记录 %1 的缺陷位置 %2 不在波形内，已清除").arg(index + 1).arg(a.nFlawPos);
+        a.nFlawPos = kNoValue;
+    }
+    return true;
+}
+
+// An original file takes its wave speed from the groups later on, so its
+// header value is corrected without a word.
+void sanitizeHeader(FileHead &h, bool original, QStringList &warnings)
+{
+    if (!std::isfinite(h.fWaveSpeed) || h.fWaveSpeed <= 0.0f || h.fWaveSpeed > kMaxWaveSpeed) {
+        if (!original)
+            warnings << QStringLiteral("文件头的波速无效，已改为 4000");
+        h.fWaveSpeed = 4000.0f;
+    }
+    if (!std::isfinite(h.fOffsetAngle)) {
+        warnings << QStringLiteral("文件头的磁偏角无效，已改为 0");
+        h.fOffsetAngle = 0.0f;
+    }
+    if (!std::isfinite(h.fWaveZoomScale))
+        h.fWaveZoomScale = 1.0f;
+}
+
+// QSaveFile::commit() neither notices that writing the last buffered bytes
+// failed nor reports a failed sync, and would put an incomplete file in
+// place of the old one. Both are checked before committing.
+bool flushAndSync(QFileDevice &device, QString *why)
+{
+    if (!device.flush()) {
+        *why = device.errorString();
+        return false;
+    }
+#if defined(Q_OS_UNIX)
+    const int fd = device.handle();
+    if (fd >= 0 && ::fdatasync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+#elif defined(Q_OS_WIN)
+    const int fd = device.handle();
+    if (fd >= 0 && ::_commit(fd) != 0) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+#endif
+    return true;
+}
+
+std::unique_ptr<QSaveFile> defaultSaveDevice(const QString &path)
+{
+    return std::unique_ptr<QSaveFile>(new QSaveFile(path));
+}
+
+} // namespace
+
+KvrDocument::KvrDocument()
+    : m_head(newFileHead())
+    , m_deviceFactory(defaultSaveDevice)
+{
+}
+
+void KvrDocument::setSaveDeviceFactory(SaveDeviceFactory factory)
+{
+    m_deviceFactory = factory ? std::move(factory) : SaveDeviceFactory(defaultSaveDevice);
+}
+
+DocResult KvrDocument::open(const QString &path)
+{
+    DocResult r;
+    const QFileInfo fi(path);
+    qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qPrintable(fi.absolutePath()),
+           qPrintable(path));
+    if (path.isEmpty())
+        return r;  // nothing chosen: nothing to say
+
+    if (!fi.exists()) {
+        r.message = QStringLiteral("未检测到文件 ") + path + QStringLiteral(" ！");
+        return r;
+    }
+    const QString rejected = QStringLiteral("文件不完整或者格式不正确！");
+    if (!fi.isFile()) {
+        r.message = rejected;
+        return r;
+    }
+
+    // Everything is built aside and takes the place of the open document
+    // only when the whole file was read.
+    FileHead head;
+    std::memset(static_cast<void *>(&head), 0, sizeof(head));
+    head.fWaveSpeed = 4000.0f;
+    head.fWaveZoomScale = 1.0f;
+
+    FileOperation fop;
+    fop.open(path, FileOperation::ReadOnly, FileOperation::FileTypeWaveGroups, &head);
+    const qint64 size = fi.size();
+    QString reason;
+    if (!fileformat::accepts(head, size, &reason)) {
+        r.message = rejected;
+        r.warnings << reason;
+        return r;
+    }
+
+    QStringList &warnings = r.warnings;
+    const bool original = fop.isOriginalFile();
+    qDebug(original ? "onSelectedFile: 原始测量文件!" : "onSelectedFile: 分析文件!");
+    const bool old = fileformat::isOldVersion(head);
+    if (old)
+        head.deleteChannelCnt = 0;
+    sanitizeHeader(head, original, warnings);
+
+    MeasurementModel model;
+    qDebug(original ? "处理原始数据文件\r\n" : "处理分析后的数据文件\r\n");
+    int maxSamplePoints = 0;
+    int maxWaveSpeed = 0;
+    int fourthChannels = 0;
+    float initialGain = 1.0f;
+    {
+        const quint32 diff = head.headTag - kHeadTagBase;
+        initialGain = float(diff == 0 ? 1u : qMin<quint32>(diff, 100u));
+    }
+    for (int index = 0;; ++index) {
+        WaveGroupPtr g = newWaveGroup();
+        if (!fop.readWaveGroup(*g))
+            break;
+        sanitizeGroup(*g, index, warnings);
+        maxSamplePoints = qMax(maxSamplePoints, g->head.nSamplePoints);
+        if (g->head.nWaveSpeed > 0 && g->head.nWaveSpeed <= int(kMaxWaveSpeed))
+            maxWaveSpeed = qMax(maxWaveSpeed, g->head.nWaveSpeed);
+        model.addWaveGroup(g);
+        model.addFilterWaveGroup(deepCopy(*g));
+        model.addFftInfo(newFftInfo());
+        if (!original)
+            continue;
+        // Only CH1..CH3 take part in the analysis; the size rule of the file
+        // counts three records per group.
+        for (int b = 0; b < kBlocksPerGroup; ++b) {
+            if (g->blocks[b]->nDataCnt <= 0)
+                continue;
+            if (b >= kChannelsPerGroup) {
+                ++fourthChannels;
+                continue;
+            }
+            WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
+            a->nMeasurePoint = index;
+            a->nChannel = b;
+            float angle = g->head.fHeadingAngle + 120.0f * b;
+            if (angle > 360.0f)
+                angle -= 360.0f;
+            a->fChannelAngle = angle;
+            a->nFlawPos = g->blocks[b]->nFlawPos;
+            a->nHighCutoff = g->head.nHighFreq;
+            a->nLowCutoff = g->head.nLowFreq;
+            a->fManualGain = initialGain;
+            model.addWaveAnalyzeInfo(a);
+        }
+    }
+    if (fourthChannels)
+        warnings << QStringLiteral("%1 个测点记录了第四通道，第四通道不参与分析").arg(fourthChannels);
+    if (original && model.groupCount() != head.waveGroupCnt)
+        warnings << QStringLiteral("文件头记录 %1 个测点，文件中有 %2 个完整测点")
+                        .arg(head.waveGroupCnt).arg(model.groupCount());
+
+    if (!original) {
+        QSet<qint64> seen;
+        for (int j = 0;; ++j) {
+            WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
+            if (!fop.readAnalysis(*a))
+                break;
+            if (a->fChannelAngle > 360.0f)
+                a->fChannelAngle -= 360.0f;
+            if (old) {
+                a->fManualGain = 1.0f;
+                a->nFilterWindow = 4;
+            }
+            if (sanitizeRecord(*a, j, model.waveGroupList(), seen, warnings))
+                model.addWaveAnalyzeInfo(a);
+        }
+    }
+    fop.close();
+
+    if (model.waveCount() == 0 && model.groupCount() > 0)
+        warnings << QStringLiteral("文件中没有可分析的波形");
+
+    qDebug("波形个数为 ... %d, %d, %d", model.waveCount(), maxSamplePoints, head.waveGroupCnt);
+    warnings << dsp::applyWaveParams(model.waveGroupList(), model.filterWaveGroupList(),
+                                     model.waveAnalyzeInfoList(), model.fftInfoList(), -1);
+
+    head.modifyFlags = 0;
+    head.modifyFlags2 = 0;
+    if (original) {
+        head.fWaveZoomScale = 1.0f;
+        head.deleteChannelCnt = 0;
+    } else {
+        head.fWaveZoomScale = qBound(1.0f, head.fWaveZoomScale, 10.0f);
+    }
+    const float gain = dsp::computeAdaptiveGain(model.waveGroupList(), model.waveAnalyzeInfoList());
+    if (gain != head.fWaveZoomScale)
+        head.fWaveZoomScale = gain;
+    qDebug("自适应的增益为 ... %f", double(gain));
+
+    if (original) {
+        if (maxWaveSpeed > 0)
+            head.fWaveSpeed = float(maxWaveSpeed);
+        else
+            warnings << QStringLiteral("测点未记录有效波速，波速保持 %1").arg(double(head.fWaveSpeed));
+        qDebug("将文件类型更改为“ANA”");
+        fileformat::changeTypeToAnalysis(head);
+    }
+    if (old) {
+        qDebug("如果是旧文件，则需要修改文件版本号");
+        fileformat::raiseVersion(head);
+    }
+
+    // The header handle is shared with whoever displays it: fill it in place.
+    *m_head = head;
+    m_model = model;
+    m_model.setFocusIndex(0);
+    m_path = path;
+    m_open = true;
+    m_wasOriginal = original;
+    m_oldVersion = old;
+    m_adaptiveGain = gain;
+    SystemConfig::instance().setMaxSamplePoints(maxSamplePoints);
+    for (const QString &w : qAsConst(warnings))
+        qDebug("onSelectedFile: %s", qPrintable(w));
+    qDebug("onSelectedFile：文件打开成功！");
+    r.ok = true;
+    return r;
+}
+
+int KvrDocument::unsavedMask() const
+{
+    int ret1 = (m_head->modifyFlags || m_head->modifyFlags2) ? UnsavedHeader : 0;
+    int ret2 = 0;
+    for (const auto &a : m_model.waveAnalyzeInfoList()) {
+        if (a->blModified)
+            ret2 |= UnsavedRecords;
+        if (a->blFilterChanged)
+            ret2 |= UnsavedFilterFlag;
+    }
+    qDebug("readyForCloseSystem: 系统关闭 ret1, ret2 ... 0x%x, 0x%x", ret1, ret2);
+    return ret1 | ret2;
+}
+
+QStringList KvrDocument::applyWaveParams(int index)
+{
+    return dsp::applyWaveParams(m_model.waveGroupList(), m_model.filterWaveGroupList(),
+                                m_model.waveAnalyzeInfoList(), m_model.fftInfoList(), index);
+}
+
+DocResult KvrDocument::save()
+{
+    return writeTo(m_path);
+}
+
+DocResult KvrDocument::saveAs(const QString &path)
+{
+    return writeTo(path);
+}
+
+DocResult KvrDocument::writeTo(const QString &path)
+{
+    DocResult r;
+    if (!m_open || path.isEmpty()) {
+        r.message = QStringLiteral("没有打开的文件！");
+        return r;
+    }
+    unsavedMask();
+
+    // The file on disk becomes exactly the model: header, all groups in list
+    // order, all analysis records in list order. The counts are those of what
+    // is written, so the file passes the acceptance test when reopened.
+    const WaveGroupList &groups = m_model.waveGroupList();
+    WaveAnalyzeInfoList records;
+    records.reserve(m_model.waveCount());
+    for (const auto &a : m_model.waveAnalyzeInfoList()) {
+        WaveAnalyzeInfoPtr c = deepCopy(*a);
+        c->blModified = 0;
+        c->blFilterChanged = 0;
+        records << c;
+    }
+    FileHead disk = *m_head;
+    disk.waveGroupCnt = groups.size();
+    disk.deleteChannelCnt = kChannelsPerGroup * groups.size() - records.size();
+
+    qDebug("重新写入全部的波形数据!\r\n");
+    if (QFileInfo::exists(path)) {
+        FileOperation probe;
+        FileHead onDisk;
+        probe.open(path, FileOperation::ReadOnly, FileOperation::FileTypeWaveGroups, &onDisk);
+        qDebug("header.info.deleteChannelCnt ... %d", onDisk.deleteChannelCnt);
+    }
+
+    const QString failed = QStringLiteral("保存文件失败：%1，原文件未被改动！");
+    std::unique_ptr<QSaveFile> device = m_deviceFactory(path);
+    if (!device || !device->open(QIODevice::WriteOnly)) {
+        r.message = failed.arg(device ? device->errorString() : QStringLiteral("无法创建文件"));
+        return r;
+    }
+    FileOperation fop;
+    fop.openDevice(device.get(), FileOperation::ReadWrite, FileOperation::FileTypeWaveGroups);
+    bool ok = fop.rewriteAll(groups, records) && fop.writeHeader(&disk);
+    fop.close();
+    QString why;
+    ok = ok && flushAndSync(*device, &why);
+    if (!ok) {
+        if (why.isEmpty())
+            why = device->errorString();
+        device->cancelWriting();
+        r.message = failed.arg(why.isEmpty() || why == QLatin1String("Unknown error")
+                                   ? QStringLiteral("数据未能完整写入") : why);
+        return r;
+    }
+    if (!device->commit()) {
+        r.message = failed.arg(device->errorString());
+        return r;
+    }
+
+    for (const auto &a : m_model.waveAnalyzeInfoList()) {
+        a->blModified = 0;
+        a->blFilterChanged = 0;
+    }
+    m_head->waveGroupCnt = disk.waveGroupCnt;
+    m_head->deleteChannelCnt = disk.deleteChannelCnt;
+    m_head->modifyFlags = 0;
+    m_head->modifyFlags2 = 0;
+    m_path = path;
+    r.ok = true;
+    return r;
+}

@@ -1,0 +1,57 @@
+// The open file in memory: the wave groups as recorded, their processed
+// copies, one analysis record per channel wave (the list the views show)
+// and one spectrum record per group, with the focus and the structural edits.
+#pragma once
+
+#include "datafile/records.h"
+
+class MeasurementModel
+{
+public:
+    const WaveGroupList &waveGroupList() const { return m_groups; }
+    const WaveGroupList &filterWaveGroupList() const { return m_filtered; }
+    const WaveAnalyzeInfoList &waveAnalyzeInfoList() const { return m_infos; }
+    const FftInfoList &fftInfoList() const { return m_ffts; }
+
+    int waveCount() const { return m_infos.size(); }
+    int groupCount() const { return m_groups.size(); }
+    // Null handles for indexes out of range.
+    WaveAnalyzeInfoPtr waveAnalyzeInfoAt(int i) const;
+    WaveGroupPtr waveGroupAt(int m) const;
+    WaveGroupPtr filterWaveGroupAt(int m) const;
+    FftInfoPtr fftInfoAt(int m) const;
+
+    int focusIndex() const { return m_focus; }
+    // Accepts 0..waveCount()-1 (or 0 on an empty list).
+    bool setFocusIndex(int i);
+
+    void clearWaveData();
+    void addWaveGroup(const WaveGroupPtr &g) { m_groups.append(g); }
+    void addFilterWaveGroup(const WaveGroupPtr &g) { m_filtered.append(g); }
+    // Inserted before the first record with a greater fChannelAngle, or
+    // appended when the record carries blUserOrder.
+    void addWaveAnalyzeInfo(const WaveAnalyzeInfoPtr &a);
+    void addFftInfo(const FftInfoPtr &f) { m_ffts.append(f); }
+
+    // Focus to focus + step when that is a wave; false otherwise.
+    bool moveFocus(int step);
+    // Swaps the focused record with the one `step` away and follows it with
+    // the focus; the list then keeps the user's order (blUserOrder on all).
+    bool swap(int step);
+    // Copies the focused record's nFlawPos into its block of both group lists.
+    void copyFlawMark();
+    // Removes analysis record `index` and rebuilds the lists; raises
+    // deleteChannelCnt and change bit 0x02 of `head`. Refused (false) for an
+    // index out of range or when only one record is left.
+    bool deleteChannel(int index, FileHead &head);
+
+    // Largest nSamplePoints over the groups (0 when empty).
+    int maxSamplePoints() const;
+
+private:
+    WaveGroupList m_groups;
+    WaveGroupList m_filtered;
+    WaveAnalyzeInfoList m_infos;
+    FftInfoList m_ffts;
+    int m_focus = 0;
+};

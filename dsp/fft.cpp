@@ -1,0 +1,512 @@
+#include "fft.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+
+namespace dsp {
+
+namespace {
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kPi = 3.141592653589793;
+constexpr double kSinPiRounded = 1.2246467991473532e-16; // sin(pi) in double
+
+// Scratch buffer reused by the calling thread.
+double *scratch(int doubles)
+{
+    thread_local std::vector<double> buf;
+    if (int(buf.size()) < doubles)
+        buf.resize(size_t(doubles));
+    return buf.data();
+}
+
+// Split working arrays of the real transforms (kept apart from scratch(),
+// which callers of the transforms use for their own buffers).
+double *splitScratch(int doubles)
+{
+    thread_local std::vector<double> buf;
+    if (int(buf.size()) < doubles)
+        buf.resize(size_t(doubles));
+    return buf.data();
+}
+
+// Radix-2 transform on a complex sequence with the twiddle advanced by
+// repeated multiplication, as the plain reference form of the transform.
+void radix2(ComplexSeq &x, double sign)
+{
+    bitReverse(x);
+    const size_t n = x.size();
+    for (size_t h = 1; h < n; h *= 2) {
+        const double wr = h == 1 ? -1.0 : std::cos(kTwoPi / double(2 * h));
+        const double wi = h == 1 ? sign * kSinPiRounded : sign * std::sin(kTwoPi / double(2 * h));
+        for (size_t b = 0; b < n; b += 2 * h) {
+            double cr = 1.0, ci = 0.0;
+            for (size_t j = 0; j < h; ++j) {
+                Complex &a = x[b + j];
+                Complex &c = x[b + j + h];
+                const double tr = cr * c.real() - ci * c.imag();
+                const double ti = cr * c.imag() + ci * c.real();
+                c = Complex(a.real() - tr, a.imag() - ti);
+                a = Complex(a.real() + tr, a.imag() + ti);
+                const double nr = cr * wr - ci * wi;
+                ci = cr * wi + ci * wr;
+                cr = nr;
+            }
+        }
+    }
+}
+} // namespace
+
+unsigned nextPow2(unsigned n)
+{
+    if (n < 2)
+        return 1;
+    unsigned p = 1;
+    while (p < n && p < 0x80000000u)
+        p <<= 1;
+    return p;
+}
+
+ComplexSeq toComplex(const int *samples, int count, int length)
+{
+    ComplexSeq out(size_t(std::max(length, 0)), Complex(0.0, 0.0));
+    const int m = std::min(count, length);
+    for (int i = 0; i < m && samples; ++i)
+        out[size_t(i)] = Complex(double(samples[i]), 0.0);
+    return out;
+}
+
+ComplexSeq toComplex(const std::vector<double> &values, int length)
+{
+    ComplexSeq out(size_t(std::max(length, 0)), Complex(0.0, 0.0));
+    const int m = std::min(int(values.size()), length);
+    for (int i = 0; i < m; ++i)
+        out[size_t(i)] = Complex(values[size_t(i)], 0.0);
+    return out;
+}
+
+ComplexSeq toComplex(const WaveBlock &block, int length)
+{
+    const int n = std::clamp(int(block.nDataCnt), 0, kMaxSamples);
+    return toComplex(block.nData, n, length);
+}
+
+void bitReverse(ComplexSeq &x)
+{
+    const size_t n = x.size();
+    if (n <= 2)
+        return;
+    size_t j = n / 2;
+    for (size_t i = 1; i <= n - 2; ++i) {
+        if (i < j)
+            std::swap(x[i], x[j]);
+        size_t k = n / 2;
+        while (k <= j) {
+            j -= k;
+            k /= 2;
+        }
+        j += k;
+    }
+}
+
+void fft(ComplexSeq &x)
+{
+    radix2(x, -1.0);
+}
+
+void ifft(ComplexSeq &x)
+{
+    radix2(x, 1.0);
+    const double n = double(x.size());
+    for (Complex &v : x)
+        v = Complex(v.real() / n, v.imag() / n);
+}
+
+// ---------------------------------------------------------------------------
+
+ComplexFft::ComplexFft(int n) : m_n(n)
+{
+    int bits = 0;
+    while ((1 << bits) < n)
+        ++bits;
+    m_rev.resize(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        int r = 0;
+        for (int b = 0; b < bits; ++b)
+            if (i & (1 << b))
+                r |= 1 << (bits - 1 - b);
+        m_rev[size_t(i)] = r;
+    }
+    // Twiddles e^(-i pi j/h) for every stage, each computed directly.
+    m_twRe.resize(size_t(std::max(n - 1, 1)));
+    m_twIm.resize(size_t(std::max(n - 1, 1)));
+    for (int h = 1; h < n; h *= 2) {
+        for (int j = 0; j < h; ++j) {
+            const double a = kPi * double(j) / double(h);
+            m_twRe[size_t(h - 1 + j)] = std::cos(a);
+            m_twIm[size_t(h - 1 + j)] = -std::sin(a);
+        }
+    }
+}
+
+namespace {
+
+// Half spans 1 and 2 in one pass: radix-4 butterflies without multiplications.
+// sign = -1 forward, +1 inverse.
+void firstStages(double *__restrict re, double *__restrict im, int n, double sign)
+{
+    if (n == 2) {
+        const double ar = re[0], ai = im[0];
+        re[0] = ar + re[1];
+        im[0] = ai + im[1];
+        re[1] = ar - re[1];
+        im[1] = ai - im[1];
+        return;
+    }
+    for (int b = 0; b < n; b += 4) {
+        const double a0r = re[b] + re[b + 1], a0i = im[b] + im[b + 1];
+        const double a1r = re[b] - re[b + 1], a1i = im[b] - im[b + 1];
+        const double a2r = re[b + 2] + re[b + 3], a2i = im[b + 2] + im[b + 3];
+        const double a3r = re[b + 2] - re[b + 3], a3i = im[b + 2] - im[b + 3];
+        // a3 times -i (forward) or +i (inverse)
+        const double t3r = -sign * a3i, t3i = sign * a3r;
+        re[b] = a0r + a2r;
+        im[b] = a0i + a2i;
+        re[b + 2] = a0r - a2r;
+        im[b + 2] = a0i - a2i;
+        re[b + 1] = a1r + t3r;
+        im[b + 1] = a1i + t3i;
+        re[b + 3] = a1r - t3r;
+        im[b + 3] = a1i - t3i;
+    }
+}
+
+// The same two first stages reading interleaved natural-order data through
+// the bit-reversal table, so that the permutation costs no pass of its own.
+void firstStagesGather(const double *__restrict src, const int *__restrict rev,
+                       double *__restrict re, double *__restrict im, int n, double sign)
+{
+    if (n < 4) {
+        for (int k = 0; k < n; ++k) {
+            re[k] = src[2 * rev[k]];
+            im[k] = src[2 * rev[k] + 1];
+        }
+        if (n == 2)
+            firstStages(re, im, n, sign);
+        return;
+    }
+    for (int b = 0; b < n; b += 4) {
+        const double *p0 = src + 2 * rev[b], *p1 = src + 2 * rev[b + 1];
+        const double *p2 = src + 2 * rev[b + 2], *p3 = src + 2 * rev[b + 3];
+        const double a0r = p0[0] + p1[0], a0i = p0[1] + p1[1];
+        const double a1r = p0[0] - p1[0], a1i = p0[1] - p1[1];
+        const double a2r = p2[0] + p3[0], a2i = p2[1] + p3[1];
+        const double a3r = p2[0] - p3[0], a3i = p2[1] - p3[1];
+        const double t3r = -sign * a3i, t3i = sign * a3r;
+        re[b] = a0r + a2r;
+        im[b] = a0i + a2i;
+        re[b + 2] = a0r - a2r;
+        im[b + 2] = a0i - a2i;
+        re[b + 1] = a1r + t3r;
+        im[b + 1] = a1i + t3i;
+        re[b + 3] = a1r - t3r;
+        im[b + 3] = a1i - t3i;
+    }
+}
+
+// Two stages (half spans h and 2h) in one pass over blocks of 4h points.
+// Built for a wide vector unit too where the processor has one; every
+// variant computes each value by the same sequence of operations per run.
+__attribute__((target_clones("avx2", "default")))
+void radix4Pass(double *__restrict re, double *__restrict im, int n, int h,
+                const double *__restrict w1r, const double *__restrict w1i,
+                const double *__restrict w2r, const double *__restrict w2i, double sign)
+{
+    // sign = -1 forward, +1 inverse: twiddle imaginary parts are stored for
+    // the forward direction and negated for the inverse.
+    const double s = -sign;
+    for (int b = 0; b < n; b += 4 * h) {
+        double *r0 = re + b, *i0 = im + b;
+        double *r1 = r0 + h, *i1 = i0 + h;
+        double *r2 = r1 + h, *i2 = i1 + h;
+        double *r3 = r2 + h, *i3 = i2 + h;
+#pragma GCC ivdep
+        for (int j = 0; j < h; ++j) {
+            const double ar = w1r[j], ai = s * w1i[j];
+            const double br = w2r[j], bi = s * w2i[j];
+            const double x0r = r0[j], x0i = i0[j], x1r = r1[j], x1i = i1[j];
+            const double x2r = r2[j], x2i = i2[j], x3r = r3[j], x3i = i3[j];
+            const double t1r = ar * x1r - ai * x1i, t1i = ar * x1i + ai * x1r;
+            const double t3r = ar * x3r - ai * x3i, t3i = ar * x3i + ai * x3r;
+            const double u0r = x0r + t1r, u0i = x0i + t1i;
+            const double u1r = x0r - t1r, u1i = x0i - t1i;
+            const double u2r = x2r + t3r, u2i = x2i + t3i;
+            const double u3r = x2r - t3r, u3i = x2i - t3i;
+            const double vr = br * u2r - bi * u2i, vi = br * u2i + bi * u2r;
+            const double mr = br * u3r - bi * u3i, mi = br * u3i + bi * u3r;
+            // second twiddle of the odd half: times -i forward, +i inverse
+            const double qr = -sign * mi, qi = sign * mr;
+            r0[j] = u0r + vr;
+            i0[j] = u0i + vi;
+            r2[j] = u0r - vr;
+            i2[j] = u0i - vi;
+            r1[j] = u1r + qr;
+            i1[j] = u1i + qi;
+            r3[j] = u1r - qr;
+            i3[j] = u1i - qi;
+        }
+    }
+}
+
+__attribute__((target_clones("avx2", "default")))
+void radix2Pass(double *__restrict re, double *__restrict im, int n, int h,
+                const double *__restrict wr, const double *__restrict wi, double sign)
+{
+    const double s = -sign;
+    for (int b = 0; b < n; b += 2 * h) {
+        double *ar = re + b, *ai = im + b;
+        double *cr = ar + h, *ci = ai + h;
+#pragma GCC ivdep
+        for (int j = 0; j < h; ++j) {
+            const double xr = wr[j], xi = s * wi[j];
+            const double tr = xr * cr[j] - xi * ci[j];
+            const double ti = xr * ci[j] + xi * cr[j];
+            const double pr = ar[j], pi = ai[j];
+            cr[j] = pr - tr;
+            ci[j] = pi - ti;
+            ar[j] = pr + tr;
+            ai[j] = pi + ti;
+        }
+    }
+}
+
+} // namespace
+
+void ComplexFft::laterStages(double *re, double *im, double sign) const
+{
+    const int n = m_n;
+    int h = 4;
+    for (; 4 * h <= n; h *= 4)
+        radix4Pass(re, im, n, h, m_twRe.data() + h - 1, m_twIm.data() + h - 1,
+                   m_twRe.data() + 2 * h - 1, m_twIm.data() + 2 * h - 1, sign);
+    if (h < n)
+        radix2Pass(re, im, n, h, m_twRe.data() + h - 1, m_twIm.data() + h - 1, sign);
+}
+
+void ComplexFft::transform(const double *src, double *re, double *im, bool inverse) const
+{
+    const double sign = inverse ? 1.0 : -1.0;
+    firstStagesGather(src, m_rev.data(), re, im, m_n, sign);
+    if (m_n >= 4)
+        laterStages(re, im, sign);
+}
+
+namespace {
+void complexInPlace(const ComplexFft &plan, double *data, bool inverse)
+{
+    const int n = plan.size();
+    std::vector<double> re(static_cast<size_t>(n)), im(static_cast<size_t>(n));
+    plan.transform(data, re.data(), im.data(), inverse);
+    for (int k = 0; k < n; ++k) {
+        data[2 * k] = re[size_t(k)];
+        data[2 * k + 1] = im[size_t(k)];
+    }
+}
+} // namespace
+
+void ComplexFft::forward(double *data) const
+{
+    complexInPlace(*this, data, false);
+}
+
+void ComplexFft::inverse(double *data) const
+{
+    complexInPlace(*this, data, true);
+}
+
+// ---------------------------------------------------------------------------
+
+RealFft::RealFft(int n) : m_n(n), m_half(std::max(n / 2, 1))
+{
+    // cosines of 2 pi k/n for k = 0..n/4, then the negated sines
+    const int quarter = n / 4;
+    m_split.resize(size_t(2 * (quarter + 1)));
+    for (int k = 0; k <= quarter; ++k) {
+        const double a = kTwoPi * double(k) / double(n);
+        m_split[size_t(k)] = std::cos(a);
+        m_split[size_t(quarter + 1 + k)] = -std::sin(a);
+    }
+}
+
+namespace {
+// Half spectrum of a real sequence from the transform Z of its even/odd
+// packing: X[k] = E + W^k O, X[m-k] = conj(E - W^k O) with
+// E = (Z[k] + conj Z[m-k]) / 2, O = (Z[k] - conj Z[m-k]) / 2i.
+__attribute__((target_clones("avx2", "default")))
+void splitForward(const double *__restrict re, const double *__restrict im,
+                  const double *__restrict twr, const double *__restrict twi,
+                  double *__restrict out, int m)
+{
+    out[0] = re[0] + im[0];
+    out[1] = 0.0;
+    out[2 * m] = re[0] - im[0];
+    out[2 * m + 1] = 0.0;
+    for (int k = 1; k <= m / 2; ++k) {
+        const int q = m - k;
+        const double zr = re[k], zi = im[k];
+        const double yr = re[q], yi = -im[q];
+        const double er = 0.5 * (zr + yr), ei = 0.5 * (zi + yi);
+        const double orr = 0.5 * (zi - yi), oi = -0.5 * (zr - yr);
+        const double wr = twr[k], wi = twi[k];
+        const double tr = wr * orr - wi * oi, ti = wr * oi + wi * orr;
+        out[2 * k] = er + tr;
+        out[2 * k + 1] = ei + ti;
+        out[2 * q] = er - tr;
+        out[2 * q + 1] = ti - ei;
+    }
+}
+} // namespace
+
+void RealFft::forward(double *buf) const
+{
+    const int n = m_n;
+    if (n == 1) {
+        buf[1] = 0.0;
+        return;
+    }
+    if (n == 2) {
+        const double a = buf[0], b = buf[1];
+        buf[0] = a + b;
+        buf[1] = 0.0;
+        buf[2] = a - b;
+        buf[3] = 0.0;
+        return;
+    }
+    const int m = n / 2;
+    // z[k] = x[2k] + i x[2k+1] is the input read as interleaved complex data.
+    double *re = splitScratch(2 * m);
+    double *im = re + m;
+    m_half.transform(buf, re, im, false);
+    splitForward(re, im, m_split.data(), m_split.data() + (m / 2 + 1), buf, m);
+}
+
+void RealFft::inverse(double *buf) const
+{
+    const int n = m_n;
+    if (n == 1)
+        return;
+    if (n == 2) {
+        const double a = buf[0], b = buf[2];
+        buf[0] = a + b;
+        buf[1] = a - b;
+        return;
+    }
+    const int m = n / 2;
+    // Z[k] = E + i O and Z[m-k] = conj(E) + i conj(O), in place over the bins.
+    const double x0 = buf[0], xm = buf[2 * m];
+    buf[0] = x0 + xm;
+    buf[1] = x0 - xm;
+    for (int k = 1; k <= m / 2; ++k) {
+        const int q = m - k;
+        const double xr = buf[2 * k], xi = buf[2 * k + 1];
+        const double yr = buf[2 * q], yi = -buf[2 * q + 1]; // conj(X[m-k])
+        const double er = xr + yr, ei = xi + yi;
+        const double dr = xr - yr, di = xi - yi;
+        const double wr = m_split[size_t(k)], wi = -m_split[size_t(m / 2 + 1 + k)]; // conj W
+        const double orr = dr * wr - di * wi, oi = dr * wi + di * wr;
+        buf[2 * k] = er - oi;
+        buf[2 * k + 1] = ei + orr;
+        buf[2 * q] = er + oi;
+        buf[2 * q + 1] = -ei + orr;
+    }
+    double *re = splitScratch(2 * m);
+    double *im = re + m;
+    m_half.transform(buf, re, im, true);
+    for (int j = 0; j < m; ++j) {
+        buf[2 * j] = re[j];
+        buf[2 * j + 1] = im[j];
+    }
+}
+
+const RealFft &realFftPlan(int n)
+{
+    static QMutex mutex;
+    static std::map<int, std::unique_ptr<RealFft>> plans;
+    QMutexLocker lock(&mutex);
+    auto &slot = plans[n];
+    if (!slot)
+        slot.reset(new RealFft(n));
+    return *slot;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+// Magnitudes |X[k]|, k = 0..count-1, of the nextPow2(count)-point transform.
+void magnitudes(const qint32 *samples, int count, double *out)
+{
+    const int p = int(nextPow2(unsigned(count)));
+    const RealFft &plan = realFftPlan(p);
+    double *buf = scratch(plan.bufferSize());
+    for (int i = 0; i < count; ++i)
+        buf[i] = double(samples[i]);
+    std::fill(buf + count, buf + plan.bufferSize(), 0.0);
+    plan.forward(buf);
+    // bins above p/2 mirror the lower ones
+    const int half = p / 2;
+    const int low = std::min(count - 1, half);
+    for (int k = 0; k <= low; ++k)
+        out[k] = std::sqrt(buf[2 * k] * buf[2 * k] + buf[2 * k + 1] * buf[2 * k + 1]);
+    for (int k = low + 1; k < count; ++k)
+        out[k] = out[p - k];
+}
+} // namespace
+
+QSharedPointer<QVector<double>> amplitudeSpectrum(const WaveBlockPtr &block)
+{
+    auto out = QSharedPointer<QVector<double>>::create();
+    if (!block)
+        return out;
+    const int n = std::clamp(int(block->nDataCnt), 0, kMaxSamples);
+    if (n <= 0)
+        return out;
+    out->resize(n);
+    magnitudes(block->nData, n, out->data());
+    return out;
+}
+
+double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, double *row)
+{
+    if (count <= 0)
+        return 0.0;
+    magnitudes(samples, count, row);
+    row[0] = 0.0;
+    for (int k = 1; k < count; ++k)
+        row[k] = 2.0 * row[k] / double(count);
+    if (count < 2)
+        return 0.0;
+    // Peak among the bins up to half the rate; exact ties go to the lowest bin.
+    const int last = std::min(count - 1, int(nextPow2(unsigned(count))) / 2);
+    int best = 0;
+    for (int k = 1; k <= last; ++k)
+        if (row[k] > row[best])
+            best = k;
+    return double(best) * (fs / double(count - 1));
+}
+
+bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs,
+                    bool original)
+{
+    if (!block || !info || channel < 0 || channel >= kBlocksPerGroup)
+        return false;
+    const int n = std::clamp(int(block->nDataCnt), 0, kMaxSamples);
+    double *row = original ? info->dSpectrum[channel] : info->dFilterSpectrum[channel];
+    const double f = spectrumAndMainFrequency(block->nData, n, fs, row);
+    (original ? info->dMainFreq : info->dFilterMainFreq)[channel] = f;
+    return true;
+}
+
+} // namespace dsp

@@ -1,0 +1,41 @@
+#include "gain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace dsp {
+
+void sampleRange(const int *samples, int count, int &max, int &min)
+{
+    max = 0;
+    min = kFullScale;
+    if (!samples || count <= 0)
+        return;
+    for (int i = 0; i < count; ++i) {
+        max = std::max(max, samples[i]);
+        min = std::min(min, samples[i]);
+    }
+    max = std::min(max, kFullScale);
+    min = std::max(min, 0);
+}
+
+float normalizeFactor(const int *samples, int count, int &max, int &min, float &factor)
+{
+    sampleRange(samples, count, max, min);
+    if (std::abs(max - kFullScale) < std::abs(min))
+        factor = float(kMidLevel / (double(max) - kMidLevel));
+    else
+        factor = float(kMidLevel / (kMidLevel - double(min)));
+    return factor;
+}
+
+double displayValue(double sample, double gain, double mid, double full)
+{
+    const double v = mid + (sample - mid) * gain;
+    if (std::isnan(v))
+        return mid;
+    return std::clamp(v, 0.0, full);
+}
+
+} // namespace dsp

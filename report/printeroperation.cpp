@@ -1,0 +1,210 @@
+#include "printeroperation.h"
+
+#include "report/printerpreviewdialog.h"
+#include "report/printersetupdialog.h"
+#include "report/render/kvrwordoperation.h"
+#include "report/render/reportpdf.h"
+#include "ui/widgets/progressdialog.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+
+PrinterOperation::PrinterOperation(QWidget *parent) : QWidget(parent)
+{
+    m_pPrinter = new QPrinter(QPrinter::HighResolution);
+    m_pSetupDialog = new PrinterSetupDialog(this);
+    m_pPreviewDialog = new PrinterPreviewDialog(this);
+    m_pProgressDialog = new ProgressDialog(this);
+    m_pPreviewDialog->setPrinter(m_pPrinter);
+
+    m_saveFileDialog = [](QWidget *p, const QString &caption, const QString &dir, const QString &filter) {
+        return QFileDialog::getSaveFileName(p, caption, dir, filter);
+    };
+    m_fileOpener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    m_printDialogRunner = [this](QPrinter *printer) {
+        QPrintDialog dialog(printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+
+    connect(m_pSetupDialog, &PrinterSetupDialog::outputWordCilcked, this, &PrinterOperation::onOutputWordCilcked);
+    connect(m_pSetupDialog, &PrinterSetupDialog::outputImageCilcked, this, &PrinterOperation::onOutputImageCilcked);
+    connect(m_pSetupDialog, &PrinterSetupDialog::printPreviewCilcked, this, &PrinterOperation::onPrintPreviewCilcked);
+    connect(m_pSetupDialog, &PrinterSetupDialog::printCilcked, this, &PrinterOperation::onPrintCilcked);
+    connect(m_pSetupDialog, &PrinterSetupDialog::exportPdfCilcked, this, &PrinterOperation::onExportPdfCilcked);
+    connect(this, &PrinterOperation::paintRequested, m_pPreviewDialog, &PrinterPreviewDialog::drawPrintPreview);
+    connect(m_pPreviewDialog, &PrinterPreviewDialog::progressPrompt, this, &PrinterOperation::onProgressPrompt);
+}
+
+PrinterOperation::~PrinterOperation()
+{
+    delete m_pPreviewDialog;   // stops the worker before the printer goes
+    m_pPreviewDialog = nullptr;
+    delete m_pPrinter;
+}
+
+void PrinterOperation::setWaveData(const WaveGroupList &groups, const WaveGroupList &filterGroups,
+                                   const WaveAnalyzeInfoList &infos, const FileHeadPtr &head)
+{
+    m_waveGroups = groups;
+    m_filterWaveGroups = filterGroups;
+    m_infos = infos;
+    m_head = head;
+}
+
+ReportData PrinterOperation::snapshot() const
+{
+    return ReportData::capture(m_waveGroups, m_filterWaveGroups, m_infos, m_head);
+}
+
+bool PrinterOperation::hasData() const
+{
+    return !m_waveGroups.isEmpty() && !m_infos.isEmpty();
+}
+
+QString PrinterOperation::defaultOutputPath(const QString &suffix) const
+{
+    return m_strCurDir + QDir::separator() + QFileInfo(m_strCurFileName).completeBaseName() + suffix;
+}
+
+void PrinterOperation::startProgress()
+{
+    m_pProgressDialog->reset();
+    m_pProgressDialog->exitButton()->setVisible(false);
+    m_pProgressDialog->show();
+}
+
+void PrinterOperation::failAtOnce()
+{
+    m_strOutputFile.clear();
+    startProgress();
+    onProgressPrompt(0);
+}
+
+QString PrinterOperation::askSavePath(const QString &suffix, const QString &filter)
+{
+    const QString path = m_saveFileDialog(this, QStringLiteral("另存为"), defaultOutputPath(suffix), filter);
+    if (path.isEmpty())
+        return QString();
+    // The filter names one kind of file: keep its suffix on the name.
+    return QFileInfo(path).suffix().compare(suffix.mid(1), Qt::CaseInsensitive) == 0 ? path : path + suffix;
+}
+
+void PrinterOperation::outputToPrintPreview()
+{
+    qDebug("outputToPrintPreview: 打印预览");
+    m_pPreviewDialog->setReportData(snapshot());
+    QPrintPreviewDialog preview(m_pPrinter, this);
+    preview.setWindowFlags(preview.windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        preview.setGeometry(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), area.width(), area.height());
+    }
+    connect(&preview, &QPrintPreviewDialog::paintRequested, m_pPreviewDialog,
+            &PrinterPreviewDialog::drawPrintPreview);
+    preview.exec();
+}
+
+void PrinterOperation::outputToPrint()
+{
+    qDebug("outputToPrint: 启动打印");
+    m_pPreviewDialog->setReportData(snapshot());
+    if (m_printDialogRunner(m_pPrinter))
+        emit paintRequested(m_pPrinter);
+}
+
+void PrinterOperation::outputToWord()
+{
+    if (!hasData()) {
+        failAtOnce();
+        return;
+    }
+    const QString path = askSavePath(QStringLiteral(".docx"), QStringLiteral("保存Word文件(*.docx)"));
+    if (path.isEmpty())
+        return;
+    startProgress();
+    m_strOutputFile = path;
+    KvrWordOperation *job = m_pPreviewDialog->job();
+    const ReportData data = snapshot();
+    QTimer::singleShot(0, job, [job, data, path]() {
+        job->setReportData(data);
+        job->setOutputPath(path);
+        job->createKvrWordDoWorker();
+    });
+}
+
+void PrinterOperation::outputToImage()
+{
+    if (!hasData()) {
+        failAtOnce();
+        return;
+    }
+    const QString path = askSavePath(QStringLiteral(".png"), QStringLiteral("保存图片文件(*.png)"));
+    if (path.isEmpty())
+        return;
+    startProgress();
+    const QFileInfo fi(path);
+    m_strOutputFile = fi.absolutePath() + QStringLiteral("/") + fi.completeBaseName() + QStringLiteral(".png");
+    KvrWordOperation *job = m_pPreviewDialog->job();
+    const ReportData data = snapshot();
+    QTimer::singleShot(0, job, [job, data, path]() {
+        job->setReportData(data);
+        job->setOutputPath(path);
+        job->createKvrImageDoWorker();
+    });
+}
+
+void PrinterOperation::outputToPdf()
+{
+    if (!hasData()) {
+        failAtOnce();
+        return;
+    }
+    const QString path = askSavePath(QStringLiteral(".pdf"), QStringLiteral("保存PDF文件(*.pdf)"));
+    if (path.isEmpty())
+        return;
+    startProgress();
+    m_strOutputFile = path;
+    QString error;
+    const bool ok = writeReportPdf(snapshot(), path, &error);
+    if (!ok)
+        qDebug("outputToPdf: 导出失败 ... %s", qPrintable(error));
+    onProgressPrompt(ok ? 1 : 0);
+}
+
+int PrinterOperation::runSetupDialog()
+{
+    return m_pSetupDialog->exec();
+}
+
+void PrinterOperation::onProgressPrompt(int process)
+{
+    if (process == 0) {
+        m_pProgressDialog->setPrompt(QStringLiteral("操作失败！"));
+        m_pProgressDialog->exitButton()->setVisible(true);   // the dialog stays: let the user close it
+        emit jobFinished(0);
+    } else if (process == 1) {
+        m_pProgressDialog->setPrompt(QStringLiteral("操作成功！"));
+        m_pProgressDialog->hide();
+        if (!m_strOutputFile.isEmpty())
+            m_fileOpener(QUrl::fromLocalFile(m_strOutputFile));
+        emit jobFinished(1);
+    } else if (process >= 10 && process <= 100 && process % 10 == 0) {
+        m_pProgressDialog->setProgress(process);
+    }
+}
+
+void PrinterOperation::onOutputWordCilcked() { emit outputWordCilcked(); }
+void PrinterOperation::onOutputImageCilcked() { emit outputImageCilcked(); }
+void PrinterOperation::onPrintPreviewCilcked() { emit printPreviewCilcked(); }
+void PrinterOperation::onPrintCilcked() { emit printCilcked(); }
+void PrinterOperation::onExportPdfCilcked() { emit exportPdfCilcked(); }

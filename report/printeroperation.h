@@ -1,0 +1,101 @@
+// The main window's report controller: print, print preview, Word, image
+// and PDF export, the setup dialog and the progress dialog.
+#pragma once
+
+#include "datafile/records.h"
+
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+#include <functional>
+
+class PrinterSetupDialog;
+class PrinterPreviewDialog;
+class ProgressDialog;
+class QPrinter;
+struct ReportData;
+
+class PrinterOperation : public QWidget
+{
+    Q_OBJECT
+public:
+    // (parent, caption, default path, filter) -> chosen path, empty on cancel.
+    using SaveFileDialog = std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
+    using FileOpener = std::function<void(const QUrl &)>;
+    using PrintDialogRunner = std::function<bool(QPrinter *)>;
+
+    explicit PrinterOperation(QWidget *parent = nullptr);
+    ~PrinterOperation() override;
+
+    void setCurrentDir(const QString &dir) { m_strCurDir = dir; }
+    void setCurrentFileName(const QString &name) { m_strCurFileName = name; }
+    QString currentDir() const { return m_strCurDir; }
+    QString currentFileName() const { return m_strCurFileName; }
+
+    // The model handed over before each job.
+    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filterGroups,
+                     const WaveAnalyzeInfoList &infos, const FileHeadPtr &head);
+
+    void outputToPrintPreview();
+    void outputToPrint();
+    void outputToWord();
+    void outputToImage();
+    void outputToPdf();
+    int runSetupDialog();
+
+    QString outputFile() const { return m_strOutputFile; }
+    // Default path of an export: current directory + data file base name + suffix.
+    QString defaultOutputPath(const QString &suffix) const;
+
+    PrinterSetupDialog *setupDialog() const { return m_pSetupDialog; }
+    PrinterPreviewDialog *previewDialog() const { return m_pPreviewDialog; }
+    ProgressDialog *progressDialog() const { return m_pProgressDialog; }
+    QPrinter *printer() const { return m_pPrinter; }
+
+    // Replace the platform dialogs and the desktop viewer (tests, automation).
+    void setSaveFileDialog(const SaveFileDialog &dialog) { m_saveFileDialog = dialog; }
+    void setFileOpener(const FileOpener &opener) { m_fileOpener = opener; }
+    void setPrintDialogRunner(const PrintDialogRunner &runner) { m_printDialogRunner = runner; }
+
+signals:
+    void paintRequested(QPrinter *);
+    void outputWordCilcked();
+    void outputImageCilcked();
+    void printPreviewCilcked();
+    void printCilcked();
+    void exportPdfCilcked();
+    // Code of the last finished job after the dialog was updated (1 ok, 0 failed).
+    void jobFinished(int code);
+
+public slots:
+    void onProgressPrompt(int process);
+    void onOutputWordCilcked();
+    void onOutputImageCilcked();
+    void onPrintPreviewCilcked();
+    void onPrintCilcked();
+    void onExportPdfCilcked();
+
+private:
+    ReportData snapshot() const;
+    bool hasData() const;
+    void startProgress();
+    void failAtOnce();
+    QString askSavePath(const QString &suffix, const QString &filter);
+
+    PrinterSetupDialog *m_pSetupDialog = nullptr;
+    PrinterPreviewDialog *m_pPreviewDialog = nullptr;
+    QPrinter *m_pPrinter = nullptr;
+    ProgressDialog *m_pProgressDialog = nullptr;
+    QString m_strCurDir;
+    QString m_strCurFileName;
+    QString m_strOutputFile;
+
+    WaveGroupList m_waveGroups;
+    WaveGroupList m_filterWaveGroups;
+    WaveAnalyzeInfoList m_infos;
+    FileHeadPtr m_head;
+
+    SaveFileDialog m_saveFileDialog;
+    FileOpener m_fileOpener;
+    PrintDialogRunner m_printDialogRunner;
+};

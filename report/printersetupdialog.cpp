@@ -1,0 +1,374 @@
+#include "printersetupdialog.h"
+
+#include "app/systemconfig.h"
+#include "report/render/printctrlparams.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+QComboBox *fontSizeBox(const QString &name, QWidget *parent)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(name);
+    for (int s : {8, 9, 10, 11, 12, 13, 14, 16, 18, 20, 22, 24, 26, 28, 36})
+        box->addItem(QString::number(s), s);
+    return box;
+}
+
+void selectFontSize(QComboBox *box, int size)
+{
+    const int i = box->findData(size);
+    if (i >= 0)
+        box->setCurrentIndex(i);
+}
+
+int fontSize(QComboBox *box, int fallback)
+{
+    bool ok = false;
+    const int v = box->currentData().toInt(&ok);
+    return ok && v > 0 ? v : fallback;
+}
+
+QLineEdit *lineEdit(const QString &name, QWidget *parent)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(name);
+    return e;
+}
+
+QSpinBox *marginBox(const QString &name, QWidget *parent)
+{
+    auto *s = new QSpinBox(parent);
+    s->setObjectName(name);
+    s->setRange(0, 100);
+    s->setSuffix(QStringLiteral(" mm"));
+    s->setValue(20);
+    return s;
+}
+
+float parseFloat(const QString &text)
+{
+    bool ok = false;
+    const float v = text.trimmed().toFloat(&ok);
+    return ok ? v : 0.0f;
+}
+
+} // namespace
+
+const QStringList &PrinterSetupDialog::standardList()
+{
+    static const QStringList list = {
+        QStringLiteral("《公路工程物探规程》(JTG/T3222-2020)"),
+        QStringLiteral("《公路工程地质勘察规范》(JTG C20-2011)"),
+    };
+    return list;
+}
+
+PrinterSetupDialog::PrinterSetupDialog(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("KvrPrintSetupWidget"));
+    setWindowTitle(QStringLiteral("打印设置"));
+    resize(950, 550);
+    setupUi();
+    QMetaObject::connectSlotsByName(this);
+}
+
+void PrinterSetupDialog::setupUi()
+{
+    auto *main = new QHBoxLayout(this);
+
+    // Page setup.
+    auto *pageGroup = new QGroupBox(QStringLiteral("页面设置"), this);
+    pageGroup->setObjectName(QStringLiteral("groupBoxPageSetup"));
+    auto *pageCol = new QVBoxLayout(pageGroup);
+
+    groupBoxPageHeader = new QGroupBox(QStringLiteral("页眉"), pageGroup);
+    groupBoxPageHeader->setObjectName(QStringLiteral("groupBoxPageHeader"));
+    auto *hg = new QGridLayout(groupBoxPageHeader);
+    editPageHeaderContent = lineEdit(QStringLiteral("editPageHeaderContent"), groupBoxPageHeader);
+    cBoxPageHeaderFontSize = fontSizeBox(QStringLiteral("cBoxPageHeaderFontSize"), groupBoxPageHeader);
+    checkBoxPageHeader = new QCheckBox(QStringLiteral("打印页眉："), groupBoxPageHeader);
+    checkBoxPageHeader->setObjectName(QStringLiteral("checkBoxPageHeader"));
+    hg->addWidget(new QLabel(QStringLiteral("内容："), groupBoxPageHeader), 0, 0);
+    hg->addWidget(editPageHeaderContent, 0, 1);
+    hg->addWidget(new QLabel(QStringLiteral("字体大小："), groupBoxPageHeader), 1, 0);
+    hg->addWidget(cBoxPageHeaderFontSize, 1, 1);
+    hg->addWidget(checkBoxPageHeader, 2, 0, 1, 2);
+    pageCol->addWidget(groupBoxPageHeader);
+
+    auto *titleGroup = new QGroupBox(QStringLiteral("标题"), pageGroup);
+    titleGroup->setObjectName(QStringLiteral("groupBoxTitle"));
+    auto *tg = new QGridLayout(titleGroup);
+    editTitleContent = lineEdit(QStringLiteral("editTitleContent"), titleGroup);
+    cBoxTitleFontSize = fontSizeBox(QStringLiteral("cBoxTitleFontSize"), titleGroup);
+    checkBoxTitle = new QCheckBox(QStringLiteral("打印标题"), titleGroup);
+    checkBoxTitle->setObjectName(QStringLiteral("checkBoxTitle"));
+    checkBoxTitle->setChecked(true);
+    tg->addWidget(new QLabel(QStringLiteral("内容："), titleGroup), 0, 0);
+    tg->addWidget(editTitleContent, 0, 1);
+    tg->addWidget(new QLabel(QStringLiteral("字体大小："), titleGroup), 1, 0);
+    tg->addWidget(cBoxTitleFontSize, 1, 1);
+    tg->addWidget(checkBoxTitle, 2, 0, 1, 2);
+    pageCol->addWidget(titleGroup);
+
+    auto *footerGroup = new QGroupBox(QStringLiteral("页脚"), pageGroup);
+    footerGroup->setObjectName(QStringLiteral("groupBoxPageFooter"));
+    auto *fg = new QGridLayout(footerGroup);
+    editPageFooterContent = lineEdit(QStringLiteral("editPageFooterContent"), footerGroup);
+    cBoxPageFooterFontSize = fontSizeBox(QStringLiteral("cBoxPageFooterFontSize"), footerGroup);
+    checkBoxPageFooter = new QCheckBox(QStringLiteral("打印页脚"), footerGroup);
+    checkBoxPageFooter->setObjectName(QStringLiteral("checkBoxPageFooter"));
+    fg->addWidget(new QLabel(QStringLiteral("内容："), footerGroup), 0, 0);
+    fg->addWidget(editPageFooterContent, 0, 1);
+    fg->addWidget(new QLabel(QStringLiteral("字体大小："), footerGroup), 1, 0);
+    fg->addWidget(cBoxPageFooterFontSize, 1, 1);
+    fg->addWidget(checkBoxPageFooter, 2, 0, 1, 2);
+    pageCol->addWidget(footerGroup);
+
+    auto *numGroup = new QGroupBox(QStringLiteral("页码"), pageGroup);
+    numGroup->setObjectName(QStringLiteral("groupBoxPageNum"));
+    auto *ng = new QGridLayout(numGroup);
+    cBoxPageNumStyle = new QComboBox(numGroup);
+    cBoxPageNumStyle->setObjectName(QStringLiteral("cBoxPageNumStyle"));
+    cBoxPageNumStyle->addItems({QStringLiteral(".1."), QStringLiteral("-1-"), QStringLiteral(" 1 "),
+                                QStringLiteral("第1页"), QStringLiteral("第1页 共1页")});
+    cBoxPageNumPos = new QComboBox(numGroup);
+    cBoxPageNumPos->setObjectName(QStringLiteral("cBoxPageNumPos"));
+    cBoxPageNumPos->addItems({QStringLiteral("页眉左侧"), QStringLiteral("页眉中间"), QStringLiteral("页眉右侧"),
+                              QStringLiteral("页脚左侧"), QStringLiteral("页脚中间"), QStringLiteral("页脚右侧")});
+    checkBoxPageNumStyle = new QCheckBox(QStringLiteral("打印页码"), numGroup);
+    checkBoxPageNumStyle->setObjectName(QStringLiteral("checkBoxPageNumStyle"));
+    ng->addWidget(new QLabel(QStringLiteral("样式："), numGroup), 0, 0);
+    ng->addWidget(cBoxPageNumStyle, 0, 1);
+    ng->addWidget(new QLabel(QStringLiteral("位置："), numGroup), 1, 0);
+    ng->addWidget(cBoxPageNumPos, 1, 1);
+    ng->addWidget(checkBoxPageNumStyle, 2, 0, 1, 2);
+    pageCol->addWidget(numGroup);
+
+    auto *marginGroup = new QGroupBox(QStringLiteral("页边距"), pageGroup);
+    marginGroup->setObjectName(QStringLiteral("groupBoxPageMargin"));
+    auto *mg = new QGridLayout(marginGroup);
+    spinBoxPageLMargin = marginBox(QStringLiteral("spinBoxPageLMargin"), marginGroup);
+    spinBoxPageRMargin = marginBox(QStringLiteral("spinBoxPageRMargin"), marginGroup);
+    spinBoxPageTMargin = marginBox(QStringLiteral("spinBoxPageTMargin"), marginGroup);
+    spinBoxPageBMargin = marginBox(QStringLiteral("spinBoxPageBMargin"), marginGroup);
+    mg->addWidget(new QLabel(QStringLiteral("左边距："), marginGroup), 0, 0);
+    mg->addWidget(spinBoxPageLMargin, 0, 1);
+    mg->addWidget(new QLabel(QStringLiteral("右边距："), marginGroup), 0, 2);
+    mg->addWidget(spinBoxPageRMargin, 0, 3);
+    mg->addWidget(new QLabel(QStringLiteral("上边距："), marginGroup), 1, 0);
+    mg->addWidget(spinBoxPageTMargin, 1, 1);
+    mg->addWidget(new QLabel(QStringLiteral("下边距："), marginGroup), 1, 2);
+    mg->addWidget(spinBoxPageBMargin, 1, 3);
+    pageCol->addWidget(marginGroup);
+    pageCol->addStretch();
+    main->addWidget(pageGroup);
+
+    // Report fields.
+    auto *outGroup = new QGroupBox(QStringLiteral("输出设置"), this);
+    outGroup->setObjectName(QStringLiteral("groupBoxOutput"));
+    auto *og = new QGridLayout(outGroup);
+    lEditGD = lineEdit(QStringLiteral("lEditGD"), outGroup);
+    lEditReportNum = lineEdit(QStringLiteral("lEditReportNum"), outGroup);
+    lEditProject = lineEdit(QStringLiteral("lEditProject"), outGroup);
+    lEditClient = lineEdit(QStringLiteral("lEditClient"), outGroup);
+    lEditPileNum = lineEdit(QStringLiteral("lEditPileNum"), outGroup);
+    lEditDateDetect = lineEdit(QStringLiteral("lEditDateDetect"), outGroup);
+    lEditDevice = lineEdit(QStringLiteral("lEditDevice"), outGroup);
+    lEditDevice->setReadOnly(true);
+    lEditPileDepth = lineEdit(QStringLiteral("lEditPileDepth"), outGroup);
+    lEditElevation = lineEdit(QStringLiteral("lEditElevation"), outGroup);
+    lEditPileDiameter = lineEdit(QStringLiteral("lEditPileDiameter"), outGroup);
+    lEditPileType = lineEdit(QStringLiteral("lEditPileType"), outGroup);
+    lEditPurpose = lineEdit(QStringLiteral("lEditPurpose"), outGroup);
+    cBoxStandard = new QComboBox(outGroup);
+    cBoxStandard->setObjectName(QStringLiteral("cBoxStandard"));
+    cBoxStandard->setEditable(false);
+    cBoxStandard->setInsertPolicy(QComboBox::InsertAtBottom);
+    cBoxStandard->addItems(standardList());
+    lEditPerson = lineEdit(QStringLiteral("lEditPerson"), outGroup);
+    lEditCheck = lineEdit(QStringLiteral("lEditCheck"), outGroup);
+    lEditDateReport = lineEdit(QStringLiteral("lEditDateReport"), outGroup);
+    textEditReault = new QTextEdit(outGroup);
+    textEditReault->setObjectName(QStringLiteral("textEditReault"));
+    textEditReault->setAcceptRichText(false);
+
+    const QList<QPair<QString, QWidget *>> rows = {
+        {QStringLiteral("检测单位名称："), lEditGD},     {QStringLiteral("报告编号："), lEditReportNum},
+        {QStringLiteral("工程名称："), lEditProject},     {QStringLiteral("委托单位："), lEditClient},
+        {QStringLiteral("基桩编号："), lEditPileNum},     {QStringLiteral("检测日期："), lEditDateDetect},
+        {QStringLiteral("仪器名称："), lEditDevice},      {QStringLiteral("基桩孔深(m)："), lEditPileDepth},
+        {QStringLiteral("桩底标高(m)："), lEditElevation}, {QStringLiteral("桩径(m)："), lEditPileDiameter},
+        {QStringLiteral("基桩类型："), lEditPileType},    {QStringLiteral("探测目的："), lEditPurpose},
+        {QStringLiteral("执行标准："), cBoxStandard},     {QStringLiteral("检测人员："), lEditPerson},
+        {QStringLiteral("审核："), lEditCheck},           {QStringLiteral("报告日期："), lEditDateReport},
+        {QStringLiteral("结果描述："), textEditReault},
+    };
+    for (int i = 0; i < rows.size(); ++i) {
+        og->addWidget(new QLabel(rows.at(i).first, outGroup), i, 0);
+        og->addWidget(rows.at(i).second, i, 1);
+    }
+    main->addWidget(outGroup, 1);
+
+    // Buttons.
+    auto *buttons = new QVBoxLayout();
+    auto button = [this, buttons](const QString &text, const QString &name) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+        return b;
+    };
+    btnExportToWord = button(QStringLiteral("打印到word"), QStringLiteral("btnExportToWord"));
+    btnExportToImage = button(QStringLiteral("打印到图片"), QStringLiteral("btnExportToImage"));
+    btnExportToPdf = button(QStringLiteral("导出PDF"), QStringLiteral("btnExportToPdf"));
+    btnPrintPreview = button(QStringLiteral("打印预览"), QStringLiteral("btnPrintPreview"));
+    btnPrint = button(QStringLiteral("打印"), QStringLiteral("btnPrint"));
+    btnExit = button(QStringLiteral("退出"), QStringLiteral("btnExit"));
+    buttons->addStretch();
+    main->addLayout(buttons);
+}
+
+void PrinterSetupDialog::showEvent(QShowEvent *event)
+{
+    loadParams();
+    if (!m_blStandardSized) {
+        cBoxStandard->adjustSize();
+        m_blStandardSized = true;
+    }
+    QDialog::showEvent(event);
+}
+
+void PrinterSetupDialog::loadParams()
+{
+    const ProjectParams &p = sProjectParams;
+    editTitleContent->setText(p.strTitleName);
+    lEditGD->setText(p.strGD);
+    lEditReportNum->setText(p.strReportNum);
+    lEditProject->setText(p.strProject);
+    lEditClient->setText(p.strClient);
+    lEditPileNum->setText(p.strPileNum);
+    lEditDateDetect->setText(p.strDateDetect);
+    lEditDevice->setText(p.strDevice);
+    lEditPileDepth->setText(QString::number(double(p.fPileDepth), 'f', 2));
+    lEditElevation->setText(QString::number(double(p.fElevation), 'f', 2));
+    lEditPileDiameter->setText(QString::number(double(p.fPileDiameter), 'f', 2));
+    lEditPileType->setText(p.strPileType);
+    lEditPurpose->setText(p.strPurpose);
+    cBoxStandard->setCurrentIndex(p.strStandard >= 0 && p.strStandard < cBoxStandard->count() ? p.strStandard : 0);
+    lEditPerson->setText(p.strPerson);
+    lEditCheck->setText(p.strCheck);
+    lEditDateReport->setText(p.strDateReport);
+    textEditReault->setPlainText(p.strReault);
+
+    const PrintCtrlParams &pc = sPrintCtrlParams;
+    editPageHeaderContent->setText(pc.strPageHeader);
+    selectFontSize(cBoxPageHeaderFontSize, pc.fontPageHeader.pointSize());
+    checkBoxPageHeader->setChecked(pc.blPageHeader);
+    selectFontSize(cBoxTitleFontSize, pc.fontTitle.pointSize());
+    checkBoxTitle->setChecked(pc.blTitle);
+    editPageFooterContent->setText(pc.strPageFooter);
+    selectFontSize(cBoxPageFooterFontSize, pc.fontPageFooter.pointSize());
+    checkBoxPageFooter->setChecked(pc.blPageFooter);
+    cBoxPageNumStyle->setCurrentIndex(qBound(0, pc.nPageNumStyle, cBoxPageNumStyle->count() - 1));
+    cBoxPageNumPos->setCurrentIndex(qBound(0, pc.nPageNumPos, cBoxPageNumPos->count() - 1));
+    checkBoxPageNumStyle->setChecked(pc.blPageNum);
+    // Margins the user never set keep the boxes' own values.
+    if (pc.nMarginLeft >= 0)
+        spinBoxPageLMargin->setValue(pc.nMarginLeft);
+    if (pc.nMarginRight >= 0)
+        spinBoxPageRMargin->setValue(pc.nMarginRight);
+    if (pc.nMarginTop >= 0)
+        spinBoxPageTMargin->setValue(pc.nMarginTop);
+    if (pc.nMarginBottom >= 0)
+        spinBoxPageBMargin->setValue(pc.nMarginBottom);
+}
+
+void PrinterSetupDialog::storeParams()
+{
+    ProjectParams &p = sProjectParams;
+    p.strTitleName = editTitleContent->text();
+    p.strGD = lEditGD->text();
+    p.strReportNum = lEditReportNum->text();
+    p.strProject = lEditProject->text();
+    p.strClient = lEditClient->text();
+    p.strPileNum = lEditPileNum->text();
+    p.strDateDetect = lEditDateDetect->text();
+    p.strDevice = lEditDevice->text();
+    p.fPileDepth = parseFloat(lEditPileDepth->text());
+    p.fElevation = parseFloat(lEditElevation->text());
+    p.fPileDiameter = parseFloat(lEditPileDiameter->text());
+    p.strPileType = lEditPileType->text();
+    p.strPurpose = lEditPurpose->text();
+    p.strStandard = cBoxStandard->currentIndex();
+    p.strReault = textEditReault->toPlainText();
+    p.strPerson = lEditPerson->text();
+    p.strCheck = lEditCheck->text();
+    p.strDateReport = lEditDateReport->text();
+
+    PrintCtrlParams &pc = sPrintCtrlParams;
+    pc.strPageHeader = editPageHeaderContent->text();
+    pc.fontPageHeader.setPointSize(fontSize(cBoxPageHeaderFontSize, 13));
+    pc.blPageHeader = checkBoxPageHeader->isChecked();
+    pc.fontTitle.setPointSize(fontSize(cBoxTitleFontSize, 16));
+    pc.blTitle = checkBoxTitle->isChecked();
+    pc.strPageFooter = editPageFooterContent->text();
+    pc.fontPageFooter.setPointSize(fontSize(cBoxPageFooterFontSize, 13));
+    pc.blPageFooter = checkBoxPageFooter->isChecked();
+    pc.nPageNumStyle = cBoxPageNumStyle->currentIndex();
+    pc.nPageNumPos = cBoxPageNumPos->currentIndex();
+    pc.blPageNum = checkBoxPageNumStyle->isChecked();
+    pc.nMarginLeft = spinBoxPageLMargin->value();
+    pc.nMarginRight = spinBoxPageRMargin->value();
+    pc.nMarginTop = spinBoxPageTMargin->value();
+    pc.nMarginBottom = spinBoxPageBMargin->value();
+
+    SystemConfig::instance().saveProjectParams();
+}
+
+void PrinterSetupDialog::on_btnExportToWord_clicked()
+{
+    storeParams();
+    emit outputWordCilcked();
+}
+
+void PrinterSetupDialog::on_btnExportToImage_clicked()
+{
+    storeParams();
+    emit outputImageCilcked();
+}
+
+void PrinterSetupDialog::on_btnExportToPdf_clicked()
+{
+    storeParams();
+    emit exportPdfCilcked();
+}
+
+void PrinterSetupDialog::on_btnPrintPreview_clicked()
+{
+    storeParams();
+    emit printPreviewCilcked();
+}
+
+void PrinterSetupDialog::on_btnPrint_clicked()
+{
+    storeParams();
+    emit printCilcked();
+}
+
+void PrinterSetupDialog::on_btnExit_clicked()
+{
+    storeParams();
+    reject();
+}

@@ -1,0 +1,94 @@
+// Report setup: page setup (header, title, footer, page number, margins)
+// and the report fields, with the output buttons. Every button first stores
+// the controls into the report records and writes the fields to the
+// configuration file.
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTextEdit;
+class QGroupBox;
+
+class PrinterSetupDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    static const QStringList &standardList();
+
+    explicit PrinterSetupDialog(QWidget *parent = nullptr);
+
+    // Controls into sProjectParams / sPrintCtrlParams, then the report fields
+    // into the configuration file.
+    void storeParams();
+    void loadParams();
+
+signals:
+    void outputWordCilcked();
+    void outputImageCilcked();
+    void printPreviewCilcked();
+    void printCilcked();
+    void exportPdfCilcked();
+
+public slots:
+    void on_btnExportToWord_clicked();
+    void on_btnExportToImage_clicked();
+    void on_btnExportToPdf_clicked();
+    void on_btnPrintPreview_clicked();
+    void on_btnPrint_clicked();
+    void on_btnExit_clicked();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void setupUi();
+
+    QGroupBox *groupBoxPageHeader = nullptr;
+    QLineEdit *editPageHeaderContent = nullptr;
+    QComboBox *cBoxPageHeaderFontSize = nullptr;
+    QCheckBox *checkBoxPageHeader = nullptr;
+    QLineEdit *editTitleContent = nullptr;
+    QComboBox *cBoxTitleFontSize = nullptr;
+    QCheckBox *checkBoxTitle = nullptr;
+    QLineEdit *editPageFooterContent = nullptr;
+    QComboBox *cBoxPageFooterFontSize = nullptr;
+    QCheckBox *checkBoxPageFooter = nullptr;
+    QComboBox *cBoxPageNumStyle = nullptr;
+    QComboBox *cBoxPageNumPos = nullptr;
+    QCheckBox *checkBoxPageNumStyle = nullptr;
+    QSpinBox *spinBoxPageLMargin = nullptr;
+    QSpinBox *spinBoxPageRMargin = nullptr;
+    QSpinBox *spinBoxPageTMargin = nullptr;
+    QSpinBox *spinBoxPageBMargin = nullptr;
+
+    QLineEdit *lEditGD = nullptr;
+    QLineEdit *lEditReportNum = nullptr;
+    QLineEdit *lEditProject = nullptr;
+    QLineEdit *lEditClient = nullptr;
+    QLineEdit *lEditPileNum = nullptr;
+    QLineEdit *lEditDateDetect = nullptr;
+    QLineEdit *lEditDevice = nullptr;
+    QLineEdit *lEditPileDepth = nullptr;
+    QLineEdit *lEditElevation = nullptr;
+    QLineEdit *lEditPileDiameter = nullptr;
+    QLineEdit *lEditPileType = nullptr;
+    QLineEdit *lEditPurpose = nullptr;
+    QComboBox *cBoxStandard = nullptr;
+    QLineEdit *lEditPerson = nullptr;
+    QLineEdit *lEditCheck = nullptr;
+    QLineEdit *lEditDateReport = nullptr;
+    QTextEdit *textEditReault = nullptr;
+
+    QPushButton *btnExportToWord = nullptr;
+    QPushButton *btnExportToImage = nullptr;
+    QPushButton *btnExportToPdf = nullptr;
+    QPushButton *btnPrintPreview = nullptr;
+    QPushButton *btnPrint = nullptr;
+    QPushButton *btnExit = nullptr;
+    bool m_blStandardSized = false;
+};

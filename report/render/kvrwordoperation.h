@@ -1,0 +1,55 @@
+// The report job: renders the report image and fills the Word report. It
+// lives on the report worker thread; its results go out as progress codes
+// (0 failure, 1 success, 10..100 percent).
+#pragma once
+
+#include "report/render/reportrenderer.h"
+#include "report/word/wordenginenew.h"
+
+#include <QStringList>
+
+class QPainter;
+
+class KvrWordOperation : public WordEngineNew
+{
+    Q_OBJECT
+public:
+    explicit KvrWordOperation(QObject *parent = nullptr);
+
+    // The data the next job draws (a snapshot, see ReportData::capture).
+    void setReportData(const ReportData &data) { m_renderer.setData(data); }
+    const ReportData &reportData() const { return m_renderer.data(); }
+
+    // Output file chosen by the user: its directory and base name name the
+    // report image, the full path is the document's save path.
+    void setOutputPath(const QString &path);
+    QString outputDir() const { return m_strOutputDir; }
+    QString outputBaseName() const { return m_strOutputBaseName; }
+    QStringList producedImages() const { return m_strListWaveListFile; }
+
+    QString templatePath() const { return m_strTemplatePath; }
+    void setTemplatePath(const QString &path) { m_strTemplatePath = path; }
+
+    // The printed page on any paint device (printer, PDF writer).
+    void drawPrintedPage(QPainter *painter) { m_renderer.drawPrintedPage(painter); }
+    ReportRenderer &renderer() { return m_renderer; }
+
+    // The Word bookmark value of the standard list index.
+    static QString standardText(int index);
+
+signals:
+    void progressPrompt(int);
+
+public slots:
+    void createKvrImageDoWorker();
+    void createKvrWordDoWorker();
+
+private:
+    bool makeReportImage(bool reportFailure);
+
+    ReportRenderer m_renderer;
+    QString m_strOutputDir;
+    QString m_strOutputBaseName;
+    QStringList m_strListWaveListFile;
+    QString m_strTemplatePath;
+};

@@ -1,0 +1,84 @@
+// Drawing of the report: the printed page (header line, title, information
+// table, wave graph, borehole panel, result box, footer) and the report
+// image. Needs only QtGui, so the command line tool can use it as well.
+#pragma once
+
+#include "report/render/reportdata.h"
+
+#include <QFont>
+#include <QImage>
+
+class QPainter;
+
+class ReportRenderer
+{
+public:
+    static constexpr int kImageWidth = 1680;
+    static constexpr int kImageHeight = 2376;
+
+    void setData(const ReportData &data) { m_data = data; }
+    const ReportData &data() const { return m_data; }
+
+    // Whole variants.
+    void drawPrintedPage(QPainter *painter);
+    QImage renderImage();
+
+    // Single steps, in the order the variants call them.
+    void updateDrawInfo(QPainter *painter);      // printed page layout
+    void updateImageDrawInfo(QPainter *painter); // report image layout
+    void drawHeaderAndTable(QPainter *painter);
+    void drawWaveGraph(QPainter *painter);
+    void drawBoreholePanel(QPainter *painter);
+    void drawResultAndFooter(QPainter *painter);
+
+    // Layout state of the last page.
+    double leftMargin() const { return m_dLeftMargin; }
+    double topMargin() const { return m_dTopMargin; }
+    double pageWidth() const { return m_dPageWidth; }
+    double pageHeight() const { return m_dPageHeight; }
+    double graphTop() const;
+    float graphHeight() const { return m_fGraphHeight; }
+    double waveAreaWidth() const { return (m_dPageWidth - 6) * 3.0 / 4.0; }
+    double panelLeft() const { return m_dLeftMargin + 3.0 * (m_dPageWidth - 6) / 4.0 + 6; }
+    double panelWidth() const { return (m_dPageWidth - 6) / 4.0; }
+    double tableTop() const { return m_dTopMargin + m_fHeaderBand + m_fTitleBand; }
+    float maxPileDepth() const { return m_fMaxPileDepth; }
+    float maxAnalyzeDepth() const { return m_fMaxAnalyzeDepth; }
+
+    // Gain of a trace that is shown normalised (views' rule).
+    static float normalizeFactor(const WaveBlock &block, int sampleCount);
+    // "%1%2" label of a trace angle plus the azimuth offset, wrapped once.
+    static QString angleLabel(float channelAngle, float offsetAngle);
+    // Horizontal position of a flaw point on the borehole sketch of width w.
+    static double flawPointX(float channelAngle, double w);
+
+private:
+    void computeDepthExtents();
+    void drawDepthTicks(QPainter *painter, double x, bool inward);
+    const WaveBlock *block(const WaveGroupList &list, const WaveAnalyzeInfo &info) const;
+    double textHeight(const QFont &font, QPainter *painter) const;
+    void drawAlignedLine(QPainter *painter, const QFont &font, const QRectF &rect,
+                         const QString &text, int pos);
+
+    ReportData m_data;
+    bool m_blImage = false;
+    double m_dLeftMargin = 0;
+    double m_dTopMargin = 0;
+    double m_dRightMargin = 0;
+    double m_dBottomMargin = 0;
+    double m_dPageWidth = 0;
+    double m_dPageHeight = 0;
+    float m_fLineSpace = 0;
+    float m_fHeaderBand = 0;
+    float m_fTitleBand = 0;
+    float m_fParamBand = 0;
+    float m_fResultBand = 0;
+    float m_fFooterBand = 0;
+    float m_fLabelBand = 0;
+    float m_fGraphHeight = 0;
+    float m_fMaxPileDepth = 0;
+    float m_fMaxAnalyzeDepth = 0;
+    float m_fHScale = 1.0f;
+    float m_fVScale = 1.0f;
+    QFont m_labelFont;   // scale and angle labels of the current variant
+};

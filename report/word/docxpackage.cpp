@@ -1,0 +1,524 @@
+#include "docxpackage.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipnewinfo.h>
+#include <zlib.h>
+
+const char *DocxPackage::kTemplateMainType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
+const char *DocxPackage::kDocumentMainType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+
+namespace {
+
+const char *kContentTypesPart = "[Content_Types].xml";
+const char *kImageRelType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
+const char *kRelsNs = "http://schemas.openxmlformats.org/package/2006/relationships";
+
+bool isBookmarkMarker(const XmlNodePtr &n)
+{
+    return n->kind == XmlNode::Element
+        && (n->name == QLatin1String("w:bookmarkStart") || n->name == QLatin1String("w:bookmarkEnd"));
+}
+
+XmlNodePtr firstRunProperties(const XmlNodePtr &n)
+{
+    if (n->kind != XmlNode::Element)
+        return XmlNodePtr();
+    if (n->name == QLatin1String("w:r")) {
+        if (XmlNodePtr rPr = n->firstChild(QStringLiteral("w:rPr")))
+            return rPr;
+        return XmlNodePtr();
+    }
+    for (const auto &c : n->children)
+        if (XmlNodePtr rPr = firstRunProperties(c))
+            return rPr;
+    return XmlNodePtr();
+}
+
+void removeChildren(XmlNode *parent, int from, int to, bool keepMarkers)
+{
+    for (int i = to; i >= from; --i) {
+        const XmlNodePtr &c = parent->children.at(i);
+        if (keepMarkers && isBookmarkMarker(c))
+            continue;
+        if (c->kind == XmlNode::Element && c->name == QLatin1String("w:pPr"))
+            continue;
+        parent->children.removeAt(i);
+    }
+}
+
+int twipsAttr(const XmlNodePtr &n, const char *name, int fallback)
+{
+    if (!n)
+        return fallback;
+    bool ok = false;
+    const int v = n->attribute(QString::fromLatin1(name)).toInt(&ok);
+    return ok ? v : fallback;
+}
+
+} // namespace
+
+bool DocxPackage::load(const QString &path, QString *error)
+{
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    m_order.clear();
+    m_parts.clear();
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip))
+        return fail(QStringLiteral("cannot open package %1").arg(path));
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QString name = zip.getCurrentFileName();
+        if (name.startsWith(QLatin1String("./")))
+            name = name.mid(2);
+        if (name.isEmpty() || name.endsWith(QLatin1Char('/')))
+            continue;
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("cannot read %1").arg(name));
+        m_parts.insert(name, file.readAll());
+        file.close();
+        m_order.append(name);
+    }
+    zip.close();
+
+    if (!m_parts.contains(QString::fromLatin1(kContentTypesPart)))
+        return fail(QStringLiteral("no content types"));
+    m_mainPart = QStringLiteral("word/document.xml");
+    XmlDocument packageRels;
+    if (packageRels.parse(m_parts.value(QStringLiteral("_rels/.rels")))) {
+        for (const auto &rel : packageRels.findAll(QStringLiteral("Relationship"))) {
+            if (rel->attribute(QStringLiteral("Type")).endsWith(QLatin1String("/officeDocument"))) {
+                QString target = rel->attribute(QStringLiteral("Target"));
+                if (target.startsWith(QLatin1Char('/')))
+                    target = target.mid(1);
+                m_mainPart = target;
+            }
+        }
+    }
+    QString why;
+    if (!m_document.parse(m_parts.value(m_mainPart), &why))
+        return fail(QStringLiteral("%1: %2").arg(m_mainPart, why));
+    if (!m_contentTypes.parse(m_parts.value(QString::fromLatin1(kContentTypesPart)), &why))
+        return fail(QStringLiteral("content types: %1").arg(why));
+    const QString rels = relsPartName();
+    if (!m_parts.contains(rels) || !m_rels.parse(m_parts.value(rels))) {
+        m_rels.parse(QByteArray("<Relationships xmlns=\"") + kRelsNs + "\"/>");
+        if (!m_order.contains(rels))
+            m_order.append(rels);
+    }
+    m_nextPicture = 1;
+    m_sourcePath = path;
+    return true;
+}
+
+QString DocxPackage::relsPartName() const
+{
+    const int slash = m_mainPart.lastIndexOf(QLatin1Char('/'));
+    return m_mainPart.left(slash + 1) + QStringLiteral("_rels/") + m_mainPart.mid(slash + 1)
+        + QStringLiteral(".rels");
+}
+
+void DocxPackage::flush()
+{
+    m_parts.insert(m_mainPart, m_document.serialize());
+    m_parts.insert(QString::fromLatin1(kContentTypesPart), m_contentTypes.serialize());
+    m_parts.insert(relsPartName(), m_rels.serialize());
+}
+
+QByteArray DocxPackage::part(const QString &name) const
+{
+    const_cast<DocxPackage *>(this)->flush();
+    return m_parts.value(name);
+}
+
+bool DocxPackage::save(const QString &path, QString *error)
+{
+    flush();
+    const QString temp = path + QStringLiteral(".part");
+    QFile::remove(temp);
+    {
+        QuaZip zip(temp);
+        if (!zip.open(QuaZip::mdCreate)) {
+            if (error)
+                *error = QStringLiteral("cannot create %1").arg(temp);
+            return false;
+        }
+        QStringList order = m_order;
+        order.removeAll(QString::fromLatin1(kContentTypesPart));
+        order.prepend(QString::fromLatin1(kContentTypesPart));
+        bool ok = true;
+        for (const QString &name : order) {
+            QuaZipNewInfo info(name);
+            info.dateTime = QDateTime(QDate(1980, 1, 1), QTime(0, 0));
+            QuaZipFile file(&zip);
+            if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION)) {
+                ok = false;
+                break;
+            }
+            const QByteArray data = m_parts.value(name);
+            ok = file.write(data) == data.size();
+            file.close();
+            if (!ok || file.getZipError() != ZIP_OK) {
+                ok = false;
+                break;
+            }
+        }
+        zip.close();
+        if (!ok || zip.getZipError() != ZIP_OK) {
+            QFile::remove(temp);
+            if (error)
+                *error = QStringLiteral("cannot write %1").arg(temp);
+            return false;
+        }
+    }
+    if (QFile::exists(path) && !QFile::remove(path)) {
+        QFile::remove(temp);
+        if (error)
+            *error = QStringLiteral("cannot replace %1").arg(path);
+        return false;
+    }
+    if (!QFile::rename(temp, path)) {
+        if (error)
+            *error = QStringLiteral("cannot rename to %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+bool DocxPackage::switchTemplateToDocument()
+{
+    if (!m_contentTypes.root())
+        return false;
+    const QString partName = QLatin1Char('/') + m_mainPart;
+    for (const auto &o : m_contentTypes.findAll(QStringLiteral("Override"))) {
+        if (o->attribute(QStringLiteral("PartName")) != partName)
+            continue;
+        const QString type = o->attribute(QStringLiteral("ContentType"));
+        if (type == QLatin1String(kTemplateMainType))
+            o->setAttribute(QStringLiteral("ContentType"), QString::fromLatin1(kDocumentMainType));
+        return o->attribute(QStringLiteral("ContentType")) == QLatin1String(kDocumentMainType);
+    }
+    XmlNodePtr o = XmlNode::element(QStringLiteral("Override"));
+    o->setAttribute(QStringLiteral("PartName"), partName);
+    o->setAttribute(QStringLiteral("ContentType"), QString::fromLatin1(kDocumentMainType));
+    m_contentTypes.root()->appendChild(o);
+    return true;
+}
+
+QString DocxPackage::contentTypeOf(const QString &partName) const
+{
+    const QString wanted = QLatin1Char('/') + partName;
+    for (const auto &o : m_contentTypes.findAll(QStringLiteral("Override")))
+        if (o->attribute(QStringLiteral("PartName")) == wanted)
+            return o->attribute(QStringLiteral("ContentType"));
+    const QString ext = QFileInfo(partName).suffix().toLower();
+    for (const auto &d : m_contentTypes.findAll(QStringLiteral("Default")))
+        if (d->attribute(QStringLiteral("Extension")).toLower() == ext)
+            return d->attribute(QStringLiteral("ContentType"));
+    return QString();
+}
+
+void DocxPackage::addDefaultContentType(const QString &extension, const QString &type)
+{
+    for (const auto &d : m_contentTypes.findAll(QStringLiteral("Default")))
+        if (d->attribute(QStringLiteral("Extension")).toLower() == extension)
+            return;
+    XmlNodePtr d = XmlNode::element(QStringLiteral("Default"));
+    d->setAttribute(QStringLiteral("Extension"), extension);
+    d->setAttribute(QStringLiteral("ContentType"), type);
+    m_contentTypes.root()->insertChild(0, d);
+}
+
+QString DocxPackage::addImageRelationship(const QString &target)
+{
+    QSet<QString> ids;
+    for (const auto &r : m_rels.findAll(QStringLiteral("Relationship")))
+        ids.insert(r->attribute(QStringLiteral("Id")));
+    int n = ids.size() + 1;
+    QString id;
+    do {
+        id = QStringLiteral("rId%1").arg(n++);
+    } while (ids.contains(id));
+    XmlNodePtr rel = XmlNode::element(QStringLiteral("Relationship"));
+    rel->setAttribute(QStringLiteral("Id"), id);
+    rel->setAttribute(QStringLiteral("Type"), QString::fromLatin1(kImageRelType));
+    rel->setAttribute(QStringLiteral("Target"), target);
+    m_rels.root()->appendChild(rel);
+    return id;
+}
+
+bool DocxPackage::findBookmark(const QString &name, Range *range) const
+{
+    for (const auto &s : m_document.findAll(QStringLiteral("w:bookmarkStart"))) {
+        if (s->attribute(QStringLiteral("w:name")) != name)
+            continue;
+        const QString id = s->attribute(QStringLiteral("w:id"));
+        for (const auto &e : m_document.findAll(QStringLiteral("w:bookmarkEnd"))) {
+            if (e->attribute(QStringLiteral("w:id")) == id) {
+                range->start = s;
+                range->end = e;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool DocxPackage::hasBookmark(const QString &name) const
+{
+    Range r;
+    return findBookmark(name, &r);
+}
+
+// Removes the content of the range and returns the run properties the new
+// content takes over (null: none). Only bookmarks that start inside a
+// paragraph are handled; false otherwise.
+bool DocxPackage::clearRange(const Range &range, XmlNodePtr *runProps)
+{
+    XmlNode *p1 = range.start->parent;
+    XmlNode *endParent = range.end->parent;
+    if (!p1 || p1->name != QLatin1String("w:p") || !endParent)
+        return false;
+    const int si = p1->indexOf(range.start.data());
+    XmlNodePtr rPr;
+
+    if (endParent == p1) {
+        const int ei = p1->indexOf(range.end.data());
+        if (ei < si)
+            return false;
+        for (int i = si + 1; i < ei && !rPr; ++i)
+            rPr = firstRunProperties(p1->children.at(i));
+        if (!rPr) {
+            for (int i = si - 1; i >= 0 && !rPr; --i)
+                rPr = firstRunProperties(p1->children.at(i));
+        }
+        if (!rPr) {
+            XmlNodePtr pPr = p1->firstChild(QStringLiteral("w:pPr"));
+            XmlNodePtr mark = pPr ? pPr->firstChild(QStringLiteral("w:rPr")) : XmlNodePtr();
+            if (mark) {
+                rPr = XmlNode::element(QStringLiteral("w:rPr"));
+                for (const auto &c : mark->children)
+                    if (c->kind == XmlNode::Element && !c->name.startsWith(QLatin1String("w:ins"))
+                        && !c->name.startsWith(QLatin1String("w:del"))
+                        && !c->name.startsWith(QLatin1String("w:move"))
+                        && c->name != QLatin1String("w:rPrChange"))
+                        rPr->appendChild(c->clone());
+            }
+        }
+        if (ei - 1 >= si + 1)
+            removeChildren(p1, si + 1, ei - 1, true);
+    } else {
+        // The range runs over paragraph ends: the paragraphs after the first
+        // are removed and the tail of the last one joins the first.
+        XmlNode *container = p1->parent;
+        if (!container)
+            return false;
+        XmlNode *p2 = endParent == container ? nullptr : endParent;
+        if (p2 && (p2->name != QLatin1String("w:p") || p2->parent != container))
+            return false;
+        const int i1 = container->indexOf(p1);
+        const int i2 = container->indexOf(p2 ? p2 : range.end.data());
+        if (i2 <= i1)
+            return false;
+        for (int i = si + 1; i < p1->children.size() && !rPr; ++i)
+            rPr = firstRunProperties(p1->children.at(i));
+        if (si + 1 <= p1->children.size() - 1)
+            removeChildren(p1, si + 1, p1->children.size() - 1, true);
+        XmlNodePtr p2Keep = p2 ? container->children.at(i2) : XmlNodePtr();
+        for (int i = i2 - (p2 ? 0 : 1); i > i1; --i)
+            container->children.removeAt(i);
+        if (p2Keep) {
+            const int ei = p2Keep->indexOf(range.end.data());
+            for (int i = 0; i < p2Keep->children.size(); ++i) {
+                const XmlNodePtr c = p2Keep->children.at(i);
+                if (c->kind == XmlNode::Element && c->name == QLatin1String("w:pPr"))
+                    continue;
+                if (i < ei && !isBookmarkMarker(c))
+                    continue;
+                p1->appendChild(c);
+            }
+        } else {
+            // The end marker stood between paragraphs: it follows the start.
+            p1->appendChild(range.end);
+        }
+    }
+    if (runProps)
+        *runProps = rPr ? rPr->clone() : XmlNodePtr();
+    return true;
+}
+
+bool DocxPackage::setBookmarkText(const QString &name, const QString &text)
+{
+    Range range;
+    if (!findBookmark(name, &range))
+        return false;
+    XmlNodePtr rPr;
+    if (!clearRange(range, &rPr))
+        return false;
+    if (text.isEmpty())
+        return true;
+    XmlNodePtr run = XmlNode::element(QStringLiteral("w:r"));
+    if (rPr)
+        run->appendChild(rPr);
+    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n|\v")));
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            run->appendChild(XmlNode::element(QStringLiteral("w:br")));
+        const QStringList parts = lines.at(i).split(QLatin1Char('\t'));
+        for (int j = 0; j < parts.size(); ++j) {
+            if (j > 0)
+                run->appendChild(XmlNode::element(QStringLiteral("w:tab")));
+            if (parts.at(j).isEmpty())
+                continue;
+            XmlNodePtr t = XmlNode::element(QStringLiteral("w:t"));
+            t->setAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
+            t->appendChild(XmlNode::textNode(parts.at(j)));
+            run->appendChild(t);
+        }
+    }
+    XmlNode *p = range.start->parent;
+    p->insertChild(p->indexOf(range.start.data()) + 1, run);
+    return true;
+}
+
+bool DocxPackage::setBookmarkParagraphAlignment(const QString &name, const QString &jcValue)
+{
+    Range range;
+    if (!findBookmark(name, &range))
+        return false;
+    XmlNode *p = range.start->parent;
+    if (!p || p->name != QLatin1String("w:p"))
+        return false;
+    XmlNodePtr pPr = p->firstChild(QStringLiteral("w:pPr"));
+    if (!pPr) {
+        pPr = XmlNode::element(QStringLiteral("w:pPr"));
+        p->insertChild(0, pPr);
+    }
+    XmlNodePtr jc = pPr->firstChild(QStringLiteral("w:jc"));
+    if (!jc) {
+        jc = XmlNode::element(QStringLiteral("w:jc"));
+        // w:jc comes after spacing/indentation and before run properties.
+        int at = pPr->children.size();
+        for (int i = 0; i < pPr->children.size(); ++i) {
+            const QString n = pPr->children.at(i)->name;
+            if (n == QLatin1String("w:textDirection") || n == QLatin1String("w:textAlignment")
+                || n == QLatin1String("w:outlineLvl") || n == QLatin1String("w:rPr")
+                || n == QLatin1String("w:sectPr") || n == QLatin1String("w:pPrChange")) {
+                at = i;
+                break;
+            }
+        }
+        pPr->insertChild(at, jc);
+    }
+    jc->setAttribute(QStringLiteral("w:val"), jcValue);
+    return true;
+}
+
+bool DocxPackage::addPictureAtBookmark(const QString &name, const QString &imageFile)
+{
+    Range range;
+    if (!findBookmark(name, &range))
+        return false;
+    QImageReader reader(imageFile);
+    const QSize px = reader.size();
+    QFile file(imageFile);
+    if (!px.isValid() || px.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    QString ext = QFileInfo(imageFile).suffix().toLower();
+    QString type;
+    if (ext == QLatin1String("png"))
+        type = QStringLiteral("image/png");
+    else if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
+        type = QStringLiteral("image/jpeg");
+    else if (ext == QLatin1String("bmp"))
+        type = QStringLiteral("image/bmp");
+    else if (ext == QLatin1String("gif"))
+        type = QStringLiteral("image/gif");
+    else
+        return false;
+
+    XmlNodePtr rPr;
+    if (!clearRange(range, &rPr))
+        return false;
+
+    const QString mainDir = m_mainPart.left(m_mainPart.lastIndexOf(QLatin1Char('/')) + 1);
+    QString media;
+    do {
+        media = QStringLiteral("media/image%1.%2").arg(m_nextPicture++).arg(ext);
+    } while (m_parts.contains(mainDir + media));
+    m_parts.insert(mainDir + media, bytes);
+    m_order.append(mainDir + media);
+    addDefaultContentType(ext, type);
+    const QString rId = addImageRelationship(media);
+
+    const QList<XmlNodePtr> sects = m_document.findAll(QStringLiteral("w:sectPr"));
+    const XmlNodePtr sect = sects.isEmpty() ? XmlNodePtr() : sects.last();
+    const XmlNodePtr pgSz = sect ? sect->firstChild(QStringLiteral("w:pgSz")) : XmlNodePtr();
+    const XmlNodePtr pgMar = sect ? sect->firstChild(QStringLiteral("w:pgMar")) : XmlNodePtr();
+    const qint64 textW = twipsAttr(pgSz, "w:w", 11906) - twipsAttr(pgMar, "w:left", 1440)
+        - twipsAttr(pgMar, "w:right", 1440);
+    const qint64 textH = twipsAttr(pgSz, "w:h", 16838) - twipsAttr(pgMar, "w:top", 1440)
+        - twipsAttr(pgMar, "w:bottom", 1440);
+    qint64 cx = qMax<qint64>(textW, 1440) * 635;   // 635 EMU per twip
+    qint64 cy = cx * px.height() / px.width();
+    const qint64 maxCy = qMax<qint64>(textH, 1440) * 635;
+    if (cy > maxCy) {
+        cy = maxCy;
+        cx = cy * px.width() / px.height();
+    }
+    int docPrId = 0;
+    for (const auto &d : m_document.findAll(QStringLiteral("wp:docPr")))
+        docPrId = qMax(docPrId, d->attribute(QStringLiteral("id")).toInt());
+    ++docPrId;
+    const QString shapeName = QFileInfo(media).fileName();
+    const QString xml = QStringLiteral(
+        "<w:r xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:drawing>"
+        "<wp:inline xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\""
+        " distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\">"
+        "<wp:extent cx=\"%1\" cy=\"%2\"/>"
+        "<wp:effectExtent l=\"0\" t=\"0\" r=\"0\" b=\"0\"/>"
+        "<wp:docPr id=\"%3\" name=\"Picture %3\"/>"
+        "<wp:cNvGraphicFramePr><a:graphicFrameLocks"
+        " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" noChangeAspect=\"1\"/>"
+        "</wp:cNvGraphicFramePr>"
+        "<a:graphic xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
+        "<a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
+        "<pic:pic xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
+        "<pic:nvPicPr><pic:cNvPr id=\"0\" name=\"%4\"/><pic:cNvPicPr/></pic:nvPicPr>"
+        "<pic:blipFill><a:blip xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
+        " r:embed=\"%5\"/><a:stretch><a:fillRect/></a:stretch></pic:blipFill>"
+        "<pic:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"%1\" cy=\"%2\"/></a:xfrm>"
+        "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom></pic:spPr>"
+        "</pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing></w:r>")
+                            .arg(cx)
+                            .arg(cy)
+                            .arg(docPrId)
+                            .arg(shapeName, rId);
+    XmlDocument runDoc;
+    if (!runDoc.parse(xml.toUtf8()))
+        return false;
+    XmlNodePtr run = runDoc.root();
+    // The declaration of w: is already in scope inside the document.
+    run->attributes.clear();
+    if (rPr)
+        run->insertChild(0, rPr);
+    XmlNode *p = range.start->parent;
+    p->insertChild(p->indexOf(range.start.data()) + 1, run);
+    return true;
+}

@@ -1,0 +1,274 @@
+#include "app/systemconfig.h"
+#include "ui/mainwindow.h"
+#include "ui/widgets/statuswidget.h"
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+// Qt reports a hidden action as disabled whatever its enable state; showing
+// the four hidden actions reveals the state the window gave them.
+QStringList enabledActions(const MainWindow &w)
+{
+    for (QAction *a : {w.actionHWaveList, w.actionVWaveList, w.actionViewZoomIn, w.actionViewZoomOut})
+        a->setVisible(true);
+    QStringList names;
+    for (QAction *a : w.findChildren<QAction *>())
+        if (a->objectName().startsWith(QLatin1String("action")) && a->isEnabled())
+            names << a->objectName();
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void structure();
+    void initialActionStates();
+    void fileLoadedActionStates();
+    void zoomLimits();
+    void stretchAndSpacingLimits_data();
+    void stretchAndSpacingLimits();
+    void stretchResetBeforeLoadChangesNothing();
+    void flawMarkToggle();
+    void normalizedWritesConfig();
+    void closeFlow_data();
+    void closeFlow();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestMainWindow::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    SystemConfig::instance().init(m_dir.filePath(QStringLiteral("param_config.xml")));
+}
+
+void TestMainWindow::structure()
+{
+    MainWindow w;
+    QCOMPARE(w.objectName(), QStringLiteral("KvrAnalysisMainDlg"));
+    QCOMPARE(w.currentPageIndex(), 0);
+    QCOMPARE(w.fileHead()->fWaveSpeed, 4000.0f);
+    QCOMPARE(w.fileHead()->fWaveZoomScale, 1.0f);
+
+    int actions = 0;
+    for (QAction *a : w.findChildren<QAction *>()) {
+        if (!a->objectName().startsWith(QLatin1String("action")))
+            continue;
+        ++actions;
+        QVERIFY2(!a->isIconVisibleInMenu(), qPrintable(a->objectName()));
+        if (a != w.actionFileExit)
+            QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
+    }
+    QCOMPARE(actions, 22);   // the 21 commands plus the PDF export
+    QCOMPARE(w.actionFileOpen->shortcut(), QKeySequence(QKeySequence::Open));
+    QCOMPARE(w.actionFlawMark->statusTip(), QStringLiteral("开始/停止标记波形缺陷"));
+    for (QAction *hidden : {w.actionHWaveList, w.actionVWaveList, w.actionViewZoomIn, w.actionViewZoomOut})
+        QVERIFY(!hidden->isVisible());
+
+    // Tool-bar buttons in order, text under the icon.
+    QStringList order;
+    for (QToolButton *b : w.toolBar()->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!b->defaultAction())
+            continue;
+        QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        order << b->defaultAction()->objectName();
+    }
+    QCOMPARE(order, (QStringList{"actionFileOpen", "actionFileSave", "actionFilePrintSetup",
+                                 "actionFilePrintPreview", "actionFilePrint", "actionFileExportToWord",
+                                 "actionSetupInfo", "actionSetupAna", "actionOriginData",
+                                 "actionHWaveList", "actionVWaveList", "actionViewZoomIn",
+                                 "actionViewZoomOut", "actionViewHStretch", "actionViewHCompress",
+                                 "actionViewSpacerAdd", "actionViewSpacerSub", "actionViewNormalized",
+                                 "actionFlawMark"}));
+
+    w.onShowStatusMessage(QStringLiteral("已打开"));
+    QCOMPARE(w.statusWidget()->text(), QStringLiteral("已打开"));
+}
+
+void TestMainWindow::initialActionStates()
+{
+    MainWindow w;
+    QCOMPARE(enabledActions(w),
+             (QStringList{"actionAbout", "actionFileExit", "actionFileOpen"}));
+}
+
+void TestMainWindow::fileLoadedActionStates()
+{
+    MainWindow w;
+    w.setActionStates(true);
+    QCOMPARE(enabledActions(w),
+             (QStringList{"actionAbout", "actionFileExit", "actionFileExportToPdf",
+                          "actionFileExportToWord", "actionFileOpen",
+                          "actionFilePrint", "actionFilePrintPreview", "actionFilePrintSetup",
+                          "actionFlawMark", "actionOriginData", "actionSetupAna", "actionSetupInfo",
+                          "actionVWaveList", "actionViewHStretch", "actionViewNormalized",
+                          "actionViewSpacerAdd", "actionViewZoomIn"}));
+    QVERIFY(w.actionSetupInfo->isChecked());
+    QVERIFY(w.actionSetupAna->isChecked());
+    QVERIFY(w.actionOriginData->isChecked());
+    QVERIFY(w.actionVWaveList->isChecked());
+    QVERIFY(!w.actionHWaveList->isChecked());
+    QCOMPARE(w.actionViewNormalized->isChecked(), SystemConfig::instance().isNormalized());
+}
+
+void TestMainWindow::zoomLimits()
+{
+    MainWindow w;
+    w.setActionStates(true);
+    w.actionViewZoomIn->setVisible(true);    // see enabledActions()
+    w.actionViewZoomOut->setVisible(true);
+    QVERIFY(!w.actionViewZoomOut->isEnabled());
+    for (int i = 0; i < 8; ++i)
+        w.actionViewZoomIn->trigger();
+    QCOMPARE(w.waveZoomScale(), 9.0f);
+    QVERIFY(w.actionViewZoomIn->isEnabled());
+
+    w.actionViewZoomIn->trigger();
+    QCOMPARE(w.waveZoomScale(), 10.0f);
+    QVERIFY(!w.actionViewZoomIn->isEnabled());
+    QVERIFY(w.actionViewZoomOut->isEnabled());
+    w.on_actionViewZoomIn_triggered();   // beyond the limit
+    QCOMPARE(w.waveZoomScale(), 10.0f);
+
+    for (int i = 0; i < 8; ++i)
+        w.actionViewZoomOut->trigger();
+    QCOMPARE(w.waveZoomScale(), 2.0f);
+    w.actionViewZoomOut->trigger();
+    QCOMPARE(w.waveZoomScale(), 1.0f);
+    QVERIFY(!w.actionViewZoomOut->isEnabled());
+    QVERIFY(w.actionViewZoomIn->isEnabled());
+    w.on_actionViewZoomOut_triggered();
+    QCOMPARE(w.waveZoomScale(), 1.0f);
+}
+
+void TestMainWindow::stretchAndSpacingLimits_data()
+{
+    QTest::addColumn<bool>("horizontal");
+    QTest::newRow("wave-length stretch") << true;
+    QTest::newRow("wave spacing") << false;
+}
+
+void TestMainWindow::stretchAndSpacingLimits()
+{
+    QFETCH(bool, horizontal);
+    MainWindow w;
+    w.setActionStates(true);
+    QAction *add = horizontal ? w.actionViewHStretch : w.actionViewSpacerAdd;
+    QAction *sub = horizontal ? w.actionViewHCompress : w.actionViewSpacerSub;
+    auto scale = [&]() { return horizontal ? w.waveHStretchScale() : w.waveVStretchScale(); };
+    auto other = [&]() { return horizontal ? w.waveVStretchScale() : w.waveHStretchScale(); };
+
+    QCOMPARE(scale(), 1.0f);
+    QVERIFY(!sub->isEnabled());
+    for (int step = 2; step <= 5; ++step) {
+        add->trigger();
+        QCOMPARE(scale(), float(step));
+        QVERIFY(sub->isEnabled());
+    }
+    QVERIFY(!add->isEnabled());
+    add->trigger();
+    QCOMPARE(scale(), 5.0f);
+    QCOMPARE(other(), 1.0f);
+
+    for (int step = 4; step >= 1; --step) {
+        sub->trigger();
+        QCOMPARE(scale(), float(step));
+        QVERIFY(add->isEnabled());
+    }
+    QVERIFY(!sub->isEnabled());
+    sub->trigger();
+    QCOMPARE(scale(), 1.0f);
+}
+
+void TestMainWindow::stretchResetBeforeLoadChangesNothing()
+{
+    MainWindow w;
+    const QStringList before = enabledActions(w);
+    w.onStretchScaleReset(true, true);
+    QCOMPARE(enabledActions(w), before);
+
+    w.setActionStates(true);
+    w.actionViewHStretch->trigger();
+    w.actionViewSpacerAdd->trigger();
+    QVERIFY(w.actionViewHCompress->isEnabled() && w.actionViewSpacerSub->isEnabled());
+    w.onStretchScaleReset(false, false);
+    QVERIFY(!w.actionViewHCompress->isEnabled());
+    QVERIFY(!w.actionViewSpacerSub->isEnabled());
+    QVERIFY(w.actionViewHStretch->isEnabled());
+    QVERIFY(w.actionViewSpacerAdd->isEnabled());
+}
+
+void TestMainWindow::flawMarkToggle()
+{
+    MainWindow w;
+    w.setActionStates(true);
+    const QImage startIcon = w.actionFlawMark->icon().pixmap(32).toImage();
+    QCOMPARE(w.actionFlawMark->text(), QStringLiteral("启动标记"));
+    w.actionFlawMark->trigger();
+    QCOMPARE(w.actionFlawMark->text(), QStringLiteral("停止标记"));
+    QVERIFY(w.actionFlawMark->icon().pixmap(32).toImage() != startIcon);
+    w.actionFlawMark->trigger();
+    QCOMPARE(w.actionFlawMark->text(), QStringLiteral("启动标记"));
+    QCOMPARE(w.actionFlawMark->icon().pixmap(32).toImage(), startIcon);
+}
+
+void TestMainWindow::normalizedWritesConfig()
+{
+    MainWindow w;
+    w.setActionStates(true);
+    const bool before = SystemConfig::instance().isNormalized();
+    w.actionViewNormalized->trigger();
+    QCOMPARE(SystemConfig::instance().isNormalized(), !before);
+    QFile f(SystemConfig::instance().path());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().contains(before ? "<blNormalized>0<" : "<blNormalized>1<"));
+    w.actionViewNormalized->trigger();
+    QCOMPARE(SystemConfig::instance().isNormalized(), before);
+}
+
+void TestMainWindow::closeFlow_data()
+{
+    QTest::addColumn<bool>("unsaved");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("nothing unsaved") << false << int(MainWindow::CloseAnswer::Cancel) << false << true;
+    QTest::newRow("unsaved, 取消") << true << int(MainWindow::CloseAnswer::Cancel) << true << false;
+    QTest::newRow("unsaved, 否") << true << int(MainWindow::CloseAnswer::Discard) << true << true;
+    QTest::newRow("unsaved, 是") << true << int(MainWindow::CloseAnswer::Save) << true << true;
+}
+
+void TestMainWindow::closeFlow()
+{
+    QFETCH(bool, unsaved);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, closed);
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setUnsavedCheck([unsaved]() { return unsaved; });
+    bool wasAsked = false;
+    w.setCloseQuestion([&](const QString &) {
+        wasAsked = true;
+        return MainWindow::CloseAnswer(answer);
+    });
+    QCOMPARE(w.close(), closed);
+    QCOMPARE(wasAsked, asked);
+    QCOMPARE(w.isVisible(), !closed);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"

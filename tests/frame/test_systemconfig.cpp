@@ -1,0 +1,284 @@
+#include "app/systemconfig.h"
+
+#include <QDomDocument>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(data), qint64(data.size()));
+}
+
+// The children of <sysconfig>: element names with their text, and the
+// comment before each element.
+struct Entries {
+    QStringList names, values, comments;
+};
+
+Entries entries(const QString &path)
+{
+    Entries e;
+    QDomDocument doc;
+    if (!doc.setContent(readAll(path)))
+        return e;
+    const QDomElement sys = doc.documentElement().firstChildElement(QStringLiteral("sysconfig"));
+    QString pendingComment;
+    for (QDomNode n = sys.firstChild(); !n.isNull(); n = n.nextSibling()) {
+        if (n.isComment()) {
+            pendingComment = n.toComment().data();
+        } else if (n.isElement()) {
+            e.names << n.toElement().tagName();
+            e.values << n.toElement().text();
+            e.comments << pendingComment;
+            pendingComment.clear();
+        }
+    }
+    return e;
+}
+
+QString valueOf(const QString &path, const QString &key)
+{
+    const Entries e = entries(path);
+    const int i = e.names.indexOf(key);
+    return i < 0 ? QStringLiteral("<missing>") : e.values.at(i);
+}
+
+QStringList allKeys()
+{
+    QStringList keys;
+    for (int i = 0; i < SystemConfig::keyCount(); ++i)
+        keys << SystemConfig::keyName(i);
+    return keys;
+}
+
+} // namespace
+
+class TestSystemConfig : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void createsFileWithAllKeys();
+    void valuesSurviveRestart();
+    void missingKeyResetsToDefaults();
+    void booleanText_data();
+    void booleanText();
+    void floatWithTwoDecimals();
+    void maxSamplePointsClamp_data();
+    void maxSamplePointsClamp();
+    void brokenFileRecreated_data();
+    void brokenFileRecreated();
+    void failedWriteKeepsOldFile();
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    QString m_path;
+    SystemConfig &cfg = SystemConfig::instance();
+};
+
+void TestSystemConfig::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(QStringLiteral("param_config.xml"));
+    SystemConfig::setWriteLimitForTesting(-1);
+    cfg.resetToBuiltIn();
+}
+
+void TestSystemConfig::cleanup()
+{
+    SystemConfig::setWriteLimitForTesting(-1);
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void TestSystemConfig::createsFileWithAllKeys()
+{
+    cfg.init(m_path);
+    const Entries e = entries(m_path);
+    QCOMPARE(e.names, allKeys());
+    QCOMPARE(e.comments.value(0), QStringLiteral("上一次打开文件路径"));
+    QCOMPARE(e.comments.value(18), QStringLiteral("结果是个啥"));
+    QCOMPARE(e.comments.value(21), QStringLiteral("报告日期"));
+    QCOMPARE(valueOf(m_path, "strLastOpenFilePath"),
+             QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    QCOMPARE(valueOf(m_path, "blIsBgColorBlack"), QStringLiteral("1"));
+    QCOMPARE(valueOf(m_path, "blIsWaveStyleFill"), QStringLiteral("0"));
+    QCOMPARE(valueOf(m_path, "strTitleName"), QStringLiteral("桥梁基桩桩底检测报告"));
+    QCOMPARE(valueOf(m_path, "strDevice"), QStringLiteral("KM-LX5521(A)弹性波孔底溶洞探测仪"));
+    QCOMPARE(valueOf(m_path, "fPileDepth"), QStringLiteral("0.00"));
+    QVERIFY(readAll(m_path).startsWith("<?xml version"));
+}
+
+void TestSystemConfig::valuesSurviveRestart()
+{
+    cfg.init(m_path);
+    QVERIFY(cfg.setLastOpenFilePath(QStringLiteral("/data/测点")));
+    QVERIFY(cfg.setWaveStyleFill(true));
+    QVERIFY(cfg.setBgColorBlack(false));
+    QVERIFY(cfg.setNormalized(true));
+    sProjectParams.strProject = QStringLiteral("某大桥 <桩> & 基");
+    sProjectParams.fElevation = -3.5f;
+    sProjectParams.strStandard = 2;
+    sProjectParams.strReault = QStringLiteral("无溶洞");
+    QVERIFY(cfg.saveProjectParams());
+
+    cfg.resetToBuiltIn();
+    QVERIFY(!cfg.isWaveStyleFill());
+    cfg.init(m_path);
+    QCOMPARE(cfg.getLastOpenFilePath(), QStringLiteral("/data/测点"));
+    QVERIFY(cfg.isWaveStyleFill());
+    QVERIFY(!cfg.isBgColorBlack());
+    QVERIFY(cfg.isNormalized());
+    QCOMPARE(sProjectParams.strProject, QStringLiteral("某大桥 <桩> & 基"));
+    QCOMPARE(sProjectParams.fElevation, -3.5f);
+    QCOMPARE(sProjectParams.strStandard, 2);
+    QCOMPARE(sProjectParams.strReault, QStringLiteral("无溶洞"));
+    QCOMPARE(entries(m_path).names, allKeys());
+}
+
+void TestSystemConfig::missingKeyResetsToDefaults()
+{
+    cfg.init(m_path);
+    sProjectParams.strProject = QStringLiteral("工程甲");
+    QVERIFY(cfg.saveProjectParams());
+    QVERIFY(cfg.setWaveStyleFill(true));
+
+    // Drop <strGD> together with its comment.
+    QDomDocument doc;
+    QVERIFY(doc.setContent(readAll(m_path)));
+    QDomElement sys = doc.documentElement().firstChildElement(QStringLiteral("sysconfig"));
+    QDomElement gd = sys.firstChildElement(QStringLiteral("strGD"));
+    QVERIFY(gd.previousSibling().isComment());
+    sys.removeChild(gd.previousSibling());
+    sys.removeChild(gd);
+    writeAll(m_path, doc.toByteArray(4));
+
+    cfg.resetToBuiltIn();
+    cfg.init(m_path);
+    QCOMPARE(sProjectParams.strProject, QString());
+    QVERIFY(!cfg.isWaveStyleFill());
+    const Entries e = entries(m_path);
+    QCOMPARE(e.names.size(), SystemConfig::keyCount());
+    QCOMPARE(e.names.last(), QStringLiteral("strGD"));   // appended
+    QCOMPARE(e.comments.last(), QStringLiteral("检测单位名称"));
+    QCOMPARE(valueOf(m_path, "strProject"), QString());
+    QCOMPARE(valueOf(m_path, "blIsWaveStyleFill"), QStringLiteral("0"));
+}
+
+void TestSystemConfig::booleanText_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("1") << QByteArray("1") << true;
+    QTest::newRow("2") << QByteArray("2") << true;
+    QTest::newRow("0") << QByteArray("0") << false;
+    QTest::newRow("-1") << QByteArray("-1") << false;
+    QTest::newRow("abc") << QByteArray("abc") << false;
+}
+
+void TestSystemConfig::booleanText()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, expected);
+    cfg.init(m_path);
+    QByteArray xml = readAll(m_path);
+    xml.replace("<blIsWaveStyleFill>0</blIsWaveStyleFill>", "<blIsWaveStyleFill>" + text + "</blIsWaveStyleFill>");
+    xml.replace("<blNormalized>0</blNormalized>", "<blNormalized>" + text + "</blNormalized>");
+    writeAll(m_path, xml);
+    cfg.resetToBuiltIn();
+    cfg.init(m_path);
+    QCOMPARE(cfg.isWaveStyleFill(), expected);
+    QCOMPARE(cfg.isNormalized(), expected);
+}
+
+void TestSystemConfig::floatWithTwoDecimals()
+{
+    cfg.init(m_path);
+    sProjectParams.fPileDepth = 12.345f;
+    sProjectParams.fPileDiameter = 1.5f;
+    QVERIFY(cfg.saveProjectParams());
+    QCOMPARE(valueOf(m_path, "fPileDepth"), QStringLiteral("12.35"));
+    QCOMPARE(valueOf(m_path, "fPileDiameter"), QStringLiteral("1.50"));
+}
+
+void TestSystemConfig::maxSamplePointsClamp_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("below") << 500 << 1024;
+    QTest::newRow("inside") << 2048 << 2048;
+    QTest::newRow("above") << 5000 << 4096;
+}
+
+void TestSystemConfig::maxSamplePointsClamp()
+{
+    QFETCH(int, n);
+    QFETCH(int, stored);
+    cfg.init(m_path);
+    const QByteArray before = readAll(m_path);
+    cfg.setMaxSamplePoints(n);
+    QCOMPARE(cfg.getMaxSamplePoints(), stored);
+    QCOMPARE(readAll(m_path), before);   // not persisted
+}
+
+void TestSystemConfig::brokenFileRecreated_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("keptAsBad");
+    QTest::newRow("unparsable") << QByteArray("<config><sysconfig><strGD>x</sysconfig") << true;
+    QTest::newRow("empty root") << QByteArray("<?xml version=\"1.0\"?><config/>") << false;
+    QTest::newRow("wrong first element")
+        << QByteArray("<?xml version=\"1.0\"?><config><other><strGD>x</strGD></other></config>") << false;
+}
+
+void TestSystemConfig::brokenFileRecreated()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, keptAsBad);
+    writeAll(m_path, content);
+    sProjectParams.strProject = QStringLiteral("工程乙");
+    cfg.init(m_path);
+    QCOMPARE(entries(m_path).names, allKeys());
+    QCOMPARE(sProjectParams.strProject, QString());   // defaults in force
+    const QString bad = m_path + QStringLiteral(".bad");
+    QCOMPARE(QFile::exists(bad), keptAsBad);
+    if (keptAsBad)
+        QCOMPARE(readAll(bad), content);
+}
+
+void TestSystemConfig::failedWriteKeepsOldFile()
+{
+    cfg.init(m_path);
+    const QByteArray before = readAll(m_path);
+    QVERIFY(!before.isEmpty());
+
+    // A disk that takes only part of the document.
+    SystemConfig::setWriteLimitForTesting(before.size() / 2);
+    QVERIFY(!cfg.setNormalized(true));
+    sProjectParams.strPerson = QStringLiteral("张工");
+    QVERIFY(!cfg.saveProjectParams());
+    QCOMPARE(readAll(m_path), before);
+    QVERIFY(cfg.isNormalized());   // the value lives on in memory
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("param_config.xml")});
+
+    SystemConfig::setWriteLimitForTesting(-1);
+    QVERIFY(cfg.setNormalized(true));
+    QCOMPARE(valueOf(m_path, "blNormalized"), QStringLiteral("1"));
+}
+
+QTEST_GUILESS_MAIN(TestSystemConfig)
+#include "test_systemconfig.moc"

@@ -1,0 +1,384 @@
+#include "app/systemconfig.h"
+#include "ui/panels/analysishelperwidget.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestAnalysisHelper : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void form();
+    void showsRecord();
+    void windowItems_data();
+    void windowItems();
+    void applyCurrentAndAll_data();
+    void applyCurrentAndAll();
+    void invalidInputAppliesNothing_data();
+    void invalidInputAppliesNothing();
+    void nothingShownDoesNothing();
+    void clearMark_data();
+    void clearMark();
+    void orderButtons();
+    void backgroundCombo();
+    void fillAndNormalized();
+    void stepAndSwapButtons();
+
+private:
+    // 4 groups x 3 channels, record i = group i / 3, channel i % 3.
+    static void load(AnalysisHelperWidget &w, int focus);
+    template <typename T>
+    static T *child(QWidget &w, const char *name) { return w.findChild<T *>(QLatin1String(name)); }
+    static void fill(AnalysisHelperWidget &w, const QString &low, const QString &high, const QString &order,
+                     const QString &gain);
+
+    QTemporaryDir m_root;
+};
+
+void TestAnalysisHelper::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    SystemConfig::instance().init(m_root.filePath(QStringLiteral("param_config.xml")));
+}
+
+void TestAnalysisHelper::load(AnalysisHelperWidget &w, int focus)
+{
+    WaveGroupList groups;
+    FftInfoList ffts;
+    WaveAnalyzeInfoList infos;
+    for (int m = 0; m < 4; ++m) {
+        groups << newWaveGroup();
+        FftInfoPtr f = newFftInfo();
+        for (int c = 0; c < 4; ++c) {
+            f->dMainFreq[c] = 1000.0 * (m + 1) + c;
+            f->dFilterMainFreq[c] = 2000.0 * (m + 1) + c;
+        }
+        ffts << f;
+        for (int c = 0; c < 3; ++c) {
+            WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
+            a->nMeasurePoint = m;
+            a->nChannel = c;
+            a->nLowCutoff = 1000;
+            a->nHighCutoff = 20000;
+            infos << a;
+        }
+    }
+    w.setWaveData(groups, groups, infos, ffts, focus);
+}
+
+void TestAnalysisHelper::fill(AnalysisHelperWidget &w, const QString &low, const QString &high, const QString &order,
+                              const QString &gain)
+{
+    child<QLineEdit>(w, "lEditLowPassFreq")->setText(low);
+    child<QLineEdit>(w, "lEditHighPassFreq")->setText(high);
+    child<QLineEdit>(w, "lEditFilterOrder")->setText(order);
+    child<QLineEdit>(w, "lEditManualGain")->setText(gain);
+}
+
+void TestAnalysisHelper::form()
+{
+    AnalysisHelperWidget w;
+    auto *grid = child<QGridLayout>(w, "gridLayout");
+    QVERIFY(grid);
+    QCOMPARE(grid->spacing(), 4);
+    struct Cell { const char *name; int row, col, colSpan; };
+    const Cell cells[] = {
+        {"cBoxFilterType", 0, 1, 1}, {"lEditLowPassFreq", 0, 3, 1}, {"btnFilterOrderSub", 0, 7, 1},
+        {"lEditFilterOrder", 0, 8, 1}, {"btnFilterOrderAdd", 0, 9, 1}, {"labelMainFreq", 0, 11, 1},
+        {"btnSaveFilterWaveDataAll", 0, 13, 1}, {"cBoxBkColor", 1, 1, 1}, {"labelCurWaveDataIndex", 1, 5, 1},
+        {"btnPreviousWaveData", 1, 8, 2}, {"btnNextWaveData", 1, 10, 2}, {"checkBoxIsWaveStyleFill", 1, 13, 1},
+    };
+    for (const Cell &c : cells) {
+        auto *widget = child<QWidget>(w, c.name);
+        QVERIFY2(widget, c.name);
+        int row, col, rowSpan, colSpan;
+        grid->getItemPosition(grid->indexOf(widget), &row, &col, &rowSpan, &colSpan);
+        QCOMPARE(row, c.row);
+        QCOMPARE(col, c.col);
+        QCOMPARE(colSpan, c.colSpan);
+    }
+    auto *types = child<QComboBox>(w, "cBoxFilterType");
+    QCOMPARE(types->count(), 5);
+    QCOMPARE(types->itemText(0), QStringLiteral("布莱克曼窗"));
+    QCOMPARE(types->itemText(4), QStringLiteral("矩形窗"));
+    QCOMPARE(child<QLabel>(w, "labelCurWaveDataIndex")->text(), QStringLiteral("1 / 1"));
+    QCOMPARE(child<QPushButton>(w, "btnClearCurMark")->styleSheet(), QStringLiteral("color: blue;\n"));
+    auto *sub = child<QPushButton>(w, "btnFilterOrderSub");
+    QVERIFY(sub->autoRepeat());
+    QCOMPARE(sub->autoRepeatInterval(), 20);
+    QCOMPARE(sub->size(), QSize(20, 20));
+}
+
+void TestAnalysisHelper::showsRecord()
+{
+    AnalysisHelperWidget w;
+    load(w, 0);
+    WaveAnalyzeInfoPtr r = w.waveAnalyzeInfoAt(4);   // group 1, channel 1
+    r->fManualGain = 2.0f;
+    r->nFilterOrder = 64;
+    FftInfoPtr f = w.fftInfoAt(1);
+    f->dMainFreq[1] = 9775.17;
+    f->dFilterMainFreq[1] = 10752.69;
+
+    w.setFocusWaveIndex(4);
+    QCOMPARE(w.focusWaveIndex(), 4);
+    QCOMPARE(child<QLabel>(w, "labelCurWaveDataIndex")->text(), QStringLiteral("5 / 12"));
+    QCOMPARE(child<QLabel>(w, "labelMainFreq")->text(), QStringLiteral("9775/10753"));
+    QCOMPARE(child<QLineEdit>(w, "lEditManualGain")->text(), QStringLiteral("2.0"));
+    QCOMPARE(child<QLineEdit>(w, "lEditFilterOrder")->text(), QStringLiteral("64"));
+    QCOMPARE(child<QLineEdit>(w, "lEditLowPassFreq")->text(), QStringLiteral("1000"));
+    QCOMPARE(child<QLineEdit>(w, "lEditHighPassFreq")->text(), QStringLiteral("20000"));
+}
+
+void TestAnalysisHelper::windowItems_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("item");
+    QTest::newRow("rectangle") << 0 << "矩形窗";
+    QTest::newRow("triangle") << 1 << "三角窗";
+    QTest::newRow("hanning") << 2 << "汉宁窗";
+    QTest::newRow("hamming") << 3 << "汉明窗";
+    QTest::newRow("blackman") << 4 << "布莱克曼窗";
+}
+
+// Shown from the record's code, and written back from the chosen item.
+void TestAnalysisHelper::windowItems()
+{
+    QFETCH(int, code);
+    QFETCH(QString, item);
+    AnalysisHelperWidget w;
+    load(w, -1);
+    auto *types = child<QComboBox>(w, "cBoxFilterType");
+    w.waveAnalyzeInfoAt(2)->nFilterWindow = code;
+    w.setFocusWaveIndex(2);
+    QCOMPARE(types->currentText(), item);
+
+    w.setFocusWaveIndex(3);   // default window, Blackman
+    QCOMPARE(types->currentText(), QStringLiteral("布莱克曼窗"));
+    types->setCurrentIndex(types->findText(item));
+    QTest::mouseClick(child<QPushButton>(w, "btnSaveFilterWaveData"), Qt::LeftButton);
+    QCOMPARE(w.waveAnalyzeInfoAt(3)->nFilterWindow, code);
+}
+
+void TestAnalysisHelper::applyCurrentAndAll_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("emitted");
+    QTest::newRow("current") << "btnSaveFilterWaveData" << 5;
+    QTest::newRow("all") << "btnSaveFilterWaveDataAll" << -1;
+}
+
+void TestAnalysisHelper::applyCurrentAndAll()
+{
+    QFETCH(QString, button);
+    QFETCH(int, emitted);
+    AnalysisHelperWidget w;
+    load(w, 5);
+    QSignalSpy config(&w, &AnalysisHelperWidget::configChanged);
+    fill(w, QStringLiteral("2000"), QStringLiteral("30000"), QStringLiteral("128"), QStringLiteral("3.5"));
+    child<QComboBox>(w, "cBoxFilterType")->setCurrentIndex(2);   // Hanning, code 2
+
+    QTest::mouseClick(w.findChild<QPushButton *>(button), Qt::LeftButton);
+    QCOMPARE(config.count(), 1);
+    QCOMPARE(config.at(0).at(0).toInt(), emitted);
+    for (int i = 0; i < w.waveCount(); ++i) {
+        const WaveAnalyzeInfo &r = *w.waveAnalyzeInfoAt(i);
+        const bool written = emitted == -1 || i == emitted;
+        QCOMPARE(r.nLowCutoff, written ? 2000 : 1000);
+        QCOMPARE(r.nHighCutoff, written ? 30000 : 20000);
+        QCOMPARE(r.nFilterOrder, written ? 128 : 500);
+        QCOMPARE(r.fManualGain, written ? 3.5f : 1.0f);
+        QCOMPARE(r.nFilterWindow, written ? 2 : 4);
+        QCOMPARE(bool(r.blModified), written);
+    }
+}
+
+void TestAnalysisHelper::invalidInputAppliesNothing_data()
+{
+    QTest::addColumn<QString>("low");
+    QTest::addColumn<QString>("high");
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<QString>("gain");
+    QTest::newRow("order letters") << "2000" << "30000" << "abc" << "1.0";
+    QTest::newRow("order below 2") << "2000" << "30000" << "1" << "1.0";
+    QTest::newRow("order above 4096") << "2000" << "30000" << "4097" << "1.0";
+    QTest::newRow("low zero") << "0" << "30000" << "128" << "1.0";
+    QTest::newRow("low not integer") << "20.5" << "30000" << "128" << "1.0";
+    QTest::newRow("low equals high") << "30000" << "30000" << "128" << "1.0";
+    QTest::newRow("high at 250000") << "2000" << "250000" << "128" << "1.0";
+    QTest::newRow("high empty") << "2000" << "" << "128" << "1.0";
+    QTest::newRow("gain zero") << "2000" << "30000" << "128" << "0";
+    QTest::newRow("gain negative") << "2000" << "30000" << "128" << "-2";
+    QTest::newRow("gain infinite") << "2000" << "30000" << "128" << "inf";
+    QTest::newRow("gain letters") << "2000" << "30000" << "128" << "x";
+}
+
+void TestAnalysisHelper::invalidInputAppliesNothing()
+{
+    QFETCH(QString, low);
+    QFETCH(QString, high);
+    QFETCH(QString, order);
+    QFETCH(QString, gain);
+    for (const char *button : {"btnSaveFilterWaveData", "btnSaveFilterWaveDataAll"}) {
+        AnalysisHelperWidget w;
+        load(w, 1);
+        QStringList messages;
+        w.setMessageFunc([&](const QString &m) { messages << m; });
+        QSignalSpy config(&w, &AnalysisHelperWidget::configChanged);
+        fill(w, low, high, order, gain);
+        QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(config.count(), 0);
+        for (int i = 0; i < w.waveCount(); ++i) {
+            const WaveAnalyzeInfo &r = *w.waveAnalyzeInfoAt(i);
+            QCOMPARE(r.nFilterOrder, 500);
+            QCOMPARE(r.nLowCutoff, 1000);
+            QCOMPARE(r.fManualGain, 1.0f);
+            QVERIFY(!r.blModified);
+        }
+    }
+}
+
+void TestAnalysisHelper::nothingShownDoesNothing()
+{
+    AnalysisHelperWidget w;
+    load(w, -1);
+    QStringList messages;
+    w.setMessageFunc([&](const QString &m) { messages << m; });
+    QSignalSpy config(&w, &AnalysisHelperWidget::configChanged);
+    QSignalSpy flaw(&w, &AnalysisHelperWidget::flawPosChanged);
+    fill(w, QStringLiteral("2000"), QStringLiteral("30000"), QStringLiteral("128"), QStringLiteral("2"));
+    for (const char *button : {"btnSaveFilterWaveData", "btnSaveFilterWaveDataAll", "btnClearCurMark"})
+        QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
+    QCOMPARE(config.count(), 0);
+    QCOMPARE(flaw.count(), 0);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(w.waveAnalyzeInfoAt(0)->nFilterOrder, 500);
+}
+
+void TestAnalysisHelper::clearMark_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<bool>("cleared");
+    QTest::newRow("CH1") << 0 << true;
+    QTest::newRow("CH3") << 2 << true;
+    QTest::newRow("fourth block") << 3 << false;
+    QTest::newRow("no channel") << kNoValue << false;
+}
+
+void TestAnalysisHelper::clearMark()
+{
+    QFETCH(int, channel);
+    QFETCH(bool, cleared);
+    AnalysisHelperWidget w;
+    load(w, 7);
+    WaveAnalyzeInfoPtr r = w.waveAnalyzeInfoAt(7);
+    r->nChannel = channel;
+    r->nFlawPos = 300;
+    QSignalSpy flaw(&w, &AnalysisHelperWidget::flawPosChanged);
+    QTest::mouseClick(child<QPushButton>(w, "btnClearCurMark"), Qt::LeftButton);
+    QCOMPARE(flaw.count(), cleared ? 1 : 0);
+    QCOMPARE(r->nFlawPos, cleared ? kNoValue : 300);
+    QCOMPARE(bool(r->blModified), cleared);
+}
+
+void TestAnalysisHelper::orderButtons()
+{
+    AnalysisHelperWidget w;
+    load(w, 0);
+    auto *order = child<QLineEdit>(w, "lEditFilterOrder");
+    auto *add = child<QPushButton>(w, "btnFilterOrderAdd");
+    auto *sub = child<QPushButton>(w, "btnFilterOrderSub");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QCOMPARE(order->text(), QStringLiteral("502"));
+    QTest::mouseClick(sub, Qt::LeftButton);
+    QTest::mouseClick(sub, Qt::LeftButton);
+    QCOMPARE(order->text(), QStringLiteral("498"));
+    QCOMPARE(w.waveAnalyzeInfoAt(0)->nFilterOrder, 500);   // only applying writes it
+
+    order->setText(QStringLiteral("3"));
+    QTest::mouseClick(sub, Qt::LeftButton);
+    QCOMPARE(order->text(), QStringLiteral("2"));
+    order->setText(QStringLiteral("4095"));
+    QTest::mouseClick(add, Qt::LeftButton);
+    QCOMPARE(order->text(), QStringLiteral("4096"));
+}
+
+void TestAnalysisHelper::backgroundCombo()
+{
+    SystemConfig &config = SystemConfig::instance();
+    config.setBgColorBlack(true);
+    AnalysisHelperWidget w;
+    auto *box = child<QComboBox>(w, "cBoxBkColor");
+    QCOMPARE(box->currentText(), QStringLiteral("黑色"));
+    QSignalSpy changed(&w, &AnalysisHelperWidget::waveBkColorChanged);
+
+    box->setCurrentIndex(box->findText(QStringLiteral("白色")));
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(!config.isBgColorBlack());
+    box->setCurrentIndex(box->findText(QStringLiteral("黑色")));
+    QCOMPARE(changed.count(), 2);
+    QVERIFY(config.isBgColorBlack());
+
+    // Changed elsewhere (the wave list's menu): the box follows on redraw,
+    // without announcing a change of its own.
+    config.setBgColorBlack(false);
+    w.updateWaveDisplay();
+    QCOMPARE(box->currentText(), QStringLiteral("白色"));
+    load(w, 0);
+    QCOMPARE(box->currentText(), QStringLiteral("白色"));
+    QCOMPARE(changed.count(), 2);
+    QVERIFY(!config.isBgColorBlack());
+}
+
+void TestAnalysisHelper::fillAndNormalized()
+{
+    SystemConfig &config = SystemConfig::instance();
+    config.setWaveStyleFill(false);
+    config.setNormalized(true);
+    AnalysisHelperWidget w;
+    load(w, 0);
+    auto *box = child<QCheckBox>(w, "checkBoxIsWaveStyleFill");
+    QSignalSpy fill(&w, &AnalysisHelperWidget::waveStyleFillChanged);
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(fill.count(), 1);
+    QVERIFY(config.isWaveStyleFill());
+    QVERIFY(box->isChecked());
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(!config.isWaveStyleFill());
+    QVERIFY(!box->isChecked());
+
+    w.updateWaveDisplay();
+    QVERIFY(!child<QLineEdit>(w, "lEditManualGain")->isEnabled());
+    QVERIFY(!child<QLabel>(w, "labelManualGainName")->isEnabled());
+    config.setNormalized(false);
+    w.updateWaveDisplay();
+    QVERIFY(child<QLineEdit>(w, "lEditManualGain")->isEnabled());
+}
+
+void TestAnalysisHelper::stepAndSwapButtons()
+{
+    AnalysisHelperWidget w;
+    QSignalSpy moved(&w, &AnalysisHelperWidget::waveGroupMoved);
+    QSignalSpy swapped(&w, &AnalysisHelperWidget::waveGroupSwaped);
+    QTest::mouseClick(child<QPushButton>(w, "btnPreviousWaveData"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "btnNextWaveData"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "btnSwapPreviousWave"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "btnSwapNextWave"), Qt::LeftButton);
+    QCOMPARE(moved.count(), 2);
+    QCOMPARE(moved.at(0).at(0).toInt(), -1);
+    QCOMPARE(moved.at(1).at(0).toInt(), 1);
+    QCOMPARE(swapped.count(), 2);
+    QCOMPARE(swapped.at(0).at(0).toInt(), -1);
+    QCOMPARE(swapped.at(1).at(0).toInt(), 1);
+}
+
+QTEST_MAIN(TestAnalysisHelper)
+#include "test_analysishelper.moc"

@@ -1,0 +1,140 @@
+#include "app/systemconfig.h"
+#include "ui/panels/filelistwidget.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestFileList : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void fillAndDoubleClick();
+    void openFileDialog_data();
+    void openFileDialog();
+
+private:
+    static void touch(const QString &path) { QFile f(path); QVERIFY(f.open(QIODevice::WriteOnly)); }
+
+    QTemporaryDir m_root;
+};
+
+void TestFileList::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    SystemConfig::instance().init(m_root.filePath(QStringLiteral("param_config.xml")));
+}
+
+// Regular ".ard" files only: no other suffix, no symbolic link, no folder.
+void TestFileList::fillAndDoubleClick()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString d = QDir(dir.path()).absolutePath();
+    touch(d + "/a.ard");
+    touch(d + "/b.ard");
+    touch(d + "/notes.txt");
+    QVERIFY(QFile::link(d + "/a.ard", d + "/link.ard"));
+    QVERIFY(QDir(d).mkdir(QStringLiteral("folder.ard")));
+
+    FileListWidget w;
+    auto *list = w.findChild<QListWidget *>(QStringLiteral("listWidgetFileName"));
+    auto *edit = w.findChild<QLineEdit *>(QStringLiteral("editCurrentDir"));
+    QVERIFY(list && edit);
+    QVERIFY(!edit->isEnabled());
+    QSignalSpy selected(&w, &FileListWidget::selectedFile);
+
+    w.setCurrentFile(d + "/b.ard");
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(selected.at(0).at(0).toString(), d);
+    QCOMPARE(selected.at(0).at(1).toString(), d + "/b.ard");
+    QCOMPARE(edit->text(), d);
+    QStringList names = w.fileNames();
+    names.sort();
+    QCOMPARE(names, (QStringList{QStringLiteral("a.ard"), QStringLiteral("b.ard")}));
+    QCOMPARE(list->count(), 2);
+    QVERIFY(list->currentItem());
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("b.ard"));
+
+    w.resize(300, 300);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QListWidgetItem *a = list->findItems(QStringLiteral("a.ard"), Qt::MatchExactly).value(0);
+    QVERIFY(a);
+    const QPoint at = list->visualItemRect(a).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(selected.count(), 2);
+    QCOMPARE(selected.at(1).at(0).toString(), d);
+    QCOMPARE(selected.at(1).at(1).toString(), d + "/a.ard");
+    QCOMPARE(w.currentFilePath(), d + "/a.ard");
+}
+
+void TestFileList::openFileDialog_data()
+{
+    QTest::addColumn<bool>("lastDirExists");
+    QTest::addColumn<bool>("chooseFile");   // false: the user cancels
+    QTest::newRow("deleted last directory falls back to the desktop") << false << true;
+    QTest::newRow("last directory, file chosen") << true << true;
+    QTest::newRow("cancelled") << true << false;
+}
+
+void TestFileList::openFileDialog()
+{
+    QFETCH(bool, lastDirExists);
+    QFETCH(bool, chooseFile);
+    SystemConfig &config = SystemConfig::instance();
+
+    QTemporaryDir last, data;
+    QVERIFY(last.isValid() && data.isValid());
+    const QString lastPath = QDir(last.path()).absolutePath();
+    const QString dataPath = QDir(data.path()).absolutePath();
+    touch(dataPath + "/survey.ard");
+    config.setLastOpenFilePath(lastPath);
+    if (!lastDirExists)
+        QVERIFY(last.remove());
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+
+    FileListWidget w;
+    w.setFileSuffix(QStringLiteral(".ard"));
+    w.setFileDescription(QStringLiteral("桩底溶洞数据文件"));
+    QString shownTitle, shownDir, shownFilter, configDuringDialog;
+    w.setOpenFileDialogFunc([&](QWidget *, const QString &title, const QString &dir, const QString &filter) {
+        shownTitle = title;
+        shownDir = dir;
+        shownFilter = filter;
+        configDuringDialog = config.getLastOpenFilePath();
+        return chooseFile ? dataPath + "/survey.ard" : QString();
+    });
+    QSignalSpy selected(&w, &FileListWidget::selectedFile);
+
+    QCOMPARE(w.openFileDialog(), chooseFile);
+    QCOMPARE(shownTitle, QStringLiteral("打开文件"));
+    QCOMPARE(shownFilter, QStringLiteral("桩底溶洞数据文件 (*.ard)"));
+    QCOMPARE(shownDir, lastDirExists ? lastPath : desktop);
+    // A missing directory is replaced in the configuration before the dialog.
+    QCOMPARE(configDuringDialog, shownDir);
+
+    // The file written to disk holds the same directory as memory.
+    SystemConfig::instance().init(config.path());
+    if (chooseFile) {
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(selected.at(0).at(0).toString(), dataPath);
+        QCOMPARE(selected.at(0).at(1).toString(), dataPath + "/survey.ard");
+        QCOMPARE(w.currentDir(), dataPath);
+        QCOMPARE(w.fileNames(), QStringList{QStringLiteral("survey.ard")});
+        QCOMPARE(config.getLastOpenFilePath(), dataPath);
+    } else {
+        QCOMPARE(selected.count(), 0);
+        QVERIFY(w.fileNames().isEmpty());
+        QCOMPARE(config.getLastOpenFilePath(), lastPath);
+    }
+}
+
+QTEST_MAIN(TestFileList)
+#include "test_filelist.moc"

@@ -1,0 +1,275 @@
+// The report image and the printed page: geometry, colours and texts where
+// they must be, on small surveys built from the records.
+#include "report/render/reportpdf.h"
+#include "report/render/reportrenderer.h"
+#include "reportfixture.h"
+
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QRgb kBlue = 0x0000ff;
+const QRgb kRed = 0xff0000;
+const QRgb kBlack = 0x000000;
+const QRgb kWhite = 0xffffff;
+
+QRgb at(const QImage &img, double x, double y)
+{
+    return img.pixel(qRound(x), qRound(y)) & 0xffffff;
+}
+
+int nonWhite(const QImage &img, const QRectF &r)
+{
+    int n = 0;
+    const QRect rect = r.toAlignedRect().intersected(img.rect());
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            n += (img.pixel(x, y) & 0xffffff) != kWhite;
+    return n;
+}
+
+QImage printedPage(const ReportData &data, ReportRenderer *renderer = nullptr)
+{
+    QImage page(1240, 1754, QImage::Format_RGB32);   // A4 at 150 dpi
+    page.setDotsPerMeterX(5906);
+    page.setDotsPerMeterY(5906);
+    page.fill(Qt::white);
+    ReportRenderer local;
+    ReportRenderer &r = renderer ? *renderer : local;
+    r.setData(data);
+    QPainter p(&page);
+    r.drawPrintedPage(&p);
+    return page;
+}
+
+} // namespace
+
+class TestReportRender : public QObject
+{
+    Q_OBJECT
+private slots:
+    void imageGeometry();
+    void noUsableTrace();
+    void sampleOfNoValueOnZeroLine();
+    void angleLabel_data();
+    void angleLabel();
+    void normalizeFactor_data();
+    void normalizeFactor();
+    void flawPointInsidePanel_data();
+    void flawPointInsidePanel();
+    void printedPageBands();
+    void resultTextInsideBox();
+    void pdfRenders();
+};
+
+void TestReportRender::imageGeometry()
+{
+    ReportData d = makeReportData({{0.0f}, {120.0f, 1000, 500}, {240.0f}});
+    ReportRenderer r;
+    r.setData(d);
+    const QImage img = r.renderImage();
+    QCOMPARE(img.size(), QSize(1680, 2376));
+    QCOMPARE(img.format(), QImage::Format_RGB888);
+
+    // 1000 samples at 4000 m/s: 4 m.
+    QCOMPARE(r.maxPileDepth(), 4.0f);
+    const double left = r.leftMargin();
+    const double top = r.graphTop();
+    const double gh = r.graphHeight();
+    const double c = r.waveAreaWidth() / 4;   // three traces: a quarter each
+    QCOMPARE(top, 40.0 + 100.0);
+    QCOMPARE(gh, 2376.0 - 80 - 100);
+
+    // Frame: depth axis and bottom edge.
+    QCOMPARE(at(img, left, top + gh * 0.75), kBlue);
+    QCOMPARE(at(img, left + 1.5 * c, top + gh), kBlue);
+    // Zero lines below the traces (1000 of 4096 samples), white between them.
+    for (int k = 1; k <= 3; ++k)
+        QCOMPARE(at(img, left + k * c, top + gh * 0.8), kBlue);
+    QCOMPARE(at(img, left + 1.5 * c, top + gh * 0.8), kWhite);
+    // The zero line starts 20 above the graph.
+    QCOMPARE(at(img, left + c, top - 15), kBlue);
+
+    // Depth ticks every 0.5 m with a label left of each, nothing between.
+    const double ppm = gh * 0.5 / 4.0;
+    for (int i = 0; i <= 8; ++i) {
+        QCOMPARE(at(img, left - 10, top + i * ppm), kBlue);
+        QVERIFY2(nonWhite(img, QRectF(0, top + i * ppm - 10, left - 23, 20)) > 0, qPrintable(QString::number(i)));
+    }
+    QCOMPARE(nonWhite(img, QRectF(0, top + 0.5 * ppm - 5, left - 23, 10)), 0);
+
+    // Flaw of the second trace: red across its two columns at sample 500.
+    const double y = top + 500 * gh / kMaxSamples;
+    QCOMPARE(at(img, left + 1.2 * c, y), kRed);
+    QCOMPARE(at(img, left + 2.5 * c, y), kRed);
+    QVERIFY(at(img, left + 3.5 * c, y) != kRed);
+
+    // The borehole panel shows a flaw point, drawn with antialiasing: some
+    // pixels in the panel are neither white nor blue frame.
+    QVERIFY(nonWhite(img, QRectF(r.panelLeft() + 10, top + 10, r.panelWidth() - 20, gh - 20)) > 0);
+}
+
+void TestReportRender::noUsableTrace()
+{
+    ReportData d = makeReportData({{0.0f, kNoValue}, {120.0f, kNoValue}});
+    ReportRenderer r;
+    r.setData(d);
+    const QImage img = r.renderImage();
+    QCOMPARE(r.maxPileDepth(), 0.0f);
+    const double left = r.leftMargin();
+    const double top = r.graphTop();
+    // The wave frame stays, the ticks and the whole panel go.
+    QCOMPARE(at(img, left, top + r.graphHeight() / 2), kBlue);
+    QCOMPARE(nonWhite(img, QRectF(0, top - 5, left - 23, r.graphHeight() + 10)), 0);
+    QCOMPARE(nonWhite(img, QRectF(r.panelLeft() - 2, top - 5, r.panelWidth() + 4, r.graphHeight() + 10)), 0);
+}
+
+void TestReportRender::sampleOfNoValueOnZeroLine()
+{
+    ReportData d = makeReportData({{0.0f}});
+    WaveBlock &b = *d.filterWaveGroups[0]->blocks[0];
+    for (int i = 0; i < b.nDataCnt; ++i)
+        b.nData[i] = kNoValue;
+    ReportRenderer r;
+    r.setData(d);
+    const QImage img = r.renderImage();
+    const double x0 = r.leftMargin() + r.waveAreaWidth() / 2;
+    QCOMPARE(at(img, x0, r.graphTop() + r.graphHeight() * 0.1), kBlack);   // trace over the zero line
+    QCOMPARE(at(img, x0, r.graphTop() + r.graphHeight() * 0.8), kBlue);    // zero line below the trace
+}
+
+void TestReportRender::angleLabel_data()
+{
+    QTest::addColumn<float>("angle");
+    QTest::addColumn<float>("offset");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("wraps above 360") << 350.0f << 20.0f << QStringLiteral("10.0°");
+    QTest::newRow("plain") << 120.0f << 0.0f << QStringLiteral("120.0°");
+    QTest::newRow("360 stays") << 340.0f << 20.0f << QStringLiteral("360.0°");
+}
+
+void TestReportRender::angleLabel()
+{
+    QFETCH(float, angle);
+    QFETCH(float, offset);
+    QFETCH(QString, label);
+    QCOMPARE(ReportRenderer::angleLabel(angle, offset), label);
+}
+
+void TestReportRender::normalizeFactor_data()
+{
+    QTest::addColumn<int>("low");
+    QTest::addColumn<int>("high");
+    QTest::addColumn<double>("factor");
+    QTest::newRow("upper excursion larger") << 30000 << 40000 << 32767.5 / (40000 - 32767.5);
+    QTest::newRow("lower excursion larger") << 5000 << 40000 << 32767.5 / (32767.5 - 5000);
+}
+
+void TestReportRender::normalizeFactor()
+{
+    QFETCH(int, low);
+    QFETCH(int, high);
+    QFETCH(double, factor);
+    WaveBlockPtr b = newWaveBlock();
+    b->nDataCnt = 100;
+    for (int i = 0; i < 100; ++i)
+        b->nData[i] = i % 2 ? low : high;
+    QVERIFY(qAbs(ReportRenderer::normalizeFactor(*b, 4096) - factor) < 1e-4);
+    // Samples beyond the current sample count do not count.
+    b->nData[50] = 65000;
+    QVERIFY(qAbs(ReportRenderer::normalizeFactor(*b, 50) - factor) < 1e-4);
+}
+
+void TestReportRender::flawPointInsidePanel_data()
+{
+    QTest::addColumn<float>("angle");
+    QTest::addColumn<double>("x");
+    QTest::newRow("0") << 0.0f << 200.0;
+    QTest::newRow("90") << 90.0f << 100.0;
+    QTest::newRow("180") << 180.0f << 0.0;
+    QTest::newRow("270 mirrored") << 270.0f << 100.0;
+    QTest::newRow("300 mirrored") << 300.0f << 50.0;
+    QTest::newRow("-60 as 300") << -60.0f << 50.0;
+}
+
+void TestReportRender::flawPointInsidePanel()
+{
+    QFETCH(float, angle);
+    QFETCH(double, x);
+    QVERIFY(qAbs(ReportRenderer::flawPointX(angle, 200.0) - x) < 1e-6);
+}
+
+void TestReportRender::printedPageBands()
+{
+    ReportData d = makeReportData({{0.0f}, {120.0f}});
+    d.print.blTitle = false;
+    d.print.blPageHeader = false;
+    ReportRenderer r;
+    printedPage(d, &r);
+    QCOMPARE(r.tableTop(), 70.0);
+    QCOMPARE(r.topMargin(), 70.0);
+
+    d.print.blPageHeader = true;
+    d.print.strPageHeader = QStringLiteral("页眉");
+    d.print.blTitle = true;
+    ReportRenderer withBands;
+    const QImage page = printedPage(d, &withBands);
+    QVERIFY(withBands.tableTop() > 70.0 + 20);
+    QVERIFY(withBands.graphTop() > r.graphTop());
+    // The header text sits in its band left of centre.
+    QVERIFY(nonWhite(page, QRectF(withBands.leftMargin(), 70, withBands.pageWidth() / 4, 30)) > 0);
+}
+
+void TestReportRender::resultTextInsideBox()
+{
+    ReportData d = makeReportData({{0.0f}, {120.0f}});
+    ReportRenderer r;
+    const QImage empty = printedPage(d, &r);
+    d.project.strReault = QStringLiteral("孔底以下2.5米处发现溶洞。");
+    const QImage filled = printedPage(d);
+    // The only difference is inside the result box, below its caption line.
+    const double boxTop = r.graphTop() + r.graphHeight() + 20;
+    int diffInBox = 0, diffElsewhere = 0;
+    for (int y = 0; y < empty.height(); ++y) {
+        for (int x = 0; x < empty.width(); ++x) {
+            if (empty.pixel(x, y) == filled.pixel(x, y))
+                continue;
+            (y > boxTop + 20 ? diffInBox : diffElsewhere)++;
+        }
+    }
+    QVERIFY(diffInBox > 50);
+    QCOMPARE(diffElsewhere, 0);
+}
+
+void TestReportRender::pdfRenders()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    QVERIFY(writeReportPdf(makeReportData({{0.0f}, {120.0f, 1000, 300}, {240.0f}}), pdf));
+    QFile f(pdf);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.read(5), QByteArray("%PDF-"));
+    f.close();
+    QVERIFY(!writeReportPdf(makeReportData({{0.0f}}), dir.filePath(QStringLiteral("no/such/dir/x.pdf"))));
+
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (tool.isEmpty())
+        QSKIP("pdftoppm is not installed");
+    QProcess p;
+    p.start(tool, {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"), pdf,
+                   dir.filePath(QStringLiteral("page"))});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    const QImage page(dir.filePath(QStringLiteral("page-1.png")));
+    QVERIFY(!page.isNull());
+    QVERIFY(page.height() > page.width());
+    QVERIFY(nonWhite(page, QRectF(page.rect())) > 1000);
+}
+
+QTEST_MAIN(TestReportRender)
+#include "test_reportrender.moc"

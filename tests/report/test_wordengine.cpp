@@ -1,0 +1,425 @@
+// The Word report: the package engine behind the automation calls (text and
+// pictures at bookmarks, the template-to-document switch), the report job,
+// and a real client reading the produced document.
+#include "report/render/kvrwordoperation.h"
+#include "report/word/axobject.h"
+#include "report/word/docxwordserver.h"
+#include "report/word/wordenginenew.h"
+#include "reportfixture.h"
+
+#include <QFile>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+
+namespace {
+
+const char *kDocumentXml =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
+    " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><w:body>"
+    "<w:p><w:pPr><w:rPr><w:sz w:val=\"36\"/></w:rPr></w:pPr>"
+    "<w:bookmarkStart w:id=\"0\" w:name=\"bmEmpty\"/><w:bookmarkEnd w:id=\"0\"/></w:p>"
+    "<w:p><w:r><w:t>前</w:t></w:r><w:bookmarkStart w:id=\"1\" w:name=\"bmSpan\"/>"
+    "<w:r><w:rPr><w:b/></w:rPr><w:t>旧</w:t></w:r><w:r><w:t>文本</w:t></w:r>"
+    "<w:bookmarkEnd w:id=\"1\"/><w:r><w:t>后</w:t></w:r></w:p>"
+    "<w:p><w:bookmarkStart w:id=\"2\" w:name=\"bmPic\"/><w:bookmarkEnd w:id=\"2\"/></w:p>"
+    "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
+    "<w:pgMar w:top=\"1440\" w:right=\"1000\" w:bottom=\"1440\" w:left=\"906\"/></w:sectPr>"
+    "</w:body></w:document>";
+
+const char *kTemplateType = "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
+const char *kDocumentType = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+
+bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &parts)
+{
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        return false;
+    for (const auto &p : parts) {
+        QuaZipFile f(&zip);
+        if (!f.open(QIODevice::WriteOnly, QuaZipNewInfo(p.first)))
+            return false;
+        f.write(p.second);
+        f.close();
+    }
+    zip.close();
+    return zip.getZipError() == 0;
+}
+
+QMap<QString, QByteArray> readZip(const QString &path)
+{
+    QMap<QString, QByteArray> parts;
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip))
+        return parts;
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFile f(&zip);
+        if (f.open(QIODevice::ReadOnly))
+            parts.insert(zip.getCurrentFileName(), f.readAll());
+    }
+    return parts;
+}
+
+QString makeTemplate(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("small.dotx"));
+    const QByteArray types = QByteArray(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/word/document.xml\" ContentType=\"") + kTemplateType + "\"/></Types>";
+    const QByteArray rels =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\""
+        " Target=\"word/document.xml\"/></Relationships>";
+    if (!writeZip(path, {{QStringLiteral("[Content_Types].xml"), types},
+                         {QStringLiteral("_rels/.rels"), rels},
+                         {QStringLiteral("word/document.xml"), QByteArray(kDocumentXml)}}))
+        return QString();
+    return path;
+}
+
+// Text of the paragraph holding the bookmark and the XML of that paragraph.
+QString paragraphOf(const QByteArray &documentXml, const QString &bookmark)
+{
+    const QString xml = QString::fromUtf8(documentXml);
+    const int mark = xml.indexOf(QStringLiteral("w:name=\"%1\"").arg(bookmark));
+    if (mark < 0)
+        return QString();
+    const int start = xml.lastIndexOf(QStringLiteral("<w:p>"), mark);
+    const int end = xml.indexOf(QStringLiteral("</w:p>"), mark);
+    return xml.mid(start, end - start + 6);
+}
+
+QString textOf(const QString &paragraphXml)
+{
+    QString text;
+    QRegularExpression re(QStringLiteral("<w:t[^>]*>([^<]*)</w:t>"));
+    for (auto it = re.globalMatch(paragraphXml); it.hasNext();)
+        text += it.next().captured(1);
+    return text;
+}
+
+QString templateBesideTest()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/template.dotx");
+}
+
+} // namespace
+
+class TestWordEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void contentTypeSwitched();
+    void bookmarkText_data();
+    void bookmarkText();
+    void missingBookmarkSkipped();
+    void pictureParts();
+    void serverFallback();
+    void wordJob();
+    void wordJobWithoutImage();
+    void wordJobWithoutTemplate();
+    void realClientReadsReport();
+};
+
+void TestWordEngine::contentTypeSwitched()
+{
+    QTemporaryDir dir;
+    const QString tpl = makeTemplate(dir);
+    QVERIFY(!tpl.isEmpty());
+    WordEngineNew engine;
+    QVERIFY(engine.createNewWord(tpl));
+    const QString out = dir.filePath(QStringLiteral("out.docx"));
+    engine.setSaveFilePath(out);
+    QVERIFY(engine.close(true));
+    const auto parts = readZip(out);
+    QCOMPARE(parts.firstKey(), QStringLiteral("[Content_Types].xml"));
+    const QByteArray types = parts.value(QStringLiteral("[Content_Types].xml"));
+    QVERIFY(types.contains(kDocumentType));
+    QVERIFY(!types.contains(kTemplateType));
+    // The template itself is untouched.
+    QVERIFY(readZip(tpl).value(QStringLiteral("[Content_Types].xml")).contains(kTemplateType));
+}
+
+void TestWordEngine::bookmarkText_data()
+{
+    QTest::addColumn<QString>("bookmark");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("paragraphText");
+    QTest::addColumn<QString>("runXml");   // must appear in the paragraph
+    QTest::newRow("empty bookmark takes the paragraph mark's format")
+        << "bmEmpty" << "标题" << "标题" << "<w:r><w:rPr><w:sz w:val=\"36\"/></w:rPr><w:t xml:space=\"preserve\">标题</w:t></w:r>";
+    QTest::newRow("spanning runs replaced in the first run's format")
+        << "bmSpan" << "新" << "前新后" << "<w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">新</w:t></w:r>";
+    QTest::newRow("line breaks become breaks")
+        << "bmSpan" << "甲\n乙" << "前甲乙后" << "<w:t xml:space=\"preserve\">甲</w:t><w:br/><w:t xml:space=\"preserve\">乙</w:t>";
+    QTest::newRow("empty text clears the range") << "bmSpan" << "" << "前后" << "<w:bookmarkEnd w:id=\"1\"/>";
+}
+
+void TestWordEngine::bookmarkText()
+{
+    QFETCH(QString, bookmark);
+    QFETCH(QString, text);
+    QFETCH(QString, paragraphText);
+    QFETCH(QString, runXml);
+    QTemporaryDir dir;
+    WordEngineNew engine;
+    QVERIFY(engine.createNewWord(makeTemplate(dir)));
+    QVERIFY(engine.setBookmarkText(bookmark, text));
+    const QString out = dir.filePath(QStringLiteral("out.docx"));
+    engine.setSaveFilePath(out);
+    QVERIFY(engine.close(true));
+
+    const QString para = paragraphOf(readZip(out).value(QStringLiteral("word/document.xml")), bookmark);
+    QCOMPARE(textOf(para), paragraphText);
+    QVERIFY2(para.contains(runXml), qPrintable(para));
+    // The bookmark still encloses the new text.
+    const int start = para.indexOf(QStringLiteral("w:bookmarkStart"));
+    const int end = para.indexOf(QStringLiteral("w:bookmarkEnd"));
+    QVERIFY(start >= 0 && end > start);
+    if (!text.isEmpty()) {
+        const int first = para.indexOf(text.left(1));
+        QVERIFY(first > start && first < end);
+    }
+}
+
+void TestWordEngine::missingBookmarkSkipped()
+{
+    QTemporaryDir dir;
+    const QString tpl = makeTemplate(dir);
+    WordEngineNew engine;
+    QVERIFY(engine.createNewWord(tpl));
+    QVERIFY(engine.setBookmarkText(QStringLiteral("bmNone"), QStringLiteral("x")));
+    QVERIFY(engine.insertPicture(QStringLiteral("bmNone"), QStringLiteral("/no/such.png")));
+    const QString out = dir.filePath(QStringLiteral("out.docx"));
+    engine.setSaveFilePath(out);
+    QVERIFY(engine.close(true));
+    const auto parts = readZip(out);
+    QCOMPARE(textOf(QString::fromUtf8(parts.value(QStringLiteral("word/document.xml")))), QStringLiteral("前旧文本后"));
+    for (const QString &name : parts.keys())
+        QVERIFY2(!name.startsWith(QLatin1String("word/media/")), qPrintable(name));
+}
+
+void TestWordEngine::pictureParts()
+{
+    QTemporaryDir dir;
+    QImage img(200, 100, QImage::Format_RGB888);
+    img.fill(Qt::green);
+    const QString png = dir.filePath(QStringLiteral("wave.png"));
+    QVERIFY(img.save(png));
+    WordEngineNew engine;
+    QVERIFY(engine.createNewWord(makeTemplate(dir)));
+    QVERIFY(engine.insertPicture(QStringLiteral("bmPic"), png));
+    const QString out = dir.filePath(QStringLiteral("out.docx"));
+    engine.setSaveFilePath(out);
+    QVERIFY(engine.close(true));
+
+    const auto parts = readZip(out);
+    QFile f(png);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(parts.value(QStringLiteral("word/media/image1.png")), f.readAll());
+    QVERIFY(parts.value(QStringLiteral("[Content_Types].xml"))
+                .contains("<Default Extension=\"png\" ContentType=\"image/png\"/>"));
+    const QString rels = QString::fromUtf8(parts.value(QStringLiteral("word/_rels/document.xml.rels")));
+    const QRegularExpressionMatch rel = QRegularExpression(QStringLiteral(
+        "Id=\"(\\w+)\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" Target=\"media/image1.png\""))
+                                            .match(rels);
+    QVERIFY2(rel.hasMatch(), qPrintable(rels));
+    const QString para = paragraphOf(parts.value(QStringLiteral("word/document.xml")), QStringLiteral("bmPic"));
+    QVERIFY(para.contains(QStringLiteral("r:embed=\"%1\"").arg(rel.captured(1))));
+    // Text width 11906 - 906 - 1000 twips = 6350000 EMU, aspect 2:1 kept.
+    QVERIFY2(para.contains(QStringLiteral("<wp:extent cx=\"6350000\" cy=\"3175000\"/>")), qPrintable(para));
+    QVERIFY(para.contains(QStringLiteral("<w:jc w:val=\"center\"/>")));
+    QVERIFY(para.indexOf(QStringLiteral("<wp:inline")) > para.indexOf(QStringLiteral("w:bookmarkStart")));
+}
+
+void TestWordEngine::serverFallback()
+{
+    QTemporaryDir dir;
+    const QString tpl = makeTemplate(dir);
+    AxObject::unregisterServer(QStringLiteral("word.Application"));
+    AxObject::registerServer(QStringLiteral("kwps.Application"), &createDocxWordApplication);
+    WordEngineNew engine;
+    const bool viaFallback = engine.createNewWord(tpl);
+    const QString server = engine.serverName();
+    engine.close(false);
+    AxObject::unregisterServer(QStringLiteral("kwps.Application"));
+    const bool withoutAny = engine.createNewWord(tpl);
+    AxObject::registerServer(QStringLiteral("word.Application"), &createDocxWordApplication);
+    QVERIFY(viaFallback);
+    QCOMPARE(server, QStringLiteral("kwps.Application"));
+    QVERIFY(!withoutAny);
+    QVERIFY(!engine.isOpen());
+}
+
+static QList<int> runJob(KvrWordOperation &job)
+{
+    QList<int> codes;
+    QObject::connect(&job, &KvrWordOperation::progressPrompt, [&codes](int c) { codes << c; });
+    job.createKvrWordDoWorker();
+    return codes;
+}
+
+void TestWordEngine::wordJob()
+{
+    QTemporaryDir dir;
+    ReportData d = makeReportData({{0.0f}, {120.0f, 1000, 400}, {240.0f}});
+    d.project.fPileDiameter = 1.2f;
+    d.project.strStandard = 1;
+    KvrWordOperation job;
+    QVERIFY(QFileInfo::exists(job.templatePath()));
+    job.setReportData(d);
+    const QString out = dir.filePath(QStringLiteral("桩1.docx"));
+    job.setOutputPath(out);
+    QCOMPARE(runJob(job), QList<int>({10, 30, 50, 70, 80, 85, 90, 100, 1}));
+    QCOMPARE(job.producedImages(), QStringList{dir.filePath(QStringLiteral("桩1.png"))});
+    QCOMPARE(QImage(dir.filePath(QStringLiteral("桩1.png"))).size(), QSize(1680, 2376));
+    const auto parts = readZip(out);
+    QVERIFY(parts.contains(QStringLiteral("word/media/image1.png")));
+    const QByteArray doc = parts.value(QStringLiteral("word/document.xml"));
+    QCOMPARE(textOf(paragraphOf(doc, QStringLiteral("bookmarkPileDiameter"))), QStringLiteral("1.20"));
+    QCOMPARE(textOf(paragraphOf(doc, QStringLiteral("bookmarkStandard"))),
+             QStringLiteral("《公路工程地质勘察规范》（JTG C20-2011）"));
+    QCOMPARE(KvrWordOperation::standardText(0), QStringLiteral("《公路工程物探规程》（JTG/T3222-2020)"));
+    QCOMPARE(KvrWordOperation::standardText(7), KvrWordOperation::standardText(0));
+}
+
+void TestWordEngine::wordJobWithoutImage()
+{
+    QTemporaryDir dir;
+    ReportData d = makeReportData({});
+    d.project.strProject = QStringLiteral("某大桥");
+    KvrWordOperation job;
+    job.setReportData(d);
+    const QString out = dir.filePath(QStringLiteral("empty.docx"));
+    job.setOutputPath(out);
+    // The image step has nothing to draw: the document is made without picture.
+    QCOMPARE(runJob(job), QList<int>({80, 85, 90, 100, 1}));
+    QVERIFY(job.producedImages().isEmpty());
+    const auto parts = readZip(out);
+    QVERIFY(!parts.isEmpty());
+    QVERIFY(!parts.contains(QStringLiteral("word/media/image1.png")));
+    QCOMPARE(textOf(paragraphOf(parts.value(QStringLiteral("word/document.xml")), QStringLiteral("bookmarkProject"))),
+             QStringLiteral("某大桥"));
+}
+
+void TestWordEngine::wordJobWithoutTemplate()
+{
+    QTemporaryDir dir;
+    KvrWordOperation job;
+    job.setTemplatePath(dir.filePath(QStringLiteral("missing.dotx")));
+    job.setReportData(makeReportData({{0.0f}}));
+    const QString out = dir.filePath(QStringLiteral("x.docx"));
+    job.setOutputPath(out);
+    const QList<int> codes = runJob(job);
+    QCOMPARE(codes.last(), 0);
+    QVERIFY(!codes.contains(1));
+    QVERIFY(!QFileInfo::exists(out));
+
+    // A save that cannot reach its file is a failure, not a success.
+    KvrWordOperation blocked;
+    blocked.setReportData(makeReportData({{0.0f}}));
+    blocked.setOutputPath(dir.filePath(QStringLiteral("no/such/dir/x.docx")));
+    QCOMPARE(runJob(blocked).last(), 0);
+}
+
+void TestWordEngine::realClientReadsReport()
+{
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (!QFileInfo::exists(python))
+        QSKIP("/usr/bin/python3 is not installed");
+    if (QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import docx")}) != 0)
+        QSKIP("python3-docx is not installed");
+
+    QTemporaryDir dir;
+    ReportData d = makeReportData({{0.0f}, {120.0f, 1000, 400}, {240.0f}});
+    ProjectParams &p = d.project;
+    p.strTitleName = QStringLiteral("桥梁基桩桩底检测报告");
+    p.strGD = QStringLiteral("岩溶地区桩基检测中心");
+    p.strReportNum = QStringLiteral("KVR-2026-001");
+    p.strProject = QStringLiteral("某大桥");
+    p.strClient = QStringLiteral("交通建设公司");
+    p.strPileNum = QStringLiteral("3#墩-2号桩");
+    p.strDateDetect = QStringLiteral("2026-12-01");
+    p.strDevice = QStringLiteral("KM-LX5521(A)弹性波孔底溶洞探测仪");
+    p.fPileDepth = 32.5f;
+    p.fElevation = -12.25f;
+    p.fPileDiameter = 1.2f;
+    p.strPileType = QStringLiteral("钻孔灌注桩");
+    p.strPurpose = QStringLiteral("探测桩底溶洞");
+    p.strStandard = 0;
+    p.strReault = QStringLiteral("孔底以下2.5米处发现溶洞。\n建议处理。");
+    p.strPerson = QStringLiteral("张工");
+    p.strCheck = QStringLiteral("李工");
+    p.strDateReport = QStringLiteral("2026-12-10");
+    KvrWordOperation job;
+    job.setReportData(d);
+    const QString out = dir.filePath(QStringLiteral("report.docx"));
+    job.setOutputPath(out);
+    QCOMPARE(runJob(job).last(), 1);
+
+    const QString script = dir.filePath(QStringLiteral("read.py"));
+    QFile s(script);
+    QVERIFY(s.open(QIODevice::WriteOnly));
+    s.write(R"PY(
+import json, sys
+import docx
+from docx.oxml.ns import qn
+d = docx.Document(sys.argv[1])
+body = d.element.body
+texts = {}
+for start in body.iter(qn('w:bookmarkStart')):
+    name = start.get(qn('w:name'))
+    bid = start.get(qn('w:id'))
+    out, inside = [], False
+    for el in body.iter():
+        if el is start:
+            inside = True
+        elif el.tag == qn('w:bookmarkEnd') and el.get(qn('w:id')) == bid:
+            break
+        elif inside and el.tag == qn('w:t'):
+            out.append(el.text or '')
+        elif inside and el.tag == qn('w:br'):
+            out.append('\n')
+    texts[name] = ''.join(out)
+shapes = [s for s in d.inline_shapes if s.type == docx.enum.shape.WD_INLINE_SHAPE.PICTURE]
+print(json.dumps({'texts': texts, 'pictures': len(shapes),
+                  'width': shapes[0].width if shapes else 0}, ensure_ascii=False))
+)PY");
+    s.close();
+    QProcess proc;
+    proc.start(python, {script, out});
+    QVERIFY(proc.waitForFinished(60000));
+    QVERIFY2(proc.exitCode() == 0, proc.readAllStandardError().constData());
+    const QJsonObject result = QJsonDocument::fromJson(proc.readAllStandardOutput()).object();
+    const QJsonObject texts = result.value(QStringLiteral("texts")).toObject();
+    const QList<QPair<QString, QString>> expected = {
+        {"bookmarkTitle", p.strTitleName}, {"bookmarkGD", p.strGD}, {"bookmarkReportNum", p.strReportNum},
+        {"bookmarkProject", p.strProject}, {"bookmarkClient", p.strClient}, {"bookmarkPileNum", p.strPileNum},
+        {"bookmarkDateDetect", p.strDateDetect}, {"bookmarkDevice", p.strDevice},
+        {"bookmarkPileDepth", "32.50"}, {"bookmarkElevation", "-12.25"}, {"bookmarkPileDiameter", "1.20"},
+        {"bookmarkPileType", p.strPileType}, {"bookmarkPurpose", p.strPurpose},
+        {"bookmarkStandard", KvrWordOperation::standardText(0)}, {"bookmarkReault", p.strReault},
+        {"bookmarkPerson", p.strPerson}, {"bookmarkCheck", p.strCheck}, {"bookmarkDateReport", p.strDateReport},
+        {"bookmarkImage", ""},
+    };
+    QCOMPARE(texts.size(), expected.size());
+    for (const auto &e : expected)
+        QCOMPARE(texts.value(e.first).toString(), e.second);
+    QCOMPARE(result.value(QStringLiteral("pictures")).toInt(), 1);
+    QVERIFY(result.value(QStringLiteral("width")).toDouble() > 5e6);
+}
+
+QTEST_MAIN(TestWordEngine)
+#include "test_wordengine.moc"

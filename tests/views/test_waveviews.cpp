@@ -1,0 +1,592 @@
+// The wave views offscreen: scroll frame stretching, the wave list's hit test,
+// focus and swap gestures, status text and drawing, and the focused wave's
+// flaw marking, indicator and menus.
+#include "app/displayscale.h"
+#include "app/systemconfig.h"
+#include "views/kvrfocusedwavewidget.h"
+#include "views/kvrmultiwaveassistantwidget.h"
+#include "views/kvrsinglewaveassistantwidget.h"
+#include "views/kvrwavewidget.h"
+#include "views/wavescrollwidgetbase.h"
+
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+struct Fixture {
+    FileHeadPtr head = newFileHead();
+    WaveGroupList groups, filtered;
+    WaveAnalyzeInfoList infos;
+    FftInfoList ffts;
+};
+
+// `points` measure points with three channels each; sample j of channel c of
+// point m is value(m, c, j). The filtered list is a deep copy.
+Fixture makeFixture(int points, int samples, const std::function<qint32(int, int, int)> &value)
+{
+    Fixture f;
+    for (int m = 0; m < points; ++m) {
+        WaveGroupPtr g = newWaveGroup();
+        g->head.nSamplePoints = samples;
+        for (int c = 0; c < kChannelsPerGroup; ++c) {
+            g->blocks[c]->nDataCnt = samples;
+            for (int j = 0; j < samples; ++j)
+                g->blocks[c]->nData[j] = value(m, c, j);
+        }
+        f.groups << g;
+        f.filtered << deepCopy(*g);
+        FftInfoPtr fft = newFftInfo();
+        for (int c = 0; c < kChannelsPerGroup; ++c)
+            for (int k = 0; k < kMaxSamples; ++k)
+                fft->dFilterSpectrum[c][k] = fft->dSpectrum[c][k] = (k == 40) ? 100.0 : 0.0;
+        f.ffts << fft;
+        for (int c = 0; c < kChannelsPerGroup; ++c) {
+            WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
+            a->nMeasurePoint = m;
+            a->nChannel = c;
+            a->fChannelAngle = float(c * 120);
+            a->nFlawPos = kNoValue;
+            a->fManualGain = 1.0f;
+            f.infos << a;
+        }
+    }
+    return f;
+}
+
+Fixture sineFixture(int points, int samples = 1024)
+{
+    return makeFixture(points, samples, [](int, int c, int j) {
+        return qint32(32767 + 12000 * std::sin(j * 0.05 + c));
+    });
+}
+
+bool isUniform(const QImage &img)
+{
+    const QRgb first = img.pixel(0, 0);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) != first)
+                return false;
+    return true;
+}
+
+QImage renderWidget(QWidget &w)
+{
+    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::magenta);
+    w.render(&img, QPoint(), QRegion(), QWidget::RenderFlags());
+    return img;
+}
+
+void press(QWidget &w, QPoint p) { QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, p); }
+void release(QWidget &w, QPoint p) { QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, p); }
+void moveTo(QWidget &w, QPoint p)
+{
+    QMouseEvent e(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e);
+}
+
+// Counts resize events of a watched widget.
+class ResizeCounter : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Resize)
+            ++count;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestWaveViews : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+
+    // Wave list of 700 x 400 at scale 1: wave area x 70..695 (w 625), y 30..392.
+    void setUpList(KvrMultiWaveAssistantWidget &v, const Fixture &f, int focus)
+    {
+        v.resize(700, 400);
+        v.setFileHead(f.head);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, focus);
+        connect(&v, &KvrMultiWaveAssistantWidget::focusWaveIndexChanged, &v,
+                &KvrMultiWaveAssistantWidget::setFocusWaveIndex);
+    }
+    // x of trace i's baseline in that list with M traces.
+    static int baselineX(int i, int M) { return qRound(70 + (i + 1) * 625.0 / (M + 1)); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        SystemConfig::instance().init(m_dir.filePath("param_config.xml"));
+        setFontPointScale(1.0);
+    }
+    void init()
+    {
+        SystemConfig &cfg = SystemConfig::instance();
+        cfg.resetToBuiltIn();
+        cfg.setBgColorBlack(false);
+        cfg.setWaveStyleFill(false);
+        cfg.setNormalized(false);
+        cfg.setMaxSamplePoints(1024);
+    }
+
+    void stretchClampsAndResizesOnce()
+    {
+        auto *drawing = new QWidget;
+        WaveScrollWidgetBase frame(drawing);
+        frame.resize(400, 300);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.setHStretchRange(1.0f, 1.0f, 5.0f);
+        frame.setVStretchRange(1.0f, 1.0f, 5.0f);
+        const int w0 = drawing->width();
+        QVERIFY(w0 > 0);
+        ResizeCounter counter;
+        drawing->installEventFilter(&counter);
+
+        frame.setHStretchScale(7.0f);
+        QCOMPARE(frame.hStretchScale(), 5.0f);
+        QCOMPARE(drawing->width(), 5 * w0);
+        QCOMPARE(counter.count, 1);
+        frame.setHStretchScale(5.0f);
+        QCOMPARE(counter.count, 1);
+
+        frame.setVStretchScale(2.0f);
+        QCOMPARE(frame.vStretchScale(), 2.0f);
+        QVERIFY(frame.scrollArea()->widgetResizable() == false);
+
+        QSignalSpy reset(&frame, &WaveScrollWidgetBase::stretchScaleReset);
+        frame.resize(500, 350);
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(reset.at(0).at(0).toBool(), true);
+        QCOMPARE(reset.at(0).at(1).toBool(), true);
+        QCOMPARE(frame.hStretchScale(), 1.0f);
+        QCOMPARE(frame.vStretchScale(), 1.0f);
+        QVERIFY(frame.scrollArea()->widgetResizable());
+    }
+
+    void paintsNothingWithoutFocusOrTraces_data()
+    {
+        QTest::addColumn<bool>("single");
+        QTest::addColumn<bool>("withTraces");
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<bool>("blank");
+        QTest::newRow("list, no focus") << false << true << -1 << 0 << true;
+        QTest::newRow("list, no traces") << false << false << 0 << 0 << true;
+        QTest::newRow("list, focused") << false << true << 1 << 0 << false;
+        QTest::newRow("single, no focus") << true << true << -1 << 0 << true;
+        QTest::newRow("single, no traces") << true << false << 0 << 0 << true;
+        QTest::newRow("single, channel -100") << true << true << 0 << int(kNoValue) << true;
+        QTest::newRow("single, channel 3") << true << true << 0 << 3 << true;
+        QTest::newRow("single, focused") << true << true << 0 << 0 << false;
+    }
+    void paintsNothingWithoutFocusOrTraces()
+    {
+        QFETCH(bool, single);
+        QFETCH(bool, withTraces);
+        QFETCH(int, focus);
+        QFETCH(int, channel);
+        QFETCH(bool, blank);
+        Fixture f = sineFixture(2);
+        f.infos.first()->nChannel = channel;
+        if (!withTraces)
+            f.infos.clear();
+        KvrMultiWaveAssistantWidget list;
+        KvrSingleWaveAssistantWidget one;
+        ShowKvrDataWidgetBase &v = single ? static_cast<ShowKvrDataWidgetBase &>(one) : list;
+        v.resize(400, 300);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, focus);
+        QCOMPARE(isUniform(renderWidget(v)), blank);
+    }
+
+    void hitTestFollowsDrawnTraces_data()
+    {
+        QTest::addColumn<int>("deleted");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("expected");
+        // Six traces: slot width 625 / 7.
+        QTest::newRow("left of first slot") << 0 << 5 << 0;
+        QTest::newRow("first slot") << 0 << 70 + 80 << 0;
+        QTest::newRow("third baseline") << 0 << baselineX(2, 6) << 2;
+        QTest::newRow("beyond last slot") << 0 << 699 << 5;
+        QTest::newRow("last baseline") << 0 << baselineX(5, 6) << 5;
+        // After one channel is deleted five traces are drawn.
+        QTest::newRow("deleted: beyond last") << 1 << 699 << 4;
+        QTest::newRow("deleted: baseline 3") << 1 << baselineX(3, 5) << 3;
+    }
+    void hitTestFollowsDrawnTraces()
+    {
+        QFETCH(int, deleted);
+        QFETCH(int, x);
+        QFETCH(int, expected);
+        Fixture f = sineFixture(2);
+        for (int k = 0; k < deleted; ++k)
+            f.infos.removeLast();
+        KvrMultiWaveAssistantWidget v;
+        setUpList(v, f, 0);
+        QSignalSpy focus(&v, &KvrMultiWaveAssistantWidget::focusWaveIndexChanged);
+        press(v, QPoint(x, 200));
+        QCOMPARE(focus.count(), 1);
+        QCOMPARE(focus.at(0).at(0).toInt(), expected);
+        QCOMPARE(v.focusWaveIndex(), expected);
+        QVERIFY(v.isDragging());
+    }
+
+    void pressReleaseAndDrag()
+    {
+        Fixture f = sineFixture(2);
+        KvrMultiWaveAssistantWidget v;
+        setUpList(v, f, 0);
+        QSignalSpy focus(&v, &KvrMultiWaveAssistantWidget::focusWaveIndexChanged);
+        QSignalSpy swap(&v, &KvrMultiWaveAssistantWidget::waveGroupSwaped);
+
+        press(v, QPoint(baselineX(1, 6), 100));
+        release(v, QPoint(baselineX(1, 6) + 3, 100));
+        QCOMPARE(focus.count(), 1);
+        QCOMPARE(swap.count(), 0);
+        QVERIFY(!v.isDragging());
+
+        press(v, QPoint(baselineX(1, 6), 100));
+        moveTo(v, QPoint(baselineX(3, 6), 120));
+        release(v, QPoint(baselineX(4, 6), 120));
+        QCOMPARE(swap.count(), 1);
+        QCOMPARE(swap.at(0).at(0).toInt(), 3);
+
+        // A drag leftwards gives a negative step.
+        v.setFocusWaveIndex(4);
+        press(v, QPoint(baselineX(4, 6), 100));
+        release(v, QPoint(baselineX(2, 6), 100));
+        QCOMPARE(swap.count(), 2);
+        QCOMPARE(swap.at(1).at(0).toInt(), -2);
+    }
+
+    void focusSetterIgnoresOutOfRange()
+    {
+        Fixture f = sineFixture(1);
+        KvrMultiWaveAssistantWidget v;
+        setUpList(v, f, 1);
+        v.setFocusWaveIndex(3);
+        QCOMPARE(v.focusWaveIndex(), 1);
+        v.setFocusWaveIndex(-1);
+        QCOMPARE(v.focusWaveIndex(), 1);
+        v.clearWaveData();
+        QCOMPARE(v.focusWaveIndex(), -1);
+        v.setFocusWaveIndex(0);
+        QCOMPARE(v.focusWaveIndex(), -1);
+    }
+
+    void statusTextFromIndicator()
+    {
+        Fixture f = sineFixture(1);
+        KvrMultiWaveAssistantWidget v;
+        // Wave area height 1024 = N, so the indicator maps back exactly.
+        v.resize(700, 30 + 1024 + 8);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        v.setWaveSpeed(4000.0f);
+        QSignalSpy status(&v, &KvrMultiWaveAssistantWidget::showStatusMessage);
+        v.setIndicateWaveDataIndex(100);
+        QCOMPARE(v.cursorPos(), QPoint(80, 130));
+        QCOMPARE(status.count(), 1);
+        QCOMPARE(status.at(0).at(0).toString(),
+                 QString::fromUtf8("点数: 100, 时间(μs): 200.00, 距离(mm): 400.00"));
+        // Outside the wave area there is no status text. (Moves reach the view
+        // once it has painted, which switches mouse tracking on.)
+        QVERIFY(!isUniform(renderWidget(v)));
+        QVERIFY(v.hasMouseTracking());
+        moveTo(v, QPoint(10, 10));
+        QCOMPARE(status.count(), 1);
+        moveTo(v, QPoint(300, 30 + 512));
+        QCOMPARE(status.count(), 2);
+        QVERIFY(status.at(1).at(0).toString().startsWith(QString::fromUtf8("点数: 512,")));
+    }
+
+    void listContextMenuFollowsConfig()
+    {
+        Fixture f = sineFixture(1);
+        KvrMultiWaveAssistantWidget v;
+        setUpList(v, f, 2);
+        QScopedPointer<QMenu> menu(v.createContextMenu());
+        QVERIFY(menu);
+        QStringList texts;
+        for (QAction *a : menu->actions())
+            texts << a->text();
+        QCOMPARE(texts, QStringList({QString::fromUtf8("切换背景色为黑色"), QString::fromUtf8("启用波形填充"),
+                                     QString::fromUtf8("删除当前测点")}));
+        QSignalSpy bk(&v, &KvrMultiWaveAssistantWidget::waveBkColorChanged);
+        QSignalSpy fillSpy(&v, &KvrMultiWaveAssistantWidget::waveStyleFillChanged);
+        QSignalSpy del(&v, &KvrMultiWaveAssistantWidget::deleteCurWaveGroup);
+        menu->actions().at(0)->trigger();
+        menu->actions().at(1)->trigger();
+        menu->actions().at(2)->trigger();
+        QCOMPARE(bk.count(), 1);
+        QCOMPARE(fillSpy.count(), 1);
+        QCOMPARE(del.count(), 1);
+        QCOMPARE(del.at(0).at(0).toInt(), 2);
+        QVERIFY(SystemConfig::instance().isBgColorBlack());
+        QVERIFY(SystemConfig::instance().isWaveStyleFill());
+        QScopedPointer<QMenu> again(v.createContextMenu());
+        QCOMPARE(again->actions().at(0)->text(), QString::fromUtf8("切换背景色为白色"));
+        QCOMPARE(again->actions().at(1)->text(), QString::fromUtf8("取消波形填充"));
+
+        v.clearWaveData();
+        QVERIFY(!v.createContextMenu());
+    }
+
+    // One measure point, three traces, wave area 300 x h at (70, 30): slot
+    // width 75, baselines at x 145, 220 and 295; 1024 samples, so several per
+    // row (h 512) or rows between samples (h 2048).
+    void listDrawsTracesFillAndMarks_data()
+    {
+        QTest::addColumn<int>("h");
+        QTest::newRow("denser than rows") << 512;
+        QTest::newRow("sparser than rows") << 2048;
+    }
+    void listDrawsTracesFillAndMarks()
+    {
+        QFETCH(int, h);
+        SystemConfig::instance().setWaveStyleFill(true);
+        Fixture f = makeFixture(1, 1024, [](int, int c, int j) -> qint32 {
+            if (c == 0)
+                return j < 512 ? 49151 : 16383;   // right half, then left half
+            if (c == 1)
+                return kNoValue;                  // no values: on the baseline
+            return 32767;
+        });
+        f.infos.at(0)->nFlawPos = 256;
+        KvrMultiWaveAssistantWidget v;
+        v.resize(70 + 300 + 5, 30 + h + 8);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 2);
+        const QImage img = renderWidget(v);
+        const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+        auto at = [&](int x, int y) { return img.pixel(x, y) | 0xff000000u; };
+        const int upper = 30 + h * 200 / 1024;    // sample 200
+        const int lower = 30 + h * 800 / 1024;    // sample 800
+        const int flawRow = 30 + h * 256 / 1024;
+
+        // Trace 0, upper half: x = 70 + 49151 * 150 / 65535 = 182.5, filled
+        // from the baseline 145.
+        QCOMPARE(at(182, upper), black);
+        QCOMPARE(at(160, upper), black);
+        QCOMPARE(at(146, upper), black);
+        QCOMPARE(at(190, upper), white);
+        // Lower half: x = 107.5, below the zero line, so not filled.
+        QCOMPARE(at(107, lower), black);
+        QCOMPARE(at(125, lower), white);
+        QCOMPARE(at(140, lower), white);
+        // The flaw line across trace 0's strip (70 .. 220), blue on white.
+        QCOMPARE(at(75, flawRow), qRgb(0, 0, 255));
+        QCOMPARE(at(200, flawRow), qRgb(0, 0, 255));
+        QCOMPARE(at(75, flawRow + 12), white);
+        // Trace 1: every sample is -100, drawn on its baseline only.
+        QCOMPARE(at(220, lower), black);
+        QCOMPARE(at(216, lower), white);
+        QCOMPARE(at(224, lower), white);
+        // Trace 2 is focused: red, just left of its baseline (32767 < 32767.5).
+        QCOMPARE(at(294, lower), qRgb(255, 0, 0));
+
+        // Black background: focused green, others white, flaw red.
+        SystemConfig::instance().setBgColorBlack(true);
+        v.updateWaveDisplay();
+        const QImage dark = renderWidget(v);
+        QCOMPARE(dark.pixel(125, lower) | 0xff000000u, black);
+        QCOMPARE(dark.pixel(107, lower) | 0xff000000u, white);
+        QCOMPARE(dark.pixel(75, flawRow) | 0xff000000u, qRgb(255, 0, 0));
+        QCOMPARE(dark.pixel(294, lower) | 0xff000000u, qRgb(0, 255, 0));
+    }
+
+    void axesSurviveDegenerateWaveSpeed_data()
+    {
+        QTest::addColumn<float>("speed");
+        QTest::newRow("zero") << 0.0f;
+        QTest::newRow("negative") << -4000.0f;
+        QTest::newRow("huge") << 1e30f;
+        QTest::newRow("infinite") << float(INFINITY);
+        QTest::newRow("nan") << float(NAN);
+    }
+    void axesSurviveDegenerateWaveSpeed()
+    {
+        QFETCH(float, speed);
+        Fixture f = sineFixture(1);
+        KvrMultiWaveAssistantWidget list;
+        list.resize(400, 300);
+        list.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        list.setWaveSpeed(speed);
+        KvrSingleWaveAssistantWidget one;
+        one.resize(400, 300);
+        one.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        one.setWaveSpeed(speed);
+        // Both still draw their waves.
+        QVERIFY(!isUniform(renderWidget(list)));
+        QVERIFY(!isUniform(renderWidget(one)));
+    }
+
+    // Focused view of 1029 x 300: area x 25 .. 1029 - 5, width 999.
+    void flawMarking()
+    {
+        Fixture f = sineFixture(1);
+        KvrSingleWaveAssistantWidget v;
+        v.resize(1029, 300);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 1);
+        QSignalSpy flaw(&v, &KvrSingleWaveAssistantWidget::flawPosChanged);
+        const WaveAnalyzeInfoPtr info = f.infos.at(1);
+
+        press(v, QPoint(525, 100));
+        QCOMPARE(flaw.count(), 0);
+        QCOMPARE(info->nFlawPos, int(kNoValue));
+
+        v.setFlawMarking(true);   // the pen pixmap may be missing here
+        QVERIFY(v.isFlawMarking());
+        QVERIFY(v.hasMouseTracking());
+        press(v, QPoint(525, 100));
+        QCOMPARE(flaw.count(), 1);
+        const int expected = qRound(500 * 1024.0 / 999.0);
+        QCOMPARE(info->nFlawPos, expected);
+        QCOMPARE(int(info->blModified), 1);
+        press(v, QPoint(525, 100));
+        QCOMPARE(flaw.count(), 1);
+        // Outside the wave area nothing is marked.
+        press(v, QPoint(5, 100));
+        QCOMPARE(flaw.count(), 1);
+        // The mark is drawn as a red line.
+        const QImage img = renderWidget(v);
+        const int x = qRound(25 + expected * 999.0 / 1024.0);
+        bool red = false;
+        for (int dx = -1; dx <= 1; ++dx)
+            red = red || (img.pixel(x + dx, 40) | 0xff000000u) == qRgb(255, 0, 0);
+        QVERIFY(red);
+
+        v.setFlawMarking(false);
+        QVERIFY(!v.hasMouseTracking());
+        press(v, QPoint(700, 100));
+        QCOMPARE(flaw.count(), 1);
+    }
+
+    void indicatorAndInvalidChannel_data()
+    {
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("samplePoints");
+        QTest::addColumn<int>("expected");   // -1: nothing emitted
+        QTest::newRow("valid") << 0 << 1024 << qRound(qRound(300.0) * 1024.0 / 999.0);
+        QTest::newRow("2048 points") << 0 << 2048 << qRound(qRound(300.0) * 2048.0 / 999.0);
+        QTest::newRow("unknown points use 1024") << 0 << int(kNoValue) << qRound(qRound(300.0) * 1024.0 / 999.0);
+        QTest::newRow("channel -100") << int(kNoValue) << 1024 << -1;
+        QTest::newRow("channel 3") << 3 << 1024 << -1;
+    }
+    void indicatorAndInvalidChannel()
+    {
+        QFETCH(int, channel);
+        QFETCH(int, samplePoints);
+        QFETCH(int, expected);
+        Fixture f = sineFixture(1);
+        f.groups.first()->head.nSamplePoints = samplePoints;
+        f.infos.first()->nChannel = channel;
+        KvrSingleWaveAssistantWidget v;
+        v.resize(1029, 300);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        v.setFlawMarking(true);
+        QSignalSpy indicator(&v, &KvrSingleWaveAssistantWidget::indicateWaveDataIdnexChanged);
+        QSignalSpy flaw(&v, &KvrSingleWaveAssistantWidget::flawPosChanged);
+        moveTo(v, QPoint(325, 100));
+        moveTo(v, QPoint(10, 10));   // outside the area: no report
+        press(v, QPoint(325, 100));
+        if (expected < 0) {
+            QCOMPARE(indicator.count(), 0);
+            QCOMPARE(flaw.count(), 0);
+        } else {
+            QCOMPARE(indicator.count(), 1);
+            QCOMPARE(indicator.at(0).at(0).toInt(), expected);
+            QCOMPARE(flaw.count(), 1);
+        }
+    }
+
+    void focusedMenuAndSpectrum()
+    {
+        Fixture f = sineFixture(1);
+        KvrSingleWaveAssistantWidget v;
+        v.resize(1029, 300);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        QSignalSpy moved(&v, &KvrSingleWaveAssistantWidget::waveGroupMoved);
+        QScopedPointer<QMenu> menu(v.createContextMenu());
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().size(), 3);
+        QCOMPARE(menu->actions().at(0)->text(), QString::fromUtf8("上一个波形"));
+        QCOMPARE(menu->actions().at(1)->text(), QString::fromUtf8("下一个波形"));
+        QCOMPARE(menu->actions().at(2)->text(), QString::fromUtf8("显示频谱波形"));
+        menu->actions().at(0)->trigger();
+        menu->actions().at(1)->trigger();
+        QCOMPARE(moved.count(), 2);
+        QCOMPARE(moved.at(0).at(0).toInt(), -1);
+        QCOMPARE(moved.at(1).at(0).toInt(), 1);
+        menu->actions().at(2)->trigger();
+        QVERIFY(v.isSpectrumShown());
+        QScopedPointer<QMenu> again(v.createContextMenu());
+        QCOMPARE(again->actions().at(2)->text(), QString::fromUtf8("显示曲线波形"));
+
+        // Spectrum mode: 256 bins, peak 100 at bin 40; the tool tip reads the
+        // frequency and amplitude under the cursor (area 25..1024 x 25..275).
+        QVERIFY(!isUniform(renderWidget(v)));
+        v.setCursorPos(QPoint(25 + 333, 25 + 125));
+        const QString tip = v.spectrumToolTipText();
+        QCOMPARE(tip, QString::fromUtf8("频率: %1Hz\t幅度: 50.0").arg(333 * 125000.0 / 999.0, 0, 'f', 1));
+        v.setShowWaveIdx(2);
+        QCOMPARE(v.showWaveIdx(), 2);
+        renderWidget(v);
+        // Both amplitudes are read against the upper panel (bottom at 150).
+        v.setCursorPos(QPoint(25 + 333, 88));
+        QVERIFY(v.spectrumToolTipText().endsWith(QString::fromUtf8("Hz\t幅度: 49.6\t幅度: 49.6")));
+        QCOMPARE(v.panels().size(), 2);
+        QCOMPARE(v.panels().at(0).height(), 125.0);
+
+        v.clearWaveData();
+        QVERIFY(!v.createContextMenu());
+    }
+
+    void containersForwardSignals()
+    {
+        Fixture f = sineFixture(1);
+        KvrWaveWidget list;
+        list.resize(600, 400);
+        list.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        QSignalSpy focus(&list, &KvrWaveWidget::focusWaveIndexChanged);
+        QSignalSpy del(&list, &KvrWaveWidget::deleteCurWaveGroup);
+        emit list.waveView()->focusWaveIndexChanged(2);
+        list.waveView()->onDeleteCurrWaveGround();
+        QCOMPARE(focus.count(), 1);
+        QCOMPARE(del.count(), 1);
+
+        KvrFocusedWaveWidget framed;
+        QSignalSpy moved(&framed, &KvrFocusedWaveWidget::waveGroupMoved);
+        QSignalSpy flaw(&framed, &KvrFocusedWaveWidget::flawPosChanged);
+        auto *last = framed.findChild<QPushButton *>("btnLastWave");
+        auto *next = framed.findChild<QPushButton *>("btnNextWave");
+        QVERIFY(last && next);
+        QVERIFY(!last->isEnabled());
+        framed.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        QVERIFY(last->isEnabled());
+        last->click();
+        next->click();
+        framed.waveView()->onNextWaveIndex();
+        QCOMPARE(moved.count(), 3);
+        QCOMPARE(moved.at(0).at(0).toInt(), -1);
+        QCOMPARE(moved.at(1).at(0).toInt(), 1);
+        emit framed.waveView()->flawPosChanged();
+        QCOMPARE(flaw.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestWaveViews)
+#include "test_waveviews.moc"

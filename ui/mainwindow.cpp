@@ -1,0 +1,845 @@
+#include "mainwindow.h"
+
+#include "Resources/kvrresources.h"
+#include "app/displayscale.h"
+#include "app/systemconfig.h"
+#include "dsp/fft.h"
+#include "dsp/waveprocessing.h"
+#include "report/printeroperation.h"
+#include "ui/widgets/showaboutdialog.h"
+#include "ui/widgets/statuswidget.h"
+#include "views/workspace/showkvrwavedatawidget.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr float kZoomMin = 1.0f;
+constexpr float kZoomMax = 10.0f;
+constexpr float kStretchMin = 1.0f;
+constexpr float kStretchMax = 5.0f;
+constexpr float kScaleStep = 1.0f;
+
+const char kMarkIcon[] = ":/images/Resources/png/wave_mark_ali.png";
+const char kStopMarkIcon[] = ":/images/Resources/png/wave_stop_mark_ali.png";
+
+} // namespace
+
+MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
+    : QMainWindow(parent), m_strStartFile(strStartFile)
+{
+    initKvrResources();
+
+    // (1) members
+    m_nCurPageIndex = 2;
+    m_pPrinterOperation = new PrinterOperation(this);
+    m_pPrinterOperation->hide();
+    m_pAboutDialog = new ShowAboutDialog(this);
+    // The header record is the open document's; panels edit it in place.
+    m_pFileHead = m_document.fileHead();
+
+    // (2) window
+    setWindowTitle(ShowAboutDialog::applicationName());
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("KvrAnalysisMainDlg"));
+    resize(1280, 800);
+
+    // (3) - (6)
+    createActions();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+    createCentralWidget();
+    m_pShowWaveDataWidget->setHStretchRange(kStretchMin, kStretchMin, kStretchMax);
+    m_pShowWaveDataWidget->setVStretchRange(kStretchMin, kStretchMin, kStretchMax);
+
+    // (7)
+    m_nCurPageIndex = 0;
+    setActionStates(false);
+
+    // (8)
+    QMetaObject::connectSlotsByName(this);
+    ShowKvrWaveDataWidget *ws = m_pShowWaveDataWidget;
+    connect(ws, &ShowKvrWaveDataWidget::showStatusMessage, this, &MainWindow::onShowStatusMessage);
+    connect(ws, &ShowKvrWaveDataWidget::selectedFile, this, &MainWindow::onSelectedFile);
+    connect(ws, &ShowKvrWaveDataWidget::flawPosChanged, this, &MainWindow::onFlawPosChanged);
+    connect(ws, &ShowKvrWaveDataWidget::stretchScaleReset, this, &MainWindow::onStretchScaleReset);
+    connect(ws, &ShowKvrWaveDataWidget::fileHeaderInfoChanged, this, &MainWindow::onFileHeaderInfoChanged);
+    connect(ws, &ShowKvrWaveDataWidget::deleteCurWaveGroup, this, &MainWindow::onDeleteCurWaveGroup);
+    connect(ws, &ShowKvrWaveDataWidget::focusWaveIndexChanged, this, &MainWindow::onFocusWaveIndexChanged);
+    connect(ws, &ShowKvrWaveDataWidget::waveGroupMoved, this, &MainWindow::onWaveGroupMoved);
+    connect(ws, &ShowKvrWaveDataWidget::waveGroupSwaped, this, &MainWindow::onWaveGroupSwaped);
+    connect(ws, &ShowKvrWaveDataWidget::configChanged, this, &MainWindow::onConfigChanged);
+    connect(m_pPrinterOperation, &PrinterOperation::outputWordCilcked, this, &MainWindow::on_actionFileExportToWord_triggered);
+    connect(m_pPrinterOperation, &PrinterOperation::printPreviewCilcked, this, &MainWindow::on_actionFilePrintPreview_triggered);
+    connect(m_pPrinterOperation, &PrinterOperation::printCilcked, this, &MainWindow::on_actionFilePrint_triggered);
+    connect(m_pPrinterOperation, &PrinterOperation::exportPdfCilcked, this, &MainWindow::on_actionFileExportToPdf_triggered);
+    connect(actionFileSave, &QAction::changed, this, &MainWindow::updateWindowTitle);
+    setAcceptDrops(true);
+    updateWindowTitle();
+
+    // (9) The file named on the command line goes to the file list, which
+    // opens it like a double-click.
+    if (!m_strStartFile.isEmpty())
+        m_pShowWaveDataWidget->setCurrentFile(m_strStartFile);
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction *MainWindow::makeAction(const char *name, const QString &text, const QString &statusTip,
+                                const QString &resource, const QString &theme)
+{
+    auto *action = new QAction(this);
+    action->setObjectName(QLatin1String(name));
+    action->setText(text);
+    action->setStatusTip(statusTip);
+    if (!resource.isEmpty())
+        action->setIcon(QIcon::fromTheme(theme, QIcon(resource)));
+    action->setIconVisibleInMenu(false);
+    return action;
+}
+
+void MainWindow::createActions()
+{
+    const QString png = QStringLiteral(":/images/Resources/png/");
+    actionFileOpen = makeAction("actionFileOpen", QStringLiteral("打开文件"), QStringLiteral("打开文件"),
+                                png + "open_ali.png", QStringLiteral("file-open"));
+    actionFileOpen->setShortcut(QKeySequence::Open);
+    actionFileSave = makeAction("actionFileSave", QStringLiteral("保存"), QStringLiteral("保存文件"),
+                                png + "save_ali.png", QStringLiteral("file-save"));
+    actionFileSave->setShortcut(QKeySequence::Save);
+    actionFilePrintSetup = makeAction("actionFilePrintSetup", QStringLiteral("打印设置"), QStringLiteral("打印设置"),
+                                      png + "print_setup_ali.png", QStringLiteral("file-printsetup"));
+    actionFilePrintPreview = makeAction("actionFilePrintPreview", QStringLiteral("打印预览"), QStringLiteral("打印预览"),
+                                        png + "print_preview_ali.png", QStringLiteral("file-printpreview"));
+    actionFilePrint = makeAction("actionFilePrint", QStringLiteral("打印"), QStringLiteral("打印"),
+                                 png + "print_ali.png", QStringLiteral("file-print"));
+    actionFileExportToWord = makeAction("actionFileExportToWord", QStringLiteral("输出到Word"), QStringLiteral("输出到Word"),
+                                        png + "export_word_ali.png", QStringLiteral("export-word"));
+    actionFileExit = makeAction("actionFileExit", QStringLiteral("退出"), QStringLiteral("退出"), QString(), QString());
+
+    actionSetupInfo = makeAction("actionSetupInfo", QStringLiteral("信息栏"), QStringLiteral("显示信息栏"),
+                                 png + "project_info_ali.png", QStringLiteral("view-setupinfo"));
+    actionSetupInfo->setCheckable(true);
+    actionSetupAna = makeAction("actionSetupAna", QStringLiteral("分析栏"), QStringLiteral("显示分析栏"),
+                                png + "analysis_setup_ali.png", QStringLiteral("view-setupana"));
+    actionSetupAna->setCheckable(true);
+    actionOriginData = makeAction("actionOriginData", QStringLiteral("原始波形"), QStringLiteral("显示原始波形"),
+                                  png + "original_data_ali.png", QStringLiteral("view-origin"));
+    actionOriginData->setCheckable(true);
+    actionHWaveList = makeAction("actionHWaveList", QStringLiteral("横向波列"), QStringLiteral("显示横向波列"),
+                                 png + "h_wavelist_ali.png", QStringLiteral("view-hwaveList"));
+    actionHWaveList->setCheckable(true);
+    actionHWaveList->setVisible(false);
+    actionVWaveList = makeAction("actionVWaveList", QStringLiteral("纵向波列"), QStringLiteral("显示纵向波列"),
+                                 png + "v_wavelist_ali.png", QStringLiteral("view-vwaveList"));
+    actionVWaveList->setCheckable(true);
+    actionVWaveList->setVisible(false);
+    actionViewZoomIn = makeAction("actionViewZoomIn", QStringLiteral("波幅增加"), QStringLiteral("波形幅度增加"),
+                                  png + "wave_amp_add_ali.png", QStringLiteral("view-zoomin"));
+    actionViewZoomIn->setVisible(false);
+    actionViewZoomOut = makeAction("actionViewZoomOut", QStringLiteral("波幅缩小"), QStringLiteral("波形幅度缩小"),
+                                   png + "wave_amp_sub_ali.png", QStringLiteral("view-zoomout"));
+    actionViewZoomOut->setVisible(false);
+    actionViewHStretch = makeAction("actionViewHStretch", QStringLiteral("波长拉伸"), QStringLiteral("波形拉伸"),
+                                    png + "wave_pull_up_ali.png", QStringLiteral("view-stretch"));
+    actionViewHCompress = makeAction("actionViewHCompress", QStringLiteral("波长压缩"), QStringLiteral("波形压缩"),
+                                     png + "wave_pull_dn_ali.png", QStringLiteral("view-compress"));
+    actionViewSpacerAdd = makeAction("actionViewSpacerAdd", QStringLiteral("波距增大"), QStringLiteral("波形间距增大"),
+                                     png + "wave_row_space_add_ali.png", QStringLiteral("view-spaceradd"));
+    actionViewSpacerSub = makeAction("actionViewSpacerSub", QStringLiteral("波距缩小"), QStringLiteral("波形间距缩小"),
+                                     png + "wave_row_space_sub_ali.png", QStringLiteral("view-spacersub"));
+    actionViewNormalized = makeAction("actionViewNormalized", QStringLiteral("归一化波形"), QStringLiteral("归一化波形显示"),
+                                      png + "normalized_ali.png", QStringLiteral("view-normalized"));
+    actionViewNormalized->setCheckable(true);
+
+    actionFlawMark = makeAction("actionFlawMark", QStringLiteral("启动标记"), QStringLiteral("开始/停止标记波形缺陷"),
+                                QLatin1String(kMarkIcon), QStringLiteral("analysis-actionFlawMark"));
+    actionFileExportToPdf = makeAction("actionFileExportToPdf", QStringLiteral("导出PDF"), QStringLiteral("将报告导出为PDF文件"),
+                                       png + "export_word_ali.png", QStringLiteral("export-pdf"));
+    actionAbout = makeAction("actionAbout", QStringLiteral("关于"), QStringLiteral("显示软件相关信息"),
+                             png + "info.png", QStringLiteral("help-actionAbout"));
+}
+
+void MainWindow::createMenus()
+{
+    menuFile = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    menuFile->setObjectName(QStringLiteral("menuFile"));
+    menuFile->addAction(actionFileOpen);
+    menuFile->addAction(actionFileSave);
+    menuFile->addSeparator();
+    menuFile->addAction(actionFilePrintSetup);
+    menuFile->addAction(actionFilePrintPreview);
+    menuFile->addAction(actionFilePrint);
+    menuFile->addSeparator();
+    menuFile->addAction(actionFileExportToWord);
+    menuFile->addAction(actionFileExportToPdf);
+    menuFile->addSeparator();
+    menuFile->addAction(actionFileExit);
+
+    menuView = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    menuView->setObjectName(QStringLiteral("menuView"));
+    for (QAction *a : {actionSetupInfo, actionSetupAna, actionOriginData, actionHWaveList,
+                       actionVWaveList, actionViewZoomIn, actionViewZoomOut, actionViewHStretch,
+                       actionViewHCompress, actionViewSpacerAdd, actionViewSpacerSub,
+                       actionViewNormalized})
+        menuView->addAction(a);
+
+    menuAnalysis = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    menuAnalysis->setObjectName(QStringLiteral("menuAnalysis"));
+    menuAnalysis->addAction(actionFlawMark);
+
+    menuHelp = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    menuHelp->setObjectName(QStringLiteral("menuHelp"));
+    menuHelp->addAction(actionAbout);
+}
+
+void MainWindow::createToolBar()
+{
+    m_pToolBar = addToolBar(QStringLiteral("工具栏"));
+    m_pToolBar->setObjectName(QStringLiteral("toolBar"));
+    const int side = qRound(32.0 * fontPointScale());
+    m_pToolBar->setIconSize(QSize(side, side));
+
+    auto addButton = [this, side](QAction *action, bool visible) {
+        auto *button = new QToolButton(m_pToolBar);
+        button->setObjectName(QStringLiteral("toolButton_") + action->objectName());
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setIconSize(QSize(side, side));
+        button->setDefaultAction(action);
+        QAction *entry = m_pToolBar->addWidget(button);
+        entry->setVisible(visible);
+        m_toolButtons.append(button);
+    };
+    addButton(actionFileOpen, true);
+    addButton(actionFileSave, true);
+    addButton(actionFilePrintSetup, true);
+    addButton(actionFilePrintPreview, true);
+    addButton(actionFilePrint, true);
+    addButton(actionFileExportToWord, true);
+    m_pToolBar->addSeparator();
+    addButton(actionSetupInfo, true);
+    addButton(actionSetupAna, true);
+    addButton(actionOriginData, true);
+    addButton(actionHWaveList, false);
+    addButton(actionVWaveList, false);
+    addButton(actionViewZoomIn, false);
+    addButton(actionViewZoomOut, false);
+    addButton(actionViewHStretch, true);
+    addButton(actionViewHCompress, true);
+    addButton(actionViewSpacerAdd, true);
+    addButton(actionViewSpacerSub, true);
+    addButton(actionViewNormalized, true);
+    m_pToolBar->addSeparator();
+    addButton(actionFlawMark, true);
+}
+
+void MainWindow::createStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setMaximumHeight(30);
+    bar->setSizeGripEnabled(false);
+    m_pStatusWidget = new StatusWidget(bar);
+    m_pStatusWidget->setObjectName(QStringLiteral("statusWidget"));
+    m_pStatusWidget->setMinimumWidth(400);
+    bar->addPermanentWidget(m_pStatusWidget);
+}
+
+void MainWindow::createCentralWidget()
+{
+    m_pCentralWidget = new QWidget(this);
+    m_pCentralWidget->setObjectName(QStringLiteral("centralWidget"));
+    m_pCentralLayout = new QVBoxLayout(m_pCentralWidget);
+    m_pCentralLayout->setSpacing(2);
+    m_pCentralLayout->setContentsMargins(0, 0, 0, 0);
+    m_pStackedWidget = new QStackedWidget(m_pCentralWidget);
+    m_pStackedWidget->setObjectName(QStringLiteral("stackedWidget"));
+    m_pShowWaveDataWidget = new ShowKvrWaveDataWidget(m_pStackedWidget);
+    m_pShowWaveDataWidget->setObjectName(QStringLiteral("pageWorkspace"));
+    m_pShowWaveDataWidget->setFileHead(m_pFileHead);
+    m_pEmptyPage = new QWidget(m_pStackedWidget);
+    m_pEmptyPage->setObjectName(QStringLiteral("pageEmpty"));
+    m_pStackedWidget->addWidget(m_pShowWaveDataWidget);
+    m_pStackedWidget->addWidget(m_pEmptyPage);
+    m_pStackedWidget->setCurrentIndex(0);
+    m_pCentralLayout->addWidget(m_pStackedWidget);
+    setCentralWidget(m_pCentralWidget);
+}
+
+void MainWindow::setActionStates(bool blFileLoaded)
+{
+    m_blFileLoaded = blFileLoaded;
+    // Open, Exit and About are always enabled.
+    if (!blFileLoaded)
+        actionFileSave->setEnabled(false);   // enabled later by edits
+    for (QAction *a : {actionFilePrint, actionFilePrintPreview, actionFilePrintSetup,
+                       actionFileExportToWord, actionFileExportToPdf, actionSetupInfo, actionSetupAna, actionOriginData,
+                       actionVWaveList, actionViewHStretch, actionViewSpacerAdd,
+                       actionViewNormalized, actionFlawMark})
+        a->setEnabled(blFileLoaded);
+    actionHWaveList->setEnabled(false);
+    actionViewHCompress->setEnabled(false);
+    actionViewSpacerSub->setEnabled(false);
+    const float zoom = waveZoomScale();
+    actionViewZoomIn->setEnabled(blFileLoaded && zoom < kZoomMax);
+    actionViewZoomOut->setEnabled(blFileLoaded && zoom > kZoomMin);
+    if (blFileLoaded) {
+        actionSetupInfo->setChecked(true);
+        actionSetupAna->setChecked(true);
+        actionOriginData->setChecked(true);
+        actionHWaveList->setChecked(false);
+        actionVWaveList->setChecked(true);
+        actionViewNormalized->setChecked(SystemConfig::instance().isNormalized());
+    }
+}
+
+void MainWindow::setCloseQuestion(CloseQuestion question) { m_closeQuestion = std::move(question); }
+
+void MainWindow::setUnsavedCheck(UnsavedCheck check) { m_unsavedCheck = std::move(check); }
+
+float MainWindow::waveZoomScale() const { return m_pFileHead->fWaveZoomScale; }
+
+// ---- Scale commands ---------------------------------------------------
+
+void MainWindow::on_actionViewZoomIn_triggered()
+{
+    const float z = m_pFileHead->fWaveZoomScale + kScaleStep;
+    if (z > kZoomMax) {
+        m_pFileHead->fWaveZoomScale = kZoomMax;
+        setWorkspaceZoomScale(kZoomMax);
+        actionViewZoomIn->setEnabled(false);
+    } else if (z > kZoomMin) {
+        m_pFileHead->fWaveZoomScale = z;
+        setWorkspaceZoomScale(z);
+        if (z >= kZoomMax)
+            actionViewZoomIn->setEnabled(false);
+    } else {
+        m_pFileHead->fWaveZoomScale = kZoomMin;
+        setWorkspaceZoomScale(kZoomMin);
+    }
+    if (!actionViewZoomOut->isEnabled())
+        actionViewZoomOut->setEnabled(true);
+}
+
+void MainWindow::on_actionViewZoomOut_triggered()
+{
+    const float z = m_pFileHead->fWaveZoomScale - kScaleStep;
+    if (z > kZoomMax) {
+        m_pFileHead->fWaveZoomScale = kZoomMax;
+        setWorkspaceZoomScale(kZoomMax);
+    } else if (z > kZoomMin) {
+        m_pFileHead->fWaveZoomScale = z;
+        setWorkspaceZoomScale(z);
+    } else {
+        m_pFileHead->fWaveZoomScale = kZoomMin;
+        setWorkspaceZoomScale(kZoomMin);
+        actionViewZoomOut->setEnabled(false);
+    }
+    if (!actionViewZoomIn->isEnabled())
+        actionViewZoomIn->setEnabled(true);
+}
+
+void MainWindow::on_actionViewHStretch_triggered()
+{
+    const float s = qMin(waveHStretchScale() + kScaleStep, kStretchMax);
+    setWaveHStretchScale(s);
+    if (s >= kStretchMax)
+        actionViewHStretch->setEnabled(false);
+    actionViewHCompress->setEnabled(true);
+}
+
+void MainWindow::on_actionViewHCompress_triggered()
+{
+    const float s = qMax(waveHStretchScale() - kScaleStep, kStretchMin);
+    setWaveHStretchScale(s);
+    if (s <= kStretchMin)
+        actionViewHCompress->setEnabled(false);
+    actionViewHStretch->setEnabled(true);
+}
+
+void MainWindow::on_actionViewSpacerAdd_triggered()
+{
+    const float s = qMin(waveVStretchScale() + kScaleStep, kStretchMax);
+    setWaveVStretchScale(s);
+    if (s >= kStretchMax)
+        actionViewSpacerAdd->setEnabled(false);
+    actionViewSpacerSub->setEnabled(true);
+}
+
+void MainWindow::on_actionViewSpacerSub_triggered()
+{
+    const float s = qMax(waveVStretchScale() - kScaleStep, kStretchMin);
+    setWaveVStretchScale(s);
+    if (s <= kStretchMin)
+        actionViewSpacerSub->setEnabled(false);
+    actionViewSpacerAdd->setEnabled(true);
+}
+
+// ---- View toggles -----------------------------------------------------
+
+void MainWindow::on_actionSetupInfo_triggered()
+{
+    const bool shown = isInfoPanelShown();
+    setInfoPanelShown(!shown);
+    actionSetupInfo->setChecked(!shown);
+}
+
+void MainWindow::on_actionSetupAna_triggered()
+{
+    const bool shown = isAnaPanelShown();
+    setAnaPanelShown(!shown);
+    actionSetupAna->setChecked(!shown);
+}
+
+void MainWindow::on_actionOriginData_triggered()
+{
+    const bool isOn = isOriginDataOn();
+    qDebug("原始波形显示 isOn ... %d", isOn ? 1 : 0);
+    setOriginDataOn(!isOn);
+    actionOriginData->setChecked(!isOn);
+}
+
+void MainWindow::on_actionViewNormalized_triggered()
+{
+    const bool on = actionViewNormalized->isChecked();
+    SystemConfig::instance().setNormalized(on);
+    showNormalizedWaves(on);
+}
+
+void MainWindow::setFlawMarkAppearance(bool blMarking)
+{
+    const QString resource = QLatin1String(blMarking ? kStopMarkIcon : kMarkIcon);
+    actionFlawMark->setIcon(QIcon::fromTheme(QStringLiteral("analysis-actionFlawMark"), QIcon(resource)));
+    actionFlawMark->setText(blMarking ? QStringLiteral("停止标记") : QStringLiteral("启动标记"));
+}
+
+void MainWindow::on_actionFlawMark_triggered()
+{
+    const bool marking = !isFlawMarkOn();
+    setFlawMarkOn(marking);
+    setFlawMarkAppearance(marking);
+}
+
+void MainWindow::on_actionAbout_triggered() { m_pAboutDialog->exec(); }
+
+// ---- Close flow -------------------------------------------------------
+
+MainWindow::CloseAnswer MainWindow::askSaveOnClose(const QString &strFileName)
+{
+    if (m_closeQuestion)
+        return m_closeQuestion(strFileName);
+    QMessageBox box(this);
+    box.setIcon(QMessageBox::Warning);
+    box.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    box.setWindowTitle(QStringLiteral("提示"));
+    box.setText(QStringLiteral("保存更改到") + QLatin1Char('"') + strFileName + QLatin1Char('"'));
+    QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return CloseAnswer::Save;
+    if (box.clickedButton() == no)
+        return CloseAnswer::Discard;
+    return CloseAnswer::Cancel;
+}
+
+bool MainWindow::confirmClose()
+{
+    const bool unsaved = m_unsavedCheck ? m_unsavedCheck() : hasUnsavedChanges();
+    if (!unsaved)
+        return true;
+    switch (askSaveOnClose(m_strCurFileName)) {
+    case CloseAnswer::Save:
+        qDebug("保存文件并关闭系统!");
+        // A failed save keeps the window open so the edits are not lost.
+        return saveCurrentFile();
+    case CloseAnswer::Discard:
+        qDebug("不保存文件直接关闭系统!");
+        return true;
+    case CloseAnswer::Cancel:
+    default:
+        qDebug("取消关闭系统");
+        return false;
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (confirmClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MainWindow::on_actionFileExit_triggered()
+{
+    if (confirmClose())
+        QCoreApplication::quit();
+}
+
+// ---- Workspace signals ------------------------------------------------
+
+void MainWindow::onShowStatusMessage(QString strMsg) { m_pStatusWidget->setText(strMsg); }
+
+void MainWindow::onStretchScaleReset(bool blHStretch, bool blVStretch)
+{
+    Q_UNUSED(blHStretch)
+    Q_UNUSED(blVStretch)
+    qDebug("onStretchScaleReset: 拉伸系数复位!");
+    if (!m_blFileLoaded)
+        return;
+    actionViewHCompress->setEnabled(false);
+    actionViewSpacerSub->setEnabled(false);
+    actionViewHStretch->setEnabled(true);
+    actionViewSpacerAdd->setEnabled(true);
+}
+
+void MainWindow::onFocusWaveIndexChanged(int nWaveIndex)
+{
+    qDebug("主窗口接受到焦点波形改变 nWaveIndex ... %d", nWaveIndex);
+    setFocusWaveIndex(nWaveIndex);
+}
+
+void MainWindow::onWaveGroupMoved(int step)
+{
+    qDebug("MainWindow: 选中波形序号移动 ... %d", step);
+    const int target = focusWaveIndex() + step;
+    if (target >= 0 && target < waveCount())
+        setFocusWaveIndex(target);
+}
+
+void MainWindow::onWaveGroupSwaped(int step)
+{
+    const int from = focusWaveIndex();
+    const int target = from + step;
+    if (target < 0 || target >= waveCount())
+        return;
+    swapWaveGroups(from, target);
+    actionFileSave->setEnabled(true);
+}
+
+void MainWindow::onFileHeaderInfoChanged()
+{
+    if (m_pFileHead->modifyFlags & ModWaveSpeed)
+        setWorkspaceWaveSpeed(m_pFileHead->fWaveSpeed);
+    if (m_pFileHead->modifyFlags & ModOffsetAngle)
+        redrawWorkspace();
+    actionFileSave->setEnabled(true);
+}
+
+// ---- Open and save -----------------------------------------------------
+
+void MainWindow::setMessageFunc(MessageFunc func) { m_messageFunc = std::move(func); }
+void MainWindow::setDeleteQuestion(DeleteQuestion question) { m_deleteQuestion = std::move(question); }
+
+void MainWindow::showMessage(const QString &strTitle, const QString &strText)
+{
+    if (m_messageFunc) {
+        m_messageFunc(strTitle, strText);
+        return;
+    }
+    QMessageBox box(this);
+    box.setIcon(QMessageBox::Warning);
+    box.setWindowTitle(strTitle);
+    box.setText(strText);
+    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+bool MainWindow::hasUnsavedChanges() const
+{
+    if (!m_blFileLoaded)
+        return false;
+    return m_pShowWaveDataWidget->readyForCloseSystem() != 0 || actionFileSave->isEnabled();
+}
+
+void MainWindow::updateWindowTitle()
+{
+    const QString app = ShowAboutDialog::applicationName();
+    if (m_strCurFileName.isEmpty()) {
+        setWindowTitle(app);
+        setWindowModified(false);
+        return;
+    }
+    setWindowTitle(QFileInfo(m_strCurFileName).fileName() + QStringLiteral("[*] - ") + app);
+    setWindowModified(hasUnsavedChanges());
+}
+
+void MainWindow::refreshWorkspaceData(int nFocusIndex)
+{
+    const MeasurementModel &model = m_document.model();
+    m_document.model().setFocusIndex(nFocusIndex);
+    m_pShowWaveDataWidget->setWaveData(model.waveGroupList(), model.filterWaveGroupList(),
+                                       model.waveAnalyzeInfoList(), model.fftInfoList(), nFocusIndex);
+}
+
+void MainWindow::on_actionFileOpen_triggered()
+{
+    // The file list's dialog announces the chosen file, which leads to
+    // onSelectedFile().
+    m_pShowWaveDataWidget->openFileDialog();
+}
+
+void MainWindow::onSelectedFile(QString strDir, QString strFileName)
+{
+    qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qUtf8Printable(strDir),
+           qUtf8Printable(strFileName));
+    if (strFileName.isEmpty())
+        return;
+    const DocResult result = m_document.open(strFileName);
+    if (!result.ok) {
+        // The document that was open stays as it was.
+        if (!result.message.isEmpty())
+            showMessage(QStringLiteral("提示"), result.message);
+        return;
+    }
+
+    FileHead &head = *m_pFileHead;
+    m_strCurFileName = strFileName;
+    m_pShowWaveDataWidget->setDirectoryAndFile(strDir, strFileName);
+    m_pShowWaveDataWidget->setFileHead(m_pFileHead);
+    m_pShowWaveDataWidget->setWaveZoomScale(head.fWaveZoomScale);
+    qDebug("自适应的增益为 ... %f", double(m_document.adaptiveGain()));
+    m_pShowWaveDataWidget->setWaveSpeed(head.fWaveSpeed);
+    m_pShowWaveDataWidget->setWaveHStretchScale(kStretchMin);
+    m_pShowWaveDataWidget->setWaveVStretchScale(kStretchMin);
+
+    setActionStates(true);
+    m_pShowWaveDataWidget->setInfoPanelVisible(true);
+    m_pShowWaveDataWidget->setAnalysisPanelVisible(true);
+    m_pShowWaveDataWidget->setOriginalDisplay(true);
+    refreshWorkspaceData(m_document.model().waveCount() > 0 ? 0 : -1);
+    m_pShowWaveDataWidget->updateWaveDisplay();
+    m_pPrinterOperation->setCurrentDir(strDir);
+    m_pPrinterOperation->setCurrentFileName(strFileName);
+    m_blFileLoaded = true;
+    actionFileSave->setEnabled(false);
+    updateWindowTitle();
+
+    if (!result.warnings.isEmpty()) {
+        showMessage(QStringLiteral("提示"),
+                    QStringLiteral("文件已打开，但以下内容被忽略或更正：\n") + result.warnings.join(QLatin1Char('\n')));
+    }
+}
+
+void MainWindow::on_actionFileSave_triggered()
+{
+    if (saveCurrentFile())
+        actionFileSave->setEnabled(false);
+}
+
+bool MainWindow::saveCurrentFile()
+{
+    if (!m_document.isOpen())
+        return true;
+    m_pShowWaveDataWidget->readyForCloseSystem();
+    const DocResult result = m_document.save();
+    if (!result.ok) {
+        // Nothing was replaced: the file on disk is as it was and the
+        // changes stay unsaved.
+        showMessage(QStringLiteral("提示"), result.message);
+        actionFileSave->setEnabled(true);
+        updateWindowTitle();
+        return false;
+    }
+    actionFileSave->setEnabled(false);
+    updateWindowTitle();
+    return true;
+}
+
+// ---- Model edits ------------------------------------------------------
+
+void MainWindow::onFlawPosChanged()
+{
+    qDebug("MainWindow: 缺陷位置改变!");
+    m_document.model().setFocusIndex(m_pShowWaveDataWidget->focusWaveIndex());
+    m_document.model().copyFlawMark();
+    redrawWorkspace();
+    actionFileSave->setEnabled(true);
+}
+
+bool MainWindow::confirmDeleteChannel()
+{
+    if (m_deleteQuestion)
+        return m_deleteQuestion();
+    QMessageBox box(this);
+    box.setIcon(QMessageBox::Warning);
+    box.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    box.setWindowTitle(QStringLiteral("警告"));
+    box.setText(QStringLiteral("当前操作会删除当前测点当前通道数据\n您确定这样做么？"));
+    QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void MainWindow::onDeleteCurWaveGroup(int nFocusIndex)
+{
+    const int count = m_document.model().waveCount();
+    qDebug("pShowWaveDataWidget->getWaveAnalyzeInfoList().size() ... %d", count);
+    if (nFocusIndex < 0 || nFocusIndex >= count)
+        return;
+    if (!confirmDeleteChannel())
+        return;
+    if (!m_document.model().deleteChannel(nFocusIndex, *m_pFileHead))
+        return;   // the last wave of a file is kept
+    onFileHeaderInfoChanged();
+    m_pShowWaveDataWidget->setFileHead(m_pFileHead);
+    SystemConfig::instance().setMaxSamplePoints(m_document.model().maxSamplePoints());
+    m_pShowWaveDataWidget->clearWaveData();
+    refreshWorkspaceData(m_document.model().focusIndex());
+    redrawWorkspace();
+    updateWindowTitle();
+}
+
+void MainWindow::onConfigChanged(int index)
+{
+    qDebug("波形参数改变，包括滤波和手动增益 ... %d", index);
+    const QStringList problems = applyWaveParams(index);
+    showNormalizedWaves(SystemConfig::instance().isNormalized());
+    actionFileSave->setEnabled(true);
+    if (!problems.isEmpty())
+        showMessage(QStringLiteral("提示"), problems.join(QLatin1Char('\n')));
+}
+
+QStringList MainWindow::applyWaveParams(int index) { return m_document.applyWaveParams(index); }
+
+float MainWindow::computeAdaptiveGain() const
+{
+    const MeasurementModel &model = m_document.model();
+    return dsp::computeAdaptiveGain(model.waveGroupList(), model.waveAnalyzeInfoList());
+}
+
+bool MainWindow::computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original)
+{
+    return dsp::computeFftInfo(block, info, channel, fs, original);
+}
+
+// ---- Report -------------------------------------------------------------
+
+void MainWindow::handOverReportData()
+{
+    const MeasurementModel &model = m_document.model();
+    m_pPrinterOperation->setWaveData(model.waveGroupList(), model.filterWaveGroupList(),
+                                     model.waveAnalyzeInfoList(), m_pFileHead);
+}
+
+void MainWindow::on_actionFilePrintPreview_triggered()
+{
+    handOverReportData();
+    m_pPrinterOperation->outputToPrintPreview();
+}
+
+void MainWindow::on_actionFilePrintSetup_triggered()
+{
+    handOverReportData();
+    m_pPrinterOperation->runSetupDialog();
+}
+
+void MainWindow::on_actionFilePrint_triggered()
+{
+    handOverReportData();
+    m_pPrinterOperation->outputToPrint();
+}
+
+void MainWindow::on_actionFileExportToWord_triggered()
+{
+    handOverReportData();
+    m_pPrinterOperation->outputToWord();
+}
+
+void MainWindow::on_actionFileExportToPdf_triggered()
+{
+    handOverReportData();
+    m_pPrinterOperation->outputToPdf();
+}
+
+// ---- Drag and drop -------------------------------------------------------
+
+QString MainWindow::droppedSurveyPath(const QMimeData *mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
+        return QString();
+    const QString path = mime->urls().first().toLocalFile();
+    if (path.isEmpty() || !path.endsWith(QLatin1String(".ard"), Qt::CaseInsensitive))
+        return QString();
+    return path;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedSurveyPath(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedSurveyPath(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Through the file list, exactly like a double-click there.
+    m_pShowWaveDataWidget->setCurrentFile(path);
+}
+
+// ---- Workspace routing ----------------------------------------------------
+
+void MainWindow::setWorkspaceZoomScale(float fZoom) { m_pShowWaveDataWidget->setWaveZoomScale(fZoom); }
+float MainWindow::waveHStretchScale() const { return m_pShowWaveDataWidget->waveHStretchScale(); }
+float MainWindow::waveVStretchScale() const { return m_pShowWaveDataWidget->waveVStretchScale(); }
+void MainWindow::setWaveHStretchScale(float fScale) { m_pShowWaveDataWidget->setWaveHStretchScale(fScale); }
+void MainWindow::setWaveVStretchScale(float fScale) { m_pShowWaveDataWidget->setWaveVStretchScale(fScale); }
+bool MainWindow::isInfoPanelShown() const { return m_pShowWaveDataWidget->isInfoPanelVisible(); }
+void MainWindow::setInfoPanelShown(bool blShow) { m_pShowWaveDataWidget->setInfoPanelVisible(blShow); }
+bool MainWindow::isAnaPanelShown() const { return m_pShowWaveDataWidget->isAnalysisPanelVisible(); }
+void MainWindow::setAnaPanelShown(bool blShow) { m_pShowWaveDataWidget->setAnalysisPanelVisible(blShow); }
+bool MainWindow::isOriginDataOn() const { return m_pShowWaveDataWidget->isOriginalDisplay(); }
+void MainWindow::setOriginDataOn(bool blOn) { m_pShowWaveDataWidget->setOriginalDisplay(blOn); }
+bool MainWindow::isFlawMarkOn() const { return m_pShowWaveDataWidget->isFlawMarking(); }
+void MainWindow::setFlawMarkOn(bool blOn) { m_pShowWaveDataWidget->setFlawMarking(blOn); }
+void MainWindow::showNormalizedWaves(bool blNormalized)
+{
+    Q_UNUSED(blNormalized)
+    m_pShowWaveDataWidget->updateNormalizedDisplay();
+}
+int MainWindow::focusWaveIndex() const { return m_pShowWaveDataWidget->focusWaveIndex(); }
+
+void MainWindow::setFocusWaveIndex(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= m_document.model().waveCount())
+        return;
+    m_document.model().setFocusIndex(nIndex);
+    m_pShowWaveDataWidget->setFocusWaveIndex(nIndex);
+}
+
+int MainWindow::waveCount() const { return m_document.model().waveCount(); }
+
+void MainWindow::swapWaveGroups(int nFrom, int nTo)
+{
+    MeasurementModel &model = m_document.model();
+    model.setFocusIndex(nFrom);
+    if (!model.swap(nTo - nFrom))
+        return;
+    refreshWorkspaceData(model.focusIndex());
+    redrawWorkspace();
+}
+
+void MainWindow::redrawWorkspace() { m_pShowWaveDataWidget->updateWaveDisplay(); }
+void MainWindow::setWorkspaceWaveSpeed(float fWaveSpeed) { m_pShowWaveDataWidget->setWaveSpeed(fWaveSpeed); }

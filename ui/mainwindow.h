@@ -1,0 +1,221 @@
+// The application's only top-level window: menus, tool bar, status bar and
+// the stacked central widget holding the wave workspace.
+#pragma once
+
+#include "datafile/kvrdocument.h"
+#include "datafile/records.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+
+class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
+class QMenu;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+class QVBoxLayout;
+class PrinterOperation;
+class ShowAboutDialog;
+class ShowKvrWaveDataWidget;
+class StatusWidget;
+struct FftInfo;
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // The three answers of the "保存更改到..." question when closing.
+    enum class CloseAnswer { Save, Discard, Cancel };
+    using CloseQuestion = std::function<CloseAnswer(const QString &strFileName)>;
+    using UnsavedCheck = std::function<bool()>;
+    // Shows a message box (title, text) with one "确定" button.
+    using MessageFunc = std::function<void(const QString &strTitle, const QString &strText)>;
+    // The "警告" question before a channel is deleted; true for "是".
+    using DeleteQuestion = std::function<bool()>;
+
+    explicit MainWindow(const QString &strStartFile = QString(), QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Enables/checks the actions for "no file" (false) or "file loaded" (true).
+    void setActionStates(bool blFileLoaded);
+    bool isFileLoaded() const { return m_blFileLoaded; }
+
+    // The close flow: returns true when the window may close. Asks the
+    // question only when something is unsaved.
+    bool confirmClose();
+
+    // Replaces the modal question of the close flow (tests answer it
+    // directly). The default shows the message box.
+    void setCloseQuestion(CloseQuestion question);
+    // Replaces the "anything unsaved?" query of the close flow. Until the
+    // workspace provides it, an enabled save command counts as unsaved.
+    void setUnsavedCheck(UnsavedCheck check);
+    // Replaces the message boxes and the delete question (tests).
+    void setMessageFunc(MessageFunc func);
+    void setDeleteQuestion(DeleteQuestion question);
+
+    // The open document and the workspace showing it.
+    KvrDocument &document() { return m_document; }
+    ShowKvrWaveDataWidget *workspace() const { return m_pShowWaveDataWidget; }
+    PrinterOperation *printerOperation() const { return m_pPrinterOperation; }
+    // Anything not yet saved: the header's change words, modified records,
+    // or an edit (such as a swap) that enabled the save command.
+    bool hasUnsavedChanges() const;
+
+    // Processing entry points (delegating to the core).
+    QStringList applyWaveParams(int index);
+    float computeAdaptiveGain() const;
+    static bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original);
+
+    FileHeadPtr fileHead() const { return m_pFileHead; }
+    QString currentFileName() const { return m_strCurFileName; }
+    QString startFilePath() const { return m_strStartFile; }
+    int currentPageIndex() const { return m_nCurPageIndex; }
+    StatusWidget *statusWidget() const { return m_pStatusWidget; }
+    QStackedWidget *stackedWidget() const { return m_pStackedWidget; }
+    QToolBar *toolBar() const { return m_pToolBar; }
+
+    // Current scales of the workspace.
+    float waveZoomScale() const;
+    virtual float waveHStretchScale() const;
+    virtual float waveVStretchScale() const;
+
+public slots:
+    // Bound by name to the actions.
+    void on_actionFileOpen_triggered();
+    void on_actionFileSave_triggered();
+    void on_actionSetupInfo_triggered();
+    void on_actionSetupAna_triggered();
+    void on_actionOriginData_triggered();
+    void on_actionViewZoomIn_triggered();
+    void on_actionViewZoomOut_triggered();
+    void on_actionViewHStretch_triggered();
+    void on_actionViewHCompress_triggered();
+    void on_actionViewSpacerAdd_triggered();
+    void on_actionViewSpacerSub_triggered();
+    void on_actionViewNormalized_triggered();
+    void on_actionFilePrintPreview_triggered();
+    void on_actionFilePrintSetup_triggered();
+    void on_actionFilePrint_triggered();
+    void on_actionFileExportToWord_triggered();
+    void on_actionFileExit_triggered();
+    void on_actionFlawMark_triggered();
+    void on_actionAbout_triggered();
+    void on_actionFileExportToPdf_triggered();
+
+    // Connected to the workspace's signals.
+    void onShowStatusMessage(QString strMsg);
+    void onSelectedFile(QString strDir, QString strFileName);
+    void onFlawPosChanged();
+    void onStretchScaleReset(bool blHStretch, bool blVStretch);
+    void onFileHeaderInfoChanged();
+    void onDeleteCurWaveGroup(int nFocusIndex);
+    void onFocusWaveIndexChanged(int nWaveIndex);
+    void onWaveGroupMoved(int step);
+    void onWaveGroupSwaped(int step);
+    void onConfigChanged(int index);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+    // ---- Workspace routing -------------------------------------------
+    // The commands the window sends down to the workspace.
+    virtual void setWorkspaceZoomScale(float fZoom);
+    virtual void setWaveHStretchScale(float fScale);
+    virtual void setWaveVStretchScale(float fScale);
+    virtual bool isInfoPanelShown() const;
+    virtual void setInfoPanelShown(bool blShow);
+    virtual bool isAnaPanelShown() const;
+    virtual void setAnaPanelShown(bool blShow);
+    virtual bool isOriginDataOn() const;
+    virtual void setOriginDataOn(bool blOn);
+    virtual bool isFlawMarkOn() const;
+    virtual void setFlawMarkOn(bool blOn);
+    virtual void showNormalizedWaves(bool blNormalized);
+    virtual int focusWaveIndex() const;
+    virtual void setFocusWaveIndex(int nIndex);
+    virtual int waveCount() const;
+    virtual void swapWaveGroups(int nFrom, int nTo);
+    virtual void redrawWorkspace();
+    virtual void setWorkspaceWaveSpeed(float fWaveSpeed);
+    // The save flow; returns whether the file was written.
+    virtual bool saveCurrentFile();
+    // The "警告" question before a channel is deleted; true for "是".
+    virtual bool confirmDeleteChannel();
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    void createCentralWidget();
+    QAction *makeAction(const char *name, const QString &text, const QString &statusTip,
+                        const QString &resource, const QString &theme);
+    void setFlawMarkAppearance(bool blMarking);
+    CloseAnswer askSaveOnClose(const QString &strFileName);
+    void showMessage(const QString &strTitle, const QString &strText);
+    void refreshWorkspaceData(int nFocusIndex);
+    void handOverReportData();
+    void updateWindowTitle();
+    static QString droppedSurveyPath(const QMimeData *mime);
+
+public:
+    // Menus and actions, named as their objects.
+    QMenu *menuFile = nullptr;
+    QMenu *menuView = nullptr;
+    QMenu *menuAnalysis = nullptr;
+    QMenu *menuHelp = nullptr;
+
+    QAction *actionFileOpen = nullptr;
+    QAction *actionFileSave = nullptr;
+    QAction *actionFilePrintSetup = nullptr;
+    QAction *actionFilePrintPreview = nullptr;
+    QAction *actionFilePrint = nullptr;
+    QAction *actionFileExportToWord = nullptr;
+    QAction *actionFileExit = nullptr;
+    QAction *actionSetupInfo = nullptr;
+    QAction *actionSetupAna = nullptr;
+    QAction *actionOriginData = nullptr;
+    QAction *actionHWaveList = nullptr;
+    QAction *actionVWaveList = nullptr;
+    QAction *actionViewZoomIn = nullptr;
+    QAction *actionViewZoomOut = nullptr;
+    QAction *actionViewHStretch = nullptr;
+    QAction *actionViewHCompress = nullptr;
+    QAction *actionViewSpacerAdd = nullptr;
+    QAction *actionViewSpacerSub = nullptr;
+    QAction *actionViewNormalized = nullptr;
+    QAction *actionFlawMark = nullptr;
+    QAction *actionAbout = nullptr;
+    QAction *actionFileExportToPdf = nullptr;
+
+private:
+    QToolBar *m_pToolBar = nullptr;
+    QList<QToolButton *> m_toolButtons;
+    StatusWidget *m_pStatusWidget = nullptr;
+    QWidget *m_pCentralWidget = nullptr;
+    QVBoxLayout *m_pCentralLayout = nullptr;
+    QStackedWidget *m_pStackedWidget = nullptr;
+    ShowKvrWaveDataWidget *m_pShowWaveDataWidget = nullptr;   // page 0: the wave workspace
+    PrinterOperation *m_pPrinterOperation = nullptr;
+    KvrDocument m_document;
+    QWidget *m_pEmptyPage = nullptr;       // page 1
+    ShowAboutDialog *m_pAboutDialog = nullptr;
+
+    FileHeadPtr m_pFileHead;
+    int m_nCurPageIndex = 2;
+    bool m_blFileLoaded = false;
+    QString m_strStartFile;
+    QString m_strCurFileName;
+
+    CloseQuestion m_closeQuestion;
+    UnsavedCheck m_unsavedCheck;
+    MessageFunc m_messageFunc;
+    DeleteQuestion m_deleteQuestion;
+};

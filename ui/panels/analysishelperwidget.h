@@ -1,0 +1,125 @@
+// The two-row strip below the focused wave: filter window, cut-offs, order
+// and manual gain of the shown wave, its main frequencies, the wave number,
+// stepping and swapping buttons, clearing the flaw mark and two display
+// switches.
+//
+// The panel computes nothing: applying writes the settings into the analysis
+// records and emits configChanged(index) (-1 for all waves); the main window
+// filters again.
+#pragma once
+
+#include "views/showkvrdatawidgetbase.h"
+
+#include <QString>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The filter settings the panel writes into an analysis record.
+struct FilterSettings {
+    int nLowCutoff = 0;
+    int nHighCutoff = 0;
+    int nFilterOrder = 0;
+    float fManualGain = 1.0f;
+    int nFilterWindow = -1;   // -1: keep the record's window
+};
+
+class AnalysisHelperWidget : public ShowKvrDataWidgetBase
+{
+    Q_OBJECT
+public:
+    // Shows a message to the user (default: a message box titled "提示").
+    using MessageFunc = std::function<void(const QString &)>;
+
+    static constexpr int kMaxCutoff = 250000;   // Hz, exclusive
+    static constexpr int kMinOrder = 2;
+    static constexpr int kMaxOrder = 4096;
+    static constexpr int kOrderStep = 2;
+
+    explicit AnalysisHelperWidget(QWidget *parent = nullptr);
+
+    void setMessageFunc(MessageFunc func);
+
+    // Window code (0 rectangle .. 4 Blackman) <-> item of cBoxFilterType,
+    // whose items run from Blackman down to rectangle. -1 when out of range.
+    static int windowItemForCode(int code);
+    static int windowCodeForItem(int item);
+    // Item of cBoxBkColor for the background setting: 0 "白色" (white) for
+    // false, 1 "黑色" (black) for true.
+    static int bkColorItemFor(bool black);
+
+    // Checks the form's texts; on success fills `out`, else returns false
+    // and sets `message` to the reason.
+    bool readSettings(FilterSettings *out, QString *message) const;
+
+    void setFocusWaveIndex(int index) override;
+    void updateWaveDisplay() override;
+
+signals:
+    void waveGroupMoved(int step);
+    void waveGroupSwaped(int step);
+    void flawPosChanged();
+    void waveStyleFillChanged();
+    void waveBkColorChanged();
+    void configChanged(int index);
+
+private slots:
+    void on_btnPreviousWaveData_clicked();
+    void on_btnNextWaveData_clicked();
+    void on_btnSaveFilterWaveData_clicked();
+    void on_btnSaveFilterWaveDataAll_clicked();
+    void on_btnClearCurMark_clicked();
+    void on_checkBoxIsWaveStyleFill_clicked();
+    void on_cBoxBkColor_currentIndexChanged(int index);
+    void on_btnSwapPreviousWave_clicked();
+    void on_btnSwapNextWave_clicked();
+    void on_btnFilterOrderSub_clicked();
+    void on_btnFilterOrderAdd_clicked();
+
+protected:
+    // Child widgets only; the drawing base's wave layer is not needed here.
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildUi();
+    void showRecord(int index);
+    void showDisplaySwitches();
+    void stepFilterOrder(int delta);
+    bool readSettingsOrComplain(FilterSettings *out);
+    static void applySettings(WaveAnalyzeInfo &r, const FilterSettings &s);
+
+    MessageFunc m_messageFunc;
+
+    QGridLayout *m_pGridLayout = nullptr;
+    QLabel *m_pLabelFilterType = nullptr;
+    QComboBox *m_pCBoxFilterType = nullptr;
+    QLabel *m_pLabelLowPassFreq = nullptr;
+    QLineEdit *m_pLEditLowPassFreq = nullptr;
+    QLabel *m_pLabelHighPassFreq = nullptr;
+    QLineEdit *m_pLEditHighPassFreq = nullptr;
+    QLabel *m_pLabelFilterOrder = nullptr;
+    QPushButton *m_pBtnFilterOrderSub = nullptr;
+    QLineEdit *m_pLEditFilterOrder = nullptr;
+    QPushButton *m_pBtnFilterOrderAdd = nullptr;
+    QLabel *m_pLabelMainFreqName = nullptr;
+    QLabel *m_pLabelMainFreq = nullptr;
+    QPushButton *m_pBtnSaveFilterWaveData = nullptr;
+    QPushButton *m_pBtnSaveFilterWaveDataAll = nullptr;
+    QLabel *m_pLabelBkColor = nullptr;
+    QComboBox *m_pCBoxBkColor = nullptr;
+    QLabel *m_pLabelManualGainName = nullptr;
+    QLineEdit *m_pLEditManualGain = nullptr;
+    QLabel *m_pLabelCurWaveDataIndexName = nullptr;
+    QLabel *m_pLabelCurWaveDataIndex = nullptr;
+    QPushButton *m_pBtnSwapPreviousWave = nullptr;
+    QPushButton *m_pBtnSwapNextWave = nullptr;
+    QPushButton *m_pBtnPreviousWaveData = nullptr;
+    QPushButton *m_pBtnNextWaveData = nullptr;
+    QPushButton *m_pBtnClearCurMark = nullptr;
+    QCheckBox *m_pCheckBoxIsWaveStyleFill = nullptr;
+};

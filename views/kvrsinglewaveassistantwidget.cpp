@@ -1,0 +1,475 @@
+#include "kvrsinglewaveassistantwidget.h"
+
+#include "app/displayscale.h"
+#include "app/systemconfig.h"
+#include "waverender.h"
+
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolTip>
+#include <cmath>
+
+using namespace waveview;
+
+namespace {
+const char *const kPenCursor = ":/images/Resources/png/edit2.png";
+constexpr int kMarginLeft = 25, kMarginTop = 25, kMarginRight = 5, kMarginBottom = 25;
+
+int configSampleCount() { return qBound(1, SystemConfig::instance().getMaxSamplePoints(), kMaxSamples); }
+} // namespace
+
+KvrSingleWaveAssistantWidget::KvrSingleWaveAssistantWidget(QWidget *parent)
+    : ShowKvrDataWidgetBase(parent)
+{
+    restoreDefaults();
+}
+
+KvrSingleWaveAssistantWidget::~KvrSingleWaveAssistantWidget() = default;
+
+void KvrSingleWaveAssistantWidget::restoreDefaults()
+{
+    ShowKvrDataWidgetBase::restoreDefaults();
+    m_blFlawMarking = false;
+    m_showWaveIdx = 1;
+    m_nSpectrum = 0;
+}
+
+void KvrSingleWaveAssistantWidget::setFlawMarking(bool on)
+{
+    m_blFlawMarking = on;
+    if (on) {
+        const QPixmap pen(QString::fromLatin1(kPenCursor));
+        setCursor(pen.isNull() ? QCursor(Qt::CrossCursor) : QCursor(pen));
+        setMouseTracking(true);
+    } else {
+        setCursor(Qt::ArrowCursor);
+        setMouseTracking(false);
+    }
+}
+
+int KvrSingleWaveAssistantWidget::showWaveIdx() const
+{
+    qDebug("m_showWaveIdx ... %d", int(m_showWaveIdx));
+    return m_showWaveIdx;
+}
+
+void KvrSingleWaveAssistantWidget::setShowWaveIdx(int type)
+{
+    if ((type != 1 && type != 2) || type == m_showWaveIdx)
+        return;
+    m_showWaveIdx = quint8(type);
+    updateWaveDisplay();
+    qDebug("波形显示类型更改 ... %d", type);
+}
+
+void KvrSingleWaveAssistantWidget::setFocusWaveIndex(int index)
+{
+    qDebug("KvrSingleWaveAssistantWidget: 焦点波形改变 m_nFocusWaveIndex, index ... %d, %d", m_nFocusWaveIndex, index);
+    ShowKvrDataWidgetBase::setFocusWaveIndex(index);
+}
+
+void KvrSingleWaveAssistantWidget::onLastWaveIndex() { emit waveGroupMoved(-1); }
+void KvrSingleWaveAssistantWidget::onNextWaveIndex() { emit waveGroupMoved(1); }
+
+void KvrSingleWaveAssistantWidget::onDispTypeChanged()
+{
+    m_nSpectrum = m_nSpectrum ? 0 : 1;
+    updateWaveDisplay();
+}
+
+bool KvrSingleWaveAssistantWidget::hasValidTrace() const
+{
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+    return info && isValidChannel(info->nChannel);
+}
+
+int KvrSingleWaveAssistantWidget::focusedSamplePoints() const
+{
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+    if (!info)
+        return 1024;
+    WaveGroupPtr group = waveGroupAt(info->nMeasurePoint);
+    if (!group)
+        group = filterWaveGroupAt(info->nMeasurePoint);
+    return group ? axisSampleCount(group->head.nSamplePoints) : 1024;
+}
+
+QVector<double> KvrSingleWaveAssistantWidget::layerState() const
+{
+    const SystemConfig &cfg = SystemConfig::instance();
+    return {double(cfg.isBgColorBlack()), double(cfg.isWaveStyleFill()), double(cfg.isNormalized()),
+            double(cfg.getMaxSamplePoints()), fontPointScale()};
+}
+
+void KvrSingleWaveAssistantWidget::layoutRegions(int W, int H)
+{
+    setMargins(kMarginLeft, kMarginTop, kMarginRight, kMarginBottom);
+    setAxisRange(0.0f, float(focusedSamplePoints() * 0.002));
+    const QRectF area(kMarginLeft, kMarginTop, qMax(0, W - kMarginLeft - kMarginRight),
+                      qMax(0, H - kMarginTop - kMarginBottom));
+    m_drawRegions[0] = area;
+    if (m_showWaveIdx == 2) {
+        const double half = area.height() / 2.0;
+        m_drawRegions[1] = QRectF(area.left(), area.top(), area.width(), half);
+        m_drawRegions[2] = QRectF(area.left(), area.top() + half, area.width(), half);
+    } else {
+        m_drawRegions[1] = area;
+        m_drawRegions[2] = QRectF();
+    }
+}
+
+QList<QRectF> KvrSingleWaveAssistantWidget::panels() const
+{
+    if (m_showWaveIdx == 2)
+        return {m_drawRegions[1], m_drawRegions[2]};
+    return {m_drawRegions[0]};
+}
+
+void KvrSingleWaveAssistantWidget::calcDrawRegions(QPainter *)
+{
+    layoutRegions(width(), height());
+}
+
+void KvrSingleWaveAssistantWidget::resizeEvent(QResizeEvent *event)
+{
+    ShowKvrDataWidgetBase::resizeEvent(event);
+    layoutRegions(width(), height());
+}
+
+void KvrSingleWaveAssistantWidget::paintEvent(QPaintEvent *event)
+{
+    if (m_nFocusWaveIndex < 0) {
+        setMouseTracking(false);
+        return;
+    }
+    setMouseTracking(true);
+    if (m_waveAnalyzeInfoList.isEmpty() || !hasValidTrace())
+        return;
+    ShowKvrDataWidgetBase::paintEvent(event);
+}
+
+void KvrSingleWaveAssistantWidget::drawBackground(QPainter *painter)
+{
+    const bool black = SystemConfig::instance().isBgColorBlack();
+    const double s = fontPointScale();
+    const QColor fg = black ? QColor(Qt::white) : QColor(Qt::black);
+    painter->fillRect(QRect(0, 0, width(), height()), black ? QColor(Qt::black) : QColor(Qt::white));
+    painter->setPen(QPen(fg, 0));
+
+    const QList<QRectF> ps = panels();
+    for (const QRectF &p : ps) {
+        painter->drawLine(p.topLeft(), p.topRight());
+        painter->drawLine(p.bottomLeft(), p.bottomRight());
+        painter->drawLine(p.topLeft(), p.bottomLeft());
+        painter->drawLine(p.topRight(), p.bottomRight());
+        const double zy = p.top() + p.height() / 2.0;
+        painter->drawLine(QPointF(p.left(), zy), QPointF(p.right(), zy));
+    }
+
+    const QRectF area = m_drawRegions[0];
+    const double left = area.left(), top = area.top(), bottom = area.bottom(), width = area.width();
+    QFont font = painter->font();
+    font.setPixelSize(qMax(1, int(std::floor(12 * s))));
+    font.setWeight(50);
+    painter->setFont(font);
+    const double aboveH = top - 8;
+    const double belowY = bottom + 8;
+    const double belowH = qMax(0.0, double(height()) - belowY);
+    auto label = [&](double x, double y, double h, const QString &text, bool first) {
+        if (first)
+            painter->drawText(QRectF(x, y, 120, h), Qt::AlignLeft | Qt::AlignVCenter, text);
+        else
+            painter->drawText(QRectF(x - 24.5, y, 49, h), Qt::AlignCenter, text);
+    };
+
+    if (width > 0.0) {
+        if (!m_nSpectrum) {
+            // Ticks every 0.1 ms, every fifth long and labelled with the time
+            // above and the depth below. Zero or non-finite ranges have none.
+            const double t0 = m_fAxisStart, t1 = m_fAxisEnd;
+            const double range = t1 - t0;
+            const double v = std::isfinite(m_fWaveSpeed) ? double(m_fWaveSpeed) : 0.0;
+            if (std::isfinite(range) && range > 0.0) {
+                const double nTicks = std::round(range / 0.1);
+                if (nTicks <= 4.0 * width + 10.0) {
+                    const int n = int(nTicks);
+                    for (int k = 0; k <= n; ++k) {
+                        const double t = t0 + 0.1 * k;
+                        const double x = left + (t - t0) / range * width;
+                        if (x > area.right() + 0.5)
+                            break;
+                        const bool major = k % 5 == 0;
+                        const int len = major ? 8 : 4;
+                        painter->drawLine(QPointF(x, top - len), QPointF(x, top));
+                        painter->drawLine(QPointF(x, bottom), QPointF(x, bottom + len));
+                        if (!major)
+                            continue;
+                        const double depth = t * v / 2000.0;
+                        const bool first = k == 0;
+                        label(x, 0, aboveH, QString::asprintf(first ? "%.0f ms" : "%.2f", t), first);
+                        if (std::isfinite(depth))
+                            label(x, belowY, belowH, QString::asprintf(first ? "%.0f m" : "%.2f", depth), first);
+                    }
+                }
+            }
+        } else {
+            setAxisRange(0.0f, 125.0f);
+            for (int i = 0; i <= 125; ++i) {
+                const double x = left + i * width / 125.0;
+                const bool major = i % 10 == 0;
+                const int len = major ? 8 : 4;
+                painter->drawLine(QPointF(x, top - len), QPointF(x, top));
+                painter->drawLine(QPointF(x, bottom), QPointF(x, bottom + len));
+                if (!major)
+                    continue;
+                const bool first = i == 0;
+                const QString text = QString::asprintf(first ? "%.0fKHz" : "%.0f", double(i));
+                label(x, 0, aboveH, text, first);
+                label(x, belowY, belowH, text, first);
+            }
+        }
+    }
+
+    QFont captionFont = painter->font();
+    captionFont.setPixelSize(qMax(1, int(std::floor(16 * s))));
+    painter->setFont(captionFont);
+    if (!ps.isEmpty()) {
+        const QRectF up = ps.first();
+        painter->drawText(QRectF(0, up.top(), left, up.height()), Qt::AlignCenter,
+                          QStringLiteral("滤\n波\n信\n号"));
+        if (ps.size() > 1) {
+            const QRectF low = ps.at(1);
+            painter->drawText(QRectF(0, low.top(), left, low.height()), Qt::AlignCenter,
+                              QStringLiteral("原\n始\n信\n号"));
+        }
+    }
+}
+
+void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock &block, double gain,
+                                             const QRectF &panel, int flawPos)
+{
+    const SystemConfig &cfg = SystemConfig::instance();
+    const int N = configSampleCount();
+    const double p = panel.height();
+    const double top = panel.top();
+    const double zeroY = top + p / 2.0;
+    const double dx = panel.width() / N;
+    const int n = qMin(validSampleCount(block), N);
+    if (panel.width() <= 0.0 || p <= 0.0)
+        return;
+    QVector<QPointF> points;
+    points.reserve(n);
+    QVector<QLineF> fills;
+    const bool fill = cfg.isWaveStyleFill();
+    for (int j = 0; j < n; ++j) {
+        const qint32 u = block.nData[j];
+        const double x = panel.left() + j * dx;
+        double y;
+        if (u == kNoValue) {
+            y = zeroY;
+        } else {
+            const double a = (u - kMidLevel) * gain + kMidLevel;
+            if (!std::isfinite(a))
+                y = zeroY;
+            else if (a > kFullScale)
+                y = top;
+            else if (a < 0.0)
+                y = top + p;
+            else
+                y = top + (kFullScale - a) * p / kFullScale;
+        }
+        points.append(QPointF(x, y));
+        if (fill && y <= zeroY)
+            fills.append(QLineF(x, y, x, zeroY));
+    }
+    if (!fills.isEmpty())
+        painter->drawLines(fills);
+    if (points.size() > 1)
+        painter->drawPolyline(points.constData(), points.size());
+    else if (points.size() == 1)
+        painter->drawPoint(points.first());
+    // A mark outside the sample range has no place on the trace.
+    if (flawPos != kNoValue && flawPos >= 0 && flawPos < N) {
+        const double x = panel.left() + double(flawPos) * dx;
+        if (std::isfinite(x)) {
+            painter->save();
+            painter->setPen(QPen(QColor(Qt::red), 0));
+            painter->drawLine(QPointF(x, panel.top()), QPointF(x, panel.bottom()));
+            painter->restore();
+        }
+    }
+}
+
+void KvrSingleWaveAssistantWidget::drawSpectrum(QPainter *painter, const double *spectrum, const QRectF &panel,
+                                                int slot)
+{
+    const int K = qBound(1, qRound(configSampleCount() * 0.25), kMaxSamples);
+    double lo = spectrum[0], hi = spectrum[0];
+    for (int i = 1; i < K; ++i) {
+        lo = qMin(lo, spectrum[i]);
+        hi = qMax(hi, spectrum[i]);
+    }
+    m_dSpecLo[slot] = lo;
+    m_dSpecHi[slot] = hi;
+    const double p = panel.height();
+    const double span = hi - lo;
+    QVector<QPointF> points;
+    points.reserve(K);
+    for (int i = 0; i < K; ++i) {
+        const double v = qBound(lo, spectrum[i], hi);
+        const double x = panel.left() + i * panel.width() / K;
+        // A flat spectrum lies on the panel's bottom edge.
+        const double y = (span > 0.0 && std::isfinite(span)) ? panel.top() + (hi - v) * p / span : panel.bottom();
+        points.append(QPointF(x, y));
+    }
+    painter->drawPolyline(points.constData(), points.size());
+}
+
+void KvrSingleWaveAssistantWidget::drawWaves(QPainter *painter)
+{
+    const SystemConfig &cfg = SystemConfig::instance();
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+    if (!info || !isValidChannel(info->nChannel))
+        return;
+    const int ch = info->nChannel;
+    const bool black = cfg.isBgColorBlack();
+    painter->setPen(QPen(black ? QColor(Qt::white) : QColor(Qt::blue), 0));
+    const QList<QRectF> ps = panels();
+    const WaveGroupPtr filtered = filterWaveGroupAt(info->nMeasurePoint);
+    const WaveGroupPtr original = waveGroupAt(info->nMeasurePoint);
+
+    if (m_nSpectrum) {
+        const FftInfoPtr fft = fftInfoAt(info->nMeasurePoint);
+        if (!fft)
+            return;
+        drawSpectrum(painter, fft->dFilterSpectrum[ch], ps.first(), 0);
+        if (ps.size() > 1)
+            drawSpectrum(painter, fft->dSpectrum[ch], ps.at(1), 1);
+        return;
+    }
+
+    const int N = configSampleCount();
+    const WaveBlock *fb = (filtered && filtered->blocks[ch]) ? filtered->blocks[ch].data() : nullptr;
+    const WaveBlock *ob = (original && original->blocks[ch]) ? original->blocks[ch].data() : nullptr;
+    double gf = std::isfinite(info->fManualGain) ? info->fManualGain : 1.0;
+    double go = gf;
+    if (cfg.isNormalized()) {
+        int mx1 = 0, mn1 = 65535, mx2 = 0, mn2 = 65535;
+        if (fb)
+            gf = viewNormalizeFactor(fb->nData, qMin(validSampleCount(*fb), N), &mx1, &mn1);
+        if (ob)
+            go = viewNormalizeFactor(ob->nData, qMin(validSampleCount(*ob), N), &mx2, &mn2);
+        qDebug("焦点波形的极值 ... %d, %d, %d, %d, %f, %f", mx1, mx2, mn1, mn2, gf, go);
+    }
+    if (fb)
+        drawCurve(painter, *fb, gf, ps.first(), info->nFlawPos);
+    if (ps.size() > 1 && ob)
+        drawCurve(painter, *ob, go, ps.at(1), info->nFlawPos);
+}
+
+bool KvrSingleWaveAssistantWidget::cursorInArea() const
+{
+    const QRectF area = m_drawRegions[0];
+    return area.width() > 0 && area.height() > 0 && area.contains(m_cursor);
+}
+
+QString KvrSingleWaveAssistantWidget::spectrumToolTipText() const
+{
+    if (!m_nSpectrum || !cursorInArea())
+        return QString();
+    const QRectF area = m_drawRegions[0];
+    const QList<QRectF> ps = panels();
+    const double p = ps.first().height();
+    const double bottom = ps.first().bottom();
+    const double freq = (m_cursor.x() - area.left()) * 125000.0 / area.width();
+    auto amp = [&](int slot) {
+        const double a = m_dSpecLo[slot] + (m_dSpecHi[slot] - m_dSpecLo[slot]) * (bottom - m_cursor.y()) / p;
+        return QString::number(std::isfinite(a) ? a : 0.0, 'f', 1);
+    };
+    QString text = QStringLiteral("频率: ") + QString::number(freq, 'f', 1) + QStringLiteral("Hz\t")
+                   + QStringLiteral("幅度: ") + amp(0);
+    if (ps.size() > 1)
+        text += QStringLiteral("\t幅度: ") + amp(1);
+    return text;
+}
+
+void KvrSingleWaveAssistantWidget::drawOverlay(QPainter *painter)
+{
+    if (!cursorInArea())
+        return;
+    const QRectF area = m_drawRegions[0];
+    painter->setPen(QPen(QColor(Qt::darkGreen), 0));
+    painter->drawLine(QPointF(m_cursor.x(), area.top()), QPointF(m_cursor.x(), area.bottom()));
+    if (m_nSpectrum) {
+        const QPoint global = mapToGlobal(m_cursor);
+        QToolTip::showText(global, QString());
+        QToolTip::showText(global, spectrumToolTipText(), this);
+    }
+}
+
+int KvrSingleWaveAssistantWidget::sampleIndexAt(int x) const
+{
+    const QRectF area = m_drawRegions[0];
+    if (area.width() <= 0.0)
+        return 0;
+    return qRound(qRound(x - area.left()) * double(focusedSamplePoints()) / area.width());
+}
+
+void KvrSingleWaveAssistantWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_nFocusWaveIndex >= 0 && hasValidTrace()) {
+        layoutRegions(width(), height());
+        m_cursor = event->pos();
+        update();
+        if (cursorInArea())
+            emit indicateWaveDataIdnexChanged(sampleIndexAt(m_cursor.x()));
+    }
+    ShowKvrDataWidgetBase::mouseMoveEvent(event);
+}
+
+void KvrSingleWaveAssistantWidget::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier) {
+        m_cursor = event->pos();
+        layoutRegions(width(), height());
+        const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+        if (info && m_blFlawMarking && isValidChannel(info->nChannel) && cursorInArea()) {
+            const int k = sampleIndexAt(m_cursor.x());
+            if (k != info->nFlawPos) {
+                info->nFlawPos = k;
+                info->blModified = 1;
+                updateWaveDisplay();
+                emit flawPosChanged();
+            }
+        }
+    }
+    ShowKvrDataWidgetBase::mousePressEvent(event);
+}
+
+QMenu *KvrSingleWaveAssistantWidget::createContextMenu(QWidget *parent)
+{
+    if (!waveAnalyzeInfoAt(m_nFocusWaveIndex))
+        return nullptr;
+    auto *menu = new QMenu(parent);
+    QAction *last = menu->addAction(QStringLiteral("上一个波形"));
+    connect(last, &QAction::triggered, this, &KvrSingleWaveAssistantWidget::onLastWaveIndex);
+    QAction *next = menu->addAction(QStringLiteral("下一个波形"));
+    connect(next, &QAction::triggered, this, &KvrSingleWaveAssistantWidget::onNextWaveIndex);
+    QAction *type = menu->addAction(m_nSpectrum ? QStringLiteral("显示曲线波形") : QStringLiteral("显示频谱波形"));
+    connect(type, &QAction::triggered, this, &KvrSingleWaveAssistantWidget::onDispTypeChanged);
+    return menu;
+}
+
+void KvrSingleWaveAssistantWidget::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createContextMenu(this);
+    if (!menu)
+        return;
+    qDebug("上下文菜单事件发生!");
+    menu->exec(event->globalPos());
+    delete menu;
+}

@@ -1,0 +1,86 @@
+// The focused wave, large, time running left to right: the filtered signal
+// and optionally the original below it, or the spectra of both. Flaws are
+// marked here with a left click while marking is on.
+#pragma once
+
+#include "showkvrdatawidgetbase.h"
+
+#include <QList>
+
+class QMenu;
+
+class KvrSingleWaveAssistantWidget : public ShowKvrDataWidgetBase
+{
+    Q_OBJECT
+public:
+    explicit KvrSingleWaveAssistantWidget(QWidget *parent = nullptr);
+    ~KvrSingleWaveAssistantWidget() override;
+
+    void restoreDefaults() override;
+
+    bool isFlawMarking() const { return m_blFlawMarking; }
+    void setFlawMarking(bool on);
+
+    // 1: filtered signal only; 2: filtered and original in two panels.
+    int showWaveIdx() const;
+    void setShowWaveIdx(int type);
+
+    // 0: curves, 1: spectra.
+    bool isSpectrumShown() const { return m_nSpectrum != 0; }
+
+    // The sample count of the focused trace's group (1024 when unknown).
+    int focusedSamplePoints() const;
+    // True when a trace is focused whose channel names a measured block.
+    bool hasValidTrace() const;
+
+    // The panels: one, or two stacked halves with display type 2.
+    QList<QRectF> panels() const;
+
+    // The sample index under widget x (as reported while the mouse moves).
+    int sampleIndexAt(int x) const;
+
+    // The spectrum tool tip for the current cursor (empty outside the area
+    // or in curve mode).
+    QString spectrumToolTipText() const;
+
+    // The context menu as shown on a right click (the caller owns it);
+    // nullptr without a focused trace.
+    QMenu *createContextMenu(QWidget *parent = nullptr);
+
+public slots:
+    void setFocusWaveIndex(int index) override;
+    void onLastWaveIndex();
+    void onNextWaveIndex();
+    void onDispTypeChanged();
+
+signals:
+    void flawPosChanged();
+    void indicateWaveDataIdnexChanged(int nWaveDataIndex);
+    void waveGroupMoved(int step);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void calcDrawRegions(QPainter *painter) override;
+    void drawBackground(QPainter *painter) override;
+    void drawWaves(QPainter *painter) override;
+    void drawOverlay(QPainter *painter) override;
+    QVector<double> layerState() const override;
+
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void layoutRegions(int width, int height);
+    void drawCurve(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel, int flawPos);
+    void drawSpectrum(QPainter *painter, const double *spectrum, const QRectF &panel, int slot);
+    bool cursorInArea() const;
+
+    bool m_blFlawMarking = false;
+    quint8 m_showWaveIdx = 1;
+    quint8 m_nSpectrum = 0;
+    // Range of the drawn spectra (filtered, original) for the tool tip.
+    double m_dSpecLo[2] = {0.0, 0.0};
+    double m_dSpecHi[2] = {0.0, 0.0};
+};

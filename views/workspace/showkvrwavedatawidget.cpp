@@ -1,0 +1,183 @@
+#include "showkvrwavedatawidget.h"
+
+#include "showkvrinfowidget.h"
+#include "showkvrwavewidget.h"
+#include "ui/widgets/minisplitter.h"
+
+#include <QDir>
+#include <QVBoxLayout>
+
+ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
+    : QWidget(parent), m_strDir(QDir::homePath()), m_pFileHead(newFileHead())
+{
+    m_pLayout = new QVBoxLayout(this);
+    m_pLayout->setSpacing(2);
+    m_pLayout->setContentsMargins(0, 0, 0, 0);
+    m_pSplitter = new MiniSplitter(Qt::Horizontal, this);
+    m_pInfoWidget = new ShowKvrInfoWidget;
+    m_pInfoWidget->setMinimumWidth(100);
+    m_pWaveWidget = new ShowKvrWaveWidget;
+    m_pWaveWidget->setMinimumWidth(100);
+    m_pSplitter->addWidget(m_pInfoWidget);
+    m_pSplitter->addWidget(m_pWaveWidget);
+    m_pSplitter->setStretchFactor(0, 2);
+    m_pSplitter->setStretchFactor(1, 7);
+    // Start in the same 2 : 7 proportion the stretch factors give extra space.
+    m_pSplitter->setSizes({200, 700});
+    m_pLayout->addWidget(m_pSplitter);
+
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::selectedFile, this, &ShowKvrWaveDataWidget::selectedFile);
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::flawPosChanged, this, &ShowKvrWaveDataWidget::flawPosChanged);
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::indicateWaveDataIdnexChanged, m_pWaveWidget, &ShowKvrWaveWidget::setIndicateWaveDataIndex);
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::waveGroupMoved, this, &ShowKvrWaveDataWidget::waveGroupMoved);
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::stretchScaleReset, this, &ShowKvrWaveDataWidget::stretchScaleReset);
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::fileHeaderInfoChanged, this, &ShowKvrWaveDataWidget::fileHeaderInfoChanged);
+
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::showStatusMessage, this, &ShowKvrWaveDataWidget::showStatusMessage);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::focusWaveIndexChanged, this, &ShowKvrWaveDataWidget::focusWaveIndexChanged);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::stretchScaleReset, this, &ShowKvrWaveDataWidget::stretchScaleReset);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::deleteCurWaveGroup, this, &ShowKvrWaveDataWidget::deleteCurWaveGroup);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::flawPosChanged, this, &ShowKvrWaveDataWidget::flawPosChanged);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::waveGroupMoved, this, &ShowKvrWaveDataWidget::waveGroupMoved);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveDataWidget::waveGroupSwaped);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::waveStyleFillChanged, this, &ShowKvrWaveDataWidget::onWaveStyleFillChanged);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveDataWidget::onWaveBkColorChanged);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::configChanged, this, &ShowKvrWaveDataWidget::configChanged);
+}
+
+ShowKvrWaveDataWidget::~ShowKvrWaveDataWidget() = default;
+
+bool ShowKvrWaveDataWidget::openFileDialog() { return m_pInfoWidget->openFileDialog(); }
+void ShowKvrWaveDataWidget::setCurrentFile(const QString &path) { m_pInfoWidget->setCurrentFile(path); }
+
+void ShowKvrWaveDataWidget::setDirectoryAndFile(const QString &dir, const QString &fileName)
+{
+    m_strDir = dir;
+    m_strFileName = fileName;
+}
+
+void ShowKvrWaveDataWidget::setFileHead(const FileHeadPtr &head)
+{
+    m_pFileHead = head;
+    m_pInfoWidget->setFileHead(head);
+    m_pWaveWidget->setFileHead(head);
+}
+
+void ShowKvrWaveDataWidget::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
+                                        const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
+{
+    m_pWaveWidget->setWaveData(groups, filtered, infos, ffts, focusIndex);
+    m_pInfoWidget->setFocusWaveIndex(groups, filtered, infos, ffts, focusIndex);
+}
+
+void ShowKvrWaveDataWidget::clearWaveData()
+{
+    m_pWaveWidget->clearWaveData();
+    m_pInfoWidget->clearWaveData();
+}
+
+const WaveGroupList &ShowKvrWaveDataWidget::waveGroupList() const { return m_pWaveWidget->waveGroupList(); }
+const WaveGroupList &ShowKvrWaveDataWidget::filterWaveGroupList() const { return m_pWaveWidget->filterWaveGroupList(); }
+const WaveAnalyzeInfoList &ShowKvrWaveDataWidget::waveAnalyzeInfoList() const { return m_pWaveWidget->waveAnalyzeInfoList(); }
+const FftInfoList &ShowKvrWaveDataWidget::fftInfoList() const { return m_pWaveWidget->fftInfoList(); }
+int ShowKvrWaveDataWidget::waveCount() const { return m_pWaveWidget->waveCount(); }
+WaveAnalyzeInfoPtr ShowKvrWaveDataWidget::waveAnalyzeInfoAt(int i) const { return m_pWaveWidget->waveAnalyzeInfoAt(i); }
+int ShowKvrWaveDataWidget::focusWaveIndex() const { return m_pWaveWidget->focusWaveIndex(); }
+
+void ShowKvrWaveDataWidget::setFocusWaveIndex(int index)
+{
+    m_pInfoWidget->setFocusWaveIndex(waveGroupList(), filterWaveGroupList(), waveAnalyzeInfoList(),
+                                     fftInfoList(), index);
+    m_pWaveWidget->setFocusWaveIndex(index);
+}
+
+void ShowKvrWaveDataWidget::setWaveZoomScale(float zoom)
+{
+    m_pInfoWidget->setWaveZoomScale(zoom);
+    m_pWaveWidget->setWaveZoomScale(zoom);
+}
+
+float ShowKvrWaveDataWidget::waveHStretchScale() const { return m_pInfoWidget->hStretchScale(); }
+
+void ShowKvrWaveDataWidget::setWaveHStretchScale(float scale)
+{
+    qDebug("ShowKvrWaveDataWidget::setWaveHStretchScale: fWaveScale ... %f", scale);
+    m_pInfoWidget->setWaveHStretchScale(scale);
+    m_pWaveWidget->setWaveHStretchScale(scale);
+}
+
+float ShowKvrWaveDataWidget::waveVStretchScale() const { return m_pInfoWidget->vStretchScale(); }
+
+void ShowKvrWaveDataWidget::setWaveVStretchScale(float scale)
+{
+    qDebug("ShowKvrWaveDataWidget::setWaveVStretchScale: fWaveScale ... %f", scale);
+    m_pInfoWidget->setWaveVStretchScale(scale);
+    m_pWaveWidget->setWaveVStretchScale(scale);
+}
+
+void ShowKvrWaveDataWidget::setHStretchRange(float minimum, float defaultValue, float maximum)
+{
+    m_pInfoWidget->setHStretchRange(minimum, defaultValue, maximum);
+    m_pWaveWidget->setHStretchRange(minimum, defaultValue, maximum);
+}
+
+void ShowKvrWaveDataWidget::setVStretchRange(float minimum, float defaultValue, float maximum)
+{
+    m_pInfoWidget->setVStretchRange(minimum, defaultValue, maximum);
+    m_pWaveWidget->setVStretchRange(minimum, defaultValue, maximum);
+}
+
+void ShowKvrWaveDataWidget::setWaveSpeed(float speed)
+{
+    m_pInfoWidget->setWaveSpeed(speed);
+    m_pWaveWidget->setWaveSpeed(speed);
+}
+
+void ShowKvrWaveDataWidget::updateNormalizedDisplay()
+{
+    m_pWaveWidget->updateNormalizedDisplay();
+    m_pInfoWidget->updateWaveDisplay();
+}
+
+void ShowKvrWaveDataWidget::updateWaveDisplay()
+{
+    m_pWaveWidget->updateWaveDisplay();
+    m_pInfoWidget->updateWaveDisplay();
+}
+
+bool ShowKvrWaveDataWidget::isFlawMarking() const { return m_pWaveWidget->isFlawMarking(); }
+
+void ShowKvrWaveDataWidget::setFlawMarking(bool on)
+{
+    m_pInfoWidget->setFlawMarking(on);
+    m_pWaveWidget->setFlawMarking(on);
+}
+
+int ShowKvrWaveDataWidget::readyForCloseSystem() const
+{
+    const int ret1 = m_pInfoWidget->readyForCloseSystem();
+    const int ret2 = m_pWaveWidget->readyForCloseSystem();
+    qDebug("readyForCloseSystem: 系统关闭 ret1, ret2 ... 0x%x, 0x%x", ret1, ret2);
+    return ret1 | ret2;
+}
+
+void ShowKvrWaveDataWidget::setInfoPanelVisible(bool visible)
+{
+    if (visible == m_blInfoVisible)
+        return;
+    m_blInfoVisible = visible;
+    m_pInfoWidget->setVisible(visible);
+}
+
+bool ShowKvrWaveDataWidget::isAnalysisPanelVisible() const { return m_pWaveWidget->isAnalysisPanelVisible(); }
+void ShowKvrWaveDataWidget::setAnalysisPanelVisible(bool visible) { m_pWaveWidget->setAnalysisPanelVisible(visible); }
+bool ShowKvrWaveDataWidget::isOriginalDisplay() const { return m_pWaveWidget->isOriginalDisplay(); }
+void ShowKvrWaveDataWidget::setOriginalDisplay(bool on) { m_pWaveWidget->setOriginalDisplay(on); }
+
+void ShowKvrWaveDataWidget::onWaveStyleFillChanged() { updateWaveDisplay(); }
+
+void ShowKvrWaveDataWidget::onWaveBkColorChanged()
+{
+    qDebug("ShowKvrWaveDataWidget: 波形背景色更改");
+    updateWaveDisplay();
+}

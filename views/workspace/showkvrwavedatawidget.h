@@ -1,0 +1,98 @@
+// The wave workspace, the main window's central page: the info panel on
+// the left and the wave panel on the right. Signals of both halves are
+// passed up to the main window; the main window's commands come down here
+// and are forwarded to the half they concern.
+#pragma once
+
+#include "datafile/records.h"
+
+#include <QString>
+#include <QWidget>
+
+class MiniSplitter;
+class QVBoxLayout;
+class ShowKvrInfoWidget;
+class ShowKvrWaveWidget;
+
+class ShowKvrWaveDataWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ShowKvrWaveDataWidget(QWidget *parent = nullptr);
+    ~ShowKvrWaveDataWidget() override;
+
+    ShowKvrInfoWidget *infoWidget() const { return m_pInfoWidget; }
+    ShowKvrWaveWidget *waveWidget() const { return m_pWaveWidget; }
+
+    // File choice.
+    bool openFileDialog();
+    void setCurrentFile(const QString &path);
+    QString directory() const { return m_strDir; }
+    QString fileName() const { return m_strFileName; }
+    void setDirectoryAndFile(const QString &dir, const QString &fileName);
+
+    // The header record shared with the main window.
+    FileHeadPtr fileHead() const { return m_pFileHead; }
+    void setFileHead(const FileHeadPtr &head);
+
+    // The model lists (wave panel) and the focus.
+    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
+                     const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex);
+    void clearWaveData();
+    const WaveGroupList &waveGroupList() const;
+    const WaveGroupList &filterWaveGroupList() const;
+    const WaveAnalyzeInfoList &waveAnalyzeInfoList() const;
+    const FftInfoList &fftInfoList() const;
+    int waveCount() const;
+    WaveAnalyzeInfoPtr waveAnalyzeInfoAt(int i) const;
+    int focusWaveIndex() const;
+    void setFocusWaveIndex(int index);
+
+    void setWaveZoomScale(float zoom);
+    float waveHStretchScale() const;
+    void setWaveHStretchScale(float scale);
+    float waveVStretchScale() const;
+    void setWaveVStretchScale(float scale);
+    void setHStretchRange(float minimum, float defaultValue, float maximum);
+    void setVStretchRange(float minimum, float defaultValue, float maximum);
+    void setWaveSpeed(float speed);
+    void updateNormalizedDisplay();
+    void updateWaveDisplay();
+
+    bool isFlawMarking() const;
+    void setFlawMarking(bool on);
+    // Unsaved-changes mask: 0x4 header, 0x1 / 0x2 analysis records.
+    int readyForCloseSystem() const;
+    bool isInfoPanelVisible() const { return m_blInfoVisible; }
+    void setInfoPanelVisible(bool visible);
+    bool isAnalysisPanelVisible() const;
+    void setAnalysisPanelVisible(bool visible);
+    bool isOriginalDisplay() const;
+    void setOriginalDisplay(bool on);
+
+public slots:
+    void onWaveStyleFillChanged();
+    void onWaveBkColorChanged();
+
+signals:
+    void showStatusMessage(QString strMsg);
+    void selectedFile(QString strDir, QString strFileName);
+    void flawPosChanged();
+    void stretchScaleReset(bool blHStretch, bool blVStretch);
+    void fileHeaderInfoChanged();
+    void deleteCurWaveGroup(int nFocusIndex);
+    void focusWaveIndexChanged(int nWaveIndex);
+    void waveGroupMoved(int step);
+    void waveGroupSwaped(int step);
+    void configChanged(int index);
+
+private:
+    QVBoxLayout *m_pLayout = nullptr;
+    MiniSplitter *m_pSplitter = nullptr;
+    ShowKvrInfoWidget *m_pInfoWidget = nullptr;
+    ShowKvrWaveWidget *m_pWaveWidget = nullptr;
+    QString m_strDir;
+    QString m_strFileName;
+    FileHeadPtr m_pFileHead;
+    bool m_blInfoVisible = true;
+};

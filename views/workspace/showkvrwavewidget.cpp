@@ -1,0 +1,206 @@
+#include "showkvrwavewidget.h"
+
+#include "ui/panels/analysishelperwidget.h"
+#include "ui/widgets/minisplitter.h"
+#include "views/kvrmultiwaveassistantwidget.h"
+#include "views/kvrsinglewaveassistantwidget.h"
+#include "views/kvrwavewidget.h"
+#include "views/wavescrollwidgetbase.h"
+
+#include <QVBoxLayout>
+
+ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent) : QWidget(parent)
+{
+    m_pLayout = new QVBoxLayout(this);
+    m_pLayout->setSpacing(2);
+    m_pLayout->setContentsMargins(0, 0, 0, 0);
+    m_pSplitter = new MiniSplitter(Qt::Vertical, this);
+    m_pLayout->addWidget(m_pSplitter);
+
+    m_pTopWidget = new QWidget;
+    auto *topLayout = new QVBoxLayout(m_pTopWidget);
+    topLayout->setSpacing(2);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    m_pSingleWaveView = new KvrSingleWaveAssistantWidget;
+    m_pSingleWaveFrame = new WaveScrollWidgetBase(m_pSingleWaveView, m_pTopWidget);
+    m_pSingleWaveFrame->setMinimumHeight(200);
+    m_pAnalysisHelper = new AnalysisHelperWidget(m_pTopWidget);
+    m_pAnalysisHelper->setMaximumHeight(70);
+    topLayout->addWidget(m_pSingleWaveFrame);
+    topLayout->addWidget(m_pAnalysisHelper);
+
+    m_pKvrWaveWidget = new KvrWaveWidget;
+    m_pSplitter->addWidget(m_pTopWidget);
+    m_pSplitter->addWidget(m_pKvrWaveWidget);
+    m_pSplitter->setStretchFactor(0, 1);
+    m_pSplitter->setStretchFactor(1, 4);
+    m_pSplitter->setSizes({200, 800});
+
+    // Wave list.
+    connect(m_pKvrWaveWidget, &KvrWaveWidget::showStatusMessage, this, &ShowKvrWaveWidget::showStatusMessage);
+    connect(m_pKvrWaveWidget, &KvrWaveWidget::focusWaveIndexChanged, this, &ShowKvrWaveWidget::onFocusWaveIndexChanged);
+    connect(m_pKvrWaveWidget, &KvrWaveWidget::stretchScaleReset, this, &ShowKvrWaveWidget::stretchScaleReset);
+    connect(m_pKvrWaveWidget, &KvrWaveWidget::deleteCurWaveGroup, this, &ShowKvrWaveWidget::deleteCurWaveGroup);
+    connect(m_pKvrWaveWidget, &KvrWaveWidget::waveStyleFillChanged, this, &ShowKvrWaveWidget::onWaveStyleFillChanged);
+    connect(m_pKvrWaveWidget, &KvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveWidget::onWaveBkColorChanged);
+    connect(m_pKvrWaveWidget, &KvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
+
+    // Focused-wave strip: the sample under the cursor goes straight to the
+    // wave list's indicator.
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::flawPosChanged, this, &ShowKvrWaveWidget::onFlawPosChanged);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::indicateWaveDataIdnexChanged, this, &ShowKvrWaveWidget::setIndicateWaveDataIndex);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::waveGroupMoved, this, &ShowKvrWaveWidget::onWaveGroupMoved);
+    connect(m_pSingleWaveFrame, &WaveScrollWidgetBase::stretchScaleReset, this, &ShowKvrWaveWidget::stretchScaleReset);
+
+    // Analysis panel.
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupMoved, this, &ShowKvrWaveWidget::onWaveGroupMoved);
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::flawPosChanged, this, &ShowKvrWaveWidget::onFlawPosChanged);
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveStyleFillChanged, this, &ShowKvrWaveWidget::onWaveStyleFillChanged);
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveBkColorChanged, this, &ShowKvrWaveWidget::onWaveBkColorChanged);
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::configChanged, this, &ShowKvrWaveWidget::configChanged);
+}
+
+ShowKvrWaveWidget::~ShowKvrWaveWidget() = default;
+
+void ShowKvrWaveWidget::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
+                                    const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
+{
+    m_pKvrWaveWidget->setWaveData(groups, filtered, infos, ffts, focusIndex);
+    m_pSingleWaveView->setWaveData(groups, filtered, infos, ffts, focusIndex);
+    m_pAnalysisHelper->setWaveData(groups, filtered, infos, ffts, focusIndex);
+    updateWaveDisplay();
+}
+
+void ShowKvrWaveWidget::clearWaveData()
+{
+    m_pKvrWaveWidget->clearWaveData();
+    m_pSingleWaveView->clearWaveData();
+    m_pAnalysisHelper->clearWaveData();
+}
+
+const WaveGroupList &ShowKvrWaveWidget::waveGroupList() const { return m_pKvrWaveWidget->waveGroupList(); }
+const WaveGroupList &ShowKvrWaveWidget::filterWaveGroupList() const { return m_pKvrWaveWidget->filterWaveGroupList(); }
+const WaveAnalyzeInfoList &ShowKvrWaveWidget::waveAnalyzeInfoList() const { return m_pKvrWaveWidget->waveAnalyzeInfoList(); }
+const FftInfoList &ShowKvrWaveWidget::fftInfoList() const { return m_pKvrWaveWidget->fftInfoList(); }
+int ShowKvrWaveWidget::waveCount() const { return m_pKvrWaveWidget->waveCount(); }
+WaveAnalyzeInfoPtr ShowKvrWaveWidget::waveAnalyzeInfoAt(int i) const { return m_pKvrWaveWidget->waveAnalyzeInfoAt(i); }
+
+void ShowKvrWaveWidget::setFileHead(const FileHeadPtr &head)
+{
+    m_pKvrWaveWidget->setFileHead(head);
+    m_pSingleWaveView->setFileHead(head);
+    m_pAnalysisHelper->setFileHead(head);
+}
+
+int ShowKvrWaveWidget::focusWaveIndex() const { return m_pKvrWaveWidget->focusWaveIndex(); }
+
+void ShowKvrWaveWidget::setFocusWaveIndex(int index)
+{
+    m_pKvrWaveWidget->setFocusWaveIndex(index);
+    m_pSingleWaveView->setFocusWaveIndex(index);
+    m_pAnalysisHelper->setFocusWaveIndex(index);
+}
+
+void ShowKvrWaveWidget::setWaveZoomScale(float zoom)
+{
+    m_pKvrWaveWidget->setWaveZoomScale(zoom);
+    m_pSingleWaveView->setWaveZoomScale(zoom);
+}
+
+void ShowKvrWaveWidget::setWaveSpeed(float speed)
+{
+    m_pKvrWaveWidget->setWaveSpeed(speed);
+    m_pSingleWaveView->setWaveSpeed(speed);
+}
+
+void ShowKvrWaveWidget::setIndicateWaveDataIndex(int index)
+{
+    m_pKvrWaveWidget->setIndicateWaveDataIndex(index);
+}
+
+void ShowKvrWaveWidget::setWaveHStretchScale(float scale)
+{
+    m_pSingleWaveFrame->setHStretchScale(scale, true);
+    m_pKvrWaveWidget->setVStretchScale(scale, true);
+}
+
+void ShowKvrWaveWidget::setWaveVStretchScale(float scale)
+{
+    m_pKvrWaveWidget->setHStretchScale(scale, true);
+}
+
+void ShowKvrWaveWidget::setHStretchRange(float minimum, float defaultValue, float maximum)
+{
+    m_pSingleWaveFrame->setHStretchRange(minimum, defaultValue, maximum);
+    m_pKvrWaveWidget->setHStretchRange(minimum, defaultValue, maximum);
+}
+
+void ShowKvrWaveWidget::setVStretchRange(float minimum, float defaultValue, float maximum)
+{
+    m_pSingleWaveFrame->setVStretchRange(minimum, defaultValue, maximum);
+    m_pKvrWaveWidget->setVStretchRange(minimum, defaultValue, maximum);
+}
+
+bool ShowKvrWaveWidget::isFlawMarking() const { return m_pSingleWaveView->isFlawMarking(); }
+void ShowKvrWaveWidget::setFlawMarking(bool on) { m_pSingleWaveView->setFlawMarking(on); }
+bool ShowKvrWaveWidget::isOriginalDisplay() const { return m_pSingleWaveView->showWaveIdx() == 2; }
+void ShowKvrWaveWidget::setOriginalDisplay(bool on) { m_pSingleWaveView->setShowWaveIdx(on ? 2 : 1); }
+bool ShowKvrWaveWidget::isAnalysisPanelVisible() const { return m_pAnalysisHelper->isVisibleTo(this); }
+void ShowKvrWaveWidget::setAnalysisPanelVisible(bool visible) { m_pAnalysisHelper->setVisible(visible); }
+
+void ShowKvrWaveWidget::updateNormalizedDisplay()
+{
+    qDebug("ShowKvrWaveWidget: 更新波形界面显示!");
+    updateWaveDisplay();
+}
+
+void ShowKvrWaveWidget::updateWaveDisplay()
+{
+    m_pKvrWaveWidget->updateWaveDisplay();
+    m_pSingleWaveView->updateWaveDisplay();
+    m_pAnalysisHelper->updateWaveDisplay();
+}
+
+int ShowKvrWaveWidget::readyForCloseSystem() const
+{
+    int ret = 0;
+    for (const auto &r : waveAnalyzeInfoList()) {
+        if (r->blModified)
+            ret |= 0x1;
+        if (r->blFilterChanged)
+            ret |= 0x2;
+    }
+    return ret;
+}
+
+void ShowKvrWaveWidget::onFocusWaveIndexChanged(int nWaveIndex)
+{
+    qDebug("ShowKvrWaveWidget: 焦点波形改变 nWaveChannelIndex ... %d", nWaveIndex);
+    emit focusWaveIndexChanged(nWaveIndex);
+}
+
+void ShowKvrWaveWidget::onWaveBkColorChanged()
+{
+    qDebug("ShowKvrWaveWidget: 波形背景色更改");
+    updateWaveDisplay();
+    emit waveBkColorChanged();
+}
+
+void ShowKvrWaveWidget::onWaveStyleFillChanged()
+{
+    updateWaveDisplay();
+    emit waveStyleFillChanged();
+}
+
+void ShowKvrWaveWidget::onWaveGroupMoved(int step)
+{
+    qDebug("ShowKvrWaveWidget: 波形序号改变 ... %d", step);
+    emit waveGroupMoved(step);
+}
+
+void ShowKvrWaveWidget::onFlawPosChanged()
+{
+    qDebug("ShowKvrInfoWidget: 缺陷位置改变!");
+    emit flawPosChanged();
+}
