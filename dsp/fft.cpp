@@ -488,8 +488,10 @@ double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, dou
         row[k] = 2.0 * row[k] / double(count);
     if (count < 2)
         return 0.0;
-    // Peak among the bins up to half the rate; exact ties go to the lowest bin.
-    const int last = std::min(count - 1, int(nextPow2(unsigned(count))) / 2);
+    // Peak among the bins whose reported frequency k * fs / (count - 1) does
+    // not exceed half the rate (never beyond bin P/2, whose upper neighbours
+    // only mirror the lower ones); exact ties go to the lowest bin.
+    const int last = std::min((count - 1) / 2, int(nextPow2(unsigned(count))) / 2);
     int best = 0;
     for (int k = 1; k <= last; ++k)
         if (row[k] > row[best])

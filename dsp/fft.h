@@ -92,7 +92,8 @@ QSharedPointer<QVector<double>> amplitudeSpectrum(const WaveBlockPtr &block);
 
 // Single-sided amplitude spectrum of `count` raw samples into row[0..count-1]
 // (bin 0 cleared) and the main frequency in Hz: the lowest bin of the peak
-// among bins 0..nextPow2(count)/2 times fs/(count - 1); 0 when count < 2.
+// among the bins k with k * fs/(count - 1) <= fs/2 (never beyond
+// nextPow2(count)/2), times fs/(count - 1); 0 when count < 2.
 double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, double *row);
 
 // Fills spectrum row `channel` (0..3) and its main frequency in `info`, of the

@@ -217,14 +217,22 @@ private slots:
             QVERIFY(dsp::computeFftInfo(blockOf(s), &info, 0, kFs, true));
             QCOMPARE(info.dMainFreq[0], bin * (kFs / 4095.0));
         }
-        // and white noise never reports a bin above half the transform
+        // A 1000-sample wave padded to 1024 with a tone at transform bin 510:
+        // bin 510 times 500000/999 would read 255255 Hz, above half the rate.
+        {
+            FftInfo info{};
+            QVERIFY(dsp::computeFftInfo(blockOf(cosineWave(1000, 510, 1024, 8000)), &info, 0, kFs, true));
+            QVERIFY(info.dMainFreq[0] <= kFs / 2);
+        }
+        // and white noise, whatever its length, never reports a frequency
+        // above half the sampling rate
         for (int round = 0; round < 20; ++round) {
-            std::vector<int> s(4096);
+            std::vector<int> s(round % 2 ? 1000 : 4096);
             for (int &v : s)
                 v = 32767 + int(rng.bounded(2001)) - 1000;
             FftInfo info{};
             QVERIFY(dsp::computeFftInfo(blockOf(s), &info, 0, kFs, true));
-            QVERIFY(info.dMainFreq[0] <= 2048 * (kFs / 4095.0));
+            QVERIFY(info.dMainFreq[0] <= kFs / 2);
         }
     }
 };
