@@ -103,9 +103,15 @@ void ReportRenderer::updateDrawInfo(QPainter *painter)
     m_fResultBand = float((textHeight(pc.fontResult, painter) * m_fVScale + 20) * 6);
     m_fFooterBand = (pc.blPageFooter || numInFooter)
         ? float(m_fVScale * textHeight(pc.fontPageFooter, painter) + 20) : 0.0f;
-    m_fLabelBand = 200;
+    // The angle labels stand upright above the traces when the columns are
+    // narrow; on a high-resolution printer they are longer than the nominal
+    // 200-pixel band and would run into the information table, so the band
+    // grows to hold them.
+    const double rotatedLabel = QFontMetricsF(pc.fontCoordinate, dev)
+                                    .horizontalAdvance(QStringLiteral("%1%2").arg(258.6, 0, 'f', 1).arg(QStringLiteral("°")));
+    m_fLabelBand = float(qMax(200.0, rotatedLabel + 35.0));
     m_fGraphHeight = float(m_dPageHeight - 4 * 20 - m_fHeaderBand - m_fTitleBand - m_fParamBand
-                           - m_fFooterBand - m_fResultBand - 200);
+                           - m_fFooterBand - m_fResultBand - m_fLabelBand);
 
     computeDepthExtents();
     qDebug("updateDrawInfo: 边距[l, t, r, b] ... %f, %f, %f, %f", m_dLeftMargin, m_dTopMargin,

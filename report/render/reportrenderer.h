@@ -42,6 +42,8 @@ public:
     double panelLeft() const { return m_dLeftMargin + 3.0 * (m_dPageWidth - 6) / 4.0 + 6; }
     double panelWidth() const { return (m_dPageWidth - 6) / 4.0; }
     double tableTop() const { return m_dTopMargin + m_fHeaderBand + m_fTitleBand; }
+    float parameterBand() const { return m_fParamBand; }
+    float labelBand() const { return m_fLabelBand; }
     float maxPileDepth() const { return m_fMaxPileDepth; }
     float maxAnalyzeDepth() const { return m_fMaxAnalyzeDepth; }
 

@@ -63,6 +63,7 @@ private slots:
     void flawPointInsidePanel();
     void printedPageBands();
     void resultTextInsideBox();
+    void uprightAngleLabelsStayOutOfTheTable();
     void pdfRenders();
 };
 
@@ -243,6 +244,26 @@ void TestReportRender::resultTextInsideBox()
     }
     QVERIFY(diffInBox > 50);
     QCOMPARE(diffElsewhere, 0);
+}
+
+void TestReportRender::uprightAngleLabelsStayOutOfTheTable()
+{
+    // Many narrow columns and a large coordinate font: the labels stand
+    // upright and are longer than the nominal 200-pixel band.
+    QList<TraceSpec> traces;
+    for (int k = 0; k < 40; ++k)
+        traces.append({float(9 * k)});
+    ReportData d = makeReportData(traces);
+    d.print.fontCoordinate.setPointSize(24);
+    ReportRenderer r;
+    const QImage page = printedPage(d, &r);
+    QVERIFY(r.labelBand() > 200.0f);
+    // The empty bottom-left cell of the information table stays blank.
+    const double rowTop = r.tableTop() + 2 * r.parameterBand() / 3;
+    const QRectF emptyCells(r.leftMargin() + 8, rowTop + 8, r.pageWidth() * 0.25 - 60,
+                            r.parameterBand() / 3 - 16);
+    QCOMPARE(nonWhite(page, emptyCells), 0);
+    QVERIFY(r.graphTop() - r.labelBand() >= r.tableTop() + r.parameterBand());
 }
 
 void TestReportRender::pdfRenders()
