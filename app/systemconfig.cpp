@@ -77,7 +77,18 @@ bool syncToDisk(QFileDevice &file)
 bool saveXml(const QDomDocument &doc, const QString &fileName)
 {
     QMutexLocker lock(&sXmlMutex);
-    const QByteArray data = doc.toByteArray(4);
+    // The bytes are UTF-8, so the declaration must say so whatever the file
+    // that was loaded declared: a foreign encoding there would garble every
+    // text the next time the file is read.
+    QDomDocument out = doc.cloneNode(true).toDocument();
+    const QDomProcessingInstruction declaration = out.createProcessingInstruction(
+        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"utf-8\""));
+    const QDomNode first = out.firstChild();
+    if (first.isProcessingInstruction() && first.toProcessingInstruction().target() == QLatin1String("xml"))
+        out.replaceChild(declaration, first);
+    else
+        out.insertBefore(declaration, first);
+    const QByteArray data = out.toByteArray(4);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         qDebug("SystemConfig::saveXml: cannot open ... %s", qUtf8Printable(fileName));

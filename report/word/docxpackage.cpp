@@ -1,5 +1,8 @@
 #include "docxpackage.h"
 
+#include <QBuffer>
+#include <QSaveFile>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -21,6 +24,8 @@ const char *DocxPackage::kDocumentMainType =
 namespace {
 
 const char *kContentTypesPart = "[Content_Types].xml";
+constexpr qint64 kMaxPartSize = 64 * 1024 * 1024;
+constexpr qint64 kMaxPackageSize = 256 * 1024 * 1024;
 const char *kImageRelType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
 const char *kRelsNs = "http://schemas.openxmlformats.org/package/2006/relationships";
 
@@ -77,6 +82,7 @@ bool DocxPackage::load(const QString &path, QString *error)
     };
     m_order.clear();
     m_parts.clear();
+    qint64 total = 0;
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdUnzip))
         return fail(QStringLiteral("cannot open package %1").arg(path));
@@ -89,8 +95,20 @@ bool DocxPackage::load(const QString &path, QString *error)
         QuaZipFile file(&zip);
         if (!file.open(QIODevice::ReadOnly))
             return fail(QStringLiteral("cannot read %1").arg(name));
-        m_parts.insert(name, file.readAll());
+        // A damaged or hostile package may unpack to far more than it
+        // holds; read no more than a real document could need.
+        QByteArray data;
+        while (data.size() <= kMaxPartSize) {
+            const QByteArray chunk = file.read(1024 * 1024);
+            if (chunk.isEmpty())
+                break;
+            data += chunk;
+        }
         file.close();
+        total += data.size();
+        if (data.size() > kMaxPartSize || total > kMaxPackageSize)
+            return fail(QStringLiteral("%1 is too large").arg(name));
+        m_parts.insert(name, data);
         m_order.append(name);
     }
     zip.close();
@@ -148,13 +166,15 @@ QByteArray DocxPackage::part(const QString &name) const
 bool DocxPackage::save(const QString &path, QString *error)
 {
     flush();
-    const QString temp = path + QStringLiteral(".part");
-    QFile::remove(temp);
+    // The archive is built in memory and then written through QSaveFile, so
+    // an existing document is replaced only by a complete new one.
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
     {
-        QuaZip zip(temp);
+        QuaZip zip(&buffer);
         if (!zip.open(QuaZip::mdCreate)) {
             if (error)
-                *error = QStringLiteral("cannot create %1").arg(temp);
+                *error = QStringLiteral("cannot create the archive for %1").arg(path);
             return false;
         }
         QStringList order = m_order;
@@ -179,21 +199,32 @@ bool DocxPackage::save(const QString &path, QString *error)
         }
         zip.close();
         if (!ok || zip.getZipError() != ZIP_OK) {
-            QFile::remove(temp);
             if (error)
-                *error = QStringLiteral("cannot write %1").arg(temp);
+                *error = QStringLiteral("cannot build the archive for %1").arg(path);
             return false;
         }
     }
-    if (QFile::exists(path) && !QFile::remove(path)) {
-        QFile::remove(temp);
+    const QByteArray bytes = buffer.data();
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) {
         if (error)
-            *error = QStringLiteral("cannot replace %1").arg(path);
+            *error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
         return false;
     }
-    if (!QFile::rename(temp, path)) {
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = out.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            out.cancelWriting();
+            if (error)
+                *error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
+            return false;
+        }
+        written += n;
+    }
+    if (!out.flush() || !out.commit()) {
         if (error)
-            *error = QStringLiteral("cannot rename to %1").arg(path);
+            *error = QStringLiteral("cannot replace %1: %2").arg(path, out.errorString());
         return false;
     }
     return true;

@@ -89,6 +89,10 @@ QString XmlNode::innerText() const
     return s;
 }
 
+// Deeper than any word-processing part nests (tables in tables included);
+// the tree is walked recursively, so a damaged part must not go deeper.
+static const int kMaxDepth = 512;
+
 bool XmlDocument::parse(const QByteArray &data, QString *error)
 {
     QXmlStreamReader reader(data);
@@ -96,8 +100,16 @@ bool XmlDocument::parse(const QByteArray &data, QString *error)
     m_root.reset();
     m_standalone.clear();
     XmlNode *current = nullptr;
+    int depth = 0;
     while (!reader.atEnd()) {
-        switch (reader.readNext()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > kMaxDepth) {
+            reader.raiseError(QStringLiteral("elements nested deeper than %1 levels").arg(kMaxDepth));
+            break;
+        }
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+        switch (token) {
         case QXmlStreamReader::StartDocument:
             if (reader.isStandaloneDocument())
                 m_standalone = QStringLiteral("yes");

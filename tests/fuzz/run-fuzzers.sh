@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses with clang (ASan + UBSan, libraries
+# instrumented too) and runs each one for a bounded time on a copy of the
+# committed corpus. Exits non-zero when a harness finds anything.
+#
+#   tests/fuzz/run-fuzzers.sh BUILD_DIR [SECONDS_PER_HARNESS] [HARNESS...]
+#
+# Findings are kept in BUILD_DIR/fuzz-work/<harness>/artifacts/; reproduce
+# one with BUILD_DIR/bin/fuzz_<harness> FILE, then add it to corpus/<harness>/
+# once fixed.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=$(realpath -m "${1:?build directory}")
+seconds=${2:-60}
+shift $(( $# >= 2 ? 2 : $# ))
+harnesses=("$@")
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(survey config word)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKVR_FUZZ=ON -DKVR_BUILD_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
+    >/dev/null
+targets=()
+for h in "${harnesses[@]}"; do targets+=("fuzz_$h"); done
+cmake --build "$build" -j"$jobs" --target "${targets[@]}"
+
+# Largest inputs: two survey groups with their records, a configuration
+# file, a Word template.
+declare -A maxlen=([survey]=147832 [config]=65536 [word]=262144)
+work="$build/fuzz-work"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+status=0
+for h in "${harnesses[@]}"; do
+    dir="$work/$h"
+    rm -rf "$dir"
+    mkdir -p "$dir/corpus" "$dir/artifacts"
+    cp tests/fuzz/corpus/"$h"/* "$dir/corpus/"
+    dict=()
+    [ -f "tests/fuzz/$h.dict" ] && dict=(-dict="$PWD/tests/fuzz/$h.dict")
+    echo "fuzz_$h: ${seconds}s"
+    if ! (cd "$dir" && TMPDIR="$scratch" ASAN_OPTIONS=detect_leaks=1 "$build/bin/fuzz_$h" "${dict[@]}" \
+            -max_total_time="$seconds" -max_len="${maxlen[$h]}" -timeout=30 -rss_limit_mb=2500 \
+            -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$dir/log.txt" 2>&1); then
+        echo "fuzz_$h found a problem:"
+        tail -n 60 "$dir/log.txt"
+        ls -l "$dir/artifacts"
+        status=1
+    else
+        grep -E '^stat::number_of_executed_units' "$dir/log.txt" | sed "s/^/fuzz_$h: /" || true
+    fi
+done
+exit $status
