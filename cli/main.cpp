@@ -1,5 +1,6 @@
 // kvr-cli: opens, inspects, converts and exports detection data files with
 // the same core code as the application, and writes synthetic surveys.
+#include "cli/clicommon.h"
 #include "cli/reportcommands.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
@@ -13,9 +14,9 @@
 #include <QTextStream>
 #include <cstdio>
 
-namespace {
+using namespace cli;
 
-enum Exit { ExitOk = 0, ExitFile = 1, ExitUsage = 2 };
+namespace {
 
 const char *kUsage =
     "usage: kvr-cli COMMAND ...\n"
@@ -27,11 +28,6 @@ const char *kUsage =
     "        [--speed M_PER_S] [--gain G]      synthetic original survey\n"
     "  image | pdf | word ...                 report output\n"
     "POINT and CHANNEL count from 0, as nMeasurePoint and nChannel.\n";
-
-void err(const QString &text)
-{
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
-}
 
 int usage(const QString &why = QString())
 {

@@ -1,3 +1,4 @@
+#include "cli/clicommon.h"
 #include "reportcommands.h"
 
 #include "app/paths.h"
@@ -11,9 +12,9 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-namespace {
+using namespace cli;
 
-enum Exit { ExitOk = 0, ExitFile = 1, ExitUsage = 2 };
+namespace {
 
 const char *kReportUsage =
     "usage: kvr-cli image FILE -o OUT.png [--field KEY=VALUE ...]\n"
@@ -22,11 +23,6 @@ const char *kReportUsage =
     "KEY is a report field name: strTitleName strGD strReportNum strProject strClient\n"
     "strPileNum strDateDetect strDevice fPileDepth fElevation fPileDiameter strPileType\n"
     "strPurpose strStandard (0 or 1) strReault strPerson strCheck strDateReport\n";
-
-void err(const QString &text)
-{
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
-}
 
 int usage(const QString &why)
 {
