@@ -1,4 +1,5 @@
 #include "fft.h"
+#include "targetclones.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -220,7 +221,7 @@ void firstStagesGather(const double *__restrict src, const int *__restrict rev,
 // Two stages (half spans h and 2h) in one pass over blocks of 4h points.
 // Built for a wide vector unit too where the processor has one; every
 // variant computes each value by the same sequence of operations per run.
-__attribute__((target_clones("avx2", "default")))
+KVR_CLONE_FOR_AVX2
 void radix4Pass(double *__restrict re, double *__restrict im, int n, int h,
                 const double *__restrict w1r, const double *__restrict w1i,
                 const double *__restrict w2r, const double *__restrict w2i, double sign)
@@ -261,7 +262,7 @@ void radix4Pass(double *__restrict re, double *__restrict im, int n, int h,
     }
 }
 
-__attribute__((target_clones("avx2", "default")))
+KVR_CLONE_FOR_AVX2
 void radix2Pass(double *__restrict re, double *__restrict im, int n, int h,
                 const double *__restrict wr, const double *__restrict wi, double sign)
 {
@@ -345,7 +346,7 @@ namespace {
 // Half spectrum of a real sequence from the transform Z of its even/odd
 // packing: X[k] = E + W^k O, X[m-k] = conj(E - W^k O) with
 // E = (Z[k] + conj Z[m-k]) / 2, O = (Z[k] - conj Z[m-k]) / 2i.
-__attribute__((target_clones("avx2", "default")))
+KVR_CLONE_FOR_AVX2
 void splitForward(const double *__restrict re, const double *__restrict im,
                   const double *__restrict twr, const double *__restrict twi,
                   double *__restrict out, int m)

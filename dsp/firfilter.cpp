@@ -27,9 +27,9 @@ bool isKnownWindow(const QString &w)
 QString FirFilter::bandName(int code)
 {
     switch (code) {
-    case LowPass: return QStringLiteral("lowpass");
-    case HighPass: return QStringLiteral("highpass");
-    case BandStop: return QStringLiteral("bandstop");
+    case FirBand::LowPass: return QStringLiteral("lowpass");
+    case FirBand::HighPass: return QStringLiteral("highpass");
+    case FirBand::BandStop: return QStringLiteral("bandstop");
     default: return QStringLiteral("bandpass");
     }
 }
@@ -37,10 +37,10 @@ QString FirFilter::bandName(int code)
 QString FirFilter::windowName(int code)
 {
     switch (code) {
-    case Rectangle: return QStringLiteral("Rectangle");
-    case Bartlett: return QStringLiteral("Bartlett");
-    case Hanning: return QStringLiteral("Hanning");
-    case Hamming: return QStringLiteral("Hamming");
+    case FirWindow::Rectangle: return QStringLiteral("Rectangle");
+    case FirWindow::Bartlett: return QStringLiteral("Bartlett");
+    case FirWindow::Hanning: return QStringLiteral("Hanning");
+    case FirWindow::Hamming: return QStringLiteral("Hamming");
     default: return QStringLiteral("Blackman");
     }
 }
@@ -197,19 +197,19 @@ bool FirFilter::designByCode(int band, int windowType, double f1, double f2, dou
 bool FirFilter::lowpass(int windowType, int order, double f1, double f2, double fs,
                         unsigned int amplitude, QString *error)
 {
-    return designByCode(LowPass, windowType, f1, f2, fs, order, double(amplitude), error);
+    return designByCode(FirBand::LowPass, windowType, f1, f2, fs, order, double(amplitude), error);
 }
 
 bool FirFilter::highpass(int windowType, int order, double f1, double f2, double fs,
                          unsigned int amplitude, QString *error)
 {
-    return designByCode(HighPass, windowType, f1, f2, fs, order, double(amplitude), error);
+    return designByCode(FirBand::HighPass, windowType, f1, f2, fs, order, double(amplitude), error);
 }
 
 bool FirFilter::bandpass(int windowType, int order, double f1, double f2, double fs,
                          unsigned int amplitude, QString *error)
 {
-    return designByCode(BandPass, windowType, f1, f2, fs, order, double(amplitude), error);
+    return designByCode(FirBand::BandPass, windowType, f1, f2, fs, order, double(amplitude), error);
 }
 
 bool FirFilter::filterSamples(int *samples, int count) const

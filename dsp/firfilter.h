@@ -5,8 +5,14 @@
 #include <QString>
 #include <vector>
 
-enum FilterBandType { LowPass = 0, HighPass = 1, BandPass = 2, BandStop = 3 };
-enum FilterWindowType { Rectangle = 0, Bartlett = 1, Hanning = 2, Hamming = 3, Blackman = 4 };
+// Band and window codes as stored in the analysis records. Scoped, so that
+// names like Rectangle never meet a platform function of the same name.
+namespace FirBand {
+enum Code : int { LowPass = 0, HighPass = 1, BandPass = 2, BandStop = 3 };
+}
+namespace FirWindow {
+enum Code : int { Rectangle = 0, Bartlett = 1, Hanning = 2, Hamming = 3, Blackman = 4 };
+}
 
 class FirFilter
 {

@@ -187,7 +187,7 @@ QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &fi
         job.record = r;
         job.group = info.nMeasurePoint;
         job.channel = info.nChannel;
-        const int window = std::clamp(int(info.nFilterWindow), 0, int(Blackman));
+        const int window = std::clamp(int(info.nFilterWindow), 0, int(FirWindow::Blackman));
         const auto key = std::make_tuple(window, int(info.nFilterOrder), int(info.nLowCutoff),
                                          int(info.nHighCutoff));
         auto it = designs.find(key);

@@ -110,11 +110,6 @@ QString textOf(const QString &paragraphXml)
     return text;
 }
 
-QString templateBesideTest()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/template.dotx");
-}
-
 } // namespace
 
 class TestWordEngine : public QObject
