@@ -6,7 +6,7 @@
 double computeDisplayScaleFor(int width, int height, double logicalDpi);
 
 double fontPointScale();
-void setFontPointScale(double scale);   // written once at start-up
+void setFontPointScale(double scale); // written once at start-up
 
 // Application font pixel size: trunc(scale * 13).
 int applicationFontPixelSize(double scale);

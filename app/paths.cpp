@@ -19,10 +19,7 @@ QString dataRoot()
     return root;
 }
 
-QString configFilePath()
-{
-    return dataRoot() + QStringLiteral("etc/") + QStringLiteral("param_config.xml");
-}
+QString configFilePath() { return dataRoot() + QStringLiteral("etc/") + QStringLiteral("param_config.xml"); }
 
 bool createDataDirectories()
 {

@@ -21,18 +21,20 @@ ProjectParams sProjectParams;
 namespace {
 
 const char *const kKeyNames[] = {
-    "strLastOpenFilePath", "blIsWaveStyleFill", "blIsBgColorBlack", "blNormalized",
-    "strTitleName", "strGD", "strReportNum", "strProject", "strClient", "strPileNum",
-    "strDateDetect", "strDevice", "fPileDepth", "fElevation", "fPileDiameter",
-    "strPileType", "strPurpose", "strStandard", "strReault", "strPerson", "strCheck",
-    "strDateReport",
+    "strLastOpenFilePath", "blIsWaveStyleFill", "blIsBgColorBlack", "blNormalized",  "strTitleName",  "strGD",
+    "strReportNum",        "strProject",        "strClient",        "strPileNum",    "strDateDetect", "strDevice",
+    "fPileDepth",          "fElevation",        "fPileDiameter",    "strPileType",   "strPurpose",    "strStandard",
+    "strReault",           "strPerson",         "strCheck",         "strDateReport",
 };
 
 const char *const kKeyComments[] = {
-    "上一次打开文件路径", "波形是否填充", "波形是否黑色背景", "是否显示归一化波形",
-    "打印标题", "检测单位名称", "报告编号", "工程名称", "委托单位", "桩基编号",
-    "检测日期", "仪器名称", "桩基孔深", "桩底标高", "桩径",
-    "基桩类型", "探测目的", "执行标准", "结果是个啥", "检测人员", "审核",
+    "上一次打开文件路径", "波形是否填充", "波形是否黑色背景",
+    "是否显示归一化波形", "打印标题",     "检测单位名称",
+    "报告编号",           "工程名称",     "委托单位",
+    "桩基编号",           "检测日期",     "仪器名称",
+    "桩基孔深",           "桩底标高",     "桩径",
+    "基桩类型",           "探测目的",     "执行标准",
+    "结果是个啥",         "检测人员",     "审核",
     "报告日期",
 };
 
@@ -81,8 +83,8 @@ bool saveXml(const QDomDocument &doc, const QString &fileName)
     // that was loaded declared: a foreign encoding there would garble every
     // text the next time the file is read.
     QDomDocument out = doc.cloneNode(true).toDocument();
-    const QDomProcessingInstruction declaration = out.createProcessingInstruction(
-        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"utf-8\""));
+    const QDomProcessingInstruction declaration =
+        out.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"utf-8\""));
     const QDomNode first = out.firstChild();
     if (first.isProcessingInstruction() && first.toProcessingInstruction().target() == QLatin1String("xml"))
         out.replaceChild(declaration, first);
@@ -148,11 +150,11 @@ LoadResult loadXml(QDomDocument &doc, const QString &fileName)
 
 QDomDocument newDocument(const QString &fileName, const QString &rootName)
 {
-    qDebug("createXml: strFileName, strRootNodeName ... %s, %s\r\n",
-           qUtf8Printable(fileName), qUtf8Printable(rootName));
+    qDebug("createXml: strFileName, strRootNodeName ... %s, %s\r\n", qUtf8Printable(fileName),
+           qUtf8Printable(rootName));
     QDomDocument doc;
-    doc.appendChild(doc.createProcessingInstruction(
-        QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"utf-8\"")));
+    doc.appendChild(
+        doc.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"utf-8\"")));
     QDomElement root = doc.createElement(rootName);
     root.appendChild(doc.createElement(QStringLiteral("sysconfig")));
     doc.appendChild(root);
@@ -254,9 +256,7 @@ QString SystemConfig::valueText(int index) const
 
 void SystemConfig::readValues(const QDomElement &sysconfig)
 {
-    auto text = [&](int index) {
-        return sysconfig.firstChildElement(keyName(index)).text();
-    };
+    auto text = [&](int index) { return sysconfig.firstChildElement(keyName(index)).text(); };
     ProjectParams &p = sProjectParams;
     m_strLastOpenFilePath = text(0);
     m_blIsWaveStyleFill = readBool(text(1));
@@ -365,20 +365,11 @@ bool SystemConfig::writeKeys(int first, int last)
         QDomText oldText = element.firstChild().toText();
         const bool isNull = oldText.isNull();
         switch (i) {
-        case 0:
-            qDebug("上一次打开文件路径: newText.isNull() ... %d, %s", isNull, qUtf8Printable(value));
-            break;
-        case 1:
-            qDebug("波形是否填充: blIsStyleFill ... %d", m_blIsWaveStyleFill ? 1 : 0);
-            break;
-        case 2:
-            qDebug("波形是否黑色背景: newText.isNull() ... %d, %s", isNull, qUtf8Printable(value));
-            break;
-        case 3:
-            qDebug("是否归一化显示波形: newText.isNull() ... %d, %s", isNull, qUtf8Printable(value));
-            break;
-        default:
-            break;
+        case 0: qDebug("上一次打开文件路径: newText.isNull() ... %d, %s", isNull, qUtf8Printable(value)); break;
+        case 1: qDebug("波形是否填充: blIsStyleFill ... %d", m_blIsWaveStyleFill ? 1 : 0); break;
+        case 2: qDebug("波形是否黑色背景: newText.isNull() ... %d, %s", isNull, qUtf8Printable(value)); break;
+        case 3: qDebug("是否归一化显示波形: newText.isNull() ... %d, %s", isNull, qUtf8Printable(value)); break;
+        default: break;
         }
         if (element.childNodes().count() == 1 && !isNull) {
             oldText.setData(value);

@@ -21,7 +21,7 @@ struct ProjectParams {
     float fPileDiameter = 0.0f;
     QString strPileType;
     QString strPurpose;
-    int strStandard = 0;   // an index into the standard list, despite the name
+    int strStandard = 0; // an index into the standard list, despite the name
     QString strReault;
     QString strPerson;
     QString strCheck;
@@ -30,9 +30,8 @@ struct ProjectParams {
 
 // The fixed caption of each report field (translatable).
 struct ProjectParamCaptions {
-    QString strGD, strReportNum, strProject, strClient, strPileNum, strDateDetect,
-        strDevice, fPileDepth, fElevation, fPileDiameter, strPileType, strPurpose,
-        strStandard, strReault, strPerson, strCheck, strDateReport;
+    QString strGD, strReportNum, strProject, strClient, strPileNum, strDateDetect, strDevice, fPileDepth, fElevation,
+        fPileDiameter, strPileType, strPurpose, strStandard, strReault, strPerson, strCheck, strDateReport;
 };
 
 extern ProjectParams sProjectParams;
@@ -59,9 +58,9 @@ public:
     bool setWaveStyleFill(bool on);
     bool setBgColorBlack(bool on);
     bool setNormalized(bool on);
-    bool saveProjectParams();        // keys 4..21
-    void setMaxSamplePoints(int n);  // clamped to 1024..4096, not persisted
-    bool saveKey(int index);         // one key, or all with -1
+    bool saveProjectParams();       // keys 4..21
+    void setMaxSamplePoints(int n); // clamped to 1024..4096, not persisted
+    bool saveKey(int index);        // one key, or all with -1
 
     static int keyCount();
     static QString keyName(int index);

@@ -18,16 +18,15 @@ using namespace cli;
 
 namespace {
 
-const char *kUsage =
-    "usage: kvr-cli COMMAND ...\n"
-    "  info FILE [--json]                     state of FILE after opening\n"
-    "  convert FILE [-o OUT]                  open and save (in place, or into OUT)\n"
-    "  export-csv FILE -o OUT [--original]    processed (or original) samples as CSV\n"
-    "  synth -o OUT [--points N] [--samples N] [--seed N] [--version X.Y.Z]\n"
-    "        [--missing POINT:CHANNEL[,...]] [--fourth-channel] [--caves D1[,D2...]]\n"
-    "        [--speed M_PER_S] [--gain G]      synthetic original survey\n"
-    "  image | pdf | word ...                 report output\n"
-    "POINT and CHANNEL count from 0, as nMeasurePoint and nChannel.\n";
+const char *kUsage = "usage: kvr-cli COMMAND ...\n"
+                     "  info FILE [--json]                     state of FILE after opening\n"
+                     "  convert FILE [-o OUT]                  open and save (in place, or into OUT)\n"
+                     "  export-csv FILE -o OUT [--original]    processed (or original) samples as CSV\n"
+                     "  synth -o OUT [--points N] [--samples N] [--seed N] [--version X.Y.Z]\n"
+                     "        [--missing POINT:CHANNEL[,...]] [--fourth-channel] [--caves D1[,D2...]]\n"
+                     "        [--speed M_PER_S] [--gain G]      synthetic original survey\n"
+                     "  image | pdf | word ...                 report output\n"
+                     "POINT and CHANNEL count from 0, as nMeasurePoint and nChannel.\n";
 
 int usage(const QString &why = QString())
 {
@@ -44,16 +43,13 @@ void out(const QString &text)
 }
 
 // Floats of the file shown with the precision they have.
-double asShown(float v)
-{
-    return QString::number(double(v), 'g', 7).toDouble();
-}
+double asShown(float v) { return QString::number(double(v), 'g', 7).toDouble(); }
 
 // Options after the command: one positional FILE and flags.
 struct Args {
     QStringList positional;
-    QMap<QString, QString> values;  // -o, --points, ...
-    QSet<QString> flags;            // --json, --original, ...
+    QMap<QString, QString> values; // -o, --points, ...
+    QSet<QString> flags;           // --json, --original, ...
     QString error;
 };
 
@@ -102,7 +98,7 @@ using OrderedObject = QList<QPair<QString, QJsonValue>>;
 
 QString jsonScalar(const QJsonValue &v)
 {
-    const QByteArray a = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    const QByteArray a = QJsonDocument(QJsonArray {v}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(a.mid(1, a.size() - 2));
 }
 
@@ -115,8 +111,9 @@ QString orderedJson(const OrderedObject &o, const QList<OrderedObject> &waves, c
     for (int i = 0; i < waves.size(); ++i) {
         s += i ? QStringLiteral(",\n        {") : QStringLiteral("\n        {");
         for (int k = 0; k < waves[i].size(); ++k)
-            s += QStringLiteral("%1%2: %3").arg(k ? QStringLiteral(", ") : QString(),
-                                               jsonScalar(waves[i][k].first), jsonScalar(waves[i][k].second));
+            s += QStringLiteral("%1%2: %3")
+                     .arg(k ? QStringLiteral(", ") : QString(), jsonScalar(waves[i][k].first),
+                          jsonScalar(waves[i][k].second));
         s += QLatin1Char('}');
     }
     s += waves.isEmpty() ? QStringLiteral("]\n}\n") : QStringLiteral("\n    ]\n}\n");
@@ -186,9 +183,9 @@ QString infoText(const KvrDocument &doc)
     const QJsonObject o = infoJson(doc);
     QString s;
     QTextStream ts(&s);
-    const char *keys[] = {"kind", "fileTypeVersion", "waveGroupCnt", "deleteChannelCnt", "fWaveSpeed",
-                          "fWaveZoomScale", "fOffsetAngle", "workName", "detectUnit", "detectName",
-                          "pilingNumber", "detectTime", "maxSamplePoints"};
+    const char *keys[] = {"kind",           "fileTypeVersion", "waveGroupCnt",   "deleteChannelCnt", "fWaveSpeed",
+                          "fWaveZoomScale", "fOffsetAngle",    "workName",       "detectUnit",       "detectName",
+                          "pilingNumber",   "detectTime",      "maxSamplePoints"};
     for (const char *k : keys)
         ts << QString::fromLatin1(k).leftJustified(18) << o.value(QLatin1String(k)).toVariant().toString() << '\n';
     const QJsonArray waves = o.value(QStringLiteral("waves")).toArray();
@@ -202,7 +199,8 @@ QString infoText(const KvrDocument &doc)
                                 w[QStringLiteral("fChannelAngle")].toDouble(), w[QStringLiteral("nFlawPos")].toInt(),
                                 w[QStringLiteral("nLowCutoff")].toInt(), w[QStringLiteral("nHighCutoff")].toInt(),
                                 w[QStringLiteral("nFilterOrder")].toInt(), w[QStringLiteral("nFilterWindow")].toInt(),
-                                w[QStringLiteral("fManualGain")].toDouble(), w[QStringLiteral("blUserOrder")].toBool() ? 1 : 0,
+                                w[QStringLiteral("fManualGain")].toDouble(),
+                                w[QStringLiteral("blUserOrder")].toBool() ? 1 : 0,
                                 w[QStringLiteral("nDataCnt")].toInt(), w[QStringLiteral("dMainFreq")].toDouble(),
                                 w[QStringLiteral("dFilterMainFreq")].toDouble());
     }
@@ -217,13 +215,11 @@ int cmdInfo(const QStringList &args)
     KvrDocument doc;
     if (!openOrReport(doc, a.positional.first()))
         return ExitFile;
-    if (a.flags.contains(QStringLiteral("--json")))
-    {
+    if (a.flags.contains(QStringLiteral("--json"))) {
         QString json;
         infoJson(doc, &json);
         out(json);
-    }
-    else
+    } else
         out(infoText(doc));
     return ExitOk;
 }
@@ -236,8 +232,8 @@ int cmdConvert(const QStringList &args)
     KvrDocument doc;
     if (!openOrReport(doc, a.positional.first()))
         return ExitFile;
-    const DocResult r = a.values.contains(QStringLiteral("-o")) ? doc.saveAs(a.values.value(QStringLiteral("-o")))
-                                                                : doc.save();
+    const DocResult r =
+        a.values.contains(QStringLiteral("-o")) ? doc.saveAs(a.values.value(QStringLiteral("-o"))) : doc.save();
     if (!r.ok) {
         err(r.message);
         return ExitFile;
@@ -296,9 +292,9 @@ bool toInt(const QString &s, int lo, int hi, int *v)
 
 int cmdSynth(const QStringList &args)
 {
-    const QStringList withValue = {QStringLiteral("-o"), QStringLiteral("--points"), QStringLiteral("--samples"),
-                                   QStringLiteral("--seed"), QStringLiteral("--version"), QStringLiteral("--missing"),
-                                   QStringLiteral("--caves"), QStringLiteral("--speed"), QStringLiteral("--gain")};
+    const QStringList withValue = {QStringLiteral("-o"),      QStringLiteral("--points"),  QStringLiteral("--samples"),
+                                   QStringLiteral("--seed"),  QStringLiteral("--version"), QStringLiteral("--missing"),
+                                   QStringLiteral("--caves"), QStringLiteral("--speed"),   QStringLiteral("--gain")};
     const Args a = parseArgs(args, withValue, {QStringLiteral("--fourth-channel")});
     if (!a.error.isEmpty() || !a.positional.isEmpty() || !a.values.contains(QStringLiteral("-o")))
         return usage(a.error.isEmpty() ? QStringLiteral("synth needs -o OUT") : a.error);

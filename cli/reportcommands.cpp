@@ -1,5 +1,5 @@
-#include "cli/clicommon.h"
 #include "reportcommands.h"
+#include "cli/clicommon.h"
 
 #include "app/paths.h"
 #include "app/systemconfig.h"
@@ -16,13 +16,12 @@ using namespace cli;
 
 namespace {
 
-const char *kReportUsage =
-    "usage: kvr-cli image FILE -o OUT.png [--field KEY=VALUE ...]\n"
-    "       kvr-cli pdf FILE -o OUT.pdf [--field KEY=VALUE ...]\n"
-    "       kvr-cli word FILE -o OUT.docx [--template T] [--field KEY=VALUE ...]\n"
-    "KEY is a report field name: strTitleName strGD strReportNum strProject strClient\n"
-    "strPileNum strDateDetect strDevice fPileDepth fElevation fPileDiameter strPileType\n"
-    "strPurpose strStandard (0 or 1) strReault strPerson strCheck strDateReport\n";
+const char *kReportUsage = "usage: kvr-cli image FILE -o OUT.png [--field KEY=VALUE ...]\n"
+                           "       kvr-cli pdf FILE -o OUT.pdf [--field KEY=VALUE ...]\n"
+                           "       kvr-cli word FILE -o OUT.docx [--template T] [--field KEY=VALUE ...]\n"
+                           "KEY is a report field name: strTitleName strGD strReportNum strProject strClient\n"
+                           "strPileNum strDateDetect strDevice fPileDepth fElevation fPileDiameter strPileType\n"
+                           "strPurpose strStandard (0 or 1) strReault strPerson strCheck strDateReport\n";
 
 int usage(const QString &why)
 {
@@ -45,20 +44,34 @@ bool parseFloat(const QString &s, float *v)
 bool setField(ProjectParams &p, const QString &key, const QString &value)
 {
     QString *text = nullptr;
-    if (key == QLatin1String("strTitleName")) text = &p.strTitleName;
-    else if (key == QLatin1String("strGD")) text = &p.strGD;
-    else if (key == QLatin1String("strReportNum")) text = &p.strReportNum;
-    else if (key == QLatin1String("strProject")) text = &p.strProject;
-    else if (key == QLatin1String("strClient")) text = &p.strClient;
-    else if (key == QLatin1String("strPileNum")) text = &p.strPileNum;
-    else if (key == QLatin1String("strDateDetect")) text = &p.strDateDetect;
-    else if (key == QLatin1String("strDevice")) text = &p.strDevice;
-    else if (key == QLatin1String("strPileType")) text = &p.strPileType;
-    else if (key == QLatin1String("strPurpose")) text = &p.strPurpose;
-    else if (key == QLatin1String("strReault")) text = &p.strReault;
-    else if (key == QLatin1String("strPerson")) text = &p.strPerson;
-    else if (key == QLatin1String("strCheck")) text = &p.strCheck;
-    else if (key == QLatin1String("strDateReport")) text = &p.strDateReport;
+    if (key == QLatin1String("strTitleName"))
+        text = &p.strTitleName;
+    else if (key == QLatin1String("strGD"))
+        text = &p.strGD;
+    else if (key == QLatin1String("strReportNum"))
+        text = &p.strReportNum;
+    else if (key == QLatin1String("strProject"))
+        text = &p.strProject;
+    else if (key == QLatin1String("strClient"))
+        text = &p.strClient;
+    else if (key == QLatin1String("strPileNum"))
+        text = &p.strPileNum;
+    else if (key == QLatin1String("strDateDetect"))
+        text = &p.strDateDetect;
+    else if (key == QLatin1String("strDevice"))
+        text = &p.strDevice;
+    else if (key == QLatin1String("strPileType"))
+        text = &p.strPileType;
+    else if (key == QLatin1String("strPurpose"))
+        text = &p.strPurpose;
+    else if (key == QLatin1String("strReault"))
+        text = &p.strReault;
+    else if (key == QLatin1String("strPerson"))
+        text = &p.strPerson;
+    else if (key == QLatin1String("strCheck"))
+        text = &p.strCheck;
+    else if (key == QLatin1String("strDateReport"))
+        text = &p.strDateReport;
     if (text) {
         *text = QString(value).replace(QLatin1String("\\n"), QLatin1String("\n"));
         return true;
@@ -83,8 +96,7 @@ bool setField(ProjectParams &p, const QString &key, const QString &value)
 
 bool isReportCommand(const QString &command)
 {
-    return command == QLatin1String("image") || command == QLatin1String("pdf")
-        || command == QLatin1String("word");
+    return command == QLatin1String("image") || command == QLatin1String("pdf") || command == QLatin1String("word");
 }
 
 QCoreApplication *createCliApplication(int &argc, char **argv)
@@ -151,8 +163,8 @@ int runReportCommand(const QString &command, const QStringList &args)
     }
     const MeasurementModel &m = doc.model();
     config.setMaxSamplePoints(m.maxSamplePoints());
-    const ReportData data = ReportData::capture(m.waveGroupList(), m.filterWaveGroupList(),
-                                                m.waveAnalyzeInfoList(), doc.fileHead());
+    const ReportData data =
+        ReportData::capture(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(), doc.fileHead());
 
     if (command == QLatin1String("image")) {
         ReportRenderer renderer;

@@ -81,8 +81,7 @@ Version parseVersion(const QString &text)
         qint64 value = 0;
         int digits = 0;
         while (digits < p.size() && p.at(digits).isDigit() && p.at(digits).unicode() < 128) {
-            value = qMin<qint64>(value * 10 + (p.at(digits).unicode() - '0'),
-                                 std::numeric_limits<int>::max());
+            value = qMin<qint64>(value * 10 + (p.at(digits).unicode() - '0'), std::numeric_limits<int>::max());
             ++digits;
         }
         if (digits == 0)

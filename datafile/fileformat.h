@@ -28,8 +28,8 @@ bool accepts(const FileHead &head, qint64 fileSize, QString *reason = nullptr);
 qint64 completeGroupCount(const FileHead &head, qint64 fileSize);
 
 struct Version {
-    bool hasV = false;   // the text has a "V"
-    int count = 0;       // how many of the three numbers were found
+    bool hasV = false; // the text has a "V"
+    int count = 0;     // how many of the three numbers were found
     int main = 0, mid = 0, low = 0;
 };
 // Parses the three numbers after the first "V"; each number stops at its

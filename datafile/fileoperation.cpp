@@ -18,20 +18,14 @@ FileOperation::FileOperation(QObject *parent)
     m_fileType = 4;
 }
 
-FileOperation::~FileOperation()
-{
-    close();
-}
+FileOperation::~FileOperation() { close(); }
 
 int FileOperation::groupSize() const
 {
     return (m_fileType >= 1 && m_fileType <= 3) ? kGroupSizeTable[m_fileType - 1] : 0;
 }
 
-qint64 FileOperation::fileSize() const
-{
-    return m_dev ? m_dev->size() : 0;
-}
+qint64 FileOperation::fileSize() const { return m_dev ? m_dev->size() : 0; }
 
 bool FileOperation::open(const QString &fileName, int mode, int fileType, FileHead *header)
 {
@@ -112,15 +106,9 @@ bool FileOperation::writeHeader(const FileHead *buf)
     return true;
 }
 
-bool FileOperation::isOriginalFile() const
-{
-    return fileformat::isOriginal(m_head);
-}
+bool FileOperation::isOriginalFile() const { return fileformat::isOriginal(m_head); }
 
-qint64 FileOperation::analysisAreaSize() const
-{
-    return fileformat::analysisAreaSize(m_head);
-}
+qint64 FileOperation::analysisAreaSize() const { return fileformat::analysisAreaSize(m_head); }
 
 int FileOperation::waveGroupCount() const
 {

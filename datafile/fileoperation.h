@@ -61,7 +61,7 @@ private:
     qint64 fileSize() const;
 
     QFile m_file;
-    QFileDevice *m_dev = nullptr;  // &m_file or a device given to openDevice
+    QFileDevice *m_dev = nullptr; // &m_file or a device given to openDevice
     int m_mode = 1;
     int m_fileType = 4;
     FileHead m_head;

@@ -21,14 +21,11 @@
 
 namespace {
 
-constexpr float kMaxWaveSpeed = 20000.0f;  // m/s; anything above is not a wave speed
+constexpr float kMaxWaveSpeed = 20000.0f; // m/s; anything above is not a wave speed
 constexpr float kMaxManualGain = 10000.0f;
 constexpr int kMaxFilterOrder = kMaxSamples;
 
-bool isFlawPosSound(int pos, int count)
-{
-    return pos == kNoValue || (pos >= 0 && pos < count);
-}
+bool isFlawPosSound(int pos, int count) { return pos == kNoValue || (pos >= 0 && pos < count); }
 
 // Checks one group read from a file; corrects what cannot be used as it
 // stands and says what it corrected.
@@ -39,7 +36,9 @@ void sanitizeGroup(WaveGroup &g, int index, QStringList &warnings)
     if (h.nSamplePoints != kNoValue && (h.nSamplePoints < 0 || h.nSamplePoints > kMaxSamples)) {
         const int fixed = qBound(0, h.nSamplePoints, kMaxSamples);
         warnings << QStringLiteral("测点 %1 的采样点数 %2 超出 0..4096，已改为 %3")
-                        .arg(index + 1).arg(h.nSamplePoints).arg(fixed);
+                        .arg(index + 1)
+                        .arg(h.nSamplePoints)
+                        .arg(fixed);
         h.nSamplePoints = fixed;
     }
     if (!std::isfinite(h.fHeadingAngle)) {
@@ -55,12 +54,17 @@ void sanitizeGroup(WaveGroup &g, int index, QStringList &warnings)
         if (blk.nDataCnt < 0 || blk.nDataCnt > kMaxSamples) {
             const int fixed = qBound(0, blk.nDataCnt, kMaxSamples);
             warnings << QStringLiteral("测点 %1 通道 %2 的采样个数 %3 超出 0..4096，已改为 %4")
-                            .arg(index + 1).arg(b + 1).arg(blk.nDataCnt).arg(fixed);
+                            .arg(index + 1)
+                            .arg(b + 1)
+                            .arg(blk.nDataCnt)
+                            .arg(fixed);
             blk.nDataCnt = fixed;
         }
         if (!isFlawPosSound(blk.nFlawPos, blk.nDataCnt)) {
             warnings << QStringLiteral("测点 %1 通道 %2 的缺陷位置 %3 不在波形内，已清除")
-                            .arg(index + 1).arg(b + 1).arg(blk.nFlawPos);
+                            .arg(index + 1)
+                            .arg(b + 1)
+                            .arg(blk.nFlawPos);
             blk.nFlawPos = kNoValue;
         }
         int outside = 0;
@@ -73,25 +77,30 @@ void sanitizeGroup(WaveGroup &g, int index, QStringList &warnings)
         }
         if (outside)
             warnings << QStringLiteral("测点 %1 通道 %2 有 %3 个采样值超出 0..65535，已限幅")
-                            .arg(index + 1).arg(b + 1).arg(outside);
+                            .arg(index + 1)
+                            .arg(b + 1)
+                            .arg(outside);
     }
 }
 
 // Checks one analysis record read from a file against the groups read.
 // Returns false when the record points to no wave.
-bool sanitizeRecord(WaveAnalyzeInfo &a, int index, const WaveGroupList &groups,
-                    QSet<qint64> &seen, QStringList &warnings)
+bool sanitizeRecord(WaveAnalyzeInfo &a, int index, const WaveGroupList &groups, QSet<qint64> &seen,
+                    QStringList &warnings)
 {
-    if (a.nMeasurePoint < 0 || a.nMeasurePoint >= groups.size() || a.nChannel < 0
-        || a.nChannel >= kChannelsPerGroup) {
+    if (a.nMeasurePoint < 0 || a.nMeasurePoint >= groups.size() || a.nChannel < 0 || a.nChannel >= kChannelsPerGroup) {
         warnings << QStringLiteral("分析记录 %1 指向不存在的波形（测点 %2，通道 %3），已忽略")
-                        .arg(index + 1).arg(a.nMeasurePoint).arg(a.nChannel);
+                        .arg(index + 1)
+                        .arg(a.nMeasurePoint)
+                        .arg(a.nChannel);
         return false;
     }
     const qint64 key = qint64(a.nMeasurePoint) * kBlocksPerGroup + a.nChannel;
     if (seen.contains(key)) {
         warnings << QStringLiteral("分析记录 %1 重复（测点 %2，通道 %3），已忽略")
-                        .arg(index + 1).arg(a.nMeasurePoint + 1).arg(a.nChannel + 1);
+                        .arg(index + 1)
+                        .arg(a.nMeasurePoint + 1)
+                        .arg(a.nChannel + 1);
         return false;
     }
     seen.insert(key);
@@ -171,8 +180,7 @@ std::unique_ptr<QSaveFile> defaultSaveDevice(const QString &path)
 KvrDocument::KvrDocument()
     : m_head(newFileHead())
     , m_deviceFactory(defaultSaveDevice)
-{
-}
+{ }
 
 void KvrDocument::setSaveDeviceFactory(SaveDeviceFactory factory)
 {
@@ -183,10 +191,9 @@ DocResult KvrDocument::open(const QString &path)
 {
     DocResult r;
     const QFileInfo fi(path);
-    qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qPrintable(fi.absolutePath()),
-           qPrintable(path));
+    qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qPrintable(fi.absolutePath()), qPrintable(path));
     if (path.isEmpty())
-        return r;  // nothing chosen: nothing to say
+        return r; // nothing chosen: nothing to say
 
     if (!fi.exists()) {
         r.message = QStringLiteral("未检测到文件 ") + path + QStringLiteral(" ！");
@@ -273,7 +280,8 @@ DocResult KvrDocument::open(const QString &path)
         warnings << QStringLiteral("%1 个测点记录了第四通道，第四通道不参与分析").arg(fourthChannels);
     if (original && model.groupCount() != head.waveGroupCnt)
         warnings << QStringLiteral("文件头记录 %1 个测点，文件中有 %2 个完整测点")
-                        .arg(head.waveGroupCnt).arg(model.groupCount());
+                        .arg(head.waveGroupCnt)
+                        .arg(model.groupCount());
 
     if (!original) {
         QSet<qint64> seen;
@@ -297,8 +305,8 @@ DocResult KvrDocument::open(const QString &path)
         warnings << QStringLiteral("文件中没有可分析的波形");
 
     qDebug("波形个数为 ... %d, %d, %d", model.waveCount(), maxSamplePoints, head.waveGroupCnt);
-    warnings << dsp::applyWaveParams(model.waveGroupList(), model.filterWaveGroupList(),
-                                     model.waveAnalyzeInfoList(), model.fftInfoList(), -1);
+    warnings << dsp::applyWaveParams(model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(),
+                                     model.fftInfoList(), -1);
 
     head.modifyFlags = 0;
     head.modifyFlags2 = 0;
@@ -359,19 +367,13 @@ int KvrDocument::unsavedMask() const
 
 QStringList KvrDocument::applyWaveParams(int index)
 {
-    return dsp::applyWaveParams(m_model.waveGroupList(), m_model.filterWaveGroupList(),
-                                m_model.waveAnalyzeInfoList(), m_model.fftInfoList(), index);
+    return dsp::applyWaveParams(m_model.waveGroupList(), m_model.filterWaveGroupList(), m_model.waveAnalyzeInfoList(),
+                                m_model.fftInfoList(), index);
 }
 
-DocResult KvrDocument::save()
-{
-    return writeTo(m_path);
-}
+DocResult KvrDocument::save() { return writeTo(m_path); }
 
-DocResult KvrDocument::saveAs(const QString &path)
-{
-    return writeTo(path);
-}
+DocResult KvrDocument::saveAs(const QString &path) { return writeTo(path); }
 
 DocResult KvrDocument::writeTo(const QString &path)
 {
@@ -422,8 +424,8 @@ DocResult KvrDocument::writeTo(const QString &path)
         if (why.isEmpty())
             why = device->errorString();
         device->cancelWriting();
-        r.message = failed.arg(why.isEmpty() || why == QLatin1String("Unknown error")
-                                   ? QStringLiteral("数据未能完整写入") : why);
+        r.message = failed.arg(
+            why.isEmpty() || why == QLatin1String("Unknown error") ? QStringLiteral("数据未能完整写入") : why);
         return r;
     }
     if (!device->commit()) {

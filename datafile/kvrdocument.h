@@ -15,8 +15,8 @@
 
 struct DocResult {
     bool ok = false;
-    QString message;       // user-facing text on failure
-    QStringList warnings;  // what was ignored or corrected (open) / processing problems
+    QString message;      // user-facing text on failure
+    QStringList warnings; // what was ignored or corrected (open) / processing problems
 };
 
 class KvrDocument

@@ -57,15 +57,9 @@ FftInfoPtr newFftInfo()
     return f;
 }
 
-FileHeadPtr deepCopy(const FileHead &h)
-{
-    return FileHeadPtr(new FileHead(h));
-}
+FileHeadPtr deepCopy(const FileHead &h) { return FileHeadPtr(new FileHead(h)); }
 
-WaveBlockPtr deepCopy(const WaveBlock &b)
-{
-    return WaveBlockPtr(new WaveBlock(b));
-}
+WaveBlockPtr deepCopy(const WaveBlock &b) { return WaveBlockPtr(new WaveBlock(b)); }
 
 WaveGroupPtr deepCopy(const WaveGroup &g)
 {
@@ -76,10 +70,7 @@ WaveGroupPtr deepCopy(const WaveGroup &g)
     return c;
 }
 
-WaveAnalyzeInfoPtr deepCopy(const WaveAnalyzeInfo &a)
-{
-    return WaveAnalyzeInfoPtr(new WaveAnalyzeInfo(a));
-}
+WaveAnalyzeInfoPtr deepCopy(const WaveAnalyzeInfo &a) { return WaveAnalyzeInfoPtr(new WaveAnalyzeInfo(a)); }
 
 static QTextCodec *gb18030()
 {
@@ -105,7 +96,7 @@ void encodeText(char *field, const QString &text, int size)
 }
 
 #if Q_BYTE_ORDER == Q_BIG_ENDIAN
-template <typename T> static void swap4(T &v)
+template<typename T> static void swap4(T &v)
 {
     static_assert(sizeof(T) == 4, "4-byte field");
     quint32 u;
@@ -116,34 +107,56 @@ template <typename T> static void swap4(T &v)
 
 void swapToFromDisk(FileHead &h)
 {
-    swap4(h.headTag); swap4(h.waveGroupCnt); swap4(h.fWaveSpeed); swap4(h.fWaveZoomScale);
-    swap4(h.modifyFlags); swap4(h.modifyFlags2); swap4(h.fOffsetAngle); swap4(h.deleteChannelCnt);
+    swap4(h.headTag);
+    swap4(h.waveGroupCnt);
+    swap4(h.fWaveSpeed);
+    swap4(h.fWaveZoomScale);
+    swap4(h.modifyFlags);
+    swap4(h.modifyFlags2);
+    swap4(h.fOffsetAngle);
+    swap4(h.deleteChannelCnt);
 }
 
 void swapToFromDisk(WaveGroupHead &h)
 {
-    swap4(h.nLowFreq); swap4(h.nHighFreq); swap4(h.nEmittedPulse); swap4(h.nStandRadius);
-    swap4(h.nZeroTime); swap4(h.nWaveSpeed);
-    for (auto &g : h.nGain) swap4(g);
-    swap4(h.fHeadingAngle); swap4(h.fPitchAngle); swap4(h.fRollAngle);
-    swap4(h.nSamplePoints); swap4(h.nSampleFreq);
+    swap4(h.nLowFreq);
+    swap4(h.nHighFreq);
+    swap4(h.nEmittedPulse);
+    swap4(h.nStandRadius);
+    swap4(h.nZeroTime);
+    swap4(h.nWaveSpeed);
+    for (auto &g : h.nGain)
+        swap4(g);
+    swap4(h.fHeadingAngle);
+    swap4(h.fPitchAngle);
+    swap4(h.fRollAngle);
+    swap4(h.nSamplePoints);
+    swap4(h.nSampleFreq);
 }
 
 void swapToFromDisk(WaveBlock &b)
 {
-    for (auto &s : b.nData) swap4(s);
-    swap4(b.nDataCnt); swap4(b.nFlawPos);
+    for (auto &s : b.nData)
+        swap4(s);
+    swap4(b.nDataCnt);
+    swap4(b.nFlawPos);
 }
 
 void swapToFromDisk(WaveAnalyzeInfo &a)
 {
-    swap4(a.fChannelAngle); swap4(a.nMeasurePoint); swap4(a.nChannel); swap4(a.nFlawPos);
-    swap4(a.nHighCutoff); swap4(a.nLowCutoff); swap4(a.nFilterOrder); swap4(a.fManualGain);
+    swap4(a.fChannelAngle);
+    swap4(a.nMeasurePoint);
+    swap4(a.nChannel);
+    swap4(a.nFlawPos);
+    swap4(a.nHighCutoff);
+    swap4(a.nLowCutoff);
+    swap4(a.nFilterOrder);
+    swap4(a.fManualGain);
     swap4(a.nFilterWindow);
 }
 #else
-void swapToFromDisk(FileHead &) {}
-void swapToFromDisk(WaveGroupHead &) {}
-void swapToFromDisk(WaveBlock &) {}
-void swapToFromDisk(WaveAnalyzeInfo &) {}
+void swapToFromDisk(FileHead &) { }
+void swapToFromDisk(WaveGroupHead &) { }
+void swapToFromDisk(WaveBlock &) { }
+void swapToFromDisk(WaveAnalyzeInfo &) { }
 #endif

@@ -16,23 +16,23 @@
 #include <cstddef>
 
 constexpr int FILE_HEAD_SIZE = 10240;
-constexpr int GroupSize = 65628;      // one wave group on disk
-constexpr int AnaDataSize = 1056;     // one analysis record on disk
+constexpr int GroupSize = 65628;  // one wave group on disk
+constexpr int AnaDataSize = 1056; // one analysis record on disk
 constexpr int kWaveGroupHeadSize = 60;
 constexpr int kWaveBlockSize = 16392;
-constexpr int kMaxSamples = 4096;      // samples per block
+constexpr int kMaxSamples = 4096; // samples per block
 constexpr int kBlocksPerGroup = 4;
-constexpr int kChannelsPerGroup = 3;   // CH1..CH3 take part in the analysis
+constexpr int kChannelsPerGroup = 3; // CH1..CH3 take part in the analysis
 constexpr int kTextFieldSize = 64;
-constexpr int kNoValue = -100;        // "no value" in every numeric field
+constexpr int kNoValue = -100; // "no value" in every numeric field
 constexpr float kNoValueF = -100.0f;
-constexpr int kZeroLevel = 32767;      // zero line of the 16-bit samples
+constexpr int kZeroLevel = 32767; // zero line of the 16-bit samples
 constexpr double kSampleRate = 500000.0;
 constexpr quint32 kHeadTagBase = 0x1234ABCDu;
 
 // Change bits of FileHead::modifyFlags.
 enum ModifyFlag : quint32 {
-    ModTypeOrVersion = 0x02,  // type/version text rewritten or channel deleted
+    ModTypeOrVersion = 0x02, // type/version text rewritten or channel deleted
     ModWorkName = 0x04,
     ModDetectUnit = 0x08,
     ModDetectName = 0x10,
@@ -173,11 +173,11 @@ using WaveAnalyzeInfoList = QList<WaveAnalyzeInfoPtr>;
 using FftInfoList = QList<FftInfoPtr>;
 
 // New records with the documented initial values.
-FileHeadPtr newFileHead();             // zero, fWaveSpeed 4000, fWaveZoomScale 1
-WaveBlockPtr newWaveBlock();           // samples 32767, nDataCnt 0, nFlawPos -100
-WaveGroupPtr newWaveGroup();           // zero head, four new blocks
+FileHeadPtr newFileHead();   // zero, fWaveSpeed 4000, fWaveZoomScale 1
+WaveBlockPtr newWaveBlock(); // samples 32767, nDataCnt 0, nFlawPos -100
+WaveGroupPtr newWaveGroup(); // zero head, four new blocks
 WaveAnalyzeInfoPtr newWaveAnalyzeInfo();
-FftInfoPtr newFftInfo();               // all zero
+FftInfoPtr newFftInfo(); // all zero
 
 // Explicit deep copies (own buffers).
 FileHeadPtr deepCopy(const FileHead &h);
@@ -196,4 +196,3 @@ void swapToFromDisk(FileHead &h);
 void swapToFromDisk(WaveGroupHead &h);
 void swapToFromDisk(WaveBlock &b);
 void swapToFromDisk(WaveAnalyzeInfo &a);
-

@@ -13,7 +13,11 @@ namespace {
 class Rng
 {
 public:
-    explicit Rng(quint32 seed) : m_state(0x9E3779B97F4A7C15ull ^ seed) { next(); }
+    explicit Rng(quint32 seed)
+        : m_state(0x9E3779B97F4A7C15ull ^ seed)
+    {
+        next();
+    }
     quint64 next()
     {
         quint64 z = (m_state += 0x9E3779B97F4A7C15ull);
@@ -73,7 +77,7 @@ SynthSurvey synthesizeSurvey(const SynthOptions &o)
     h.fWaveZoomScale = 1.0f;
     h.fOffsetAngle = float(std::round(rng.range(0.0, 8.0) * 10.0) / 10.0);
 
-    const double zeroTime = 40e-6;  // emitted pulse position
+    const double zeroTime = 40e-6; // emitted pulse position
     for (int p = 0; p < points; ++p) {
         WaveGroupPtr g = newWaveGroup();
         WaveGroupHead &gh = g->head;

@@ -9,16 +9,16 @@
 #include <QString>
 
 struct SynthOptions {
-    int points = 12;              // measure points (wave groups)
-    int samples = 2048;           // samples per wave, 1024..4096
+    int points = 12;    // measure points (wave groups)
+    int samples = 2048; // samples per wave, 1024..4096
     quint32 seed = 1;
-    QString version = QStringLiteral("1.1.2736");  // written after "V" of "ARD-ORG V"
-    QList<QPair<int, int>> missing;  // (point, channel) pairs not recorded
-    bool fourthChannel = false;   // also record block 3
-    QList<double> caveDepths = {2.5, 4.2};  // metres below the hole bottom
-    float waveSpeed = 4000.0f;    // m/s, varied a little per point
-    int initialGain = 2;          // carried by the header tag
-    float noise = 300.0f;         // standard deviation of the noise, sample units
+    QString version = QStringLiteral("1.1.2736"); // written after "V" of "ARD-ORG V"
+    QList<QPair<int, int>> missing;               // (point, channel) pairs not recorded
+    bool fourthChannel = false;                   // also record block 3
+    QList<double> caveDepths = {2.5, 4.2};        // metres below the hole bottom
+    float waveSpeed = 4000.0f;                    // m/s, varied a little per point
+    int initialGain = 2;                          // carried by the header tag
+    float noise = 300.0f;                         // standard deviation of the noise, sample units
 };
 
 struct SynthSurvey {

@@ -113,10 +113,7 @@ void bitReverse(ComplexSeq &x)
     }
 }
 
-void fft(ComplexSeq &x)
-{
-    radix2(x, -1.0);
-}
+void fft(ComplexSeq &x) { radix2(x, -1.0); }
 
 void ifft(ComplexSeq &x)
 {
@@ -128,7 +125,8 @@ void ifft(ComplexSeq &x)
 
 // ---------------------------------------------------------------------------
 
-ComplexFft::ComplexFft(int n) : m_n(n)
+ComplexFft::ComplexFft(int n)
+    : m_n(n)
 {
     int bits = 0;
     while ((1 << bits) < n)
@@ -187,8 +185,8 @@ void firstStages(double *__restrict re, double *__restrict im, int n, double sig
 
 // The same two first stages reading interleaved natural-order data through
 // the bit-reversal table, so that the permutation costs no pass of its own.
-void firstStagesGather(const double *__restrict src, const int *__restrict rev,
-                       double *__restrict re, double *__restrict im, int n, double sign)
+void firstStagesGather(const double *__restrict src, const int *__restrict rev, double *__restrict re,
+                       double *__restrict im, int n, double sign)
 {
     if (n < 4) {
         for (int k = 0; k < n; ++k) {
@@ -222,9 +220,8 @@ void firstStagesGather(const double *__restrict src, const int *__restrict rev,
 // Built for a wide vector unit too where the processor has one; every
 // variant computes each value by the same sequence of operations per run.
 KVR_CLONE_FOR_AVX2
-void radix4Pass(double *__restrict re, double *__restrict im, int n, int h,
-                const double *__restrict w1r, const double *__restrict w1i,
-                const double *__restrict w2r, const double *__restrict w2i, double sign)
+void radix4Pass(double *__restrict re, double *__restrict im, int n, int h, const double *__restrict w1r,
+                const double *__restrict w1i, const double *__restrict w2r, const double *__restrict w2i, double sign)
 {
     // sign = -1 forward, +1 inverse: twiddle imaginary parts are stored for
     // the forward direction and negated for the inverse.
@@ -263,8 +260,8 @@ void radix4Pass(double *__restrict re, double *__restrict im, int n, int h,
 }
 
 KVR_CLONE_FOR_AVX2
-void radix2Pass(double *__restrict re, double *__restrict im, int n, int h,
-                const double *__restrict wr, const double *__restrict wi, double sign)
+void radix2Pass(double *__restrict re, double *__restrict im, int n, int h, const double *__restrict wr,
+                const double *__restrict wi, double sign)
 {
     const double s = -sign;
     for (int b = 0; b < n; b += 2 * h) {
@@ -291,8 +288,8 @@ void ComplexFft::laterStages(double *re, double *im, double sign) const
     const int n = m_n;
     int h = 4;
     for (; 4 * h <= n; h *= 4)
-        radix4Pass(re, im, n, h, m_twRe.data() + h - 1, m_twIm.data() + h - 1,
-                   m_twRe.data() + 2 * h - 1, m_twIm.data() + 2 * h - 1, sign);
+        radix4Pass(re, im, n, h, m_twRe.data() + h - 1, m_twIm.data() + h - 1, m_twRe.data() + 2 * h - 1,
+                   m_twIm.data() + 2 * h - 1, sign);
     if (h < n)
         radix2Pass(re, im, n, h, m_twRe.data() + h - 1, m_twIm.data() + h - 1, sign);
 }
@@ -318,19 +315,15 @@ void complexInPlace(const ComplexFft &plan, double *data, bool inverse)
 }
 } // namespace
 
-void ComplexFft::forward(double *data) const
-{
-    complexInPlace(*this, data, false);
-}
+void ComplexFft::forward(double *data) const { complexInPlace(*this, data, false); }
 
-void ComplexFft::inverse(double *data) const
-{
-    complexInPlace(*this, data, true);
-}
+void ComplexFft::inverse(double *data) const { complexInPlace(*this, data, true); }
 
 // ---------------------------------------------------------------------------
 
-RealFft::RealFft(int n) : m_n(n), m_half(std::max(n / 2, 1))
+RealFft::RealFft(int n)
+    : m_n(n)
+    , m_half(std::max(n / 2, 1))
 {
     // cosines of 2 pi k/n for k = 0..n/4, then the negated sines
     const int quarter = n / 4;
@@ -347,9 +340,8 @@ namespace {
 // packing: X[k] = E + W^k O, X[m-k] = conj(E - W^k O) with
 // E = (Z[k] + conj Z[m-k]) / 2, O = (Z[k] - conj Z[m-k]) / 2i.
 KVR_CLONE_FOR_AVX2
-void splitForward(const double *__restrict re, const double *__restrict im,
-                  const double *__restrict twr, const double *__restrict twi,
-                  double *__restrict out, int m)
+void splitForward(const double *__restrict re, const double *__restrict im, const double *__restrict twr,
+                  const double *__restrict twi, double *__restrict out, int m)
 {
     out[0] = re[0] + im[0];
     out[1] = 0.0;
@@ -500,8 +492,7 @@ double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, dou
     return double(best) * (fs / double(count - 1));
 }
 
-bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs,
-                    bool original)
+bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original)
 {
     if (!block || !info || channel < 0 || channel >= kBlocksPerGroup)
         return false;

@@ -99,7 +99,6 @@ double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, dou
 // Fills spectrum row `channel` (0..3) and its main frequency in `info`, of the
 // original block when `original`, else of the processed one. Returns false
 // (and changes nothing) for a null block/record or a channel outside 0..3.
-bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs,
-                    bool original);
+bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original);
 
 } // namespace dsp

@@ -18,9 +18,8 @@ void setError(QString *error, const QString &text)
 
 bool isKnownWindow(const QString &w)
 {
-    return w == QLatin1String("Rectangle") || w == QLatin1String("Bartlett")
-           || w == QLatin1String("Hanning") || w == QLatin1String("Hamming")
-           || w == QLatin1String("Blackman");
+    return w == QLatin1String("Rectangle") || w == QLatin1String("Bartlett") || w == QLatin1String("Hanning")
+        || w == QLatin1String("Hamming") || w == QLatin1String("Blackman");
 }
 } // namespace
 
@@ -45,8 +44,7 @@ QString FirFilter::windowName(int code)
     }
 }
 
-std::vector<double> FirFilter::idealResponse(const QString &band, double f1, double f2, double fs,
-                                             int length)
+std::vector<double> FirFilter::idealResponse(const QString &band, double f1, double f2, double fs, int length)
 {
     ideal.assign(size_t(std::max(length, 0)), 0.0);
     const int m = (length - 1) / 2;
@@ -99,16 +97,14 @@ std::vector<double> FirFilter::makeWindow(const QString &windowType, int length,
         else if (windowType == QLatin1String("Hamming"))
             v = (0.54 - 0.46 * std::cos(kTwoPi * double(i) / d)) * a;
         else
-            v = (0.42 - 0.5 * std::cos(kTwoPi * double(i) / d)
-                 + 0.08 * std::cos(kFourPi * double(i) / d)) * a;
+            v = (0.42 - 0.5 * std::cos(kTwoPi * double(i) / d) + 0.08 * std::cos(kFourPi * double(i) / d)) * a;
         window[size_t(i)] = v;
         window[size_t(length - 1 - i)] = v;
     }
     return window;
 }
 
-double FirFilter::responseMagnitude(double f1, double f2, double fs, int length,
-                                    const std::vector<double> &taps)
+double FirFilter::responseMagnitude(double f1, double f2, double fs, int length, const std::vector<double> &taps)
 {
     const double nu = (f1 + f2) / fs * 0.5;
     double re = 0.0, im = 0.0;
@@ -120,8 +116,8 @@ double FirFilter::responseMagnitude(double f1, double f2, double fs, int length,
     return std::sqrt(re * re + im * im);
 }
 
-bool FirFilter::design(const QString &band, const QString &windowType, double f1, double f2,
-                       double fs, int order, double amplitude, QString *error)
+bool FirFilter::design(const QString &band, const QString &windowType, double f1, double f2, double fs, int order,
+                       double amplitude, QString *error)
 {
     coefficients.clear();
     if (order < 1 || order > kMaxOrder) {
@@ -134,16 +130,13 @@ bool FirFilter::design(const QString &band, const QString &windowType, double f1
     }
     const bool twoEdges = band != QLatin1String("lowpass") && band != QLatin1String("highpass");
     const double nyquist = fs / 2.0;
-    const bool edgesOk = twoEdges ? (std::isfinite(f1) && std::isfinite(f2) && f1 > 0.0
-                                     && f1 < f2 && f2 < nyquist)
-                                  : (std::isfinite(f1) && f1 > 0.0 && f1 < nyquist
-                                     && std::isfinite(f2));
+    const bool edgesOk = twoEdges ? (std::isfinite(f1) && std::isfinite(f2) && f1 > 0.0 && f1 < f2 && f2 < nyquist)
+                                  : (std::isfinite(f1) && f1 > 0.0 && f1 < nyquist && std::isfinite(f2));
     if (!edgesOk) {
-        setError(error, twoEdges
-                            ? QStringLiteral("cut-offs %1..%2 Hz not within 0 < f1 < f2 < %3 Hz")
-                                  .arg(f1).arg(f2).arg(nyquist)
-                            : QStringLiteral("cut-off %1 Hz not within 0 < f1 < %2 Hz")
-                                  .arg(f1).arg(nyquist));
+        setError(error,
+                 twoEdges
+                     ? QStringLiteral("cut-offs %1..%2 Hz not within 0 < f1 < f2 < %3 Hz").arg(f1).arg(f2).arg(nyquist)
+                     : QStringLiteral("cut-off %1 Hz not within 0 < f1 < %2 Hz").arg(f1).arg(nyquist));
         return false;
     }
     if (!isKnownWindow(windowType)) {
@@ -188,26 +181,26 @@ bool FirFilter::design(const QString &band, const QString &windowType, double f1
     return true;
 }
 
-bool FirFilter::designByCode(int band, int windowType, double f1, double f2, double fs, int order,
-                             double amplitude, QString *error)
+bool FirFilter::designByCode(int band, int windowType, double f1, double f2, double fs, int order, double amplitude,
+                             QString *error)
 {
     return design(bandName(band), windowName(windowType), f1, f2, fs, order, amplitude, error);
 }
 
-bool FirFilter::lowpass(int windowType, int order, double f1, double f2, double fs,
-                        unsigned int amplitude, QString *error)
+bool FirFilter::lowpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
+                        QString *error)
 {
     return designByCode(FirBand::LowPass, windowType, f1, f2, fs, order, double(amplitude), error);
 }
 
-bool FirFilter::highpass(int windowType, int order, double f1, double f2, double fs,
-                         unsigned int amplitude, QString *error)
+bool FirFilter::highpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
+                         QString *error)
 {
     return designByCode(FirBand::HighPass, windowType, f1, f2, fs, order, double(amplitude), error);
 }
 
-bool FirFilter::bandpass(int windowType, int order, double f1, double f2, double fs,
-                         unsigned int amplitude, QString *error)
+bool FirFilter::bandpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
+                         QString *error)
 {
     return designByCode(FirBand::BandPass, windowType, f1, f2, fs, order, double(amplitude), error);
 }
@@ -251,8 +244,7 @@ std::vector<double> kernelSpectrum(const std::vector<double> &taps, int length)
     return buf;
 }
 
-void convolveWithSpectrum(const double *in, int count, const double *kernel, int length,
-                          int taps, double *out)
+void convolveWithSpectrum(const double *in, int count, const double *kernel, int length, int taps, double *out)
 {
     const RealFft &plan = realFftPlan(length);
     thread_local std::vector<double> work;

@@ -33,27 +33,25 @@ public:
     // 0 < f1 (< f2) < fs/2, an unknown window name, a non-finite or zero
     // amplitude or gain) is refused: false, `coefficients` emptied and the
     // reason in *error when given.
-    bool design(const QString &band, const QString &windowType, double f1, double f2, double fs,
-                int order, double amplitude, QString *error = nullptr);
-    bool designByCode(int band, int windowType, double f1, double f2, double fs, int order,
-                      double amplitude, QString *error = nullptr);
-    bool lowpass(int windowType, int order, double f1, double f2, double fs,
-                 unsigned int amplitude, QString *error = nullptr);
-    bool highpass(int windowType, int order, double f1, double f2, double fs,
-                  unsigned int amplitude, QString *error = nullptr);
-    bool bandpass(int windowType, int order, double f1, double f2, double fs,
-                  unsigned int amplitude, QString *error = nullptr);
+    bool design(const QString &band, const QString &windowType, double f1, double f2, double fs, int order,
+                double amplitude, QString *error = nullptr);
+    bool designByCode(int band, int windowType, double f1, double f2, double fs, int order, double amplitude,
+                      QString *error = nullptr);
+    bool lowpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
+                 QString *error = nullptr);
+    bool highpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
+                  QString *error = nullptr);
+    bool bandpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
+                  QString *error = nullptr);
 
     // Fills `ideal` with `length` values of the ideal response; returns a copy.
-    std::vector<double> idealResponse(const QString &band, double f1, double f2, double fs,
-                                      int length);
+    std::vector<double> idealResponse(const QString &band, double f1, double f2, double fs, int length);
     // Fills `window` (symmetric, computed over the first half and mirrored);
     // returns a copy. An unknown name returns an empty sequence and leaves
     // `window` as it was.
     std::vector<double> makeWindow(const QString &windowType, int length, double amplitude);
     // |H| at the reference frequency (f1 + f2)/2 of the first `length` taps.
-    static double responseMagnitude(double f1, double f2, double fs, int length,
-                                    const std::vector<double> &taps);
+    static double responseMagnitude(double f1, double f2, double fs, int length, const std::vector<double> &taps);
 
     // Filters count samples in place with `coefficients` by FFT convolution,
     // delay removed (D = (L-1)/2), truncated toward zero. Returns false and
@@ -75,8 +73,7 @@ int convolutionLength(int n, int taps);
 // kernel of `taps` taps on a transform of `length` points, pre-scaled by
 // 1/length (see FirFilter::filterSamples). `out` receives count values
 // (delay removed). Usable from several threads at once.
-void convolveWithSpectrum(const double *in, int count, const double *kernel, int length,
-                          int taps, double *out);
+void convolveWithSpectrum(const double *in, int count, const double *kernel, int length, int taps, double *out);
 // Half spectrum (length/2 + 1 complex bins, interleaved) of the taps padded
 // to `length`, scaled by 1/length.
 std::vector<double> kernelSpectrum(const std::vector<double> &taps, int length);

@@ -3,9 +3,9 @@
 #include "fft.h"
 #include "firfilter.h"
 
+#include <QDebug>
 #include <QHash>
 #include <QtConcurrent/QtConcurrentMap>
-#include <QDebug>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -112,29 +112,28 @@ void runJob(const Job &job, const WaveGroupList &groups, const WaveGroupList &fi
         if (!originalDone)
             job.fft->dMainFreq[job.channel] =
                 spectrumAndMainFrequency(o.nData, n, kSampleRate, job.fft->dSpectrum[job.channel]);
-        job.fft->dFilterMainFreq[job.channel] = spectrumAndMainFrequency(
-            p.nData, n, kSampleRate, job.fft->dFilterSpectrum[job.channel]);
+        job.fft->dFilterMainFreq[job.channel] =
+            spectrumAndMainFrequency(p.nData, n, kSampleRate, job.fft->dFilterSpectrum[job.channel]);
     }
 }
 
 bool validBlock(const WaveGroupList &list, int group, int channel)
 {
-    return group >= 0 && group < list.size() && list.at(group) && channel >= 0
-           && channel < kChannelsPerGroup && list.at(group)->blocks[channel];
+    return group >= 0 && group < list.size() && list.at(group) && channel >= 0 && channel < kChannelsPerGroup
+        && list.at(group)->blocks[channel];
 }
 
 } // namespace
 
 QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &filtered,
-                            const WaveAnalyzeInfoList &infos, const FftInfoList &ffts,
-                            int index)
+                            const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int index)
 {
     QStringList problems;
     if (infos.isEmpty())
         return problems;
     if (index < -1 || index >= infos.size()) {
-        const QString text = QStringLiteral("wave %1: no such analysis record (%2 records)")
-                                 .arg(index).arg(infos.size());
+        const QString text =
+            QStringLiteral("wave %1: no such analysis record (%2 records)").arg(index).arg(infos.size());
         qDebug("applyWaveParams: %s", qPrintable(text));
         return {text};
     }
@@ -154,14 +153,12 @@ QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &fi
         const int g = info->nMeasurePoint, c = info->nChannel;
         if (!validBlock(groups, g, c) || !validBlock(filtered, g, c)) {
             notes[size_t(r - first)] =
-                QStringLiteral("wave %1: measure point %2 channel %3 does not exist, skipped")
-                    .arg(r).arg(g).arg(c);
+                QStringLiteral("wave %1: measure point %2 channel %3 does not exist, skipped").arg(r).arg(g).arg(c);
             continue;
         }
         if (groups.at(g)->blocks[c] == filtered.at(g)->blocks[c]) {
             notes[size_t(r - first)] =
-                QStringLiteral("wave %1: processed copy shares the original's buffer, skipped")
-                    .arg(r);
+                QStringLiteral("wave %1: processed copy shares the original's buffer, skipped").arg(r);
             continue;
         }
         // Two records for the same wave: the later one decides, as if they
@@ -177,9 +174,8 @@ QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &fi
     std::map<std::tuple<int, int, int, int, int>, Kernel> kernels;
     std::vector<Job> jobs;
     jobs.reserve(order.size());
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        return lastRecordOfTarget.value(a) < lastRecordOfTarget.value(b);
-    });
+    std::sort(order.begin(), order.end(),
+              [&](int a, int b) { return lastRecordOfTarget.value(a) < lastRecordOfTarget.value(b); });
     for (int target : order) {
         const int r = lastRecordOfTarget.value(target);
         const WaveAnalyzeInfo &info = *infos.at(r);
@@ -188,8 +184,7 @@ QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &fi
         job.group = info.nMeasurePoint;
         job.channel = info.nChannel;
         const int window = std::clamp(int(info.nFilterWindow), 0, int(FirWindow::Blackman));
-        const auto key = std::make_tuple(window, int(info.nFilterOrder), int(info.nLowCutoff),
-                                         int(info.nHighCutoff));
+        const auto key = std::make_tuple(window, int(info.nFilterOrder), int(info.nLowCutoff), int(info.nHighCutoff));
         auto it = designs.find(key);
         if (it == designs.end()) {
             Design d;
@@ -201,12 +196,13 @@ QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &fi
         }
         job.design = &it->second;
         if (!job.design->ok) {
-            notes[size_t(r - first)] =
-                QStringLiteral("wave %1 (measure point %2 channel %3): not filtered: %4")
-                    .arg(r).arg(job.group).arg(job.channel).arg(job.design->error);
+            notes[size_t(r - first)] = QStringLiteral("wave %1 (measure point %2 channel %3): not filtered: %4")
+                                           .arg(r)
+                                           .arg(job.group)
+                                           .arg(job.channel)
+                                           .arg(job.design->error);
         }
-        const int n = std::clamp(int(groups.at(job.group)->blocks[job.channel]->nDataCnt), 0,
-                                 kMaxSamples);
+        const int n = std::clamp(int(groups.at(job.group)->blocks[job.channel]->nDataCnt), 0, kMaxSamples);
         if (job.design->ok && n > 0) {
             const int taps = int(job.design->taps.size());
             const int length = convolutionLength(n, taps);
@@ -225,8 +221,7 @@ QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &fi
             job.fft = ffts.at(job.group).data();
         } else if (notes[size_t(r - first)].isEmpty()) {
             notes[size_t(r - first)] =
-                QStringLiteral("wave %1: measure point %2 has no spectrum record")
-                    .arg(r).arg(job.group);
+                QStringLiteral("wave %1: measure point %2 has no spectrum record").arg(r).arg(job.group);
         }
         jobs.push_back(job);
     }

@@ -21,8 +21,7 @@ namespace dsp {
 // later one decides. Waves are spread over the global thread pool; the
 // result does not depend on the number of threads.
 QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &filtered,
-                            const WaveAnalyzeInfoList &infos, const FftInfoList &ffts,
-                            int index);
+                            const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int index);
 
 // The adaptive gain of the file: a whole number from 1 to 10 (1 when no
 // record refers to an existing wave).

@@ -19,7 +19,8 @@
 #include <QStyle>
 #include <QTimer>
 
-PrinterOperation::PrinterOperation(QWidget *parent) : QWidget(parent)
+PrinterOperation::PrinterOperation(QWidget *parent)
+    : QWidget(parent)
 {
     m_pPrinter = new QPrinter(QPrinter::HighResolution);
     m_pSetupDialog = new PrinterSetupDialog(this);
@@ -47,7 +48,7 @@ PrinterOperation::PrinterOperation(QWidget *parent) : QWidget(parent)
 
 PrinterOperation::~PrinterOperation()
 {
-    delete m_pPreviewDialog;   // stops the worker before the printer goes
+    delete m_pPreviewDialog; // stops the worker before the printer goes
     m_pPreviewDialog = nullptr;
     delete m_pPrinter;
 }
@@ -66,10 +67,7 @@ ReportData PrinterOperation::snapshot() const
     return ReportData::capture(m_waveGroups, m_filterWaveGroups, m_infos, m_head);
 }
 
-bool PrinterOperation::hasData() const
-{
-    return !m_waveGroups.isEmpty() && !m_infos.isEmpty();
-}
+bool PrinterOperation::hasData() const { return !m_waveGroups.isEmpty() && !m_infos.isEmpty(); }
 
 QString PrinterOperation::defaultOutputPath(const QString &suffix) const
 {
@@ -109,8 +107,7 @@ void PrinterOperation::outputToPrintPreview()
         const QRect area = screen->availableGeometry();
         preview.setGeometry(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), area.width(), area.height());
     }
-    connect(&preview, &QPrintPreviewDialog::paintRequested, m_pPreviewDialog,
-            &PrinterPreviewDialog::drawPrintPreview);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, m_pPreviewDialog, &PrinterPreviewDialog::drawPrintPreview);
     preview.exec();
 }
 
@@ -181,16 +178,13 @@ void PrinterOperation::outputToPdf()
     onProgressPrompt(ok ? 1 : 0);
 }
 
-int PrinterOperation::runSetupDialog()
-{
-    return m_pSetupDialog->exec();
-}
+int PrinterOperation::runSetupDialog() { return m_pSetupDialog->exec(); }
 
 void PrinterOperation::onProgressPrompt(int process)
 {
     if (process == 0) {
         m_pProgressDialog->setPrompt(QStringLiteral("操作失败！"));
-        m_pProgressDialog->exitButton()->setVisible(true);   // the dialog stays: let the user close it
+        m_pProgressDialog->exitButton()->setVisible(true); // the dialog stays: let the user close it
         emit jobFinished(0);
     } else if (process == 1) {
         m_pProgressDialog->setPrompt(QStringLiteral("操作成功！"));

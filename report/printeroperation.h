@@ -33,8 +33,8 @@ public:
     QString currentFileName() const { return m_strCurFileName; }
 
     // The model handed over before each job.
-    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filterGroups,
-                     const WaveAnalyzeInfoList &infos, const FileHeadPtr &head);
+    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filterGroups, const WaveAnalyzeInfoList &infos,
+                     const FileHeadPtr &head);
 
     void outputToPrintPreview();
     void outputToPrint();

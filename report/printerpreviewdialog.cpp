@@ -6,7 +6,8 @@
 #include <QPrinter>
 #include <QThread>
 
-PrinterPreviewDialog::PrinterPreviewDialog(QWidget *parent) : QDialog(parent)
+PrinterPreviewDialog::PrinterPreviewDialog(QWidget *parent)
+    : QDialog(parent)
 {
     m_pJob = new KvrWordOperation();
     m_pThread = new QThread();
@@ -30,10 +31,7 @@ PrinterPreviewDialog::~PrinterPreviewDialog()
     delete m_pThread;
 }
 
-void PrinterPreviewDialog::onProgressPrompt(int states)
-{
-    emit progressPrompt(states);
-}
+void PrinterPreviewDialog::onProgressPrompt(int states) { emit progressPrompt(states); }
 
 void PrinterPreviewDialog::drawPrintPreview(QPrinter *printer)
 {

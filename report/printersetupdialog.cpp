@@ -75,7 +75,8 @@ const QStringList &PrinterSetupDialog::standardList()
     return list;
 }
 
-PrinterSetupDialog::PrinterSetupDialog(QWidget *parent) : QDialog(parent)
+PrinterSetupDialog::PrinterSetupDialog(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("KvrPrintSetupWidget"));
     setWindowTitle(QStringLiteral("打印设置"));
@@ -205,14 +206,22 @@ void PrinterSetupDialog::setupUi()
     textEditReault->setAcceptRichText(false);
 
     const QList<QPair<QString, QWidget *>> rows = {
-        {QStringLiteral("检测单位名称："), lEditGD},     {QStringLiteral("报告编号："), lEditReportNum},
-        {QStringLiteral("工程名称："), lEditProject},     {QStringLiteral("委托单位："), lEditClient},
-        {QStringLiteral("基桩编号："), lEditPileNum},     {QStringLiteral("检测日期："), lEditDateDetect},
-        {QStringLiteral("仪器名称："), lEditDevice},      {QStringLiteral("基桩孔深(m)："), lEditPileDepth},
-        {QStringLiteral("桩底标高(m)："), lEditElevation}, {QStringLiteral("桩径(m)："), lEditPileDiameter},
-        {QStringLiteral("基桩类型："), lEditPileType},    {QStringLiteral("探测目的："), lEditPurpose},
-        {QStringLiteral("执行标准："), cBoxStandard},     {QStringLiteral("检测人员："), lEditPerson},
-        {QStringLiteral("审核："), lEditCheck},           {QStringLiteral("报告日期："), lEditDateReport},
+        {QStringLiteral("检测单位名称："), lEditGD},
+        {QStringLiteral("报告编号："), lEditReportNum},
+        {QStringLiteral("工程名称："), lEditProject},
+        {QStringLiteral("委托单位："), lEditClient},
+        {QStringLiteral("基桩编号："), lEditPileNum},
+        {QStringLiteral("检测日期："), lEditDateDetect},
+        {QStringLiteral("仪器名称："), lEditDevice},
+        {QStringLiteral("基桩孔深(m)："), lEditPileDepth},
+        {QStringLiteral("桩底标高(m)："), lEditElevation},
+        {QStringLiteral("桩径(m)："), lEditPileDiameter},
+        {QStringLiteral("基桩类型："), lEditPileType},
+        {QStringLiteral("探测目的："), lEditPurpose},
+        {QStringLiteral("执行标准："), cBoxStandard},
+        {QStringLiteral("检测人员："), lEditPerson},
+        {QStringLiteral("审核："), lEditCheck},
+        {QStringLiteral("报告日期："), lEditDateReport},
         {QStringLiteral("结果描述："), textEditReault},
     };
     for (int i = 0; i < rows.size(); ++i) {

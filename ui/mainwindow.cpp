@@ -15,9 +15,9 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -39,7 +39,8 @@ const char kStopMarkIcon[] = ":/images/Resources/png/wave_stop_mark_ali.png";
 } // namespace
 
 MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
-    : QMainWindow(parent), m_strStartFile(strStartFile)
+    : QMainWindow(parent)
+    , m_strStartFile(strStartFile)
 {
     initKvrResources();
 
@@ -83,10 +84,13 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(ws, &ShowKvrWaveDataWidget::waveGroupMoved, this, &MainWindow::onWaveGroupMoved);
     connect(ws, &ShowKvrWaveDataWidget::waveGroupSwaped, this, &MainWindow::onWaveGroupSwaped);
     connect(ws, &ShowKvrWaveDataWidget::configChanged, this, &MainWindow::onConfigChanged);
-    connect(m_pPrinterOperation, &PrinterOperation::outputWordCilcked, this, &MainWindow::on_actionFileExportToWord_triggered);
-    connect(m_pPrinterOperation, &PrinterOperation::printPreviewCilcked, this, &MainWindow::on_actionFilePrintPreview_triggered);
+    connect(m_pPrinterOperation, &PrinterOperation::outputWordCilcked, this,
+            &MainWindow::on_actionFileExportToWord_triggered);
+    connect(m_pPrinterOperation, &PrinterOperation::printPreviewCilcked, this,
+            &MainWindow::on_actionFilePrintPreview_triggered);
     connect(m_pPrinterOperation, &PrinterOperation::printCilcked, this, &MainWindow::on_actionFilePrint_triggered);
-    connect(m_pPrinterOperation, &PrinterOperation::exportPdfCilcked, this, &MainWindow::on_actionFileExportToPdf_triggered);
+    connect(m_pPrinterOperation, &PrinterOperation::exportPdfCilcked, this,
+            &MainWindow::on_actionFileExportToPdf_triggered);
     connect(actionFileSave, &QAction::changed, this, &MainWindow::updateWindowTitle);
     setAcceptDrops(true);
     updateWindowTitle();
@@ -123,12 +127,14 @@ void MainWindow::createActions()
     actionFileSave->setShortcut(QKeySequence::Save);
     actionFilePrintSetup = makeAction("actionFilePrintSetup", QStringLiteral("打印设置"), QStringLiteral("打印设置"),
                                       png + "print_setup_ali.png", QStringLiteral("file-printsetup"));
-    actionFilePrintPreview = makeAction("actionFilePrintPreview", QStringLiteral("打印预览"), QStringLiteral("打印预览"),
-                                        png + "print_preview_ali.png", QStringLiteral("file-printpreview"));
+    actionFilePrintPreview =
+        makeAction("actionFilePrintPreview", QStringLiteral("打印预览"), QStringLiteral("打印预览"),
+                   png + "print_preview_ali.png", QStringLiteral("file-printpreview"));
     actionFilePrint = makeAction("actionFilePrint", QStringLiteral("打印"), QStringLiteral("打印"),
                                  png + "print_ali.png", QStringLiteral("file-print"));
-    actionFileExportToWord = makeAction("actionFileExportToWord", QStringLiteral("输出到Word"), QStringLiteral("输出到Word"),
-                                        png + "export_word_ali.png", QStringLiteral("export-word"));
+    actionFileExportToWord =
+        makeAction("actionFileExportToWord", QStringLiteral("输出到Word"), QStringLiteral("输出到Word"),
+                   png + "export_word_ali.png", QStringLiteral("export-word"));
     actionFileExit = makeAction("actionFileExit", QStringLiteral("退出"), QStringLiteral("退出"), QString(), QString());
 
     actionSetupInfo = makeAction("actionSetupInfo", QStringLiteral("信息栏"), QStringLiteral("显示信息栏"),
@@ -162,14 +168,16 @@ void MainWindow::createActions()
                                      png + "wave_row_space_add_ali.png", QStringLiteral("view-spaceradd"));
     actionViewSpacerSub = makeAction("actionViewSpacerSub", QStringLiteral("波距缩小"), QStringLiteral("波形间距缩小"),
                                      png + "wave_row_space_sub_ali.png", QStringLiteral("view-spacersub"));
-    actionViewNormalized = makeAction("actionViewNormalized", QStringLiteral("归一化波形"), QStringLiteral("归一化波形显示"),
-                                      png + "normalized_ali.png", QStringLiteral("view-normalized"));
+    actionViewNormalized =
+        makeAction("actionViewNormalized", QStringLiteral("归一化波形"), QStringLiteral("归一化波形显示"),
+                   png + "normalized_ali.png", QStringLiteral("view-normalized"));
     actionViewNormalized->setCheckable(true);
 
     actionFlawMark = makeAction("actionFlawMark", QStringLiteral("启动标记"), QStringLiteral("开始/停止标记波形缺陷"),
                                 QLatin1String(kMarkIcon), QStringLiteral("analysis-actionFlawMark"));
-    actionFileExportToPdf = makeAction("actionFileExportToPdf", QStringLiteral("导出PDF"), QStringLiteral("将报告导出为PDF文件"),
-                                       png + "export_word_ali.png", QStringLiteral("export-pdf"));
+    actionFileExportToPdf =
+        makeAction("actionFileExportToPdf", QStringLiteral("导出PDF"), QStringLiteral("将报告导出为PDF文件"),
+                   png + "export_word_ali.png", QStringLiteral("export-pdf"));
     actionAbout = makeAction("actionAbout", QStringLiteral("关于"), QStringLiteral("显示软件相关信息"),
                              png + "info.png", QStringLiteral("help-actionAbout"));
 }
@@ -192,10 +200,9 @@ void MainWindow::createMenus()
 
     menuView = menuBar()->addMenu(QStringLiteral("视图(&V)"));
     menuView->setObjectName(QStringLiteral("menuView"));
-    for (QAction *a : {actionSetupInfo, actionSetupAna, actionOriginData, actionHWaveList,
-                       actionVWaveList, actionViewZoomIn, actionViewZoomOut, actionViewHStretch,
-                       actionViewHCompress, actionViewSpacerAdd, actionViewSpacerSub,
-                       actionViewNormalized})
+    for (QAction *a : {actionSetupInfo, actionSetupAna, actionOriginData, actionHWaveList, actionVWaveList,
+                       actionViewZoomIn, actionViewZoomOut, actionViewHStretch, actionViewHCompress,
+                       actionViewSpacerAdd, actionViewSpacerSub, actionViewNormalized})
         menuView->addAction(a);
 
     menuAnalysis = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
@@ -284,11 +291,10 @@ void MainWindow::setActionStates(bool blFileLoaded)
     m_blFileLoaded = blFileLoaded;
     // Open, Exit and About are always enabled.
     if (!blFileLoaded)
-        actionFileSave->setEnabled(false);   // enabled later by edits
-    for (QAction *a : {actionFilePrint, actionFilePrintPreview, actionFilePrintSetup,
-                       actionFileExportToWord, actionFileExportToPdf, actionSetupInfo, actionSetupAna, actionOriginData,
-                       actionVWaveList, actionViewHStretch, actionViewSpacerAdd,
-                       actionViewNormalized, actionFlawMark})
+        actionFileSave->setEnabled(false); // enabled later by edits
+    for (QAction *a : {actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord,
+                       actionFileExportToPdf, actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList,
+                       actionViewHStretch, actionViewSpacerAdd, actionViewNormalized, actionFlawMark})
         a->setEnabled(blFileLoaded);
     actionHWaveList->setEnabled(false);
     actionViewHCompress->setEnabled(false);
@@ -469,13 +475,9 @@ bool MainWindow::confirmClose()
         qDebug("保存文件并关闭系统!");
         // A failed save keeps the window open so the edits are not lost.
         return saveCurrentFile();
-    case CloseAnswer::Discard:
-        qDebug("不保存文件直接关闭系统!");
-        return true;
+    case CloseAnswer::Discard: qDebug("不保存文件直接关闭系统!"); return true;
     case CloseAnswer::Cancel:
-    default:
-        qDebug("取消关闭系统");
-        return false;
+    default: qDebug("取消关闭系统"); return false;
     }
 }
 
@@ -585,8 +587,8 @@ void MainWindow::refreshWorkspaceData(int nFocusIndex)
 {
     const MeasurementModel &model = m_document.model();
     m_document.model().setFocusIndex(nFocusIndex);
-    m_pShowWaveDataWidget->setWaveData(model.waveGroupList(), model.filterWaveGroupList(),
-                                       model.waveAnalyzeInfoList(), model.fftInfoList(), nFocusIndex);
+    m_pShowWaveDataWidget->setWaveData(model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(),
+                                       model.fftInfoList(), nFocusIndex);
 }
 
 void MainWindow::on_actionFileOpen_triggered()
@@ -598,8 +600,7 @@ void MainWindow::on_actionFileOpen_triggered()
 
 void MainWindow::onSelectedFile(QString strDir, QString strFileName)
 {
-    qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qUtf8Printable(strDir),
-           qUtf8Printable(strFileName));
+    qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qUtf8Printable(strDir), qUtf8Printable(strFileName));
     if (strFileName.isEmpty())
         return;
     const DocResult result = m_document.open(strFileName);
@@ -699,7 +700,7 @@ void MainWindow::onDeleteCurWaveGroup(int nFocusIndex)
     if (!confirmDeleteChannel())
         return;
     if (!m_document.model().deleteChannel(nFocusIndex, *m_pFileHead))
-        return;   // the last wave of a file is kept
+        return; // the last wave of a file is kept
     onFileHeaderInfoChanged();
     m_pShowWaveDataWidget->setFileHead(m_pFileHead);
     SystemConfig::instance().setMaxSamplePoints(m_document.model().maxSamplePoints());
@@ -737,8 +738,8 @@ bool MainWindow::computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int ch
 void MainWindow::handOverReportData()
 {
     const MeasurementModel &model = m_document.model();
-    m_pPrinterOperation->setWaveData(model.waveGroupList(), model.filterWaveGroupList(),
-                                     model.waveAnalyzeInfoList(), m_pFileHead);
+    m_pPrinterOperation->setWaveData(model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(),
+                                     m_pFileHead);
 }
 
 void MainWindow::on_actionFilePrintPreview_triggered()

@@ -155,8 +155,8 @@ private:
     void createToolBar();
     void createStatusBar();
     void createCentralWidget();
-    QAction *makeAction(const char *name, const QString &text, const QString &statusTip,
-                        const QString &resource, const QString &theme);
+    QAction *makeAction(const char *name, const QString &text, const QString &statusTip, const QString &resource,
+                        const QString &theme);
     void setFlawMarkAppearance(bool blMarking);
     CloseAnswer askSaveOnClose(const QString &strFileName);
     void showMessage(const QString &strTitle, const QString &strText);
@@ -202,10 +202,10 @@ private:
     QWidget *m_pCentralWidget = nullptr;
     QVBoxLayout *m_pCentralLayout = nullptr;
     QStackedWidget *m_pStackedWidget = nullptr;
-    ShowKvrWaveDataWidget *m_pShowWaveDataWidget = nullptr;   // page 0: the wave workspace
+    ShowKvrWaveDataWidget *m_pShowWaveDataWidget = nullptr; // page 0: the wave workspace
     PrinterOperation *m_pPrinterOperation = nullptr;
     KvrDocument m_document;
-    QWidget *m_pEmptyPage = nullptr;       // page 1
+    QWidget *m_pEmptyPage = nullptr; // page 1
     ShowAboutDialog *m_pAboutDialog = nullptr;
 
     FileHeadPtr m_pFileHead;

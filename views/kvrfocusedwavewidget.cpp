@@ -9,7 +9,8 @@
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
-KvrFocusedWaveWidget::KvrFocusedWaveWidget(QWidget *parent) : QWidget(parent)
+KvrFocusedWaveWidget::KvrFocusedWaveWidget(QWidget *parent)
+    : QWidget(parent)
 {
     m_pLayout = new QVBoxLayout(this);
     m_pLayout->setSpacing(0);

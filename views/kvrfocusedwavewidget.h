@@ -23,8 +23,8 @@ public:
     KvrSingleWaveAssistantWidget *waveView() const { return m_pWaveView; }
     WaveScrollWidgetBase *scrollFrame() const { return m_pScrollFrame; }
 
-    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
-                     const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex);
+    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
+                     const FftInfoList &ffts, int focusIndex);
     void clearWaveData();
     void setFileHead(const FileHeadPtr &head);
     int focusWaveIndex() const;

@@ -28,8 +28,8 @@ struct RowRun {
 // line. The transfer is monotonic, so each row needs only the smallest and
 // the largest raw sample; -100 ("no value", below every real sample) is
 // drawn on the baseline.
-void envelopeTrace(const qint32 *u, int n, const QVector<RowRun> &runs, double g, double x0, double xScale,
-                   bool fill, int baseX, SpanWriter &writer)
+void envelopeTrace(const qint32 *u, int n, const QVector<RowRun> &runs, double g, double x0, double xScale, bool fill,
+                   int baseX, SpanWriter &writer)
 {
     if (n <= 0)
         return;
@@ -121,16 +121,16 @@ void KvrMultiWaveAssistantWidget::layoutRegions(int W, int H)
         m_drawRegions[k] = area;
 }
 
-void KvrMultiWaveAssistantWidget::calcDrawRegions(QPainter *)
-{
-    layoutRegions(width(), height());
-}
+void KvrMultiWaveAssistantWidget::calcDrawRegions(QPainter *) { layoutRegions(width(), height()); }
 
 QVector<double> KvrMultiWaveAssistantWidget::layerState() const
 {
     const SystemConfig &cfg = SystemConfig::instance();
-    return {double(cfg.isBgColorBlack()), double(cfg.isWaveStyleFill()), double(cfg.isNormalized()),
-            double(cfg.getMaxSamplePoints()), fontPointScale(),
+    return {double(cfg.isBgColorBlack()),
+            double(cfg.isWaveStyleFill()),
+            double(cfg.isNormalized()),
+            double(cfg.getMaxSamplePoints()),
+            fontPointScale(),
             m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0};
 }
 
@@ -185,8 +185,7 @@ void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
     }
     painter->drawLine(QPointF(left - 10, top + h), QPointF(left, top + h));
     if (std::isfinite(d1))
-        painter->drawText(QRectF(2, top + h - f + 5, left - 12, f + 5), Qt::AlignCenter,
-                          QString::asprintf("%.2f", d1));
+        painter->drawText(QRectF(2, top + h - f + 5, left - 12, f + 5), Qt::AlignCenter, QString::asprintf("%.2f", d1));
 
     painter->fillRect(QRect(left, top, qRound(w), qRound(h + 1)), bgColor(black));
 }
@@ -346,8 +345,8 @@ QString KvrMultiWaveAssistantWidget::statusText() const
         d = m_fWaveSpeed * t / 2000.0;
     }
     return QString("%1: %2, %3: %4, %5: %6")
-        .arg(QStringLiteral("点数"), QString::number(i), QStringLiteral("时间(μs)"),
-             QString::number(t, 'f', 2), QStringLiteral("距离(mm)"), QString::number(d, 'f', 2));
+        .arg(QStringLiteral("点数"), QString::number(i), QStringLiteral("时间(μs)"), QString::number(t, 'f', 2),
+             QStringLiteral("距离(mm)"), QString::number(d, 'f', 2));
 }
 
 void KvrMultiWaveAssistantWidget::refreshStatus()
@@ -394,8 +393,7 @@ void KvrMultiWaveAssistantWidget::mousePressEvent(QMouseEvent *event)
 
 void KvrMultiWaveAssistantWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier
-        && !m_waveAnalyzeInfoList.isEmpty()) {
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier && !m_waveAnalyzeInfoList.isEmpty()) {
         setCursor(Qt::ArrowCursor);
         m_blDragging = false;
         const int hit = hitTest(event->pos().x());
@@ -424,11 +422,11 @@ QMenu *KvrMultiWaveAssistantWidget::createContextMenu(QWidget *parent)
         return nullptr;
     const SystemConfig &cfg = SystemConfig::instance();
     auto *menu = new QMenu(parent);
-    QAction *bg = menu->addAction(cfg.isBgColorBlack() ? QStringLiteral("切换背景色为白色")
-                                                       : QStringLiteral("切换背景色为黑色"));
+    QAction *bg =
+        menu->addAction(cfg.isBgColorBlack() ? QStringLiteral("切换背景色为白色") : QStringLiteral("切换背景色为黑色"));
     connect(bg, &QAction::triggered, this, &KvrMultiWaveAssistantWidget::onWaveBgColorChanged);
-    QAction *fillAction = menu->addAction(cfg.isWaveStyleFill() ? QStringLiteral("取消波形填充")
-                                                                : QStringLiteral("启用波形填充"));
+    QAction *fillAction =
+        menu->addAction(cfg.isWaveStyleFill() ? QStringLiteral("取消波形填充") : QStringLiteral("启用波形填充"));
     connect(fillAction, &QAction::triggered, this, &KvrMultiWaveAssistantWidget::onWaveStyleFillChanged);
     QAction *del = menu->addAction(QStringLiteral("删除当前测点"));
     connect(del, &QAction::triggered, this, &KvrMultiWaveAssistantWidget::onDeleteCurrWaveGround);

@@ -129,10 +129,7 @@ QList<QRectF> KvrSingleWaveAssistantWidget::panels() const
     return {m_drawRegions[0]};
 }
 
-void KvrSingleWaveAssistantWidget::calcDrawRegions(QPainter *)
-{
-    layoutRegions(width(), height());
-}
+void KvrSingleWaveAssistantWidget::calcDrawRegions(QPainter *) { layoutRegions(width(), height()); }
 
 void KvrSingleWaveAssistantWidget::resizeEvent(QResizeEvent *event)
 {
@@ -239,8 +236,7 @@ void KvrSingleWaveAssistantWidget::drawBackground(QPainter *painter)
     painter->setFont(captionFont);
     if (!ps.isEmpty()) {
         const QRectF up = ps.first();
-        painter->drawText(QRectF(0, up.top(), left, up.height()), Qt::AlignCenter,
-                          QStringLiteral("滤\n波\n信\n号"));
+        painter->drawText(QRectF(0, up.top(), left, up.height()), Qt::AlignCenter, QStringLiteral("滤\n波\n信\n号"));
         if (ps.size() > 1) {
             const QRectF low = ps.at(1);
             painter->drawText(QRectF(0, low.top(), left, low.height()), Qt::AlignCenter,
@@ -391,7 +387,7 @@ QString KvrSingleWaveAssistantWidget::spectrumToolTipText() const
         return QString::number(std::isfinite(a) ? a : 0.0, 'f', 1);
     };
     QString text = QStringLiteral("频率: ") + QString::number(freq, 'f', 1) + QStringLiteral("Hz\t")
-                   + QStringLiteral("幅度: ") + amp(0);
+        + QStringLiteral("幅度: ") + amp(0);
     if (ps.size() > 1)
         text += QStringLiteral("\t幅度: ") + amp(1);
     return text;

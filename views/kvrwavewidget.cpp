@@ -5,7 +5,8 @@
 
 #include <QVBoxLayout>
 
-KvrWaveWidget::KvrWaveWidget(QWidget *parent) : QWidget(parent)
+KvrWaveWidget::KvrWaveWidget(QWidget *parent)
+    : QWidget(parent)
 {
     m_pLayout = new QVBoxLayout(this);
     m_pLayout->setSpacing(0);
@@ -15,9 +16,11 @@ KvrWaveWidget::KvrWaveWidget(QWidget *parent) : QWidget(parent)
     m_pLayout->addWidget(m_pScrollFrame);
 
     connect(m_pWaveView, &KvrMultiWaveAssistantWidget::showStatusMessage, this, &KvrWaveWidget::showStatusMessage);
-    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::focusWaveIndexChanged, this, &KvrWaveWidget::focusWaveIndexChanged);
+    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::focusWaveIndexChanged, this,
+            &KvrWaveWidget::focusWaveIndexChanged);
     connect(m_pWaveView, &KvrMultiWaveAssistantWidget::deleteCurWaveGroup, this, &KvrWaveWidget::deleteCurWaveGroup);
-    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::waveStyleFillChanged, this, &KvrWaveWidget::waveStyleFillChanged);
+    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::waveStyleFillChanged, this,
+            &KvrWaveWidget::waveStyleFillChanged);
     connect(m_pWaveView, &KvrMultiWaveAssistantWidget::waveBkColorChanged, this, &KvrWaveWidget::waveBkColorChanged);
     connect(m_pWaveView, &KvrMultiWaveAssistantWidget::waveGroupSwaped, this, &KvrWaveWidget::waveGroupSwaped);
     connect(m_pScrollFrame, &WaveScrollWidgetBase::stretchScaleReset, this, &KvrWaveWidget::stretchScaleReset);
@@ -32,7 +35,10 @@ void KvrWaveWidget::setWaveData(const WaveGroupList &groups, const WaveGroupList
 }
 void KvrWaveWidget::setWaveGroupList(const WaveGroupList &list) { m_pWaveView->setWaveGroupList(list); }
 void KvrWaveWidget::setFilterWaveGroupList(const WaveGroupList &list) { m_pWaveView->setFilterWaveGroupList(list); }
-void KvrWaveWidget::setWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list) { m_pWaveView->setWaveAnalyzeInfoList(list); }
+void KvrWaveWidget::setWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list)
+{
+    m_pWaveView->setWaveAnalyzeInfoList(list);
+}
 void KvrWaveWidget::setFftInfoList(const FftInfoList &list) { m_pWaveView->setFftInfoList(list); }
 const WaveGroupList &KvrWaveWidget::waveGroupList() const { return m_pWaveView->waveGroupList(); }
 const WaveGroupList &KvrWaveWidget::filterWaveGroupList() const { return m_pWaveView->filterWaveGroupList(); }

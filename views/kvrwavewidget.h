@@ -22,8 +22,8 @@ public:
     WaveScrollWidgetBase *scrollFrame() const { return m_pScrollFrame; }
 
     // Model lists and focus (forwarded to the drawing widget).
-    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
-                     const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex);
+    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
+                     const FftInfoList &ffts, int focusIndex);
     void setWaveGroupList(const WaveGroupList &list);
     void setFilterWaveGroupList(const WaveGroupList &list);
     void setWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list);

@@ -2,21 +2,37 @@
 
 #include <QPainter>
 
-ShowKvrDataWidgetBase::ShowKvrDataWidgetBase(QWidget *parent) : QWidget(parent)
+ShowKvrDataWidgetBase::ShowKvrDataWidgetBase(QWidget *parent)
+    : QWidget(parent)
 {
     restoreDefaults();
 }
 
 ShowKvrDataWidgetBase::~ShowKvrDataWidgetBase() = default;
 
-void ShowKvrDataWidgetBase::setWaveGroupList(const WaveGroupList &list) { m_waveGroupList = list; updateWaveDisplay(); }
-void ShowKvrDataWidgetBase::setFilterWaveGroupList(const WaveGroupList &list) { m_filterWaveGroupList = list; updateWaveDisplay(); }
-void ShowKvrDataWidgetBase::setWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list) { m_waveAnalyzeInfoList = list; updateWaveDisplay(); }
-void ShowKvrDataWidgetBase::setFftInfoList(const FftInfoList &list) { m_fftInfoList = list; updateWaveDisplay(); }
+void ShowKvrDataWidgetBase::setWaveGroupList(const WaveGroupList &list)
+{
+    m_waveGroupList = list;
+    updateWaveDisplay();
+}
+void ShowKvrDataWidgetBase::setFilterWaveGroupList(const WaveGroupList &list)
+{
+    m_filterWaveGroupList = list;
+    updateWaveDisplay();
+}
+void ShowKvrDataWidgetBase::setWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list)
+{
+    m_waveAnalyzeInfoList = list;
+    updateWaveDisplay();
+}
+void ShowKvrDataWidgetBase::setFftInfoList(const FftInfoList &list)
+{
+    m_fftInfoList = list;
+    updateWaveDisplay();
+}
 
 void ShowKvrDataWidgetBase::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
-                                        const WaveAnalyzeInfoList &infos, const FftInfoList &ffts,
-                                        int focusIndex)
+                                        const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
 {
     m_waveGroupList = groups;
     m_filterWaveGroupList = filtered;
@@ -159,10 +175,10 @@ void ShowKvrDataWidgetBase::updateWaveDisplay()
     update();
 }
 
-void ShowKvrDataWidgetBase::drawBackground(QPainter *) {}
-void ShowKvrDataWidgetBase::calcDrawRegions(QPainter *) {}
-void ShowKvrDataWidgetBase::drawWaves(QPainter *) {}
-void ShowKvrDataWidgetBase::drawOverlay(QPainter *) {}
+void ShowKvrDataWidgetBase::drawBackground(QPainter *) { }
+void ShowKvrDataWidgetBase::calcDrawRegions(QPainter *) { }
+void ShowKvrDataWidgetBase::drawWaves(QPainter *) { }
+void ShowKvrDataWidgetBase::drawOverlay(QPainter *) { }
 
 void ShowKvrDataWidgetBase::paintEvent(QPaintEvent *)
 {
@@ -198,7 +214,4 @@ void ShowKvrDataWidgetBase::rebuildWaveLayer()
     m_blLayerDirty = false;
 }
 
-void ShowKvrDataWidgetBase::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-}
+void ShowKvrDataWidgetBase::resizeEvent(QResizeEvent *event) { QWidget::resizeEvent(event); }

@@ -36,8 +36,7 @@ public:
     virtual void setFftInfoList(const FftInfoList &list);
     // Sets all four lists and the focused index in one go, then repaints.
     virtual void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
-                             const WaveAnalyzeInfoList &infos, const FftInfoList &ffts,
-                             int focusIndex);
+                             const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex);
     int waveCount() const { return m_waveAnalyzeInfoList.size(); }
     bool isWaveListEmpty() const { return m_waveAnalyzeInfoList.isEmpty(); }
     int waveGroupCount() const { return m_waveGroupList.size(); }

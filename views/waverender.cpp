@@ -1,8 +1,8 @@
 #include "waverender.h"
 
 #include <QImage>
-#include <QPainter>
 #include <QPaintDevice>
+#include <QPainter>
 #include <QtMath>
 #include <climits>
 #include <cmath>
@@ -23,10 +23,7 @@ int axisSampleCount(int nSamplePoints)
     return qMin(nSamplePoints, kMaxSamples);
 }
 
-int validSampleCount(const WaveBlock &block)
-{
-    return qBound(0, int(block.nDataCnt), kMaxSamples);
-}
+int validSampleCount(const WaveBlock &block) { return qBound(0, int(block.nDataCnt), kMaxSamples); }
 
 double viewNormalizeFactor(const qint32 *samples, int count, int *outMax, int *outMin)
 {
@@ -160,13 +157,13 @@ static QImage *plainImageTarget(QPainter *painter)
     if (img->format() != QImage::Format_ARGB32_Premultiplied && img->format() != QImage::Format_RGB32
         && img->format() != QImage::Format_ARGB32)
         return nullptr;
-    if (!qFuzzyCompare(img->devicePixelRatioF(), 1.0) || !painter->transform().isIdentity()
-        || painter->hasClipping())
+    if (!qFuzzyCompare(img->devicePixelRatioF(), 1.0) || !painter->transform().isIdentity() || painter->hasClipping())
         return nullptr;
     return img;
 }
 
-SpanWriter::SpanWriter(QPainter *painter, int clipWidth, int clipHeight) : m_painter(painter)
+SpanWriter::SpanWriter(QPainter *painter, int clipWidth, int clipHeight)
+    : m_painter(painter)
 {
     m_image = plainImageTarget(painter);
     m_maxX = clipWidth - 1;
@@ -195,10 +192,7 @@ void SpanWriter::setColor(QRgb color)
         m_painter->setPen(QPen(QColor::fromRgb(m_color), 0));
 }
 
-void SpanWriter::drawWithPainter(int row, int x0, int x1)
-{
-    m_painter->drawLine(x0, row, x1, row);
-}
+void SpanWriter::drawWithPainter(int row, int x0, int x1) { m_painter->drawLine(x0, row, x1, row); }
 
 void RowSpanRaster::flush(QPainter *painter, QRgb color, int baselineX, int clipWidth)
 {
@@ -225,7 +219,7 @@ void RowSpanRaster::flush(QPainter *painter, QRgb color, int baselineX, int clip
             painter->drawLine(a, r, b, r);
         }
     };
-    color |= 0xff000000u;   // the traces are opaque
+    color |= 0xff000000u; // the traces are opaque
     if (!img) {
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing, false);

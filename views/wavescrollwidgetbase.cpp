@@ -7,7 +7,8 @@
 #include <cmath>
 
 WaveScrollWidgetBase::WaveScrollWidgetBase(QWidget *waveWidget, QWidget *parent)
-    : QWidget(parent), m_pWaveWidget(waveWidget)
+    : QWidget(parent)
+    , m_pWaveWidget(waveWidget)
 {
     initUI();
 }
@@ -100,10 +101,7 @@ void WaveScrollWidgetBase::setVStretchScale(float value, bool apply)
     m_pWaveWidget->resize(qMax(0, w), newHeight);
 }
 
-bool WaveScrollWidgetBase::eventFilter(QObject *watched, QEvent *event)
-{
-    return QWidget::eventFilter(watched, event);
-}
+bool WaveScrollWidgetBase::eventFilter(QObject *watched, QEvent *event) { return QWidget::eventFilter(watched, event); }
 
 void WaveScrollWidgetBase::resizeEvent(QResizeEvent *event)
 {

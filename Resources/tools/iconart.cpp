@@ -21,10 +21,7 @@ const QColor kPaper(0xfb, 0xfb, 0xf8);
 
 using Draw = std::function<void(QPainter &)>;
 
-QPen pen(const QColor &c, double w)
-{
-    return QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
+QPen pen(const QColor &c, double w) { return QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
 
 // A sine trace across [x0, x1] around baseline y with amplitude a.
 QPainterPath wave(double x0, double x1, double y, double a, double periods = 2.0)
@@ -81,11 +78,11 @@ void printer(QPainter &g)
 {
     g.setPen(pen(kInk, 1.5));
     g.setBrush(kPaper);
-    g.drawRect(QRectF(9, 4, 14, 9));                // paper in
+    g.drawRect(QRectF(9, 4, 14, 9)); // paper in
     g.setBrush(QColor(0x9a, 0xa7, 0xb8));
     g.drawRoundedRect(QRectF(3, 12, 26, 11), 2, 2); // body
     g.setBrush(kPaper);
-    g.drawRect(QRectF(8, 19, 16, 9));               // paper out
+    g.drawRect(QRectF(8, 19, 16, 9)); // paper out
     g.setPen(pen(kInk, 1));
     g.drawLine(QPointF(11, 22.5), QPointF(21, 22.5));
     g.drawLine(QPointF(11, 25), QPointF(18, 25));
@@ -157,27 +154,41 @@ struct Icon {
 };
 
 const Icon kIcons[] = {
-    {"open_ali", 64, [](QPainter &g) {
+    {"open_ali", 64,
+     [](QPainter &g) {
          g.setPen(pen(kInk, 1.5));
          g.setBrush(QColor(0xe0, 0x9a, 0x1c));
          QPainterPath back;
-         back.moveTo(3, 8); back.lineTo(12, 8); back.lineTo(15, 11); back.lineTo(26, 11);
-         back.lineTo(26, 26); back.lineTo(3, 26); back.closeSubpath();
+         back.moveTo(3, 8);
+         back.lineTo(12, 8);
+         back.lineTo(15, 11);
+         back.lineTo(26, 11);
+         back.lineTo(26, 26);
+         back.lineTo(3, 26);
+         back.closeSubpath();
          g.drawPath(back);
          g.setBrush(kPaper);
          g.drawRect(QRectF(7, 6, 15, 12));
          g.setBrush(kAmber);
          QPainterPath front;
-         front.moveTo(3, 26); front.lineTo(7, 15); front.lineTo(30, 15); front.lineTo(26, 26);
+         front.moveTo(3, 26);
+         front.lineTo(7, 15);
+         front.lineTo(30, 15);
+         front.lineTo(26, 26);
          front.closeSubpath();
          g.drawPath(front);
      }},
-    {"save_ali", 64, [](QPainter &g) {
+    {"save_ali", 64,
+     [](QPainter &g) {
          g.setPen(pen(kInk, 1.5));
          g.setBrush(kBlue);
          QPainterPath body;
-         body.moveTo(4, 4); body.lineTo(24, 4); body.lineTo(28, 8); body.lineTo(28, 28);
-         body.lineTo(4, 28); body.closeSubpath();
+         body.moveTo(4, 4);
+         body.lineTo(24, 4);
+         body.lineTo(28, 8);
+         body.lineTo(28, 28);
+         body.lineTo(4, 28);
+         body.closeSubpath();
          g.drawPath(body);
          g.setBrush(kPaper);
          g.drawRect(QRectF(8, 4, 14, 9));
@@ -189,11 +200,13 @@ const Icon kIcons[] = {
          g.drawLine(QPointF(10.5, 21), QPointF(21.5, 21));
          g.drawLine(QPointF(10.5, 24.5), QPointF(21.5, 24.5));
      }},
-    {"print_setup_ali", 64, [](QPainter &g) {
+    {"print_setup_ali", 64,
+     [](QPainter &g) {
          printer(g);
          gear(g, QPointF(24, 24), 6.5);
      }},
-    {"print_preview_ali", 64, [](QPainter &g) {
+    {"print_preview_ali", 64,
+     [](QPainter &g) {
          page(g, QRectF(4, 3, 19, 25));
          g.setPen(pen(QColor(0x9a, 0xa7, 0xb8), 1.2));
          for (int i = 0; i < 4; ++i)
@@ -201,7 +214,8 @@ const Icon kIcons[] = {
          magnifier(g, QPointF(19, 18), 6);
      }},
     {"print_ali", 64, [](QPainter &g) { printer(g); }},
-    {"export_word_ali", 64, [](QPainter &g) {
+    {"export_word_ali", 64,
+     [](QPainter &g) {
          page(g, QRectF(10, 3, 19, 26));
          g.setPen(pen(QColor(0x9a, 0xa7, 0xb8), 1.2));
          for (int i = 0; i < 4; ++i)
@@ -214,7 +228,8 @@ const Icon kIcons[] = {
          const QPointF w[] = {{5.5, 12}, {8, 21}, {11, 14.5}, {14, 21}, {16.5, 12}};
          g.drawPolyline(w, 5);
      }},
-    {"project_info_ali", 64, [](QPainter &g) {
+    {"project_info_ali", 64,
+     [](QPainter &g) {
          g.setPen(pen(kInk, 1.5));
          g.setBrush(QColor(0xc9, 0x8b, 0x4a));
          g.drawRoundedRect(QRectF(5, 5, 22, 25), 2, 2);
@@ -228,7 +243,8 @@ const Icon kIcons[] = {
              g.drawLine(QPointF(14, 12 + 4 * i), QPointF(21.5, 12 + 4 * i));
          }
      }},
-    {"analysis_setup_ali", 64, [](QPainter &g) {
+    {"analysis_setup_ali", 64,
+     [](QPainter &g) {
          const double ys[] = {8, 16, 24};
          const double knobs[] = {20, 10, 16};
          for (int i = 0; i < 3; ++i) {
@@ -239,7 +255,8 @@ const Icon kIcons[] = {
              g.drawRoundedRect(QRectF(knobs[i] - 3, ys[i] - 4, 6, 8), 1.5, 1.5);
          }
      }},
-    {"original_data_ali", 64, [](QPainter &g) {
+    {"original_data_ali", 64,
+     [](QPainter &g) {
          frame(g);
          g.setPen(pen(QColor(0x55, 0x66, 0x77), 0.8));
          g.drawLine(QPointF(4, 16), QPointF(28, 16));
@@ -248,7 +265,10 @@ const Icon kIcons[] = {
          const double vals[] = {0, 2, -3, 7, -9, 8, -5, 6, -2, 3, -1, 1, 0};
          for (int i = 0; i < 13; ++i) {
              const QPointF pt(4 + 2 * i, 16 - vals[i]);
-             if (i == 0) p.moveTo(pt); else p.lineTo(pt);
+             if (i == 0)
+                 p.moveTo(pt);
+             else
+                 p.lineTo(pt);
          }
          traceIn(g, p, QColor(0xff, 0xd0, 0x4a), 1.3);
          g.setPen(Qt::NoPen);
@@ -256,12 +276,14 @@ const Icon kIcons[] = {
          for (int i = 0; i < 13; i += 2)
              g.drawEllipse(QPointF(4 + 2 * i, 16 - vals[i]), 1.1, 1.1);
      }},
-    {"h_wavelist_ali", 64, [](QPainter &g) {
+    {"h_wavelist_ali", 64,
+     [](QPainter &g) {
          frame(g);
          for (int i = 0; i < 3; ++i)
              traceIn(g, wave(5, 27, 10 + 6 * i, 2.3, 3));
      }},
-    {"v_wavelist_ali", 64, [](QPainter &g) {
+    {"v_wavelist_ali", 64,
+     [](QPainter &g) {
          frame(g);
          g.save();
          g.translate(32, 0);
@@ -270,45 +292,52 @@ const Icon kIcons[] = {
              traceIn(g, wave(7, 25, 8 + 8 * i, 2.3, 3));
          g.restore();
      }},
-    {"wave_amp_add_ali", 64, [](QPainter &g) {
+    {"wave_amp_add_ali", 64,
+     [](QPainter &g) {
          frame(g);
          traceIn(g, wave(4, 28, 16, 9, 2));
          arrow(g, QPointF(8, 14), QPointF(8, 6), kAmber, 1.6);
          plusMinus(g, QPointF(25, 25), true, kGreen);
      }},
-    {"wave_amp_sub_ali", 64, [](QPainter &g) {
+    {"wave_amp_sub_ali", 64,
+     [](QPainter &g) {
          frame(g);
          traceIn(g, wave(4, 28, 16, 4, 2));
          arrow(g, QPointF(8, 6), QPointF(8, 12), kAmber, 1.6);
          plusMinus(g, QPointF(25, 25), false, kRed);
      }},
-    {"wave_pull_up_ali", 64, [](QPainter &g) {
+    {"wave_pull_up_ali", 64,
+     [](QPainter &g) {
          frame(g);
          traceIn(g, wave(4, 28, 18, 5, 1.2));
          arrow(g, QPointF(14, 9), QPointF(5, 9), kAmber, 1.6);
          arrow(g, QPointF(18, 9), QPointF(27, 9), kAmber, 1.6);
      }},
-    {"wave_pull_dn_ali", 64, [](QPainter &g) {
+    {"wave_pull_dn_ali", 64,
+     [](QPainter &g) {
          frame(g);
          traceIn(g, wave(4, 28, 18, 5, 4));
          arrow(g, QPointF(4, 9), QPointF(13, 9), kAmber, 1.6);
          arrow(g, QPointF(28, 9), QPointF(19, 9), kAmber, 1.6);
      }},
-    {"wave_row_space_add_ali", 64, [](QPainter &g) {
+    {"wave_row_space_add_ali", 64,
+     [](QPainter &g) {
          frame(g);
          traceIn(g, wave(4, 20, 9, 2.5, 2));
          traceIn(g, wave(4, 20, 23, 2.5, 2));
          arrow(g, QPointF(24.5, 14.5), QPointF(24.5, 6.5), kAmber, 1.6);
          arrow(g, QPointF(24.5, 17.5), QPointF(24.5, 25.5), kAmber, 1.6);
      }},
-    {"wave_row_space_sub_ali", 64, [](QPainter &g) {
+    {"wave_row_space_sub_ali", 64,
+     [](QPainter &g) {
          frame(g);
          traceIn(g, wave(4, 20, 12, 2.5, 2));
          traceIn(g, wave(4, 20, 20, 2.5, 2));
          arrow(g, QPointF(24.5, 6.5), QPointF(24.5, 13.5), kAmber, 1.6);
          arrow(g, QPointF(24.5, 25.5), QPointF(24.5, 18.5), kAmber, 1.6);
      }},
-    {"normalized_ali", 64, [](QPainter &g) {
+    {"normalized_ali", 64,
+     [](QPainter &g) {
          frame(g);
          g.setPen(QPen(QColor(0xff, 0xd0, 0x4a), 1, Qt::DashLine));
          g.drawLine(QPointF(4, 7.5), QPointF(28, 7.5));
@@ -318,11 +347,15 @@ const Icon kIcons[] = {
          for (int i = 0; i <= 48; ++i) {
              const double t = i / 48.0;
              const QPointF pt(4 + 24 * t, 16 - 8.5 * qSin(t * 3 * 2 * M_PI));
-             if (i == 0) p.moveTo(pt); else p.lineTo(pt);
+             if (i == 0)
+                 p.moveTo(pt);
+             else
+                 p.lineTo(pt);
          }
          traceIn(g, p);
      }},
-    {"wave_mark_ali", 64, [](QPainter &g) {
+    {"wave_mark_ali", 64,
+     [](QPainter &g) {
          frame(g);
          traceIn(g, wave(4, 28, 19, 5, 2.5));
          g.setPen(pen(kRed, 1.6));
@@ -332,7 +365,8 @@ const Icon kIcons[] = {
          const QPointF flag[] = {{17, 6}, {26, 9}, {17, 12}};
          g.drawPolygon(flag, 3);
      }},
-    {"wave_stop_mark_ali", 64, [](QPainter &g) {
+    {"wave_stop_mark_ali", 64,
+     [](QPainter &g) {
          frame(g);
          traceIn(g, wave(4, 28, 19, 5, 2.5));
          g.setPen(pen(Qt::white, 1.2));
@@ -341,14 +375,18 @@ const Icon kIcons[] = {
          for (int i = 0; i < 8; ++i) {
              const double a = M_PI / 8 + i * M_PI / 4;
              const QPointF pt(21 + 7 * qCos(a), 11 + 7 * qSin(a));
-             if (i == 0) oct.moveTo(pt); else oct.lineTo(pt);
+             if (i == 0)
+                 oct.moveTo(pt);
+             else
+                 oct.lineTo(pt);
          }
          oct.closeSubpath();
          g.drawPath(oct);
          g.setPen(pen(Qt::white, 2));
          g.drawLine(QPointF(18, 11), QPointF(24, 11));
      }},
-    {"info", 64, [](QPainter &g) {
+    {"info", 64,
+     [](QPainter &g) {
          g.setPen(pen(QColor(0x15, 0x55, 0xa8), 1.5));
          g.setBrush(kBlue);
          g.drawEllipse(QPointF(16, 16), 13, 13);
@@ -358,16 +396,30 @@ const Icon kIcons[] = {
          g.drawRoundedRect(QRectF(14, 13.5, 4, 11), 1.2, 1.2);
          g.drawRect(QRectF(12.5, 22.5, 7, 2));
      }},
-    {"order_add", 64, [](QPainter &g) { g.translate(16, 16); g.scale(2.2, 2.2); plusMinus(g, QPointF(0, 0), true, kGreen); }},
-    {"order_sub", 64, [](QPainter &g) { g.translate(16, 16); g.scale(2.2, 2.2); plusMinus(g, QPointF(0, 0), false, kRed); }},
+    {"order_add", 64,
+     [](QPainter &g) {
+         g.translate(16, 16);
+         g.scale(2.2, 2.2);
+         plusMinus(g, QPointF(0, 0), true, kGreen);
+     }},
+    {"order_sub", 64,
+     [](QPainter &g) {
+         g.translate(16, 16);
+         g.scale(2.2, 2.2);
+         plusMinus(g, QPointF(0, 0), false, kRed);
+     }},
     // The pen cursor: the tip sits at the bottom-left corner (hot spot 0, 31).
-    {"edit2", 32, [](QPainter &g) {
+    {"edit2", 32,
+     [](QPainter &g) {
          g.translate(1, 31);
          g.rotate(-45);
          g.setPen(pen(Qt::black, 1.2));
          g.setBrush(QColor(0xf6, 0xd3, 0x6b));
          QPainterPath tip;
-         tip.moveTo(0, 0); tip.lineTo(8, -3.5); tip.lineTo(8, 3.5); tip.closeSubpath();
+         tip.moveTo(0, 0);
+         tip.lineTo(8, -3.5);
+         tip.lineTo(8, 3.5);
+         tip.closeSubpath();
          g.drawPath(tip);
          g.setBrush(kBlue);
          g.drawRect(QRectF(8, -3.5, 22, 7));
@@ -376,7 +428,10 @@ const Icon kIcons[] = {
          g.setPen(Qt::NoPen);
          g.setBrush(Qt::black);
          QPainterPath lead;
-         lead.moveTo(0, 0); lead.lineTo(3, -1.3); lead.lineTo(3, 1.3); lead.closeSubpath();
+         lead.moveTo(0, 0);
+         lead.lineTo(3, -1.3);
+         lead.lineTo(3, 1.3);
+         lead.closeSubpath();
          g.drawPath(lead);
      }},
 };

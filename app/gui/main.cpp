@@ -45,10 +45,13 @@ int runSelfCheck(MainWindow &window, const QString &outDir, const QString &surve
         const QByteArray xml = config.readAll();
         for (int i = 0; i < SystemConfig::keyCount(); ++i)
             keys += xml.contains("<" + SystemConfig::keyName(i).toLatin1() + ">")
-                    || xml.contains("<" + SystemConfig::keyName(i).toLatin1() + "/>");
+                || xml.contains("<" + SystemConfig::keyName(i).toLatin1() + "/>");
     }
     check(keys == SystemConfig::keyCount(),
-          QStringLiteral("configuration %1 with %2 of %3 keys").arg(configFilePath()).arg(keys).arg(SystemConfig::keyCount()));
+          QStringLiteral("configuration %1 with %2 of %3 keys")
+              .arg(configFilePath())
+              .arg(keys)
+              .arg(SystemConfig::keyCount()));
     check(!window.actionFileOpen->icon().isNull(), QStringLiteral("tool-bar icons loaded"));
     const QString ok = QCoreApplication::translate("QPlatformTheme", "OK");
     const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
@@ -57,11 +60,14 @@ int runSelfCheck(MainWindow &window, const QString &outDir, const QString &surve
     const QFontInfo font(QApplication::font());
     check(QFontDatabase().writingSystems(font.family()).contains(QFontDatabase::SimplifiedChinese),
           QStringLiteral("application font %1 resolves to %2, %3 px")
-              .arg(QApplication::font().family(), font.family()).arg(font.pixelSize()));
+              .arg(QApplication::font().family(), font.family())
+              .arg(font.pixelSize()));
 
     if (!surveyFile.isEmpty()) {
         check(window.isFileLoaded() && window.document().model().waveCount() > 0,
-              QStringLiteral("survey %1 opened with %2 waves").arg(surveyFile).arg(window.document().model().waveCount()));
+              QStringLiteral("survey %1 opened with %2 waves")
+                  .arg(surveyFile)
+                  .arg(window.document().model().waveCount()));
     }
 
     QDir().mkpath(outDir);
@@ -79,8 +85,8 @@ int main(int argc, char *argv[])
     const QString selfCheckDir = selfCheck ? QString::fromLocal8Bit(argv[2]) : QString();
 
     // 1. the start-up file
-    const QString strStartFile = selfCheck ? (argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString())
-                                           : startupFilePath(argc, argv);
+    const QString strStartFile =
+        selfCheck ? (argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString()) : startupFilePath(argc, argv);
 
     // 2. application object; the CJK font substitution precedes every widget
     QApplication app(argc, argv);

@@ -32,8 +32,7 @@ bool installQtTranslation(QApplication &app, QTranslator &translator)
 {
     bool ok = translator.load(QStringLiteral(":/language/qt_zh_CN.qm"));
     if (!ok)
-        ok = translator.load(QStringLiteral("qtbase_zh_CN"),
-                             QLibraryInfo::location(QLibraryInfo::TranslationsPath));
+        ok = translator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
     app.installTranslator(&translator);
     return ok;
 }

@@ -51,11 +51,17 @@ int main(int argc, char *argv[])
     std::printf("survey: %d points x 3 waves x %d samples\n", points, o.samples);
 
     const double synthMs = bestMs(repeats, [&] { return writeSynthSurvey(org, o); });
-    const double openOrgMs = bestMs(repeats, [&] { KvrDocument d; return d.open(org).ok; });
+    const double openOrgMs = bestMs(repeats, [&] {
+        KvrDocument d;
+        return d.open(org).ok;
+    });
     KvrDocument doc;
     doc.open(org);
     const double saveMs = bestMs(repeats, [&] { return doc.saveAs(ana).ok; });
-    const double openAnaMs = bestMs(repeats, [&] { KvrDocument d; return d.open(ana).ok; });
+    const double openAnaMs = bestMs(repeats, [&] {
+        KvrDocument d;
+        return d.open(ana).ok;
+    });
     const double readMs = bestMs(repeats, [&] {
         FileOperation op;
         FileHead head;

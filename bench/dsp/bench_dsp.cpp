@@ -51,7 +51,7 @@ Survey makeSurvey(int points)
             const double e1 = 800 + 1500 * rng.generateDouble(), e2 = e1 + 600 * rng.generateDouble();
             for (int i = 0; i < kSamples; ++i) {
                 double v = 0.0;
-                for (auto [t0, amp] : {std::pair<double, double>{200.0, a}, {e1, 0.3 * a}, {e2, 0.15 * a}}) {
+                for (auto [t0, amp] : {std::pair<double, double> {200.0, a}, {e1, 0.3 * a}, {e2, 0.15 * a}}) {
                     const double t = (i - t0) / kFs;
                     v += amp * std::exp(-t * t / (2 * 6e-5 * 6e-5)) * std::sin(2 * M_PI * f * t);
                 }
@@ -302,10 +302,9 @@ int mainFreqMismatches(const Survey &a, const Survey &b)
 {
     int m = 0;
     for (int g = 0; g < a.groups.size(); ++g)
-        for (int c = 0; c < 3; ++c)
-        {
+        for (int c = 0; c < 3; ++c) {
             m += (a.ffts[g]->dMainFreq[c] != b.ffts[g]->dMainFreq[c])
-                 + (a.ffts[g]->dFilterMainFreq[c] != b.ffts[g]->dFilterMainFreq[c]);
+                + (a.ffts[g]->dFilterMainFreq[c] != b.ffts[g]->dFilterMainFreq[c]);
         }
     return m;
 }

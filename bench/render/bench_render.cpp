@@ -62,7 +62,7 @@ Figures measure(int traces, bool withReference)
     view.setFileHead(s.head);
     view.setWaveData(s.groups, s.filtered, s.infos, s.ffts, 0);
     QImage target(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    view.render(&target);   // warm-up
+    view.render(&target); // warm-up
 
     Figures f;
     std::vector<double> full, cursor, ref;
@@ -74,8 +74,7 @@ Figures measure(int traces, bool withReference)
         full.push_back(t.nsecsElapsed() / 1e6);
     }
     for (int r = 0; r < 60; ++r) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(400 + r, 100 + 10 * r), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(400 + r, 100 + 10 * r), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         t.start();
         QApplication::sendEvent(&view, &move);
         view.render(&target);

@@ -43,9 +43,9 @@ int main(int argc, char **argv)
             return 1;
         }
         const MeasurementModel &m = doc.model();
-        files = renderViewShots(outDir, doc.fileHead(), m.waveGroupList(), m.filterWaveGroupList(),
-                                m.waveAnalyzeInfoList(), m.fftInfoList(),
-                                qBound(0, focus, qMax(0, m.waveAnalyzeInfoList().size() - 1)), flawPos);
+        files =
+            renderViewShots(outDir, doc.fileHead(), m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(),
+                            m.fftInfoList(), qBound(0, focus, qMax(0, m.waveAnalyzeInfoList().size() - 1)), flawPos);
     } else {
         SystemConfig::instance().setMaxSamplePoints(1024);
         SynthSurvey s = makeSynthSurvey(12, 1024);

@@ -18,8 +18,8 @@ bool savePicture(QWidget &w, const QString &path)
 } // namespace
 
 QStringList renderViewShots(const QString &outDir, const FileHeadPtr &head, const WaveGroupList &groups,
-                            const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
-                            const FftInfoList &ffts, int focusIndex, int flawPos)
+                            const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos, const FftInfoList &ffts,
+                            int focusIndex, int flawPos)
 {
     QStringList written;
     if (infos.isEmpty() || focusIndex < 0 || focusIndex >= infos.size() || !QDir().mkpath(outDir))

@@ -11,5 +11,5 @@
 // failure). `flawPos` is marked on the focused trace when it has no mark
 // (the record is copied first; the caller's model is not changed).
 QStringList renderViewShots(const QString &outDir, const FileHeadPtr &head, const WaveGroupList &groups,
-                            const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
-                            const FftInfoList &ffts, int focusIndex, int flawPos);
+                            const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos, const FftInfoList &ffts,
+                            int focusIndex, int flawPos);

@@ -50,7 +50,8 @@ private slots:
     {
         ReportRenderer r;
         r.setData(survey());
-        QBENCHMARK {
+        QBENCHMARK
+        {
             const QImage img = r.renderImage();
             QVERIFY(!img.isNull());
         }
@@ -59,9 +60,7 @@ private slots:
     {
         QTemporaryDir dir;
         const ReportData d = survey();
-        QBENCHMARK {
-            QVERIFY(writeReportPdf(d, dir.filePath(QStringLiteral("r.pdf"))));
-        }
+        QBENCHMARK { QVERIFY(writeReportPdf(d, dir.filePath(QStringLiteral("r.pdf")))); }
     }
     void wordJob()
     {
@@ -70,7 +69,8 @@ private slots:
         int last = -1;
         connect(&job, &KvrWordOperation::progressPrompt, [&last](int c) { last = c; });
         job.setReportData(survey());
-        QBENCHMARK {
+        QBENCHMARK
+        {
             job.setOutputPath(dir.filePath(QStringLiteral("r.docx")));
             job.createKvrWordDoWorker();
             QCOMPARE(last, 1);

@@ -6,10 +6,10 @@
 #include <QImage>
 #include <QPainter>
 
-KvrWordOperation::KvrWordOperation(QObject *parent) : WordEngineNew(parent)
+KvrWordOperation::KvrWordOperation(QObject *parent)
+    : WordEngineNew(parent)
 {
-    const QString appDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                        : QDir::currentPath();
+    const QString appDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
     m_strTemplatePath = appDir + QStringLiteral("/template.dotx");
 }
 
@@ -36,8 +36,7 @@ bool KvrWordOperation::makeReportImage(bool reportFailure)
         return false;
     };
     m_strListWaveListFile.clear();
-    if (m_renderer.data().waveGroups.isEmpty() || m_strOutputBaseName.isEmpty()
-        || !QDir(m_strOutputDir).exists())
+    if (m_renderer.data().waveGroups.isEmpty() || m_strOutputBaseName.isEmpty() || !QDir(m_strOutputDir).exists())
         return fail();
     const QString file = m_strOutputDir + QStringLiteral("/") + m_strOutputBaseName + QStringLiteral(".png");
 

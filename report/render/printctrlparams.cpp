@@ -10,12 +10,12 @@ static QFont reportFont(int pointSize)
 }
 
 PrintCtrlParams::PrintCtrlParams()
-    : fontPageHeader(reportFont(13)),
-      fontPageFooter(reportFont(13)),
-      fontCoordinate(reportFont(8)),
-      fontParam(reportFont(10)),
-      fontResult(reportFont(10)),
-      fontTitle(reportFont(16))
+    : fontPageHeader(reportFont(13))
+    , fontPageFooter(reportFont(13))
+    , fontCoordinate(reportFont(8))
+    , fontParam(reportFont(10))
+    , fontResult(reportFont(10))
+    , fontTitle(reportFont(16))
 {
     fontTitle.setBold(true);
 }

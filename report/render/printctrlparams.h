@@ -17,11 +17,11 @@ struct PrintCtrlParams {
     QFont fontCoordinate;
     QFont fontParam;
     QFont fontResult;
-    int nPageHeaderPos = 0;   // 0 left, 1 centre, 2 right
+    int nPageHeaderPos = 0; // 0 left, 1 centre, 2 right
     int nPageFooterPos = 0;
-    int nPageNumStyle = 0;    // 0 ".1.", 1 "-1-", 2 " 1 ", 3 "第1页", 4 "第1页 共1页"
-    int nPageNumPos = 0;      // 0..2 header left/centre/right, 3..5 footer left/centre/right
-    int nResolution = 300;    // DPI of PDF output
+    int nPageNumStyle = 0; // 0 ".1.", 1 "-1-", 2 " 1 ", 3 "第1页", 4 "第1页 共1页"
+    int nPageNumPos = 0;   // 0..2 header left/centre/right, 3..5 footer left/centre/right
+    int nResolution = 300; // DPI of PDF output
 
     // Report title line above the information table (setup dialog "标题").
     bool blTitle = true;

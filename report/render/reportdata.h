@@ -7,9 +7,9 @@
 #include "report/render/printctrlparams.h"
 
 struct ReportData {
-    WaveGroupList waveGroups;        // indexed by measure point
-    WaveGroupList filterWaveGroups;  // parallel, the traces are drawn from these
-    WaveAnalyzeInfoList infos;       // one entry per trace, in drawing order
+    WaveGroupList waveGroups;       // indexed by measure point
+    WaveGroupList filterWaveGroups; // parallel, the traces are drawn from these
+    WaveAnalyzeInfoList infos;      // one entry per trace, in drawing order
     FileHeadPtr head;
     ProjectParams project;
     PrintCtrlParams print;

@@ -12,8 +12,8 @@ bool writeReportPdf(const ReportData &data, const QString &path, QString *error)
     {
         QPdfWriter writer(path);
         writer.setResolution(data.print.nResolution > 0 ? data.print.nResolution : 300);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                                         QPageLayout::Millimeter));
         writer.setTitle(data.project.strTitleName);
         writer.setCreator(QStringLiteral("KVR Analysis"));
         QPainter painter;

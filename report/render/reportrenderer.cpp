@@ -7,7 +7,7 @@
 
 namespace {
 
-const char *kHeightSample = "检测";   // CJK sample for text heights
+const char *kHeightSample = "检测"; // CJK sample for text heights
 const double kMid = 32767.5;
 const double kFull = 65535.0;
 
@@ -18,10 +18,7 @@ QFont namedFont(int pointSize, QPaintDevice *device)
     return device ? QFont(f, device) : f;
 }
 
-double mmToPixels(int mm, QPaintDevice *device)
-{
-    return mm * device->logicalDpiX() / 25.4;
-}
+double mmToPixels(int mm, QPaintDevice *device) { return mm * device->logicalDpiX() / 25.4; }
 
 } // namespace
 
@@ -57,8 +54,7 @@ void ReportRenderer::computeDepthExtents()
         const WaveBlock *b = block(m_data.waveGroups, *info);
         if (!b || b->nDataCnt == kNoValue)
             continue;
-        if (info->nMeasurePoint >= m_data.filterWaveGroups.size()
-            || !m_data.filterWaveGroups.at(info->nMeasurePoint)
+        if (info->nMeasurePoint >= m_data.filterWaveGroups.size() || !m_data.filterWaveGroups.at(info->nMeasurePoint)
             || m_data.filterWaveGroups.at(info->nMeasurePoint)->head.nWaveSpeed == kNoValue)
             continue;
         const float depth = float(b->nDataCnt * 0.002 * speed / 2000.0);
@@ -86,8 +82,7 @@ void ReportRenderer::updateDrawInfo(QPainter *painter)
     m_fLineSpace = 20;
     const double labelW = QFontMetricsF(pc.fontCoordinate, dev).horizontalAdvance(QStringLiteral("12.45"));
     m_dLeftMargin = (pc.nMarginLeft >= 0 ? mmToPixels(pc.nMarginLeft, dev) : 70.0) + m_fHScale * labelW;
-    m_dRightMargin = pc.nMarginRight >= 0 ? mmToPixels(pc.nMarginRight, dev) + m_fHScale * labelW
-                                          : m_dLeftMargin;
+    m_dRightMargin = pc.nMarginRight >= 0 ? mmToPixels(pc.nMarginRight, dev) + m_fHScale * labelW : m_dLeftMargin;
     m_dTopMargin = pc.nMarginTop >= 0 ? mmToPixels(pc.nMarginTop, dev) : 70.0;
     m_dBottomMargin = pc.nMarginBottom >= 0 ? mmToPixels(pc.nMarginBottom, dev) : 70.0;
     const QRect win = painter->window();
@@ -96,28 +91,28 @@ void ReportRenderer::updateDrawInfo(QPainter *painter)
 
     const bool numInHeader = pc.blPageNum && pc.nPageNumPos < 3;
     const bool numInFooter = pc.blPageNum && pc.nPageNumPos >= 3;
-    m_fHeaderBand = (pc.blPageHeader || numInHeader)
-        ? float(textHeight(pc.fontPageHeader, painter) * m_fVScale + 20) : 0.0f;
+    m_fHeaderBand =
+        (pc.blPageHeader || numInHeader) ? float(textHeight(pc.fontPageHeader, painter) * m_fVScale + 20) : 0.0f;
     m_fTitleBand = pc.blTitle ? float(textHeight(pc.fontTitle, painter) * m_fVScale + 20) : 0.0f;
     m_fParamBand = float((textHeight(pc.fontParam, painter) * m_fVScale + 20) * 3);
     m_fResultBand = float((textHeight(pc.fontResult, painter) * m_fVScale + 20) * 6);
-    m_fFooterBand = (pc.blPageFooter || numInFooter)
-        ? float(m_fVScale * textHeight(pc.fontPageFooter, painter) + 20) : 0.0f;
+    m_fFooterBand =
+        (pc.blPageFooter || numInFooter) ? float(m_fVScale * textHeight(pc.fontPageFooter, painter) + 20) : 0.0f;
     // The angle labels stand upright above the traces when the columns are
     // narrow; on a high-resolution printer they are longer than the nominal
     // 200-pixel band and would run into the information table, so the band
     // grows to hold them.
-    const double rotatedLabel = QFontMetricsF(pc.fontCoordinate, dev)
-                                    .horizontalAdvance(QStringLiteral("%1%2").arg(258.6, 0, 'f', 1).arg(QStringLiteral("°")));
+    const double rotatedLabel =
+        QFontMetricsF(pc.fontCoordinate, dev)
+            .horizontalAdvance(QStringLiteral("%1%2").arg(258.6, 0, 'f', 1).arg(QStringLiteral("°")));
     m_fLabelBand = float(qMax(200.0, rotatedLabel + 35.0));
-    m_fGraphHeight = float(m_dPageHeight - 4 * 20 - m_fHeaderBand - m_fTitleBand - m_fParamBand
-                           - m_fFooterBand - m_fResultBand - m_fLabelBand);
+    m_fGraphHeight = float(m_dPageHeight - 4 * 20 - m_fHeaderBand - m_fTitleBand - m_fParamBand - m_fFooterBand
+                           - m_fResultBand - m_fLabelBand);
 
     computeDepthExtents();
-    qDebug("updateDrawInfo: 边距[l, t, r, b] ... %f, %f, %f, %f", m_dLeftMargin, m_dTopMargin,
-           m_dRightMargin, m_dBottomMargin);
-    qDebug("updateDrawInfo: fMaxPileDepth, fMaxAnalyzeDepth ... %f, %f", m_fMaxPileDepth,
-           m_fMaxAnalyzeDepth);
+    qDebug("updateDrawInfo: 边距[l, t, r, b] ... %f, %f, %f, %f", m_dLeftMargin, m_dTopMargin, m_dRightMargin,
+           m_dBottomMargin);
+    qDebug("updateDrawInfo: fMaxPileDepth, fMaxAnalyzeDepth ... %f, %f", m_fMaxPileDepth, m_fMaxAnalyzeDepth);
 }
 
 void ReportRenderer::updateImageDrawInfo(QPainter *painter)
@@ -137,14 +132,13 @@ void ReportRenderer::updateImageDrawInfo(QPainter *painter)
     m_fLabelBand = 100;
     m_fGraphHeight = float(m_dPageHeight - 100);
     computeDepthExtents();
-    qDebug("updateDrawInfo: 边距[l, t, r, b] ... %f, %f, %f, %f", m_dLeftMargin, m_dTopMargin,
-           m_dRightMargin, m_dBottomMargin);
-    qDebug("updateDrawInfo: fMaxPileDepth, fMaxAnalyzeDepth ... %f, %f", m_fMaxPileDepth,
-           m_fMaxAnalyzeDepth);
+    qDebug("updateDrawInfo: 边距[l, t, r, b] ... %f, %f, %f, %f", m_dLeftMargin, m_dTopMargin, m_dRightMargin,
+           m_dBottomMargin);
+    qDebug("updateDrawInfo: fMaxPileDepth, fMaxAnalyzeDepth ... %f, %f", m_fMaxPileDepth, m_fMaxAnalyzeDepth);
 }
 
-void ReportRenderer::drawAlignedLine(QPainter *painter, const QFont &font, const QRectF &rect,
-                                     const QString &text, int pos)
+void ReportRenderer::drawAlignedLine(QPainter *painter, const QFont &font, const QRectF &rect, const QString &text,
+                                     int pos)
 {
     const Qt::Alignment h = pos == 0 ? Qt::AlignLeft : (pos == 1 ? Qt::AlignHCenter : Qt::AlignRight);
     painter->setFont(font);
@@ -160,8 +154,7 @@ void ReportRenderer::drawHeaderAndTable(QPainter *painter)
     if (pc.blPageHeader)
         drawAlignedLine(painter, pc.fontPageHeader, headerRect, pc.strPageHeader, pc.nPageHeaderPos);
     if (pc.blPageNum && pc.nPageNumPos < 3)
-        drawAlignedLine(painter, pc.fontPageHeader, headerRect,
-                        pageNumberText(pc.nPageNumStyle, 1, 1), pc.nPageNumPos);
+        drawAlignedLine(painter, pc.fontPageHeader, headerRect, pageNumberText(pc.nPageNumStyle, 1, 1), pc.nPageNumPos);
     if (pc.blTitle) {
         painter->setFont(pc.fontTitle);
         painter->drawText(QRectF(m_dLeftMargin, m_dTopMargin + m_fHeaderBand, m_dPageWidth, m_fTitleBand),
@@ -397,8 +390,7 @@ void ReportRenderer::drawResultAndFooter(QPainter *painter)
     const PrintCtrlParams &pc = m_data.print;
     painter->save();
     painter->setPen(QPen(Qt::black, 4));
-    const QRectF box(m_dLeftMargin,
-                     m_dTopMargin + m_dPageHeight - m_fFooterBand - m_fResultBand - 2 * m_fLineSpace,
+    const QRectF box(m_dLeftMargin, m_dTopMargin + m_dPageHeight - m_fFooterBand - m_fResultBand - 2 * m_fLineSpace,
                      m_dPageWidth, m_fResultBand);
     painter->drawRect(box);
     painter->setFont(pc.fontResult);
@@ -406,19 +398,16 @@ void ReportRenderer::drawResultAndFooter(QPainter *painter)
     const QString caption = QStringLiteral("结果描述: ");
     QRectF used;
     painter->drawText(inner, Qt::AlignLeft | Qt::AlignTop, caption, &used);
-    const QRectF textRect(inner.left(), used.bottom() + 5, inner.width(),
-                          inner.bottom() - used.bottom() - 5);
+    const QRectF textRect(inner.left(), used.bottom() + 5, inner.width(), inner.bottom() - used.bottom() - 5);
     if (textRect.height() > 0)
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                          m_data.project.strReault);
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_data.project.strReault);
 
-    const QRectF footerRect(m_dLeftMargin, m_dTopMargin + m_dPageHeight - m_fFooterBand, m_dPageWidth,
-                            m_fFooterBand);
+    const QRectF footerRect(m_dLeftMargin, m_dTopMargin + m_dPageHeight - m_fFooterBand, m_dPageWidth, m_fFooterBand);
     if (pc.blPageFooter)
         drawAlignedLine(painter, pc.fontPageFooter, footerRect, pc.strPageFooter, pc.nPageFooterPos);
     if (pc.blPageNum && pc.nPageNumPos >= 3)
-        drawAlignedLine(painter, pc.fontPageFooter, footerRect,
-                        pageNumberText(pc.nPageNumStyle, 1, 1), pc.nPageNumPos - 3);
+        drawAlignedLine(painter, pc.fontPageFooter, footerRect, pageNumberText(pc.nPageNumStyle, 1, 1),
+                        pc.nPageNumPos - 3);
     painter->restore();
 }
 

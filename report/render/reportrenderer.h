@@ -59,8 +59,7 @@ private:
     void drawDepthTicks(QPainter *painter, double x, bool inward);
     const WaveBlock *block(const WaveGroupList &list, const WaveAnalyzeInfo &info) const;
     double textHeight(const QFont &font, QPainter *painter) const;
-    void drawAlignedLine(QPainter *painter, const QFont &font, const QRectF &rect,
-                         const QString &text, int pos);
+    void drawAlignedLine(QPainter *painter, const QFont &font, const QRectF &rect, const QString &text, int pos);
 
     ReportData m_data;
     bool m_blImage = false;
@@ -82,5 +81,5 @@ private:
     float m_fMaxAnalyzeDepth = 0;
     float m_fHScale = 1.0f;
     float m_fVScale = 1.0f;
-    QFont m_labelFont;   // scale and angle labels of the current variant
+    QFont m_labelFont; // scale and angle labels of the current variant
 };

@@ -31,17 +31,20 @@ QVariantList collect(const QVariant &a, const QVariant &b, const QVariant &c, co
 
 } // namespace
 
-AxObject::AxObject(QObject *parent) : QObject(parent) {}
+AxObject::AxObject(QObject *parent)
+    : QObject(parent)
+{ }
 
-AxObject::AxObject(const QString &control, QObject *parent) : QObject(parent)
+AxObject::AxObject(const QString &control, QObject *parent)
+    : QObject(parent)
 {
     setControl(control);
 }
 
 AxObject::AxObject(const AxDispatchPtr &dispatch, QObject *parent)
-    : QObject(parent), m_dispatch(dispatch)
-{
-}
+    : QObject(parent)
+    , m_dispatch(dispatch)
+{ }
 
 bool AxObject::setControl(const QString &control)
 {
@@ -56,8 +59,8 @@ bool AxObject::setControl(const QString &control)
     return !m_dispatch.isNull();
 }
 
-AxObject *AxObject::querySubObject(const char *name, const QVariant &var1, const QVariant &var2,
-                                   const QVariant &var3, const QVariant &var4)
+AxObject *AxObject::querySubObject(const char *name, const QVariant &var1, const QVariant &var2, const QVariant &var3,
+                                   const QVariant &var4)
 {
     if (!m_dispatch)
         return nullptr;
@@ -65,8 +68,8 @@ AxObject *AxObject::querySubObject(const char *name, const QVariant &var1, const
     return sub ? new AxObject(sub, this) : nullptr;
 }
 
-QVariant AxObject::dynamicCall(const char *function, const QVariant &var1, const QVariant &var2,
-                               const QVariant &var3, const QVariant &var4)
+QVariant AxObject::dynamicCall(const char *function, const QVariant &var1, const QVariant &var2, const QVariant &var3,
+                               const QVariant &var4)
 {
     QList<QVariant> args = collect(var1, var2, var3, var4);
     return dynamicCall(function, args);
@@ -84,10 +87,7 @@ bool AxObject::setProperty(const char *name, const QVariant &value)
     return m_dispatch && m_dispatch->setValue(QString::fromLatin1(name), value);
 }
 
-QVariant AxObject::asVariant() const
-{
-    return QVariant::fromValue(const_cast<AxObject *>(this));
-}
+QVariant AxObject::asVariant() const { return QVariant::fromValue(const_cast<AxObject *>(this)); }
 
 AxDispatchPtr AxObject::dispatchOf(const QVariant &value)
 {

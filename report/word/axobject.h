@@ -42,12 +42,10 @@ public:
 
     // The returned object is a child of this one; null when the member does
     // not exist (a missing bookmark, no active document, ...).
-    AxObject *querySubObject(const char *name, const QVariant &var1 = QVariant(),
-                             const QVariant &var2 = QVariant(), const QVariant &var3 = QVariant(),
-                             const QVariant &var4 = QVariant());
-    QVariant dynamicCall(const char *function, const QVariant &var1 = QVariant(),
-                         const QVariant &var2 = QVariant(), const QVariant &var3 = QVariant(),
-                         const QVariant &var4 = QVariant());
+    AxObject *querySubObject(const char *name, const QVariant &var1 = QVariant(), const QVariant &var2 = QVariant(),
+                             const QVariant &var3 = QVariant(), const QVariant &var4 = QVariant());
+    QVariant dynamicCall(const char *function, const QVariant &var1 = QVariant(), const QVariant &var2 = QVariant(),
+                         const QVariant &var3 = QVariant(), const QVariant &var4 = QVariant());
     QVariant dynamicCall(const char *function, QList<QVariant> &vars);
     // Hides QObject::setProperty on purpose: properties go to the server.
     bool setProperty(const char *name, const QVariant &value);

@@ -146,8 +146,7 @@ bool DocxPackage::load(const QString &path, QString *error)
 QString DocxPackage::relsPartName() const
 {
     const int slash = m_mainPart.lastIndexOf(QLatin1Char('/'));
-    return m_mainPart.left(slash + 1) + QStringLiteral("_rels/") + m_mainPart.mid(slash + 1)
-        + QStringLiteral(".rels");
+    return m_mainPart.left(slash + 1) + QStringLiteral("_rels/") + m_mainPart.mid(slash + 1) + QStringLiteral(".rels");
 }
 
 void DocxPackage::flush()
@@ -344,8 +343,7 @@ bool DocxPackage::clearRange(const Range &range, XmlNodePtr *runProps)
                 rPr = XmlNode::element(QStringLiteral("w:rPr"));
                 for (const auto &c : mark->children)
                     if (c->kind == XmlNode::Element && !c->name.startsWith(QLatin1String("w:ins"))
-                        && !c->name.startsWith(QLatin1String("w:del"))
-                        && !c->name.startsWith(QLatin1String("w:move"))
+                        && !c->name.startsWith(QLatin1String("w:del")) && !c->name.startsWith(QLatin1String("w:move"))
                         && c->name != QLatin1String("w:rPrChange"))
                         rPr->appendChild(c->clone());
             }
@@ -447,8 +445,8 @@ bool DocxPackage::setBookmarkParagraphAlignment(const QString &name, const QStri
         for (int i = 0; i < pPr->children.size(); ++i) {
             const QString n = pPr->children.at(i)->name;
             if (n == QLatin1String("w:textDirection") || n == QLatin1String("w:textAlignment")
-                || n == QLatin1String("w:outlineLvl") || n == QLatin1String("w:rPr")
-                || n == QLatin1String("w:sectPr") || n == QLatin1String("w:pPrChange")) {
+                || n == QLatin1String("w:outlineLvl") || n == QLatin1String("w:rPr") || n == QLatin1String("w:sectPr")
+                || n == QLatin1String("w:pPrChange")) {
                 at = i;
                 break;
             }
@@ -501,11 +499,11 @@ bool DocxPackage::addPictureAtBookmark(const QString &name, const QString &image
     const XmlNodePtr sect = sects.isEmpty() ? XmlNodePtr() : sects.last();
     const XmlNodePtr pgSz = sect ? sect->firstChild(QStringLiteral("w:pgSz")) : XmlNodePtr();
     const XmlNodePtr pgMar = sect ? sect->firstChild(QStringLiteral("w:pgMar")) : XmlNodePtr();
-    const qint64 textW = twipsAttr(pgSz, "w:w", 11906) - twipsAttr(pgMar, "w:left", 1440)
-        - twipsAttr(pgMar, "w:right", 1440);
-    const qint64 textH = twipsAttr(pgSz, "w:h", 16838) - twipsAttr(pgMar, "w:top", 1440)
-        - twipsAttr(pgMar, "w:bottom", 1440);
-    qint64 cx = qMax<qint64>(textW, 1440) * 635;   // 635 EMU per twip
+    const qint64 textW =
+        twipsAttr(pgSz, "w:w", 11906) - twipsAttr(pgMar, "w:left", 1440) - twipsAttr(pgMar, "w:right", 1440);
+    const qint64 textH =
+        twipsAttr(pgSz, "w:h", 16838) - twipsAttr(pgMar, "w:top", 1440) - twipsAttr(pgMar, "w:bottom", 1440);
+    qint64 cx = qMax<qint64>(textW, 1440) * 635; // 635 EMU per twip
     qint64 cy = cx * px.height() / px.width();
     const qint64 maxCy = qMax<qint64>(textH, 1440) * 635;
     if (cy > maxCy) {
@@ -517,30 +515,31 @@ bool DocxPackage::addPictureAtBookmark(const QString &name, const QString &image
         docPrId = qMax(docPrId, d->attribute(QStringLiteral("id")).toInt());
     ++docPrId;
     const QString shapeName = QFileInfo(media).fileName();
-    const QString xml = QStringLiteral(
-        "<w:r xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-        "<w:drawing>"
-        "<wp:inline xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\""
-        " distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\">"
-        "<wp:extent cx=\"%1\" cy=\"%2\"/>"
-        "<wp:effectExtent l=\"0\" t=\"0\" r=\"0\" b=\"0\"/>"
-        "<wp:docPr id=\"%3\" name=\"Picture %3\"/>"
-        "<wp:cNvGraphicFramePr><a:graphicFrameLocks"
-        " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" noChangeAspect=\"1\"/>"
-        "</wp:cNvGraphicFramePr>"
-        "<a:graphic xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
-        "<a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
-        "<pic:pic xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
-        "<pic:nvPicPr><pic:cNvPr id=\"0\" name=\"%4\"/><pic:cNvPicPr/></pic:nvPicPr>"
-        "<pic:blipFill><a:blip xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
-        " r:embed=\"%5\"/><a:stretch><a:fillRect/></a:stretch></pic:blipFill>"
-        "<pic:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"%1\" cy=\"%2\"/></a:xfrm>"
-        "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom></pic:spPr>"
-        "</pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing></w:r>")
-                            .arg(cx)
-                            .arg(cy)
-                            .arg(docPrId)
-                            .arg(shapeName, rId);
+    const QString xml =
+        QStringLiteral(
+            "<w:r xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+            "<w:drawing>"
+            "<wp:inline xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\""
+            " distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\">"
+            "<wp:extent cx=\"%1\" cy=\"%2\"/>"
+            "<wp:effectExtent l=\"0\" t=\"0\" r=\"0\" b=\"0\"/>"
+            "<wp:docPr id=\"%3\" name=\"Picture %3\"/>"
+            "<wp:cNvGraphicFramePr><a:graphicFrameLocks"
+            " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" noChangeAspect=\"1\"/>"
+            "</wp:cNvGraphicFramePr>"
+            "<a:graphic xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
+            "<a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
+            "<pic:pic xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
+            "<pic:nvPicPr><pic:cNvPr id=\"0\" name=\"%4\"/><pic:cNvPicPr/></pic:nvPicPr>"
+            "<pic:blipFill><a:blip xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""
+            " r:embed=\"%5\"/><a:stretch><a:fillRect/></a:stretch></pic:blipFill>"
+            "<pic:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"%1\" cy=\"%2\"/></a:xfrm>"
+            "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom></pic:spPr>"
+            "</pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing></w:r>")
+            .arg(cx)
+            .arg(cy)
+            .arg(docPrId)
+            .arg(shapeName, rId);
     XmlDocument runDoc;
     if (!runDoc.parse(xml.toUtf8()))
         return false;

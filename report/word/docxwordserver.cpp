@@ -47,9 +47,11 @@ public:
 
     WordObject(Kind kind, const StatePtr &state, const PackagePtr &doc = PackagePtr(),
                const QString &bookmark = QString())
-        : m_kind(kind), m_state(state), m_doc(doc), m_bookmark(bookmark)
-    {
-    }
+        : m_kind(kind)
+        , m_state(state)
+        , m_doc(doc)
+        , m_bookmark(bookmark)
+    { }
 
     Kind kind() const { return m_kind; }
     PackagePtr document() const { return m_doc; }
@@ -83,8 +85,7 @@ public:
             if (name == QLatin1String("ParagraphFormat") && m_state->selectionDocument)
                 return make(ParagraphFormat, m_state->selectionDocument, m_state->selectionBookmark);
             break;
-        default:
-            break;
+        default: break;
         }
         return AxDispatchPtr();
     }
@@ -155,8 +156,7 @@ public:
                 return m_doc->addPictureAtBookmark(bm, QDir::fromNativeSeparators(args.first().toString()));
             }
             break;
-        default:
-            break;
+        default: break;
         }
         return QVariant();
     }
@@ -184,8 +184,7 @@ public:
                 return !jc.isEmpty() && m_doc->setBookmarkParagraphAlignment(m_bookmark, jc);
             }
             break;
-        default:
-            break;
+        default: break;
         }
         return false;
     }

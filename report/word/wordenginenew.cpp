@@ -5,17 +5,13 @@
 #include <QDir>
 #include <QVariant>
 
-WordEngineNew::WordEngineNew(QObject *parent) : QObject(parent) {}
+WordEngineNew::WordEngineNew(QObject *parent)
+    : QObject(parent)
+{ }
 
-WordEngineNew::~WordEngineNew()
-{
-    close(false);
-}
+WordEngineNew::~WordEngineNew() { close(false); }
 
-QString WordEngineNew::serverName() const
-{
-    return m_pWord ? m_pWord->control() : QString();
-}
+QString WordEngineNew::serverName() const { return m_pWord ? m_pWord->control() : QString(); }
 
 bool WordEngineNew::startApplication()
 {
@@ -115,8 +111,7 @@ bool WordEngineNew::save()
         return false;
     if (m_blCreateNew && !m_strSaveFilePath.isEmpty()) {
         qDebug("保存新文件!");
-        return m_pWorkDocument->dynamicCall("SaveAs(const QString&)",
-                                            QDir::toNativeSeparators(m_strSaveFilePath))
+        return m_pWorkDocument->dynamicCall("SaveAs(const QString&)", QDir::toNativeSeparators(m_strSaveFilePath))
             .toBool();
     }
     if (m_blOpened) {
@@ -139,7 +134,7 @@ bool WordEngineNew::close(bool blSave)
         m_pWord->dynamicCall("Quit()");
     delete m_pWorkDocuments;
     m_pWorkDocuments = nullptr;
-    delete m_pWord;   // the document wrapper is one of its children
+    delete m_pWord; // the document wrapper is one of its children
     m_pWord = nullptr;
     m_pWorkDocument = nullptr;
     m_blOpened = false;

@@ -117,9 +117,8 @@ bool XmlDocument::parse(const QByteArray &data, QString *error)
         case QXmlStreamReader::StartElement: {
             XmlNodePtr n = XmlNode::element(reader.qualifiedName().toString());
             for (const auto &d : reader.namespaceDeclarations()) {
-                const QString attrName = d.prefix().isEmpty()
-                    ? QStringLiteral("xmlns")
-                    : QStringLiteral("xmlns:") + d.prefix().toString();
+                const QString attrName =
+                    d.prefix().isEmpty() ? QStringLiteral("xmlns") : QStringLiteral("xmlns:") + d.prefix().toString();
                 n->attributes.append(qMakePair(attrName, d.namespaceUri().toString()));
             }
             for (const auto &a : reader.attributes()) {
@@ -134,15 +133,12 @@ bool XmlDocument::parse(const QByteArray &data, QString *error)
             current = n.data();
             break;
         }
-        case QXmlStreamReader::EndElement:
-            current = current ? current->parent : nullptr;
-            break;
+        case QXmlStreamReader::EndElement: current = current ? current->parent : nullptr; break;
         case QXmlStreamReader::Characters:
             if (current)
                 current->appendChild(XmlNode::textNode(reader.text().toString()));
             break;
-        default:
-            break;
+        default: break;
         }
     }
     if (reader.hasError() || !m_root) {

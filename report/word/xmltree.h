@@ -16,9 +16,9 @@ using XmlNodePtr = QSharedPointer<XmlNode>;
 struct XmlNode {
     enum Kind { Element, Text };
     Kind kind = Element;
-    QString name;                                // qualified name, e.g. "w:p"
-    QList<QPair<QString, QString>> attributes;  // in document order, xmlns included
-    QString text;                                // Text nodes only
+    QString name;                              // qualified name, e.g. "w:p"
+    QList<QPair<QString, QString>> attributes; // in document order, xmlns included
+    QString text;                              // Text nodes only
     QList<XmlNodePtr> children;
     XmlNode *parent = nullptr;
 

@@ -21,15 +21,9 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-inline void putI32(QByteArray &b, qint64 offset, qint32 v)
-{
-    qToLittleEndian<qint32>(v, b.data() + offset);
-}
+inline void putI32(QByteArray &b, qint64 offset, qint32 v) { qToLittleEndian<qint32>(v, b.data() + offset); }
 
-inline void putF32(QByteArray &b, qint64 offset, float v)
-{
-    qToLittleEndian<float>(v, b.data() + offset);
-}
+inline void putF32(QByteArray &b, qint64 offset, float v) { qToLittleEndian<float>(v, b.data() + offset); }
 
 inline qint64 groupOffset(int i) { return FILE_HEAD_SIZE + qint64(GroupSize) * i; }
 inline qint64 blockOffset(int i, int b) { return groupOffset(i) + kWaveGroupHeadSize + qint64(kWaveBlockSize) * b; }

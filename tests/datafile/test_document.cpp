@@ -19,7 +19,10 @@ const QString kRejected = QStringLiteral("文件不完整或者格式不正确�
 class ShortSaveFile : public QSaveFile
 {
 public:
-    ShortSaveFile(const QString &path, qint64 limit) : QSaveFile(path), m_limit(limit) {}
+    ShortSaveFile(const QString &path, qint64 limit)
+        : QSaveFile(path)
+        , m_limit(limit)
+    { }
 
 protected:
     qint64 writeData(const char *data, qint64 len) override
@@ -39,10 +42,7 @@ private:
     qint64 m_written = 0;
 };
 
-QByteArray recordBytes(const WaveAnalyzeInfo &a)
-{
-    return QByteArray(reinterpret_cast<const char *>(&a), sizeof(a));
-}
+QByteArray recordBytes(const WaveAnalyzeInfo &a) { return QByteArray(reinterpret_cast<const char *>(&a), sizeof(a)); }
 
 QByteArray groupBytes(const WaveGroup &g)
 {
@@ -193,7 +193,7 @@ void TestDocument::initialGainFromHeadTag_data()
     QTest::newRow("base tag") << kHeadTagBase << 1.0f;
     QTest::newRow("base + 5") << kHeadTagBase + 5 << 5.0f;
     QTest::newRow("base + 250") << kHeadTagBase + 250 << 100.0f;
-    QTest::newRow("below base") << kHeadTagBase - 1 << 100.0f;  // unsigned difference
+    QTest::newRow("below base") << kHeadTagBase - 1 << 100.0f; // unsigned difference
 }
 
 void TestDocument::initialGainFromHeadTag()
@@ -219,8 +219,8 @@ void TestDocument::oldAnalysisFileIsRaised()
     type.replace(0, 17, "ARD-ANA V1.0.2000");
     bytes.replace(4, 64, type);
     putF32(bytes, 396, 25.0f);
-    putI32(bytes, recordOffset(3, 0) + 36, 2);   // window code
-    putF32(bytes, recordOffset(3, 0) + 32, 7.0f);  // manual gain
+    putI32(bytes, recordOffset(3, 0) + 36, 2);    // window code
+    putF32(bytes, recordOffset(3, 0) + 32, 7.0f); // manual gain
     QVERIFY(writeAll(path, bytes));
 
     KvrDocument doc;
@@ -245,10 +245,9 @@ void TestDocument::roundTrip_data()
 {
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<QString>("variant");
-    const QStringList variants = {QStringLiteral("original"), QStringLiteral("analysis"),
-                                  QStringLiteral("missing"), QStringLiteral("fourth"),
-                                  QStringLiteral("truncated"), QStringLiteral("deleted"),
-                                  QStringLiteral("swapped"), QStringLiteral("old")};
+    const QStringList variants = {QStringLiteral("original"), QStringLiteral("analysis"),  QStringLiteral("missing"),
+                                  QStringLiteral("fourth"),   QStringLiteral("truncated"), QStringLiteral("deleted"),
+                                  QStringLiteral("swapped"),  QStringLiteral("old")};
     for (quint32 seed : {3u, 11u})
         for (const QString &v : variants)
             QTest::addRow("%s seed %u", qPrintable(v), seed) << seed << v;
@@ -271,7 +270,7 @@ void TestDocument::roundTrip()
     QVERIFY(!makeOriginal(path, o).isEmpty());
     if (variant == QLatin1String("truncated")) {
         QByteArray bytes = readAll(path);
-        bytes.chop(GroupSize);  // header still counts 3 groups
+        bytes.chop(GroupSize); // header still counts 3 groups
         QVERIFY(writeAll(path, bytes));
     }
     if (variant == QLatin1String("analysis") || variant == QLatin1String("deleted")
@@ -284,8 +283,7 @@ void TestDocument::roundTrip()
     const DocResult r = doc.open(path);
     QVERIFY2(r.ok, qPrintable(r.message));
     checkSound(doc);
-    const int expectedWaves = variant == QLatin1String("missing") ? 6
-                              : variant == QLatin1String("truncated") ? 6 : 9;
+    const int expectedWaves = variant == QLatin1String("missing") ? 6 : variant == QLatin1String("truncated") ? 6 : 9;
     QCOMPARE(doc.model().waveCount(), expectedWaves);
     if (variant == QLatin1String("deleted")) {
         QVERIFY(doc.model().deleteChannel(4, *doc.fileHead()));
@@ -324,13 +322,21 @@ void TestDocument::roundTrip()
 void TestDocument::hostileFiles_data()
 {
     QTest::addColumn<bool>("analysis");
-    QTest::addColumn<qint64>("offset");   // -1: no patch
+    QTest::addColumn<qint64>("offset"); // -1: no patch
     QTest::addColumn<QByteArray>("patch");
-    QTest::addColumn<qint64>("newSize");  // -1: keep
-    QTest::addColumn<int>("expect");  // 0 rejected, 1 opens with a warning, 2 opens or rejected, 3 opens
+    QTest::addColumn<qint64>("newSize"); // -1: keep
+    QTest::addColumn<int>("expect");     // 0 rejected, 1 opens with a warning, 2 opens or rejected, 3 opens
 
-    auto i32 = [](qint32 v) { QByteArray b(4, '\0'); putI32(b, 0, v); return b; };
-    auto f32 = [](float v) { QByteArray b(4, '\0'); putF32(b, 0, v); return b; };
+    auto i32 = [](qint32 v) {
+        QByteArray b(4, '\0');
+        putI32(b, 0, v);
+        return b;
+    };
+    auto f32 = [](float v) {
+        QByteArray b(4, '\0');
+        putF32(b, 0, v);
+        return b;
+    };
     const QByteArray none;
     const qint64 rec0 = recordOffset(3, 0);
     const qint64 blk0 = blockOffset(0, 0);
@@ -365,7 +371,8 @@ void TestDocument::hostileFiles_data()
     QTest::newRow("record order huge") << true << rec0 + 24 << i32(0x7fffffff) << -1LL << 1;
     QTest::newRow("sample values outside 16 bit") << false << blk0 << (i32(-40000) + i32(900000)) << -1LL << 1;
     QTest::newRow("version without numbers") << true << 4LL << QByteArray("ARD-ANA Vx.9\0", 13) << -1LL << 3;
-    QTest::newRow("version huge numbers") << true << 4LL << QByteArray("ARD-ANA V99999999999.99999999999.9\0", 35) << -1LL << 3;
+    QTest::newRow("version huge numbers")
+        << true << 4LL << QByteArray("ARD-ANA V99999999999.99999999999.9\0", 35) << -1LL << 3;
     QTest::newRow("type text without terminator") << false << 4LL << QByteArray(64, '\xff') << -1LL << 2;
     QTest::newRow("texts invalid gb18030") << true << 72LL << QByteArray(320, '\x81') << -1LL << 3;
 }
@@ -476,9 +483,8 @@ void TestDocument::failingSaveKeepsOriginal()
     QVERIFY(doc.open(path).ok);
     doc.model().waveAnalyzeInfoAt(2)->nFlawPos = 10;
     doc.model().waveAnalyzeInfoAt(2)->blModified = 1;
-    doc.setSaveDeviceFactory([limit](const QString &p) {
-        return std::unique_ptr<QSaveFile>(new ShortSaveFile(p, limit));
-    });
+    doc.setSaveDeviceFactory(
+        [limit](const QString &p) { return std::unique_ptr<QSaveFile>(new ShortSaveFile(p, limit)); });
     const DocResult r = doc.save();
     QVERIFY(!r.ok);
     QVERIFY(r.message.startsWith(QStringLiteral("保存文件失败")));
@@ -486,7 +492,7 @@ void TestDocument::failingSaveKeepsOriginal()
     QVERIFY(doc.unsavedMask() & KvrDocument::UnsavedRecords);
     QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.ard*")}, QDir::Files | QDir::Hidden).size(), 1);
 
-    doc.setSaveDeviceFactory(nullptr);  // the disk has room again
+    doc.setSaveDeviceFactory(nullptr); // the disk has room again
     QVERIFY(doc.save().ok);
     QCOMPARE(doc.unsavedMask(), 0);
     KvrDocument again;

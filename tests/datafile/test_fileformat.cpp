@@ -61,13 +61,17 @@ void TestFileFormat::acceptance_data()
     const qint64 ana10 = FILE_HEAD_SIZE + 10LL * GroupSize + 28LL * AnaDataSize;
     QTest::newRow("ana 10 groups 2 deleted") << "ARD-ANA V1.1.2736" << 10 << 2 << ana10 << true;
     QTest::newRow("ana one byte short") << "ARD-ANA V1.1.2736" << 10 << 2 << ana10 - 1 << false;
-    QTest::newRow("ana old version") << "ARD-ANA V1.0.2000" << 1 << 0 << FILE_HEAD_SIZE + GroupSize + 3LL * AnaDataSize << true;
+    QTest::newRow("ana old version") << "ARD-ANA V1.0.2000" << 1 << 0 << FILE_HEAD_SIZE + GroupSize + 3LL * AnaDataSize
+                                     << true;
     QTest::newRow("ana negative groups") << "ARD-ANA V1.1.2736" << -1 << -3 << qint64(FILE_HEAD_SIZE) << false;
-    QTest::newRow("ana negative deleted") << "ARD-ANA V1.1.2736" << 1 << -1 << FILE_HEAD_SIZE + GroupSize + 4LL * AnaDataSize << false;
+    QTest::newRow("ana negative deleted")
+        << "ARD-ANA V1.1.2736" << 1 << -1 << FILE_HEAD_SIZE + GroupSize + 4LL * AnaDataSize << false;
     QTest::newRow("ana deleted above 3N") << "ARD-ANA V1.1.2736" << 0 << 62 << qint64(FILE_HEAD_SIZE) << false;
-    QTest::newRow("ana huge group count") << "ARD-ANA V1.1.2736" << 0x7fffffff << 0 << FILE_HEAD_SIZE + GroupSize + 3LL * AnaDataSize << false;
+    QTest::newRow("ana huge group count")
+        << "ARD-ANA V1.1.2736" << 0x7fffffff << 0 << FILE_HEAD_SIZE + GroupSize + 3LL * AnaDataSize << false;
     // Size fits whole groups but the header counts a different number of them.
-    QTest::newRow("ana group count off") << "ARD-ANA V1.1.2736" << 1 << 3 + 62 << FILE_HEAD_SIZE + 2LL * GroupSize << false;
+    QTest::newRow("ana group count off") << "ARD-ANA V1.1.2736" << 1 << 3 + 62 << FILE_HEAD_SIZE + 2LL * GroupSize
+                                         << false;
     QTest::newRow("shorter than header") << "ARD-ORG V1.1.2736" << 0 << 0 << qint64(100) << false;
     QTest::newRow("empty type text") << "" << 0 << 0 << qint64(FILE_HEAD_SIZE) << false;
 }
@@ -129,11 +133,11 @@ void TestFileFormat::typeChange()
 void TestFileFormat::longTextIsCutWithoutTerminator()
 {
     FileHead h = headWith(QString());
-    const QString name = QString(40, QChar(0x6865));  // 80 bytes in gb18030
+    const QString name = QString(40, QChar(0x6865)); // 80 bytes in gb18030
     encodeText(h.workName, name);
     QCOMPARE(decodeText(h.workName), QString(32, QChar(0x6865)));
     QVERIFY(h.workName[63] != '\0');
-    QCOMPARE(h.detectUnit[0], '\0');  // nothing spilled into the next field
+    QCOMPARE(h.detectUnit[0], '\0'); // nothing spilled into the next field
 }
 
 void TestFileFormat::fileOperationRefusals()
@@ -185,19 +189,19 @@ void TestFileFormat::readStopsBeforeAnalysisArea()
     const FileHead h = headWith(QStringLiteral("ARD-ANA V1.1.2736"), 1, 0);
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytesOf(h, FILE_HEAD_SIZE + GroupSize + 3LL * AnaDataSize + 500));  // ragged tail
+    f.write(bytesOf(h, FILE_HEAD_SIZE + GroupSize + 3LL * AnaDataSize + 500)); // ragged tail
     f.close();
 
     FileOperation op;
     QVERIFY(op.open(path, FileOperation::ReadOnly, 3, nullptr));
     WaveGroup g = *newWaveGroup();
     QVERIFY(op.readWaveGroup(g));
-    QVERIFY(!op.readWaveGroup(g));  // the rest belongs to the analysis area
+    QVERIFY(!op.readWaveGroup(g)); // the rest belongs to the analysis area
     QCOMPARE(op.analysisCount(), 3);
     WaveAnalyzeInfo a = *newWaveAnalyzeInfo();
     for (int j = 0; j < 3; ++j)
         QVERIFY(op.readAnalysis(a));
-    QVERIFY(!op.readAnalysis(a));  // 500 bytes are not a record
+    QVERIFY(!op.readAnalysis(a)); // 500 bytes are not a record
     QVERIFY(op.seekAnalysis(2));
     QVERIFY(!op.seekAnalysis(3));
 }

@@ -66,15 +66,20 @@ void TestKvrCli::exitCodes_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("stderrHas");
-    QTest::newRow("missing file") << QStringList{"info", "none.ard"} << 1 << QStringLiteral("未检测到文件 none.ard ！");
-    QTest::newRow("rejected file") << QStringList{"info", "cut.ard"} << 1 << QStringLiteral("文件不完整或者格式不正确！");
-    QTest::newRow("convert rejected") << QStringList{"convert", "cut.ard", "-o", "x.ard"} << 1 << QStringLiteral("文件不完整或者格式不正确！");
-    QTest::newRow("no command") << QStringList{} << 2 << QStringLiteral("usage");
-    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << QStringLiteral("usage");
-    QTest::newRow("unknown option") << QStringList{"info", "s.ard", "--xml"} << 2 << QStringLiteral("--xml");
-    QTest::newRow("export without -o") << QStringList{"export-csv", "s.ard"} << 2 << QStringLiteral("usage");
-    QTest::newRow("synth bad samples") << QStringList{"synth", "-o", "y.ard", "--samples", "9000"} << 2 << QStringLiteral("--samples");
-    QTest::newRow("synth bad missing") << QStringList{"synth", "-o", "y.ard", "--missing", "99:0"} << 2 << QStringLiteral("--missing");
+    QTest::newRow("missing file") << QStringList {"info", "none.ard"} << 1
+                                  << QStringLiteral("未检测到文件 none.ard ！");
+    QTest::newRow("rejected file") << QStringList {"info", "cut.ard"} << 1
+                                   << QStringLiteral("文件不完整或者格式不正确！");
+    QTest::newRow("convert rejected") << QStringList {"convert", "cut.ard", "-o", "x.ard"} << 1
+                                      << QStringLiteral("文件不完整或者格式不正确！");
+    QTest::newRow("no command") << QStringList {} << 2 << QStringLiteral("usage");
+    QTest::newRow("unknown command") << QStringList {"frobnicate"} << 2 << QStringLiteral("usage");
+    QTest::newRow("unknown option") << QStringList {"info", "s.ard", "--xml"} << 2 << QStringLiteral("--xml");
+    QTest::newRow("export without -o") << QStringList {"export-csv", "s.ard"} << 2 << QStringLiteral("usage");
+    QTest::newRow("synth bad samples") << QStringList {"synth", "-o", "y.ard", "--samples", "9000"} << 2
+                                       << QStringLiteral("--samples");
+    QTest::newRow("synth bad missing") << QStringList {"synth", "-o", "y.ard", "--missing", "99:0"} << 2
+                                       << QStringLiteral("--missing");
 }
 
 void TestKvrCli::exitCodes()
@@ -95,10 +100,21 @@ void TestKvrCli::infoJson()
     QCOMPARE(r.code, 0);
     QJsonParseError error;
     const QJsonObject o = QJsonDocument::fromJson(r.out, &error).object();
-    QCOMPARE(error.error, QJsonParseError::NoError);  // nothing but JSON on stdout
-    const QStringList keys = {"kind", "fileTypeVersion", "waveGroupCnt", "deleteChannelCnt", "fWaveSpeed",
-                              "fWaveZoomScale", "fOffsetAngle", "workName", "detectUnit", "detectName",
-                              "pilingNumber", "detectTime", "maxSamplePoints", "waves"};
+    QCOMPARE(error.error, QJsonParseError::NoError); // nothing but JSON on stdout
+    const QStringList keys = {"kind",
+                              "fileTypeVersion",
+                              "waveGroupCnt",
+                              "deleteChannelCnt",
+                              "fWaveSpeed",
+                              "fWaveZoomScale",
+                              "fOffsetAngle",
+                              "workName",
+                              "detectUnit",
+                              "detectName",
+                              "pilingNumber",
+                              "detectTime",
+                              "maxSamplePoints",
+                              "waves"};
     QStringList actual = o.keys();
     QStringList expected = keys;
     actual.sort();
@@ -111,9 +127,9 @@ void TestKvrCli::infoJson()
     QCOMPARE(o.value("workName").toString(), QStringLiteral("清江特大桥桩基工程"));
     const QJsonArray waves = o.value("waves").toArray();
     QCOMPARE(waves.size(), 11);
-    const QStringList waveKeys = {"nMeasurePoint", "nChannel", "fChannelAngle", "nFlawPos", "nLowCutoff",
-                                  "nHighCutoff", "nFilterOrder", "nFilterWindow", "fManualGain", "blUserOrder",
-                                  "nDataCnt", "dMainFreq", "dFilterMainFreq"};
+    const QStringList waveKeys = {"nMeasurePoint", "nChannel",     "fChannelAngle",  "nFlawPos",    "nLowCutoff",
+                                  "nHighCutoff",   "nFilterOrder", "nFilterWindow",  "fManualGain", "blUserOrder",
+                                  "nDataCnt",      "dMainFreq",    "dFilterMainFreq"};
     QStringList wk = waves.first().toObject().keys();
     QStringList we = waveKeys;
     wk.sort();
@@ -134,19 +150,21 @@ void TestKvrCli::convertAndExport()
                    m_dir.path());
     QCOMPARE(r.code, 0);
     QVERIFY(readAll(m_dir.filePath(QStringLiteral("s.ard"))) == before);
-    QCOMPARE(readAll(m_dir.filePath(QStringLiteral("a.ard"))).size(), FILE_HEAD_SIZE + 4 * GroupSize + 11 * AnaDataSize);
+    QCOMPARE(readAll(m_dir.filePath(QStringLiteral("a.ard"))).size(),
+             FILE_HEAD_SIZE + 4 * GroupSize + 11 * AnaDataSize);
 
     r = runCli({QStringLiteral("info"), QStringLiteral("a.ard"), QStringLiteral("--json")}, m_dir.path());
     QCOMPARE(r.code, 0);
     QCOMPARE(QJsonDocument::fromJson(r.out).object().value("kind").toString(), QStringLiteral("ANA"));
 
     for (const bool original : {false, true}) {
-        QStringList args = {QStringLiteral("export-csv"), QStringLiteral("a.ard"), QStringLiteral("-o"), QStringLiteral("w.csv")};
+        QStringList args = {QStringLiteral("export-csv"), QStringLiteral("a.ard"), QStringLiteral("-o"),
+                            QStringLiteral("w.csv")};
         if (original)
             args << QStringLiteral("--original");
         QCOMPARE(runCli(args, m_dir.path()).code, 0);
         const QList<QByteArray> lines = readAll(m_dir.filePath(QStringLiteral("w.csv"))).split('\n');
-        QCOMPARE(lines.size(), 1 + 1024 + 1);  // header, samples, final newline
+        QCOMPARE(lines.size(), 1 + 1024 + 1); // header, samples, final newline
         const QList<QByteArray> header = lines.first().split(',');
         QCOMPARE(header.size(), 11);
         QVERIFY(!header.contains("P2-CH3"));
@@ -155,7 +173,8 @@ void TestKvrCli::convertAndExport()
             KvrDocument doc;
             QVERIFY(doc.open(m_dir.filePath(QStringLiteral("a.ard"))).ok);
             const WaveAnalyzeInfoPtr first = doc.model().waveAnalyzeInfoAt(0);
-            QCOMPARE(header.first(), QStringLiteral("P%1-CH%2").arg(first->nMeasurePoint + 1).arg(first->nChannel + 1).toUtf8());
+            QCOMPARE(header.first(),
+                     QStringLiteral("P%1-CH%2").arg(first->nMeasurePoint + 1).arg(first->nChannel + 1).toUtf8());
             const WaveBlock &b = *doc.model().waveGroupAt(first->nMeasurePoint)->blocks[first->nChannel];
             QCOMPARE(lines.at(1).split(',').first().toInt(), b.nData[0]);
             QCOMPARE(lines.at(1024).split(',').first().toInt(), b.nData[1023]);

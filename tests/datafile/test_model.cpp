@@ -63,10 +63,10 @@ void TestModel::orderedInsertion()
     m.addWaveAnalyzeInfo(record(240));
     m.addWaveAnalyzeInfo(record(0));
     m.addWaveAnalyzeInfo(first120);
-    QCOMPARE(angles(m), (QList<float>{0, 120, 240}));
+    QCOMPARE(angles(m), (QList<float> {0, 120, 240}));
     WaveAnalyzeInfoPtr second120 = record(120);
     m.addWaveAnalyzeInfo(second120);
-    QCOMPARE(angles(m), (QList<float>{0, 120, 120, 240}));
+    QCOMPARE(angles(m), (QList<float> {0, 120, 120, 240}));
     QCOMPARE(m.waveAnalyzeInfoAt(1), first120);
     QCOMPARE(m.waveAnalyzeInfoAt(2), second120);
     m.addWaveAnalyzeInfo(record(-5));
@@ -78,7 +78,7 @@ void TestModel::userOrderAppends()
     MeasurementModel m;
     m.addWaveAnalyzeInfo(record(300, 0, 0, true));
     m.addWaveAnalyzeInfo(record(10, 0, 1, true));
-    QCOMPARE(angles(m), (QList<float>{300, 10}));
+    QCOMPARE(angles(m), (QList<float> {300, 10}));
 }
 
 void TestModel::moveAndSwap_data()
@@ -131,7 +131,7 @@ void TestModel::swapSetsUserOrderOnAll()
 void TestModel::flawMarkReachesBothGroupLists()
 {
     MeasurementModel m = sixWaves();
-    m.setFocusIndex(4);  // point 1, channel 1
+    m.setFocusIndex(4); // point 1, channel 1
     m.waveAnalyzeInfoAt(4)->nFlawPos = 321;
     m.copyFlawMark();
     QCOMPARE(m.waveGroupAt(1)->blocks[1]->nFlawPos, 321);

@@ -119,8 +119,7 @@ private slots:
             buf[size_t(i)] = realIn[size_t(i)].real();
         rplan.forward(buf.data());
         for (int k = 0; k <= n / 2; ++k)
-            QVERIFY(std::abs(dsp::Complex(buf[size_t(2 * k)], buf[size_t(2 * k + 1)])
-                             - realRef[size_t(k)]) < tol);
+            QVERIFY(std::abs(dsp::Complex(buf[size_t(2 * k)], buf[size_t(2 * k + 1)]) - realRef[size_t(k)]) < tol);
         rplan.inverse(buf.data());
         for (int i = 0; i < n; ++i)
             QVERIFY(std::abs(buf[size_t(i)] / n - realIn[size_t(i)].real()) < 1e-14 * n + 1e-15);
@@ -128,7 +127,7 @@ private slots:
 
     void impulseTransformsToOnes()
     {
-        dsp::ComplexSeq x = dsp::toComplex(std::vector<double>{1.0}, 16);
+        dsp::ComplexSeq x = dsp::toComplex(std::vector<double> {1.0}, 16);
         QCOMPARE(int(x.size()), 16);
         dsp::fft(x);
         for (const auto &v : x)
@@ -151,7 +150,7 @@ private slots:
 
     void mainFrequencyUsesSampleCountStep()
     {
-        FftInfo info{};
+        FftInfo info {};
         const WaveBlockPtr b = blockOf(cosineWave(1024, 20, 1024, 10000));
         QVERIFY(dsp::computeFftInfo(b, &info, 1, kFs, true));
         QVERIFY(std::abs(info.dMainFreq[1] - 9775.171065493646) < 1e-6);
@@ -167,7 +166,7 @@ private slots:
         const auto a = dsp::amplitudeSpectrum(b);
         QCOMPARE(a->size(), 1000);
         // bin 100 of the 1024-point transform, reported with step 500000/999
-        FftInfo info{};
+        FftInfo info {};
         QVERIFY(dsp::computeFftInfo(b, &info, 0, kFs, false));
         QCOMPARE(info.dFilterMainFreq[0], 100 * (kFs / 999.0));
         QVERIFY(std::abs(info.dFilterSpectrum[0][5] - 2.0 * (*a)[5] / 1000.0) < 1e-9);
@@ -175,7 +174,7 @@ private slots:
 
     void constantBlockHasNoMainFrequency()
     {
-        FftInfo info{};
+        FftInfo info {};
         info.dSpectrum[2][1500] = 7.0; // beyond n: must stay
         const WaveBlockPtr b = blockOf(std::vector<int>(1024, 40000));
         QVERIFY(dsp::computeFftInfo(b, &info, 2, kFs, true));
@@ -194,7 +193,7 @@ private slots:
     void shortBlocksHaveMainFrequencyZero()
     {
         QFETCH(int, n);
-        FftInfo info{};
+        FftInfo info {};
         info.dMainFreq[0] = 123.0;
         const WaveBlockPtr b = blockOf(std::vector<int>(size_t(n), 50000));
         QVERIFY(dsp::computeFftInfo(b, &info, 0, kFs, true));
@@ -213,14 +212,14 @@ private slots:
             std::vector<int> s = cosineWave(4096, bin, 4096, 8000);
             for (int &v : s)
                 v += int(rng.bounded(41)) - 20;
-            FftInfo info{};
+            FftInfo info {};
             QVERIFY(dsp::computeFftInfo(blockOf(s), &info, 0, kFs, true));
             QCOMPARE(info.dMainFreq[0], bin * (kFs / 4095.0));
         }
         // A 1000-sample wave padded to 1024 with a tone at transform bin 510:
         // bin 510 times 500000/999 would read 255255 Hz, above half the rate.
         {
-            FftInfo info{};
+            FftInfo info {};
             QVERIFY(dsp::computeFftInfo(blockOf(cosineWave(1000, 510, 1024, 8000)), &info, 0, kFs, true));
             QVERIFY(info.dMainFreq[0] <= kFs / 2);
         }
@@ -230,7 +229,7 @@ private slots:
             std::vector<int> s(round % 2 ? 1000 : 4096);
             for (int &v : s)
                 v = 32767 + int(rng.bounded(2001)) - 1000;
-            FftInfo info{};
+            FftInfo info {};
             QVERIFY(dsp::computeFftInfo(blockOf(s), &info, 0, kFs, true));
             QVERIFY(info.dMainFreq[0] <= kFs / 2);
         }

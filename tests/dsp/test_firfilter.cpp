@@ -12,8 +12,7 @@ constexpr double kFs = 500000.0;
 // Reads one "name count" section of tests/dsp/fixtures/reference.txt.
 QVector<double> readSection(const QString &name)
 {
-    QFile f(QString::fromLocal8Bit(qgetenv("KVR_SOURCE_DIR"))
-            + "/tests/dsp/fixtures/reference.txt");
+    QFile f(QString::fromLocal8Bit(qgetenv("KVR_SOURCE_DIR")) + "/tests/dsp/fixtures/reference.txt");
     if (!f.open(QIODevice::ReadOnly))
         return {};
     QTextStream in(&f);
@@ -77,8 +76,7 @@ private slots:
         // the centre tap carries the largest weight of a band-pass design
         const auto centre = std::max_element(f.coefficients.begin(), f.coefficients.end());
         QCOMPARE(int(centre - f.coefficients.begin()), order / 2);
-        QVERIFY(std::abs(FirFilter::responseMagnitude(f1, f2, kFs, order + 1, f.coefficients) - 1.0)
-                < 1e-12);
+        QVERIFY(std::abs(FirFilter::responseMagnitude(f1, f2, kFs, order + 1, f.coefficients) - 1.0) < 1e-12);
     }
 
     void oddOrderKeepsSymmetricWindowOnly()
@@ -97,7 +95,7 @@ private slots:
     {
         FirFilter f;
         const std::vector<double> bartlett = f.makeWindow("Bartlett", 5, 2.0);
-        const std::vector<double> expected{0.0, 1.0, 2.0, 1.0, 0.0};
+        const std::vector<double> expected {0.0, 1.0, 2.0, 1.0, 0.0};
         QCOMPARE(bartlett, expected);
         const std::vector<double> rect = f.makeWindow("Rectangle", 4, 3.0);
         QCOMPARE(rect, std::vector<double>(4, 3.0));
@@ -145,18 +143,28 @@ private slots:
         QTest::addColumn<double>("f1");
         QTest::addColumn<double>("f2");
         QTest::addColumn<int>("order");
-        QTest::newRow("order 0") << "bandpass" << "Blackman" << 2000.0 << 20000.0 << 0;
-        QTest::newRow("negative order") << "bandpass" << "Hamming" << 2000.0 << 20000.0 << -4;
-        QTest::newRow("huge order") << "bandpass" << "Hamming" << 2000.0 << 20000.0 << 2147483647;
-        QTest::newRow("f1 zero") << "bandpass" << "Blackman" << 0.0 << 20000.0 << 500;
-        QTest::newRow("f1 above f2") << "bandpass" << "Blackman" << 30000.0 << 20000.0 << 500;
-        QTest::newRow("f1 equals f2") << "bandpass" << "Blackman" << 20000.0 << 20000.0 << 500;
-        QTest::newRow("f2 at nyquist") << "bandpass" << "Blackman" << 2000.0 << 250000.0 << 500;
-        QTest::newRow("no value cut-offs") << "bandpass" << "Blackman" << -100.0 << -100.0 << 500;
-        QTest::newRow("nan") << "bandpass" << "Blackman" << std::nan("") << 20000.0 << 500;
-        QTest::newRow("unknown window") << "bandpass" << "Kaiser" << 2000.0 << 20000.0 << 500;
-        QTest::newRow("blackman order 1 has no gain") << "bandpass" << "Blackman" << 2000.0
-                                                     << 20000.0 << 1;
+        QTest::newRow("order 0") << "bandpass"
+                                 << "Blackman" << 2000.0 << 20000.0 << 0;
+        QTest::newRow("negative order") << "bandpass"
+                                        << "Hamming" << 2000.0 << 20000.0 << -4;
+        QTest::newRow("huge order") << "bandpass"
+                                    << "Hamming" << 2000.0 << 20000.0 << 2147483647;
+        QTest::newRow("f1 zero") << "bandpass"
+                                 << "Blackman" << 0.0 << 20000.0 << 500;
+        QTest::newRow("f1 above f2") << "bandpass"
+                                     << "Blackman" << 30000.0 << 20000.0 << 500;
+        QTest::newRow("f1 equals f2") << "bandpass"
+                                      << "Blackman" << 20000.0 << 20000.0 << 500;
+        QTest::newRow("f2 at nyquist") << "bandpass"
+                                       << "Blackman" << 2000.0 << 250000.0 << 500;
+        QTest::newRow("no value cut-offs") << "bandpass"
+                                           << "Blackman" << -100.0 << -100.0 << 500;
+        QTest::newRow("nan") << "bandpass"
+                             << "Blackman" << std::nan("") << 20000.0 << 500;
+        QTest::newRow("unknown window") << "bandpass"
+                                        << "Kaiser" << 2000.0 << 20000.0 << 500;
+        QTest::newRow("blackman order 1 has no gain") << "bandpass"
+                                                      << "Blackman" << 2000.0 << 20000.0 << 1;
     }
     void refusedDesigns()
     {

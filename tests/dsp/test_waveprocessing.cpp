@@ -35,8 +35,7 @@ Model makeModel(int points, int samples, quint32 seed)
             for (int i = 0; i < samples; ++i) {
                 const double t = (i - 300.0 - 40 * c) / kFs;
                 const double env = std::exp(-t * t / (2 * 4e-5 * 4e-5));
-                b.nData[i] = 32767 + int(12000 * env * std::sin(2 * M_PI * f * t))
-                             + int(rng.bounded(401)) - 200;
+                b.nData[i] = 32767 + int(12000 * env * std::sin(2 * M_PI * f * t)) + int(rng.bounded(401)) - 200;
             }
             WaveAnalyzeInfoPtr info = newWaveAnalyzeInfo();
             info->nMeasurePoint = g;
@@ -75,8 +74,7 @@ bool sameBlocks(const WaveGroupList &a, const WaveGroupList &b)
 
 QVector<double> readSection(const QString &name)
 {
-    QFile f(QString::fromLocal8Bit(qgetenv("KVR_SOURCE_DIR"))
-            + "/tests/dsp/fixtures/reference.txt");
+    QFile f(QString::fromLocal8Bit(qgetenv("KVR_SOURCE_DIR")) + "/tests/dsp/fixtures/reference.txt");
     if (!f.open(QIODevice::ReadOnly))
         return {};
     QTextStream in(&f);
@@ -134,9 +132,9 @@ private slots:
                 m.groups[0]->blocks[c]->nData[i] = 32767 + (i % 2) * 100;
         QCOMPARE(dsp::computeAdaptiveGain(m.groups, m.infos), 1.0f);
         // a record pointing nowhere is ignored
-        WaveAnalyzeInfoList onlyBad{recordFor(5, 0)};
+        WaveAnalyzeInfoList onlyBad {recordFor(5, 0)};
         QCOMPARE(dsp::computeAdaptiveGain(m.groups, onlyBad), 1.0f);
-        WaveAnalyzeInfoList mixed{recordFor(0, 1), recordFor(0, 7)};
+        WaveAnalyzeInfoList mixed {recordFor(0, 1), recordFor(0, 7)};
         QCOMPARE(dsp::computeAdaptiveGain(m.groups, mixed), 10.0f);
     }
 
@@ -211,8 +209,8 @@ private slots:
             const WaveBlock &p = *m.filtered[info->nMeasurePoint]->blocks[info->nChannel];
             const FftInfo &f = *m.ffts[info->nMeasurePoint];
             FirFilter filter;
-            QVERIFY(filter.bandpass(info->nFilterWindow, info->nFilterOrder, info->nLowCutoff,
-                                    info->nHighCutoff, kFs, 1));
+            QVERIFY(
+                filter.bandpass(info->nFilterWindow, info->nFilterOrder, info->nLowCutoff, info->nHighCutoff, kFs, 1));
             const int n = o.nDataCnt, len = 2 * int(dsp::nextPow2(unsigned(n)));
             std::vector<int> centred(o.nData, o.nData + n);
             for (int &v : centred)
@@ -262,8 +260,7 @@ private slots:
         QCOMPARE(m.ffts[0]->dFilterMainFreq[0], 0.0);
         // only record 0 was touched
         QCOMPARE(m.ffts[0]->dMainFreq[1], 0.0);
-        QVERIFY(std::memcmp(m.filtered[0]->blocks[1].data(), m.groups[0]->blocks[1].data(),
-                            sizeof(WaveBlock)) == 0);
+        QVERIFY(std::memcmp(m.filtered[0]->blocks[1].data(), m.groups[0]->blocks[1].data(), sizeof(WaveBlock)) == 0);
     }
 
     void emptyWaveCopiedUnchanged()
@@ -272,8 +269,7 @@ private slots:
         m.groups[0]->blocks[2]->nDataCnt = 0;
         m.filtered[0]->blocks[2]->nData[0] = 1; // stale processed value
         QVERIFY(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, 2).isEmpty());
-        QVERIFY(std::memcmp(m.filtered[0]->blocks[2].data(), m.groups[0]->blocks[2].data(),
-                            sizeof(WaveBlock)) == 0);
+        QVERIFY(std::memcmp(m.filtered[0]->blocks[2].data(), m.groups[0]->blocks[2].data(), sizeof(WaveBlock)) == 0);
         QCOMPARE(m.ffts[0]->dFilterMainFreq[2], 0.0);
     }
 
@@ -282,15 +278,12 @@ private slots:
         Model m = makeModel(2, 512, 7);
         m.infos[1]->nFilterOrder = 0;
         m.infos[4]->nLowCutoff = 30000; // above the upper cut-off
-        const QStringList problems =
-            dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1);
+        const QStringList problems = dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1);
         QCOMPARE(problems.size(), 2);
         QVERIFY(problems[0].startsWith("wave 1 "));
         QVERIFY(problems[1].startsWith("wave 4 "));
-        QVERIFY(std::memcmp(m.filtered[0]->blocks[1].data(), m.groups[0]->blocks[1].data(),
-                            sizeof(WaveBlock)) == 0);
-        QVERIFY(std::memcmp(m.filtered[0]->blocks[0].data(), m.groups[0]->blocks[0].data(),
-                            sizeof(WaveBlock)) != 0);
+        QVERIFY(std::memcmp(m.filtered[0]->blocks[1].data(), m.groups[0]->blocks[1].data(), sizeof(WaveBlock)) == 0);
+        QVERIFY(std::memcmp(m.filtered[0]->blocks[0].data(), m.groups[0]->blocks[0].data(), sizeof(WaveBlock)) != 0);
         // spectra still computed, the processed one equals the original one
         QVERIFY(m.ffts[0]->dMainFreq[1] > 0.0);
         QCOMPARE(m.ffts[0]->dFilterMainFreq[1], m.ffts[0]->dMainFreq[1]);
@@ -303,14 +296,11 @@ private slots:
         m.infos[2]->nChannel = 3;
         m.infos[3]->nMeasurePoint = -1;
         m.ffts.removeLast(); // group 1 has no spectrum record
-        const QStringList problems =
-            dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1);
+        const QStringList problems = dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1);
         QCOMPARE(problems.size(), 5); // 3 skipped, 2 without spectra (records 4, 5)
         QVERIFY(problems[0].startsWith("wave 0:"));
-        QVERIFY(std::memcmp(m.filtered[0]->blocks[1].data(), m.groups[0]->blocks[1].data(),
-                            sizeof(WaveBlock)) != 0);
-        QVERIFY(std::memcmp(m.filtered[1]->blocks[1].data(), m.groups[1]->blocks[1].data(),
-                            sizeof(WaveBlock)) != 0);
+        QVERIFY(std::memcmp(m.filtered[0]->blocks[1].data(), m.groups[0]->blocks[1].data(), sizeof(WaveBlock)) != 0);
+        QVERIFY(std::memcmp(m.filtered[1]->blocks[1].data(), m.groups[1]->blocks[1].data(), sizeof(WaveBlock)) != 0);
         QCOMPARE(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, 6).size(), 1);
         // a processed copy that is the original itself is never overwritten
         m.filtered[1]->blocks[1] = m.groups[1]->blocks[1];

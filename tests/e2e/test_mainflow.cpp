@@ -45,8 +45,12 @@ struct Window {
 
     Window()
     {
-        w.setMessageFunc([this](const QString &title, const QString &text) { messages << title + QLatin1Char('|') + text; });
-        w.setDeleteQuestion([this]() { ++deleteQuestions; return true; });
+        w.setMessageFunc(
+            [this](const QString &title, const QString &text) { messages << title + QLatin1Char('|') + text; });
+        w.setDeleteQuestion([this]() {
+            ++deleteQuestions;
+            return true;
+        });
         w.resize(1400, 900);
         w.show();
     }
@@ -199,7 +203,7 @@ void TestMainFlow::rejectedFileKeepsTheOpenDocument()
     const QString good = makeSurvey(QStringLiteral("good.ard"));
     const QString bad = m_dir.filePath(QStringLiteral("bad.ard"));
     QByteArray bytes = readAll(good);
-    bytes.chop(7);   // no longer a whole number of groups
+    bytes.chop(7); // no longer a whole number of groups
     {
         QFile f(bad);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -211,7 +215,7 @@ void TestMainFlow::rejectedFileKeepsTheOpenDocument()
     QVERIFY(win.w.actionFileSave->isEnabled());
 
     win.open(bad);
-    QCOMPARE(win.messages, QStringList{QStringLiteral("提示|文件不完整或者格式不正确！")});
+    QCOMPARE(win.messages, QStringList {QStringLiteral("提示|文件不完整或者格式不正确！")});
     QCOMPARE(win.w.document().filePath(), good);
     QCOMPARE(win.w.workspace()->waveCount(), 12);
     QVERIFY(win.w.actionFileSave->isEnabled());
@@ -229,9 +233,8 @@ void TestMainFlow::failedSaveKeepsFileAndChanges()
     Window win;
     win.open(path);
     win.clickButton("btnSwapNextWave");
-    win.w.document().setSaveDeviceFactory([](const QString &p) {
-        return std::unique_ptr<QSaveFile>(new RefusingSaveFile(p));
-    });
+    win.w.document().setSaveDeviceFactory(
+        [](const QString &p) { return std::unique_ptr<QSaveFile>(new RefusingSaveFile(p)); });
     win.w.actionFileSave->trigger();
     QCOMPARE(win.messages.size(), 1);
     QVERIFY(win.messages.first().startsWith(QStringLiteral("提示|")));

@@ -71,7 +71,7 @@ void TestMainWindow::structure()
         if (a != w.actionFileExit)
             QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
     }
-    QCOMPARE(actions, 22);   // the 21 commands plus the PDF export
+    QCOMPARE(actions, 22); // the 21 commands plus the PDF export
     QCOMPARE(w.actionFileOpen->shortcut(), QKeySequence(QKeySequence::Open));
     QCOMPARE(w.actionFlawMark->statusTip(), QStringLiteral("开始/停止标记波形缺陷"));
     for (QAction *hidden : {w.actionHWaveList, w.actionVWaveList, w.actionViewZoomIn, w.actionViewZoomOut})
@@ -85,13 +85,12 @@ void TestMainWindow::structure()
         QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         order << b->defaultAction()->objectName();
     }
-    QCOMPARE(order, (QStringList{"actionFileOpen", "actionFileSave", "actionFilePrintSetup",
-                                 "actionFilePrintPreview", "actionFilePrint", "actionFileExportToWord",
-                                 "actionSetupInfo", "actionSetupAna", "actionOriginData",
-                                 "actionHWaveList", "actionVWaveList", "actionViewZoomIn",
-                                 "actionViewZoomOut", "actionViewHStretch", "actionViewHCompress",
-                                 "actionViewSpacerAdd", "actionViewSpacerSub", "actionViewNormalized",
-                                 "actionFlawMark"}));
+    QCOMPARE(order,
+             (QStringList {"actionFileOpen", "actionFileSave", "actionFilePrintSetup", "actionFilePrintPreview",
+                           "actionFilePrint", "actionFileExportToWord", "actionSetupInfo", "actionSetupAna",
+                           "actionOriginData", "actionHWaveList", "actionVWaveList", "actionViewZoomIn",
+                           "actionViewZoomOut", "actionViewHStretch", "actionViewHCompress", "actionViewSpacerAdd",
+                           "actionViewSpacerSub", "actionViewNormalized", "actionFlawMark"}));
 
     w.onShowStatusMessage(QStringLiteral("已打开"));
     QCOMPARE(w.statusWidget()->text(), QStringLiteral("已打开"));
@@ -100,8 +99,7 @@ void TestMainWindow::structure()
 void TestMainWindow::initialActionStates()
 {
     MainWindow w;
-    QCOMPARE(enabledActions(w),
-             (QStringList{"actionAbout", "actionFileExit", "actionFileOpen"}));
+    QCOMPARE(enabledActions(w), (QStringList {"actionAbout", "actionFileExit", "actionFileOpen"}));
 }
 
 void TestMainWindow::fileLoadedActionStates()
@@ -109,12 +107,10 @@ void TestMainWindow::fileLoadedActionStates()
     MainWindow w;
     w.setActionStates(true);
     QCOMPARE(enabledActions(w),
-             (QStringList{"actionAbout", "actionFileExit", "actionFileExportToPdf",
-                          "actionFileExportToWord", "actionFileOpen",
-                          "actionFilePrint", "actionFilePrintPreview", "actionFilePrintSetup",
-                          "actionFlawMark", "actionOriginData", "actionSetupAna", "actionSetupInfo",
-                          "actionVWaveList", "actionViewHStretch", "actionViewNormalized",
-                          "actionViewSpacerAdd", "actionViewZoomIn"}));
+             (QStringList {"actionAbout", "actionFileExit", "actionFileExportToPdf", "actionFileExportToWord",
+                           "actionFileOpen", "actionFilePrint", "actionFilePrintPreview", "actionFilePrintSetup",
+                           "actionFlawMark", "actionOriginData", "actionSetupAna", "actionSetupInfo", "actionVWaveList",
+                           "actionViewHStretch", "actionViewNormalized", "actionViewSpacerAdd", "actionViewZoomIn"}));
     QVERIFY(w.actionSetupInfo->isChecked());
     QVERIFY(w.actionSetupAna->isChecked());
     QVERIFY(w.actionOriginData->isChecked());
@@ -127,7 +123,7 @@ void TestMainWindow::zoomLimits()
 {
     MainWindow w;
     w.setActionStates(true);
-    w.actionViewZoomIn->setVisible(true);    // see enabledActions()
+    w.actionViewZoomIn->setVisible(true); // see enabledActions()
     w.actionViewZoomOut->setVisible(true);
     QVERIFY(!w.actionViewZoomOut->isEnabled());
     for (int i = 0; i < 8; ++i)
@@ -139,7 +135,7 @@ void TestMainWindow::zoomLimits()
     QCOMPARE(w.waveZoomScale(), 10.0f);
     QVERIFY(!w.actionViewZoomIn->isEnabled());
     QVERIFY(w.actionViewZoomOut->isEnabled());
-    w.on_actionViewZoomIn_triggered();   // beyond the limit
+    w.on_actionViewZoomIn_triggered(); // beyond the limit
     QCOMPARE(w.waveZoomScale(), 10.0f);
 
     for (int i = 0; i < 8; ++i)

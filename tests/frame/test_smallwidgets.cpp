@@ -74,7 +74,7 @@ void TestSmallWidgets::aboutDialog()
 void TestSmallWidgets::miniSplitter_data()
 {
     QTest::addColumn<int>("orientation");
-    QTest::addColumn<QRect>("margins");   // left, top, right, bottom
+    QTest::addColumn<QRect>("margins"); // left, top, right, bottom
     QTest::newRow("horizontal") << int(Qt::Horizontal) << QRect(2, 0, 2, 0);
     QTest::newRow("vertical") << int(Qt::Vertical) << QRect(0, 2, 0, 2);
 }
@@ -83,7 +83,7 @@ void TestSmallWidgets::miniSplitter()
 {
     QFETCH(int, orientation);
     QFETCH(QRect, margins);
-    MiniSplitter splitter{Qt::Orientation(orientation)};
+    MiniSplitter splitter {Qt::Orientation(orientation)};
     splitter.addWidget(new QWidget);
     splitter.addWidget(new QWidget);
     splitter.resize(300, 300);

@@ -113,8 +113,7 @@ void TestSystemConfig::createsFileWithAllKeys()
     QCOMPARE(e.comments.value(0), QStringLiteral("上一次打开文件路径"));
     QCOMPARE(e.comments.value(18), QStringLiteral("结果是个啥"));
     QCOMPARE(e.comments.value(21), QStringLiteral("报告日期"));
-    QCOMPARE(valueOf(m_path, "strLastOpenFilePath"),
-             QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    QCOMPARE(valueOf(m_path, "strLastOpenFilePath"), QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
     QCOMPARE(valueOf(m_path, "blIsBgColorBlack"), QStringLiteral("1"));
     QCOMPARE(valueOf(m_path, "blIsWaveStyleFill"), QStringLiteral("0"));
     QCOMPARE(valueOf(m_path, "strTitleName"), QStringLiteral("桥梁基桩桩底检测报告"));
@@ -173,7 +172,7 @@ void TestSystemConfig::missingKeyResetsToDefaults()
     QVERIFY(!cfg.isWaveStyleFill());
     const Entries e = entries(m_path);
     QCOMPARE(e.names.size(), SystemConfig::keyCount());
-    QCOMPARE(e.names.last(), QStringLiteral("strGD"));   // appended
+    QCOMPARE(e.names.last(), QStringLiteral("strGD")); // appended
     QCOMPARE(e.comments.last(), QStringLiteral("检测单位名称"));
     QCOMPARE(valueOf(m_path, "strProject"), QString());
     QCOMPARE(valueOf(m_path, "blIsWaveStyleFill"), QStringLiteral("0"));
@@ -232,7 +231,7 @@ void TestSystemConfig::maxSamplePointsClamp()
     const QByteArray before = readAll(m_path);
     cfg.setMaxSamplePoints(n);
     QCOMPARE(cfg.getMaxSamplePoints(), stored);
-    QCOMPARE(readAll(m_path), before);   // not persisted
+    QCOMPARE(readAll(m_path), before); // not persisted
 }
 
 void TestSystemConfig::brokenFileRecreated_data()
@@ -241,8 +240,9 @@ void TestSystemConfig::brokenFileRecreated_data()
     QTest::addColumn<bool>("keptAsBad");
     QTest::newRow("unparsable") << QByteArray("<config><sysconfig><strGD>x</sysconfig") << true;
     QTest::newRow("empty root") << QByteArray("<?xml version=\"1.0\"?><config/>") << false;
-    QTest::newRow("wrong first element")
-        << QByteArray("<?xml version=\"1.0\"?><config><other><strGD>x</strGD></other></config>") << false;
+    QTest::newRow("wrong first element") << QByteArray(
+        "<?xml version=\"1.0\"?><config><other><strGD>x</strGD></other></config>")
+                                         << false;
 }
 
 void TestSystemConfig::brokenFileRecreated()
@@ -253,7 +253,7 @@ void TestSystemConfig::brokenFileRecreated()
     sProjectParams.strProject = QStringLiteral("工程乙");
     cfg.init(m_path);
     QCOMPARE(entries(m_path).names, allKeys());
-    QCOMPARE(sProjectParams.strProject, QString());   // defaults in force
+    QCOMPARE(sProjectParams.strProject, QString()); // defaults in force
     const QString bad = m_path + QStringLiteral(".bad");
     QCOMPARE(QFile::exists(bad), keptAsBad);
     if (keptAsBad)
@@ -272,8 +272,8 @@ void TestSystemConfig::failedWriteKeepsOldFile()
     sProjectParams.strPerson = QStringLiteral("张工");
     QVERIFY(!cfg.saveProjectParams());
     QCOMPARE(readAll(m_path), before);
-    QVERIFY(cfg.isNormalized());   // the value lives on in memory
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("param_config.xml")});
+    QVERIFY(cfg.isNormalized()); // the value lives on in memory
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList {QStringLiteral("param_config.xml")});
 
     SystemConfig::setWriteLimitForTesting(-1);
     QVERIFY(cfg.setNormalized(true));

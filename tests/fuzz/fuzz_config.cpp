@@ -25,10 +25,12 @@ struct Snapshot {
     {
         const SystemConfig &c = SystemConfig::instance();
         const ProjectParams &p = sProjectParams;
-        return {c.getLastOpenFilePath(), c.isWaveStyleFill(), c.isBgColorBlack(), c.isNormalized(),
-                {p.strTitleName, p.strGD, p.strReportNum, p.strProject, p.strClient, p.strPileNum,
-                 p.strDateDetect, p.strDevice, p.strPileType, p.strPurpose, p.strReault,
-                 p.strPerson, p.strCheck, p.strDateReport},
+        return {c.getLastOpenFilePath(),
+                c.isWaveStyleFill(),
+                c.isBgColorBlack(),
+                c.isNormalized(),
+                {p.strTitleName, p.strGD, p.strReportNum, p.strProject, p.strClient, p.strPileNum, p.strDateDetect,
+                 p.strDevice, p.strPileType, p.strPurpose, p.strReault, p.strPerson, p.strCheck, p.strDateReport},
                 p.strStandard};
     }
 };
@@ -83,20 +85,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Whatever was loaded, written back and loaded again, stays the same.
     FUZZ_CHECK(config.setNormalized(!config.isNormalized()));
     FUZZ_CHECK(config.saveProjectParams());
-    FUZZ_CHECK(config.saveKey(-1));  // every value in its written form
+    FUZZ_CHECK(config.saveKey(-1)); // every value in its written form
     const Snapshot before = Snapshot::take();
     const QByteArray written = fuzz::readFile(path);
     config.resetToBuiltIn();
     config.init(path);
     const Snapshot after = Snapshot::take();
-    FUZZ_CHECK(unchanged(path, written));  // loaded without repair
+    FUZZ_CHECK(unchanged(path, written)); // loaded without repair
     FUZZ_CHECK(after.lastPath == before.lastPath);
-    FUZZ_CHECK(after.fill == before.fill && after.black == before.black
-               && after.normalized == before.normalized);
+    FUZZ_CHECK(after.fill == before.fill && after.black == before.black && after.normalized == before.normalized);
     for (int i = 0; i < before.texts.size(); ++i) {
         if (after.texts.at(i) != before.texts.at(i))
-            std::fprintf(stderr, "text %d: written \"%s\", read \"%s\"\n", i,
-                         qUtf8Printable(before.texts.at(i)), qUtf8Printable(after.texts.at(i)));
+            std::fprintf(stderr, "text %d: written \"%s\", read \"%s\"\n", i, qUtf8Printable(before.texts.at(i)),
+                         qUtf8Printable(after.texts.at(i)));
     }
     FUZZ_CHECK(after.texts == before.texts);
     FUZZ_CHECK(after.standard == before.standard);

@@ -105,8 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const WaveAnalyzeInfoPtr y = reopened.model().waveAnalyzeInfoAt(i);
         if (x->nMeasurePoint != y->nMeasurePoint || x->nChannel != y->nChannel)
             std::fprintf(stderr, "wave %d: saved %d/%d angle %g order %d, reopened %d/%d angle %g order %d\n", i,
-                         x->nMeasurePoint, x->nChannel, double(x->fChannelAngle), x->blUserOrder,
-                         y->nMeasurePoint, y->nChannel, double(y->fChannelAngle), y->blUserOrder);
+                         x->nMeasurePoint, x->nChannel, double(x->fChannelAngle), x->blUserOrder, y->nMeasurePoint,
+                         y->nChannel, double(y->fChannelAngle), y->blUserOrder);
         FUZZ_CHECK(x->nMeasurePoint == y->nMeasurePoint && x->nChannel == y->nChannel);
         FUZZ_CHECK(x->nFlawPos == y->nFlawPos);
     }

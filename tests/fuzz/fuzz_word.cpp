@@ -27,8 +27,8 @@ QString reportImage()
     return path;
 }
 
-const char *const kBookmarks[] = {"bookmarkTitle", "bookmarkGD", "bookmarkProject", "bookmarkReault",
-                                  "bookmarkPileDepth", "bookmarkDateReport"};
+const char *const kBookmarks[] = {"bookmarkTitle",  "bookmarkGD",        "bookmarkProject",
+                                  "bookmarkReault", "bookmarkPileDepth", "bookmarkDateReport"};
 
 } // namespace
 

@@ -47,10 +47,7 @@ inline QString scratchDir()
     return dir->path();
 }
 
-inline QString scratch(const QString &name)
-{
-    return scratchDir() + QLatin1Char('/') + name;
-}
+inline QString scratch(const QString &name) { return scratchDir() + QLatin1Char('/') + name; }
 
 inline bool writeFile(const QString &path, const uint8_t *data, size_t size)
 {
@@ -74,8 +71,8 @@ inline QByteArray readFile(const QString &path)
 
 } // namespace fuzz
 
-#define FUZZ_CHECK(cond) \
-    do { \
-        if (!(cond)) \
-            ::fuzz::fail(#cond, __FILE__, __LINE__); \
+#define FUZZ_CHECK(cond)                                                                                               \
+    do {                                                                                                               \
+        if (!(cond))                                                                                                   \
+            ::fuzz::fail(#cond, __FILE__, __LINE__);                                                                   \
     } while (0)

@@ -120,8 +120,10 @@ bool configs(const QString &dir)
     QByteArray missing = good;
     missing.replace("        <strClient>交通建设公司</strClient>\n", "");
     return writeBytes(dir + "/complete.xml", good) && writeBytes(dir + "/missing-key.xml", missing)
-        && writeBytes(dir + "/wrong-first-child.xml",
-                      "<?xml version=\"1.0\"?><config><other/><sysconfig><blNormalized>abc</blNormalized></sysconfig></config>")
+        && writeBytes(
+               dir + "/wrong-first-child.xml",
+               "<?xml "
+               "version=\"1.0\"?><config><other/><sysconfig><blNormalized>abc</blNormalized></sysconfig></config>")
         && writeBytes(dir + "/broken.xml", good.left(good.size() / 2));
 }
 
@@ -160,11 +162,14 @@ bool templates(const QString &dir, const QString &templateDir)
         "officedocument.wordprocessingml.template.main+xml\"/></Types>";
     const QByteArray doc =
         "<?xml version=\"1.0\"?><w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-        "<w:body><w:p><w:r><w:t>A</w:t></w:r><w:bookmarkStart w:id=\"1\" w:name=\"bookmarkTitle\"/><w:r><w:t>x</w:t></w:r>"
+        "<w:body><w:p><w:r><w:t>A</w:t></w:r><w:bookmarkStart w:id=\"1\" "
+        "w:name=\"bookmarkTitle\"/><w:r><w:t>x</w:t></w:r>"
         "</w:p><w:p><w:bookmarkEnd w:id=\"1\"/></w:p><w:p><w:bookmarkStart w:id=\"2\" w:name=\"bookmarkImage\"/>"
-        "<w:bookmarkEnd w:id=\"2\"/></w:p><w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr></w:body></w:document>";
-    if (!zipStored(dir + "/small-stored.dotx", {qMakePair(QStringLiteral("[Content_Types].xml"), types),
-                                                qMakePair(QStringLiteral("word/document.xml"), doc)}))
+        "<w:bookmarkEnd w:id=\"2\"/></w:p><w:sectPr><w:pgSz w:w=\"11906\" "
+        "w:h=\"16838\"/></w:sectPr></w:body></w:document>";
+    if (!zipStored(dir + "/small-stored.dotx",
+                   {qMakePair(QStringLiteral("[Content_Types].xml"), types),
+                    qMakePair(QStringLiteral("word/document.xml"), doc)}))
         return fail("small-stored");
     return true;
 }

@@ -34,8 +34,7 @@ private slots:
 private:
     // 4 groups x 3 channels, record i = group i / 3, channel i % 3.
     static void load(AnalysisHelperWidget &w, int focus);
-    template <typename T>
-    static T *child(QWidget &w, const char *name) { return w.findChild<T *>(QLatin1String(name)); }
+    template<typename T> static T *child(QWidget &w, const char *name) { return w.findChild<T *>(QLatin1String(name)); }
     static void fill(AnalysisHelperWidget &w, const QString &low, const QString &high, const QString &order,
                      const QString &gain);
 
@@ -88,12 +87,23 @@ void TestAnalysisHelper::form()
     auto *grid = child<QGridLayout>(w, "gridLayout");
     QVERIFY(grid);
     QCOMPARE(grid->spacing(), 4);
-    struct Cell { const char *name; int row, col, colSpan; };
+    struct Cell {
+        const char *name;
+        int row, col, colSpan;
+    };
     const Cell cells[] = {
-        {"cBoxFilterType", 0, 1, 1}, {"lEditLowPassFreq", 0, 3, 1}, {"btnFilterOrderSub", 0, 7, 1},
-        {"lEditFilterOrder", 0, 8, 1}, {"btnFilterOrderAdd", 0, 9, 1}, {"labelMainFreq", 0, 11, 1},
-        {"btnSaveFilterWaveDataAll", 0, 13, 1}, {"cBoxBkColor", 1, 1, 1}, {"labelCurWaveDataIndex", 1, 5, 1},
-        {"btnPreviousWaveData", 1, 8, 2}, {"btnNextWaveData", 1, 10, 2}, {"checkBoxIsWaveStyleFill", 1, 13, 1},
+        {"cBoxFilterType", 0, 1, 1},
+        {"lEditLowPassFreq", 0, 3, 1},
+        {"btnFilterOrderSub", 0, 7, 1},
+        {"lEditFilterOrder", 0, 8, 1},
+        {"btnFilterOrderAdd", 0, 9, 1},
+        {"labelMainFreq", 0, 11, 1},
+        {"btnSaveFilterWaveDataAll", 0, 13, 1},
+        {"cBoxBkColor", 1, 1, 1},
+        {"labelCurWaveDataIndex", 1, 5, 1},
+        {"btnPreviousWaveData", 1, 8, 2},
+        {"btnNextWaveData", 1, 10, 2},
+        {"checkBoxIsWaveStyleFill", 1, 13, 1},
     };
     for (const Cell &c : cells) {
         auto *widget = child<QWidget>(w, c.name);
@@ -120,7 +130,7 @@ void TestAnalysisHelper::showsRecord()
 {
     AnalysisHelperWidget w;
     load(w, 0);
-    WaveAnalyzeInfoPtr r = w.waveAnalyzeInfoAt(4);   // group 1, channel 1
+    WaveAnalyzeInfoPtr r = w.waveAnalyzeInfoAt(4); // group 1, channel 1
     r->fManualGain = 2.0f;
     r->nFilterOrder = 64;
     FftInfoPtr f = w.fftInfoAt(1);
@@ -160,7 +170,7 @@ void TestAnalysisHelper::windowItems()
     w.setFocusWaveIndex(2);
     QCOMPARE(types->currentText(), item);
 
-    w.setFocusWaveIndex(3);   // default window, Blackman
+    w.setFocusWaveIndex(3); // default window, Blackman
     QCOMPARE(types->currentText(), QStringLiteral("布莱克曼窗"));
     types->setCurrentIndex(types->findText(item));
     QTest::mouseClick(child<QPushButton>(w, "btnSaveFilterWaveData"), Qt::LeftButton);
@@ -183,7 +193,7 @@ void TestAnalysisHelper::applyCurrentAndAll()
     load(w, 5);
     QSignalSpy config(&w, &AnalysisHelperWidget::configChanged);
     fill(w, QStringLiteral("2000"), QStringLiteral("30000"), QStringLiteral("128"), QStringLiteral("3.5"));
-    child<QComboBox>(w, "cBoxFilterType")->setCurrentIndex(2);   // Hanning, code 2
+    child<QComboBox>(w, "cBoxFilterType")->setCurrentIndex(2); // Hanning, code 2
 
     QTest::mouseClick(w.findChild<QPushButton *>(button), Qt::LeftButton);
     QCOMPARE(config.count(), 1);
@@ -206,18 +216,54 @@ void TestAnalysisHelper::invalidInputAppliesNothing_data()
     QTest::addColumn<QString>("high");
     QTest::addColumn<QString>("order");
     QTest::addColumn<QString>("gain");
-    QTest::newRow("order letters") << "2000" << "30000" << "abc" << "1.0";
-    QTest::newRow("order below 2") << "2000" << "30000" << "1" << "1.0";
-    QTest::newRow("order above 4096") << "2000" << "30000" << "4097" << "1.0";
-    QTest::newRow("low zero") << "0" << "30000" << "128" << "1.0";
-    QTest::newRow("low not integer") << "20.5" << "30000" << "128" << "1.0";
-    QTest::newRow("low equals high") << "30000" << "30000" << "128" << "1.0";
-    QTest::newRow("high at 250000") << "2000" << "250000" << "128" << "1.0";
-    QTest::newRow("high empty") << "2000" << "" << "128" << "1.0";
-    QTest::newRow("gain zero") << "2000" << "30000" << "128" << "0";
-    QTest::newRow("gain negative") << "2000" << "30000" << "128" << "-2";
-    QTest::newRow("gain infinite") << "2000" << "30000" << "128" << "inf";
-    QTest::newRow("gain letters") << "2000" << "30000" << "128" << "x";
+    QTest::newRow("order letters") << "2000"
+                                   << "30000"
+                                   << "abc"
+                                   << "1.0";
+    QTest::newRow("order below 2") << "2000"
+                                   << "30000"
+                                   << "1"
+                                   << "1.0";
+    QTest::newRow("order above 4096") << "2000"
+                                      << "30000"
+                                      << "4097"
+                                      << "1.0";
+    QTest::newRow("low zero") << "0"
+                              << "30000"
+                              << "128"
+                              << "1.0";
+    QTest::newRow("low not integer") << "20.5"
+                                     << "30000"
+                                     << "128"
+                                     << "1.0";
+    QTest::newRow("low equals high") << "30000"
+                                     << "30000"
+                                     << "128"
+                                     << "1.0";
+    QTest::newRow("high at 250000") << "2000"
+                                    << "250000"
+                                    << "128"
+                                    << "1.0";
+    QTest::newRow("high empty") << "2000"
+                                << ""
+                                << "128"
+                                << "1.0";
+    QTest::newRow("gain zero") << "2000"
+                               << "30000"
+                               << "128"
+                               << "0";
+    QTest::newRow("gain negative") << "2000"
+                                   << "30000"
+                                   << "128"
+                                   << "-2";
+    QTest::newRow("gain infinite") << "2000"
+                                   << "30000"
+                                   << "128"
+                                   << "inf";
+    QTest::newRow("gain letters") << "2000"
+                                  << "30000"
+                                  << "128"
+                                  << "x";
 }
 
 void TestAnalysisHelper::invalidInputAppliesNothing()
@@ -301,7 +347,7 @@ void TestAnalysisHelper::orderButtons()
     QTest::mouseClick(sub, Qt::LeftButton);
     QTest::mouseClick(sub, Qt::LeftButton);
     QCOMPARE(order->text(), QStringLiteral("498"));
-    QCOMPARE(w.waveAnalyzeInfoAt(0)->nFilterOrder, 500);   // only applying writes it
+    QCOMPARE(w.waveAnalyzeInfoAt(0)->nFilterOrder, 500); // only applying writes it
 
     order->setText(QStringLiteral("3"));
     QTest::mouseClick(sub, Qt::LeftButton);

@@ -23,10 +23,7 @@ private slots:
 
 private:
     static FileHeadPtr header();
-    static QLineEdit *edit(QWidget &w, const char *name)
-    {
-        return w.findChild<QLineEdit *>(QLatin1String(name));
-    }
+    static QLineEdit *edit(QWidget &w, const char *name) { return w.findChild<QLineEdit *>(QLatin1String(name)); }
     // Key events carry ASCII only, so the text is put in place and then
     // confirmed with Return, as after typing.
     static void type(QLineEdit *e, const QString &text)
@@ -98,7 +95,7 @@ void TestFileInfo::showsHeaderAndWave()
     QCOMPARE(point->text(), QStringLiteral("P12_1"));
     QCOMPARE(edit(w, "lEditStandRadius")->text(), QStringLiteral("300"));
 
-    w.setFocusedWave({g0, g}, {a, a0}, 2);   // no such record
+    w.setFocusedWave({g0, g}, {a, a0}, 2); // no such record
     QCOMPARE(edit(w, "lEditStandRadius")->text(), QStringLiteral("---"));
     QCOMPARE(edit(w, "lEditPitchAngle")->text(), QStringLiteral("---"));
     QCOMPARE(point->text(), QStringLiteral("---"));
@@ -124,7 +121,7 @@ void TestFileInfo::gainNames()
     ShowKvrFileInfoWidget w;
     w.setFileHeader(header());
     WaveGroupPtr g = newWaveGroup();
-    g->head.nGain[0] = 0;   // differs from every case but the first
+    g->head.nGain[0] = 0; // differs from every case but the first
     g->head.nGain[2] = code;
     w.setWaveGroupInfo(g, newWaveAnalyzeInfo());
     QCOMPARE(edit(w, "lEditCH3Gain")->text(), shown);
@@ -202,7 +199,7 @@ void TestFileInfo::offsetAngleTyped()
 
     e->clear();
     QTest::keyClicks(e, QStringLiteral("400"));
-    QCOMPARE(e->text(), QStringLiteral("40"));   // the last key was refused
+    QCOMPARE(e->text(), QStringLiteral("40")); // the last key was refused
     e->clear();
     QTest::keyClicks(e, QStringLiteral("360.5"));
     QCOMPARE(e->text(), QStringLiteral("360."));
@@ -215,7 +212,7 @@ void TestFileInfo::offsetAngleTyped()
     QCOMPARE(h->fOffsetAngle, 359.9f);
     QCOMPARE(h->modifyFlags, quint32(ModOffsetAngle));
 
-    QTest::keyClick(e, Qt::Key_Return);   // same value: no change
+    QTest::keyClick(e, Qt::Key_Return); // same value: no change
     QCOMPARE(changed.count(), 1);
 }
 

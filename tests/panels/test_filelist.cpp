@@ -19,7 +19,11 @@ private slots:
     void openFileDialog();
 
 private:
-    static void touch(const QString &path) { QFile f(path); QVERIFY(f.open(QIODevice::WriteOnly)); }
+    static void touch(const QString &path)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
 
     QTemporaryDir m_root;
 };
@@ -56,7 +60,7 @@ void TestFileList::fillAndDoubleClick()
     QCOMPARE(edit->text(), d);
     QStringList names = w.fileNames();
     names.sort();
-    QCOMPARE(names, (QStringList{QStringLiteral("a.ard"), QStringLiteral("b.ard")}));
+    QCOMPARE(names, (QStringList {QStringLiteral("a.ard"), QStringLiteral("b.ard")}));
     QCOMPARE(list->count(), 2);
     QVERIFY(list->currentItem());
     QCOMPARE(list->currentItem()->text(), QStringLiteral("b.ard"));
@@ -78,7 +82,7 @@ void TestFileList::fillAndDoubleClick()
 void TestFileList::openFileDialog_data()
 {
     QTest::addColumn<bool>("lastDirExists");
-    QTest::addColumn<bool>("chooseFile");   // false: the user cancels
+    QTest::addColumn<bool>("chooseFile"); // false: the user cancels
     QTest::newRow("deleted last directory falls back to the desktop") << false << true;
     QTest::newRow("last directory, file chosen") << true << true;
     QTest::newRow("cancelled") << true << false;
@@ -127,7 +131,7 @@ void TestFileList::openFileDialog()
         QCOMPARE(selected.at(0).at(0).toString(), dataPath);
         QCOMPARE(selected.at(0).at(1).toString(), dataPath + "/survey.ard");
         QCOMPARE(w.currentDir(), dataPath);
-        QCOMPARE(w.fileNames(), QStringList{QStringLiteral("survey.ard")});
+        QCOMPARE(w.fileNames(), QStringList {QStringLiteral("survey.ard")});
         QCOMPARE(config.getLastOpenFilePath(), dataPath);
     } else {
         QCOMPARE(selected.count(), 0);

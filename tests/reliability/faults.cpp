@@ -15,17 +15,13 @@ namespace {
 
 std::mutex sWatchMutex;
 std::string sWatched;
-std::atomic<int> sFailAt{0};
-std::atomic<int> sPassed{0};
-std::atomic<bool> sFired{false};
-std::atomic<int> sMode{0};
-std::atomic<const char *> sFiredCall{""};
+std::atomic<int> sFailAt {0};
+std::atomic<int> sPassed {0};
+std::atomic<bool> sFired {false};
+std::atomic<int> sMode {0};
+std::atomic<const char *> sFiredCall {""};
 
-template <typename F>
-F real(const char *name)
-{
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
+template<typename F> F real(const char *name) { return reinterpret_cast<F>(dlsym(RTLD_NEXT, name)); }
 
 bool underWatch(const std::string &path)
 {
@@ -117,16 +113,13 @@ ssize_t write(int fd, const void *buf, size_t count)
     static auto next = real<ssize_t (*)(int, const void *, size_t)>("write");
     if (fdUnderWatch(fd)) {
         switch (point("write")) {
-        case Verdict::Pass:
-            break;
+        case Verdict::Pass: break;
         case Verdict::Partial:
             if (count > 1)
                 return next(fd, buf, count / 2);
             errno = ENOSPC;
             return -1;
-        case Verdict::Fail:
-            errno = failErrno();
-            return -1;
+        case Verdict::Fail: errno = failErrno(); return -1;
         }
     }
     return next(fd, buf, count);

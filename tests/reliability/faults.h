@@ -12,8 +12,8 @@
 namespace faults {
 
 enum class Mode {
-    Transient,  // point n fails with EIO, everything else works
-    DiskFull,   // point n writes half and later points fail with ENOSPC
+    Transient, // point n fails with EIO, everything else works
+    DiskFull,  // point n writes half and later points fail with ENOSPC
 };
 
 // Only files whose path starts with `dir` count.

@@ -63,8 +63,8 @@ void TestCrashSave::killWhileSaving()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString name = kind == QLatin1String("config") ? QStringLiteral("param_config.xml")
-                                                         : QStringLiteral("pile.ard");
+    const QString name =
+        kind == QLatin1String("config") ? QStringLiteral("param_config.xml") : QStringLiteral("pile.ard");
     const QString path = dir.filePath(name);
 
     // The two images the child alternates between.
@@ -115,8 +115,9 @@ void TestCrashSave::killWhileSaving()
             ++duringSave;
 
         const QByteArray now = readAll(path);
-        QVERIFY2(now == marked || now == unmarked,
-                 qPrintable(QStringLiteral("kill %1: %2 is neither image (%3 bytes)").arg(i).arg(name).arg(now.size())));
+        QVERIFY2(
+            now == marked || now == unmarked,
+            qPrintable(QStringLiteral("kill %1: %2 is neither image (%3 bytes)").arg(i).arg(name).arg(now.size())));
         (now == marked ? sawMarked : sawUnmarked)++;
         // A killed save may leave its temporary file behind; it never
         // replaces the file.

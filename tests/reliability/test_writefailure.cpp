@@ -20,7 +20,7 @@ Q_DECLARE_METATYPE(faults::Mode)
 
 namespace {
 
-constexpr int kMaxPoints = 1000;  // far more than one save takes
+constexpr int kMaxPoints = 1000; // far more than one save takes
 
 QByteArray readAll(const QString &path)
 {
@@ -121,7 +121,7 @@ void TestWriteFailure::surveySave()
             ++absorbed;
             QCOMPARE(doc.unsavedMask(), 0);
             const QByteArray got = readAll(path);
-            QVERIFY(doc.saveAs(reference).ok);   // the same model, saved cleanly
+            QVERIFY(doc.saveAs(reference).ok); // the same model, saved cleanly
             QVERIFY2(withoutChangeWords(got) == withoutChangeWords(readAll(reference)), tag);
             QVERIFY(doc.saveAs(path).ok);
             focused->nFlawPos += 1;
@@ -200,8 +200,7 @@ void TestWriteFailure::configSave()
     QVERIFY(failed >= 2);
     QVERIFY(absorbed < failed);
     QVERIFY(n <= kMaxPoints);
-    qInfo("configuration save: %d fault points, %d failed the save, %d absorbed, then saved",
-          n - 1, failed, absorbed);
+    qInfo("configuration save: %d fault points, %d failed the save, %d absorbed, then saved", n - 1, failed, absorbed);
 
     QVERIFY(readAll(path) != before);
     config.resetToBuiltIn();

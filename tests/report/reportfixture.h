@@ -7,10 +7,10 @@
 
 struct TraceSpec {
     float angle = 0.0f;
-    int count = 1000;        // nDataCnt of the block
-    int flawPos = kNoValue;  // analysis entry and block
+    int count = 1000;       // nDataCnt of the block
+    int flawPos = kNoValue; // analysis entry and block
     float gain = 1.0f;
-    int amplitude = 8000;    // sine amplitude around the zero line
+    int amplitude = 8000; // sine amplitude around the zero line
 };
 
 // One wave group per trace (channel 0), wave speed 4000 m/s.

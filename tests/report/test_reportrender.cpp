@@ -17,10 +17,7 @@ const QRgb kRed = 0xff0000;
 const QRgb kBlack = 0x000000;
 const QRgb kWhite = 0xffffff;
 
-QRgb at(const QImage &img, double x, double y)
-{
-    return img.pixel(qRound(x), qRound(y)) & 0xffffff;
-}
+QRgb at(const QImage &img, double x, double y) { return img.pixel(qRound(x), qRound(y)) & 0xffffff; }
 
 int nonWhite(const QImage &img, const QRectF &r)
 {
@@ -34,7 +31,7 @@ int nonWhite(const QImage &img, const QRectF &r)
 
 QImage printedPage(const ReportData &data, ReportRenderer *renderer = nullptr)
 {
-    QImage page(1240, 1754, QImage::Format_RGB32);   // A4 at 150 dpi
+    QImage page(1240, 1754, QImage::Format_RGB32); // A4 at 150 dpi
     page.setDotsPerMeterX(5906);
     page.setDotsPerMeterY(5906);
     page.fill(Qt::white);
@@ -81,7 +78,7 @@ void TestReportRender::imageGeometry()
     const double left = r.leftMargin();
     const double top = r.graphTop();
     const double gh = r.graphHeight();
-    const double c = r.waveAreaWidth() / 4;   // three traces: a quarter each
+    const double c = r.waveAreaWidth() / 4; // three traces: a quarter each
     QCOMPARE(top, 40.0 + 100.0);
     QCOMPARE(gh, 2376.0 - 80 - 100);
 
@@ -139,8 +136,8 @@ void TestReportRender::sampleOfNoValueOnZeroLine()
     r.setData(d);
     const QImage img = r.renderImage();
     const double x0 = r.leftMargin() + r.waveAreaWidth() / 2;
-    QCOMPARE(at(img, x0, r.graphTop() + r.graphHeight() * 0.1), kBlack);   // trace over the zero line
-    QCOMPARE(at(img, x0, r.graphTop() + r.graphHeight() * 0.8), kBlue);    // zero line below the trace
+    QCOMPARE(at(img, x0, r.graphTop() + r.graphHeight() * 0.1), kBlack); // trace over the zero line
+    QCOMPARE(at(img, x0, r.graphTop() + r.graphHeight() * 0.8), kBlue);  // zero line below the trace
 }
 
 void TestReportRender::angleLabel_data()
@@ -260,8 +257,7 @@ void TestReportRender::uprightAngleLabelsStayOutOfTheTable()
     QVERIFY(r.labelBand() > 200.0f);
     // The empty bottom-left cell of the information table stays blank.
     const double rowTop = r.tableTop() + 2 * r.parameterBand() / 3;
-    const QRectF emptyCells(r.leftMargin() + 8, rowTop + 8, r.pageWidth() * 0.25 - 60,
-                            r.parameterBand() / 3 - 16);
+    const QRectF emptyCells(r.leftMargin() + 8, rowTop + 8, r.pageWidth() * 0.25 - 60, r.parameterBand() / 3 - 16);
     QCOMPARE(nonWhite(page, emptyCells), 0);
     QVERIFY(r.graphTop() - r.labelBand() >= r.tableTop() + r.parameterBand());
 }
@@ -282,8 +278,9 @@ void TestReportRender::pdfRenders()
     if (tool.isEmpty())
         QSKIP("pdftoppm is not installed");
     QProcess p;
-    p.start(tool, {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"), pdf,
-                   dir.filePath(QStringLiteral("page"))});
+    p.start(tool,
+            {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"), pdf,
+             dir.filePath(QStringLiteral("page"))});
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 0);
     const QImage page(dir.filePath(QStringLiteral("page-1.png")));

@@ -37,7 +37,7 @@ private slots:
     void printDrawsPage();
 
 private:
-    template <class T> T *child(QWidget *w, const char *name)
+    template<class T> T *child(QWidget *w, const char *name)
     {
         T *c = w->findChild<T *>(QString::fromLatin1(name));
         if (!c)
@@ -132,7 +132,7 @@ void TestReportUi::buttons()
     child<QLineEdit>(&dlg, "lEditClient")->setText(button);
     dlg.findChild<QPushButton *>(button)->click();
     QCOMPARE(spy.count(), 1);
-    QVERIFY(dlg.isVisible());   // stays open, the output runs on top of it
+    QVERIFY(dlg.isVisible()); // stays open, the output runs on top of it
     QCOMPARE(sProjectParams.strClient, button);
 }
 
@@ -219,7 +219,7 @@ void TestReportUi::wordExport()
     QCOMPARE(finished.first().first().toInt(), 1);
     QVERIFY(QFileInfo::exists(path));
     QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("报告.png"))));
-    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(path)});
+    QCOMPARE(opened, QList<QUrl> {QUrl::fromLocalFile(path)});
     QVERIFY(!op.progressDialog()->isVisible());
     QCOMPARE(op.progressDialog()->prompt(), QStringLiteral("操作成功！"));
 }
@@ -228,7 +228,7 @@ void TestReportUi::pdfExport()
 {
     PrinterOperation op;
     giveData(op);
-    const QString path = m_dir.filePath(QStringLiteral("page"));   // suffix added
+    const QString path = m_dir.filePath(QStringLiteral("page")); // suffix added
     op.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
     QList<QUrl> opened;
     op.setFileOpener([&opened](const QUrl &u) { opened << u; });
@@ -236,7 +236,7 @@ void TestReportUi::pdfExport()
     QFile f(path + QStringLiteral(".pdf"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.read(5), QByteArray("%PDF-"));
-    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(path + QStringLiteral(".pdf"))});
+    QCOMPARE(opened, QList<QUrl> {QUrl::fromLocalFile(path + QStringLiteral(".pdf"))});
 }
 
 void TestReportUi::progressCodes()

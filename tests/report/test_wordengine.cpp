@@ -21,19 +21,18 @@
 
 namespace {
 
-const char *kDocumentXml =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-    "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
-    " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><w:body>"
-    "<w:p><w:pPr><w:rPr><w:sz w:val=\"36\"/></w:rPr></w:pPr>"
-    "<w:bookmarkStart w:id=\"0\" w:name=\"bmEmpty\"/><w:bookmarkEnd w:id=\"0\"/></w:p>"
-    "<w:p><w:r><w:t>前</w:t></w:r><w:bookmarkStart w:id=\"1\" w:name=\"bmSpan\"/>"
-    "<w:r><w:rPr><w:b/></w:rPr><w:t>旧</w:t></w:r><w:r><w:t>文本</w:t></w:r>"
-    "<w:bookmarkEnd w:id=\"1\"/><w:r><w:t>后</w:t></w:r></w:p>"
-    "<w:p><w:bookmarkStart w:id=\"2\" w:name=\"bmPic\"/><w:bookmarkEnd w:id=\"2\"/></w:p>"
-    "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
-    "<w:pgMar w:top=\"1440\" w:right=\"1000\" w:bottom=\"1440\" w:left=\"906\"/></w:sectPr>"
-    "</w:body></w:document>";
+const char *kDocumentXml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                           "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
+                           " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><w:body>"
+                           "<w:p><w:pPr><w:rPr><w:sz w:val=\"36\"/></w:rPr></w:pPr>"
+                           "<w:bookmarkStart w:id=\"0\" w:name=\"bmEmpty\"/><w:bookmarkEnd w:id=\"0\"/></w:p>"
+                           "<w:p><w:r><w:t>前</w:t></w:r><w:bookmarkStart w:id=\"1\" w:name=\"bmSpan\"/>"
+                           "<w:r><w:rPr><w:b/></w:rPr><w:t>旧</w:t></w:r><w:r><w:t>文本</w:t></w:r>"
+                           "<w:bookmarkEnd w:id=\"1\"/><w:r><w:t>后</w:t></w:r></w:p>"
+                           "<w:p><w:bookmarkStart w:id=\"2\" w:name=\"bmPic\"/><w:bookmarkEnd w:id=\"2\"/></w:p>"
+                           "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
+                           "<w:pgMar w:top=\"1440\" w:right=\"1000\" w:bottom=\"1440\" w:left=\"906\"/></w:sectPr>"
+                           "</w:body></w:document>";
 
 const char *kTemplateType = "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
 const char *kDocumentType = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
@@ -71,20 +70,24 @@ QMap<QString, QByteArray> readZip(const QString &path)
 QString makeTemplate(const QTemporaryDir &dir)
 {
     const QString path = dir.filePath(QStringLiteral("small.dotx"));
-    const QByteArray types = QByteArray(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Override PartName=\"/word/document.xml\" ContentType=\"") + kTemplateType + "\"/></Types>";
+    const QByteArray types =
+        QByteArray(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+            "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+            "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+            "<Override PartName=\"/word/document.xml\" ContentType=\"")
+        + kTemplateType + "\"/></Types>";
     const QByteArray rels =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\""
+        "<Relationship Id=\"rId1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\""
         " Target=\"word/document.xml\"/></Relationships>";
-    if (!writeZip(path, {{QStringLiteral("[Content_Types].xml"), types},
-                         {QStringLiteral("_rels/.rels"), rels},
-                         {QStringLiteral("word/document.xml"), QByteArray(kDocumentXml)}}))
+    if (!writeZip(path,
+                  {{QStringLiteral("[Content_Types].xml"), types},
+                   {QStringLiteral("_rels/.rels"), rels},
+                   {QStringLiteral("word/document.xml"), QByteArray(kDocumentXml)}}))
         return QString();
     return path;
 }
@@ -152,14 +155,26 @@ void TestWordEngine::bookmarkText_data()
     QTest::addColumn<QString>("bookmark");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("paragraphText");
-    QTest::addColumn<QString>("runXml");   // must appear in the paragraph
+    QTest::addColumn<QString>("runXml"); // must appear in the paragraph
     QTest::newRow("empty bookmark takes the paragraph mark's format")
-        << "bmEmpty" << "标题" << "标题" << "<w:r><w:rPr><w:sz w:val=\"36\"/></w:rPr><w:t xml:space=\"preserve\">标题</w:t></w:r>";
+        << "bmEmpty"
+        << "标题"
+        << "标题"
+        << "<w:r><w:rPr><w:sz w:val=\"36\"/></w:rPr><w:t xml:space=\"preserve\">标题</w:t></w:r>";
     QTest::newRow("spanning runs replaced in the first run's format")
-        << "bmSpan" << "新" << "前新后" << "<w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">新</w:t></w:r>";
+        << "bmSpan"
+        << "新"
+        << "前新后"
+        << "<w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">新</w:t></w:r>";
     QTest::newRow("line breaks become breaks")
-        << "bmSpan" << "甲\n乙" << "前甲乙后" << "<w:t xml:space=\"preserve\">甲</w:t><w:br/><w:t xml:space=\"preserve\">乙</w:t>";
-    QTest::newRow("empty text clears the range") << "bmSpan" << "" << "前后" << "<w:bookmarkEnd w:id=\"1\"/>";
+        << "bmSpan"
+        << "甲\n乙"
+        << "前甲乙后"
+        << "<w:t xml:space=\"preserve\">甲</w:t><w:br/><w:t xml:space=\"preserve\">乙</w:t>";
+    QTest::newRow("empty text clears the range") << "bmSpan"
+                                                 << ""
+                                                 << "前后"
+                                                 << "<w:bookmarkEnd w:id=\"1\"/>";
 }
 
 void TestWordEngine::bookmarkText()
@@ -227,9 +242,12 @@ void TestWordEngine::pictureParts()
     QVERIFY(parts.value(QStringLiteral("[Content_Types].xml"))
                 .contains("<Default Extension=\"png\" ContentType=\"image/png\"/>"));
     const QString rels = QString::fromUtf8(parts.value(QStringLiteral("word/_rels/document.xml.rels")));
-    const QRegularExpressionMatch rel = QRegularExpression(QStringLiteral(
-        "Id=\"(\\w+)\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" Target=\"media/image1.png\""))
-                                            .match(rels);
+    const QRegularExpressionMatch rel =
+        QRegularExpression(
+            QStringLiteral(
+                "Id=\"(\\w+)\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" "
+                "Target=\"media/image1.png\""))
+            .match(rels);
     QVERIFY2(rel.hasMatch(), qPrintable(rels));
     const QString para = paragraphOf(parts.value(QStringLiteral("word/document.xml")), QStringLiteral("bmPic"));
     QVERIFY(para.contains(QStringLiteral("r:embed=\"%1\"").arg(rel.captured(1))));
@@ -278,7 +296,7 @@ void TestWordEngine::wordJob()
     const QString out = dir.filePath(QStringLiteral("桩1.docx"));
     job.setOutputPath(out);
     QCOMPARE(runJob(job), QList<int>({10, 30, 50, 70, 80, 85, 90, 100, 1}));
-    QCOMPARE(job.producedImages(), QStringList{dir.filePath(QStringLiteral("桩1.png"))});
+    QCOMPARE(job.producedImages(), QStringList {dir.filePath(QStringLiteral("桩1.png"))});
     QCOMPARE(QImage(dir.filePath(QStringLiteral("桩1.png"))).size(), QSize(1680, 2376));
     const auto parts = readZip(out);
     QVERIFY(parts.contains(QStringLiteral("word/media/image1.png")));
@@ -400,13 +418,24 @@ print(json.dumps({'texts': texts, 'pictures': len(shapes),
     const QJsonObject result = QJsonDocument::fromJson(proc.readAllStandardOutput()).object();
     const QJsonObject texts = result.value(QStringLiteral("texts")).toObject();
     const QList<QPair<QString, QString>> expected = {
-        {"bookmarkTitle", p.strTitleName}, {"bookmarkGD", p.strGD}, {"bookmarkReportNum", p.strReportNum},
-        {"bookmarkProject", p.strProject}, {"bookmarkClient", p.strClient}, {"bookmarkPileNum", p.strPileNum},
-        {"bookmarkDateDetect", p.strDateDetect}, {"bookmarkDevice", p.strDevice},
-        {"bookmarkPileDepth", "32.50"}, {"bookmarkElevation", "-12.25"}, {"bookmarkPileDiameter", "1.20"},
-        {"bookmarkPileType", p.strPileType}, {"bookmarkPurpose", p.strPurpose},
-        {"bookmarkStandard", KvrWordOperation::standardText(0)}, {"bookmarkReault", p.strReault},
-        {"bookmarkPerson", p.strPerson}, {"bookmarkCheck", p.strCheck}, {"bookmarkDateReport", p.strDateReport},
+        {"bookmarkTitle", p.strTitleName},
+        {"bookmarkGD", p.strGD},
+        {"bookmarkReportNum", p.strReportNum},
+        {"bookmarkProject", p.strProject},
+        {"bookmarkClient", p.strClient},
+        {"bookmarkPileNum", p.strPileNum},
+        {"bookmarkDateDetect", p.strDateDetect},
+        {"bookmarkDevice", p.strDevice},
+        {"bookmarkPileDepth", "32.50"},
+        {"bookmarkElevation", "-12.25"},
+        {"bookmarkPileDiameter", "1.20"},
+        {"bookmarkPileType", p.strPileType},
+        {"bookmarkPurpose", p.strPurpose},
+        {"bookmarkStandard", KvrWordOperation::standardText(0)},
+        {"bookmarkReault", p.strReault},
+        {"bookmarkPerson", p.strPerson},
+        {"bookmarkCheck", p.strCheck},
+        {"bookmarkDateReport", p.strDateReport},
         {"bookmarkImage", ""},
     };
     QCOMPARE(texts.size(), expected.size());

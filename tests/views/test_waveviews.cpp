@@ -62,9 +62,8 @@ Fixture makeFixture(int points, int samples, const std::function<qint32(int, int
 
 Fixture sineFixture(int points, int samples = 1024)
 {
-    return makeFixture(points, samples, [](int, int c, int j) {
-        return qint32(32767 + 12000 * std::sin(j * 0.05 + c));
-    });
+    return makeFixture(points, samples,
+                       [](int, int c, int j) { return qint32(32767 + 12000 * std::sin(j * 0.05 + c)); });
 }
 
 bool isUniform(const QImage &img)
@@ -301,8 +300,7 @@ private slots:
         v.setIndicateWaveDataIndex(100);
         QCOMPARE(v.cursorPos(), QPoint(80, 130));
         QCOMPARE(status.count(), 1);
-        QCOMPARE(status.at(0).at(0).toString(),
-                 QString::fromUtf8("点数: 100, 时间(μs): 200.00, 距离(mm): 400.00"));
+        QCOMPARE(status.at(0).at(0).toString(), QString::fromUtf8("点数: 100, 时间(μs): 200.00, 距离(mm): 400.00"));
         // Outside the wave area there is no status text. (Moves reach the view
         // once it has painted, which switches mouse tracking on.)
         QVERIFY(!isUniform(renderWidget(v)));
@@ -324,8 +322,9 @@ private slots:
         QStringList texts;
         for (QAction *a : menu->actions())
             texts << a->text();
-        QCOMPARE(texts, QStringList({QString::fromUtf8("切换背景色为黑色"), QString::fromUtf8("启用波形填充"),
-                                     QString::fromUtf8("删除当前测点")}));
+        QCOMPARE(texts,
+                 QStringList({QString::fromUtf8("切换背景色为黑色"), QString::fromUtf8("启用波形填充"),
+                              QString::fromUtf8("删除当前测点")}));
         QSignalSpy bk(&v, &KvrMultiWaveAssistantWidget::waveBkColorChanged);
         QSignalSpy fillSpy(&v, &KvrMultiWaveAssistantWidget::waveStyleFillChanged);
         QSignalSpy del(&v, &KvrMultiWaveAssistantWidget::deleteCurWaveGroup);
@@ -361,9 +360,9 @@ private slots:
         SystemConfig::instance().setWaveStyleFill(true);
         Fixture f = makeFixture(1, 1024, [](int, int c, int j) -> qint32 {
             if (c == 0)
-                return j < 512 ? 49151 : 16383;   // right half, then left half
+                return j < 512 ? 49151 : 16383; // right half, then left half
             if (c == 1)
-                return kNoValue;                  // no values: on the baseline
+                return kNoValue; // no values: on the baseline
             return 32767;
         });
         f.infos.at(0)->nFlawPos = 256;
@@ -373,8 +372,8 @@ private slots:
         const QImage img = renderWidget(v);
         const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
         auto at = [&](int x, int y) { return img.pixel(x, y) | 0xff000000u; };
-        const int upper = 30 + h * 200 / 1024;    // sample 200
-        const int lower = 30 + h * 800 / 1024;    // sample 800
+        const int upper = 30 + h * 200 / 1024; // sample 200
+        const int lower = 30 + h * 800 / 1024; // sample 800
         const int flawRow = 30 + h * 256 / 1024;
 
         // Trace 0, upper half: x = 70 + 49151 * 150 / 65535 = 182.5, filled
@@ -448,7 +447,7 @@ private slots:
         QCOMPARE(flaw.count(), 0);
         QCOMPARE(info->nFlawPos, int(kNoValue));
 
-        v.setFlawMarking(true);   // the pen pixmap may be missing here
+        v.setFlawMarking(true); // the pen pixmap may be missing here
         QVERIFY(v.isFlawMarking());
         QVERIFY(v.hasMouseTracking());
         press(v, QPoint(525, 100));
@@ -479,7 +478,7 @@ private slots:
     {
         QTest::addColumn<int>("channel");
         QTest::addColumn<int>("samplePoints");
-        QTest::addColumn<int>("expected");   // -1: nothing emitted
+        QTest::addColumn<int>("expected"); // -1: nothing emitted
         QTest::newRow("valid") << 0 << 1024 << qRound(qRound(300.0) * 1024.0 / 999.0);
         QTest::newRow("2048 points") << 0 << 2048 << qRound(qRound(300.0) * 2048.0 / 999.0);
         QTest::newRow("unknown points use 1024") << 0 << int(kNoValue) << qRound(qRound(300.0) * 1024.0 / 999.0);
@@ -501,7 +500,7 @@ private slots:
         QSignalSpy indicator(&v, &KvrSingleWaveAssistantWidget::indicateWaveDataIdnexChanged);
         QSignalSpy flaw(&v, &KvrSingleWaveAssistantWidget::flawPosChanged);
         moveTo(v, QPoint(325, 100));
-        moveTo(v, QPoint(10, 10));   // outside the area: no report
+        moveTo(v, QPoint(10, 10)); // outside the area: no report
         press(v, QPoint(325, 100));
         if (expected < 0) {
             QCOMPARE(indicator.count(), 0);

@@ -17,10 +17,9 @@
 namespace {
 
 const QString kBlueStyle = QStringLiteral("color: blue;\n");
-constexpr int kWindowCodeCount = 5;   // 0 rectangle .. 4 Blackman
+constexpr int kWindowCodeCount = 5; // 0 rectangle .. 4 Blackman
 
-template <typename W>
-W *named(W *w, const char *name)
+template<typename W> W *named(W *w, const char *name)
 {
     w->setObjectName(QLatin1String(name));
     return w;
@@ -42,7 +41,7 @@ QPushButton *orderButton(const char *name, const char *icon, const char *fallbac
     if (QFile::exists(image))
         btn->setIcon(QIcon(image));
     else
-        btn->setText(QString::fromLatin1(fallback));   // the image is not compiled in
+        btn->setText(QString::fromLatin1(fallback)); // the image is not compiled in
     btn->setAutoRepeat(true);
     btn->setAutoRepeatInterval(20);
     return btn;
@@ -50,7 +49,8 @@ QPushButton *orderButton(const char *name, const char *icon, const char *fallbac
 
 } // namespace
 
-AnalysisHelperWidget::AnalysisHelperWidget(QWidget *parent) : ShowKvrDataWidgetBase(parent)
+AnalysisHelperWidget::AnalysisHelperWidget(QWidget *parent)
+    : ShowKvrDataWidgetBase(parent)
 {
     buildUi();
     showDisplaySwitches();
@@ -82,8 +82,7 @@ void AnalysisHelperWidget::buildUi()
     m_pLabelMainFreqName = named(new QLabel(QStringLiteral("主频(Hz)："), this), "labelMainFreqName");
     m_pLabelMainFreq = panelLabel("labelMainFreq", QStringLiteral(" "), this);
     m_pLabelMainFreq->setMinimumWidth(80);
-    m_pBtnSaveFilterWaveData =
-        named(new QPushButton(QStringLiteral("应用到当前波形"), this), "btnSaveFilterWaveData");
+    m_pBtnSaveFilterWaveData = named(new QPushButton(QStringLiteral("应用到当前波形"), this), "btnSaveFilterWaveData");
     m_pBtnSaveFilterWaveDataAll =
         named(new QPushButton(QStringLiteral("应用到所有波形"), this), "btnSaveFilterWaveDataAll");
 
@@ -94,8 +93,7 @@ void AnalysisHelperWidget::buildUi()
     m_pCBoxBkColor->setStyleSheet(kBlueStyle);
     m_pLabelManualGainName = named(new QLabel(QStringLiteral("手动增益："), this), "labelManualGainName");
     m_pLEditManualGain = named(new QLineEdit(this), "lEditManualGain");
-    m_pLabelCurWaveDataIndexName =
-        named(new QLabel(QStringLiteral("波形序号："), this), "labelCurWaveDataIndexName");
+    m_pLabelCurWaveDataIndexName = named(new QLabel(QStringLiteral("波形序号："), this), "labelCurWaveDataIndexName");
     m_pLabelCurWaveDataIndex = panelLabel("labelCurWaveDataIndex", QStringLiteral("1 / 1"), this);
     m_pBtnSwapPreviousWave = named(new QPushButton(QStringLiteral("波形往前移"), this), "btnSwapPreviousWave");
     m_pBtnSwapNextWave = named(new QPushButton(QStringLiteral("波形往后移"), this), "btnSwapNextWave");
@@ -183,9 +181,8 @@ void AnalysisHelperWidget::showRecord(int index)
     const FftInfoPtr f = fftInfoAt(r->nMeasurePoint);
     const int c = r->nChannel;
     if (f && c >= 0 && c < 4) {
-        m_pLabelMainFreq->setText(QStringLiteral("%1/%2")
-                                      .arg(f->dMainFreq[c], 0, 'f', 0)
-                                      .arg(f->dFilterMainFreq[c], 0, 'f', 0));
+        m_pLabelMainFreq->setText(
+            QStringLiteral("%1/%2").arg(f->dMainFreq[c], 0, 'f', 0).arg(f->dFilterMainFreq[c], 0, 'f', 0));
     } else {
         m_pLabelMainFreq->setText(QStringLiteral("---"));
     }
@@ -219,13 +216,15 @@ bool AnalysisHelperWidget::readSettings(FilterSettings *out, QString *message) c
     const int low = m_pLEditLowPassFreq->text().trimmed().toInt(&ok, 10);
     if (!ok || low <= 0 || low >= kMaxCutoff) {
         *message = QStringLiteral("下限截止频率“%1”无效，请输入大于0且小于%2的整数！")
-                       .arg(m_pLEditLowPassFreq->text()).arg(kMaxCutoff);
+                       .arg(m_pLEditLowPassFreq->text())
+                       .arg(kMaxCutoff);
         return false;
     }
     const int high = m_pLEditHighPassFreq->text().trimmed().toInt(&ok, 10);
     if (!ok || high <= 0 || high >= kMaxCutoff) {
         *message = QStringLiteral("上限截止频率“%1”无效，请输入大于0且小于%2的整数！")
-                       .arg(m_pLEditHighPassFreq->text()).arg(kMaxCutoff);
+                       .arg(m_pLEditHighPassFreq->text())
+                       .arg(kMaxCutoff);
         return false;
     }
     if (low >= high) {
@@ -235,7 +234,9 @@ bool AnalysisHelperWidget::readSettings(FilterSettings *out, QString *message) c
     const int order = m_pLEditFilterOrder->text().trimmed().toInt(&ok, 10);
     if (!ok || order < kMinOrder || order > kMaxOrder) {
         *message = QStringLiteral("滤波阶数“%1”无效，请输入%2到%3之间的整数！")
-                       .arg(m_pLEditFilterOrder->text()).arg(kMinOrder).arg(kMaxOrder);
+                       .arg(m_pLEditFilterOrder->text())
+                       .arg(kMinOrder)
+                       .arg(kMaxOrder);
         return false;
     }
     const float gain = m_pLEditManualGain->text().trimmed().toFloat(&ok);
@@ -305,8 +306,8 @@ void AnalysisHelperWidget::on_btnSaveFilterWaveDataAll_clicked()
         if (r)
             applySettings(*r, s);
     }
-    qDebug("AnalysisHelperWidget: 应用到所有波形 ... %d, %d, %d, %d, %.1f", waveCount(), s.nLowCutoff,
-           s.nHighCutoff, s.nFilterOrder, double(s.fManualGain));
+    qDebug("AnalysisHelperWidget: 应用到所有波形 ... %d, %d, %d, %d, %.1f", waveCount(), s.nLowCutoff, s.nHighCutoff,
+           s.nFilterOrder, double(s.fManualGain));
     emit configChanged(-1);
 }
 

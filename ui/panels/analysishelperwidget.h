@@ -26,7 +26,7 @@ struct FilterSettings {
     int nHighCutoff = 0;
     int nFilterOrder = 0;
     float fManualGain = 1.0f;
-    int nFilterWindow = -1;   // -1: keep the record's window
+    int nFilterWindow = -1; // -1: keep the record's window
 };
 
 class AnalysisHelperWidget : public ShowKvrDataWidgetBase
@@ -36,7 +36,7 @@ public:
     // Shows a message to the user (default: a message box titled "提示").
     using MessageFunc = std::function<void(const QString &)>;
 
-    static constexpr int kMaxCutoff = 250000;   // Hz, exclusive
+    static constexpr int kMaxCutoff = 250000; // Hz, exclusive
     static constexpr int kMinOrder = 2;
     static constexpr int kMaxOrder = 4096;
     static constexpr int kOrderStep = 2;

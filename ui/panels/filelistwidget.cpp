@@ -12,7 +12,8 @@
 #include <QListWidget>
 #include <QStandardPaths>
 
-FileListWidget::FileListWidget(QWidget *parent) : QWidget(parent)
+FileListWidget::FileListWidget(QWidget *parent)
+    : QWidget(parent)
 {
     m_strFileDescription = QStringLiteral("桩底溶洞数据文件");
 
@@ -36,10 +37,7 @@ FileListWidget::FileListWidget(QWidget *parent) : QWidget(parent)
     QMetaObject::connectSlotsByName(this);
 }
 
-void FileListWidget::retranslateUi()
-{
-    m_pLabelCurrentDirName->setText(QStringLiteral("当前目录"));
-}
+void FileListWidget::retranslateUi() { m_pLabelCurrentDirName->setText(QStringLiteral("当前目录")); }
 
 void FileListWidget::changeEvent(QEvent *event)
 {
@@ -68,8 +66,8 @@ void FileListWidget::refreshFileList()
         return;
 
     const QDir dir(m_strCurrentDir);
-    m_fileNames = dir.entryList(QStringList{QStringLiteral("*") + m_strFileSuffix},
-                                QDir::Files | QDir::NoSymLinks, QDir::Unsorted);
+    m_fileNames = dir.entryList(QStringList {QStringLiteral("*") + m_strFileSuffix}, QDir::Files | QDir::NoSymLinks,
+                                QDir::Unsorted);
     const QString currentName = QFileInfo(m_strCurrentFilePath).fileName();
     for (const QString &name : qAsConst(m_fileNames)) {
         auto *item = new QListWidgetItem(name, m_pListWidgetFileName);

@@ -20,8 +20,7 @@ public:
     // Shows an open-file dialog and returns the chosen path, or an empty
     // string when the user cancels. Arguments: parent, title, directory,
     // name filter.
-    using OpenFileDialogFunc =
-        std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
+    using OpenFileDialogFunc = std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
 
     explicit FileListWidget(QWidget *parent = nullptr);
 

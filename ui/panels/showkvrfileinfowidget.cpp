@@ -22,8 +22,7 @@ class OffsetAngleValidator : public QRegularExpressionValidator
 public:
     OffsetAngleValidator(const QRegularExpression &re, QObject *parent)
         : QRegularExpressionValidator(re, parent)
-    {
-    }
+    { }
 
     State validate(QString &input, int &pos) const override
     {
@@ -64,7 +63,8 @@ void addRow(QGridLayout *grid, int row, const char *captionName, const QString &
 
 } // namespace
 
-ShowKvrFileInfoWidget::ShowKvrFileInfoWidget(QWidget *parent) : QWidget(parent)
+ShowKvrFileInfoWidget::ShowKvrFileInfoWidget(QWidget *parent)
+    : QWidget(parent)
 {
     m_nEmittedPulse = m_nStandRadius = m_nZeroTime = m_nSamplePoints = INT_MIN;
     m_nGain[0] = m_nGain[1] = m_nGain[2] = INT_MIN;

@@ -27,7 +27,11 @@ void MiniSplitterHandle::paintEvent(QPaintEvent *event)
     painter.fillRect(event->rect(), Qt::black);
 }
 
-MiniSplitter::MiniSplitter(QWidget *parent) : QSplitter(parent) { setup(); }
+MiniSplitter::MiniSplitter(QWidget *parent)
+    : QSplitter(parent)
+{
+    setup();
+}
 
 MiniSplitter::MiniSplitter(Qt::Orientation orientation, QWidget *parent)
     : QSplitter(orientation, parent)
@@ -41,7 +45,4 @@ void MiniSplitter::setup()
     setChildrenCollapsible(false);
 }
 
-QSplitterHandle *MiniSplitter::createHandle()
-{
-    return new MiniSplitterHandle(orientation(), this);
-}
+QSplitterHandle *MiniSplitter::createHandle() { return new MiniSplitterHandle(orientation(), this); }

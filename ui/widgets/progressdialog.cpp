@@ -5,7 +5,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-ProgressDialog::ProgressDialog(QWidget *parent) : QDialog(parent)
+ProgressDialog::ProgressDialog(QWidget *parent)
+    : QDialog(parent)
 {
     setupUi();
     QMetaObject::connectSlotsByName(this);

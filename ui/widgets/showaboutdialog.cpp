@@ -9,7 +9,8 @@
 #define KVR_VERSION "1.1.6472"
 #endif
 
-ShowAboutDialog::ShowAboutDialog(QWidget *parent) : QDialog(parent)
+ShowAboutDialog::ShowAboutDialog(QWidget *parent)
+    : QDialog(parent)
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("ShowAboutDialog"));
@@ -43,15 +44,9 @@ ShowAboutDialog::ShowAboutDialog(QWidget *parent) : QDialog(parent)
     retranslateUi();
 }
 
-QString ShowAboutDialog::applicationName()
-{
-    return QStringLiteral("孔底溶洞探测分析软件");
-}
+QString ShowAboutDialog::applicationName() { return QStringLiteral("孔底溶洞探测分析软件"); }
 
-QString ShowAboutDialog::versionText()
-{
-    return QStringLiteral("ORG V") + QStringLiteral(KVR_VERSION);
-}
+QString ShowAboutDialog::versionText() { return QStringLiteral("ORG V") + QStringLiteral(KVR_VERSION); }
 
 void ShowAboutDialog::retranslateUi()
 {

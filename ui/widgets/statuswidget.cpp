@@ -3,7 +3,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-StatusWidget::StatusWidget(QWidget *parent) : QWidget(parent)
+StatusWidget::StatusWidget(QWidget *parent)
+    : QWidget(parent)
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -7,7 +7,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-ShowKvrInfoWidget::ShowKvrInfoWidget(QWidget *parent) : QWidget(parent)
+ShowKvrInfoWidget::ShowKvrInfoWidget(QWidget *parent)
+    : QWidget(parent)
 {
     m_pLayout = new QVBoxLayout(this);
     m_pLayout->setSpacing(6);
@@ -33,11 +34,14 @@ ShowKvrInfoWidget::ShowKvrInfoWidget(QWidget *parent) : QWidget(parent)
     m_pLayout->addWidget(m_pFocusedWaveWidget, 0);
 
     connect(m_pFileListWidget, &FileListWidget::selectedFile, this, &ShowKvrInfoWidget::selectedFile);
-    connect(m_pFileInfoWidget, &ShowKvrFileInfoWidget::fileHeaderInfoChanged, this, &ShowKvrInfoWidget::fileHeaderInfoChanged);
+    connect(m_pFileInfoWidget, &ShowKvrFileInfoWidget::fileHeaderInfoChanged, this,
+            &ShowKvrInfoWidget::fileHeaderInfoChanged);
     connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::flawPosChanged, this, &ShowKvrInfoWidget::flawPosChanged);
-    connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::indicateWaveDataIdnexChanged, this, &ShowKvrInfoWidget::indicateWaveDataIdnexChanged);
+    connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::indicateWaveDataIdnexChanged, this,
+            &ShowKvrInfoWidget::indicateWaveDataIdnexChanged);
     connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::waveGroupMoved, this, &ShowKvrInfoWidget::waveGroupMoved);
-    connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::stretchScaleReset, this, &ShowKvrInfoWidget::stretchScaleReset);
+    connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::stretchScaleReset, this,
+            &ShowKvrInfoWidget::stretchScaleReset);
 }
 
 ShowKvrInfoWidget::~ShowKvrInfoWidget() = default;
@@ -82,8 +86,14 @@ float ShowKvrInfoWidget::hStretchScale() const { return m_pFocusedWaveWidget->hS
 float ShowKvrInfoWidget::vStretchScale() const { return m_pFocusedWaveWidget->vStretchScale(); }
 void ShowKvrInfoWidget::setWaveHStretchScale(float scale) { m_pFocusedWaveWidget->setHStretchScale(scale, true); }
 void ShowKvrInfoWidget::setWaveVStretchScale(float scale) { m_pFocusedWaveWidget->setVStretchScale(scale, false); }
-void ShowKvrInfoWidget::setHStretchRange(float minimum, float defaultValue, float maximum) { m_pFocusedWaveWidget->setHStretchRange(minimum, defaultValue, maximum); }
-void ShowKvrInfoWidget::setVStretchRange(float minimum, float defaultValue, float maximum) { m_pFocusedWaveWidget->setVStretchRange(minimum, defaultValue, maximum); }
+void ShowKvrInfoWidget::setHStretchRange(float minimum, float defaultValue, float maximum)
+{
+    m_pFocusedWaveWidget->setHStretchRange(minimum, defaultValue, maximum);
+}
+void ShowKvrInfoWidget::setVStretchRange(float minimum, float defaultValue, float maximum)
+{
+    m_pFocusedWaveWidget->setVStretchRange(minimum, defaultValue, maximum);
+}
 
 bool ShowKvrInfoWidget::isFlawMarking() const { return m_pFocusedWaveWidget->isFlawMarking(); }
 void ShowKvrInfoWidget::setFlawMarking(bool on) { m_pFocusedWaveWidget->setFlawMarking(on); }

@@ -29,8 +29,8 @@ public:
 
     // Shows the focused wave's group and record in the header editor and
     // hands the lists to the hidden focused view.
-    void setFocusWaveIndex(const WaveGroupList &groups, const WaveGroupList &filtered,
-                           const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int index);
+    void setFocusWaveIndex(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
+                           const FftInfoList &ffts, int index);
     void clearWaveData();
     void setWaveZoomScale(float zoom);
     void setWaveSpeed(float speed);

@@ -8,7 +8,9 @@
 #include <QVBoxLayout>
 
 ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
-    : QWidget(parent), m_strDir(QDir::homePath()), m_pFileHead(newFileHead())
+    : QWidget(parent)
+    , m_strDir(QDir::homePath())
+    , m_pFileHead(newFileHead())
 {
     m_pLayout = new QVBoxLayout(this);
     m_pLayout->setSpacing(2);
@@ -28,19 +30,23 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
 
     connect(m_pInfoWidget, &ShowKvrInfoWidget::selectedFile, this, &ShowKvrWaveDataWidget::selectedFile);
     connect(m_pInfoWidget, &ShowKvrInfoWidget::flawPosChanged, this, &ShowKvrWaveDataWidget::flawPosChanged);
-    connect(m_pInfoWidget, &ShowKvrInfoWidget::indicateWaveDataIdnexChanged, m_pWaveWidget, &ShowKvrWaveWidget::setIndicateWaveDataIndex);
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::indicateWaveDataIdnexChanged, m_pWaveWidget,
+            &ShowKvrWaveWidget::setIndicateWaveDataIndex);
     connect(m_pInfoWidget, &ShowKvrInfoWidget::waveGroupMoved, this, &ShowKvrWaveDataWidget::waveGroupMoved);
     connect(m_pInfoWidget, &ShowKvrInfoWidget::stretchScaleReset, this, &ShowKvrWaveDataWidget::stretchScaleReset);
-    connect(m_pInfoWidget, &ShowKvrInfoWidget::fileHeaderInfoChanged, this, &ShowKvrWaveDataWidget::fileHeaderInfoChanged);
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::fileHeaderInfoChanged, this,
+            &ShowKvrWaveDataWidget::fileHeaderInfoChanged);
 
     connect(m_pWaveWidget, &ShowKvrWaveWidget::showStatusMessage, this, &ShowKvrWaveDataWidget::showStatusMessage);
-    connect(m_pWaveWidget, &ShowKvrWaveWidget::focusWaveIndexChanged, this, &ShowKvrWaveDataWidget::focusWaveIndexChanged);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::focusWaveIndexChanged, this,
+            &ShowKvrWaveDataWidget::focusWaveIndexChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::stretchScaleReset, this, &ShowKvrWaveDataWidget::stretchScaleReset);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::deleteCurWaveGroup, this, &ShowKvrWaveDataWidget::deleteCurWaveGroup);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::flawPosChanged, this, &ShowKvrWaveDataWidget::flawPosChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveGroupMoved, this, &ShowKvrWaveDataWidget::waveGroupMoved);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveDataWidget::waveGroupSwaped);
-    connect(m_pWaveWidget, &ShowKvrWaveWidget::waveStyleFillChanged, this, &ShowKvrWaveDataWidget::onWaveStyleFillChanged);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::waveStyleFillChanged, this,
+            &ShowKvrWaveDataWidget::onWaveStyleFillChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveDataWidget::onWaveBkColorChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::configChanged, this, &ShowKvrWaveDataWidget::configChanged);
 }
@@ -78,7 +84,10 @@ void ShowKvrWaveDataWidget::clearWaveData()
 
 const WaveGroupList &ShowKvrWaveDataWidget::waveGroupList() const { return m_pWaveWidget->waveGroupList(); }
 const WaveGroupList &ShowKvrWaveDataWidget::filterWaveGroupList() const { return m_pWaveWidget->filterWaveGroupList(); }
-const WaveAnalyzeInfoList &ShowKvrWaveDataWidget::waveAnalyzeInfoList() const { return m_pWaveWidget->waveAnalyzeInfoList(); }
+const WaveAnalyzeInfoList &ShowKvrWaveDataWidget::waveAnalyzeInfoList() const
+{
+    return m_pWaveWidget->waveAnalyzeInfoList();
+}
 const FftInfoList &ShowKvrWaveDataWidget::fftInfoList() const { return m_pWaveWidget->fftInfoList(); }
 int ShowKvrWaveDataWidget::waveCount() const { return m_pWaveWidget->waveCount(); }
 WaveAnalyzeInfoPtr ShowKvrWaveDataWidget::waveAnalyzeInfoAt(int i) const { return m_pWaveWidget->waveAnalyzeInfoAt(i); }
@@ -86,8 +95,8 @@ int ShowKvrWaveDataWidget::focusWaveIndex() const { return m_pWaveWidget->focusW
 
 void ShowKvrWaveDataWidget::setFocusWaveIndex(int index)
 {
-    m_pInfoWidget->setFocusWaveIndex(waveGroupList(), filterWaveGroupList(), waveAnalyzeInfoList(),
-                                     fftInfoList(), index);
+    m_pInfoWidget->setFocusWaveIndex(waveGroupList(), filterWaveGroupList(), waveAnalyzeInfoList(), fftInfoList(),
+                                     index);
     m_pWaveWidget->setFocusWaveIndex(index);
 }
 

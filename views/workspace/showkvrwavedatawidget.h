@@ -36,8 +36,8 @@ public:
     void setFileHead(const FileHeadPtr &head);
 
     // The model lists (wave panel) and the focus.
-    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
-                     const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex);
+    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
+                     const FftInfoList &ffts, int focusIndex);
     void clearWaveData();
     const WaveGroupList &waveGroupList() const;
     const WaveGroupList &filterWaveGroupList() const;

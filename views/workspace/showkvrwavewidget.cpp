@@ -9,7 +9,8 @@
 
 #include <QVBoxLayout>
 
-ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent) : QWidget(parent)
+ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
+    : QWidget(parent)
 {
     m_pLayout = new QVBoxLayout(this);
     m_pLayout->setSpacing(2);
@@ -47,17 +48,22 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent) : QWidget(parent)
 
     // Focused-wave strip: the sample under the cursor goes straight to the
     // wave list's indicator.
-    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::flawPosChanged, this, &ShowKvrWaveWidget::onFlawPosChanged);
-    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::indicateWaveDataIdnexChanged, this, &ShowKvrWaveWidget::setIndicateWaveDataIndex);
-    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::waveGroupMoved, this, &ShowKvrWaveWidget::onWaveGroupMoved);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::flawPosChanged, this,
+            &ShowKvrWaveWidget::onFlawPosChanged);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::indicateWaveDataIdnexChanged, this,
+            &ShowKvrWaveWidget::setIndicateWaveDataIndex);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::waveGroupMoved, this,
+            &ShowKvrWaveWidget::onWaveGroupMoved);
     connect(m_pSingleWaveFrame, &WaveScrollWidgetBase::stretchScaleReset, this, &ShowKvrWaveWidget::stretchScaleReset);
 
     // Analysis panel.
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupMoved, this, &ShowKvrWaveWidget::onWaveGroupMoved);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::flawPosChanged, this, &ShowKvrWaveWidget::onFlawPosChanged);
-    connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveStyleFillChanged, this, &ShowKvrWaveWidget::onWaveStyleFillChanged);
-    connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveBkColorChanged, this, &ShowKvrWaveWidget::onWaveBkColorChanged);
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveStyleFillChanged, this,
+            &ShowKvrWaveWidget::onWaveStyleFillChanged);
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveBkColorChanged, this,
+            &ShowKvrWaveWidget::onWaveBkColorChanged);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::configChanged, this, &ShowKvrWaveWidget::configChanged);
 }
 
@@ -81,7 +87,10 @@ void ShowKvrWaveWidget::clearWaveData()
 
 const WaveGroupList &ShowKvrWaveWidget::waveGroupList() const { return m_pKvrWaveWidget->waveGroupList(); }
 const WaveGroupList &ShowKvrWaveWidget::filterWaveGroupList() const { return m_pKvrWaveWidget->filterWaveGroupList(); }
-const WaveAnalyzeInfoList &ShowKvrWaveWidget::waveAnalyzeInfoList() const { return m_pKvrWaveWidget->waveAnalyzeInfoList(); }
+const WaveAnalyzeInfoList &ShowKvrWaveWidget::waveAnalyzeInfoList() const
+{
+    return m_pKvrWaveWidget->waveAnalyzeInfoList();
+}
 const FftInfoList &ShowKvrWaveWidget::fftInfoList() const { return m_pKvrWaveWidget->fftInfoList(); }
 int ShowKvrWaveWidget::waveCount() const { return m_pKvrWaveWidget->waveCount(); }
 WaveAnalyzeInfoPtr ShowKvrWaveWidget::waveAnalyzeInfoAt(int i) const { return m_pKvrWaveWidget->waveAnalyzeInfoAt(i); }
@@ -114,10 +123,7 @@ void ShowKvrWaveWidget::setWaveSpeed(float speed)
     m_pSingleWaveView->setWaveSpeed(speed);
 }
 
-void ShowKvrWaveWidget::setIndicateWaveDataIndex(int index)
-{
-    m_pKvrWaveWidget->setIndicateWaveDataIndex(index);
-}
+void ShowKvrWaveWidget::setIndicateWaveDataIndex(int index) { m_pKvrWaveWidget->setIndicateWaveDataIndex(index); }
 
 void ShowKvrWaveWidget::setWaveHStretchScale(float scale)
 {
@@ -125,10 +131,7 @@ void ShowKvrWaveWidget::setWaveHStretchScale(float scale)
     m_pKvrWaveWidget->setVStretchScale(scale, true);
 }
 
-void ShowKvrWaveWidget::setWaveVStretchScale(float scale)
-{
-    m_pKvrWaveWidget->setHStretchScale(scale, true);
-}
+void ShowKvrWaveWidget::setWaveVStretchScale(float scale) { m_pKvrWaveWidget->setHStretchScale(scale, true); }
 
 void ShowKvrWaveWidget::setHStretchRange(float minimum, float defaultValue, float maximum)
 {

@@ -27,8 +27,8 @@ public:
     AnalysisHelperWidget *analysisPanel() const { return m_pAnalysisHelper; }
 
     // The model lists, shared by the wave list, the focused view and the panel.
-    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
-                     const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex);
+    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
+                     const FftInfoList &ffts, int focusIndex);
     void clearWaveData();
     const WaveGroupList &waveGroupList() const;
     const WaveGroupList &filterWaveGroupList() const;
