@@ -1,5 +1,5 @@
 #include "fft.h"
-#include "targetclones.h"
+#include "compilerhints.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -231,7 +231,7 @@ void radix4Pass(double *__restrict re, double *__restrict im, int n, int h, cons
         double *r1 = r0 + h, *i1 = i0 + h;
         double *r2 = r1 + h, *i2 = i1 + h;
         double *r3 = r2 + h, *i3 = i2 + h;
-#pragma GCC ivdep
+        KVR_LOOP_INDEPENDENT
         for (int j = 0; j < h; ++j) {
             const double ar = w1r[j], ai = s * w1i[j];
             const double br = w2r[j], bi = s * w2i[j];
@@ -267,7 +267,7 @@ void radix2Pass(double *__restrict re, double *__restrict im, int n, int h, cons
     for (int b = 0; b < n; b += 2 * h) {
         double *ar = re + b, *ai = im + b;
         double *cr = ar + h, *ci = ai + h;
-#pragma GCC ivdep
+        KVR_LOOP_INDEPENDENT
         for (int j = 0; j < h; ++j) {
             const double xr = wr[j], xi = s * wi[j];
             const double tr = xr * cr[j] - xi * ci[j];

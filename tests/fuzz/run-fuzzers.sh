@@ -18,7 +18,7 @@ harnesses=("$@")
 jobs=$(nproc 2>/dev/null || echo 2)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKVR_FUZZ=ON -DKVR_BUILD_BENCH=OFF \
+    -DKVR_FUZZ=ON -DKVR_BUILD_BENCH=OFF -DKVR_WERROR=ON \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
     >/dev/null
 targets=()
