@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite with CTest.
+# Installs what is missing, builds, and runs the whole test suite with CTest
+# (its "package" test builds the Debian package and checks it unpacked).
 # Then, unless KVR_QUICK_TEST is set: the whole suite again built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (LeakSanitizer included),
 # and a short bounded run of every fuzz harness (KVR_FUZZ_SECONDS each,

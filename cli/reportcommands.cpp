@@ -99,6 +99,8 @@ bool isReportCommand(const QString &command)
     return command == QLatin1String("image") || command == QLatin1String("pdf") || command == QLatin1String("word");
 }
 
+const char *reportUsage() { return kReportUsage; }
+
 QCoreApplication *createCliApplication(int &argc, char **argv)
 {
     if (argc > 1 && isReportCommand(QString::fromLocal8Bit(argv[1]))) {

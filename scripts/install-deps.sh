@@ -10,6 +10,7 @@ packages=(
     poppler-utils python3-docx
     libfftw3-dev
     clang libclang-rt-14-dev
+    dpkg-dev help2man desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #include "kvrwordoperation.h"
 
-#include <QCoreApplication>
+#include "app/paths.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -9,8 +10,7 @@
 KvrWordOperation::KvrWordOperation(QObject *parent)
     : WordEngineNew(parent)
 {
-    const QString appDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-    m_strTemplatePath = appDir + QStringLiteral("/template.dotx");
+    m_strTemplatePath = programDataFile(QStringLiteral("template.dotx"));
 }
 
 void KvrWordOperation::setOutputPath(const QString &path)
