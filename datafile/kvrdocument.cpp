@@ -194,27 +194,29 @@ void KvrDocument::setSaveDeviceFactory(SaveDeviceFactory factory)
     m_deviceFactory = factory ? std::move(factory) : SaveDeviceFactory(defaultSaveDevice);
 }
 
-DocResult KvrDocument::open(const QString &path)
+LoadedSurvey KvrDocument::load(const QString &path, const OpenProgress &progress)
 {
-    DocResult r;
+    LoadedSurvey loaded;
+    loaded.path = path;
+    DocResult &r = loaded.result;
     const QFileInfo fi(path);
     qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qPrintable(fi.absolutePath()), qPrintable(path));
     if (path.isEmpty())
-        return r; // nothing chosen: nothing to say
+        return loaded; // nothing chosen: nothing to say
 
     if (!fi.exists()) {
         r.message = QStringLiteral("未检测到文件 ") + path + QStringLiteral(" ！");
-        return r;
+        return loaded;
     }
     const QString rejected = QStringLiteral("文件不完整或者格式不正确！");
     if (!fi.isFile()) {
         r.message = rejected;
-        return r;
+        return loaded;
     }
 
     // Everything is built aside and takes the place of the open document
-    // only when the whole file was read.
-    FileHead head;
+    // only when the whole file was read (adopt()).
+    FileHead &head = loaded.head;
     std::memset(static_cast<void *>(&head), 0, sizeof(head));
     head.fWaveSpeed = 4000.0f;
     head.fWaveZoomScale = 1.0f;
@@ -226,8 +228,18 @@ DocResult KvrDocument::open(const QString &path)
     if (!fileformat::accepts(head, size, &reason)) {
         r.message = rejected;
         r.warnings << reason;
-        return r;
+        return loaded;
     }
+    // Reading takes the first part of the progress, processing the rest.
+    constexpr int kReadShare = 40;
+    const qint64 expectedGroups = qMax<qint64>(1, (size - FILE_HEAD_SIZE) / GroupSize);
+    int lastPercent = -1;
+    auto report = [&](int percent) {
+        if (progress && percent != lastPercent) {
+            lastPercent = percent;
+            progress(percent);
+        }
+    };
 
     QStringList &warnings = r.warnings;
     const bool original = fop.isOriginalFile();
@@ -237,7 +249,7 @@ DocResult KvrDocument::open(const QString &path)
         head.deleteChannelCnt = 0;
     sanitizeHeader(head, original, warnings);
 
-    MeasurementModel model;
+    MeasurementModel &model = loaded.model;
     qDebug(original ? "处理原始数据文件\r\n" : "处理分析后的数据文件\r\n");
     int maxSamplePoints = 0;
     int maxWaveSpeed = 0;
@@ -256,8 +268,9 @@ DocResult KvrDocument::open(const QString &path)
         if (g->head.nWaveSpeed > 0 && g->head.nWaveSpeed <= int(kMaxWaveSpeed))
             maxWaveSpeed = qMax(maxWaveSpeed, g->head.nWaveSpeed);
         model.addWaveGroup(g);
-        model.addFilterWaveGroup(deepCopy(*g));
+        model.addFilterWaveGroup(processedCopy(*g));
         model.addFftInfo(newFftInfo());
+        report(int(qMin<qint64>(kReadShare, kReadShare * (index + 1) / expectedGroups)));
         if (!original)
             continue;
         // Only CH1..CH3 take part in the analysis; the size rule of the file
@@ -307,13 +320,15 @@ DocResult KvrDocument::open(const QString &path)
         }
     }
     fop.close();
+    report(kReadShare);
 
     if (model.waveCount() == 0 && model.groupCount() > 0)
         warnings << QStringLiteral("文件中没有可分析的波形");
 
     qDebug("波形个数为 ... %d, %d, %d", model.waveCount(), maxSamplePoints, head.waveGroupCnt);
-    warnings << dsp::applyWaveParams(model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(),
-                                     model.fftInfoList(), -1);
+    warnings << dsp::applyWaveParams(
+        model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(), model.fftInfoList(), -1,
+        [&](int done, int total) { report(kReadShare + (100 - kReadShare) * done / qMax(1, total)); });
 
     head.modifyFlags = 0;
     head.modifyFlags2 = 0;
@@ -340,28 +355,43 @@ DocResult KvrDocument::open(const QString &path)
         qDebug("如果是旧文件，则需要修改文件版本号");
         fileformat::raiseVersion(head);
     }
+    report(100);
 
+    loaded.original = original;
+    loaded.old = old;
+    loaded.adaptiveGain = gain;
+    loaded.maxSamplePoints = maxSamplePoints;
+    r.ok = true;
+    return loaded;
+}
+
+DocResult KvrDocument::adopt(LoadedSurvey loaded)
+{
+    DocResult r = loaded.result;
+    if (!r.ok)
+        return r;
     // The header handle is shared with whoever displays it: fill it in place.
-    *m_head = head;
-    m_model = model;
+    *m_head = loaded.head;
+    m_model = loaded.model;
     m_model.setFocusIndex(0);
-    m_path = path;
+    m_path = loaded.path;
     m_open = true;
-    m_wasOriginal = original;
-    m_oldVersion = old;
-    m_adaptiveGain = gain;
+    m_wasOriginal = loaded.original;
+    m_oldVersion = loaded.old;
+    m_adaptiveGain = loaded.adaptiveGain;
     // An original or old-version file is converted in memory; writing the
     // conversion is the engineer's choice, so it counts as unsaved.
-    m_blConversionPending = original || old;
+    m_blConversionPending = loaded.original || loaded.old;
     m_history.clear();
-    SystemConfig::instance().setMaxSamplePoints(maxSamplePoints);
-    for (const QString &w : qAsConst(warnings))
+    SystemConfig::instance().setMaxSamplePoints(loaded.maxSamplePoints);
+    for (const QString &w : qAsConst(r.warnings))
         qDebug("onSelectedFile: %s", qPrintable(w));
     qDebug("onSelectedFile：文件打开成功！");
-    r.ok = true;
     emit stateChanged();
     return r;
 }
+
+DocResult KvrDocument::open(const QString &path) { return adopt(load(path)); }
 
 DocResult KvrDocument::save() { return writeTo(m_path); }
 

@@ -2,6 +2,18 @@
 
 #include <QtDebug>
 
+WaveGroupPtr processedCopy(const WaveGroup &original)
+{
+    WaveGroupPtr copy(new WaveGroup);
+    copy->head = original.head;
+    for (int b = 0; b < kBlocksPerGroup; ++b) {
+        const WaveBlockPtr &block = original.blocks[b];
+        const bool processed = block && b < kChannelsPerGroup && block->nDataCnt > 0;
+        copy->blocks[b] = processed ? deepCopy(*block) : block;
+    }
+    return copy;
+}
+
 WaveAnalyzeInfoPtr MeasurementModel::waveAnalyzeInfoAt(int i) const
 {
     return (i >= 0 && i < m_infos.size()) ? m_infos.at(i) : WaveAnalyzeInfoPtr();

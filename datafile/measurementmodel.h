@@ -5,6 +5,12 @@
 
 #include "datafile/records.h"
 
+// The processed copy of a group as the open flow starts it: its own header
+// and its own buffers for the blocks that get processed (CH1..CH3 with
+// samples); the fourth block and blocks without samples are never processed
+// and stay shared with the original.
+WaveGroupPtr processedCopy(const WaveGroup &original);
+
 class MeasurementModel
 {
 public:

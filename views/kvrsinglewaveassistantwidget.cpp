@@ -2,6 +2,7 @@
 
 #include "waverender.h"
 
+#include "dsp/fft.h"
 #include "dsp/gain.h"
 
 #include <QContextMenuEvent>
@@ -83,7 +84,38 @@ void KvrSingleWaveAssistantWidget::setFocusWaveIndex(int index)
 void KvrSingleWaveAssistantWidget::updateWaveDisplay()
 {
     layoutRegions(width(), height());
+    refreshSpectra();
     ShowKvrDataWidgetBase::updateWaveDisplay();
+}
+
+// The spectra of the shown wave are computed here, when they are to be
+// shown, and never while painting; no spectrum is kept for the other waves.
+void KvrSingleWaveAssistantWidget::refreshSpectra()
+{
+    for (int slot = 0; slot < 2; ++slot) {
+        m_spectra[slot].clear();
+        m_dSpecLo[slot] = m_dSpecHi[slot] = 0.0;
+    }
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+    if (!m_nSpectrum || !info || !isValidChannel(info->nChannel))
+        return;
+    const WaveGroupPtr groups[2] = {filterWaveGroupAt(info->nMeasurePoint), waveGroupAt(info->nMeasurePoint)};
+    for (int slot = 0; slot < 2; ++slot) {
+        if (!groups[slot] || !groups[slot]->blocks[info->nChannel])
+            continue;
+        QVector<double> &spectrum = m_spectra[slot];
+        spectrum = dsp::blockSpectrum(*groups[slot]->blocks[info->nChannel]);
+        spectrum.resize(kMaxSamples); // bins beyond the samples read as zero
+        // The range drawn, which the tool tip reads back.
+        const int K = spectrumBins();
+        double lo = spectrum[0], hi = spectrum[0];
+        for (int i = 1; i < K; ++i) {
+            lo = qMin(lo, spectrum[i]);
+            hi = qMax(hi, spectrum[i]);
+        }
+        m_dSpecLo[slot] = lo;
+        m_dSpecHi[slot] = hi;
+    }
 }
 
 void KvrSingleWaveAssistantWidget::onLastWaveIndex() { emit waveGroupMoved(-1); }
@@ -303,17 +335,16 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
     }
 }
 
-void KvrSingleWaveAssistantWidget::drawSpectrum(QPainter *painter, const double *spectrum, const QRectF &panel,
-                                                int slot)
+// Bins drawn: a quarter of the sample count (0 .. 125 kHz at 500 kHz).
+int KvrSingleWaveAssistantWidget::spectrumBins() const { return qBound(1, qRound(sampleCount() * 0.25), kMaxSamples); }
+
+void KvrSingleWaveAssistantWidget::drawSpectrum(QPainter *painter, int slot, const QRectF &panel) const
 {
-    const int K = qBound(1, qRound(sampleCount() * 0.25), kMaxSamples);
-    double lo = spectrum[0], hi = spectrum[0];
-    for (int i = 1; i < K; ++i) {
-        lo = qMin(lo, spectrum[i]);
-        hi = qMax(hi, spectrum[i]);
-    }
-    m_dSpecLo[slot] = lo;
-    m_dSpecHi[slot] = hi;
+    const QVector<double> &spectrum = m_spectra[slot];
+    const int K = qMin(spectrumBins(), spectrum.size());
+    if (K <= 0)
+        return;
+    const double lo = m_dSpecLo[slot], hi = m_dSpecHi[slot];
     const double p = panel.height();
     const double span = hi - lo;
     QVector<QPointF> points;
@@ -341,12 +372,9 @@ void KvrSingleWaveAssistantWidget::drawWaves(QPainter *painter)
     const WaveGroupPtr original = waveGroupAt(info->nMeasurePoint);
 
     if (m_nSpectrum) {
-        const FftInfoPtr fft = fftInfoAt(info->nMeasurePoint);
-        if (!fft)
-            return;
-        drawSpectrum(painter, fft->dFilterSpectrum[ch], ps.first(), 0);
+        drawSpectrum(painter, 0, ps.first());
         if (ps.size() > 1)
-            drawSpectrum(painter, fft->dSpectrum[ch], ps.at(1), 1);
+            drawSpectrum(painter, 1, ps.at(1));
         return;
     }
 

@@ -82,12 +82,16 @@ private:
     void hideCursorLine();
     void layoutRegions(int width, int height);
     void drawCurve(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel, int flawPos);
-    void drawSpectrum(QPainter *painter, const double *spectrum, const QRectF &panel, int slot);
+    int spectrumBins() const;
+    void drawSpectrum(QPainter *painter, int slot, const QRectF &panel) const;
     bool cursorInArea() const;
+    void refreshSpectra();
 
     bool m_blFlawMarking = false;
     quint8 m_showWaveIdx = 1;
     quint8 m_nSpectrum = 0;
+    // Spectra of the shown wave (filtered, original) while spectra are shown.
+    QVector<double> m_spectra[2];
     // Range of the drawn spectra (filtered, original) for the tool tip.
     double m_dSpecLo[2] = {0.0, 0.0};
     double m_dSpecHi[2] = {0.0, 0.0};

@@ -3,6 +3,7 @@
 // flaw marking, indicator and menus.
 #include "app/displayscale.h"
 #include "app/systemconfig.h"
+#include "dsp/fft.h"
 #include "views/kvrfocusedwavewidget.h"
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
@@ -15,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -42,11 +44,7 @@ Fixture makeFixture(int points, int samples, const std::function<qint32(int, int
         }
         f.groups << g;
         f.filtered << deepCopy(*g);
-        FftInfoPtr fft = newFftInfo();
-        for (int c = 0; c < kChannelsPerGroup; ++c)
-            for (int k = 0; k < kMaxSamples; ++k)
-                fft->dFilterSpectrum[c][k] = fft->dSpectrum[c][k] = (k == 40) ? 100.0 : 0.0;
-        f.ffts << fft;
+        f.ffts << newFftInfo();
         for (int c = 0; c < kChannelsPerGroup; ++c) {
             WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
             a->nMeasurePoint = m;
@@ -564,18 +562,26 @@ private slots:
         QScopedPointer<QMenu> again(v.createContextMenu());
         QCOMPARE(again->actions().at(2)->text(), QString::fromUtf8("显示曲线波形"));
 
-        // Spectrum mode: 256 bins, peak 100 at bin 40; the tool tip reads the
-        // frequency and amplitude under the cursor (area 25..1024 x 25..275).
+        // Spectrum mode: the shown wave's spectrum, computed when shown, over
+        // 256 bins from 0 (bin 0 is cleared) to its peak; the tool tip reads
+        // the frequency and amplitude under the cursor (area 25..1024 x 25..275).
+        const QVector<double> spectrum = dsp::blockSpectrum(*f.filtered.first()->blocks[0]);
+        const double peak = *std::max_element(spectrum.begin(), spectrum.begin() + 256);
+        QVERIFY(peak > 1000.0);
         QVERIFY(!isUniform(renderWidget(v)));
         v.setCursorPos(QPoint(25 + 333, 25 + 125));
         const QString tip = v.spectrumToolTipText();
-        QCOMPARE(tip, QString::fromUtf8("频率: %1Hz\t幅度: 50.0").arg(333 * 125000.0 / 999.0, 0, 'f', 1));
+        QCOMPARE(tip,
+                 QString::fromUtf8("频率: %1Hz\t幅度: %2")
+                     .arg(333 * 125000.0 / 999.0, 0, 'f', 1)
+                     .arg(peak / 2.0, 0, 'f', 1));
         v.setShowWaveIdx(2);
         QCOMPARE(v.showWaveIdx(), 2);
         renderWidget(v);
         // Both amplitudes are read against the upper panel (bottom at 150).
         v.setCursorPos(QPoint(25 + 333, 88));
-        QVERIFY(v.spectrumToolTipText().endsWith(QString::fromUtf8("Hz\t幅度: 49.6\t幅度: 49.6")));
+        const QString both = QString::number(peak * 62.0 / 125.0, 'f', 1);
+        QVERIFY(v.spectrumToolTipText().endsWith(QString::fromUtf8("Hz\t幅度: %1\t幅度: %1").arg(both)));
         QCOMPARE(v.panels().size(), 2);
         QCOMPARE(v.panels().at(0).height(), 125.0);
 
