@@ -7,11 +7,13 @@
 
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <cmath>
 
 using namespace waveview;
@@ -34,6 +36,7 @@ KvrSingleWaveAssistantWidget::KvrSingleWaveAssistantWidget(QWidget *parent)
     restoreDefaults();
     // The pointer's sample goes to the wave list whenever a wave is shown.
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 int KvrSingleWaveAssistantWidget::sampleCount() const { return qBound(1, m_display.nSampleCount, kMaxSamples); }
@@ -391,6 +394,9 @@ void KvrSingleWaveAssistantWidget::drawWaves(QPainter *painter)
             go = normalizeFactorOf(ob->nData, qMin(validSampleCount(*ob), N), &mx2, &mn2);
         qDebug("焦点波形的极值 ... %d, %d, %d, %d, %f, %f", mx1, mx2, mn1, mn2, gf, go);
     }
+    // The amplitude zoom of the view menu on top of the wave's own gain.
+    gf *= double(m_fWaveZoomScale);
+    go *= double(m_fWaveZoomScale);
     if (fb)
         drawCurve(painter, *fb, gf, ps.first(), info->nFlawPos);
     if (ps.size() > 1 && ob)
@@ -531,4 +537,40 @@ void KvrSingleWaveAssistantWidget::contextMenuEvent(QContextMenuEvent *event)
     qDebug("上下文菜单事件发生!");
     menu->exec(event->globalPos());
     delete menu;
+}
+
+void KvrSingleWaveAssistantWidget::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Delete:
+        if (plain && waveAnalyzeInfoAt(m_nFocusWaveIndex)) {
+            emit navigationKeyPressed(event->key());
+            event->accept();
+            return;
+        }
+        break;
+    default: break;
+    }
+    ShowKvrDataWidgetBase::keyPressEvent(event);
+}
+
+// Ctrl + wheel asks for a stretch of the time axis; the plain wheel is left to
+// the scrolling frame around the view.
+void KvrSingleWaveAssistantWidget::wheelEvent(QWheelEvent *event)
+{
+    const QPoint d = event->angleDelta();
+    const int delta = d.y() != 0 ? d.y() : d.x();
+    if ((event->modifiers() & Qt::ControlModifier) && delta != 0) {
+        emit timeStretchRequested(delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : -1));
+        event->accept();
+        return;
+    }
+    event->ignore();
 }

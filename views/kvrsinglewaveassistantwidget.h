@@ -60,6 +60,11 @@ signals:
     void indicateWaveDataIdnexChanged(int nWaveDataIndex);
     void waveGroupMoved(int step);
     void showStatusMessage(QString strMsg);
+    // A wave-list key (arrows, Home/End, Page Up/Down, Delete) pressed here;
+    // the wave list decides where it leads.
+    void navigationKeyPressed(int key);
+    // Ctrl + wheel: stretch (positive) or compress the time axis by steps.
+    void timeStretchRequested(int steps);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -73,6 +78,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     int sampleCount() const;
