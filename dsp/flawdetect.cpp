@@ -23,14 +23,15 @@ constexpr int kShortestWindow = 12;
 constexpr int kScales[] = {1, 2, 4, 8, 16}; // multiples of the shortest window
 constexpr double kStrengthFloor = 3.0;      // lower scores are not candidates
 
-// Confidence: log-odds = (score - kStrengthHalf) / kStrengthScale, less
-// kSpikePenalty for a spike, plus kNeighbourGain per supporting neighbour
+// Confidence: log-odds = (score - kStrengthHalf) / kStrengthScale (for a
+// spike at most kSpikeLogOdds, whatever its score), plus kNeighbourGain per
+// supporting neighbour
 // (at most kMaxSupport of them; a channel of a neighbouring point counts
 // kAdjacentPointWeight). Set on generated surveys so that a wave of noise
 // alone gets a recommended suggestion about once in a hundred.
 constexpr double kStrengthHalf = 5.0;
 constexpr double kStrengthScale = 0.55;
-constexpr double kSpikePenalty = 5.0;
+constexpr double kSpikeLogOdds = -2.0; // a confidence of 0.12: below what is reported
 constexpr double kNeighbourGain = 1.6;
 constexpr double kMaxSupport = 2.5;
 constexpr double kAdjacentPointWeight = 0.7;
@@ -103,11 +104,11 @@ int pulsePeriod(const std::vector<double> &x, int n, int k0)
 // (and clearly more than the noise), the first sample of the earliest one at
 // that level. On a clean echo this is the first sample at which it reaches
 // half its peak.
-int leadingHalfPeak(const std::vector<double> &x, int centre, int width, int leftLimit, int period, double noise)
+int leadingHalfPeak(const std::vector<double> &x, int centre, int width, int leftLimit, int rightLimit, int period,
+                    double noise)
 {
-    const int n = int(x.size());
     int m = centre;
-    for (int j = std::max(leftLimit, centre - width); j < std::min(n, centre + width + 1); ++j)
+    for (int j = std::max(leftLimit, centre - width); j < std::min(rightLimit, centre + width + 1); ++j)
         if (std::abs(x[size_t(j)]) > std::abs(x[size_t(m)]))
             m = j;
     const double peak = std::abs(x[size_t(m)]);
@@ -165,10 +166,10 @@ double logistic(double v) { return 1.0 / (1.0 + std::exp(-v)); }
 
 double sampleDepthMetres(int sample, double waveSpeed) { return sample * 0.002 * waveSpeed / 2000.0; }
 
-TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *original)
+TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *original, int edge)
 {
     TraceAnalysis r;
-    const int n = std::clamp(count, 0, kMaxSamples);
+    int n = std::clamp(count, 0, kMaxSamples);
     if (!samples || n < kMinSamples)
         return r;
 
@@ -185,6 +186,18 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
         const double m = median(some);
         for (double &v : x)
             v -= m;
+    }
+    // A recording that stopped early ends in a constant stretch: only what
+    // came before it was recorded.
+    {
+        int last = n - 1;
+        while (last > 0 && x[size_t(last - 1)] == x[size_t(n - 1)])
+            --last;
+        if (n - last >= 32)
+            n = last;
+        if (n < kMinSamples)
+            return r;
+        x.resize(size_t(n));
     }
     std::vector<double> prefix(size_t(n) + 1, 0.0);
     for (int i = 0; i < n; ++i)
@@ -260,7 +273,7 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
     const double noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n)) : noise0;
     r.noise = noise;
     const int s0 = std::min(n, end + width / 2);
-    const int s1 = std::max(s0, n - width / 2);
+    const int s1 = std::max(s0, n - std::max(width / 2, std::clamp(edge, 0, n / 4)));
     r.searchStart = s0;
 
     // Candidates. The energy in windows of several lengths (short echoes and
@@ -275,14 +288,18 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
         double threshold = 0.0;            // energy at the candidate floor
     };
     std::vector<Scale> scales;
-    const double spreadFloor = 0.05 * std::cbrt(2.0 * noise * noise);
+    // Energies carry at least the quantisation noise of whole-numbered
+    // samples, so that a silent stretch does not make a one-count wiggle
+    // stand out.
+    const double energyFloor = 2.0 * kMinNoise * kMinNoise;
+    const double spreadFloor = 0.1 * std::cbrt(2.0 * noise * noise + energyFloor);
     for (int cycles : kScales) {
         const int w = cycles * kShortestWindow;
         if (w * 8 > s1 - s0)
             break;
         std::vector<double> e;
         for (int i = s0 + w / 2; i < s1 - w / 2; i += std::max(1, w / 4)) // overlapping windows
-            e.push_back(energy(i, w));
+            e.push_back(energy(i, w) + energyFloor);
         if (e.size() < 16)
             break;
         // Median, then the quartiles inside the two halves it leaves.
@@ -297,31 +314,25 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
         sc.centre = std::cbrt(*mid);
         sc.spread = std::max(spreadFloor, (std::cbrt(*high) - std::cbrt(*low)) / kNormalIqr);
         const double y = sc.centre + kStrengthFloor * sc.spread;
-        sc.threshold = y * y * y;
+        sc.threshold = y * y * y - energyFloor;
         scales.push_back(sc);
     }
     if (scales.empty())
         return r; // too little after the pulse to tell an echo from the noise
-    auto score = [&](int i, const Scale &sc) { return (std::cbrt(energy(i, sc.w)) - sc.centre) / sc.spread; };
+    auto score = [&](int i, const Scale &sc) {
+        return (std::cbrt(energy(i, sc.w) + energyFloor) - sc.centre) / sc.spread;
+    };
 
     // Samples where some window reaches the floor.
     std::vector<char> hit(size_t(std::max(0, s1 - s0)), 0);
+    // Only windows that end before s1 count: the end of the wave may carry
+    // what the filter made of its edge.
     for (const Scale &sc : scales) {
         const double sumLevel = sc.threshold * sc.w / 2.0; // the same on the sum of squares
         const int half = sc.w / 2;
-        const int from = std::max(s0, half), to = std::min(s1, n - sc.w + half);
-        for (int i = s0; i < s1; ++i) {
-            if (i == from && from < to) { // windows inside the wave: no clamping
-                const double *lo = prefix.data() + (i - half), *hi = lo + sc.w;
-                char *h = hit.data() + (i - s0);
-                for (int k = 0; k < to - from; ++k)
-                    h[k] |= hi[k] - lo[k] >= sumLevel;
-                i = to - 1;
-                continue;
-            }
-            const int lo = std::max(0, std::min(i - half, n - sc.w));
-            hit[size_t(i - s0)] |= prefix[size_t(lo + sc.w)] - prefix[size_t(lo)] >= sumLevel;
-        }
+        const int from = std::max(s0, half), to = s1 - (sc.w - half);
+        for (int i = from; i < to; ++i)
+            hit[size_t(i - s0)] |= prefix[size_t(i - half + sc.w)] - prefix[size_t(i - half)] >= sumLevel;
     }
     auto above = [&](int j) { return hit[size_t(j - s0)] != 0; };
     for (int i = s0; i < s1;) {
@@ -338,6 +349,8 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
         const Scale *bestScale = &scales.front();
         for (int j = a; j < b; ++j) {
             for (const Scale &sc : scales) {
+                if (j - sc.w / 2 < 0 || j - sc.w / 2 + sc.w > s1)
+                    continue;
                 const double z = score(j, sc);
                 if (z > best) {
                     best = z;
@@ -353,11 +366,11 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
         if (before > 0.5 * energy(pk, w))
             continue; // the tail of something earlier, not a new arrival
 
-        const int h0 = std::max(0, a - w / 2), h1 = std::min(n, b + w / 2);
+        const int h0 = std::max(0, a - w / 2), h1 = std::min(s1, b + w / 2);
         const int cycle = localPeriod(x, h0, h1, period);
         // The earliest clear maximum of the envelope in the hump (two echoes
         // close together make one hump).
-        const int e0 = std::max(0, h0 - cycle), e1 = std::min(n, h1 + cycle + 1);
+        const int e0 = std::max(0, h0 - cycle), e1 = std::min(s1, h1 + cycle + 1);
         std::vector<double> env(size_t(e1 - e0));
         double top = 0.0;
         for (int j = e0; j < e1; ++j) {
@@ -382,7 +395,7 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
         const int reach = std::max(w, 2 * cycle);
 
         EchoCandidate c;
-        c.onset = leadingHalfPeak(x, fp, reach, leftLimit, cycle, noise);
+        c.onset = leadingHalfPeak(x, fp, reach, leftLimit, s1, cycle, noise);
         c.peak = fp;
         c.strength = best;
         const int w0 = std::max(0, fp - reach), w1 = std::min(n, fp + reach + 1);
@@ -409,8 +422,11 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
         }
         r.candidates.push_back(c);
     }
-    for (EchoCandidate &c : r.candidates)
-        c.evidence = (c.strength - kStrengthHalf) / kStrengthScale - (c.spike ? kSpikePenalty : 0.0);
+    for (EchoCandidate &c : r.candidates) {
+        c.evidence = (c.strength - kStrengthHalf) / kStrengthScale;
+        if (c.spike)
+            c.evidence = std::min(c.evidence, kSpikeLogOdds);
+    }
     return r;
 }
 
@@ -437,7 +453,9 @@ QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAn
             return;
         const WaveBlock *o = blockOf(options.originals, info->nMeasurePoint, info->nChannel);
         const int n = std::clamp(int(b->nDataCnt), 0, kMaxSamples);
-        traces[size_t(k)] = analyseTrace(b->nData, n, o && o->nDataCnt >= n ? o->nData : nullptr);
+        // The filter saw past the end of the wave over its last half length.
+        const int edge = int(info->nFilterOrder) / 2;
+        traces[size_t(k)] = analyseTrace(b->nData, n, o && o->nDataCnt >= n ? o->nData : nullptr, edge);
     };
     // Every wave writes only its own slot.
     if (count < 8) {

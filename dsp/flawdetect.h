@@ -62,7 +62,8 @@ struct TraceAnalysis {
     std::vector<EchoCandidate> candidates; // in time order
 };
 
-// `original` may be null; `count` is clamped to 0..4096.
-TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *original = nullptr);
+// `original` may be null; `count` is clamped to 0..4096. The last `edge`
+// samples (where the filter saw past the end of the wave) are not searched.
+TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *original = nullptr, int edge = 0);
 
 } // namespace dsp
