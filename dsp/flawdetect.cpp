@@ -46,13 +46,13 @@ double median(std::vector<double> &v)
 }
 
 // Robust standard deviation of x[from..to): the median absolute value,
-// taken over every other sample (neighbouring samples of a
-// band-limited wave say nearly the same).
-double noiseLevel(const std::vector<double> &x, int from, int to)
+// taken over every `step`-th sample (neighbouring samples of a band-limited
+// wave say nearly the same).
+double noiseLevel(const std::vector<double> &x, int from, int to, int step)
 {
     std::vector<double> a;
-    a.reserve(size_t(std::max(0, to - from) / 2 + 1));
-    for (int i = from; i < to; i += 2)
+    a.reserve(size_t(std::max(0, to - from) / step + 1));
+    for (int i = from; i < to; i += step)
         a.push_back(std::abs(x[size_t(i)]));
     return kGaussMad * median(a);
 }
@@ -239,7 +239,7 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
     const int noiseFrom = std::min(n, r1 + 2 * width);
     if (n - noiseFrom < kMinNoiseSamples)
         return r;
-    const double noise0 = std::max(kMinNoise, noiseLevel(x, noiseFrom, n));
+    const double noise0 = std::max(kMinNoise, noiseLevel(x, noiseFrom, n, 8)); // a first estimate
 
     // End of the pulse and its ringing: the envelope is down in the noise,
     // or it has a valley out of which another arrival clearly rises.
@@ -270,7 +270,8 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
         return r;
     }
     const int quietFrom = std::min(n, end + width);
-    const double noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n)) : noise0;
+    const double noise =
+        n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 2)) : noise0;
     r.noise = noise;
     const int s0 = std::min(n, end + width / 2);
     const int s1 = std::max(s0, n - std::max(width / 2, std::clamp(edge, 0, n / 4)));
