@@ -200,6 +200,27 @@ void printCurve(const char *title, const std::vector<WaveResult> &waves, bool fi
     }
 }
 
+// Recall and precision over the raw ratio, one column pair per kind of noise.
+void printCurveByNoise(const std::vector<WaveResult> &waves)
+{
+    const double edges[] = {0.0, 1.0, 1.5, 2.0, 3.0, 4.0, 6.0, 10.0, 1e9};
+    std::printf("recall / precision over the raw echo-to-noise ratio, by noise\n  snr       ");
+    for (const char *name : kNoiseKinds)
+        std::printf("  %-15s", name);
+    std::printf("\n");
+    for (int b = 0; b + 1 < int(sizeof(edges) / sizeof(edges[0])); ++b) {
+        std::printf("  %4.1f-%-5s", edges[b], edges[b + 1] > 1e8 ? "" : qPrintable(QString::number(edges[b + 1])));
+        for (int kind = 0; kind < 3; ++kind) {
+            Tally t;
+            for (const WaveResult &w : waves)
+                if (w.hasEcho && w.noiseKind == kind && w.snrRaw >= edges[b] && w.snrRaw < edges[b + 1])
+                    t.add(w);
+            std::printf("  %5.3f / %5.3f  ", t.recall(), t.precision());
+        }
+        std::printf("\n");
+    }
+}
+
 template<typename Key>
 void printBreakdown(const char *title, const std::vector<WaveResult> &waves, Key key, const char *const *names,
                     int count)
@@ -355,6 +376,7 @@ int main(int argc, char *argv[])
     std::printf("%d surveys, %d waves: %d with an echo, %d without\n", surveys, all.waves, all.echoes, all.echoFree);
     printCurve("precision/recall over the raw echo-to-noise ratio", waves, false);
     printCurve("the same over the echo-to-noise ratio after the filter", waves, true);
+    printCurveByNoise(waves);
     const char *const wavelets[] = {"gabor", "ricker", "damped", "burst"};
     printBreakdown(
         "by wavelet", waves, [](const WaveResult &w) { return w.wavelet; }, wavelets, 4);
