@@ -90,19 +90,6 @@ QString asText(const QList<Row> &rows)
     return s;
 }
 
-// Every flaw mark this command sets goes through here.
-bool setFlawMark(KvrDocument &doc, int wave, int sample)
-{
-    MeasurementModel &m = doc.model();
-    const WaveAnalyzeInfoPtr info = m.waveAnalyzeInfoAt(wave);
-    if (!info || !m.setFocusIndex(wave))
-        return false;
-    info->nFlawPos = sample;
-    info->blModified = 1;
-    m.copyFlawMark();
-    return true;
-}
-
 } // namespace
 
 int runSuggestCommand(const QStringList &args)
@@ -184,8 +171,10 @@ int runSuggestCommand(const QStringList &args)
             ++kept;
             continue;
         }
-        if (!setFlawMark(doc, r.index, r.suggestion.sample)) {
-            err(QStringLiteral("wave %1: the mark could not be set").arg(r.index));
+        // The same undoable command as a click on the wave.
+        const DocResult marked = doc.setFlawMark(r.index, r.suggestion.sample);
+        if (!marked.ok) {
+            err(marked.message);
             return ExitFile;
         }
         ++set;

@@ -181,10 +181,7 @@ void TestSuggestCli::applySetsTheMarksAndKeepsTheEngineers()
         }
         QVERIFY(marked >= 10);
         // The engineer moves one mark.
-        doc.model().waveAnalyzeInfoAt(chosen)->nFlawPos = 5;
-        doc.model().waveAnalyzeInfoAt(chosen)->blModified = 1;
-        doc.model().setFocusIndex(chosen);
-        doc.model().copyFlawMark();
+        QVERIFY(doc.setFlawMark(chosen, 5).ok);
         QVERIFY(doc.save().ok);
     }
 
