@@ -333,32 +333,21 @@ int main(int argc, char *argv[])
                     w.error = found[k].sample - e.arrival;
                     w.right = std::abs(w.error) <= kTolerance;
                 }
-                if (list && w.snrRaw >= kHeadlineSnr && !w.right) {
-                    const WaveBlock &b = *m.filterWaveGroupAt(a.nMeasurePoint)->blocks[a.nChannel];
-                    const dsp::TraceAnalysis ta = dsp::analyseTrace(b.nData, b.nDataCnt);
-                    std::printf(
-                        "missed s%d p%d c%d wl=%d f=%.0f bw=%.2f band=%d-%d noise=%d ring=%.2f/%.2fms snr=%.1f/%.1f "
-                        "sugg=%d conf=%.2f start=%d P=%d W=%d sd=%.0f truth:",
-                        s, a.nMeasurePoint, a.nChannel, int(c.o.wavelet), c.o.frequency, c.o.bandwidth, c.o.lowFreq,
-                        c.o.highFreq, c.noiseKind, c.o.ringing, c.o.ringingDecay * 1e3, w.snrRaw, w.snrFiltered,
-                        found[k].sample, found[k].confidence, ta.searchStart, ta.period, ta.pulseWidth, ta.noise);
-                    for (const SynthEcho &x : t->echoes)
-                        std::printf(" %d(%.0f)", x.arrival, x.peak);
-                    std::printf(" cands:");
-                    for (const dsp::EchoCandidate &x : ta.candidates)
-                        std::printf(" %d/%.1f%s", x.onset, x.strength, x.spike ? "S" : "");
-                    std::printf("\n");
-                }
             }
-            if (list && !w.hasEcho && w.suggested) {
+            const bool missed = w.hasEcho && w.snrRaw >= kHeadlineSnr && !w.right;
+            if (list && (missed || (!w.hasEcho && w.suggested))) {
                 const WaveBlock &b = *m.filterWaveGroupAt(a.nMeasurePoint)->blocks[a.nChannel];
-                const dsp::TraceAnalysis ta = dsp::analyseTrace(b.nData, b.nDataCnt);
-                std::printf(
-                    "false s%d p%d c%d wl=%d f=%.0f band=%d-%d noise=%d ring=%.2f/%.2fms n=%d sugg=%d conf=%.2f "
-                    "start=%d P=%d W=%d cands:",
-                    s, a.nMeasurePoint, a.nChannel, int(c.o.wavelet), c.o.frequency, c.o.lowFreq, c.o.highFreq,
-                    c.noiseKind, c.o.ringing, c.o.ringingDecay * 1e3, b.nDataCnt, found[k].sample, found[k].confidence,
-                    ta.searchStart, ta.period, ta.pulseWidth);
+                const WaveBlock &o = *m.waveGroupAt(a.nMeasurePoint)->blocks[a.nChannel];
+                const dsp::TraceAnalysis ta = dsp::analyseTrace(b.nData, b.nDataCnt, o.nData, a.nFilterOrder / 2);
+                std::printf("%s s%d p%d c%d wl=%d f=%.0f bw=%.2f band=%d-%d noise=%d ring=%.2f/%.2fms snr=%.1f/%.1f "
+                            "sugg=%d conf=%.2f start=%d P=%d W=%d sd=%.0f truth:",
+                            missed ? "missed" : "false", s, a.nMeasurePoint, a.nChannel, int(c.o.wavelet),
+                            c.o.frequency, c.o.bandwidth, c.o.lowFreq, c.o.highFreq, c.noiseKind, c.o.ringing,
+                            c.o.ringingDecay * 1e3, w.snrRaw, w.snrFiltered, found[k].sample, found[k].confidence,
+                            ta.searchStart, ta.period, ta.pulseWidth, ta.noise);
+                for (const SynthEcho &x : t->echoes)
+                    std::printf(" %d(%.0f)", x.arrival, x.peak);
+                std::printf(" candidates:");
                 for (const dsp::EchoCandidate &x : ta.candidates)
                     std::printf(" %d/%.1f%s", x.onset, x.strength, x.spike ? "S" : "");
                 std::printf("\n");
