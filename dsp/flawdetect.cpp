@@ -72,31 +72,39 @@ double concentration(const double *v, int from, int to)
     return total > 0.0 ? (top[0] + top[1] + top[2]) / total : 0.0;
 }
 
-// Samples per cycle around the strongest part of the direct pulse: twice the
-// median length of the half cycles that reach a quarter of its amplitude.
-int pulsePeriod(const std::vector<double> &x, int n, int k0)
+// Samples per cycle in x[from..to): twice the median length of the half
+// cycles reaching `level`; 0 when there are fewer than two.
+int halfCyclePeriod(const std::vector<double> &x, int from, int to, double level)
 {
-    const double level = 0.25 * std::abs(x[size_t(k0)]);
-    const int from = std::max(0, k0 - 512), to = std::min(n, k0 + 512);
     std::vector<double> halves;
     int start = -1;
-    double peak = 0.0;
+    double top = 0.0;
     for (int i = from + 1; i < to; ++i) {
-        peak = std::max(peak, std::abs(x[size_t(i)]));
+        top = std::max(top, std::abs(x[size_t(i)]));
         if ((x[size_t(i - 1)] < 0.0) != (x[size_t(i)] < 0.0)) {
-            if (start >= 0 && peak >= level)
+            if (start >= 0 && top >= level)
                 halves.push_back(double(i - start));
             start = i;
-            peak = 0.0;
+            top = 0.0;
         }
     }
-    if (halves.size() < 2) { // no clear pulse: the zero-crossing rate of the whole wave
-        int crossings = 0;
-        for (int i = 1; i < n; ++i)
-            crossings += (x[size_t(i - 1)] < 0.0) != (x[size_t(i)] < 0.0);
-        return std::clamp(crossings > 0 ? int(std::lround(2.0 * n / crossings)) : 32, 4, 256);
-    }
+    if (halves.size() < 2)
+        return 0;
     return std::clamp(int(std::lround(2.0 * median(halves))), 4, 256);
+}
+
+// Samples per cycle around the strongest part of the direct pulse (sample
+// k0), from the half cycles reaching a quarter of it; without a clear pulse
+// from the zero-crossing rate of the whole wave.
+int pulsePeriod(const std::vector<double> &x, int n, int k0)
+{
+    const int p = halfCyclePeriod(x, std::max(0, k0 - 512), std::min(n, k0 + 512), 0.25 * std::abs(x[size_t(k0)]));
+    if (p > 0)
+        return p;
+    int crossings = 0;
+    for (int i = 1; i < n; ++i)
+        crossings += (x[size_t(i - 1)] < 0.0) != (x[size_t(i)] < 0.0);
+    return std::clamp(crossings > 0 ? int(std::lround(2.0 * n / crossings)) : 32, 4, 256);
 }
 
 // The arrival of an echo whose envelope peaks near `centre`: from its
@@ -135,29 +143,15 @@ int leadingHalfPeak(const std::vector<double> &x, int centre, int width, int lef
     return j;
 }
 
-// Samples per cycle of the strongest part of x[from..to): twice the median
-// length of the half cycles reaching 30 % of its peak; `fallback` when there
-// are fewer than two.
+// Samples per cycle of the strongest part of x[from..to), from the half
+// cycles reaching 30 % of its peak; `fallback` when there are fewer than two.
 int localPeriod(const std::vector<double> &x, int from, int to, int fallback)
 {
     double peak = 0.0;
     for (int i = from; i < to; ++i)
         peak = std::max(peak, std::abs(x[size_t(i)]));
-    std::vector<double> halves;
-    int start = -1;
-    double top = 0.0;
-    for (int i = from + 1; i < to; ++i) {
-        top = std::max(top, std::abs(x[size_t(i)]));
-        if ((x[size_t(i - 1)] < 0.0) != (x[size_t(i)] < 0.0)) {
-            if (start >= 0 && top >= 0.3 * peak)
-                halves.push_back(double(i - start));
-            start = i;
-            top = 0.0;
-        }
-    }
-    if (halves.size() < 2)
-        return fallback;
-    return std::clamp(int(std::lround(2.0 * median(halves))), 4, 256);
+    const int p = halfCyclePeriod(x, from, to, 0.3 * peak);
+    return p > 0 ? p : fallback;
 }
 
 double logistic(double v) { return 1.0 / (1.0 + std::exp(-v)); }
