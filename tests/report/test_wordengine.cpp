@@ -1,6 +1,7 @@
 // The Word report: the package engine behind the automation calls (text and
 // pictures at bookmarks, the template-to-document switch), the report job,
 // and a real client reading the produced document.
+#include "docxfixture.h"
 #include "report/render/kvrwordoperation.h"
 #include "report/word/axobject.h"
 #include "report/word/docxwordserver.h"
@@ -15,9 +16,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
 
 namespace {
 
@@ -36,36 +34,6 @@ const char *kDocumentXml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=
 
 const char *kTemplateType = "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
 const char *kDocumentType = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
-
-bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &parts)
-{
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        return false;
-    for (const auto &p : parts) {
-        QuaZipFile f(&zip);
-        if (!f.open(QIODevice::WriteOnly, QuaZipNewInfo(p.first)))
-            return false;
-        f.write(p.second);
-        f.close();
-    }
-    zip.close();
-    return zip.getZipError() == 0;
-}
-
-QMap<QString, QByteArray> readZip(const QString &path)
-{
-    QMap<QString, QByteArray> parts;
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
-        return parts;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile f(&zip);
-        if (f.open(QIODevice::ReadOnly))
-            parts.insert(zip.getCurrentFileName(), f.readAll());
-    }
-    return parts;
-}
 
 QString makeTemplate(const QTemporaryDir &dir)
 {
@@ -125,6 +93,9 @@ private slots:
     void missingBookmarkSkipped();
     void pictureParts();
     void serverFallback();
+    void headerBookmarks();
+    void pictureRoom_data();
+    void pictureRoom();
     void wordJob();
     void wordJobWithoutImage();
     void wordJobWithoutTemplate();
@@ -274,6 +245,101 @@ void TestWordEngine::serverFallback()
     QCOMPARE(server, QStringLiteral("kwps.Application"));
     QVERIFY(!withoutAny);
     QVERIFY(!engine.isOpen());
+}
+
+void TestWordEngine::headerBookmarks()
+{
+    QTemporaryDir dir;
+    const QString tpl = dir.filePath(QStringLiteral("header.dotx"));
+    QVERIFY(writeTemplate(tpl,
+                          "<w:p><w:r><w:t>正文</w:t></w:r></w:p>"
+                          "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdHeader\"/></w:sectPr>",
+                          "<w:p><w:r><w:t>编号：</w:t></w:r><w:bookmarkStart w:id=\"0\" w:name=\"bmHead\"/>"
+                          "<w:bookmarkEnd w:id=\"0\"/></w:p>"
+                          "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"bmLogo\"/><w:bookmarkEnd w:id=\"1\"/></w:p>"));
+    QImage img(300, 100, QImage::Format_RGB888);
+    img.fill(Qt::red);
+    const QString png = dir.filePath(QStringLiteral("logo.png"));
+    QVERIFY(img.save(png));
+    WordEngineNew engine;
+    QVERIFY(engine.createNewWord(tpl));
+    QVERIFY(engine.setBookmarkText(QStringLiteral("bmHead"), QStringLiteral("KVR-001")));
+    QVERIFY(engine.insertPicture(QStringLiteral("bmLogo"), png));
+    const QString out = dir.filePath(QStringLiteral("out.docx"));
+    engine.setSaveFilePath(out);
+    QVERIFY(engine.close(true));
+    const auto parts = readZip(out);
+    const QByteArray header = parts.value(QStringLiteral("word/header1.xml"));
+    QCOMPARE(textOf(paragraphOf(header, QStringLiteral("bmHead"))), QStringLiteral("编号：KVR-001"));
+    // The picture's relationship belongs to the header part.
+    const QString rels = QString::fromUtf8(parts.value(QStringLiteral("word/_rels/header1.xml.rels")));
+    const QRegularExpressionMatch rel =
+        QRegularExpression(QStringLiteral("Id=\"(\\w+)\"[^>]*Target=\"media/image1.png\"")).match(rels);
+    QVERIFY2(rel.hasMatch(), qPrintable(rels));
+    QVERIFY(
+        paragraphOf(header, QStringLiteral("bmLogo")).contains(QStringLiteral("r:embed=\"%1\"").arg(rel.captured(1))));
+    QVERIFY(parts.contains(QStringLiteral("word/media/image1.png")));
+    QCOMPARE(textOf(QString::fromUtf8(parts.value(QStringLiteral("word/document.xml")))), QStringLiteral("正文"));
+}
+
+void TestWordEngine::pictureRoom_data()
+{
+    // Page 11906 x 16838 twips, margins 1440: text 9026 wide, 13958 high.
+    QTest::addColumn<int>("before"); // 12-point lines before the picture
+    QTest::addColumn<int>("after");  // ...and after it
+    QTest::addColumn<bool>("ownPage");
+    QTest::newRow("roomy: as wide as the text") << 0 << 0 << false;
+    QTest::newRow("crowded: shares the page") << 14 << 10 << false;
+    QTest::newRow("no room left: a page of its own") << 44 << 2 << true;
+}
+
+void TestWordEngine::pictureRoom()
+{
+    QFETCH(int, before);
+    QFETCH(int, after);
+    QFETCH(bool, ownPage);
+    auto lines = [](int n) {
+        QByteArray x;
+        for (int i = 0; i < n; ++i)
+            x += "<w:p><w:r><w:rPr><w:sz w:val=\"24\"/></w:rPr><w:t>一行说明文字</w:t></w:r></w:p>";
+        return x;
+    };
+    QTemporaryDir dir;
+    const QString tpl = dir.filePath(QStringLiteral("room.dotx"));
+    QVERIFY(writeTemplate(tpl,
+                          lines(before)
+                              + "<w:p><w:pPr><w:spacing w:line=\"300\" w:lineRule=\"exact\"/></w:pPr>"
+                                "<w:bookmarkStart w:id=\"0\" w:name=\"pic\"/><w:bookmarkEnd w:id=\"0\"/></w:p>"
+                              + lines(after) + "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr>"));
+    QImage img(1680, 2376, QImage::Format_RGB888);
+    img.fill(Qt::white);
+    const QString png = dir.filePath(QStringLiteral("wave.png"));
+    QVERIFY(img.save(png));
+    WordEngineNew engine;
+    QVERIFY(engine.createNewWord(tpl));
+    QVERIFY(engine.insertPicture(QStringLiteral("pic"), png));
+    const QString out = dir.filePath(QStringLiteral("out.docx"));
+    engine.setSaveFilePath(out);
+    QVERIFY(engine.close(true));
+    const QString para = paragraphOf(readZip(out).value(QStringLiteral("word/document.xml")), QStringLiteral("pic"));
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("<wp:extent cx=\"(\\d+)\" cy=\"(\\d+)\"/>")).match(para);
+    QVERIFY2(m.hasMatch(), qPrintable(para));
+    const double w = m.captured(1).toDouble() / 635;
+    const double h = m.captured(2).toDouble() / 635;
+    const double textW = 9026, textH = 13958;
+    QVERIFY(qAbs(h / w - 2376.0 / 1680.0) < 0.01);
+    QVERIFY(w <= textW + 1);
+    // A line of exact height would cut the picture: it is no longer exact.
+    QVERIFY(!para.contains(QStringLiteral("exact")));
+    // 240 twips is the least any word processor gives a 12-point line.
+    const double minLines = 240.0 * (before + after);
+    if (ownPage)
+        QVERIFY(h > textH / 2 && h + 240.0 * after <= textH);
+    else if (before + after == 0)
+        QVERIFY(qAbs(w - textW) < 2);
+    else
+        QVERIFY2(h + minLines <= textH, qPrintable(QStringLiteral("%1 + %2").arg(h).arg(minLines)));
 }
 
 static QList<int> runJob(KvrWordOperation &job)
@@ -442,7 +508,7 @@ print(json.dumps({'texts': texts, 'pictures': len(shapes),
     for (const auto &e : expected)
         QCOMPARE(texts.value(e.first).toString(), e.second);
     QCOMPARE(result.value(QStringLiteral("pictures")).toInt(), 1);
-    QVERIFY(result.value(QStringLiteral("width")).toDouble() > 5e6);
+    QVERIFY(result.value(QStringLiteral("width")).toDouble() > 3e6);
 }
 
 QTEST_MAIN(TestWordEngine)
