@@ -4,7 +4,7 @@
 #include "report/printersetupdialog.h"
 #include "report/render/kvrwordoperation.h"
 #include "report/render/reportpdf.h"
-#include "ui/widgets/progressdialog.h"
+#include "widgets/progressdialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>

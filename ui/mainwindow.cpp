@@ -6,9 +6,9 @@
 #include "dsp/fft.h"
 #include "dsp/waveprocessing.h"
 #include "report/printeroperation.h"
-#include "ui/widgets/showaboutdialog.h"
-#include "ui/widgets/statuswidget.h"
-#include "views/workspace/showkvrwavedatawidget.h"
+#include "widgets/showaboutdialog.h"
+#include "widgets/statuswidget.h"
+#include "workspace/showkvrwavedatawidget.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -5,13 +5,13 @@
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
 #include "ui/mainwindow.h"
-#include "ui/panels/filelistwidget.h"
+#include "panels/filelistwidget.h"
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"
-#include "views/workspace/showkvrinfowidget.h"
-#include "views/workspace/showkvrwavedatawidget.h"
-#include "views/workspace/showkvrwavewidget.h"
+#include "workspace/showkvrinfowidget.h"
+#include "workspace/showkvrwavedatawidget.h"
+#include "workspace/showkvrwavewidget.h"
 
 #include <QAction>
 #include <QFile>

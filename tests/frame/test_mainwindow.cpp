@@ -1,6 +1,6 @@
 #include "app/systemconfig.h"
 #include "ui/mainwindow.h"
-#include "ui/widgets/statuswidget.h"
+#include "widgets/statuswidget.h"
 
 #include <QAction>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 #include "app/systemconfig.h"
-#include "ui/panels/analysishelperwidget.h"
+#include "panels/analysishelperwidget.h"
 
 #include <QCheckBox>
 #include <QComboBox>

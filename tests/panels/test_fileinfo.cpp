@@ -1,4 +1,4 @@
-#include "ui/panels/showkvrfileinfowidget.h"
+#include "panels/showkvrfileinfowidget.h"
 
 #include <QLabel>
 #include <QLineEdit>

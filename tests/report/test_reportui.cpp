@@ -7,7 +7,7 @@
 #include "report/printersetupdialog.h"
 #include "report/render/printctrlparams.h"
 #include "reportfixture.h"
-#include "ui/widgets/progressdialog.h"
+#include "widgets/progressdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "showkvrinfowidget.h"
 #include "showkvrwavewidget.h"
-#include "ui/widgets/minisplitter.h"
+#include "widgets/minisplitter.h"
 
 #include <QDir>
 #include <QVBoxLayout>

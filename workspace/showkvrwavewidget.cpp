@@ -1,7 +1,7 @@
 #include "showkvrwavewidget.h"
 
-#include "ui/panels/analysishelperwidget.h"
-#include "ui/widgets/minisplitter.h"
+#include "panels/analysishelperwidget.h"
+#include "widgets/minisplitter.h"
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"

@@ -1,7 +1,7 @@
 #include "showkvrinfowidget.h"
 
-#include "ui/panels/filelistwidget.h"
-#include "ui/panels/showkvrfileinfowidget.h"
+#include "panels/filelistwidget.h"
+#include "panels/showkvrfileinfowidget.h"
 #include "views/kvrfocusedwavewidget.h"
 
 #include <QScrollArea>
