@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMap>
 #include <QPair>
+#include <QRegularExpression>
 #include <QString>
 
 #include <quazip/quazip.h>
@@ -82,4 +83,24 @@ inline bool writeTemplate(const QString &path, const QByteArray &body, const QBy
     parts.prepend({QStringLiteral("_rels/.rels"), rels});
     parts.prepend({QStringLiteral("[Content_Types].xml"), types});
     return writeZip(path, parts);
+}
+
+// Text inside the named bookmark of a part's XML (line breaks as "\n").
+inline QString bookmarkText(const QByteArray &xml, const QString &name)
+{
+    const QString s = QString::fromUtf8(xml);
+    const QRegularExpression start(
+        QStringLiteral("<w:bookmarkStart w:id=\"(\\d+)\" w:name=\"%1\"/>").arg(QRegularExpression::escape(name)));
+    const QRegularExpressionMatch m = start.match(s);
+    if (!m.hasMatch())
+        return QString();
+    const int end = s.indexOf(QStringLiteral("<w:bookmarkEnd w:id=\"%1\"/>").arg(m.captured(1)), m.capturedEnd());
+    const QString inside = s.mid(m.capturedEnd(), end < 0 ? -1 : end - m.capturedEnd());
+    QString text;
+    const QRegularExpression piece(QStringLiteral("<w:t[^>]*>([^<]*)</w:t>|<w:br/>"));
+    for (auto it = piece.globalMatch(inside); it.hasNext();) {
+        const QRegularExpressionMatch p = it.next();
+        text += p.captured(0) == QLatin1String("<w:br/>") ? QStringLiteral("\n") : p.captured(1);
+    }
+    return text;
 }
