@@ -574,6 +574,8 @@ void ReportRenderer::drawWaveGraph(QPainter *painter)
     qDebug("pileWaveCnt, width, pixelPerPoint ... %d, %f, %f", n, columnWidth(), gh / samples);
     const double spacing = m > 1 ? (traceX(m_shownTraces.last()) - traceX(m_shownTraces.first())) / (m - 1) : ww;
     const double penW = tracePenWidth(spacing);
+    // Zero lines give way to the traces when they stand close.
+    const double zeroW = qBound(1.0, spacing / 8.0, 4.0);
     const double right = left + ww - 2;
 
     for (int j = 0; j < m; ++j) {
@@ -583,7 +585,7 @@ void ReportRenderer::drawWaveGraph(QPainter *painter)
         const double dr = j + 1 < m ? traceX(m_shownTraces.at(j + 1)) - x0 : 2 * (right - x0);
         const double reach = qMax(0.0, qMin(dl, dr) / 2 - 1);
         const double halfSwing = qMax(0.0, reach - penW / 2);
-        painter->setPen(QPen(Qt::blue, penW));
+        painter->setPen(QPen(Qt::blue, zeroW));
         painter->drawLine(QPointF(x0, top - 20), QPointF(x0, top + gh));
         drawTrace(painter, k, halfSwing, QPen(Qt::black, penW));
         const WaveAnalyzeInfo &info = *m_data.infos.at(k);
@@ -621,7 +623,7 @@ void ReportRenderer::drawBoreholePanel(QPainter *painter)
     // The sketch stands right of the depth labels, clear of them and of the
     // frame (its pen is 10 wide).
     const double sketchLeft = pl + depthLabelColumn(painter) + 6;
-    const int w = int(pl + wr - 2 - 8 - sketchLeft);
+    const int w = int(pl + wr - 2 - 12 - sketchLeft);
     const int hgt = int(gh);
     if (w < 20 || hgt <= 0) {
         painter->restore();
