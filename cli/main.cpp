@@ -1,6 +1,7 @@
 // kvr-cli: opens, inspects, converts and exports detection data files with
 // the same core code as the application, and writes synthetic surveys.
 #include "cli/clicommon.h"
+#include "cli/editcommand.h"
 #include "cli/reportcommands.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
@@ -21,6 +22,7 @@ namespace {
 const char *kUsage = "usage: kvr-cli COMMAND ...\n"
                      "  info FILE [--json]                     state of FILE after opening\n"
                      "  convert FILE [-o OUT]                  open and save (in place, or into OUT)\n"
+                     "  edit FILE [-o OUT] ACTION...           edit and save (kvr-cli edit --help)\n"
                      "  export-csv FILE -o OUT [--original]    processed (or original) samples as CSV\n"
                      "  synth -o OUT [--points N] [--samples N] [--seed N] [--version X.Y.Z]\n"
                      "        [--missing POINT:CHANNEL[,...]] [--fourth-channel] [--caves D1[,D2...]]\n"
@@ -377,6 +379,13 @@ int main(int argc, char *argv[])
         return cmdInfo(args);
     if (command == QLatin1String("convert"))
         return cmdConvert(args);
+    if (command == QLatin1String("edit")) {
+        if (args.contains(QStringLiteral("--help"))) {
+            std::fputs(editCommandUsage(), stdout);
+            return ExitOk;
+        }
+        return runEditCommand(args);
+    }
     if (command == QLatin1String("export-csv"))
         return cmdExportCsv(args);
     if (command == QLatin1String("synth"))

@@ -147,6 +147,33 @@ void traceIn(QPainter &g, const QPainterPath &p, const QColor &c = QColor(0x5f, 
     g.drawPath(p);
 }
 
+// A curved arrow: a half turn over a page's width that points back to the
+// left (undo) or, mirrored, onwards to the right (redo).
+void turnArrow(QPainter &g, bool mirrored)
+{
+    g.save();
+    if (mirrored) {
+        g.translate(32, 0);
+        g.scale(-1, 1);
+    }
+    QPainterPath turn;
+    turn.moveTo(24, 26);
+    turn.cubicTo(30, 20, 28, 9, 17, 9);
+    turn.lineTo(8, 9);
+    g.setPen(pen(kBlue, 3.2));
+    g.setBrush(Qt::NoBrush);
+    g.drawPath(turn);
+    QPainterPath head;
+    head.moveTo(3, 9);
+    head.lineTo(11, 3);
+    head.lineTo(11, 15);
+    head.closeSubpath();
+    g.setPen(pen(kBlue, 1.2));
+    g.setBrush(kBlue);
+    g.drawPath(head);
+    g.restore();
+}
+
 struct Icon {
     const char *name;
     int size;
@@ -292,6 +319,8 @@ const Icon kIcons[] = {
              traceIn(g, wave(7, 25, 8 + 8 * i, 2.3, 3));
          g.restore();
      }},
+    {"undo_ali", 64, [](QPainter &g) { turnArrow(g, false); }},
+    {"redo_ali", 64, [](QPainter &g) { turnArrow(g, true); }},
     {"wave_amp_add_ali", 64,
      [](QPainter &g) {
          frame(g);

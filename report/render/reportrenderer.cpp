@@ -1,5 +1,6 @@
 #include "reportrenderer.h"
 
+#include "dsp/gain.h"
 #include "report/render/labellayout.h"
 
 #include <QFontMetricsF>
@@ -380,25 +381,8 @@ void ReportRenderer::drawDepthTicks(QPainter *painter, double x, bool inward)
 
 float ReportRenderer::normalizeFactor(const WaveBlock &block, int sampleCount)
 {
-    const int n = qBound(0, qMin(block.nDataCnt, sampleCount), kMaxSamples);
-    double mx = 0, mn = kFull;
-    bool any = false;
-    for (int i = 0; i < n; ++i) {
-        const int s = block.nData[i];
-        if (s == kNoValue)
-            continue;
-        mx = qMax(mx, double(s));
-        mn = qMin(mn, double(s));
-        any = true;
-    }
-    if (!any)
-        return 1.0f;
-    double g;
-    if (qMax(mx - kFull, kFull - mx) < qAbs(mn))
-        g = mx - kMid > 0 ? kMid / (mx - kMid) : 1.0;
-    else
-        g = kMid - mn > 0 ? kMid / (kMid - mn) : 1.0;
-    return float(g);
+    const int n = qBound(0, qMin(int(block.nDataCnt), sampleCount), kMaxSamples);
+    return dsp::normalizeFactor(block.nData, n);
 }
 
 QString ReportRenderer::angleLabel(float channelAngle, float offsetAngle)
