@@ -98,6 +98,12 @@ void TestKvrCli::exitCodes_data()
                                        << QStringLiteral("--samples");
     QTest::newRow("synth bad missing") << QStringList {"synth", "-o", "y.ard", "--missing", "99:0"} << 2
                                        << QStringLiteral("--missing");
+    QTest::newRow("report depth not a number")
+        << QStringList {"pdf", "s.ard", "-o", "y.pdf", "--field", "fPileDepth=nan"} << 2
+        << QStringLiteral("fPileDepth");
+    QTest::newRow("report diameter out of range")
+        << QStringList {"word", "s.ard", "-o", "y.docx", "--field", "fPileDiameter=12345678901234567890"} << 2
+        << QStringLiteral("fPileDiameter");
 }
 
 void TestKvrCli::exitCodes()
