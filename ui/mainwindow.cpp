@@ -44,21 +44,21 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
 {
     initKvrResources();
 
-    // (1) members
+    // Members. The header record is the open document's; the window and the
+    // views read it, the document alone changes it.
     m_nCurPageIndex = 2;
     m_pPrinterOperation = new PrinterOperation(this);
     m_pPrinterOperation->hide();
     m_pAboutDialog = new ShowAboutDialog(this);
-    // The header record is the open document's; panels edit it in place.
     m_pFileHead = m_document.fileHead();
 
-    // (2) window
+    // The window itself.
     setWindowTitle(ShowAboutDialog::applicationName());
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("KvrAnalysisMainDlg"));
     resize(1280, 800);
 
-    // (3) - (6)
+    // Actions, menus, tool bar, status bar and the workspace.
     createActions();
     createMenus();
     createToolBar();
@@ -67,11 +67,12 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     m_pShowWaveDataWidget->setHStretchRange(kStretchMin, kStretchMin, kStretchMax);
     m_pShowWaveDataWidget->setVStretchRange(kStretchMin, kStretchMin, kStretchMax);
 
-    // (7)
+    // Nothing is open yet.
     m_nCurPageIndex = 0;
     setActionStates(false);
 
-    // (8)
+    // Wiring: the actions by name, the workspace's intents, the document's
+    // change notices, the report controller.
     QMetaObject::connectSlotsByName(this);
     ShowKvrWaveDataWidget *ws = m_pShowWaveDataWidget;
     connect(ws, &ShowKvrWaveDataWidget::showStatusMessage, this, &MainWindow::onShowStatusMessage);
@@ -94,10 +95,11 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(m_pPrinterOperation, &PrinterOperation::printCilcked, this, &MainWindow::on_actionFilePrint_triggered);
     connect(m_pPrinterOperation, &PrinterOperation::exportPdfCilcked, this,
             &MainWindow::on_actionFileExportToPdf_triggered);
+    connect(m_pPrinterOperation, &PrinterOperation::showStatusMessage, this, &MainWindow::onShowStatusMessage);
     setAcceptDrops(true);
     updateWindowTitle();
 
-    // (9) The file named on the command line goes to the file list, which
+    // The file named on the command line goes to the file list, which
     // opens it like a double-click.
     if (!m_strStartFile.isEmpty())
         m_pShowWaveDataWidget->setCurrentFile(m_strStartFile);

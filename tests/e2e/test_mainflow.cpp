@@ -10,6 +10,7 @@
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"
+#include "widgets/statuswidget.h"
 #include "workspace/showkvrinfowidget.h"
 #include "workspace/showkvrwavedatawidget.h"
 #include "workspace/showkvrwavewidget.h"
@@ -191,6 +192,13 @@ void TestMainFlow::flawMarkEnablesSavingAndSurvivesReopen()
         // The mark is copied into both group lists.
         const WaveAnalyzeInfoPtr r = win.w.document().model().waveAnalyzeInfoAt(0);
         QCOMPARE(win.w.document().model().waveGroupAt(r->nMeasurePoint)->blocks[r->nChannel]->nFlawPos, mark);
+        // In spectrum mode the same click leaves the mark where it is.
+        win.focusedView()->onDispTypeChanged();
+        QTest::mouseClick(win.focusedView(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(int(area.left() + area.width() / 2), int(area.center().y())));
+        QCOMPARE(r->nFlawPos, mark);
+        QCOMPARE(win.w.statusWidget()->text(), QStringLiteral("频谱显示时不能标记缺陷，请在波形曲线上标记"));
+        win.focusedView()->onDispTypeChanged();
         win.w.actionFileSave->trigger();
         QVERIFY(!win.w.actionFileSave->isEnabled());
         QVERIFY(win.messages.isEmpty());
