@@ -116,6 +116,7 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(m_pPrinterOperation, &PrinterOperation::printCilcked, this, &MainWindow::on_actionFilePrint_triggered);
     connect(m_pPrinterOperation, &PrinterOperation::exportPdfCilcked, this,
             &MainWindow::on_actionFileExportToPdf_triggered);
+    connect(m_pPrinterOperation, &PrinterOperation::showStatusMessage, this, &MainWindow::onShowStatusMessage);
     setAcceptDrops(true);
     updateWindowTitle();
 

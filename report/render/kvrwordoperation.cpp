@@ -21,6 +21,12 @@ void KvrWordOperation::setOutputPath(const QString &path)
     setSaveFilePath(fi.absoluteFilePath());
 }
 
+void KvrWordOperation::setImageSuffix(const QString &suffix)
+{
+    const QString s = suffix.toLower();
+    m_strImageSuffix = s == QLatin1String("jpg") || s == QLatin1String("jpeg") ? s : QStringLiteral("png");
+}
+
 QString KvrWordOperation::standardText(int index)
 {
     if (index == 1)
@@ -38,7 +44,8 @@ bool KvrWordOperation::makeReportImage(bool reportFailure)
     m_strListWaveListFile.clear();
     if (m_renderer.data().waveGroups.isEmpty() || m_strOutputBaseName.isEmpty() || !QDir(m_strOutputDir).exists())
         return fail();
-    const QString file = m_strOutputDir + QStringLiteral("/") + m_strOutputBaseName + QStringLiteral(".png");
+    const QString file =
+        m_strOutputDir + QStringLiteral("/") + m_strOutputBaseName + QLatin1Char('.') + m_strImageSuffix;
 
     QImage image(ReportRenderer::kImageWidth, ReportRenderer::kImageHeight, QImage::Format_RGB888);
     image.fill(Qt::white);
@@ -51,7 +58,8 @@ bool KvrWordOperation::makeReportImage(bool reportFailure)
         m_renderer.drawBoreholePanel(&painter);
         emit progressPrompt(50);
     }
-    if (!image.save(file, QFileInfo(file).suffix().toLatin1().constData()))
+    const bool jpeg = m_strImageSuffix != QLatin1String("png");
+    if (!image.save(file, jpeg ? "JPEG" : "PNG", jpeg ? 92 : -1))
         return fail();
     emit progressPrompt(70);
     m_strListWaveListFile.append(file);
@@ -67,7 +75,9 @@ void KvrWordOperation::createKvrImageDoWorker()
 void KvrWordOperation::createKvrWordDoWorker()
 {
     const QString savePath = saveFilePath();
-    // Without the image the document is still made, only without picture.
+    // The picture of the document is a PNG beside it. Without the image the
+    // document is still made, only without picture.
+    setImageSuffix(QStringLiteral("png"));
     makeReportImage(false);
 
     if (!createNewWord(m_strTemplatePath)) {

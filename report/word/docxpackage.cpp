@@ -1,5 +1,7 @@
 #include "docxpackage.h"
 
+#include "report/word/docxlayout.h"
+
 #include <QBuffer>
 #include <QSaveFile>
 
@@ -138,22 +140,69 @@ bool DocxPackage::load(const QString &path, QString *error)
         if (!m_order.contains(rels))
             m_order.append(rels);
     }
+    loadSideParts();
     m_nextPicture = 1;
     m_sourcePath = path;
     return true;
 }
 
-QString DocxPackage::relsPartName() const
+QString DocxPackage::relsPartNameOf(const QString &partName)
 {
-    const int slash = m_mainPart.lastIndexOf(QLatin1Char('/'));
-    return m_mainPart.left(slash + 1) + QStringLiteral("_rels/") + m_mainPart.mid(slash + 1) + QStringLiteral(".rels");
+    const int slash = partName.lastIndexOf(QLatin1Char('/'));
+    return partName.left(slash + 1) + QStringLiteral("_rels/") + partName.mid(slash + 1) + QStringLiteral(".rels");
 }
+
+// The headers and footers of the main document (their bookmarks are filled
+// too) and its styles (read for the picture size). A part that does not
+// parse is left as it is.
+void DocxPackage::loadSideParts()
+{
+    m_sideParts.clear();
+    m_styles = XmlDocument();
+    const QString dir = m_mainPart.left(m_mainPart.lastIndexOf(QLatin1Char('/')) + 1);
+    for (const auto &rel : m_rels.findAll(QStringLiteral("Relationship"))) {
+        if (rel->attribute(QStringLiteral("TargetMode")) == QLatin1String("External"))
+            continue;
+        const QString type = rel->attribute(QStringLiteral("Type"));
+        QString target = rel->attribute(QStringLiteral("Target"));
+        const QString name =
+            target.startsWith(QLatin1Char('/')) ? QDir::cleanPath(target.mid(1)) : QDir::cleanPath(dir + target);
+        if (!m_parts.contains(name))
+            continue;
+        if (type.endsWith(QLatin1String("/styles"))) {
+            m_styles.parse(m_parts.value(name));
+        } else if (type.endsWith(QLatin1String("/header")) || type.endsWith(QLatin1String("/footer"))) {
+            SidePart side;
+            side.name = name;
+            side.relId = rel->attribute(QStringLiteral("Id"));
+            if (!side.doc.parse(m_parts.value(name)))
+                continue;
+            const QString rels = relsPartNameOf(name);
+            if (!m_parts.contains(rels) || !side.rels.parse(m_parts.value(rels)))
+                side.rels.parse(QByteArray("<Relationships xmlns=\"") + kRelsNs + "\"/>");
+            m_sideParts.append(side);
+        }
+    }
+}
+
+QString DocxPackage::relsPartName() const { return relsPartNameOf(m_mainPart); }
 
 void DocxPackage::flush()
 {
     m_parts.insert(m_mainPart, m_document.serialize());
     m_parts.insert(QString::fromLatin1(kContentTypesPart), m_contentTypes.serialize());
     m_parts.insert(relsPartName(), m_rels.serialize());
+    for (const SidePart &side : qAsConst(m_sideParts)) {
+        if (!side.changed)
+            continue;
+        m_parts.insert(side.name, side.doc.serialize());
+        const QString rels = relsPartNameOf(side.name);
+        if (!side.rels.findAll(QStringLiteral("Relationship")).isEmpty() || m_parts.contains(rels)) {
+            m_parts.insert(rels, side.rels.serialize());
+            if (!m_order.contains(rels))
+                m_order.append(rels);
+        }
+    }
 }
 
 QByteArray DocxPackage::part(const QString &name) const
@@ -273,10 +322,10 @@ void DocxPackage::addDefaultContentType(const QString &extension, const QString 
     m_contentTypes.root()->insertChild(0, d);
 }
 
-QString DocxPackage::addImageRelationship(const QString &target)
+QString DocxPackage::addImageRelationship(XmlDocument &rels, const QString &target)
 {
     QSet<QString> ids;
-    for (const auto &r : m_rels.findAll(QStringLiteral("Relationship")))
+    for (const auto &r : rels.findAll(QStringLiteral("Relationship")))
         ids.insert(r->attribute(QStringLiteral("Id")));
     int n = ids.size() + 1;
     QString id;
@@ -287,21 +336,25 @@ QString DocxPackage::addImageRelationship(const QString &target)
     rel->setAttribute(QStringLiteral("Id"), id);
     rel->setAttribute(QStringLiteral("Type"), QString::fromLatin1(kImageRelType));
     rel->setAttribute(QStringLiteral("Target"), target);
-    m_rels.root()->appendChild(rel);
+    rels.root()->appendChild(rel);
     return id;
 }
 
 bool DocxPackage::findBookmark(const QString &name, Range *range) const
 {
-    for (const auto &s : m_document.findAll(QStringLiteral("w:bookmarkStart"))) {
-        if (s->attribute(QStringLiteral("w:name")) != name)
-            continue;
-        const QString id = s->attribute(QStringLiteral("w:id"));
-        for (const auto &e : m_document.findAll(QStringLiteral("w:bookmarkEnd"))) {
-            if (e->attribute(QStringLiteral("w:id")) == id) {
-                range->start = s;
-                range->end = e;
-                return true;
+    for (int part = -1; part < m_sideParts.size(); ++part) {
+        const XmlDocument &doc = part < 0 ? m_document : m_sideParts.at(part).doc;
+        for (const auto &s : doc.findAll(QStringLiteral("w:bookmarkStart"))) {
+            if (s->attribute(QStringLiteral("w:name")) != name)
+                continue;
+            const QString id = s->attribute(QStringLiteral("w:id"));
+            for (const auto &e : doc.findAll(QStringLiteral("w:bookmarkEnd"))) {
+                if (e->attribute(QStringLiteral("w:id")) == id) {
+                    range->start = s;
+                    range->end = e;
+                    range->part = part;
+                    return true;
+                }
             }
         }
     }
@@ -398,6 +451,8 @@ bool DocxPackage::setBookmarkText(const QString &name, const QString &text)
     XmlNodePtr rPr;
     if (!clearRange(range, &rPr))
         return false;
+    if (range.part >= 0)
+        m_sideParts[range.part].changed = true;
     if (text.isEmpty())
         return true;
     XmlNodePtr run = XmlNode::element(QStringLiteral("w:r"));
@@ -432,6 +487,8 @@ bool DocxPackage::setBookmarkParagraphAlignment(const QString &name, const QStri
     XmlNode *p = range.start->parent;
     if (!p || p->name != QLatin1String("w:p"))
         return false;
+    if (range.part >= 0)
+        m_sideParts[range.part].changed = true;
     XmlNodePtr pPr = p->firstChild(QStringLiteral("w:pPr"));
     if (!pPr) {
         pPr = XmlNode::element(QStringLiteral("w:pPr"));
@@ -484,35 +541,60 @@ bool DocxPackage::addPictureAtBookmark(const QString &name, const QString &image
     XmlNodePtr rPr;
     if (!clearRange(range, &rPr))
         return false;
+    XmlDocument &partRels = range.part < 0 ? m_rels : m_sideParts[range.part].rels;
+    const QString partName = range.part < 0 ? m_mainPart : m_sideParts.at(range.part).name;
+    if (range.part >= 0)
+        m_sideParts[range.part].changed = true;
+    XmlNode *p = range.start->parent;
+    // A line of exact height would cut the picture off.
+    if (XmlNodePtr pPr = p->firstChild(QStringLiteral("w:pPr")))
+        if (XmlNodePtr spacing = pPr->firstChild(QStringLiteral("w:spacing")))
+            if (spacing->attribute(QStringLiteral("w:lineRule")) == QLatin1String("exact")) {
+                spacing->setAttribute(QStringLiteral("w:line"), QStringLiteral("240"));
+                spacing->setAttribute(QStringLiteral("w:lineRule"), QStringLiteral("auto"));
+            }
 
-    const QString mainDir = m_mainPart.left(m_mainPart.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString partDir = partName.left(partName.lastIndexOf(QLatin1Char('/')) + 1);
     QString media;
     do {
         media = QStringLiteral("media/image%1.%2").arg(m_nextPicture++).arg(ext);
-    } while (m_parts.contains(mainDir + media));
-    m_parts.insert(mainDir + media, bytes);
-    m_order.append(mainDir + media);
+    } while (m_parts.contains(partDir + media));
+    m_parts.insert(partDir + media, bytes);
+    m_order.append(partDir + media);
     addDefaultContentType(ext, type);
-    const QString rId = addImageRelationship(media);
+    const QString rId = addImageRelationship(partRels, media);
 
-    const QList<XmlNodePtr> sects = m_document.findAll(QStringLiteral("w:sectPr"));
-    const XmlNodePtr sect = sects.isEmpty() ? XmlNodePtr() : sects.last();
-    const XmlNodePtr pgSz = sect ? sect->firstChild(QStringLiteral("w:pgSz")) : XmlNodePtr();
-    const XmlNodePtr pgMar = sect ? sect->firstChild(QStringLiteral("w:pgMar")) : XmlNodePtr();
-    const qint64 textW =
-        twipsAttr(pgSz, "w:w", 11906) - twipsAttr(pgMar, "w:left", 1440) - twipsAttr(pgMar, "w:right", 1440);
-    const qint64 textH =
-        twipsAttr(pgSz, "w:h", 16838) - twipsAttr(pgMar, "w:top", 1440) - twipsAttr(pgMar, "w:bottom", 1440);
-    qint64 cx = qMax<qint64>(textW, 1440) * 635; // 635 EMU per twip
-    qint64 cy = cx * px.height() / px.width();
-    const qint64 maxCy = qMax<qint64>(textH, 1440) * 635;
-    if (cy > maxCy) {
-        cy = maxCy;
-        cx = cy * px.width() / px.height();
+    const double aspect = double(px.height()) / px.width();
+    QSizeF box;
+    if (range.part < 0) {
+        DocxLayout layout(m_document, m_styles.root() ? &m_styles : nullptr, [this](const QString &id) {
+            for (const SidePart &side : qAsConst(m_sideParts))
+                if (side.relId == id)
+                    return &side.doc;
+            return static_cast<const XmlDocument *>(nullptr);
+        });
+        box = layout.pictureBox(p, aspect);
+    } else {
+        // In a header or footer: the text width, and at most a quarter of
+        // the text height.
+        const QList<XmlNodePtr> sects = m_document.findAll(QStringLiteral("w:sectPr"));
+        const XmlNodePtr sect = sects.isEmpty() ? XmlNodePtr() : sects.last();
+        const XmlNodePtr pgSz = sect ? sect->firstChild(QStringLiteral("w:pgSz")) : XmlNodePtr();
+        const XmlNodePtr pgMar = sect ? sect->firstChild(QStringLiteral("w:pgMar")) : XmlNodePtr();
+        const double textW =
+            twipsAttr(pgSz, "w:w", 11906) - twipsAttr(pgMar, "w:left", 1440) - twipsAttr(pgMar, "w:right", 1440);
+        const double textH =
+            twipsAttr(pgSz, "w:h", 16838) - twipsAttr(pgMar, "w:top", 1440) - twipsAttr(pgMar, "w:bottom", 1440);
+        const double h = qMin(qMax(textW, 1440.0) * aspect, qMax(textH, 1440.0) / 4);
+        box = QSizeF(h / aspect, h);
     }
+    const qint64 cx = qMax<qint64>(1, qRound64(box.width() * 635)); // 635 EMU per twip
+    const qint64 cy = qMax<qint64>(1, qRound64(box.height() * 635));
+    // Drawing ids are unique across the document, headers and footers included.
     int docPrId = 0;
-    for (const auto &d : m_document.findAll(QStringLiteral("wp:docPr")))
-        docPrId = qMax(docPrId, d->attribute(QStringLiteral("id")).toInt());
+    for (int part = -1; part < m_sideParts.size(); ++part)
+        for (const auto &d : (part < 0 ? m_document : m_sideParts.at(part).doc).findAll(QStringLiteral("wp:docPr")))
+            docPrId = qMax(docPrId, d->attribute(QStringLiteral("id")).toInt());
     ++docPrId;
     const QString shapeName = QFileInfo(media).fileName();
     const QString xml =
@@ -548,7 +630,6 @@ bool DocxPackage::addPictureAtBookmark(const QString &name, const QString &image
     run->attributes.clear();
     if (rPr)
         run->insertChild(0, rPr);
-    XmlNode *p = range.start->parent;
     p->insertChild(p->indexOf(range.start.data()) + 1, run);
     return true;
 }
