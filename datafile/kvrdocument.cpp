@@ -259,8 +259,12 @@ LoadedSurvey KvrDocument::load(const QString &path, const OpenProgress &progress
         const quint32 diff = head.headTag - kHeadTagBase;
         initialGain = float(diff == 0 ? 1u : qMin<quint32>(diff, 100u));
     }
+    // The reading overwrites every byte of a group's blocks.
+    WaveBlockArena arena;
     for (int index = 0;; ++index) {
-        WaveGroupPtr g = newWaveGroup();
+        WaveGroupPtr g(new WaveGroup);
+        for (WaveBlockPtr &b : g->blocks)
+            b = arena.take();
         if (!fop.readWaveGroup(*g))
             break;
         sanitizeGroup(*g, index, warnings);
@@ -268,7 +272,7 @@ LoadedSurvey KvrDocument::load(const QString &path, const OpenProgress &progress
         if (g->head.nWaveSpeed > 0 && g->head.nWaveSpeed <= int(kMaxWaveSpeed))
             maxWaveSpeed = qMax(maxWaveSpeed, g->head.nWaveSpeed);
         model.addWaveGroup(g);
-        model.addFilterWaveGroup(processedCopy(*g));
+        model.addFilterWaveGroup(processedCopy(*g, &arena));
         model.addFftInfo(newFftInfo());
         report(int(qMin<qint64>(kReadShare, kReadShare * (index + 1) / expectedGroups)));
         if (!original)

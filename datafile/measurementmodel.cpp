@@ -1,15 +1,72 @@
 #include "measurementmodel.h"
 
 #include <QtDebug>
+#include <cstdlib>
+#include <new>
 
-WaveGroupPtr processedCopy(const WaveGroup &original)
+#if defined(Q_OS_LINUX)
+#include <sys/mman.h>
+#endif
+
+namespace {
+// Blocks per allocation: about 33 MB of address space, of which only what is
+// used becomes resident.
+constexpr int kChunkBlocks = 2048;
+} // namespace
+
+struct WaveBlockArena::Chunk {
+    WaveBlock *blocks = nullptr;
+    Chunk()
+    {
+        const size_t bytes = size_t(kChunkBlocks) * sizeof(WaveBlock);
+#if defined(Q_OS_LINUX)
+        // Aligned to the huge page size, so the kernel may map it in 2 MB
+        // pages: a few page faults instead of thousands.
+        constexpr size_t kHugePage = size_t(2) << 20;
+        void *p = nullptr;
+        if (posix_memalign(&p, kHugePage, bytes) == 0) {
+            madvise(p, bytes, MADV_HUGEPAGE);
+            blocks = static_cast<WaveBlock *>(p);
+        }
+#else
+        blocks = static_cast<WaveBlock *>(std::malloc(bytes));
+#endif
+        if (!blocks)
+            throw std::bad_alloc();
+    }
+    ~Chunk() { std::free(blocks); }
+    Chunk(const Chunk &) = delete;
+    Chunk &operator=(const Chunk &) = delete;
+};
+
+WaveBlockArena::WaveBlockArena() = default;
+WaveBlockArena::~WaveBlockArena() = default;
+
+WaveBlockPtr WaveBlockArena::take()
+{
+    if (!m_chunk || m_used == kChunkBlocks) {
+        m_chunk = std::make_shared<Chunk>();
+        m_used = 0;
+    }
+    std::shared_ptr<Chunk> chunk = m_chunk;
+    return WaveBlockPtr(chunk->blocks + m_used++, [chunk](WaveBlock *) {});
+}
+
+WaveGroupPtr processedCopy(const WaveGroup &original, WaveBlockArena *arena)
 {
     WaveGroupPtr copy(new WaveGroup);
     copy->head = original.head;
     for (int b = 0; b < kBlocksPerGroup; ++b) {
         const WaveBlockPtr &block = original.blocks[b];
         const bool processed = block && b < kChannelsPerGroup && block->nDataCnt > 0;
-        copy->blocks[b] = processed ? deepCopy(*block) : block;
+        if (!processed) {
+            copy->blocks[b] = block;
+        } else if (arena) {
+            copy->blocks[b] = arena->take();
+            *copy->blocks[b] = *block;
+        } else {
+            copy->blocks[b] = deepCopy(*block);
+        }
     }
     return copy;
 }

@@ -626,6 +626,8 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
     QVector<QLineF> ticks;
     int focusedPos = -1;
     painter->setPen(QColor(Qt::black));
+    // No label is narrower than this: below it the spacing fits none.
+    const bool labelsMayFit = S >= fm.horizontalAdvance(QStringLiteral("0.0°"));
     for (int p = first; p <= last; ++p) {
         const int wave = m_shown.at(p);
         if (wave == F) {
@@ -635,7 +637,7 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
         const double x = baselineX(p);
         const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(wave);
         bool labelled = false;
-        if (info) {
+        if (info && labelsMayFit) {
             const QString text = angleLabel(*info, offset);
             if (fm.horizontalAdvance(text) <= S) {
                 painter->drawText(QRectF(x - S, 0, 2 * S, top - 1), Qt::AlignCenter, text);

@@ -189,7 +189,35 @@ void KvrSingleWaveAssistantWidget::paintEvent(QPaintEvent *event)
     ShowKvrDataWidgetBase::paintEvent(event);
 }
 
+// The frame, axes and captions depend on the size, the axis and the display
+// settings, not on the wave: they are kept as an image, so another wave
+// costs its curves only.
 void KvrSingleWaveAssistantWidget::drawBackground(QPainter *painter)
+{
+    const qreal dpr = painter->device()->devicePixelRatioF();
+    const QVector<double> key = {double(width()),
+                                 double(height()),
+                                 dpr,
+                                 m_fAxisStart,
+                                 m_fAxisEnd,
+                                 m_fWaveSpeed,
+                                 double(m_showWaveIdx),
+                                 double(m_nSpectrum),
+                                 m_display.fFontScale,
+                                 m_display.blBlackBackground ? 1.0 : 0.0};
+    if (key != m_backgroundKey || m_background.isNull()) {
+        m_backgroundKey = key;
+        m_background = QImage(qMax(1, qRound(width() * dpr)), qMax(1, qRound(height() * dpr)),
+                              QImage::Format_ARGB32_Premultiplied);
+        m_background.setDevicePixelRatio(dpr);
+        QPainter p(&m_background);
+        p.setFont(painter->font());
+        paintBackground(&p);
+    }
+    painter->drawImage(0, 0, m_background);
+}
+
+void KvrSingleWaveAssistantWidget::paintBackground(QPainter *painter)
 {
     const bool black = m_display.blBlackBackground;
     const double s = m_display.fFontScale;

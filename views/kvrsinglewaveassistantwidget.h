@@ -5,7 +5,9 @@
 
 #include "showkvrdatawidgetbase.h"
 
+#include <QImage>
 #include <QList>
+#include <QVector>
 
 class QMenu;
 
@@ -90,6 +92,7 @@ private:
     void layoutRegions(int width, int height);
     void drawCurve(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel, int flawPos);
     int spectrumBins() const;
+    void paintBackground(QPainter *painter);
     void drawSpectrum(QPainter *painter, int slot, const QRectF &panel) const;
     bool cursorInArea() const;
     void refreshSpectra();
@@ -97,6 +100,8 @@ private:
     bool m_blFlawMarking = false;
     quint8 m_showWaveIdx = 1;
     quint8 m_nSpectrum = 0;
+    QImage m_background;
+    QVector<double> m_backgroundKey;
     // Spectra of the shown wave (filtered, original) while spectra are shown.
     QVector<double> m_spectra[2];
     // Range of the drawn spectra (filtered, original) for the tool tip.
