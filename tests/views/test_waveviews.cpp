@@ -476,6 +476,42 @@ private slots:
         QCOMPARE(del.at(0).at(0).toInt(), 4);
     }
 
+    // The wheel scrolls down the time axis, Shift + wheel across the traces,
+    // Ctrl + wheel asks for a stretch of the time axis.
+    void wheelScrollsAndStretches_data()
+    {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<QPoint>("offset");
+        QTest::addColumn<int>("stretch"); // steps asked for, 0: none
+        QTest::newRow("wheel down") << int(Qt::NoModifier) << -120 << QPoint(0, 60) << 0;
+        QTest::newRow("wheel up at the top") << int(Qt::NoModifier) << 120 << QPoint(0, 0) << 0;
+        QTest::newRow("shift + wheel") << int(Qt::ShiftModifier) << -240 << QPoint(120, 0) << 0;
+        QTest::newRow("ctrl + wheel up") << int(Qt::ControlModifier) << 120 << QPoint(0, 0) << 1;
+        QTest::newRow("ctrl + wheel down") << int(Qt::ControlModifier) << -240 << QPoint(0, 0) << -2;
+    }
+    void wheelScrollsAndStretches()
+    {
+        QFETCH(int, modifiers);
+        QFETCH(int, delta);
+        QFETCH(QPoint, offset);
+        QFETCH(int, stretch);
+        Fixture f = sineFixture(100);
+        KvrMultiWaveAssistantWidget v;
+        v.resize(70 + 200 + 5, 30 + 300 + 8);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        v.setTimeStretch(2.0f);
+        v.setScrollOffset(QPoint(0, 0));
+        QSignalSpy asked(&v, &KvrMultiWaveAssistantWidget::timeStretchRequested);
+        QWheelEvent wheel(QPointF(150, 150), QPointF(150, 150), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&v, &wheel);
+        QCOMPARE(v.scrollOffset(), offset);
+        QCOMPARE(asked.count(), stretch != 0 ? 1 : 0);
+        if (stretch != 0)
+            QCOMPARE(asked.at(0).at(0).toInt(), stretch);
+    }
+
     // 300 traces cannot be squeezed into 200 px: the list keeps the minimum
     // pitch and scrolls; the depth scale and the label band stay put.
     void scrollingKeepsScaleAndLabelsInPlace()
