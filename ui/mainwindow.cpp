@@ -28,6 +28,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
@@ -67,7 +68,11 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     setWindowTitle(ShowAboutDialog::applicationName());
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("KvrAnalysisMainDlg"));
-    resize(1280, 800);
+    // 1280 x 800, or what a smaller screen has room for.
+    QSize size(1280, 800);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize());
+    resize(size);
 
     // Actions, menus, tool bar, status bar and the workspace.
     createActions();

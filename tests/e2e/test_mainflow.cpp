@@ -622,10 +622,10 @@ void TestMainFlow::channelFilterIsViewOnly()
 void TestMainFlow::analysisPanelFitsTheWindow_data()
 {
     QTest::addColumn<QSize>("window");
-    QTest::addColumn<bool>("scrolls");
-    QTest::newRow("1280 x 800") << QSize(1280, 800) << false;
-    QTest::newRow("1366 x 768") << QSize(1366, 768) << false;
-    QTest::newRow("1024 x 768") << QSize(1024, 768) << true;
+    QTest::addColumn<bool>("whole"); // all of it in view, without scrolling
+    QTest::newRow("1280 x 800") << QSize(1280, 800) << true;
+    QTest::newRow("1366 x 768") << QSize(1366, 768) << true;
+    QTest::newRow("1024 x 768") << QSize(1024, 768) << false;
 }
 
 // Every text of the analysis panel gets the room it asks for, whatever the
@@ -633,7 +633,7 @@ void TestMainFlow::analysisPanelFitsTheWindow_data()
 void TestMainFlow::analysisPanelFitsTheWindow()
 {
     QFETCH(QSize, window);
-    QFETCH(bool, scrolls);
+    QFETCH(bool, whole);
     const QString path = makeSurvey(QStringLiteral("fit.ard"), 400);
     Window win;
     win.open(path);
@@ -666,8 +666,12 @@ void TestMainFlow::analysisPanelFitsTheWindow()
         QVERIFY2(panel->rect().contains(g), qPrintable(w->objectName()));
     }
     QCOMPARE(checked, 26);
-    // All of the panel is in view, or reached by its scroll bar.
-    QCOMPARE(area->horizontalScrollBar()->maximum() > 0, scrolls);
+    // All of the panel is in view, or (on the small screen) reached by its
+    // scroll bar.
+    const int hidden = qMax(0, panel->width() - area->viewport()->width());
+    if (whole)
+        QCOMPARE(hidden, 0);
+    QCOMPARE(area->horizontalScrollBar()->maximum(), hidden);
     QVERIFY(area->viewport()->height() >= panel->minimumSizeHint().height());
 }
 
