@@ -126,10 +126,11 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     updateWindowTitle();
 
     // The file named on the command line goes to the file list, which
-    // opens it like a double-click; without one the list shows the folder
-    // used last.
+    // opens it like a double-click, as soon as the window is up (so that a
+    // large survey opens with the window showing its progress); without one
+    // the list shows the folder used last.
     if (!m_strStartFile.isEmpty())
-        m_pShowWaveDataWidget->setCurrentFile(m_strStartFile);
+        QTimer::singleShot(0, this, [this]() { m_pShowWaveDataWidget->setCurrentFile(m_strStartFile); });
     else
         m_pShowWaveDataWidget->infoWidget()->fileListWidget()->showDirectory(
             SystemConfig::instance().getLastOpenFilePath());

@@ -63,6 +63,8 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
     connect(m_pWaveWidget, &ShowKvrWaveWidget::configChanged, this, &ShowKvrWaveDataWidget::configChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::timeStretchRequested, this,
             &ShowKvrWaveDataWidget::timeStretchRequested);
+    // The panels show the configuration's switches before a survey is open.
+    refreshDisplayState();
 }
 
 ShowKvrWaveDataWidget::~ShowKvrWaveDataWidget() = default;
