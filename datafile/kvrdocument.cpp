@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QtDebug>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -259,8 +260,9 @@ LoadedSurvey KvrDocument::load(const QString &path, const OpenProgress &progress
         const quint32 diff = head.headTag - kHeadTagBase;
         initialGain = float(diff == 0 ? 1u : qMin<quint32>(diff, 100u));
     }
-    // The reading overwrites every byte of a group's blocks.
-    WaveBlockArena arena;
+    // Four blocks a group and up to three processed copies. The reading
+    // overwrites every byte of a group's blocks.
+    WaveBlockArena arena(int(qMin<qint64>(expectedGroups, INT_MAX / 8)) * (kBlocksPerGroup + kChannelsPerGroup));
     for (int index = 0;; ++index) {
         WaveGroupPtr g(new WaveGroup);
         for (WaveBlockPtr &b : g->blocks)

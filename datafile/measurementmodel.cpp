@@ -9,28 +9,33 @@
 #endif
 
 namespace {
-// Blocks per allocation: about 33 MB of address space, of which only what is
-// used becomes resident.
-constexpr int kChunkBlocks = 2048;
+// Blocks per allocation at most: about 33 MB of address space, of which only
+// what is used becomes resident.
+constexpr int kMaxChunkBlocks = 2048;
+constexpr int kMinChunkBlocks = 8;
 } // namespace
 
 struct WaveBlockArena::Chunk {
     WaveBlock *blocks = nullptr;
-    Chunk()
+    int capacity = 0;
+    explicit Chunk(int count)
+        : capacity(count)
     {
-        const size_t bytes = size_t(kChunkBlocks) * sizeof(WaveBlock);
+        const size_t bytes = size_t(count) * sizeof(WaveBlock);
 #if defined(Q_OS_LINUX)
-        // Aligned to the huge page size, so the kernel may map it in 2 MB
-        // pages: a few page faults instead of thousands.
+        // A large one is aligned to the huge page size, so the kernel may
+        // map it in 2 MB pages: a few page faults instead of thousands.
         constexpr size_t kHugePage = size_t(2) << 20;
-        void *p = nullptr;
-        if (posix_memalign(&p, kHugePage, bytes) == 0) {
-            madvise(p, bytes, MADV_HUGEPAGE);
-            blocks = static_cast<WaveBlock *>(p);
+        if (bytes >= 2 * kHugePage) {
+            void *p = nullptr;
+            if (posix_memalign(&p, kHugePage, bytes) == 0) {
+                madvise(p, bytes, MADV_HUGEPAGE);
+                blocks = static_cast<WaveBlock *>(p);
+            }
         }
-#else
-        blocks = static_cast<WaveBlock *>(std::malloc(bytes));
 #endif
+        if (!blocks)
+            blocks = static_cast<WaveBlock *>(std::malloc(bytes));
         if (!blocks)
             throw std::bad_alloc();
     }
@@ -39,13 +44,18 @@ struct WaveBlockArena::Chunk {
     Chunk &operator=(const Chunk &) = delete;
 };
 
-WaveBlockArena::WaveBlockArena() = default;
+WaveBlockArena::WaveBlockArena(int expectedBlocks)
+    : m_expected(qMax(0, expectedBlocks))
+{ }
+
 WaveBlockArena::~WaveBlockArena() = default;
 
 WaveBlockPtr WaveBlockArena::take()
 {
-    if (!m_chunk || m_used == kChunkBlocks) {
-        m_chunk = std::make_shared<Chunk>();
+    if (!m_chunk || m_used == m_chunk->capacity) {
+        const int count = qBound(kMinChunkBlocks, m_expected, kMaxChunkBlocks);
+        m_expected = qMax(0, m_expected - count);
+        m_chunk = std::make_shared<Chunk>(count);
         m_used = 0;
     }
     std::shared_ptr<Chunk> chunk = m_chunk;

@@ -15,7 +15,9 @@
 class WaveBlockArena
 {
 public:
-    WaveBlockArena();
+    // `expectedBlocks`: about how many blocks will be taken (allocations are
+    // no larger than that needs, nor larger than about 33 MB each).
+    explicit WaveBlockArena(int expectedBlocks);
     ~WaveBlockArena();
     WaveBlockPtr take();
 
@@ -23,6 +25,7 @@ private:
     struct Chunk;
     std::shared_ptr<Chunk> m_chunk;
     int m_used = 0;
+    int m_expected = 0;
 };
 
 // The processed copy of a group as the open flow starts it: its own header

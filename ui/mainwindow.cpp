@@ -840,15 +840,13 @@ bool MainWindow::mayReplaceDocument()
 void MainWindow::onSelectedFile(QString strDir, QString strFileName)
 {
     qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qUtf8Printable(strDir), qUtf8Printable(strFileName));
-    if (strFileName.isEmpty())
-        return;
+    if (strFileName.isEmpty() || m_blOpening)
+        return; // nothing chosen, or one survey at a time
     if (m_blFileLoaded && !mayReplaceDocument()) {
         // The open survey stays; so does the file list's selection on it.
         m_pShowWaveDataWidget->selectFileInList(m_strCurFileName);
         return;
     }
-    if (m_blOpening)
-        return; // one survey at a time
     const DocResult result = openDocument(strFileName);
     if (!result.ok) {
         // The document that was open stays as it was.
