@@ -806,11 +806,20 @@ QString KvrMultiWaveAssistantWidget::statusText() const
              QStringLiteral("距离(mm)"), QString::number(d, 'f', 2));
 }
 
+// Said again only when it changed: moving along a row keeps the sample.
 void KvrMultiWaveAssistantWidget::refreshStatus()
 {
     const QString text = statusText();
-    if (!text.isEmpty())
+    if (!text.isEmpty() && text != m_strLastStatus) {
+        m_strLastStatus = text;
         emit showStatusMessage(text);
+    }
+}
+
+void KvrMultiWaveAssistantWidget::leaveEvent(QEvent *event)
+{
+    m_strLastStatus.clear(); // the status bar may say something else meanwhile
+    ShowKvrDataWidgetBase::leaveEvent(event);
 }
 
 void KvrMultiWaveAssistantWidget::setIndicateWaveDataIndex(int index)

@@ -141,6 +141,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     // Where a trace goes in a target image.
@@ -191,6 +192,7 @@ private:
     void rebuildFocusImage();
 
     bool m_blDragging = false;
+    QString m_strLastStatus;
     int m_nChannelFilter = -1;
     QVector<int> m_shown;
     int m_nScrollX = 0;

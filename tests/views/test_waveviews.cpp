@@ -308,6 +308,9 @@ private slots:
         moveTo(v, QPoint(300, 30 + 512));
         QCOMPARE(status.count(), 2);
         QVERIFY(status.at(1).at(0).toString().startsWith(QString::fromUtf8("点数: 512,")));
+        // Along the same row the text stays, and is not said again.
+        moveTo(v, QPoint(350, 30 + 512));
+        QCOMPARE(status.count(), 2);
     }
 
     void listContextMenuFollowsConfig()
