@@ -5,6 +5,7 @@
 
 #include "datafile/measurementmodel.h"
 #include "datafile/records.h"
+#include "io/safewrite.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,7 +25,7 @@ class KvrDocument
 public:
     // Creates the device a save writes into; it must commit the new file only
     // when told (QSaveFile). Replaceable to exercise failing writes.
-    using SaveDeviceFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
+    using SaveDeviceFactory = kvrio::SaveDeviceFactory;
 
     // Bits of unsavedMask().
     enum UnsavedBit { UnsavedRecords = 0x1, UnsavedFilterFlag = 0x2, UnsavedHeader = 0x4 };
@@ -34,6 +35,9 @@ public:
     // On failure the open document stays as it was (model, header, unsaved
     // changes). An empty path fails with an empty message.
     DocResult open(const QString &path);
+    // The checks of open() without processing the waves: whether the file
+    // opens, and what would be ignored or corrected.
+    static DocResult check(const QString &path);
     DocResult save();
     DocResult saveAs(const QString &path);
 
@@ -53,6 +57,8 @@ public:
     void setSaveDeviceFactory(SaveDeviceFactory factory);
 
 private:
+    struct ReadState;
+    static DocResult readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state);
     DocResult writeTo(const QString &path);
 
     FileHeadPtr m_head;
