@@ -23,6 +23,8 @@ public:
     using SaveFileDialog = std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
     using FileOpener = std::function<void(const QUrl &)>;
     using PrintDialogRunner = std::function<bool(QPrinter *)>;
+    // (parent, title, text) -> true for "是".
+    using Question = std::function<bool(QWidget *, const QString &, const QString &)>;
 
     explicit PrinterOperation(QWidget *parent = nullptr);
     ~PrinterOperation() override;
@@ -56,6 +58,9 @@ public:
     void setSaveFileDialog(const SaveFileDialog &dialog) { m_saveFileDialog = dialog; }
     void setFileOpener(const FileOpener &opener) { m_fileOpener = opener; }
     void setPrintDialogRunner(const PrintDialogRunner &runner) { m_printDialogRunner = runner; }
+    // Replaces the question asked before a Word export replaces the report
+    // image beside the chosen document.
+    void setQuestion(const Question &question) { m_question = question; }
 
 signals:
     void paintRequested(QPrinter *);
@@ -69,6 +74,8 @@ signals:
 
 public slots:
     void onProgressPrompt(int process);
+    // The reason the running job failed; shown with "操作失败！".
+    void onFailureReason(const QString &reason) { m_strFailure = reason; }
     void onOutputWordCilcked();
     void onOutputImageCilcked();
     void onPrintPreviewCilcked();
@@ -79,8 +86,10 @@ private:
     ReportData snapshot() const;
     bool hasData() const;
     void startProgress();
-    void failAtOnce();
+    void failAtOnce(const QString &reason = QString());
     QString askSavePath(const QString &suffix, const QString &filter);
+    // The survey the report is of: no output may replace it.
+    QStringList inputFiles() const;
 
     PrinterSetupDialog *m_pSetupDialog = nullptr;
     PrinterPreviewDialog *m_pPreviewDialog = nullptr;
@@ -89,6 +98,7 @@ private:
     QString m_strCurDir;
     QString m_strCurFileName;
     QString m_strOutputFile;
+    QString m_strFailure;
 
     WaveGroupList m_waveGroups;
     WaveGroupList m_filterWaveGroups;
@@ -98,4 +108,5 @@ private:
     SaveFileDialog m_saveFileDialog;
     FileOpener m_fileOpener;
     PrintDialogRunner m_printDialogRunner;
+    Question m_question;
 };
