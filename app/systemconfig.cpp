@@ -4,12 +4,15 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 
 #include "io/safewrite.h"
+
+#include <functional>
 
 ProjectParams sProjectParams;
 
@@ -116,6 +119,67 @@ constexpr int kMaxConfigDepth = 32;
 constexpr int kMaxConfigElements = 10000;
 constexpr qint64 kMaxConfigExpanded = 4 * 1024 * 1024; // characters, entity references expanded
 
+// The name of an entity reference starting after the '&' at `at`, or empty.
+template<typename Text, typename Char> QString referenceAt(const Text &text, int at, int *end)
+{
+    int i = at;
+    while (i < text.size() && i - at < 256) {
+        const Char c = text.at(i);
+        if (c == Char(';')) {
+            *end = i + 1;
+            return i > at ? QString(text.mid(at, i - at)) : QString();
+        }
+        if (c == Char(' ') || c == Char('<') || c == Char('&') || c == Char('"') || c == Char('\'') || c == Char('\n')
+            || c == Char('\t') || c == Char('\r'))
+            break;
+        ++i;
+    }
+    return QString();
+}
+
+// Characters that the references to the declared entities would expand to
+// (nested references included), or `cap` + 1 once it is more. The stream
+// reader hands over the text between two tags as one piece with every
+// reference expanded, so the total has to be known before it is read: a
+// count over the raw bytes, where a reference in a comment counts too.
+qint64 entityExpansion(const QXmlStreamEntityDeclarations &declarations, const QByteArray &bytes, qint64 cap)
+{
+    QHash<QString, QString> values;
+    for (const QXmlStreamEntityDeclaration &d : declarations)
+        values.insert(d.name().toString(), d.value().toString());
+    if (values.isEmpty())
+        return 0;
+    QHash<QString, qint64> sizes;
+    std::function<qint64(const QString &, int)> sizeOf = [&](const QString &name, int depth) -> qint64 {
+        const auto known = sizes.constFind(name);
+        if (known != sizes.constEnd())
+            return known.value();
+        if (depth > 16)
+            return cap + 1;
+        sizes.insert(name, cap + 1); // meanwhile: a reference back to itself
+        const QString value = values.value(name);
+        qint64 size = value.size();
+        for (int i = value.indexOf(QLatin1Char('&')); i >= 0 && size <= cap;
+             i = value.indexOf(QLatin1Char('&'), i + 1)) {
+            int end = 0;
+            const QString inner = referenceAt<QString, QChar>(value, i + 1, &end);
+            if (values.contains(inner))
+                size += sizeOf(inner, depth + 1) - (end - i);
+        }
+        size = qMin(size, cap + 1);
+        sizes.insert(name, size);
+        return size;
+    };
+    qint64 total = 0;
+    for (int i = bytes.indexOf('&'); i >= 0 && total <= cap; i = bytes.indexOf('&', i + 1)) {
+        int end = 0;
+        const QString name = referenceAt<QByteArray, char>(bytes, i + 1, &end);
+        if (values.contains(name))
+            total += sizeOf(name, 0);
+    }
+    return qMin(total, cap + 1);
+}
+
 // A streaming pass over the file before the document parser sees it: empty
 // when the file stays within the bounds, otherwise why not.
 QString checkConfigBounds(const QByteArray &bytes)
@@ -141,8 +205,7 @@ QString checkConfigBounds(const QByteArray &bytes)
         case QXmlStreamReader::EntityReference:
         case QXmlStreamReader::ProcessingInstruction: expanded += reader.text().size(); break;
         case QXmlStreamReader::DTD:
-            for (const QXmlStreamEntityDeclaration &e : reader.entityDeclarations())
-                expanded += e.name().size() + e.value().size();
+            expanded += entityExpansion(reader.entityDeclarations(), bytes, kMaxConfigExpanded);
             break;
         default: break;
         }

@@ -110,6 +110,11 @@ bool XmlDocument::parse(const QByteArray &data, QString *error, const XmlBudget 
             if (reader.isStandaloneDocument())
                 m_standalone = QStringLiteral("yes");
             break;
+        case QXmlStreamReader::DTD:
+            // Word parts have none; its entities would be expanded into one
+            // piece of text before any budget could be checked.
+            refused = QStringLiteral("模板含有文档类型声明（DTD）");
+            break;
         case QXmlStreamReader::StartElement: {
             if (++depth > budget.maxDepth) {
                 refused = QStringLiteral("模板嵌套过深（超过 %1 层）").arg(budget.maxDepth);

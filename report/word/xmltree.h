@@ -53,7 +53,8 @@ class XmlDocument
 {
 public:
     // On failure `error` says why; a part over its budget is refused with
-    // "模板嵌套过深", "模板元素过多", "模板文字过多" or "模板书签过多".
+    // "模板嵌套过深", "模板元素过多", "模板文字过多" or "模板书签过多", one
+    // with a document type declaration (entities) with "模板含有文档类型声明".
     bool parse(const QByteArray &data, QString *error = nullptr, const XmlBudget &budget = XmlBudget());
     QByteArray serialize() const;
 
