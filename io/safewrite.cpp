@@ -290,4 +290,14 @@ bool writeFile(const QString &target, const QByteArray &bytes, const QStringList
     return ok;
 }
 
+bool writeMadeFile(const QString &target, const QStringList &inputs, const ContentMaker &make, QString *error)
+{
+    QString why = checkOutputTarget(target, inputs);
+    QByteArray content;
+    const bool ok = why.isEmpty() && make(&content, &why) && writeFile(target, content, inputs, &why);
+    if (!ok && error)
+        *error = why;
+    return ok;
+}
+
 } // namespace kvrio

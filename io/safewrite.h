@@ -81,6 +81,13 @@ private:
 bool writeFile(const QString &target, const QByteArray &bytes, const QStringList &inputs = QStringList(),
                QString *error = nullptr);
 
+// Checks the target first, then lets `make` produce (and check) the content
+// and writes it: a refused target costs no work. `make` returns false with
+// its reason when the content cannot be made.
+using ContentMaker = std::function<bool(QByteArray *content, QString *why)>;
+bool writeMadeFile(const QString &target, const QStringList &inputs, const ContentMaker &make,
+                   QString *error = nullptr);
+
 // "无法写入文件 <target>：<why>", the one way outputs report a failure.
 QString writeFailedText(const QString &target, const QString &why);
 

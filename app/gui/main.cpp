@@ -14,7 +14,9 @@
 #include "app/paths.h"
 #include "app/systemconfig.h"
 #include "io/filenames.h"
+#include "io/safewrite.h"
 #include "report/printeroperation.h"
+#include "report/render/reportimage.h"
 #include "ui/mainwindow.h"
 #include "views/workspace/showkvrwavedatawidget.h"
 
@@ -24,8 +26,8 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QImage>
 #include <QMessageBox>
-#include <QPixmap>
 #include <QTimer>
 #include <QTranslator>
 
@@ -79,8 +81,12 @@ int runSelfCheck(MainWindow &window, const QString &outDir, const QString &surve
 
     QDir().mkpath(outDir);
     const QString shot = QDir(outDir).filePath(QStringLiteral("main-window.png"));
-    const QPixmap pixmap = window.grab();
-    check(!pixmap.isNull() && pixmap.save(shot, "PNG"), QStringLiteral("screenshot ") + shot);
+    const QImage image = window.grab().toImage();
+    QString why;
+    const bool saved = kvrio::writeMadeFile(
+        shot, {},
+        [&image, &shot](QByteArray *png, QString *reason) { return encodeImageFor(image, shot, png, reason); }, &why);
+    check(saved, QStringLiteral("screenshot ") + shot + (saved ? QString() : QStringLiteral("：") + why));
     return failures == 0 ? 0 : 1;
 }
 

@@ -55,7 +55,7 @@ void KvrWordOperation::fail(const QString &reason)
 }
 
 // The report image, drawn and encoded in memory (progress 10, 30, 50).
-bool KvrWordOperation::renderPng(QByteArray *png)
+bool KvrWordOperation::renderPng(QByteArray *png, QString *why)
 {
     QImage image(ReportRenderer::kImageWidth, ReportRenderer::kImageHeight, QImage::Format_RGB888);
     image.fill(Qt::white);
@@ -68,7 +68,7 @@ bool KvrWordOperation::renderPng(QByteArray *png)
         m_renderer.drawBoreholePanel(&painter);
         emit progressPrompt(50);
     }
-    return encodeImageFor(image, imagePath(), png, &m_strError);
+    return encodeImageFor(image, imagePath(), png, why);
 }
 
 void KvrWordOperation::createKvrImageDoWorker()
@@ -80,14 +80,9 @@ void KvrWordOperation::createKvrImageDoWorker()
     if (m_strOutputBaseName.isEmpty() || !QDir(m_strOutputDir).exists())
         return fail(QStringLiteral("输出目录 %1 不存在").arg(m_strOutputDir));
     const QString file = imagePath();
-    const QString refused = kvrio::checkOutputTarget(file, m_inputFiles);
-    if (!refused.isEmpty())
-        return fail(kvrio::writeFailedText(file, refused));
-    QByteArray png;
     QString why;
-    if (!renderPng(&png))
-        return fail(m_strError);
-    if (!kvrio::writeFile(file, png, m_inputFiles, &why))
+    const auto render = [this](QByteArray *png, QString *reason) { return renderPng(png, reason); };
+    if (!kvrio::writeMadeFile(file, m_inputFiles, render, &why))
         return fail(kvrio::writeFailedText(file, why));
     emit progressPrompt(70);
     m_strListWaveListFile.append(file);
@@ -124,8 +119,9 @@ void KvrWordOperation::createKvrWordDoWorker()
     QTemporaryFile embedded(QDir::tempPath() + QStringLiteral("/kvr-report-XXXXXX.png"));
     if (withImage) {
         QByteArray png;
-        if (!renderPng(&png))
-            return fail(m_strError);
+        QString why;
+        if (!renderPng(&png, &why))
+            return fail(why);
         if (!embedded.open() || embedded.write(png) != png.size() || !embedded.flush())
             return fail(QStringLiteral("无法写入临时文件 %1：%2").arg(embedded.fileName(), embedded.errorString()));
         embedded.close();

@@ -55,7 +55,7 @@ public slots:
     void createKvrWordDoWorker();
 
 private:
-    bool renderPng(QByteArray *png);
+    bool renderPng(QByteArray *png, QString *why);
     void fail(const QString &reason);
 
     ReportRenderer m_renderer;

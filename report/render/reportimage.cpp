@@ -35,19 +35,12 @@ bool encodeImageFor(const QImage &image, const QString &path, QByteArray *bytes,
 
 bool writeReportImage(const ReportData &data, const QString &path, QString *error, const QStringList &inputs)
 {
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    const QString refused = kvrio::checkOutputTarget(path, inputs);
-    if (!refused.isEmpty())
-        return fail(refused);
-    ReportRenderer renderer;
-    renderer.setData(data);
-    QByteArray bytes;
-    QString why;
-    if (!encodeImageFor(renderer.renderImage(), path, &bytes, &why) || !kvrio::writeFile(path, bytes, inputs, &why))
-        return fail(why);
-    return true;
+    return kvrio::writeMadeFile(
+        path, inputs,
+        [&data, &path](QByteArray *bytes, QString *why) {
+            ReportRenderer renderer;
+            renderer.setData(data);
+            return encodeImageFor(renderer.renderImage(), path, bytes, why);
+        },
+        error);
 }

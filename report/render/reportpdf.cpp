@@ -111,22 +111,19 @@ bool isCompletePdf(const QByteArray &pdf, QString *why)
 
 bool writeReportPdf(const ReportData &data, const QString &path, QString *error, const QStringList &inputs)
 {
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    // Refused targets cost no drawing.
-    const QString refused = kvrio::checkOutputTarget(path, inputs);
-    if (!refused.isEmpty())
-        return fail(refused);
-    const QByteArray pdf = renderReportPdf(data);
-    QString why;
-    if (pdf.isEmpty())
-        return fail(QStringLiteral("无法绘制 PDF 页面"));
-    if (!isCompletePdf(pdf, &why))
-        return fail(QStringLiteral("生成的 PDF 不完整：%1").arg(why));
-    if (!kvrio::writeFile(path, pdf, inputs, &why))
-        return fail(why);
-    return true;
+    return kvrio::writeMadeFile(
+        path, inputs,
+        [&data](QByteArray *pdf, QString *why) {
+            *pdf = renderReportPdf(data);
+            if (pdf->isEmpty()) {
+                *why = QStringLiteral("无法绘制 PDF 页面");
+                return false;
+            }
+            if (!isCompletePdf(*pdf, why)) {
+                *why = QStringLiteral("生成的 PDF 不完整：%1").arg(*why);
+                return false;
+            }
+            return true;
+        },
+        error);
 }
