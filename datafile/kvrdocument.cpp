@@ -303,12 +303,15 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
     return r;
 }
 
-DocResult KvrDocument::check(const QString &path)
+DocResult KvrDocument::check(const QString &path, MeasurementModel *model)
 {
     FileHead head;
-    MeasurementModel model;
+    MeasurementModel read;
     ReadState state;
-    return readSurvey(path, head, model, state);
+    const DocResult r = readSurvey(path, head, read, state);
+    if (model)
+        *model = read;
+    return r;
 }
 
 DocResult KvrDocument::open(const QString &path)

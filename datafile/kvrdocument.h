@@ -36,8 +36,9 @@ public:
     // changes). An empty path fails with an empty message.
     DocResult open(const QString &path);
     // The checks of open() without processing the waves: whether the file
-    // opens, and what would be ignored or corrected.
-    static DocResult check(const QString &path);
+    // opens, and what would be ignored or corrected; `model` (if given)
+    // receives what was read.
+    static DocResult check(const QString &path, MeasurementModel *model = nullptr);
     DocResult save();
     DocResult saveAs(const QString &path);
 
