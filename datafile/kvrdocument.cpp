@@ -235,7 +235,6 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
             maxWaveSpeed = qMax(maxWaveSpeed, g->head.nWaveSpeed);
         model.addWaveGroup(g);
         model.addFilterWaveGroup(deepCopy(*g));
-        model.addFftInfo(newFftInfo());
         if (!original)
             continue;
         // Only CH1..CH3 take part in the analysis; the size rule of the file
@@ -329,6 +328,9 @@ DocResult KvrDocument::open(const QString &path)
     const bool old = state.old;
     const int maxSamplePoints = state.maxSamplePoints;
     const int maxWaveSpeed = state.maxWaveSpeed;
+    // The spectra belong to the processing, not to the checks.
+    for (int i = 0; i < model.groupCount(); ++i)
+        model.addFftInfo(newFftInfo());
 
     qDebug("波形个数为 ... %d, %d, %d", model.waveCount(), maxSamplePoints, head.waveGroupCnt);
     warnings << dsp::applyWaveParams(model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(),

@@ -81,15 +81,17 @@ cp ro.pdf ro.bak
 row "pdf -o read-only file" 'same ro.pdf ro.bak' "$cli" pdf s.ard -o ro.pdf
 
 # A disk that fills up: writes beyond 200 KB fail (EFBIG, as ENOSPC would).
-"$cli" pdf big.ard -o full.pdf 2>/dev/null
+"$cli" pdf big.ard -o full.pdf >/dev/null 2>&1
+"$cli" image s.ard -o full.png >/dev/null 2>&1
 cp full.pdf full.bak
+cp full.png fullpng.bak
 row "pdf on a full disk" 'same full.pdf full.bak' bash -c "ulimit -f 200; trap '' XFSZ; exec $cli pdf big.ard -o full.pdf"
-row "image on a full disk" 'same full.pdf full.bak' bash -c "ulimit -f 200; trap '' XFSZ; exec $cli image big.ard -o full.pdf"
+row "image on a full disk" 'same full.png fullpng.bak' bash -c "ulimit -f 50; trap '' XFSZ; exec $cli image big.ard -o full.png"
 
 # Killed during the PDF export, at ten moments.
 intact=0
 for i in 1 2 3 4 5 6 7 8 9 10; do
-    "$cli" pdf big.ard -o full.pdf 2>/dev/null &
+    "$cli" pdf big.ard -o full.pdf >/dev/null 2>&1 &
     pid=$!
     sleep "0.$((i * 37 % 100))"
     kill -9 $pid 2>/dev/null

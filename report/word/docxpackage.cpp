@@ -143,6 +143,7 @@ bool DocxPackage::load(const QString &path, QString *error)
         // A damaged or hostile package may unpack to far more than it
         // holds; read no more than a real document could need.
         QByteArray data;
+        data.reserve(int(qBound<qint64>(0, file.usize(), kMaxPartSize + 1)));
         while (data.size() <= kMaxPartSize) {
             const QByteArray chunk = file.read(1024 * 1024);
             if (chunk.isEmpty())
