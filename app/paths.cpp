@@ -1,6 +1,8 @@
 #include "paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 QString dataRoot()
@@ -29,4 +31,14 @@ bool createDataDirectories()
     for (const char *sub : {"etc/", "localDataDir/", "sDataDir/", "uDataDir/"})
         ok = dir.mkpath(root + QLatin1String(sub)) && ok;
     return ok;
+}
+
+QString programDataFile(const QString &name)
+{
+    const QString appDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    const QString beside = QDir(appDir).filePath(name);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = QDir::cleanPath(QDir(appDir).filePath(QStringLiteral(KVR_DATA_DIR_FROM_BIN "/") + name));
+    return QFileInfo::exists(installed) ? installed : beside;
 }

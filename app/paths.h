@@ -14,3 +14,10 @@ QString configFilePath();
 // Creates "etc/", "localDataDir/", "sDataDir/" and "uDataDir/" under the data
 // root (parents included). Returns whether all four exist afterwards.
 bool createDataDirectories();
+
+// A file shipped with the program, such as the report template "template.dotx":
+// beside the executable (the build tree, a Windows installation) or in the
+// package's data folder relative to it (an installed program:
+// <prefix>/bin/../share/kvr-analysis/). Returns the first that exists, else
+// the path beside the executable.
+QString programDataFile(const QString &name);

@@ -1,6 +1,7 @@
 // kvr-cli: opens, inspects, converts and exports detection data files with
 // the same core code as the application, and writes synthetic surveys.
 #include "cli/clicommon.h"
+#include "cli/editcommand.h"
 #include "cli/reportcommands.h"
 #include "datafile/csvexport.h"
 #include "datafile/fileoperation.h"
@@ -16,6 +17,7 @@
 #include <QScopedPointer>
 #include <QTextStream>
 #include <cstdio>
+#include <cstring>
 
 using namespace cli;
 
@@ -24,6 +26,7 @@ namespace {
 const char *kUsage = "usage: kvr-cli COMMAND ...\n"
                      "  info FILE [--json]                     state of FILE after opening\n"
                      "  convert FILE [-o OUT]                  open and save (in place, or into OUT)\n"
+                     "  edit FILE [-o OUT] ACTION...           edit and save (kvr-cli edit --help)\n"
                      "  export-csv FILE -o OUT [--original]    processed (or original) samples as CSV\n"
                      "  synth -o OUT [--points N] [--samples N] [--seed N] [--version X.Y.Z]\n"
                      "        [--missing POINT:CHANNEL[,...]] [--fourth-channel] [--caves D1[,D2...]]\n"
@@ -37,6 +40,48 @@ int usage(const QString &why = QString())
         err(QStringLiteral("kvr-cli: ") + why);
     std::fputs(kUsage, stderr);
     return ExitUsage;
+}
+
+// kvr-cli --help, also the source of the manual page (help2man): a usage
+// line, paragraphs, indented options and titled sections.
+void printHelp()
+{
+    std::fputs("Usage: kvr-cli COMMAND [ARGUMENT...]\n"
+               "  or:  kvr-cli --help | --version\n"
+               "Opens, inspects, converts and exports borehole acoustic surveys (detection\n"
+               "data files, .ard) with the same core code as kvr-analysis, writes synthetic\n"
+               "surveys and renders the inspection report without a window.\n"
+               "\n"
+               "Commands:\n",
+               stdout);
+    std::fputs(std::strchr(kUsage, '\n') + 1, stdout); // the command list after its usage line
+    std::fputs("\nReport commands:\n", stdout);
+    for (QString line : QString::fromUtf8(reportUsage()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        line = line.trimmed();
+        if (line.startsWith(QLatin1String("usage:")))
+            line = line.mid(6).trimmed();
+        if (line.startsWith(QLatin1String("kvr-cli "))) // "kvr-cli image FILE ..." as "  image  FILE ..."
+            std::printf("  %-5s  %s\n", qUtf8Printable(line.section(QLatin1Char(' '), 1, 1)),
+                        qUtf8Printable(line.section(QLatin1Char(' '), 2)));
+        else
+            std::printf("%s\n", qUtf8Printable(line));
+    }
+    std::fputs("\n"
+               "Options:\n"
+               "  -h, --help     show this help and exit\n"
+               "  --version      show the version and exit\n"
+               "\n"
+               "Environment:\n"
+               "  KVR_DATA_ROOT  the data root of kvr-analysis; the report commands take\n"
+               "                 the report fields from its etc/param_config.xml\n"
+               "  QT_QPA_PLATFORM  the report commands draw offscreen when it is unset\n"
+               "                   and there is no display\n"
+               "\n"
+               "Exit status:\n",
+               stdout);
+    std::printf("  %d              success\n", ExitOk);
+    std::printf("  %d              a file is missing, rejected or cannot be written\n", ExitFile);
+    std::printf("  %d              wrong usage\n", ExitUsage);
 }
 
 void out(const QString &text)
@@ -356,7 +401,7 @@ int main(int argc, char *argv[])
         return usage();
     const QString command = args.takeFirst();
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        std::fputs(kUsage, stdout);
+        printHelp();
         return ExitOk;
     }
     if (command == QLatin1String("--version")) {
@@ -369,6 +414,13 @@ int main(int argc, char *argv[])
         return cmdInfo(args);
     if (command == QLatin1String("convert"))
         return cmdConvert(args);
+    if (command == QLatin1String("edit")) {
+        if (args.contains(QStringLiteral("--help"))) {
+            std::fputs(editCommandUsage(), stdout);
+            return ExitOk;
+        }
+        return runEditCommand(args);
+    }
     if (command == QLatin1String("export-csv"))
         return cmdExportCsv(args);
     if (command == QLatin1String("synth"))

@@ -5,6 +5,7 @@
 #include "app/systemconfig.h"
 #include "datafile/kvrdocument.h"
 #include "report/render/kvrwordoperation.h"
+#include "report/render/reportfields.h"
 #include "report/render/reportimage.h"
 #include "report/render/reportpdf.h"
 
@@ -24,7 +25,10 @@ const char *kReportUsage = "usage: kvr-cli image FILE -o OUT.png [--field KEY=VA
                            "No output replaces FILE or the template; a failed output leaves the old file as it was.\n"
                            "KEY is a report field name: strTitleName strGD strReportNum strProject strClient\n"
                            "strPileNum strDateDetect strDevice fPileDepth fElevation fPileDiameter strPileType\n"
-                           "strPurpose strStandard (0 or 1) strReault strPerson strCheck strDateReport\n";
+                           "strPurpose strStandard (0 or 1) strReault strPerson strCheck strDateReport\n"
+                           "fPileDepth 0..200, fElevation -1000..9000, fPileDiameter 0..20 (metres, plain decimals)\n"
+                           "Fields not given come from what was typed for this survey in the program, else from\n"
+                           "the survey's header (site, pile number, date, tester, organisation).\n";
 
 int usage(const QString &why)
 {
@@ -33,18 +37,9 @@ int usage(const QString &why)
     return ExitUsage;
 }
 
-bool parseFloat(const QString &s, float *v)
-{
-    bool ok = false;
-    const float f = s.trimmed().toFloat(&ok);
-    if (ok)
-        *v = f;
-    return ok;
-}
-
-// Sets one report field by its name; false for an unknown key or a value
-// that does not fit the field.
-bool setField(ProjectParams &p, const QString &key, const QString &value)
+// Sets one report field by its name; false (with a reason) for an unknown
+// key or a value that does not fit the field.
+bool setField(ProjectParams &p, const QString &key, const QString &value, QString *why)
 {
     QString *text = nullptr;
     if (key == QLatin1String("strTitleName"))
@@ -80,18 +75,21 @@ bool setField(ProjectParams &p, const QString &key, const QString &value)
         return true;
     }
     if (key == QLatin1String("fPileDepth"))
-        return parseFloat(value, &p.fPileDepth);
+        return reportfields::parseNumber(key, value, &p.fPileDepth, why);
     if (key == QLatin1String("fElevation"))
-        return parseFloat(value, &p.fElevation);
+        return reportfields::parseNumber(key, value, &p.fElevation, why);
     if (key == QLatin1String("fPileDiameter"))
-        return parseFloat(value, &p.fPileDiameter);
+        return reportfields::parseNumber(key, value, &p.fPileDiameter, why);
     if (key == QLatin1String("strStandard")) {
         bool ok = false;
         const int i = value.toInt(&ok);
         if (ok && (i == 0 || i == 1))
             p.strStandard = i;
+        else
+            *why = QStringLiteral("strStandard is 0 or 1");
         return ok && (i == 0 || i == 1);
     }
+    *why = QStringLiteral("unknown field ") + key;
     return false;
 }
 
@@ -101,6 +99,8 @@ bool isReportCommand(const QString &command)
 {
     return command == QLatin1String("image") || command == QLatin1String("pdf") || command == QLatin1String("word");
 }
+
+const char *reportUsage() { return kReportUsage; }
 
 QCoreApplication *createCliApplication(int &argc, char **argv)
 {
@@ -157,10 +157,17 @@ int runReportCommand(const QString &command, const QStringList &args)
         if (!config.loadProblem().isEmpty())
             err(QStringLiteral("警告: ") + config.loadProblem());
     }
-    for (const QString &f : fields) {
-        const int eq = f.indexOf(QLatin1Char('='));
-        if (eq <= 0 || !setField(sProjectParams, f.left(eq), f.mid(eq + 1)))
-            return usage(QStringLiteral("bad --field ") + f);
+    // Checked before anything is opened: a wrong field is a usage error.
+    {
+        ProjectParams scratch;
+        for (const QString &f : fields) {
+            const int eq = f.indexOf(QLatin1Char('='));
+            QString why;
+            if (eq <= 0)
+                return usage(QStringLiteral("bad --field ") + f);
+            if (!setField(scratch, f.left(eq), f.mid(eq + 1), &why))
+                return usage(QStringLiteral("bad --field %1: %2").arg(f, why));
+        }
     }
 
     KvrDocument doc;
@@ -171,8 +178,16 @@ int runReportCommand(const QString &command, const QStringList &args)
     }
     const MeasurementModel &m = doc.model();
     config.setMaxSamplePoints(m.maxSamplePoints());
-    const ReportData data =
+    ReportData data =
         ReportData::capture(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(), doc.fileHead());
+    // The fields of this pile (typed in the program for this survey, else
+    // from its header) and the project's, then those given here.
+    data.project = reportfields::fieldsForSurvey(sProjectParams, input, doc.fileHead().data());
+    for (const QString &f : fields) {
+        const int eq = f.indexOf(QLatin1Char('='));
+        QString why;
+        setField(data.project, f.left(eq), f.mid(eq + 1), &why);
+    }
 
     QString error;
     if (command == QLatin1String("image")) {

@@ -13,6 +13,9 @@ bool isReportCommand(const QString &command);
 // runs with a core application.
 QCoreApplication *createCliApplication(int &argc, char **argv);
 
+// The usage lines of the report subcommands (also part of kvr-cli --help).
+const char *reportUsage();
+
 // Runs a report subcommand; `args` are the arguments after the command name.
 // Returns the process exit status (0 ok, 1 file missing or rejected, 2 usage).
 int runReportCommand(const QString &command, const QStringList &args);

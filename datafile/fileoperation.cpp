@@ -14,8 +14,8 @@ FileOperation::FileOperation(QObject *parent)
 {
     std::memset(&m_head, 0, sizeof(m_head));
     m_headSize = FILE_HEAD_SIZE;
-    m_mode = 1;
-    m_fileType = 4;
+    m_mode = Unopened;
+    m_fileType = FileTypeNone;
 }
 
 FileOperation::~FileOperation() { close(); }
@@ -41,7 +41,7 @@ bool FileOperation::readExactly(void *data, qint64 size)
     return false;
 }
 
-bool FileOperation::open(const QString &fileName, int mode, int fileType, FileHead *header)
+bool FileOperation::open(const QString &fileName, Mode mode, FileType fileType, FileHead *header)
 {
     qDebug("打开文件: fileName ... %s", qPrintable(fileName));
     m_fileName = fileName;
@@ -79,7 +79,7 @@ bool FileOperation::open(const QString &fileName, int mode, int fileType, FileHe
     return true;
 }
 
-bool FileOperation::openDevice(QFileDevice *device, int mode, int fileType)
+bool FileOperation::openDevice(QFileDevice *device, Mode mode, FileType fileType)
 {
     m_dev = device;
     m_sizeAtOpen = -1;
@@ -92,7 +92,7 @@ bool FileOperation::openDevice(QFileDevice *device, int mode, int fileType)
 
 bool FileOperation::readHeader(FileHead *buf)
 {
-    if (m_fileType != 3 || !m_dev || !m_dev->isOpen())
+    if (m_fileType != FileTypeWaveGroups || !m_dev || !m_dev->isOpen())
         return false;
     const qint64 pos = m_dev->pos();
     m_dev->seek(0);
@@ -116,7 +116,7 @@ bool FileOperation::readHeader(FileHead *buf)
 
 bool FileOperation::writeHeader(const FileHead *buf)
 {
-    if (m_fileType != 3 || !canWrite())
+    if (m_fileType != FileTypeWaveGroups || !canWrite())
         return false;
     const qint64 pos = m_dev->pos();
     FileHead disk = *buf;

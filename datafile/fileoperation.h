@@ -21,19 +21,22 @@ constexpr qint64 kMaxSurveyBytes = FILE_HEAD_SIZE + qint64(kMaxSurveyGroups) * (
 class FileOperation : public QObject
 {
 public:
-    enum Mode { ReadOnly = 0, ReadWrite = 3 };
-    enum FileType { FileTypeWaveGroups = 3 };
+    // The open mode (Unopened before the first open).
+    enum Mode { ReadOnly = 0, Unopened = 1, ReadWrite = 3 };
+    // The layout: the size of one group. Only FileTypeWaveGroups has data;
+    // the two header-only layouts have 60-byte groups and no header I/O.
+    enum FileType { FileTypeGroupHeads = 1, FileTypeGroupHeadsOld = 2, FileTypeWaveGroups = 3, FileTypeNone = 4 };
 
     explicit FileOperation(QObject *parent = nullptr);
     ~FileOperation() override;
 
     // Opens `fileName`; copies the header read from it into `header` (if given).
     // Read-only, it reads no further than the size the file had when opened.
-    bool open(const QString &fileName, int mode, int fileType, FileHead *header);
+    bool open(const QString &fileName, Mode mode, FileType fileType, FileHead *header);
     // Works on a device opened by the caller (for instance a QSaveFile that
     // receives a complete new file) instead of a file of its own. The device
     // is not owned; `header` is not read from it.
-    bool openDevice(QFileDevice *device, int mode, int fileType);
+    bool openDevice(QFileDevice *device, Mode mode, FileType fileType);
 
     bool readHeader(FileHead *buf);
     bool writeHeader(const FileHead *buf);
@@ -56,8 +59,8 @@ public:
 
     void close();
 
-    int mode() const { return m_mode; }
-    int fileType() const { return m_fileType; }
+    Mode mode() const { return m_mode; }
+    FileType fileType() const { return m_fileType; }
     const FileHead &head() const { return m_head; }
     QString fileName() const { return m_fileName; }
     int headSize() const { return m_headSize; }
@@ -76,8 +79,8 @@ private:
 
     QFile m_file;
     QFileDevice *m_dev = nullptr; // &m_file or a device given to openDevice
-    int m_mode = 1;
-    int m_fileType = 4;
+    Mode m_mode = Unopened;
+    FileType m_fileType = FileTypeNone;
     FileHead m_head;
     QString m_fileName;
     int m_headSize = FILE_HEAD_SIZE;

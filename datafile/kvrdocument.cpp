@@ -142,9 +142,16 @@ void sanitizeHeader(FileHead &h, bool original, QStringList &warnings)
 
 } // namespace
 
-KvrDocument::KvrDocument()
-    : m_head(newFileHead())
-{ }
+KvrDocument::KvrDocument(QObject *parent)
+    : QObject(parent)
+    , m_head(newFileHead())
+{
+    qRegisterMetaType<DocChange>();
+    qRegisterMetaType<HeaderField>();
+    qRegisterMetaType<WaveParams>();
+}
+
+KvrDocument::~KvrDocument() = default;
 
 void KvrDocument::setSaveDeviceFactory(SaveDeviceFactory factory) { m_deviceFactory = std::move(factory); }
 
@@ -371,32 +378,17 @@ DocResult KvrDocument::open(const QString &path)
     m_wasOriginal = original;
     m_oldVersion = old;
     m_adaptiveGain = gain;
+    // An original or old-version file is converted in memory; writing the
+    // conversion is the engineer's choice, so it counts as unsaved.
+    m_blConversionPending = original || old;
+    m_history.clear();
     SystemConfig::instance().setMaxSamplePoints(maxSamplePoints);
     for (const QString &w : qAsConst(warnings))
         qDebug("onSelectedFile: %s", qPrintable(w));
     qDebug("onSelectedFile：文件打开成功！");
     r.ok = true;
+    emit stateChanged();
     return r;
-}
-
-int KvrDocument::unsavedMask() const
-{
-    int ret1 = (m_head->modifyFlags || m_head->modifyFlags2) ? UnsavedHeader : 0;
-    int ret2 = 0;
-    for (const auto &a : m_model.waveAnalyzeInfoList()) {
-        if (a->blModified)
-            ret2 |= UnsavedRecords;
-        if (a->blFilterChanged)
-            ret2 |= UnsavedFilterFlag;
-    }
-    qDebug("readyForCloseSystem: 系统关闭 ret1, ret2 ... 0x%x, 0x%x", ret1, ret2);
-    return ret1 | ret2;
-}
-
-QStringList KvrDocument::applyWaveParams(int index)
-{
-    return dsp::applyWaveParams(m_model.waveGroupList(), m_model.filterWaveGroupList(), m_model.waveAnalyzeInfoList(),
-                                m_model.fftInfoList(), index);
 }
 
 DocResult KvrDocument::save() { return writeTo(m_path); }
@@ -427,8 +419,6 @@ DocResult KvrDocument::writeTo(const QString &path)
     disk.deleteChannelCnt = kChannelsPerGroup * groups.size() - records.size();
 
     qDebug("重新写入全部的波形数据!\r\n");
-    qDebug("header.info.deleteChannelCnt ... %d", disk.deleteChannelCnt);
-
     const QString failed = QStringLiteral("保存文件失败：%1，原文件未被改动！");
     kvrio::SafeFile file(path, QStringList(), m_deviceFactory);
     if (!file.open()) {
@@ -455,6 +445,196 @@ DocResult KvrDocument::writeTo(const QString &path)
     m_head->modifyFlags = 0;
     m_head->modifyFlags2 = 0;
     m_path = path;
+    m_blConversionPending = false;
+    m_history.setClean();
     r.ok = true;
+    emit stateChanged();
+    return r;
+}
+
+// ---- Edits ------------------------------------------------------------------
+
+bool KvrDocument::isModified() const { return m_open && (m_blConversionPending || !m_history.isClean()); }
+
+bool KvrDocument::setFocusIndex(int index)
+{
+    if (index < 0 || index >= m_model.waveCount() || index == m_model.focusIndex())
+        return false;
+    m_model.setFocusIndex(index);
+    emit focusChanged(index);
+    return true;
+}
+
+void KvrDocument::announce(const DocChange &change, bool wasModified)
+{
+    Q_UNUSED(wasModified)
+    if (change.has(DocChange::Order))
+        SystemConfig::instance().setMaxSamplePoints(m_model.maxSamplePoints());
+    emit changed(change);
+    if (change.focus >= 0)
+        emit focusChanged(change.focus);
+    emit stateChanged();
+}
+
+DocChange KvrDocument::perform(std::unique_ptr<EditCommand> command)
+{
+    const bool wasModified = isModified();
+    EditTarget target {m_model, *m_head};
+    const DocChange change = command->redo(target);
+    qDebug("KvrDocument: %s", qUtf8Printable(command->text()));
+    m_history.push(std::move(command));
+    announce(change, wasModified);
+    return change;
+}
+
+bool KvrDocument::undo()
+{
+    EditCommand *command = m_history.undoCommand();
+    if (!command)
+        return false;
+    const bool wasModified = isModified();
+    EditTarget target {m_model, *m_head};
+    qDebug("KvrDocument: 撤销 %s", qUtf8Printable(command->text()));
+    const DocChange change = command->undo(target);
+    m_history.stepBack();
+    announce(change, wasModified);
+    return true;
+}
+
+bool KvrDocument::redo()
+{
+    EditCommand *command = m_history.redoCommand();
+    if (!command)
+        return false;
+    const bool wasModified = isModified();
+    EditTarget target {m_model, *m_head};
+    qDebug("KvrDocument: 重做 %s", qUtf8Printable(command->text()));
+    const DocChange change = command->redo(target);
+    m_history.stepForward();
+    announce(change, wasModified);
+    return true;
+}
+
+bool KvrDocument::checkWave(int wave, DocResult *r) const
+{
+    if (!m_open) {
+        r->message = QStringLiteral("没有打开的文件！");
+        return false;
+    }
+    if (wave < 0 || wave >= m_model.waveCount()) {
+        r->message = QStringLiteral("波形序号 %1 超出范围（共 %2 个波形，从0开始）").arg(wave).arg(m_model.waveCount());
+        return false;
+    }
+    return true;
+}
+
+DocResult KvrDocument::setFlawMark(int wave, int sample)
+{
+    DocResult r;
+    if (!checkWave(wave, &r))
+        return r;
+    const WaveAnalyzeInfoPtr a = m_model.waveAnalyzeInfoAt(wave);
+    const WaveGroupPtr g = m_model.waveGroupAt(a->nMeasurePoint);
+    if (!g || a->nChannel < 0 || a->nChannel >= kChannelsPerGroup) {
+        r.message = QStringLiteral("波形 %1 没有可标记的数据").arg(wave);
+        return r;
+    }
+    if (sample != kNoValue) {
+        const int count = g->blocks[a->nChannel]->nDataCnt;
+        if (sample < 0 || sample >= count) {
+            r.message = QStringLiteral("缺陷位置 %1 不在波形 %2 内（0到%3）").arg(sample).arg(wave).arg(count - 1);
+            return r;
+        }
+    }
+    r.ok = true;
+    if (a->nFlawPos == sample)
+        return r;
+    perform(std::unique_ptr<EditCommand>(new FlawMarkCommand(a, sample)));
+    return r;
+}
+
+DocResult KvrDocument::clearFlawMark(int wave) { return setFlawMark(wave, kNoValue); }
+
+DocResult KvrDocument::applyWaveParams(int wave, const WaveParams &params)
+{
+    DocResult r;
+    if (wave != -1 && !checkWave(wave, &r))
+        return r;
+    if (!m_open || m_model.waveCount() == 0) {
+        r.message = QStringLiteral("没有可应用参数的波形");
+        return r;
+    }
+    r.message = params.check();
+    if (!r.message.isEmpty())
+        return r;
+    WaveAnalyzeInfoList records;
+    if (wave >= 0)
+        records << m_model.waveAnalyzeInfoAt(wave);
+    auto *command = new WaveParamsCommand(wave >= 0 ? QStringLiteral("应用滤波参数") : QStringLiteral("应用到所有波形"),
+                                          records, params);
+    perform(std::unique_ptr<EditCommand>(command));
+    r.warnings = command->problems();
+    r.ok = true;
+    return r;
+}
+
+DocResult KvrDocument::swapWaves(int wave, int step)
+{
+    DocResult r;
+    if (!checkWave(wave, &r) || !checkWave(wave + step, &r))
+        return r;
+    r.ok = true;
+    if (step == 0)
+        return r;
+    perform(std::unique_ptr<EditCommand>(new WaveOrderCommand(QStringLiteral("交换波形"), wave, wave + step, false)));
+    return r;
+}
+
+DocResult KvrDocument::moveWave(int wave, int step)
+{
+    DocResult r;
+    if (!checkWave(wave, &r) || !checkWave(wave + step, &r))
+        return r;
+    r.ok = true;
+    if (step == 0)
+        return r;
+    perform(std::unique_ptr<EditCommand>(new WaveOrderCommand(QStringLiteral("移动波形"), wave, wave + step, true)));
+    return r;
+}
+
+DocResult KvrDocument::deleteWave(int wave)
+{
+    DocResult r;
+    if (!checkWave(wave, &r))
+        return r;
+    if (m_model.waveCount() == 1) {
+        r.message = QStringLiteral("这是文件中唯一的波形，不能删除！");
+        return r;
+    }
+    perform(std::unique_ptr<EditCommand>(new DeleteWaveCommand(wave)));
+    r.ok = true;
+    return r;
+}
+
+DocResult KvrDocument::setHeaderField(HeaderField field, const QString &value)
+{
+    DocResult r;
+    if (!m_open) {
+        r.message = QStringLiteral("没有打开的文件！");
+        return r;
+    }
+    FileHead after = *m_head;
+    r.message = headerfield::store(after, field, value);
+    if (!r.message.isEmpty())
+        return r;
+    r.ok = true;
+    const bool same = (field == HeaderField::WaveSpeed) ? after.fWaveSpeed == m_head->fWaveSpeed
+        : (field == HeaderField::OffsetAngle)
+        ? after.fOffsetAngle == m_head->fOffsetAngle
+        : headerfield::valueText(after, field) == headerfield::valueText(*m_head, field);
+    if (same)
+        return r; // the same value: nothing to record
+    after.modifyFlags |= headerfield::changeBit(field);
+    perform(std::unique_ptr<EditCommand>(new HeaderFieldCommand(field, *m_head, after)));
     return r;
 }

@@ -1,18 +1,28 @@
 // One open detection data file: the opening flow (acceptance, conversion of
-// original files, version raise, processing) and the save flow. Operations
-// return the user-facing text instead of showing it.
+// original files, version raise, processing), the save flow, and every edit
+// the program makes to a survey. Operations return the user-facing text
+// instead of showing it.
+//
+// The document is the only code that changes the model and the header. Each
+// edit is an undoable command in the document's history; after every edit,
+// undo and redo the document announces what changed (changed()), and the
+// unsaved state is one thing: the history is not at the point of the last
+// save or open, or an original or old-version file still waits for its
+// conversion to be written.
 #pragma once
 
+#include "datafile/editcommands.h"
+#include "datafile/edithistory.h"
 #include "datafile/measurementmodel.h"
 #include "datafile/records.h"
 #include "io/safewrite.h"
 
+#include <QObject>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
-
-#include <QSaveFile>
 
 struct DocResult {
     bool ok = false;
@@ -20,20 +30,20 @@ struct DocResult {
     QStringList warnings; // what was ignored or corrected (open) / processing problems
 };
 
-class KvrDocument
+class KvrDocument : public QObject
 {
+    Q_OBJECT
 public:
     // Creates the device a save writes into; it must commit the new file only
     // when told (QSaveFile). Replaceable to exercise failing writes.
     using SaveDeviceFactory = kvrio::SaveDeviceFactory;
 
-    // Bits of unsavedMask().
-    enum UnsavedBit { UnsavedRecords = 0x1, UnsavedFilterFlag = 0x2, UnsavedHeader = 0x4 };
-
-    KvrDocument();
+    explicit KvrDocument(QObject *parent = nullptr);
+    ~KvrDocument() override;
 
     // On failure the open document stays as it was (model, header, unsaved
-    // changes). An empty path fails with an empty message.
+    // changes, history). An empty path fails with an empty message. A
+    // successful open starts a new, empty history.
     DocResult open(const QString &path);
     // The checks of open() without processing the waves: whether the file
     // opens, and what would be ignored or corrected; `model` (if given)
@@ -47,20 +57,72 @@ public:
     bool wasOriginalOnDisk() const { return m_wasOriginal; }
     bool isOldVersion() const { return m_oldVersion; }
 
+    // The header and the model, for reading. They change only through the
+    // edits below.
     FileHeadPtr fileHead() const { return m_head; }
-    MeasurementModel &model() { return m_model; }
     const MeasurementModel &model() const { return m_model; }
+    // Direct access for the open flow's own helpers and for tests that build
+    // damaged states; the program edits through the commands.
+    MeasurementModel &modelForTesting() { return m_model; }
 
-    int unsavedMask() const;
     float adaptiveGain() const { return m_adaptiveGain; }
-    QStringList applyWaveParams(int index);
+
+    // The focused wave (an index into the analysis list). Moving the focus is
+    // not an edit; commands that move waves take the focus with them.
+    int focusIndex() const { return m_model.focusIndex(); }
+    bool setFocusIndex(int index);
+
+    // ---- Edits ---------------------------------------------------------
+    // Each checks its input, applies one undoable command and announces the
+    // change. A refused edit changes nothing and says why in `message`; an
+    // edit that would change nothing succeeds without a command. Waves are
+    // indexes into the analysis list.
+    DocResult setFlawMark(int wave, int sample);
+    DocResult clearFlawMark(int wave);
+    // One wave, or all of them with wave -1; the waves whose filter changed
+    // are filtered again (problems with a filter come back as warnings).
+    DocResult applyWaveParams(int wave, const WaveParams &params);
+    // Swaps wave `wave` with the one `step` places away.
+    DocResult swapWaves(int wave, int step);
+    // Moves wave `wave` by `step` places, the others closing up.
+    DocResult moveWave(int wave, int step);
+    // Deletes a channel's wave; the last wave of a file is kept.
+    DocResult deleteWave(int wave);
+    DocResult setHeaderField(HeaderField field, const QString &value);
+
+    // ---- History ---------------------------------------------------------
+    const EditHistory &history() const { return m_history; }
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+    QString undoText() const { return m_history.undoText(); }
+    QString redoText() const { return m_history.redoText(); }
+    bool undo();
+    bool redo();
+
+    // The one unsaved state.
+    bool isModified() const;
+    // An original or old-version file opened: converted in memory, not yet
+    // written.
+    bool isConversionPending() const { return m_blConversionPending; }
 
     void setSaveDeviceFactory(SaveDeviceFactory factory);
+
+signals:
+    // After every edit, undo and redo: what changed.
+    void changed(const DocChange &change);
+    // The history, its texts or the unsaved state changed (also after open
+    // and save).
+    void stateChanged();
+    void focusChanged(int index);
 
 private:
     struct ReadState;
     static DocResult readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state);
     DocResult writeTo(const QString &path);
+    // Applies a new command, records it and announces the change.
+    DocChange perform(std::unique_ptr<EditCommand> command);
+    void announce(const DocChange &change, bool wasModified);
+    bool checkWave(int wave, DocResult *r) const;
 
     FileHeadPtr m_head;
     MeasurementModel m_model;
@@ -69,5 +131,7 @@ private:
     bool m_wasOriginal = false;
     bool m_oldVersion = false;
     float m_adaptiveGain = 1.0f;
+    bool m_blConversionPending = false;
+    EditHistory m_history;
     SaveDeviceFactory m_deviceFactory;
 };

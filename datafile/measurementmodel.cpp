@@ -76,16 +76,10 @@ bool MeasurementModel::swap(int step)
     return true;
 }
 
-void MeasurementModel::copyFlawMark()
+void MeasurementModel::replaceWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list)
 {
-    qDebug("MainWindow: 缺陷位置改变!");
-    const WaveAnalyzeInfoPtr a = waveAnalyzeInfoAt(m_focus);
-    if (!a || a->nChannel < 0 || a->nChannel >= kBlocksPerGroup)
-        return;
-    for (const WaveGroupPtr &g : {waveGroupAt(a->nMeasurePoint), filterWaveGroupAt(a->nMeasurePoint)}) {
-        if (g && g->blocks[a->nChannel])
-            g->blocks[a->nChannel]->nFlawPos = a->nFlawPos;
-    }
+    m_infos = list;
+    m_focus = qBound(0, m_focus, qMax(0, m_infos.size() - 1));
 }
 
 bool MeasurementModel::deleteChannel(int index, FileHead &head)

@@ -38,8 +38,9 @@ public:
     // Swaps the focused record with the one `step` away and follows it with
     // the focus; the list then keeps the user's order (blUserOrder on all).
     bool swap(int step);
-    // Copies the focused record's nFlawPos into its block of both group lists.
-    void copyFlawMark();
+    // Puts a whole analysis list in place (undo and redo of the order and of
+    // deletions); the focus stays within the list.
+    void replaceWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list);
     // Removes analysis record `index` and rebuilds the lists; raises
     // deleteChannelCnt and change bit 0x02 of `head`. Refused (false) for an
     // index out of range or when only one record is left.

@@ -6,6 +6,10 @@
 
 namespace dsp {
 
+namespace {
+constexpr int kNoSample = -100; // "no value" in a sample slot
+} // namespace
+
 void sampleRange(const int *samples, int count, int &max, int &min)
 {
     max = 0;
@@ -13,6 +17,8 @@ void sampleRange(const int *samples, int count, int &max, int &min)
     if (!samples || count <= 0)
         return;
     for (int i = 0; i < count; ++i) {
+        if (samples[i] == kNoSample)
+            continue;
         max = std::max(max, samples[i]);
         min = std::min(min, samples[i]);
     }
@@ -28,6 +34,13 @@ float normalizeFactor(const int *samples, int count, int &max, int &min, float &
     else
         factor = float(kMidLevel / (kMidLevel - double(min)));
     return factor;
+}
+
+float normalizeFactor(const int *samples, int count)
+{
+    int max = 0, min = 0;
+    float factor = 1.0f;
+    return normalizeFactor(samples, count, max, min, factor);
 }
 
 double displayValue(double sample, double gain, double mid, double full)

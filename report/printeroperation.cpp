@@ -4,8 +4,9 @@
 #include "report/printerpreviewdialog.h"
 #include "report/printersetupdialog.h"
 #include "report/render/kvrwordoperation.h"
+#include "report/render/reportfields.h"
 #include "report/render/reportpdf.h"
-#include "ui/widgets/progressdialog.h"
+#include "widgets/progressdialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -34,7 +35,10 @@ PrinterOperation::PrinterOperation(QWidget *parent)
     m_saveFileDialog = [](QWidget *p, const QString &caption, const QString &dir, const QString &filter) {
         return QFileDialog::getSaveFileName(p, caption, dir, filter);
     };
-    m_fileOpener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    m_fileOpener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    m_messageFunc = [this](const QString &title, const QString &text) {
+        QMessageBox::information(parentWidget() ? parentWidget() : this, title, text);
+    };
     m_printDialogRunner = [this](QPrinter *printer) {
         QPrintDialog dialog(printer, this);
         return dialog.exec() == QDialog::Accepted;
@@ -51,7 +55,9 @@ PrinterOperation::PrinterOperation(QWidget *parent)
     };
 
     connect(m_pSetupDialog, &PrinterSetupDialog::outputWordCilcked, this, &PrinterOperation::onOutputWordCilcked);
-    connect(m_pSetupDialog, &PrinterSetupDialog::outputImageCilcked, this, &PrinterOperation::onOutputImageCilcked);
+    // The image needs nothing from the main window beyond the data handed
+    // over when the dialog was opened: the job starts here.
+    connect(m_pSetupDialog, &PrinterSetupDialog::outputImageCilcked, this, &PrinterOperation::outputToImage);
     connect(m_pSetupDialog, &PrinterSetupDialog::printPreviewCilcked, this, &PrinterOperation::onPrintPreviewCilcked);
     connect(m_pSetupDialog, &PrinterSetupDialog::printCilcked, this, &PrinterOperation::onPrintCilcked);
     connect(m_pSetupDialog, &PrinterSetupDialog::exportPdfCilcked, this, &PrinterOperation::onExportPdfCilcked);
@@ -75,11 +81,37 @@ void PrinterOperation::setWaveData(const WaveGroupList &groups, const WaveGroupL
     m_filterWaveGroups = filterGroups;
     m_infos = infos;
     m_head = head;
+    updateSurvey();
 }
 
+void PrinterOperation::setCurrentDir(const QString &dir)
+{
+    m_strCurDir = dir;
+    updateSurvey();
+}
+
+void PrinterOperation::setCurrentFileName(const QString &name)
+{
+    m_strCurFileName = name;
+    updateSurvey();
+}
+
+QString PrinterOperation::surveyPath() const
+{
+    if (m_strCurDir.isEmpty() || m_strCurFileName.isEmpty())
+        return QString();
+    return QDir(m_strCurDir).filePath(m_strCurFileName);
+}
+
+void PrinterOperation::updateSurvey() { m_pSetupDialog->setSurvey(surveyPath(), m_head); }
+
+// The report fields are those of the open survey's pile: its own record and
+// header, and the project-wide fields of the configuration.
 ReportData PrinterOperation::snapshot() const
 {
-    return ReportData::capture(m_waveGroups, m_filterWaveGroups, m_infos, m_head);
+    ReportData d = ReportData::capture(m_waveGroups, m_filterWaveGroups, m_infos, m_head);
+    d.project = reportfields::fieldsForSurvey(sProjectParams, surveyPath(), m_head.data());
+    return d;
 }
 
 bool PrinterOperation::hasData() const { return !m_waveGroups.isEmpty() && !m_infos.isEmpty(); }
@@ -215,12 +247,21 @@ void PrinterOperation::outputToImage()
         failAtOnce();
         return;
     }
-    const QString path = askSavePath(QStringLiteral(".png"), QStringLiteral("保存图片文件(*.png)"));
+    QString path = m_saveFileDialog(this, QStringLiteral("另存为"), defaultOutputPath(QStringLiteral(".png")),
+                                    QStringLiteral("PNG图片(*.png);;JPEG图片(*.jpg *.jpeg)"));
     if (path.isEmpty())
         return;
+    // PNG unless the name asks for JPEG.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("jpg") && suffix != QLatin1String("jpeg"))
+        path += QStringLiteral(".png");
+    const QString refused = kvrio::checkOutputTarget(path, inputFiles());
+    if (!refused.isEmpty()) {
+        failAtOnce(kvrio::writeFailedText(path, refused));
+        return;
+    }
     startProgress();
-    const QFileInfo fi(path);
-    m_strOutputFile = fi.absolutePath() + QStringLiteral("/") + fi.completeBaseName() + QStringLiteral(".png");
+    m_strOutputFile = QFileInfo(path).absoluteFilePath();
     KvrWordOperation *job = m_pPreviewDialog->job();
     const ReportData data = snapshot();
     const QStringList inputs = inputFiles();
@@ -228,6 +269,7 @@ void PrinterOperation::outputToImage()
         job->setReportData(data);
         job->setInputFiles(inputs);
         job->setOutputPath(path);
+        job->setImageSuffix(QFileInfo(path).suffix());
         job->createKvrImageDoWorker();
     });
 }
@@ -264,8 +306,14 @@ void PrinterOperation::onProgressPrompt(int process)
     } else if (process == 1) {
         m_pProgressDialog->setPrompt(QStringLiteral("操作成功！"));
         m_pProgressDialog->hide();
-        if (!m_strOutputFile.isEmpty())
-            m_fileOpener(QUrl::fromLocalFile(m_strOutputFile));
+        if (!m_strOutputFile.isEmpty()) {
+            const QString shown = QDir::toNativeSeparators(m_strOutputFile);
+            emit outputWritten(m_strOutputFile);
+            emit showStatusMessage(QStringLiteral("已保存：%1").arg(shown));
+            if (!m_fileOpener(QUrl::fromLocalFile(m_strOutputFile)))
+                m_messageFunc(QStringLiteral("提示"),
+                              QStringLiteral("文件已保存到：\n%1\n\n系统无法打开它，请到该位置查看。").arg(shown));
+        }
         emit jobFinished(1);
     } else if (process >= 10 && process <= 100 && process % 10 == 0) {
         m_pProgressDialog->setProgress(process);

@@ -21,7 +21,10 @@ class PrinterOperation : public QWidget
 public:
     // (parent, caption, default path, filter) -> chosen path, empty on cancel.
     using SaveFileDialog = std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
-    using FileOpener = std::function<void(const QUrl &)>;
+    // Opens a produced file in the system's viewer; false when it cannot.
+    using FileOpener = std::function<bool(const QUrl &)>;
+    // (title, text) of a message to the engineer.
+    using MessageFunc = std::function<void(const QString &, const QString &)>;
     using PrintDialogRunner = std::function<bool(QPrinter *)>;
     // (parent, title, text) -> true for "是".
     using Question = std::function<bool(QWidget *, const QString &, const QString &)>;
@@ -29,10 +32,12 @@ public:
     explicit PrinterOperation(QWidget *parent = nullptr);
     ~PrinterOperation() override;
 
-    void setCurrentDir(const QString &dir) { m_strCurDir = dir; }
-    void setCurrentFileName(const QString &name) { m_strCurFileName = name; }
+    void setCurrentDir(const QString &dir);
+    void setCurrentFileName(const QString &name);
     QString currentDir() const { return m_strCurDir; }
     QString currentFileName() const { return m_strCurFileName; }
+    // The open survey's file (directory + file name); empty when none.
+    QString surveyPath() const;
 
     // The model handed over before each job.
     void setWaveData(const WaveGroupList &groups, const WaveGroupList &filterGroups, const WaveAnalyzeInfoList &infos,
@@ -58,6 +63,7 @@ public:
     void setSaveFileDialog(const SaveFileDialog &dialog) { m_saveFileDialog = dialog; }
     void setFileOpener(const FileOpener &opener) { m_fileOpener = opener; }
     void setPrintDialogRunner(const PrintDialogRunner &runner) { m_printDialogRunner = runner; }
+    void setMessageFunc(const MessageFunc &func) { m_messageFunc = func; }
     // Replaces the question asked before a Word export replaces the report
     // image beside the chosen document.
     void setQuestion(const Question &question) { m_question = question; }
@@ -71,6 +77,10 @@ signals:
     void exportPdfCilcked();
     // Code of the last finished job after the dialog was updated (1 ok, 0 failed).
     void jobFinished(int code);
+    // An export wrote this file.
+    void outputWritten(const QString &path);
+    // A line for the main window's status bar.
+    void showStatusMessage(QString message);
 
 public slots:
     void onProgressPrompt(int process);
@@ -85,6 +95,7 @@ public slots:
 private:
     ReportData snapshot() const;
     bool hasData() const;
+    void updateSurvey();
     void startProgress();
     void failAtOnce(const QString &reason = QString());
     QString askSavePath(const QString &suffix, const QString &filter);
@@ -108,5 +119,6 @@ private:
     SaveFileDialog m_saveFileDialog;
     FileOpener m_fileOpener;
     PrintDialogRunner m_printDialogRunner;
+    MessageFunc m_messageFunc;
     Question m_question;
 };

@@ -2,14 +2,18 @@
 
 #include "app/systemconfig.h"
 #include "report/render/printctrlparams.h"
+#include "report/render/reportfields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextEdit>
@@ -57,13 +61,6 @@ QSpinBox *marginBox(const QString &name, QWidget *parent)
     return s;
 }
 
-float parseFloat(const QString &text)
-{
-    bool ok = false;
-    const float v = text.trimmed().toFloat(&ok);
-    return ok ? v : 0.0f;
-}
-
 } // namespace
 
 const QStringList &PrinterSetupDialog::standardList()
@@ -82,7 +79,23 @@ PrinterSetupDialog::PrinterSetupDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("打印设置"));
     resize(950, 550);
     setupUi();
+    m_messageFunc = [this](const QString &title, const QString &text) { QMessageBox::warning(this, title, text); };
+    setSurvey(QString(), FileHeadPtr());
     QMetaObject::connectSlotsByName(this);
+}
+
+void PrinterSetupDialog::setSurvey(const QString &surveyPath, const FileHeadPtr &head)
+{
+    m_strSurveyPath = surveyPath;
+    m_head = head;
+    if (surveyPath.isEmpty()) {
+        labelSurvey->setText(QStringLiteral("未打开检测文件"));
+        labelSurvey->setToolTip(QString());
+    } else {
+        labelSurvey->setText(QStringLiteral("本桩：%1（编号、日期、孔深、结果描述等随此检测文件保存）")
+                                 .arg(QFileInfo(surveyPath).fileName()));
+        labelSurvey->setToolTip(QDir::toNativeSeparators(QFileInfo(surveyPath).absoluteFilePath()));
+    }
 }
 
 void PrinterSetupDialog::setupUi()
@@ -180,6 +193,10 @@ void PrinterSetupDialog::setupUi()
     auto *outGroup = new QGroupBox(QStringLiteral("输出设置"), this);
     outGroup->setObjectName(QStringLiteral("groupBoxOutput"));
     auto *og = new QGridLayout(outGroup);
+    labelSurvey = new QLabel(outGroup);
+    labelSurvey->setObjectName(QStringLiteral("labelSurvey"));
+    labelSurvey->setWordWrap(true);
+    og->addWidget(labelSurvey, 0, 0, 1, 2);
     lEditGD = lineEdit(QStringLiteral("lEditGD"), outGroup);
     lEditReportNum = lineEdit(QStringLiteral("lEditReportNum"), outGroup);
     lEditProject = lineEdit(QStringLiteral("lEditProject"), outGroup);
@@ -225,8 +242,8 @@ void PrinterSetupDialog::setupUi()
         {QStringLiteral("结果描述："), textEditReault},
     };
     for (int i = 0; i < rows.size(); ++i) {
-        og->addWidget(new QLabel(rows.at(i).first, outGroup), i, 0);
-        og->addWidget(rows.at(i).second, i, 1);
+        og->addWidget(new QLabel(rows.at(i).first, outGroup), i + 1, 0);
+        og->addWidget(rows.at(i).second, i + 1, 1);
     }
     main->addWidget(outGroup, 1);
 
@@ -261,7 +278,7 @@ void PrinterSetupDialog::showEvent(QShowEvent *event)
 
 void PrinterSetupDialog::loadParams()
 {
-    const ProjectParams &p = sProjectParams;
+    const ProjectParams p = reportfields::fieldsForSurvey(sProjectParams, m_strSurveyPath, m_head.data());
     editTitleContent->setText(p.strTitleName);
     lEditGD->setText(p.strGD);
     lEditReportNum->setText(p.strReportNum);
@@ -304,9 +321,24 @@ void PrinterSetupDialog::loadParams()
         spinBoxPageBMargin->setValue(pc.nMarginBottom);
 }
 
-void PrinterSetupDialog::storeParams()
+bool PrinterSetupDialog::storeParams()
 {
-    ProjectParams &p = sProjectParams;
+    ProjectParams p = sProjectParams;
+    const QList<QPair<QString, QLineEdit *>> numbers = {
+        {QStringLiteral("fPileDepth"), lEditPileDepth},
+        {QStringLiteral("fElevation"), lEditElevation},
+        {QStringLiteral("fPileDiameter"), lEditPileDiameter},
+    };
+    float values[3] = {0, 0, 0};
+    for (int i = 0; i < numbers.size(); ++i) {
+        QString why;
+        if (!reportfields::parseNumber(numbers.at(i).first, numbers.at(i).second->text(), &values[i], &why)) {
+            numbers.at(i).second->setFocus();
+            numbers.at(i).second->selectAll();
+            m_messageFunc(QStringLiteral("提示"), why);
+            return false;
+        }
+    }
     p.strTitleName = editTitleContent->text();
     p.strGD = lEditGD->text();
     p.strReportNum = lEditReportNum->text();
@@ -315,9 +347,9 @@ void PrinterSetupDialog::storeParams()
     p.strPileNum = lEditPileNum->text();
     p.strDateDetect = lEditDateDetect->text();
     p.strDevice = lEditDevice->text();
-    p.fPileDepth = parseFloat(lEditPileDepth->text());
-    p.fElevation = parseFloat(lEditElevation->text());
-    p.fPileDiameter = parseFloat(lEditPileDiameter->text());
+    p.fPileDepth = values[0];
+    p.fElevation = values[1];
+    p.fPileDiameter = values[2];
     p.strPileType = lEditPileType->text();
     p.strPurpose = lEditPurpose->text();
     p.strStandard = cBoxStandard->currentIndex();
@@ -325,6 +357,14 @@ void PrinterSetupDialog::storeParams()
     p.strPerson = lEditPerson->text();
     p.strCheck = lEditCheck->text();
     p.strDateReport = lEditDateReport->text();
+    QString error;
+    ProjectParams shared;
+    const bool kept = reportfields::storeFieldsForSurvey(p, m_strSurveyPath, m_head.data(), &shared, &error);
+    if (!kept) {
+        m_messageFunc(QStringLiteral("提示"), error);
+        return false;
+    }
+    sProjectParams = shared;
 
     PrintCtrlParams &pc = sPrintCtrlParams;
     pc.strPageHeader = editPageHeaderContent->text();
@@ -344,40 +384,44 @@ void PrinterSetupDialog::storeParams()
     pc.nMarginBottom = spinBoxPageBMargin->value();
 
     SystemConfig::instance().saveProjectParams();
+    // Shown again as the engineer will see them next time (numbers rounded,
+    // empty header-backed fields filled).
+    loadParams();
+    return true;
 }
 
 void PrinterSetupDialog::on_btnExportToWord_clicked()
 {
-    storeParams();
-    emit outputWordCilcked();
+    if (storeParams())
+        emit outputWordCilcked();
 }
 
 void PrinterSetupDialog::on_btnExportToImage_clicked()
 {
-    storeParams();
-    emit outputImageCilcked();
+    if (storeParams())
+        emit outputImageCilcked();
 }
 
 void PrinterSetupDialog::on_btnExportToPdf_clicked()
 {
-    storeParams();
-    emit exportPdfCilcked();
+    if (storeParams())
+        emit exportPdfCilcked();
 }
 
 void PrinterSetupDialog::on_btnPrintPreview_clicked()
 {
-    storeParams();
-    emit printPreviewCilcked();
+    if (storeParams())
+        emit printPreviewCilcked();
 }
 
 void PrinterSetupDialog::on_btnPrint_clicked()
 {
-    storeParams();
-    emit printCilcked();
+    if (storeParams())
+        emit printCilcked();
 }
 
 void PrinterSetupDialog::on_btnExit_clicked()
 {
-    storeParams();
-    reject();
+    if (storeParams())
+        reject();
 }

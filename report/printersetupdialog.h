@@ -4,7 +4,10 @@
 // configuration file.
 #pragma once
 
+#include "datafile/records.h"
+
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +16,7 @@ class QPushButton;
 class QSpinBox;
 class QTextEdit;
 class QGroupBox;
+class QLabel;
 
 class PrinterSetupDialog : public QDialog
 {
@@ -20,12 +24,24 @@ class PrinterSetupDialog : public QDialog
 public:
     static const QStringList &standardList();
 
+    // (title, text): tells the engineer why the fields were not taken.
+    using MessageFunc = std::function<void(const QString &, const QString &)>;
+
     explicit PrinterSetupDialog(QWidget *parent = nullptr);
 
-    // Controls into sProjectParams / sPrintCtrlParams, then the report fields
-    // into the configuration file.
-    void storeParams();
+    // The survey whose pile the per-pile fields belong to (its file path and
+    // header); an empty path keeps every field in the configuration.
+    void setSurvey(const QString &surveyPath, const FileHeadPtr &head);
+    QString surveyPath() const { return m_strSurveyPath; }
+
+    // Controls into sProjectParams / sPrintCtrlParams and the survey's
+    // record, then the project-wide fields into the configuration file.
+    // False (with a message, nothing stored) when a number field holds no
+    // acceptable number or the survey's record cannot be written.
+    bool storeParams();
     void loadParams();
+
+    void setMessageFunc(const MessageFunc &func) { m_messageFunc = func; }
 
 signals:
     void outputWordCilcked();
@@ -90,5 +106,9 @@ private:
     QPushButton *btnPrintPreview = nullptr;
     QPushButton *btnPrint = nullptr;
     QPushButton *btnExit = nullptr;
+    QLabel *labelSurvey = nullptr;
     bool m_blStandardSized = false;
+    QString m_strSurveyPath;
+    FileHeadPtr m_head;
+    MessageFunc m_messageFunc;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs; quiet and quick when
-# everything is already there.
+# everything is already there. With --test also what only the test suite
+# uses (LibreOffice Writer, which lays out the Word report in a test).
 set -euo pipefail
 packages=(
     build-essential cmake
@@ -10,7 +11,17 @@ packages=(
     poppler-utils python3-docx
     libfftw3-dev
     clang libclang-rt-14-dev
+    dpkg-dev help2man desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
 )
+test_packages=(
+    libreoffice-writer-nogui
+)
+for arg in "$@"; do
+    case "$arg" in
+        --test) packages+=("${test_packages[@]}") ;;
+        *) echo "usage: $0 [--test]" >&2; exit 2 ;;
+    esac
+done
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -6,9 +6,9 @@
 #include "dsp/fft.h"
 #include "dsp/waveprocessing.h"
 #include "report/printeroperation.h"
-#include "ui/widgets/showaboutdialog.h"
-#include "ui/widgets/statuswidget.h"
-#include "views/workspace/showkvrwavedatawidget.h"
+#include "widgets/showaboutdialog.h"
+#include "widgets/statuswidget.h"
+#include "workspace/showkvrwavedatawidget.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -44,21 +44,21 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
 {
     initKvrResources();
 
-    // (1) members
+    // Members. The header record is the open document's; the window and the
+    // views read it, the document alone changes it.
     m_nCurPageIndex = 2;
     m_pPrinterOperation = new PrinterOperation(this);
     m_pPrinterOperation->hide();
     m_pAboutDialog = new ShowAboutDialog(this);
-    // The header record is the open document's; panels edit it in place.
     m_pFileHead = m_document.fileHead();
 
-    // (2) window
+    // The window itself.
     setWindowTitle(ShowAboutDialog::applicationName());
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("KvrAnalysisMainDlg"));
     resize(1280, 800);
 
-    // (3) - (6)
+    // Actions, menus, tool bar, status bar and the workspace.
     createActions();
     createMenus();
     createToolBar();
@@ -67,11 +67,12 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     m_pShowWaveDataWidget->setHStretchRange(kStretchMin, kStretchMin, kStretchMax);
     m_pShowWaveDataWidget->setVStretchRange(kStretchMin, kStretchMin, kStretchMax);
 
-    // (7)
+    // Nothing is open yet.
     m_nCurPageIndex = 0;
     setActionStates(false);
 
-    // (8)
+    // Wiring: the actions by name, the workspace's intents, the document's
+    // change notices, the report controller.
     QMetaObject::connectSlotsByName(this);
     ShowKvrWaveDataWidget *ws = m_pShowWaveDataWidget;
     connect(ws, &ShowKvrWaveDataWidget::showStatusMessage, this, &MainWindow::onShowStatusMessage);
@@ -84,6 +85,9 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(ws, &ShowKvrWaveDataWidget::waveGroupMoved, this, &MainWindow::onWaveGroupMoved);
     connect(ws, &ShowKvrWaveDataWidget::waveGroupSwaped, this, &MainWindow::onWaveGroupSwaped);
     connect(ws, &ShowKvrWaveDataWidget::configChanged, this, &MainWindow::onConfigChanged);
+    connect(&m_document, &KvrDocument::changed, this, &MainWindow::onDocumentChanged);
+    connect(&m_document, &KvrDocument::stateChanged, this, &MainWindow::updateEditState);
+    connect(&m_document, &KvrDocument::focusChanged, this, &MainWindow::onDocumentFocusChanged);
     connect(m_pPrinterOperation, &PrinterOperation::outputWordCilcked, this,
             &MainWindow::on_actionFileExportToWord_triggered);
     connect(m_pPrinterOperation, &PrinterOperation::printPreviewCilcked, this,
@@ -91,11 +95,11 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(m_pPrinterOperation, &PrinterOperation::printCilcked, this, &MainWindow::on_actionFilePrint_triggered);
     connect(m_pPrinterOperation, &PrinterOperation::exportPdfCilcked, this,
             &MainWindow::on_actionFileExportToPdf_triggered);
-    connect(actionFileSave, &QAction::changed, this, &MainWindow::updateWindowTitle);
+    connect(m_pPrinterOperation, &PrinterOperation::showStatusMessage, this, &MainWindow::onShowStatusMessage);
     setAcceptDrops(true);
     updateWindowTitle();
 
-    // (9) The file named on the command line goes to the file list, which
+    // The file named on the command line goes to the file list, which
     // opens it like a double-click.
     if (!m_strStartFile.isEmpty())
         m_pShowWaveDataWidget->setCurrentFile(m_strStartFile);
@@ -178,6 +182,15 @@ void MainWindow::createActions()
     actionFileExportToPdf =
         makeAction("actionFileExportToPdf", QStringLiteral("导出PDF"), QStringLiteral("将报告导出为PDF文件"),
                    png + "export_word_ali.png", QStringLiteral("export-pdf"));
+    actionEditUndo = makeAction("actionEditUndo", QStringLiteral("撤销"), QStringLiteral("撤销上一步操作"),
+                                png + "undo_ali.png", QStringLiteral("edit-undo"));
+    actionEditUndo->setShortcut(QKeySequence::Undo);
+    // The tool button keeps its short caption; the menu names the command.
+    actionEditUndo->setIconText(QStringLiteral("撤销"));
+    actionEditRedo = makeAction("actionEditRedo", QStringLiteral("重做"), QStringLiteral("重做撤销的操作"),
+                                png + "redo_ali.png", QStringLiteral("edit-redo"));
+    actionEditRedo->setShortcuts({QKeySequence(Qt::CTRL + Qt::Key_Y), QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z)});
+    actionEditRedo->setIconText(QStringLiteral("重做"));
     actionAbout = makeAction("actionAbout", QStringLiteral("关于"), QStringLiteral("显示软件相关信息"),
                              png + "info.png", QStringLiteral("help-actionAbout"));
 }
@@ -207,6 +220,9 @@ void MainWindow::createMenus()
 
     menuAnalysis = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
     menuAnalysis->setObjectName(QStringLiteral("menuAnalysis"));
+    menuAnalysis->addAction(actionEditUndo);
+    menuAnalysis->addAction(actionEditRedo);
+    menuAnalysis->addSeparator();
     menuAnalysis->addAction(actionFlawMark);
 
     menuHelp = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
@@ -233,6 +249,8 @@ void MainWindow::createToolBar()
     };
     addButton(actionFileOpen, true);
     addButton(actionFileSave, true);
+    addButton(actionEditUndo, true);
+    addButton(actionEditRedo, true);
     addButton(actionFilePrintSetup, true);
     addButton(actionFilePrintPreview, true);
     addButton(actionFilePrint, true);
@@ -289,9 +307,9 @@ void MainWindow::createCentralWidget()
 void MainWindow::setActionStates(bool blFileLoaded)
 {
     m_blFileLoaded = blFileLoaded;
-    // Open, Exit and About are always enabled.
-    if (!blFileLoaded)
-        actionFileSave->setEnabled(false); // enabled later by edits
+    // Open, Exit and About are always enabled; save, undo and redo follow the
+    // document.
+    updateEditState();
     for (QAction *a : {actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord,
                        actionFileExportToPdf, actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList,
                        actionViewHStretch, actionViewSpacerAdd, actionViewNormalized, actionFlawMark})
@@ -314,26 +332,24 @@ void MainWindow::setActionStates(bool blFileLoaded)
 
 void MainWindow::setCloseQuestion(CloseQuestion question) { m_closeQuestion = std::move(question); }
 
-void MainWindow::setUnsavedCheck(UnsavedCheck check) { m_unsavedCheck = std::move(check); }
-
-float MainWindow::waveZoomScale() const { return m_pFileHead->fWaveZoomScale; }
+float MainWindow::waveZoomScale() const { return m_fWaveZoomScale; }
 
 // ---- Scale commands ---------------------------------------------------
 
 void MainWindow::on_actionViewZoomIn_triggered()
 {
-    const float z = m_pFileHead->fWaveZoomScale + kScaleStep;
+    const float z = m_fWaveZoomScale + kScaleStep;
     if (z > kZoomMax) {
-        m_pFileHead->fWaveZoomScale = kZoomMax;
+        m_fWaveZoomScale = kZoomMax;
         setWorkspaceZoomScale(kZoomMax);
         actionViewZoomIn->setEnabled(false);
     } else if (z > kZoomMin) {
-        m_pFileHead->fWaveZoomScale = z;
+        m_fWaveZoomScale = z;
         setWorkspaceZoomScale(z);
         if (z >= kZoomMax)
             actionViewZoomIn->setEnabled(false);
     } else {
-        m_pFileHead->fWaveZoomScale = kZoomMin;
+        m_fWaveZoomScale = kZoomMin;
         setWorkspaceZoomScale(kZoomMin);
     }
     if (!actionViewZoomOut->isEnabled())
@@ -342,15 +358,15 @@ void MainWindow::on_actionViewZoomIn_triggered()
 
 void MainWindow::on_actionViewZoomOut_triggered()
 {
-    const float z = m_pFileHead->fWaveZoomScale - kScaleStep;
+    const float z = m_fWaveZoomScale - kScaleStep;
     if (z > kZoomMax) {
-        m_pFileHead->fWaveZoomScale = kZoomMax;
+        m_fWaveZoomScale = kZoomMax;
         setWorkspaceZoomScale(kZoomMax);
     } else if (z > kZoomMin) {
-        m_pFileHead->fWaveZoomScale = z;
+        m_fWaveZoomScale = z;
         setWorkspaceZoomScale(z);
     } else {
-        m_pFileHead->fWaveZoomScale = kZoomMin;
+        m_fWaveZoomScale = kZoomMin;
         setWorkspaceZoomScale(kZoomMin);
         actionViewZoomOut->setEnabled(false);
     }
@@ -467,8 +483,7 @@ MainWindow::CloseAnswer MainWindow::askSaveOnClose(const QString &strFileName)
 
 bool MainWindow::confirmClose()
 {
-    const bool unsaved = m_unsavedCheck ? m_unsavedCheck() : hasUnsavedChanges();
-    if (!unsaved)
+    if (!hasUnsavedChanges())
         return true;
     switch (askSaveOnClose(m_strCurFileName)) {
     case CloseAnswer::Save:
@@ -533,16 +548,16 @@ void MainWindow::onWaveGroupSwaped(int step)
     if (target < 0 || target >= waveCount())
         return;
     swapWaveGroups(from, target);
-    actionFileSave->setEnabled(true);
 }
 
-void MainWindow::onFileHeaderInfoChanged()
+void MainWindow::onFileHeaderInfoChanged(HeaderField field, QString strValue)
 {
-    if (m_pFileHead->modifyFlags & ModWaveSpeed)
-        setWorkspaceWaveSpeed(m_pFileHead->fWaveSpeed);
-    if (m_pFileHead->modifyFlags & ModOffsetAngle)
-        redrawWorkspace();
-    actionFileSave->setEnabled(true);
+    const DocResult r = m_document.setHeaderField(field, strValue);
+    if (!r.ok) {
+        // The panel shows the stored value again.
+        m_pShowWaveDataWidget->setFileHead(m_pFileHead);
+        showMessage(QStringLiteral("提示"), r.message);
+    }
 }
 
 // ---- Open and save -----------------------------------------------------
@@ -564,11 +579,22 @@ void MainWindow::showMessage(const QString &strTitle, const QString &strText)
     box.exec();
 }
 
-bool MainWindow::hasUnsavedChanges() const
+bool MainWindow::hasUnsavedChanges() const { return m_blFileLoaded && m_document.isModified(); }
+
+// Title, save, undo and redo read the document's one unsaved state and its
+// history.
+void MainWindow::updateEditState()
 {
-    if (!m_blFileLoaded)
-        return false;
-    return m_pShowWaveDataWidget->readyForCloseSystem() != 0 || actionFileSave->isEnabled();
+    const bool modified = hasUnsavedChanges();
+    actionFileSave->setEnabled(modified);
+    const bool loaded = m_blFileLoaded;
+    actionEditUndo->setEnabled(loaded && m_document.canUndo());
+    actionEditRedo->setEnabled(loaded && m_document.canRedo());
+    actionEditUndo->setText(loaded && m_document.canUndo() ? QStringLiteral("撤销 ") + m_document.undoText()
+                                                           : QStringLiteral("撤销"));
+    actionEditRedo->setText(loaded && m_document.canRedo() ? QStringLiteral("重做 ") + m_document.redoText()
+                                                           : QStringLiteral("重做"));
+    updateWindowTitle();
 }
 
 void MainWindow::updateWindowTitle()
@@ -583,10 +609,49 @@ void MainWindow::updateWindowTitle()
     setWindowModified(hasUnsavedChanges());
 }
 
+void MainWindow::on_actionEditUndo_triggered()
+{
+    if (!m_document.undo())
+        return;
+    onShowStatusMessage(QStringLiteral("已撤销"));
+}
+
+void MainWindow::on_actionEditRedo_triggered()
+{
+    if (!m_document.redo())
+        return;
+    onShowStatusMessage(QStringLiteral("已重做"));
+}
+
+// Refreshes exactly what the document says changed.
+void MainWindow::onDocumentChanged(const DocChange &change)
+{
+    const MeasurementModel &model = m_document.model();
+    if (change.has(DocChange::Order)) {
+        m_pShowWaveDataWidget->setSampleCount(model.maxSamplePoints());
+        refreshWorkspaceData(m_document.focusIndex());
+    } else if (change.has(DocChange::Waves)) {
+        redrawWorkspace();
+    }
+    if (change.has(DocChange::Header)) {
+        // Texts, wave speed (depth axes, the distance under the cursor),
+        // declination (angle labels) and the focused point's name.
+        m_pShowWaveDataWidget->setFileHead(m_pFileHead);
+        setWorkspaceWaveSpeed(m_pFileHead->fWaveSpeed);
+        m_pShowWaveDataWidget->setFocusWaveIndex(m_document.focusIndex());
+        redrawWorkspace();
+    }
+}
+
+void MainWindow::onDocumentFocusChanged(int index)
+{
+    if (index >= 0 && index < m_document.model().waveCount())
+        m_pShowWaveDataWidget->setFocusWaveIndex(index);
+}
+
 void MainWindow::refreshWorkspaceData(int nFocusIndex)
 {
     const MeasurementModel &model = m_document.model();
-    m_document.model().setFocusIndex(nFocusIndex);
     m_pShowWaveDataWidget->setWaveData(model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(),
                                        model.fftInfoList(), nFocusIndex);
 }
@@ -598,29 +663,53 @@ void MainWindow::on_actionFileOpen_triggered()
     m_pShowWaveDataWidget->openFileDialog();
 }
 
+// Before another survey replaces the open one: nothing unsaved, or the
+// engineer saved it (successfully) or chose to drop it.
+bool MainWindow::mayReplaceDocument()
+{
+    if (!hasUnsavedChanges())
+        return true;
+    switch (askSaveOnClose(m_strCurFileName)) {
+    case CloseAnswer::Save: return saveCurrentFile();
+    case CloseAnswer::Discard: return true;
+    case CloseAnswer::Cancel:
+    default: return false;
+    }
+}
+
 void MainWindow::onSelectedFile(QString strDir, QString strFileName)
 {
     qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qUtf8Printable(strDir), qUtf8Printable(strFileName));
     if (strFileName.isEmpty())
         return;
+    if (m_blFileLoaded && !mayReplaceDocument()) {
+        // The open survey stays; so does the file list's selection on it.
+        m_pShowWaveDataWidget->selectFileInList(m_strCurFileName);
+        return;
+    }
     const DocResult result = m_document.open(strFileName);
     if (!result.ok) {
         // The document that was open stays as it was.
         if (!result.message.isEmpty())
             showMessage(QStringLiteral("提示"), result.message);
+        if (m_blFileLoaded)
+            m_pShowWaveDataWidget->selectFileInList(m_strCurFileName);
         return;
     }
 
     FileHead &head = *m_pFileHead;
     m_strCurFileName = strFileName;
+    m_fWaveZoomScale = head.fWaveZoomScale;
     m_pShowWaveDataWidget->setDirectoryAndFile(strDir, strFileName);
     m_pShowWaveDataWidget->setFileHead(m_pFileHead);
-    m_pShowWaveDataWidget->setWaveZoomScale(head.fWaveZoomScale);
+    m_pShowWaveDataWidget->setSampleCount(m_document.model().maxSamplePoints());
+    m_pShowWaveDataWidget->setWaveZoomScale(m_fWaveZoomScale);
     qDebug("自适应的增益为 ... %f", double(m_document.adaptiveGain()));
     m_pShowWaveDataWidget->setWaveSpeed(head.fWaveSpeed);
     m_pShowWaveDataWidget->setWaveHStretchScale(kStretchMin);
     m_pShowWaveDataWidget->setWaveVStretchScale(kStretchMin);
 
+    m_blFileLoaded = true;
     setActionStates(true);
     m_pShowWaveDataWidget->setInfoPanelVisible(true);
     m_pShowWaveDataWidget->setAnalysisPanelVisible(true);
@@ -629,9 +718,7 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
     m_pShowWaveDataWidget->updateWaveDisplay();
     m_pPrinterOperation->setCurrentDir(strDir);
     m_pPrinterOperation->setCurrentFileName(strFileName);
-    m_blFileLoaded = true;
-    actionFileSave->setEnabled(false);
-    updateWindowTitle();
+    updateEditState();
 
     if (!result.warnings.isEmpty()) {
         showMessage(QStringLiteral("提示"),
@@ -639,40 +726,31 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
     }
 }
 
-void MainWindow::on_actionFileSave_triggered()
-{
-    if (saveCurrentFile())
-        actionFileSave->setEnabled(false);
-}
+void MainWindow::on_actionFileSave_triggered() { saveCurrentFile(); }
 
 bool MainWindow::saveCurrentFile()
 {
     if (!m_document.isOpen())
         return true;
-    m_pShowWaveDataWidget->readyForCloseSystem();
     const DocResult result = m_document.save();
     if (!result.ok) {
         // Nothing was replaced: the file on disk is as it was and the
         // changes stay unsaved.
         showMessage(QStringLiteral("提示"), result.message);
-        actionFileSave->setEnabled(true);
-        updateWindowTitle();
         return false;
     }
-    actionFileSave->setEnabled(false);
-    updateWindowTitle();
+    onShowStatusMessage(QStringLiteral("已保存 ") + QFileInfo(m_strCurFileName).fileName());
     return true;
 }
 
 // ---- Model edits ------------------------------------------------------
 
-void MainWindow::onFlawPosChanged()
+void MainWindow::onFlawPosChanged(int nWaveIndex, int nFlawPos)
 {
     qDebug("MainWindow: 缺陷位置改变!");
-    m_document.model().setFocusIndex(m_pShowWaveDataWidget->focusWaveIndex());
-    m_document.model().copyFlawMark();
-    redrawWorkspace();
-    actionFileSave->setEnabled(true);
+    const DocResult r = m_document.setFlawMark(nWaveIndex, nFlawPos);
+    if (!r.ok)
+        onShowStatusMessage(r.message);
 }
 
 bool MainWindow::confirmDeleteChannel()
@@ -697,40 +775,32 @@ void MainWindow::onDeleteCurWaveGroup(int nFocusIndex)
     qDebug("pShowWaveDataWidget->getWaveAnalyzeInfoList().size() ... %d", count);
     if (nFocusIndex < 0 || nFocusIndex >= count)
         return;
+    if (count == 1) {
+        // Asking first and then doing nothing would leave the engineer guessing.
+        showMessage(QStringLiteral("提示"), QStringLiteral("这是文件中唯一的波形，不能删除！"));
+        return;
+    }
     if (!confirmDeleteChannel())
         return;
-    if (!m_document.model().deleteChannel(nFocusIndex, *m_pFileHead))
-        return; // the last wave of a file is kept
-    onFileHeaderInfoChanged();
-    m_pShowWaveDataWidget->setFileHead(m_pFileHead);
-    SystemConfig::instance().setMaxSamplePoints(m_document.model().maxSamplePoints());
-    m_pShowWaveDataWidget->clearWaveData();
-    refreshWorkspaceData(m_document.model().focusIndex());
-    redrawWorkspace();
-    updateWindowTitle();
+    const DocResult r = m_document.deleteWave(nFocusIndex);
+    if (!r.ok)
+        showMessage(QStringLiteral("提示"), r.message);
 }
 
-void MainWindow::onConfigChanged(int index)
+void MainWindow::onConfigChanged(int index, WaveParams params)
 {
     qDebug("波形参数改变，包括滤波和手动增益 ... %d", index);
-    const QStringList problems = applyWaveParams(index);
-    showNormalizedWaves(SystemConfig::instance().isNormalized());
-    actionFileSave->setEnabled(true);
-    if (!problems.isEmpty())
-        showMessage(QStringLiteral("提示"), problems.join(QLatin1Char('\n')));
+    const DocResult r = m_document.applyWaveParams(index, params);
+    if (!r.ok)
+        showMessage(QStringLiteral("提示"), r.message);
+    else if (!r.warnings.isEmpty())
+        showMessage(QStringLiteral("提示"), r.warnings.join(QLatin1Char('\n')));
 }
-
-QStringList MainWindow::applyWaveParams(int index) { return m_document.applyWaveParams(index); }
 
 float MainWindow::computeAdaptiveGain() const
 {
     const MeasurementModel &model = m_document.model();
     return dsp::computeAdaptiveGain(model.waveGroupList(), model.waveAnalyzeInfoList());
-}
-
-bool MainWindow::computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original)
-{
-    return dsp::computeFftInfo(block, info, channel, fs, original);
 }
 
 // ---- Report -------------------------------------------------------------
@@ -826,20 +896,17 @@ void MainWindow::setFocusWaveIndex(int nIndex)
 {
     if (nIndex < 0 || nIndex >= m_document.model().waveCount())
         return;
-    m_document.model().setFocusIndex(nIndex);
-    m_pShowWaveDataWidget->setFocusWaveIndex(nIndex);
+    // The document tells the workspace (focusChanged).
+    m_document.setFocusIndex(nIndex);
 }
 
 int MainWindow::waveCount() const { return m_document.model().waveCount(); }
 
 void MainWindow::swapWaveGroups(int nFrom, int nTo)
 {
-    MeasurementModel &model = m_document.model();
-    model.setFocusIndex(nFrom);
-    if (!model.swap(nTo - nFrom))
-        return;
-    refreshWorkspaceData(model.focusIndex());
-    redrawWorkspace();
+    const DocResult r = m_document.swapWaves(nFrom, nTo - nFrom);
+    if (!r.ok)
+        onShowStatusMessage(r.message);
 }
 
 void MainWindow::redrawWorkspace() { m_pShowWaveDataWidget->updateWaveDisplay(); }

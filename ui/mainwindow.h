@@ -31,7 +31,6 @@ public:
     // The three answers of the "保存更改到..." question when closing.
     enum class CloseAnswer { Save, Discard, Cancel };
     using CloseQuestion = std::function<CloseAnswer(const QString &strFileName)>;
-    using UnsavedCheck = std::function<bool()>;
     // Shows a message box (title, text) with one "确定" button.
     using MessageFunc = std::function<void(const QString &strTitle, const QString &strText)>;
     // The "警告" question before a channel is deleted; true for "是".
@@ -48,12 +47,10 @@ public:
     // question only when something is unsaved.
     bool confirmClose();
 
-    // Replaces the modal question of the close flow (tests answer it
-    // directly). The default shows the message box.
+    // Replaces the modal "保存更改到..." question of the close flow and of
+    // opening another survey (tests answer it directly). The default shows
+    // the message box.
     void setCloseQuestion(CloseQuestion question);
-    // Replaces the "anything unsaved?" query of the close flow. Until the
-    // workspace provides it, an enabled save command counts as unsaved.
-    void setUnsavedCheck(UnsavedCheck check);
     // Replaces the message boxes and the delete question (tests).
     void setMessageFunc(MessageFunc func);
     void setDeleteQuestion(DeleteQuestion question);
@@ -62,14 +59,11 @@ public:
     KvrDocument &document() { return m_document; }
     ShowKvrWaveDataWidget *workspace() const { return m_pShowWaveDataWidget; }
     PrinterOperation *printerOperation() const { return m_pPrinterOperation; }
-    // Anything not yet saved: the header's change words, modified records,
-    // or an edit (such as a swap) that enabled the save command.
+    // The document's one unsaved state (false while no survey is open).
     bool hasUnsavedChanges() const;
 
-    // Processing entry points (delegating to the core).
-    QStringList applyWaveParams(int index);
+    // The adaptive gain of the open survey (computed by the core).
     float computeAdaptiveGain() const;
-    static bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original);
 
     FileHeadPtr fileHead() const { return m_pFileHead; }
     QString currentFileName() const { return m_strCurFileName; }
@@ -106,18 +100,24 @@ public slots:
     void on_actionFlawMark_triggered();
     void on_actionAbout_triggered();
     void on_actionFileExportToPdf_triggered();
+    void on_actionEditUndo_triggered();
+    void on_actionEditRedo_triggered();
 
     // Connected to the workspace's signals.
     void onShowStatusMessage(QString strMsg);
     void onSelectedFile(QString strDir, QString strFileName);
-    void onFlawPosChanged();
+    void onFlawPosChanged(int nWaveIndex, int nFlawPos);
     void onStretchScaleReset(bool blHStretch, bool blVStretch);
-    void onFileHeaderInfoChanged();
+    void onFileHeaderInfoChanged(HeaderField field, QString strValue);
     void onDeleteCurWaveGroup(int nFocusIndex);
     void onFocusWaveIndexChanged(int nWaveIndex);
     void onWaveGroupMoved(int step);
     void onWaveGroupSwaped(int step);
-    void onConfigChanged(int index);
+    void onConfigChanged(int index, WaveParams params);
+    // From the document.
+    void onDocumentChanged(const DocChange &change);
+    void onDocumentFocusChanged(int index);
+    void updateEditState();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -162,6 +162,8 @@ private:
     void showMessage(const QString &strTitle, const QString &strText);
     void refreshWorkspaceData(int nFocusIndex);
     void handOverReportData();
+    // Asks before the open survey is replaced by another; true to go on.
+    bool mayReplaceDocument();
     void updateWindowTitle();
     static QString droppedSurveyPath(const QMimeData *mime);
 
@@ -194,6 +196,8 @@ public:
     QAction *actionFlawMark = nullptr;
     QAction *actionAbout = nullptr;
     QAction *actionFileExportToPdf = nullptr;
+    QAction *actionEditUndo = nullptr;
+    QAction *actionEditRedo = nullptr;
 
 private:
     QToolBar *m_pToolBar = nullptr;
@@ -215,7 +219,7 @@ private:
     QString m_strCurFileName;
 
     CloseQuestion m_closeQuestion;
-    UnsavedCheck m_unsavedCheck;
+    float m_fWaveZoomScale = 1.0f; // amplitude zoom of the views
     MessageFunc m_messageFunc;
     DeleteQuestion m_deleteQuestion;
 };

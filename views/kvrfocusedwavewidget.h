@@ -49,7 +49,7 @@ public slots:
     void on_btnNextWave_clicked();
 
 signals:
-    void flawPosChanged();
+    void flawPosChanged(int nWaveIndex, int nFlawPos);
     void indicateWaveDataIdnexChanged(int nWaveDataIndex);
     void waveGroupMoved(int step);
     void stretchScaleReset(bool blHStretch, bool blVStretch);

@@ -1,8 +1,5 @@
 #include "kvrmultiwaveassistantwidget.h"
 
-#include "app/displayscale.h"
-#include "app/systemconfig.h"
-
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QMenu>
@@ -98,18 +95,42 @@ KvrMultiWaveAssistantWidget::KvrMultiWaveAssistantWidget(QWidget *parent)
     : ShowKvrDataWidgetBase(parent)
 {
     setFocusPolicy(Qt::ClickFocus);
+    updatePointerState();
+}
+
+void KvrMultiWaveAssistantWidget::updatePointerState()
+{
+    const bool any = !m_waveAnalyzeInfoList.isEmpty();
+    setMouseTracking(any);
+    setCursor(any ? Qt::ArrowCursor : Qt::ForbiddenCursor);
+}
+
+void KvrMultiWaveAssistantWidget::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
+                                              const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
+{
+    ShowKvrDataWidgetBase::setWaveData(groups, filtered, infos, ffts, focusIndex);
+    updatePointerState();
+}
+
+void KvrMultiWaveAssistantWidget::clearWaveData()
+{
+    ShowKvrDataWidgetBase::clearWaveData();
+    updatePointerState();
+}
+
+void KvrMultiWaveAssistantWidget::setWaveSpeed(float speed)
+{
+    ShowKvrDataWidgetBase::setWaveSpeed(speed);
+    refreshStatus(); // the distance under the cursor follows the speed
 }
 
 KvrMultiWaveAssistantWidget::~KvrMultiWaveAssistantWidget() = default;
 
-int KvrMultiWaveAssistantWidget::sampleCount() const
-{
-    return qBound(1, SystemConfig::instance().getMaxSamplePoints(), kMaxSamples);
-}
+int KvrMultiWaveAssistantWidget::sampleCount() const { return qBound(1, m_display.nSampleCount, kMaxSamples); }
 
 void KvrMultiWaveAssistantWidget::layoutRegions(int W, int H)
 {
-    const double s = fontPointScale();
+    const double s = m_display.fFontScale;
     const int left = qRound(70 * s);
     const int top = qRound(30 * s);
     const int right = qRound(5 * s);
@@ -125,13 +146,7 @@ void KvrMultiWaveAssistantWidget::calcDrawRegions(QPainter *) { layoutRegions(wi
 
 QVector<double> KvrMultiWaveAssistantWidget::layerState() const
 {
-    const SystemConfig &cfg = SystemConfig::instance();
-    return {double(cfg.isBgColorBlack()),
-            double(cfg.isWaveStyleFill()),
-            double(cfg.isNormalized()),
-            double(cfg.getMaxSamplePoints()),
-            fontPointScale(),
-            m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0};
+    return {m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0};
 }
 
 void KvrMultiWaveAssistantWidget::resizeEvent(QResizeEvent *event)
@@ -142,7 +157,7 @@ void KvrMultiWaveAssistantWidget::resizeEvent(QResizeEvent *event)
 
 void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
 {
-    const bool black = SystemConfig::instance().isBgColorBlack();
+    const bool black = m_display.blBlackBackground;
     const int W = width();
     const int H = height();
     const int left = m_nLeftMargin, top = m_nTopMargin, right = m_nRightMargin, bottom = m_nBottomMargin;
@@ -159,7 +174,7 @@ void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
     const double range = d1 - d0;
 
     QFont font = painter->font();
-    font.setPixelSize(qMax(1, int(std::floor(14 * fontPointScale()))));
+    font.setPixelSize(qMax(1, int(std::floor(14 * m_display.fFontScale))));
     font.setWeight(50);
     painter->setFont(font);
     const int f = font.pixelSize();
@@ -192,10 +207,9 @@ void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
 
 void KvrMultiWaveAssistantWidget::drawWaves(QPainter *painter)
 {
-    const SystemConfig &cfg = SystemConfig::instance();
-    const bool black = cfg.isBgColorBlack();
-    const bool fill = cfg.isWaveStyleFill();
-    const bool normalized = cfg.isNormalized();
+    const bool black = m_display.blBlackBackground;
+    const bool fill = m_display.blFill;
+    const bool normalized = m_display.blNormalized;
     const int N = sampleCount();
     const int M = m_waveAnalyzeInfoList.size();
     const int F = m_nFocusWaveIndex;
@@ -210,7 +224,7 @@ void KvrMultiWaveAssistantWidget::drawWaves(QPainter *painter)
 
     // Direction labels and their ticks above the wave area.
     QFont font = painter->font();
-    font.setPixelSize(qMax(1, int(std::floor(12 * fontPointScale()))));
+    font.setPixelSize(qMax(1, int(std::floor(12 * m_display.fFontScale))));
     font.setWeight(50);
     painter->setFont(font);
     const QFontMetricsF fm(font);
@@ -298,16 +312,27 @@ void KvrMultiWaveAssistantWidget::drawWaves(QPainter *painter)
 
 void KvrMultiWaveAssistantWidget::drawOverlay(QPainter *painter)
 {
-    if (m_waveAnalyzeInfoList.isEmpty()) {
-        setMouseTracking(false);
-        setCursor(Qt::ForbiddenCursor);
+    if (m_waveAnalyzeInfoList.isEmpty())
         return;
-    }
-    setMouseTracking(true);
-    if (cursorInWaveArea()) {
-        const QRectF area = m_drawRegions[0];
-        painter->setPen(QPen(QColor(Qt::darkGreen), 0));
-        painter->drawLine(QPointF(area.left(), m_cursor.y()), QPointF(area.right(), m_cursor.y()));
+    if (!cursorInWaveArea())
+        return;
+    const QRectF area = m_drawRegions[0];
+    painter->setPen(QPen(QColor(Qt::darkGreen), 0));
+    painter->drawLine(QPointF(area.left(), m_cursor.y()), QPointF(area.right(), m_cursor.y()));
+    // A flaw mark on the cursor's row stays above the cursor line.
+    const int N = sampleCount();
+    const int M = m_waveAnalyzeInfoList.size();
+    const double S = area.width() / (M + 1);
+    painter->setPen(QPen(m_display.blBlackBackground ? QColor(Qt::red) : QColor(Qt::blue), 0));
+    for (int i = 0; i < M; ++i) {
+        const int pos = m_waveAnalyzeInfoList.at(i)->nFlawPos;
+        if (pos < 0 || pos >= N)
+            continue;
+        const double y = area.top() + double(pos) * area.height() / N;
+        if (std::abs(y - m_cursor.y()) <= 1.0) {
+            const double x0 = area.left() + i * S;
+            painter->drawLine(QPointF(x0, y), QPointF(x0 + 2 * S, y));
+        }
     }
 }
 
@@ -420,13 +445,12 @@ QMenu *KvrMultiWaveAssistantWidget::createContextMenu(QWidget *parent)
 {
     if (m_waveAnalyzeInfoList.isEmpty())
         return nullptr;
-    const SystemConfig &cfg = SystemConfig::instance();
     auto *menu = new QMenu(parent);
-    QAction *bg =
-        menu->addAction(cfg.isBgColorBlack() ? QStringLiteral("切换背景色为白色") : QStringLiteral("切换背景色为黑色"));
+    QAction *bg = menu->addAction(m_display.blBlackBackground ? QStringLiteral("切换背景色为白色")
+                                                              : QStringLiteral("切换背景色为黑色"));
     connect(bg, &QAction::triggered, this, &KvrMultiWaveAssistantWidget::onWaveBgColorChanged);
     QAction *fillAction =
-        menu->addAction(cfg.isWaveStyleFill() ? QStringLiteral("取消波形填充") : QStringLiteral("启用波形填充"));
+        menu->addAction(m_display.blFill ? QStringLiteral("取消波形填充") : QStringLiteral("启用波形填充"));
     connect(fillAction, &QAction::triggered, this, &KvrMultiWaveAssistantWidget::onWaveStyleFillChanged);
     QAction *del = menu->addAction(QStringLiteral("删除当前测点"));
     connect(del, &QAction::triggered, this, &KvrMultiWaveAssistantWidget::onDeleteCurrWaveGround);
@@ -446,18 +470,12 @@ void KvrMultiWaveAssistantWidget::contextMenuEvent(QContextMenuEvent *event)
 void KvrMultiWaveAssistantWidget::onWaveBgColorChanged()
 {
     qDebug("KvrMultiWaveAssistantWidget: 波形背景色改变!");
-    SystemConfig &cfg = SystemConfig::instance();
-    cfg.setBgColorBlack(!cfg.isBgColorBlack());
-    updateWaveDisplay();
     emit waveBkColorChanged();
 }
 
 void KvrMultiWaveAssistantWidget::onWaveStyleFillChanged()
 {
     qDebug("KvrMultiWaveAssistantWidget: 波形填充改变!");
-    SystemConfig &cfg = SystemConfig::instance();
-    cfg.setWaveStyleFill(!cfg.isWaveStyleFill());
-    updateWaveDisplay();
     emit waveStyleFillChanged();
 }
 

@@ -36,6 +36,11 @@ public:
     // The wave area (region 0) from the last layout.
     QRectF waveArea() const { return m_drawRegions[0]; }
 
+    void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
+                     const FftInfoList &ffts, int focusIndex) override;
+    void clearWaveData() override;
+    void setWaveSpeed(float speed) override;
+
 public slots:
     void setFocusWaveIndex(int index) override;
     void onWaveBgColorChanged();
@@ -68,6 +73,8 @@ private:
     // rule as calcDrawRegions), so mouse handling works before a paint.
     void layoutRegions(int width, int height);
     void refreshStatus();
+    // Mouse tracking and pointer shape for the traces shown (none: forbidden).
+    void updatePointerState();
     int sampleCount() const;
     bool cursorInWaveArea() const;
 

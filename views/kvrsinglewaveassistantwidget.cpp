@@ -1,8 +1,8 @@
 #include "kvrsinglewaveassistantwidget.h"
 
-#include "app/displayscale.h"
-#include "app/systemconfig.h"
 #include "waverender.h"
+
+#include "dsp/gain.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -19,14 +19,23 @@ namespace {
 const char *const kPenCursor = ":/images/Resources/png/edit2.png";
 constexpr int kMarginLeft = 25, kMarginTop = 25, kMarginRight = 5, kMarginBottom = 25;
 
-int configSampleCount() { return qBound(1, SystemConfig::instance().getMaxSamplePoints(), kMaxSamples); }
+double normalizeFactorOf(const qint32 *samples, int count, int *max, int *min)
+{
+    float factor = 1.0f;
+    return dsp::normalizeFactor(samples, count, *max, *min, factor);
+}
+
 } // namespace
 
 KvrSingleWaveAssistantWidget::KvrSingleWaveAssistantWidget(QWidget *parent)
     : ShowKvrDataWidgetBase(parent)
 {
     restoreDefaults();
+    // The pointer's sample goes to the wave list whenever a wave is shown.
+    setMouseTracking(true);
 }
+
+int KvrSingleWaveAssistantWidget::sampleCount() const { return qBound(1, m_display.nSampleCount, kMaxSamples); }
 
 KvrSingleWaveAssistantWidget::~KvrSingleWaveAssistantWidget() = default;
 
@@ -44,10 +53,9 @@ void KvrSingleWaveAssistantWidget::setFlawMarking(bool on)
     if (on) {
         const QPixmap pen(QString::fromLatin1(kPenCursor));
         setCursor(pen.isNull() ? QCursor(Qt::CrossCursor) : QCursor(pen));
-        setMouseTracking(true);
     } else {
         setCursor(Qt::ArrowCursor);
-        setMouseTracking(false);
+        hideCursorLine(); // the mark just set stays in sight
     }
 }
 
@@ -70,6 +78,12 @@ void KvrSingleWaveAssistantWidget::setFocusWaveIndex(int index)
 {
     qDebug("KvrSingleWaveAssistantWidget: 焦点波形改变 m_nFocusWaveIndex, index ... %d, %d", m_nFocusWaveIndex, index);
     ShowKvrDataWidgetBase::setFocusWaveIndex(index);
+}
+
+void KvrSingleWaveAssistantWidget::updateWaveDisplay()
+{
+    layoutRegions(width(), height());
+    ShowKvrDataWidgetBase::updateWaveDisplay();
 }
 
 void KvrSingleWaveAssistantWidget::onLastWaveIndex() { emit waveGroupMoved(-1); }
@@ -98,17 +112,13 @@ int KvrSingleWaveAssistantWidget::focusedSamplePoints() const
     return group ? axisSampleCount(group->head.nSamplePoints) : 1024;
 }
 
-QVector<double> KvrSingleWaveAssistantWidget::layerState() const
-{
-    const SystemConfig &cfg = SystemConfig::instance();
-    return {double(cfg.isBgColorBlack()), double(cfg.isWaveStyleFill()), double(cfg.isNormalized()),
-            double(cfg.getMaxSamplePoints()), fontPointScale()};
-}
-
 void KvrSingleWaveAssistantWidget::layoutRegions(int W, int H)
 {
     setMargins(kMarginLeft, kMarginTop, kMarginRight, kMarginBottom);
-    setAxisRange(0.0f, float(focusedSamplePoints() * 0.002));
+    if (m_nSpectrum)
+        setAxisRange(0.0f, 125.0f); // kHz
+    else
+        setAxisRange(0.0f, float(focusedSamplePoints() * 0.002));
     const QRectF area(kMarginLeft, kMarginTop, qMax(0, W - kMarginLeft - kMarginRight),
                       qMax(0, H - kMarginTop - kMarginBottom));
     m_drawRegions[0] = area;
@@ -139,20 +149,15 @@ void KvrSingleWaveAssistantWidget::resizeEvent(QResizeEvent *event)
 
 void KvrSingleWaveAssistantWidget::paintEvent(QPaintEvent *event)
 {
-    if (m_nFocusWaveIndex < 0) {
-        setMouseTracking(false);
-        return;
-    }
-    setMouseTracking(true);
-    if (m_waveAnalyzeInfoList.isEmpty() || !hasValidTrace())
+    if (m_nFocusWaveIndex < 0 || m_waveAnalyzeInfoList.isEmpty() || !hasValidTrace())
         return;
     ShowKvrDataWidgetBase::paintEvent(event);
 }
 
 void KvrSingleWaveAssistantWidget::drawBackground(QPainter *painter)
 {
-    const bool black = SystemConfig::instance().isBgColorBlack();
-    const double s = fontPointScale();
+    const bool black = m_display.blBlackBackground;
+    const double s = m_display.fFontScale;
     const QColor fg = black ? QColor(Qt::white) : QColor(Qt::black);
     painter->fillRect(QRect(0, 0, width(), height()), black ? QColor(Qt::black) : QColor(Qt::white));
     painter->setPen(QPen(fg, 0));
@@ -214,7 +219,6 @@ void KvrSingleWaveAssistantWidget::drawBackground(QPainter *painter)
                 }
             }
         } else {
-            setAxisRange(0.0f, 125.0f);
             for (int i = 0; i <= 125; ++i) {
                 const double x = left + i * width / 125.0;
                 const bool major = i % 10 == 0;
@@ -248,8 +252,7 @@ void KvrSingleWaveAssistantWidget::drawBackground(QPainter *painter)
 void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock &block, double gain,
                                              const QRectF &panel, int flawPos)
 {
-    const SystemConfig &cfg = SystemConfig::instance();
-    const int N = configSampleCount();
+    const int N = sampleCount();
     const double p = panel.height();
     const double top = panel.top();
     const double zeroY = top + p / 2.0;
@@ -260,7 +263,7 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
     QVector<QPointF> points;
     points.reserve(n);
     QVector<QLineF> fills;
-    const bool fill = cfg.isWaveStyleFill();
+    const bool fill = m_display.blFill;
     for (int j = 0; j < n; ++j) {
         const qint32 u = block.nData[j];
         const double x = panel.left() + j * dx;
@@ -303,7 +306,7 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
 void KvrSingleWaveAssistantWidget::drawSpectrum(QPainter *painter, const double *spectrum, const QRectF &panel,
                                                 int slot)
 {
-    const int K = qBound(1, qRound(configSampleCount() * 0.25), kMaxSamples);
+    const int K = qBound(1, qRound(sampleCount() * 0.25), kMaxSamples);
     double lo = spectrum[0], hi = spectrum[0];
     for (int i = 1; i < K; ++i) {
         lo = qMin(lo, spectrum[i]);
@@ -327,12 +330,11 @@ void KvrSingleWaveAssistantWidget::drawSpectrum(QPainter *painter, const double 
 
 void KvrSingleWaveAssistantWidget::drawWaves(QPainter *painter)
 {
-    const SystemConfig &cfg = SystemConfig::instance();
     const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
     if (!info || !isValidChannel(info->nChannel))
         return;
     const int ch = info->nChannel;
-    const bool black = cfg.isBgColorBlack();
+    const bool black = m_display.blBlackBackground;
     painter->setPen(QPen(black ? QColor(Qt::white) : QColor(Qt::blue), 0));
     const QList<QRectF> ps = panels();
     const WaveGroupPtr filtered = filterWaveGroupAt(info->nMeasurePoint);
@@ -348,17 +350,17 @@ void KvrSingleWaveAssistantWidget::drawWaves(QPainter *painter)
         return;
     }
 
-    const int N = configSampleCount();
+    const int N = sampleCount();
     const WaveBlock *fb = (filtered && filtered->blocks[ch]) ? filtered->blocks[ch].data() : nullptr;
     const WaveBlock *ob = (original && original->blocks[ch]) ? original->blocks[ch].data() : nullptr;
     double gf = std::isfinite(info->fManualGain) ? info->fManualGain : 1.0;
     double go = gf;
-    if (cfg.isNormalized()) {
+    if (m_display.blNormalized) {
         int mx1 = 0, mn1 = 65535, mx2 = 0, mn2 = 65535;
         if (fb)
-            gf = viewNormalizeFactor(fb->nData, qMin(validSampleCount(*fb), N), &mx1, &mn1);
+            gf = normalizeFactorOf(fb->nData, qMin(validSampleCount(*fb), N), &mx1, &mn1);
         if (ob)
-            go = viewNormalizeFactor(ob->nData, qMin(validSampleCount(*ob), N), &mx2, &mn2);
+            go = normalizeFactorOf(ob->nData, qMin(validSampleCount(*ob), N), &mx2, &mn2);
         qDebug("焦点波形的极值 ... %d, %d, %d, %d, %f, %f", mx1, mx2, mn1, mn2, gf, go);
     }
     if (fb)
@@ -400,11 +402,28 @@ void KvrSingleWaveAssistantWidget::drawOverlay(QPainter *painter)
     const QRectF area = m_drawRegions[0];
     painter->setPen(QPen(QColor(Qt::darkGreen), 0));
     painter->drawLine(QPointF(m_cursor.x(), area.top()), QPointF(m_cursor.x(), area.bottom()));
-    if (m_nSpectrum) {
-        const QPoint global = mapToGlobal(m_cursor);
-        QToolTip::showText(global, QString());
-        QToolTip::showText(global, spectrumToolTipText(), this);
+    // The flaw mark stays above the cursor line, so the line never hides it.
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+    const int N = sampleCount();
+    if (!m_nSpectrum && info && info->nFlawPos >= 0 && info->nFlawPos < N) {
+        painter->setPen(QPen(QColor(Qt::red), 0));
+        for (const QRectF &p : panels()) {
+            const double x = p.left() + double(info->nFlawPos) * p.width() / N;
+            painter->drawLine(QPointF(x, p.top()), QPointF(x, p.bottom()));
+        }
     }
+}
+
+void KvrSingleWaveAssistantWidget::hideCursorLine()
+{
+    m_cursor = QPoint(-1, -1);
+    update();
+}
+
+void KvrSingleWaveAssistantWidget::leaveEvent(QEvent *event)
+{
+    hideCursorLine();
+    ShowKvrDataWidgetBase::leaveEvent(event);
 }
 
 int KvrSingleWaveAssistantWidget::sampleIndexAt(int x) const
@@ -418,11 +437,15 @@ int KvrSingleWaveAssistantWidget::sampleIndexAt(int x) const
 void KvrSingleWaveAssistantWidget::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_nFocusWaveIndex >= 0 && hasValidTrace()) {
-        layoutRegions(width(), height());
         m_cursor = event->pos();
         update();
-        if (cursorInArea())
+        if (cursorInArea()) {
             emit indicateWaveDataIdnexChanged(sampleIndexAt(m_cursor.x()));
+            if (m_nSpectrum)
+                QToolTip::showText(event->globalPos(), spectrumToolTipText(), this);
+        } else if (m_nSpectrum) {
+            QToolTip::hideText();
+        }
     }
     ShowKvrDataWidgetBase::mouseMoveEvent(event);
 }
@@ -431,19 +454,31 @@ void KvrSingleWaveAssistantWidget::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier) {
         m_cursor = event->pos();
-        layoutRegions(width(), height());
         const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
         if (info && m_blFlawMarking && isValidChannel(info->nChannel) && cursorInArea()) {
-            const int k = sampleIndexAt(m_cursor.x());
-            if (k != info->nFlawPos) {
-                info->nFlawPos = k;
-                info->blModified = 1;
-                updateWaveDisplay();
-                emit flawPosChanged();
+            if (m_nSpectrum) {
+                // A frequency is no place for a mark.
+                emit showStatusMessage(QStringLiteral("频谱显示时不能标记缺陷，请在波形曲线上标记"));
+            } else {
+                const int k = markableSample(sampleIndexAt(m_cursor.x()));
+                if (k >= 0 && k != info->nFlawPos)
+                    emit flawPosChanged(m_nFocusWaveIndex, k);
             }
         }
     }
     ShowKvrDataWidgetBase::mousePressEvent(event);
+}
+
+int KvrSingleWaveAssistantWidget::markableSample(int index) const
+{
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+    if (!info || !isValidChannel(info->nChannel))
+        return -1;
+    WaveGroupPtr group = waveGroupAt(info->nMeasurePoint);
+    if (!group)
+        return -1;
+    const int count = validSampleCount(*group->blocks[info->nChannel]);
+    return count > 0 ? qBound(0, index, count - 1) : -1;
 }
 
 QMenu *KvrSingleWaveAssistantWidget::createContextMenu(QWidget *parent)

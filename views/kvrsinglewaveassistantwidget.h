@@ -49,14 +49,17 @@ public:
 
 public slots:
     void setFocusWaveIndex(int index) override;
+    void updateWaveDisplay() override;
     void onLastWaveIndex();
     void onNextWaveIndex();
     void onDispTypeChanged();
 
 signals:
-    void flawPosChanged();
+    // Marking asks for the flaw mark of wave nWaveIndex at sample nFlawPos.
+    void flawPosChanged(int nWaveIndex, int nFlawPos);
     void indicateWaveDataIdnexChanged(int nWaveDataIndex);
     void waveGroupMoved(int step);
+    void showStatusMessage(QString strMsg);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -64,14 +67,19 @@ protected:
     void drawBackground(QPainter *painter) override;
     void drawWaves(QPainter *painter) override;
     void drawOverlay(QPainter *painter) override;
-    QVector<double> layerState() const override;
 
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
+    int sampleCount() const;
+    // The sample a click at `index` marks: within the wave's samples, or -1
+    // when the wave has none.
+    int markableSample(int index) const;
+    void hideCursorLine();
     void layoutRegions(int width, int height);
     void drawCurve(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel, int flawPos);
     void drawSpectrum(QPainter *painter, const double *spectrum, const QRectF &panel, int slot);

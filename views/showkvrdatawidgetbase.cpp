@@ -148,6 +148,14 @@ void ShowKvrDataWidgetBase::setWaveSpeed(float speed)
     updateWaveDisplay();
 }
 
+void ShowKvrDataWidgetBase::setDisplayState(const WaveDisplayState &state)
+{
+    if (state == m_display)
+        return;
+    m_display = state;
+    updateWaveDisplay();
+}
+
 void ShowKvrDataWidgetBase::restoreDefaults()
 {
     setMargins(20, 20, 20, 20);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "datafile/records.h"
+#include "views/wavedisplaystate.h"
 
 #include <QImage>
 #include <QPoint>
@@ -86,6 +87,10 @@ public:
     float waveSpeed() const { return m_fWaveSpeed; }
     virtual void setWaveSpeed(float speed);
 
+    // How to draw (sample count, normalisation, fill, background, scale).
+    const WaveDisplayState &displayState() const { return m_display; }
+    virtual void setDisplayState(const WaveDisplayState &state);
+
     // Margins 20, regions (0, 0, 80, 80), axis 0..10 ms, zoom 1, cursor
     // (0, 0), focused index -1.
     virtual void restoreDefaults();
@@ -103,9 +108,9 @@ protected:
     virtual void drawWaves(QPainter *painter);
     virtual void drawOverlay(QPainter *painter);
 
-    // Values the cached layer depends on besides the data and the size
-    // (configuration switches, display scale ...). When they differ from the
-    // ones the layer was built with, the layer is rebuilt.
+    // Values the cached layer depends on besides the data, the size and the
+    // display state. When they differ from the ones the layer was built with,
+    // the layer is rebuilt.
     virtual QVector<double> layerState() const { return {}; }
     void invalidateWaveLayer() { m_blLayerDirty = true; }
 
@@ -129,6 +134,7 @@ protected:
     float m_fWaveZoomScale = 1.0f;
     float m_fWaveSpeed = 4000.0f;
     int m_nFocusWaveIndex = -1;
+    WaveDisplayState m_display;
 
 private:
     void rebuildWaveLayer();

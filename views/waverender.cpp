@@ -1,5 +1,7 @@
 #include "waverender.h"
 
+#include "dsp/gain.h"
+
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
@@ -25,33 +27,10 @@ int axisSampleCount(int nSamplePoints)
 
 int validSampleCount(const WaveBlock &block) { return qBound(0, int(block.nDataCnt), kMaxSamples); }
 
-double viewNormalizeFactor(const qint32 *samples, int count, int *outMax, int *outMin)
-{
-    int mx = 0;
-    int mn = 65535;
-    if (samples) {
-        for (int j = 0; j < count; ++j) {
-            mx = qMax(mx, int(samples[j]));
-            mn = qMin(mn, int(samples[j]));
-        }
-    }
-    if (outMax)
-        *outMax = mx;
-    if (outMin)
-        *outMin = mn;
-    const double upper = qMax(double(mx) - kFullScale, kFullScale - double(mx));
-    double g;
-    if (upper < std::fabs(double(mn)))
-        g = kMidLevel / (mx - kMidLevel);
-    else
-        g = kMidLevel / (kMidLevel - mn);
-    return std::isfinite(g) ? g : 1.0;
-}
-
 double displayGain(const WaveAnalyzeInfo &info, const WaveBlock &block, int count, bool normalized)
 {
     if (normalized)
-        return viewNormalizeFactor(block.nData, qBound(0, count, kMaxSamples));
+        return dsp::normalizeFactor(block.nData, qBound(0, count, kMaxSamples));
     const double g = info.fManualGain;
     return std::isfinite(g) ? g : 1.0;
 }

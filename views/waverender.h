@@ -26,12 +26,6 @@ int axisSampleCount(int nSamplePoints);
 // Valid samples of a block: nDataCnt limited to 0..4096.
 int validSampleCount(const WaveBlock &block);
 
-// The views' normalisation factor over the first `count` samples:
-// with maximum mx and minimum mn, 32767.5 / (mx - 32767.5) when
-// max(mx - 65535, 65535 - mx) < |mn|, otherwise 32767.5 / (32767.5 - mn).
-// No samples give max 0 and min 65535. A non-finite result becomes 1.
-double viewNormalizeFactor(const qint32 *samples, int count, int *outMax = nullptr, int *outMin = nullptr);
-
 // The gain a view applies to a block: the manual gain, or the
 // normalisation factor of its first `count` samples while normalised
 // display is on.

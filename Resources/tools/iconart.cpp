@@ -1,13 +1,19 @@
-// Draws the program's icon set as PNG files: iconart OUTDIR
-// Every icon is plain vector drawing on a transparent 64x64 canvas (the pen
-// cursor on 32x32), so the artwork is reproducible and needs no fonts.
+// Draws the program's icon set as PNG files:
+//   iconart OUTDIR           the tool-bar icons (and the application icon)
+//   iconart --theme OUTDIR   the application and survey-file icons for the
+//                            desktop, as OUTDIR/<N>x<N>/{apps,mimetypes}/...
+// Every icon is plain vector drawing on a 32x32 design grid scaled to the
+// canvas (64x64 for the tool bar, the pen cursor on 32x32), so the artwork
+// is reproducible and needs no fonts.
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -145,6 +151,80 @@ void traceIn(QPainter &g, const QPainterPath &p, const QColor &c = QColor(0x5f, 
     g.setPen(pen(c, w));
     g.setBrush(Qt::NoBrush);
     g.drawPath(p);
+}
+
+// A curved arrow: a half turn over a page's width that points back to the
+// left (undo) or, mirrored, onwards to the right (redo).
+void turnArrow(QPainter &g, bool mirrored)
+{
+    g.save();
+    if (mirrored) {
+        g.translate(32, 0);
+        g.scale(-1, 1);
+    }
+    QPainterPath turn;
+    turn.moveTo(24, 26);
+    turn.cubicTo(30, 20, 28, 9, 17, 9);
+    turn.lineTo(8, 9);
+    g.setPen(pen(kBlue, 3.2));
+    g.setBrush(Qt::NoBrush);
+    g.drawPath(turn);
+    QPainterPath head;
+    head.moveTo(3, 9);
+    head.lineTo(11, 3);
+    head.lineTo(11, 15);
+    head.closeSubpath();
+    g.setPen(pen(kBlue, 1.2));
+    g.setBrush(kBlue);
+    g.drawPath(head);
+    g.restore();
+}
+
+// The application: a pile standing in the ground, pulses spreading from its
+// bottom towards a cave.
+void appIcon(QPainter &g)
+{
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(1.5, 1.5, 29, 29), 6, 6);
+    g.save();
+    g.setClipPath(tile);
+    g.fillRect(QRectF(0, 0, 32, 32), QColor(0xcf, 0xe3, 0xf7));
+    g.fillRect(QRectF(0, 9, 32, 23), QColor(0xa5, 0x7a, 0x4a));
+    g.setPen(pen(QColor(0x86, 0x5f, 0x36), 1.2));
+    g.drawLine(QPointF(0, 14), QPointF(32, 13));
+    g.drawLine(QPointF(0, 20.5), QPointF(32, 21.5));
+    // Cave below and beside the pile.
+    g.setPen(Qt::NoPen);
+    g.setBrush(QColor(0x2b, 0x1d, 0x12));
+    g.drawEllipse(QPointF(22.5, 25.5), 5.5, 3.3);
+    // Pulses from the pile bottom.
+    g.setBrush(Qt::NoBrush);
+    for (int i = 1; i <= 3; ++i) {
+        g.setPen(pen(kAmber, 1.5));
+        const double r = 3.2 * i;
+        g.drawArc(QRectF(16 - r, 18 - r, 2 * r, 2 * r), -20 * 16, -140 * 16);
+    }
+    // The pile.
+    g.setPen(pen(kInk, 1.2));
+    g.setBrush(QColor(0xc4, 0xc9, 0xd0));
+    g.drawRect(QRectF(13, 2, 6, 16));
+    g.restore();
+    g.setPen(pen(QColor(0x1d, 0x35, 0x57), 1.5));
+    g.setBrush(Qt::NoBrush);
+    g.drawPath(tile);
+}
+
+// A survey file: a page holding a wave list.
+void surveyFileIcon(QPainter &g)
+{
+    page(g, QRectF(5, 2, 22, 28));
+    g.setPen(pen(QColor(0x8a, 0x96, 0xa6), 1));
+    g.setBrush(QColor(0x14, 0x1c, 0x28));
+    g.drawRoundedRect(QRectF(8, 9, 16, 15), 1.5, 1.5);
+    for (int i = 0; i < 3; ++i)
+        traceIn(g, wave(9.5, 22.5, 12.5 + 4 * i, 1.6, 3), QColor(0x5f, 0xe3, 0x8c), 1.2);
+    g.setPen(pen(kAmber, 1.5));
+    g.drawLine(QPointF(9, 26.5), QPointF(17, 26.5));
 }
 
 struct Icon {
@@ -292,6 +372,8 @@ const Icon kIcons[] = {
              traceIn(g, wave(7, 25, 8 + 8 * i, 2.3, 3));
          g.restore();
      }},
+    {"undo_ali", 64, [](QPainter &g) { turnArrow(g, false); }},
+    {"redo_ali", 64, [](QPainter &g) { turnArrow(g, true); }},
     {"wave_amp_add_ali", 64,
      [](QPainter &g) {
          frame(g);
@@ -408,6 +490,7 @@ const Icon kIcons[] = {
          g.scale(2.2, 2.2);
          plusMinus(g, QPointF(0, 0), false, kRed);
      }},
+    {"kvr-analysis", 64, appIcon},
     // The pen cursor: the tip sits at the bottom-left corner (hot spot 0, 31).
     {"edit2", 32,
      [](QPainter &g) {
@@ -436,34 +519,58 @@ const Icon kIcons[] = {
      }},
 };
 
+// Desktop icons by freedesktop context, drawn at every hicolor size.
+struct ThemeIcon {
+    const char *context;
+    const char *name;
+    Draw draw;
+};
+
+const ThemeIcon kThemeIcons[] = {
+    {"apps", "kvr-analysis", appIcon},
+    {"mimetypes", "application-x-kvr-survey", surveyFileIcon},
+};
+
+const int kThemeSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+bool writeIcon(const Draw &draw, int size, const QString &file)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter g(&image);
+        g.setRenderHint(QPainter::Antialiasing);
+        if (size != 32)
+            g.scale(size / 32.0, size / 32.0);
+        draw(g);
+    }
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()) || !image.save(file, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+    const bool theme = argc == 3 && std::strcmp(argv[1], "--theme") == 0;
+    if (argc != 2 && !theme) {
+        std::fprintf(stderr, "usage: %s [--theme] OUTDIR\n", argv[0]);
         return 2;
     }
-    const QString outDir = QString::fromLocal8Bit(argv[1]);
-    if (!QDir().mkpath(outDir)) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
-        return 1;
+    const QString outDir = QString::fromLocal8Bit(argv[argc - 1]) + QLatin1Char('/');
+    if (theme) {
+        for (const ThemeIcon &icon : kThemeIcons)
+            for (int size : kThemeSizes)
+                if (!writeIcon(icon.draw, size,
+                               outDir + QStringLiteral("%1x%1/%2/%3.png").arg(size).arg(icon.context, icon.name)))
+                    return 1;
+        return 0;
     }
-    for (const Icon &icon : kIcons) {
-        QImage image(icon.size, icon.size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        {
-            QPainter g(&image);
-            g.setRenderHint(QPainter::Antialiasing);
-            if (icon.size != 32)
-                g.scale(icon.size / 32.0, icon.size / 32.0);
-            icon.draw(g);
-        }
-        const QString file = outDir + QLatin1Char('/') + QLatin1String(icon.name) + QStringLiteral(".png");
-        if (!image.save(file, "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+    for (const Icon &icon : kIcons)
+        if (!writeIcon(icon.draw, icon.size, outDir + QLatin1String(icon.name) + QStringLiteral(".png")))
             return 1;
-        }
-    }
     return 0;
 }

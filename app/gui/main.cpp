@@ -5,6 +5,7 @@
 //                                    builds the main window, opens FILE when
 //                                    given, saves a picture of the window in
 //                                    OUTDIR and exits (works offscreen)
+//   kvr-analysis --help | --version  prints and exits without a display
 //
 // Without a screen (the self-check, or the offscreen platform) every message
 // and question is answered by the program itself and printed on stdout, so
@@ -18,7 +19,7 @@
 #include "report/printeroperation.h"
 #include "report/render/reportimage.h"
 #include "ui/mainwindow.h"
-#include "views/workspace/showkvrwavedatawidget.h"
+#include "workspace/showkvrwavedatawidget.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QIcon>
 #include <QImage>
 #include <QMessageBox>
 #include <QTimer>
@@ -35,6 +37,41 @@
 #include <cstring>
 
 namespace {
+
+// Also the source of the manual page (help2man), so it follows that layout:
+// a usage line, paragraphs, indented options and titled sections.
+const char *kHelp = "Usage: kvr-analysis [FILE.ard]\n"
+                    "  or:  kvr-analysis --self-check OUTDIR [FILE.ard]\n"
+                    "Shows, filters and marks the waves of a borehole acoustic survey recorded\n"
+                    "at the bottom of a pile hole (a detection data file, .ard), saves the\n"
+                    "analysis back into the file and produces the inspection report (print,\n"
+                    "preview, PDF, Word). kvr-cli(1) does the same without a window.\n"
+                    "\n"
+                    "With exactly one FILE the program opens it at start-up; with none or more\n"
+                    "than one it opens nothing.\n"
+                    "\n"
+                    "Options:\n"
+                    "  --self-check OUTDIR [FILE.ard]\n"
+                    "                 start as usual (data folders, configuration, icons, Qt's\n"
+                    "                 Chinese dialog texts, the CJK font), open FILE when given,\n"
+                    "                 print one line per check, save the main window as\n"
+                    "                 OUTDIR/main-window.png and exit; works without a display\n"
+                    "                 with QT_QPA_PLATFORM=offscreen; its messages and questions\n"
+                    "                 are answered by the program and printed, so a warned,\n"
+                    "                 rejected or missing FILE does not stop it\n"
+                    "  -h, --help     show this help and exit\n"
+                    "  --version      show the version and exit\n"
+                    "\n"
+                    "Environment:\n"
+                    "  KVR_DATA_ROOT  the data root holding etc/param_config.xml (the\n"
+                    "                 configuration) and the working folders localDataDir/,\n"
+                    "                 sDataDir/ and uDataDir/; by default\n"
+                    "                 ~/.local/share/QUORVANE/KVR_ANALYSIS/ (under\n"
+                    "                 XDG_DATA_HOME when that is set)\n"
+                    "\n"
+                    "Exit status:\n"
+                    "  0              the window was closed, or every self-check passed\n"
+                    "  1              a self-check failed\n";
 
 // Checks what start-up must have produced and saves a picture of the window.
 int runSelfCheck(MainWindow &window, const QString &outDir, const QString &surveyFile)
@@ -62,6 +99,7 @@ int runSelfCheck(MainWindow &window, const QString &outDir, const QString &surve
               .arg(keys)
               .arg(SystemConfig::keyCount()));
     check(!window.actionFileOpen->icon().isNull(), QStringLiteral("tool-bar icons loaded"));
+    check(!QApplication::windowIcon().isNull(), QStringLiteral("application icon loaded"));
     const QString ok = QCoreApplication::translate("QPlatformTheme", "OK");
     const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
     check(ok == QStringLiteral("确定") && cancel == QStringLiteral("取消"),
@@ -120,15 +158,30 @@ void answerWithoutUser(MainWindow &window)
         say("dialog", caption + QStringLiteral(": (未选择文件)"));
         return QString();
     });
-    report->setFileOpener([](const QUrl &url) { say("open", url.toString()); });
+    report->setFileOpener([](const QUrl &url) {
+        say("open", url.toString());
+        return true;
+    });
+    report->setMessageFunc(
+        [](const QString &title, const QString &text) { say("message", title + QStringLiteral(": ") + text); });
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // 4. locale codec, first: the start-up file is a QString made from argv,
-    // and file names keep bytes that are not UTF-8.
+    // Answered before the application object exists: no display needed.
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("kvr-analysis " KVR_VERSION);
+        return 0;
+    }
+
+    // The locale codec, first: the start-up file is a QString made from
+    // argv, and file names keep bytes that are not UTF-8.
     kvrio::installFileNameCodec();
 
     const bool selfCheck = (argc == 3 || argc == 4) && std::strcmp(argv[1], "--self-check") == 0;
@@ -140,8 +193,11 @@ int main(int argc, char *argv[])
 
     // 2. application object; the CJK font substitution precedes every widget
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(KVR_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KVR_DESKTOP_ID));
     installFontSubstitutions();
     initKvrResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/Resources/png/kvr-analysis.png")));
 
     // 3. Qt's own dialogs in Chinese
     QTranslator translator;

@@ -1,7 +1,10 @@
 // Time of the report outputs for a survey of 12 points x 3 channels with
 // 4096 samples each: the report image, the printed page into a PDF, and the
-// whole Word job (image, document from the template, picture, save).
+// whole Word job (image, document from the template, picture, save); and the
+// printed page of a synthetic survey of 1000 measure points (3000 waves).
 // Run: QT_QPA_PLATFORM=offscreen bench_report
+#include "datafile/kvrdocument.h"
+#include "datafile/synth.h"
 #include "report/render/kvrwordoperation.h"
 #include "report/render/reportpdf.h"
 #include "report/render/reportrenderer.h"
@@ -40,6 +43,18 @@ ReportData survey()
     return d;
 }
 
+// Peak resident set size of the process in kB (0 where not known).
+qint64 peakRssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
 } // namespace
 
 class BenchReport : public QObject
@@ -61,6 +76,28 @@ private slots:
         QTemporaryDir dir;
         const ReportData d = survey();
         QBENCHMARK { QVERIFY(writeReportPdf(d, dir.filePath(QStringLiteral("r.pdf")))); }
+    }
+    void pdfPage1000Points()
+    {
+        QTemporaryDir dir;
+        SynthOptions options;
+        options.points = 1000;
+        const QString ard = dir.filePath(QStringLiteral("s1000.ard"));
+        QVERIFY(writeSynthSurvey(ard, options));
+        KvrDocument doc;
+        QVERIFY(doc.open(ard).ok);
+        const MeasurementModel &m = doc.model();
+        ReportData d =
+            ReportData::capture(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(), doc.fileHead());
+        d.nSamplePoints = m.maxSamplePoints();
+        QCOMPARE(d.infos.size(), 3000);
+        const qint64 rssBefore = peakRssKb();
+        QElapsedTimer t;
+        t.start();
+        QBENCHMARK_ONCE { QVERIFY(writeReportPdf(d, dir.filePath(QStringLiteral("r.pdf")))); }
+        qInfo("1000 points, 3000 waves: PDF in %lld ms, %lld bytes; peak RSS %lld kB (%lld kB with the survey "
+              "loaded, before the PDF)",
+              t.elapsed(), QFileInfo(dir.filePath(QStringLiteral("r.pdf"))).size(), peakRssKb(), rssBefore);
     }
     void wordJob()
     {

@@ -1,9 +1,9 @@
 #include "kvrwordoperation.h"
 
+#include "app/paths.h"
 #include "io/safewrite.h"
 #include "report/render/reportimage.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -13,8 +13,7 @@
 KvrWordOperation::KvrWordOperation(QObject *parent)
     : WordEngineNew(parent)
 {
-    const QString appDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-    m_strTemplatePath = appDir + QStringLiteral("/template.dotx");
+    m_strTemplatePath = programDataFile(QStringLiteral("template.dotx"));
 }
 
 void KvrWordOperation::setOutputPath(const QString &path)
@@ -23,6 +22,12 @@ void KvrWordOperation::setOutputPath(const QString &path)
     m_strOutputDir = fi.absolutePath();
     m_strOutputBaseName = fi.completeBaseName();
     setSaveFilePath(fi.absoluteFilePath());
+}
+
+void KvrWordOperation::setImageSuffix(const QString &suffix)
+{
+    const QString s = suffix.toLower();
+    m_strImageSuffix = s == QLatin1String("jpg") || s == QLatin1String("jpeg") ? s : QStringLiteral("png");
 }
 
 QString KvrWordOperation::standardText(int index)
@@ -43,7 +48,7 @@ QString pictureFailedText(const QString &picture, const QString &why)
 
 QString KvrWordOperation::imagePath() const
 {
-    return m_strOutputDir + QStringLiteral("/") + m_strOutputBaseName + QStringLiteral(".png");
+    return m_strOutputDir + QStringLiteral("/") + m_strOutputBaseName + QLatin1Char('.') + m_strImageSuffix;
 }
 
 void KvrWordOperation::fail(const QString &reason)
@@ -55,7 +60,7 @@ void KvrWordOperation::fail(const QString &reason)
 }
 
 // The report image, drawn and encoded in memory (progress 10, 30, 50).
-bool KvrWordOperation::renderPng(QByteArray *png, QString *why)
+bool KvrWordOperation::renderImage(QByteArray *png, QString *why)
 {
     QImage image(ReportRenderer::kImageWidth, ReportRenderer::kImageHeight, QImage::Format_RGB888);
     image.fill(Qt::white);
@@ -81,7 +86,7 @@ void KvrWordOperation::createKvrImageDoWorker()
         return fail(QStringLiteral("输出目录 %1 不存在").arg(m_strOutputDir));
     const QString file = imagePath();
     QString why;
-    const auto render = [this](QByteArray *png, QString *reason) { return renderPng(png, reason); };
+    const auto render = [this](QByteArray *png, QString *reason) { return renderImage(png, reason); };
     if (!kvrio::writeMadeFile(file, m_inputFiles, render, &why))
         return fail(kvrio::writeFailedText(file, why));
     emit progressPrompt(70);
@@ -96,6 +101,8 @@ void KvrWordOperation::createKvrImageDoWorker()
 void KvrWordOperation::createKvrWordDoWorker()
 {
     const QString savePath = saveFilePath();
+    // The picture of the document is a PNG beside it.
+    setImageSuffix(QStringLiteral("png"));
     const QString picture = imagePath();
     m_strListWaveListFile.clear();
     m_strError.clear();
@@ -120,7 +127,7 @@ void KvrWordOperation::createKvrWordDoWorker()
     if (withImage) {
         QByteArray png;
         QString why;
-        if (!renderPng(&png, &why))
+        if (!renderImage(&png, &why))
             return fail(why);
         if (!embedded.open() || embedded.write(png) != png.size() || !embedded.flush())
             return fail(QStringLiteral("无法写入临时文件 %1：%2").arg(embedded.fileName(), embedded.errorString()));

@@ -26,6 +26,9 @@ public:
     QString outputDir() const { return m_strOutputDir; }
     QString outputBaseName() const { return m_strOutputBaseName; }
     QStringList producedImages() const { return m_strListWaveListFile; }
+    // Kind of the report image file by its suffix: "png" (the default, and
+    // what the Word report uses), "jpg" or "jpeg".
+    void setImageSuffix(const QString &suffix);
 
     QString templatePath() const { return m_strTemplatePath; }
     void setTemplatePath(const QString &path) { m_strTemplatePath = path; }
@@ -55,12 +58,13 @@ public slots:
     void createKvrWordDoWorker();
 
 private:
-    bool renderPng(QByteArray *png, QString *why);
+    bool renderImage(QByteArray *png, QString *why);
     void fail(const QString &reason);
 
     ReportRenderer m_renderer;
     QString m_strOutputDir;
     QString m_strOutputBaseName;
+    QString m_strImageSuffix = QStringLiteral("png");
     QStringList m_strListWaveListFile;
     QString m_strTemplatePath;
     QStringList m_inputFiles;

@@ -24,6 +24,8 @@ bool encodeImageFor(const QImage &image, const QString &path, QByteArray *bytes,
     QBuffer buffer(bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
+    if (format == "jpg" || format == "jpeg")
+        writer.setQuality(92);
     if (!writer.write(image))
         return fail(QStringLiteral("无法编码图片：%1").arg(writer.errorString()));
     buffer.close();

@@ -1,15 +1,22 @@
 #include "reportrenderer.h"
 
+#include "dsp/gain.h"
+#include "report/render/labellayout.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygonF>
 #include <QtMath>
+#include <cmath>
+#include <limits>
 
 namespace {
 
 const char *kHeightSample = "检测"; // CJK sample for text heights
 const double kMid = 32767.5;
 const double kFull = 65535.0;
+// The widest usual angle label; it decides whether labels stand upright.
+const char *kAngleSample = "258.6";
 
 QFont namedFont(int pointSize, QPaintDevice *device)
 {
@@ -18,7 +25,17 @@ QFont namedFont(int pointSize, QPaintDevice *device)
     return device ? QFont(f, device) : f;
 }
 
-double mmToPixels(int mm, QPaintDevice *device) { return mm * device->logicalDpiX() / 25.4; }
+double mmToPixels(double mm, QPaintDevice *device) { return mm * device->logicalDpiX() / 25.4; }
+
+QString angleSample() { return QStringLiteral("%1%2").arg(QString::fromLatin1(kAngleSample), QStringLiteral("°")); }
+
+// Narrowest spacing at which two traces are still told apart: 0.6 mm on
+// the paper, and never less than 8 device pixels.
+double minTraceSpacing(QPaintDevice *device) { return qMax(8.0, mmToPixels(0.6, device)); }
+
+// Pen width of the traces and zero lines for traces `spacing` apart: the
+// usual 4 pixels, thinner when the traces stand close.
+double tracePenWidth(double spacing) { return qBound(1.0, spacing / 5.0, 4.0); }
 
 } // namespace
 
@@ -26,6 +43,19 @@ double ReportRenderer::textHeight(const QFont &font, QPainter *painter) const
 {
     QFontMetricsF fm(font, painter->device());
     return fm.boundingRect(QString::fromUtf8(kHeightSample)).height();
+}
+
+void ReportRenderer::drawText(QPainter *painter, const QRectF &rect, int flags, const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    QRectF used;
+    painter->drawText(rect, flags, text, &used);
+    // Text outside its rectangle is clipped away.
+    if (!(flags & Qt::TextDontClip))
+        used = used.intersected(rect);
+    if (!used.isEmpty())
+        m_textRects.append(painter->combinedTransform().mapRect(used));
 }
 
 double ReportRenderer::graphTop() const
@@ -64,9 +94,68 @@ void ReportRenderer::computeDepthExtents()
     }
 }
 
+void ReportRenderer::beginPage(QPainter *painter)
+{
+    m_textRects.clear();
+    m_cylinderRect = QRectF();
+    m_shownTraces.clear();
+    m_fNoteBand = 0;
+    Q_UNUSED(painter)
+}
+
+double ReportRenderer::columnWidth() const { return waveAreaWidth() / (m_data.infos.size() + 1); }
+
+double ReportRenderer::traceX(int k) const { return m_dLeftMargin + (k + 1) * columnWidth(); }
+
+QString ReportRenderer::traceCountNote(int total, int shown)
+{
+    return QStringLiteral("共 %1 条波形，图中显示其中 %2 条（间距不足以全部分开显示）").arg(total).arg(shown);
+}
+
+// Which traces the wave area can hold apart: all of them, or an evenly
+// spaced subset that keeps every trace with a flaw mark. When some are left
+// out the graph gives up a line to say so.
+void ReportRenderer::chooseTraces(QPainter *painter)
+{
+    const int n = m_data.infos.size();
+    LabelRequest req;
+    req.centers.reserve(n);
+    for (int k = 0; k < n; ++k) {
+        req.centers.append(traceX(k));
+        if (m_data.infos.at(k)->nFlawPos != kNoValue)
+            req.priority.append(k);
+    }
+    const double slot = minTraceSpacing(painter->device());
+    req.extents = {slot};
+    req.shiftPriority = false;
+    QVector<bool> shown(n, false);
+    for (const LabelPlacement &p : chooseLabels(req))
+        shown[p.index] = true;
+    // A flawed trace is never left out, even beside another flawed one;
+    // an unflawed trace crowding it gives way.
+    for (int k : qAsConst(req.priority)) {
+        if (shown.at(k))
+            continue;
+        shown[k] = true;
+        for (int j = 0; j < n; ++j) {
+            if (shown.at(j) && m_data.infos.at(j)->nFlawPos == kNoValue && qAbs(traceX(j) - traceX(k)) < slot)
+                shown[j] = false;
+        }
+    }
+    m_shownTraces.clear();
+    for (int k = 0; k < n; ++k)
+        if (shown.at(k))
+            m_shownTraces.append(k);
+    if (m_shownTraces.size() < n) {
+        m_fNoteBand = float(QFontMetricsF(m_labelFont, painter->device()).height() + 20);
+        m_fGraphHeight -= m_fNoteBand;
+    }
+}
+
 void ReportRenderer::updateDrawInfo(QPainter *painter)
 {
     m_blImage = false;
+    beginPage(painter);
     QPaintDevice *dev = painter->device();
     PrintCtrlParams &pc = m_data.print;
     const double before = textHeight(pc.fontParam, painter);
@@ -102,12 +191,11 @@ void ReportRenderer::updateDrawInfo(QPainter *painter)
     // narrow; on a high-resolution printer they are longer than the nominal
     // 200-pixel band and would run into the information table, so the band
     // grows to hold them.
-    const double rotatedLabel =
-        QFontMetricsF(pc.fontCoordinate, dev)
-            .horizontalAdvance(QStringLiteral("%1%2").arg(258.6, 0, 'f', 1).arg(QStringLiteral("°")));
+    const double rotatedLabel = QFontMetricsF(pc.fontCoordinate, dev).horizontalAdvance(angleSample());
     m_fLabelBand = float(qMax(200.0, rotatedLabel + 35.0));
     m_fGraphHeight = float(m_dPageHeight - 4 * 20 - m_fHeaderBand - m_fTitleBand - m_fParamBand - m_fFooterBand
                            - m_fResultBand - m_fLabelBand);
+    chooseTraces(painter);
 
     computeDepthExtents();
     qDebug("updateDrawInfo: 边距[l, t, r, b] ... %f, %f, %f, %f", m_dLeftMargin, m_dTopMargin, m_dRightMargin,
@@ -118,6 +206,7 @@ void ReportRenderer::updateDrawInfo(QPainter *painter)
 void ReportRenderer::updateImageDrawInfo(QPainter *painter)
 {
     m_blImage = true;
+    beginPage(painter);
     QPaintDevice *dev = painter->device();
     m_labelFont = namedFont(25, dev);
     m_fLineSpace = 20;
@@ -131,18 +220,55 @@ void ReportRenderer::updateImageDrawInfo(QPainter *painter)
     m_dPageHeight = win.height() - m_dTopMargin - m_dBottomMargin;
     m_fLabelBand = 100;
     m_fGraphHeight = float(m_dPageHeight - 100);
+    chooseTraces(painter);
     computeDepthExtents();
     qDebug("updateDrawInfo: 边距[l, t, r, b] ... %f, %f, %f, %f", m_dLeftMargin, m_dTopMargin, m_dRightMargin,
            m_dBottomMargin);
     qDebug("updateDrawInfo: fMaxPileDepth, fMaxAnalyzeDepth ... %f, %f", m_fMaxPileDepth, m_fMaxAnalyzeDepth);
 }
 
-void ReportRenderer::drawAlignedLine(QPainter *painter, const QFont &font, const QRectF &rect, const QString &text,
-                                     int pos)
+// One line of a header or footer band: the text and the page number at
+// their positions (0 left, 1 centre, 2 right). When they would meet, the
+// number goes to the side away from the text, and the text gives way to it
+// (shortened with an ellipsis) if the line is still too short for both.
+void ReportRenderer::drawBandLine(QPainter *painter, const QFont &font, const QRectF &rect, const QString &text,
+                                  int textPos, const QString &number, int numberPos)
 {
-    const Qt::Alignment h = pos == 0 ? Qt::AlignLeft : (pos == 1 ? Qt::AlignHCenter : Qt::AlignRight);
     painter->setFont(font);
-    painter->drawText(rect, int(Qt::AlignVCenter | h), text);
+    const QFontMetricsF fm(font, painter->device());
+    auto span = [&rect](int pos, double w) {
+        if (pos == 0)
+            return qMakePair(rect.left(), rect.left() + w);
+        if (pos == 1)
+            return qMakePair(rect.center().x() - w / 2, rect.center().x() + w / 2);
+        return qMakePair(rect.right() - w, rect.right());
+    };
+    auto align = [](int pos) -> int {
+        return pos == 0 ? Qt::AlignLeft : (pos == 1 ? Qt::AlignHCenter : Qt::AlignRight);
+    };
+    const double gap = 2 * fm.averageCharWidth();
+    QRectF textRect = rect;
+    QString shown = text;
+    if (!number.isEmpty()) {
+        const double numW = fm.horizontalAdvance(number);
+        auto numSpan = span(numberPos, numW);
+        if (!text.isEmpty()) {
+            const auto textSpan = span(textPos, qMin(fm.horizontalAdvance(text), rect.width()));
+            if (numSpan.first < textSpan.second + gap && textSpan.first < numSpan.second + gap) {
+                numberPos = textPos == 2 ? 0 : 2;
+                numSpan = span(numberPos, numW);
+            }
+            if (numberPos == 2)
+                textRect.setRight(qMin(rect.right(), numSpan.first - gap));
+            else if (numberPos == 0)
+                textRect.setLeft(qMax(rect.left(), numSpan.second + gap));
+            shown = fm.elidedText(text, Qt::ElideRight, qMax(0.0, textRect.width()));
+        }
+        drawText(painter, QRectF(numSpan.first, rect.top(), numW + 1, rect.height()),
+                 int(Qt::AlignVCenter | Qt::AlignLeft), number);
+    }
+    if (textRect.width() > 0)
+        drawText(painter, textRect, int(Qt::AlignVCenter | align(textPos)), shown);
 }
 
 void ReportRenderer::drawHeaderAndTable(QPainter *painter)
@@ -151,14 +277,14 @@ void ReportRenderer::drawHeaderAndTable(QPainter *painter)
     painter->save();
     painter->setPen(QPen(Qt::black, 4));
     const QRectF headerRect(m_dLeftMargin, m_dTopMargin, m_dPageWidth, m_fHeaderBand);
-    if (pc.blPageHeader)
-        drawAlignedLine(painter, pc.fontPageHeader, headerRect, pc.strPageHeader, pc.nPageHeaderPos);
-    if (pc.blPageNum && pc.nPageNumPos < 3)
-        drawAlignedLine(painter, pc.fontPageHeader, headerRect, pageNumberText(pc.nPageNumStyle, 1, 1), pc.nPageNumPos);
+    const bool number = pc.blPageNum && pc.nPageNumPos < 3;
+    if (pc.blPageHeader || number)
+        drawBandLine(painter, pc.fontPageHeader, headerRect, pc.blPageHeader ? pc.strPageHeader : QString(),
+                     pc.nPageHeaderPos, number ? pageNumberText(pc.nPageNumStyle, 1, 1) : QString(), pc.nPageNumPos);
     if (pc.blTitle) {
         painter->setFont(pc.fontTitle);
-        painter->drawText(QRectF(m_dLeftMargin, m_dTopMargin + m_fHeaderBand, m_dPageWidth, m_fTitleBand),
-                          Qt::AlignCenter, m_data.project.strTitleName);
+        drawText(painter, QRectF(m_dLeftMargin, m_dTopMargin + m_fHeaderBand, m_dPageWidth, m_fTitleBand),
+                 Qt::AlignCenter, m_data.project.strTitleName);
     }
 
     const FileHead &h = *m_data.head;
@@ -175,66 +301,88 @@ void ReportRenderer::drawHeaderAndTable(QPainter *painter)
                             m_dLeftMargin + 3 * cw - 40};
     const double colW[4] = {cw - 40, cw + 40, cw - 40, cw + 40};
     painter->setFont(pc.fontParam);
+    const QFontMetricsF fm(pc.fontParam, painter->device());
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 4; ++c) {
             const QRectF cell(colX[c], tableTop() + r * rowH, colW[c], rowH);
             painter->drawRect(cell);
-            painter->drawText(cell, Qt::AlignCenter, texts[r][c]);
+            // A long value is shortened rather than written into its neighbour.
+            const QString text = fm.elidedText(texts[r][c], Qt::ElideRight, qMax(0.0, colW[c] - 16));
+            drawText(painter, cell, Qt::AlignCenter, text);
         }
     }
     painter->restore();
 }
 
-void ReportRenderer::drawDepthTicks(QPainter *painter, double x, bool inward)
+// The 0.5 m ticks and the end tick at the graph bottom. A tick whose label
+// would touch another keeps its line but loses its label; the first and the
+// end label always stay, and the labels left are evenly spaced.
+QVector<ReportRenderer::DepthTick> ReportRenderer::depthTicks(QPainter *painter) const
 {
+    QVector<DepthTick> ticks;
     if (m_fMaxPileDepth <= 0)
-        return; // no usable trace: no spacing for the scale
+        return ticks; // no usable trace: no spacing for the scale
     const double top = graphTop();
     const double ppm = m_fGraphHeight * 0.5 / m_fMaxPileDepth;
     const int n = qRound(2 * m_fMaxPileDepth);
-    const double lh = m_fVScale * textHeight(m_labelFont, painter);
-    painter->setFont(m_labelFont);
-    const QFontMetricsF fm(m_labelFont, painter->device());
-    auto tick = [&](double y, double metres) {
-        const QString label = QString::asprintf("%.2f", metres);
-        if (inward) {
-            painter->drawLine(QPointF(x, y), QPointF(x + 20, y));
-            painter->drawText(QRectF(x + 23, y - lh / 2, fm.horizontalAdvance(label) + 4, lh),
-                              Qt::AlignLeft | Qt::AlignVCenter, label);
-        } else {
-            painter->drawLine(QPointF(x - 20, y), QPointF(x, y));
-            painter->drawText(QRectF(0, y - lh / 2, x - 23, lh), Qt::AlignCenter, label);
-        }
-    };
     for (int i = 0; i <= n; ++i) {
-        if (i * 0.5 > m_fMaxPileDepth + 1e-4)
-            break; // a rounded-up tick would fall below the graph
-        tick(top + i * ppm, i * 0.5);
+        const double metres = i * 0.5;
+        if (metres > m_fMaxPileDepth - 1e-4)
+            break; // at or below the end tick, which is drawn anyway
+        ticks.append({top + i * ppm, metres, false});
     }
-    tick(top + m_fGraphHeight, m_fMaxPileDepth);
+    ticks.append({top + m_fGraphHeight, double(m_fMaxPileDepth), false});
+
+    const QFontMetricsF fm(m_labelFont, painter->device());
+    const double lh = qMax(m_fVScale * textHeight(m_labelFont, painter), fm.height());
+    LabelRequest req;
+    for (const DepthTick &t : ticks)
+        req.centers.append(t.y);
+    req.extents = {lh};
+    req.gap = 0.15 * lh;
+    req.priority = {0, int(ticks.size() - 1)};
+    req.shiftPriority = false;
+    for (const LabelPlacement &p : chooseLabels(req))
+        ticks[p.index].labelled = true;
+    return ticks;
+}
+
+double ReportRenderer::depthLabelColumn(QPainter *painter) const
+{
+    const QFontMetricsF fm(m_labelFont, painter->device());
+    const double widest = qMax(fm.horizontalAdvance(QString::asprintf("%.2f", double(m_fMaxPileDepth))),
+                               fm.horizontalAdvance(QStringLiteral("00.00")));
+    return 23 + widest + 8;
+}
+
+void ReportRenderer::drawDepthTicks(QPainter *painter, double x, bool inward)
+{
+    const QVector<DepthTick> ticks = depthTicks(painter);
+    if (ticks.isEmpty())
+        return;
+    const QFontMetricsF fm(m_labelFont, painter->device());
+    const double lh = qMax(m_fVScale * textHeight(m_labelFont, painter), fm.height());
+    painter->setFont(m_labelFont);
+    for (const DepthTick &t : ticks) {
+        const QString label = QString::asprintf("%.2f", t.metres);
+        if (inward)
+            painter->drawLine(QPointF(x, t.y), QPointF(x + 20, t.y));
+        else
+            painter->drawLine(QPointF(x - 20, t.y), QPointF(x, t.y));
+        if (!t.labelled)
+            continue;
+        if (inward)
+            drawText(painter, QRectF(x + 23, t.y - lh / 2, fm.horizontalAdvance(label) + 4, lh),
+                     Qt::AlignLeft | Qt::AlignVCenter, label);
+        else
+            drawText(painter, QRectF(0, t.y - lh / 2, x - 23, lh), Qt::AlignCenter, label);
+    }
 }
 
 float ReportRenderer::normalizeFactor(const WaveBlock &block, int sampleCount)
 {
-    const int n = qBound(0, qMin(block.nDataCnt, sampleCount), kMaxSamples);
-    double mx = 0, mn = kFull;
-    bool any = false;
-    for (int i = 0; i < n; ++i) {
-        const int s = block.nData[i];
-        if (s == kNoValue)
-            continue;
-        mx = qMax(mx, double(s));
-        mn = qMin(mn, double(s));
-        any = true;
-    }
-    if (!any)
-        return 1.0f;
-    double g;
-    if (qMax(mx - kFull, kFull - mx) < qAbs(mn))
-        g = mx - kMid > 0 ? kMid / (mx - kMid) : 1.0;
-    else
-        g = kMid - mn > 0 ? kMid / (kMid - mn) : 1.0;
-    return float(g);
+    const int n = qBound(0, qMin(int(block.nDataCnt), sampleCount), kMaxSamples);
+    return dsp::normalizeFactor(block.nData, n);
 }
 
 QString ReportRenderer::angleLabel(float channelAngle, float offsetAngle)
@@ -256,6 +404,141 @@ double ReportRenderer::flawPointX(float channelAngle, double w)
     return deg <= 180.0 ? c + w / 2 : w / 2 - c;
 }
 
+// One trace around its zero line, its swing held within `halfSwing` of it
+// so that it never reaches a neighbour. Samples that fall on the same
+// device pixel row are drawn as their smallest and largest value (the
+// envelope looks the same, the output holds a fraction of the points).
+void ReportRenderer::drawTrace(QPainter *painter, int k, double halfSwing, const QPen &pen)
+{
+    const WaveAnalyzeInfo &info = *m_data.infos.at(k);
+    const WaveBlock *b = block(m_data.filterWaveGroups, info);
+    const int cnt = b ? qBound(0, b->nDataCnt, kMaxSamples) : 0;
+    if (cnt <= 0)
+        return;
+    const int samples = m_data.nSamplePoints > 0 ? m_data.nSamplePoints : kMaxSamples;
+    const double top = graphTop();
+    const double p = m_fGraphHeight / samples;
+    const double c = columnWidth();
+    const double x0 = traceX(k);
+    const double gain = m_data.blNormalized ? normalizeFactor(*b, samples) : info.fManualGain;
+    const bool fillOn = m_data.blIsWaveStyleFill;
+    const double rowsPerUnit = qMax(1e-6, qAbs(painter->combinedTransform().m22()));
+
+    QPolygonF line;
+    line.reserve(qMin(cnt, int(m_fGraphHeight * rowsPerUnit * 2) + 4));
+    QVector<QLineF> fill;
+    long long row = std::numeric_limits<long long>::min();
+    double firstY = 0, lastY = 0, firstX = 0, minX = 0, maxX = 0;
+    int inRow = 0;
+    auto flush = [&]() {
+        if (inRow == 0)
+            return;
+        if (inRow == 1) {
+            line.append(QPointF(firstX, firstY));
+        } else {
+            const double prev = line.isEmpty() ? firstX : line.last().x();
+            const bool minFirst = qAbs(prev - minX) <= qAbs(prev - maxX);
+            line.append(QPointF(minFirst ? minX : maxX, firstY));
+            line.append(QPointF(minFirst ? maxX : minX, lastY));
+        }
+        if (fillOn && maxX >= x0)
+            fill.append(QLineF(QPointF(x0, firstY), QPointF(maxX, firstY)));
+        inRow = 0;
+    };
+    for (int i = 0; i < cnt; ++i) {
+        const int s = b->nData[i];
+        const double a = s == kNoValue ? kMid : qBound(0.0, (s - kMid) * gain + kMid, kFull);
+        const double x = qBound(x0 - halfSwing, x0 + (a - kMid) * 2 * c / kFull, x0 + halfSwing);
+        const double y = top + i * p;
+        const long long r = (long long)std::floor(y * rowsPerUnit);
+        if (r != row) {
+            flush();
+            row = r;
+            firstY = y;
+            firstX = x;
+            minX = maxX = x;
+        }
+        lastY = y;
+        minX = qMin(minX, x);
+        maxX = qMax(maxX, x);
+        ++inRow;
+    }
+    flush();
+    painter->setPen(pen);
+    painter->drawPolyline(line);
+    if (!fill.isEmpty())
+        painter->drawLines(fill);
+}
+
+// The angle labels of the drawn traces above them: centred over their
+// column when they are narrow enough, otherwise upright. Where labels would
+// overlap, an evenly spaced subset is drawn that keeps the flawed traces'
+// labels; such a label moved aside to make room gets a short leader to its
+// trace.
+void ReportRenderer::drawAngleLabels(QPainter *painter)
+{
+    const int m = m_shownTraces.size();
+    if (m == 0)
+        return;
+    const double top = graphTop();
+    const double left = m_dLeftMargin;
+    const double ww = waveAreaWidth();
+    painter->setFont(m_labelFont);
+    const QFontMetricsF fm(m_labelFont, painter->device());
+    const double sampleW = fm.horizontalAdvance(angleSample());
+    const double sampleH = fm.height();
+    qDebug("字体对应的宽和高 ... %f, %f", sampleW, sampleH);
+    const float offset = m_data.head ? m_data.head->fOffsetAngle : 0.0f;
+    const double spacing = m > 1 ? (traceX(m_shownTraces.last()) - traceX(m_shownTraces.first())) / (m - 1) : ww;
+    const double gap = 0.25 * sampleH;
+    const bool rotated = sampleW + gap > spacing;
+    const double labelBand = m_blImage ? m_fLabelBand - 10 : m_fLabelBand;
+
+    QStringList texts;
+    LabelRequest req;
+    for (int j = 0; j < m; ++j) {
+        const WaveAnalyzeInfo &info = *m_data.infos.at(m_shownTraces.at(j));
+        texts.append(angleLabel(info.fChannelAngle, offset));
+        req.centers.append(traceX(m_shownTraces.at(j)));
+        if (!rotated)
+            req.extents.append(fm.horizontalAdvance(texts.last()));
+        if (info.nFlawPos != kNoValue)
+            req.priority.append(j);
+    }
+    if (rotated)
+        req.extents = {sampleH};
+    req.gap = gap;
+    // The labels may reach a little beyond the wave area: the depth labels
+    // and the panel below them keep lower than the label band.
+    req.low = left - 20;
+    req.high = left + ww + 4;
+
+    const QPen leader(Qt::black, qMax(1.0, sampleH / 20));
+    for (const LabelPlacement &p : chooseLabels(req)) {
+        const double x0 = traceX(m_shownTraces.at(p.index));
+        const QString &label = texts.at(p.index);
+        painter->setPen(QPen(Qt::black, 4));
+        double labelBottom;
+        if (rotated) {
+            painter->save();
+            painter->translate(p.center + (fm.ascent() - fm.descent()) / 2, top - 25);
+            painter->rotate(-90);
+            drawText(painter, QRectF(0, -fm.ascent(), fm.horizontalAdvance(label) + 2, sampleH),
+                     int(Qt::AlignLeft | Qt::AlignVCenter), label);
+            painter->restore();
+            labelBottom = top - 24;
+        } else {
+            const double w = fm.horizontalAdvance(label) + 2;
+            drawText(painter, QRectF(p.center - w / 2, top - m_fLabelBand, w, labelBand), Qt::AlignCenter, label);
+            labelBottom = top - m_fLabelBand + (labelBand + sampleH) / 2;
+        }
+        if (qAbs(p.center - x0) > 0.5) {
+            painter->setPen(leader);
+            painter->drawLine(QPointF(p.center, labelBottom), QPointF(x0, top - 20));
+        }
+    }
+}
+
 void ReportRenderer::drawWaveGraph(QPainter *painter)
 {
     painter->save();
@@ -270,64 +553,40 @@ void ReportRenderer::drawWaveGraph(QPainter *painter)
     drawDepthTicks(painter, left, false);
 
     const int n = m_data.infos.size();
-    const double c = ww / (n + 1);
+    const int m = m_shownTraces.size();
     const int samples = m_data.nSamplePoints > 0 ? m_data.nSamplePoints : kMaxSamples;
-    const double p = gh / samples;
-    qDebug("pileWaveCnt, width, pixelPerPoint ... %d, %f, %f", n, c, p);
-    painter->setFont(m_labelFont);
-    const QFontMetricsF fm(m_labelFont, painter->device());
-    const QString sample = QStringLiteral("%1%2").arg(258.6, 0, 'f', 1).arg(QStringLiteral("°"));
-    const double sampleW = fm.horizontalAdvance(sample);
-    const double sampleH = fm.height();
-    qDebug("字体对应的宽和高 ... %f, %f", sampleW, sampleH);
-    const bool rotated = sampleW > c;
-    const float offset = m_data.head ? m_data.head->fOffsetAngle : 0.0f;
-    const double labelBand = m_blImage ? m_fLabelBand - 10 : m_fLabelBand;
+    qDebug("pileWaveCnt, width, pixelPerPoint ... %d, %f, %f", n, columnWidth(), gh / samples);
+    const double spacing = m > 1 ? (traceX(m_shownTraces.last()) - traceX(m_shownTraces.first())) / (m - 1) : ww;
+    const double penW = tracePenWidth(spacing);
+    // Zero lines give way to the traces when they stand close.
+    const double zeroW = qBound(1.0, spacing / 8.0, 4.0);
+    const double right = left + ww - 2;
 
-    for (int k = 0; k < n; ++k) {
-        const WaveAnalyzeInfo &info = *m_data.infos.at(k);
-        const double xs = left + k * c;
-        const double x0 = left + (k + 1) * c;
-        painter->setPen(blue);
+    for (int j = 0; j < m; ++j) {
+        const int k = m_shownTraces.at(j);
+        const double x0 = traceX(k);
+        const double dl = j > 0 ? x0 - traceX(m_shownTraces.at(j - 1)) : 2 * (x0 - left);
+        const double dr = j + 1 < m ? traceX(m_shownTraces.at(j + 1)) - x0 : 2 * (right - x0);
+        const double reach = qMax(0.0, qMin(dl, dr) / 2 - 1);
+        const double halfSwing = qMax(0.0, reach - penW / 2);
+        painter->setPen(QPen(Qt::blue, zeroW));
         painter->drawLine(QPointF(x0, top - 20), QPointF(x0, top + gh));
-
-        painter->setPen(QPen(Qt::black, 4));
-        const QString label = angleLabel(info.fChannelAngle, offset);
-        if (rotated) {
-            painter->save();
-            painter->translate(x0 + 0.5 * sampleH - 5, top - 25);
-            painter->rotate(-90);
-            painter->drawText(QPointF(0, 0), label);
-            painter->restore();
-        } else if (fm.horizontalAdvance(label) <= c) {
-            painter->drawText(QRectF(x0 - c, top - m_fLabelBand, 2 * c, labelBand), Qt::AlignCenter, label);
-        }
-
+        drawTrace(painter, k, halfSwing, QPen(Qt::black, penW));
+        const WaveAnalyzeInfo &info = *m_data.infos.at(k);
         const WaveBlock *b = block(m_data.filterWaveGroups, info);
-        const int cnt = b ? qBound(0, b->nDataCnt, kMaxSamples) : 0;
-        if (cnt <= 0)
-            continue;
-        const double gain = m_data.blNormalized ? normalizeFactor(*b, samples) : info.fManualGain;
-        QPolygonF line;
-        line.reserve(cnt);
-        QVector<QLineF> fill;
-        for (int i = 0; i < cnt; ++i) {
-            const int s = b->nData[i];
-            const double a = s == kNoValue ? kMid : qBound(0.0, (s - kMid) * gain + kMid, kFull);
-            const QPointF pt(xs + a * 2 * c / kFull, top + i * p);
-            line.append(pt);
-            if (m_data.blIsWaveStyleFill && a >= kMid)
-                fill.append(QLineF(pt, QPointF(x0, pt.y())));
+        if (info.nFlawPos != kNoValue && b && b->nDataCnt > 0) {
+            const double y = top + info.nFlawPos * gh / samples;
+            painter->setPen(QPen(Qt::red, qMax(penW, 2.0)));
+            painter->drawLine(QPointF(x0 - reach, y), QPointF(x0 + reach, y));
         }
+    }
+    drawAngleLabels(painter);
+
+    if (m < n) {
         painter->setPen(QPen(Qt::black, 4));
-        painter->drawPolyline(line);
-        if (!fill.isEmpty())
-            painter->drawLines(fill);
-        if (info.nFlawPos != kNoValue) {
-            const double y = top + info.nFlawPos * p;
-            painter->setPen(QPen(Qt::red, 4));
-            painter->drawLine(QPointF(xs, y), QPointF(xs + 2 * c, y));
-        }
+        painter->setFont(m_labelFont);
+        drawText(painter, QRectF(left, top + gh + 10, ww, m_fNoteBand - 10), int(Qt::AlignLeft | Qt::AlignVCenter),
+                 traceCountNote(n, m));
     }
     painter->restore();
 }
@@ -345,13 +604,17 @@ void ReportRenderer::drawBoreholePanel(QPainter *painter)
     painter->drawRect(QRectF(pl, top, wr - 2, gh));
     drawDepthTicks(painter, pl, true);
 
-    const int w = int(wr - 12);
+    // The sketch stands right of the depth labels, clear of them and of the
+    // frame (its pen is 10 wide).
+    const double sketchLeft = pl + depthLabelColumn(painter) + 6;
+    const int w = int(pl + wr - 2 - 12 - sketchLeft);
     const int hgt = int(gh);
-    if (w <= 0 || hgt <= 0) {
+    if (w < 20 || hgt <= 0) {
         painter->restore();
         return;
     }
-    painter->setViewport(qRound(pl + 6), qRound(top), w, hgt);
+    m_cylinderRect = QRectF(qRound(sketchLeft) - 5, top - 5, w + 10, hgt + 10);
+    painter->setViewport(qRound(sketchLeft), qRound(top), w, hgt);
     painter->setWindow(0, 0, w, hgt);
     painter->setRenderHint(QPainter::Antialiasing, true);
 
@@ -396,18 +659,20 @@ void ReportRenderer::drawResultAndFooter(QPainter *painter)
     painter->setFont(pc.fontResult);
     const QRectF inner = box.adjusted(10, 10, -10, -10);
     const QString caption = QStringLiteral("结果描述: ");
-    QRectF used;
-    painter->drawText(inner, Qt::AlignLeft | Qt::AlignTop, caption, &used);
-    const QRectF textRect(inner.left(), used.bottom() + 5, inner.width(), inner.bottom() - used.bottom() - 5);
+    const QFontMetricsF fm(pc.fontResult, painter->device());
+    const QRectF captionRect(inner.left(), inner.top(), inner.width(), fm.height());
+    drawText(painter, captionRect, Qt::AlignLeft | Qt::AlignTop, caption);
+    const QRectF textRect(inner.left(), captionRect.bottom() + 5, inner.width(),
+                          inner.bottom() - captionRect.bottom() - 5);
     if (textRect.height() > 0)
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_data.project.strReault);
+        drawText(painter, textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_data.project.strReault);
 
     const QRectF footerRect(m_dLeftMargin, m_dTopMargin + m_dPageHeight - m_fFooterBand, m_dPageWidth, m_fFooterBand);
-    if (pc.blPageFooter)
-        drawAlignedLine(painter, pc.fontPageFooter, footerRect, pc.strPageFooter, pc.nPageFooterPos);
-    if (pc.blPageNum && pc.nPageNumPos >= 3)
-        drawAlignedLine(painter, pc.fontPageFooter, footerRect, pageNumberText(pc.nPageNumStyle, 1, 1),
-                        pc.nPageNumPos - 3);
+    const bool number = pc.blPageNum && pc.nPageNumPos >= 3;
+    if (pc.blPageFooter || number)
+        drawBandLine(painter, pc.fontPageFooter, footerRect, pc.blPageFooter ? pc.strPageFooter : QString(),
+                     pc.nPageFooterPos, number ? pageNumberText(pc.nPageNumStyle, 1, 1) : QString(),
+                     pc.nPageNumPos - 3);
     painter->restore();
 }
 

@@ -7,6 +7,8 @@
 
 #include <QFont>
 #include <QImage>
+#include <QRectF>
+#include <QVector>
 
 class QPainter;
 
@@ -47,6 +49,17 @@ public:
     float maxPileDepth() const { return m_fMaxPileDepth; }
     float maxAnalyzeDepth() const { return m_fMaxAnalyzeDepth; }
 
+    // Traces of the last page: the entries of the analysis list drawn (all
+    // of them unless the wave area is too narrow to keep them apart).
+    const QVector<int> &shownTraces() const { return m_shownTraces; }
+    // Where every text of the last page or image went, in device pixels.
+    const QVector<QRectF> &drawnTextRects() const { return m_textRects; }
+    // The borehole sketch's outline (pen included), in device pixels; empty
+    // when none was drawn.
+    QRectF cylinderRect() const { return m_cylinderRect; }
+    // The note under the wave graph when not every trace could be drawn.
+    static QString traceCountNote(int total, int shown);
+
     // Gain of a trace that is shown normalised (views' rule).
     static float normalizeFactor(const WaveBlock &block, int sampleCount);
     // "%1%2" label of a trace angle plus the azimuth offset, wrapped once.
@@ -55,11 +68,27 @@ public:
     static double flawPointX(float channelAngle, double w);
 
 private:
+    struct DepthTick {
+        double y;
+        double metres;
+        bool labelled;
+    };
+
+    void beginPage(QPainter *painter);
     void computeDepthExtents();
+    void chooseTraces(QPainter *painter);
+    double columnWidth() const;
+    double traceX(int k) const;
+    QVector<DepthTick> depthTicks(QPainter *painter) const;
     void drawDepthTicks(QPainter *painter, double x, bool inward);
+    double depthLabelColumn(QPainter *painter) const;
+    void drawAngleLabels(QPainter *painter);
+    void drawTrace(QPainter *painter, int k, double halfSwing, const QPen &pen);
     const WaveBlock *block(const WaveGroupList &list, const WaveAnalyzeInfo &info) const;
     double textHeight(const QFont &font, QPainter *painter) const;
-    void drawAlignedLine(QPainter *painter, const QFont &font, const QRectF &rect, const QString &text, int pos);
+    void drawText(QPainter *painter, const QRectF &rect, int flags, const QString &text);
+    void drawBandLine(QPainter *painter, const QFont &font, const QRectF &rect, const QString &text, int textPos,
+                      const QString &number, int numberPos);
 
     ReportData m_data;
     bool m_blImage = false;
@@ -76,10 +105,14 @@ private:
     float m_fResultBand = 0;
     float m_fFooterBand = 0;
     float m_fLabelBand = 0;
+    float m_fNoteBand = 0;
     float m_fGraphHeight = 0;
     float m_fMaxPileDepth = 0;
     float m_fMaxAnalyzeDepth = 0;
     float m_fHScale = 1.0f;
     float m_fVScale = 1.0f;
     QFont m_labelFont; // scale and angle labels of the current variant
+    QVector<int> m_shownTraces;
+    QVector<QRectF> m_textRects;
+    QRectF m_cylinderRect;
 };

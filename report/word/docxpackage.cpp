@@ -1,6 +1,7 @@
 #include "docxpackage.h"
 
 #include "io/safewrite.h"
+#include "report/word/docxlayout.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -162,8 +163,10 @@ bool DocxPackage::load(const QString &path, QString *error)
     if (!m_parts.contains(QString::fromLatin1(kContentTypesPart)))
         return fail(QStringLiteral("模板缺少 [Content_Types].xml"));
     m_mainPart = QStringLiteral("word/document.xml");
+    // One budget for every part read: together they stay within it.
+    XmlBudget budget;
     XmlDocument packageRels;
-    if (packageRels.parse(m_parts.value(QStringLiteral("_rels/.rels")))) {
+    if (packageRels.parse(m_parts.value(QStringLiteral("_rels/.rels")), nullptr, &budget)) {
         for (const auto &rel : packageRels.findAll(QStringLiteral("Relationship"))) {
             if (rel->attribute(QStringLiteral("Type")).endsWith(QLatin1String("/officeDocument"))) {
                 QString target = rel->attribute(QStringLiteral("Target"));
@@ -173,32 +176,94 @@ bool DocxPackage::load(const QString &path, QString *error)
             }
         }
     }
-    if (!m_document.parse(m_parts.value(m_mainPart), &why))
+    if (!budget.refused.isEmpty())
+        return fail(QStringLiteral("_rels/.rels：%1").arg(budget.refused));
+    if (!m_document.parse(m_parts.value(m_mainPart), &why, &budget))
         return fail(QStringLiteral("%1：%2").arg(m_mainPart, why));
-    if (!m_contentTypes.parse(m_parts.value(QString::fromLatin1(kContentTypesPart)), &why))
+    if (!m_contentTypes.parse(m_parts.value(QString::fromLatin1(kContentTypesPart)), &why, &budget))
         return fail(QStringLiteral("[Content_Types].xml：%1").arg(why));
     const QString rels = relsPartName();
-    if (!m_parts.contains(rels) || !m_rels.parse(m_parts.value(rels))) {
+    if (!m_parts.contains(rels) || !m_rels.parse(m_parts.value(rels), nullptr, &budget)) {
+        if (!budget.refused.isEmpty())
+            return fail(QStringLiteral("%1：%2").arg(rels, budget.refused));
         m_rels.parse(QByteArray("<Relationships xmlns=\"") + kRelsNs + "\"/>");
         if (!m_order.contains(rels))
             m_order.append(rels);
     }
+    if (!loadSideParts(&budget, &why))
+        return fail(why);
     m_nextPicture = 1;
     m_sourcePath = path;
     return true;
 }
 
-QString DocxPackage::relsPartName() const
+QString DocxPackage::relsPartNameOf(const QString &partName)
 {
-    const int slash = m_mainPart.lastIndexOf(QLatin1Char('/'));
-    return m_mainPart.left(slash + 1) + QStringLiteral("_rels/") + m_mainPart.mid(slash + 1) + QStringLiteral(".rels");
+    const int slash = partName.lastIndexOf(QLatin1Char('/'));
+    return partName.left(slash + 1) + QStringLiteral("_rels/") + partName.mid(slash + 1) + QStringLiteral(".rels");
 }
+
+// The headers and footers of the main document (their bookmarks are filled
+// too) and its styles (read for the picture size). A part that does not
+// parse is left as it is; one past what is left of the budget fails the
+// package (false, with the reason).
+bool DocxPackage::loadSideParts(XmlBudget *budget, QString *error)
+{
+    m_sideParts.clear();
+    m_styles = XmlDocument();
+    const QString dir = m_mainPart.left(m_mainPart.lastIndexOf(QLatin1Char('/')) + 1);
+    for (const auto &rel : m_rels.findAll(QStringLiteral("Relationship"))) {
+        if (rel->attribute(QStringLiteral("TargetMode")) == QLatin1String("External"))
+            continue;
+        const QString type = rel->attribute(QStringLiteral("Type"));
+        QString target = rel->attribute(QStringLiteral("Target"));
+        const QString name =
+            target.startsWith(QLatin1Char('/')) ? QDir::cleanPath(target.mid(1)) : QDir::cleanPath(dir + target);
+        if (!m_parts.contains(name))
+            continue;
+        QString refusedIn;
+        if (type.endsWith(QLatin1String("/styles"))) {
+            m_styles.parse(m_parts.value(name), nullptr, budget);
+            refusedIn = name;
+        } else if (type.endsWith(QLatin1String("/header")) || type.endsWith(QLatin1String("/footer"))) {
+            SidePart side;
+            side.name = name;
+            side.relId = rel->attribute(QStringLiteral("Id"));
+            refusedIn = name;
+            if (side.doc.parse(m_parts.value(name), nullptr, budget)) {
+                const QString rels = relsPartNameOf(name);
+                refusedIn = rels;
+                if (!m_parts.contains(rels) || !side.rels.parse(m_parts.value(rels), nullptr, budget))
+                    side.rels.parse(QByteArray("<Relationships xmlns=\"") + kRelsNs + "\"/>");
+                m_sideParts.append(side);
+            }
+        }
+        if (!budget->refused.isEmpty()) {
+            *error = QStringLiteral("%1：%2").arg(refusedIn, budget->refused);
+            return false;
+        }
+    }
+    return true;
+}
+
+QString DocxPackage::relsPartName() const { return relsPartNameOf(m_mainPart); }
 
 void DocxPackage::flush()
 {
     m_parts.insert(m_mainPart, m_document.serialize());
     m_parts.insert(QString::fromLatin1(kContentTypesPart), m_contentTypes.serialize());
     m_parts.insert(relsPartName(), m_rels.serialize());
+    for (const SidePart &side : qAsConst(m_sideParts)) {
+        if (!side.changed)
+            continue;
+        m_parts.insert(side.name, side.doc.serialize());
+        const QString rels = relsPartNameOf(side.name);
+        if (!side.rels.findAll(QStringLiteral("Relationship")).isEmpty() || m_parts.contains(rels)) {
+            m_parts.insert(rels, side.rels.serialize());
+            if (!m_order.contains(rels))
+                m_order.append(rels);
+        }
+    }
 }
 
 QByteArray DocxPackage::part(const QString &name) const
@@ -308,10 +373,10 @@ void DocxPackage::addDefaultContentType(const QString &extension, const QString 
     m_contentTypes.root()->insertChild(0, d);
 }
 
-QString DocxPackage::addImageRelationship(const QString &target)
+QString DocxPackage::addImageRelationship(XmlDocument &rels, const QString &target)
 {
     QSet<QString> ids;
-    for (const auto &r : m_rels.findAll(QStringLiteral("Relationship")))
+    for (const auto &r : rels.findAll(QStringLiteral("Relationship")))
         ids.insert(r->attribute(QStringLiteral("Id")));
     int n = ids.size() + 1;
     QString id;
@@ -322,41 +387,45 @@ QString DocxPackage::addImageRelationship(const QString &target)
     rel->setAttribute(QStringLiteral("Id"), id);
     rel->setAttribute(QStringLiteral("Type"), QString::fromLatin1(kImageRelType));
     rel->setAttribute(QStringLiteral("Target"), target);
-    m_rels.root()->appendChild(rel);
+    rels.root()->appendChild(rel);
     return id;
 }
 
-// One pass over the tree: the ends by id, then the first start of that name
-// whose end exists (a template with thousands of unmatched starts costs no
-// more than one with none).
+// In each part one pass over the tree: the ends by id, then the first start
+// of that name whose end exists (a template with thousands of unmatched
+// starts costs no more than one with none).
 bool DocxPackage::findBookmark(const QString &name, Range *range) const
 {
-    if (!m_document.root())
-        return false;
-    QList<XmlNodePtr> starts;
-    QHash<QString, XmlNodePtr> ends;
-    QList<XmlNodePtr> stack {m_document.root()};
-    while (!stack.isEmpty()) {
-        const XmlNodePtr n = stack.takeLast();
-        if (n->kind != XmlNode::Element)
+    for (int part = -1; part < m_sideParts.size(); ++part) {
+        const XmlDocument &doc = part < 0 ? m_document : m_sideParts.at(part).doc;
+        if (!doc.root())
             continue;
-        if (n->name == QLatin1String("w:bookmarkStart")) {
-            if (n->attribute(QStringLiteral("w:name")) == name)
-                starts << n;
-        } else if (n->name == QLatin1String("w:bookmarkEnd")) {
-            const QString id = n->attribute(QStringLiteral("w:id"));
-            if (!ends.contains(id))
-                ends.insert(id, n);
+        QList<XmlNodePtr> starts;
+        QHash<QString, XmlNodePtr> ends;
+        QList<XmlNodePtr> stack {doc.root()};
+        while (!stack.isEmpty()) {
+            const XmlNodePtr n = stack.takeLast();
+            if (n->kind != XmlNode::Element)
+                continue;
+            if (n->name == QLatin1String("w:bookmarkStart")) {
+                if (n->attribute(QStringLiteral("w:name")) == name)
+                    starts << n;
+            } else if (n->name == QLatin1String("w:bookmarkEnd")) {
+                const QString id = n->attribute(QStringLiteral("w:id"));
+                if (!ends.contains(id))
+                    ends.insert(id, n);
+            }
+            for (int i = n->children.size() - 1; i >= 0; --i)
+                stack << n->children.at(i);
         }
-        for (int i = n->children.size() - 1; i >= 0; --i)
-            stack << n->children.at(i);
-    }
-    for (const XmlNodePtr &s : qAsConst(starts)) {
-        const auto end = ends.constFind(s->attribute(QStringLiteral("w:id")));
-        if (end != ends.constEnd()) {
-            range->start = s;
-            range->end = end.value();
-            return true;
+        for (const XmlNodePtr &s : qAsConst(starts)) {
+            const auto end = ends.constFind(s->attribute(QStringLiteral("w:id")));
+            if (end != ends.constEnd()) {
+                range->start = s;
+                range->end = end.value();
+                range->part = part;
+                return true;
+            }
         }
     }
     return false;
@@ -452,6 +521,8 @@ bool DocxPackage::setBookmarkText(const QString &name, const QString &text)
     XmlNodePtr rPr;
     if (!clearRange(range, &rPr))
         return false;
+    if (range.part >= 0)
+        m_sideParts[range.part].changed = true;
     if (text.isEmpty())
         return true;
     XmlNodePtr run = XmlNode::element(QStringLiteral("w:r"));
@@ -486,6 +557,8 @@ bool DocxPackage::setBookmarkParagraphAlignment(const QString &name, const QStri
     XmlNode *p = range.start->parent;
     if (!p || p->name != QLatin1String("w:p"))
         return false;
+    if (range.part >= 0)
+        m_sideParts[range.part].changed = true;
     XmlNodePtr pPr = p->firstChild(QStringLiteral("w:pPr"));
     if (!pPr) {
         pPr = XmlNode::element(QStringLiteral("w:pPr"));
@@ -538,35 +611,60 @@ bool DocxPackage::addPictureAtBookmark(const QString &name, const QString &image
     XmlNodePtr rPr;
     if (!clearRange(range, &rPr))
         return false;
+    XmlDocument &partRels = range.part < 0 ? m_rels : m_sideParts[range.part].rels;
+    const QString partName = range.part < 0 ? m_mainPart : m_sideParts.at(range.part).name;
+    if (range.part >= 0)
+        m_sideParts[range.part].changed = true;
+    XmlNode *p = range.start->parent;
+    // A line of exact height would cut the picture off.
+    if (XmlNodePtr pPr = p->firstChild(QStringLiteral("w:pPr")))
+        if (XmlNodePtr spacing = pPr->firstChild(QStringLiteral("w:spacing")))
+            if (spacing->attribute(QStringLiteral("w:lineRule")) == QLatin1String("exact")) {
+                spacing->setAttribute(QStringLiteral("w:line"), QStringLiteral("240"));
+                spacing->setAttribute(QStringLiteral("w:lineRule"), QStringLiteral("auto"));
+            }
 
-    const QString mainDir = m_mainPart.left(m_mainPart.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString partDir = partName.left(partName.lastIndexOf(QLatin1Char('/')) + 1);
     QString media;
     do {
         media = QStringLiteral("media/image%1.%2").arg(m_nextPicture++).arg(ext);
-    } while (m_parts.contains(mainDir + media));
-    m_parts.insert(mainDir + media, bytes);
-    m_order.append(mainDir + media);
+    } while (m_parts.contains(partDir + media));
+    m_parts.insert(partDir + media, bytes);
+    m_order.append(partDir + media);
     addDefaultContentType(ext, type);
-    const QString rId = addImageRelationship(media);
+    const QString rId = addImageRelationship(partRels, media);
 
-    const QList<XmlNodePtr> sects = m_document.findAll(QStringLiteral("w:sectPr"));
-    const XmlNodePtr sect = sects.isEmpty() ? XmlNodePtr() : sects.last();
-    const XmlNodePtr pgSz = sect ? sect->firstChild(QStringLiteral("w:pgSz")) : XmlNodePtr();
-    const XmlNodePtr pgMar = sect ? sect->firstChild(QStringLiteral("w:pgMar")) : XmlNodePtr();
-    const qint64 textW =
-        twipsAttr(pgSz, "w:w", 11906) - twipsAttr(pgMar, "w:left", 1440) - twipsAttr(pgMar, "w:right", 1440);
-    const qint64 textH =
-        twipsAttr(pgSz, "w:h", 16838) - twipsAttr(pgMar, "w:top", 1440) - twipsAttr(pgMar, "w:bottom", 1440);
-    qint64 cx = qMax<qint64>(textW, 1440) * 635; // 635 EMU per twip
-    qint64 cy = cx * px.height() / px.width();
-    const qint64 maxCy = qMax<qint64>(textH, 1440) * 635;
-    if (cy > maxCy) {
-        cy = maxCy;
-        cx = cy * px.width() / px.height();
+    const double aspect = double(px.height()) / px.width();
+    QSizeF box;
+    if (range.part < 0) {
+        DocxLayout layout(m_document, m_styles.root() ? &m_styles : nullptr, [this](const QString &id) {
+            for (const SidePart &side : qAsConst(m_sideParts))
+                if (side.relId == id)
+                    return &side.doc;
+            return static_cast<const XmlDocument *>(nullptr);
+        });
+        box = layout.pictureBox(p, aspect);
+    } else {
+        // In a header or footer: the text width, and at most a quarter of
+        // the text height.
+        const QList<XmlNodePtr> sects = m_document.findAll(QStringLiteral("w:sectPr"));
+        const XmlNodePtr sect = sects.isEmpty() ? XmlNodePtr() : sects.last();
+        const XmlNodePtr pgSz = sect ? sect->firstChild(QStringLiteral("w:pgSz")) : XmlNodePtr();
+        const XmlNodePtr pgMar = sect ? sect->firstChild(QStringLiteral("w:pgMar")) : XmlNodePtr();
+        const double textW =
+            twipsAttr(pgSz, "w:w", 11906) - twipsAttr(pgMar, "w:left", 1440) - twipsAttr(pgMar, "w:right", 1440);
+        const double textH =
+            twipsAttr(pgSz, "w:h", 16838) - twipsAttr(pgMar, "w:top", 1440) - twipsAttr(pgMar, "w:bottom", 1440);
+        const double h = qMin(qMax(textW, 1440.0) * aspect, qMax(textH, 1440.0) / 4);
+        box = QSizeF(h / aspect, h);
     }
+    const qint64 cx = qMax<qint64>(1, qRound64(box.width() * 635)); // 635 EMU per twip
+    const qint64 cy = qMax<qint64>(1, qRound64(box.height() * 635));
+    // Drawing ids are unique across the document, headers and footers included.
     int docPrId = 0;
-    for (const auto &d : m_document.findAll(QStringLiteral("wp:docPr")))
-        docPrId = qMax(docPrId, d->attribute(QStringLiteral("id")).toInt());
+    for (int part = -1; part < m_sideParts.size(); ++part)
+        for (const auto &d : (part < 0 ? m_document : m_sideParts.at(part).doc).findAll(QStringLiteral("wp:docPr")))
+            docPrId = qMax(docPrId, d->attribute(QStringLiteral("id")).toInt());
     ++docPrId;
     const QString shapeName = QFileInfo(media).fileName();
     const QString xml =
@@ -602,7 +700,6 @@ bool DocxPackage::addPictureAtBookmark(const QString &name, const QString &image
     run->attributes.clear();
     if (rPr)
         run->insertChild(0, rPr);
-    XmlNode *p = range.start->parent;
     p->insertChild(p->indexOf(range.start.data()) + 1, run);
     return true;
 }

@@ -24,6 +24,8 @@ public:
     bool switchTemplateToDocument();
     QString contentTypeOf(const QString &partName) const;
 
+    // Bookmarks are looked up in the main document first, then in its
+    // headers and footers.
     bool hasBookmark(const QString &name) const;
     // Replaces the bookmarked range by `text` in the formatting of the first
     // run it replaces (or of the run before an empty bookmark); line breaks
@@ -31,8 +33,9 @@ public:
     bool setBookmarkText(const QString &name, const QString &text);
     // "left", "center", "right" or "both" for the paragraph holding the bookmark.
     bool setBookmarkParagraphAlignment(const QString &name, const QString &jc);
-    // Replaces the bookmarked range by the picture as an inline shape, scaled
-    // to the text width (and at most the text height), aspect kept.
+    // Replaces the bookmarked range by the picture as an inline shape, aspect
+    // kept, as large as the text column allows without pushing the picture
+    // or what follows it on its page onto another page (see DocxLayout).
     bool addPictureAtBookmark(const QString &name, const QString &imageFile);
 
     QStringList partNames() const { return m_order; }
@@ -43,13 +46,24 @@ private:
     struct Range {
         XmlNodePtr start;
         XmlNodePtr end;
+        int part = -1; // -1: the main document, else an index into m_sideParts
+    };
+    // A header or footer part of the main document.
+    struct SidePart {
+        QString name;
+        QString relId;
+        XmlDocument doc;
+        XmlDocument rels;
+        bool changed = false;
     };
     bool findBookmark(const QString &name, Range *range) const;
     bool clearRange(const Range &range, XmlNodePtr *runProps);
     void flush();
     QString relsPartName() const;
+    static QString relsPartNameOf(const QString &partName);
+    bool loadSideParts(XmlBudget *budget, QString *error);
     void addDefaultContentType(const QString &extension, const QString &type);
-    QString addImageRelationship(const QString &target);
+    QString addImageRelationship(XmlDocument &rels, const QString &target);
 
     QString m_sourcePath;
     QStringList m_order;
@@ -58,5 +72,7 @@ private:
     XmlDocument m_document;
     XmlDocument m_contentTypes;
     XmlDocument m_rels;
+    XmlDocument m_styles; // read only, for the layout estimate
+    QList<SidePart> m_sideParts;
     int m_nextPicture = 1;
 };

@@ -91,17 +91,19 @@ QString XmlNode::innerText() const
 
 // The tree is walked recursively (serialising, cloning, searching), so the
 // depth limit also keeps those walks far from the end of the stack.
-bool XmlDocument::parse(const QByteArray &data, QString *error, const XmlBudget &budget)
+bool XmlDocument::parse(const QByteArray &data, QString *error, XmlBudget *shared)
 {
     QXmlStreamReader reader(data);
     reader.setNamespaceProcessing(false);
     m_root.reset();
     m_standalone.clear();
+    XmlBudget own;
+    XmlBudget &budget = shared ? *shared : own;
     XmlNode *current = nullptr;
     int depth = 0;
-    int elements = 0;
-    int bookmarks = 0;
-    qint64 text = 0;
+    int &elements = budget.elements;
+    int &bookmarks = budget.bookmarks;
+    qint64 &text = budget.text;
     QString refused;
     while (!reader.atEnd() && refused.isEmpty()) {
         const QXmlStreamReader::TokenType token = reader.readNext();
@@ -168,6 +170,7 @@ bool XmlDocument::parse(const QByteArray &data, QString *error, const XmlBudget 
         default: break;
         }
     }
+    budget.refused = refused;
     if (!refused.isEmpty() || reader.hasError() || !m_root) {
         if (error)
             *error = !refused.isEmpty() ? refused

@@ -47,6 +47,12 @@ struct XmlBudget {
     int maxDepth = 256;
     qint64 maxText = 8 * 1024 * 1024; // characters of text and attribute values
     int maxBookmarks = 10000;         // w:bookmarkStart elements
+
+    // Used so far by the parts read with this budget, and why it ran out.
+    int elements = 0;
+    qint64 text = 0;
+    int bookmarks = 0;
+    QString refused;
 };
 
 class XmlDocument
@@ -55,7 +61,8 @@ public:
     // On failure `error` says why; a part over its budget is refused with
     // "模板嵌套过深", "模板元素过多", "模板文字过多" or "模板书签过多", one
     // with a document type declaration (entities) with "模板含有文档类型声明".
-    bool parse(const QByteArray &data, QString *error = nullptr, const XmlBudget &budget = XmlBudget());
+    // Parts read with the same `budget` share it (a fresh one when null).
+    bool parse(const QByteArray &data, QString *error = nullptr, XmlBudget *budget = nullptr);
     QByteArray serialize() const;
 
     XmlNodePtr root() const { return m_root; }

@@ -179,7 +179,7 @@ void TestDocument::originalOpensAsUnsavedAnalysis()
 
     QVERIFY(doc.save().ok);
     QCOMPARE(QFileInfo(path).size(), FILE_HEAD_SIZE + 10LL * GroupSize + 30LL * AnaDataSize);
-    QCOMPARE(doc.unsavedMask(), 0);
+    QVERIFY(!doc.isModified());
     KvrDocument again;
     QVERIFY(again.open(path).ok);
     QVERIFY(!again.wasOriginalOnDisk());
@@ -233,8 +233,9 @@ void TestDocument::oldAnalysisFileIsRaised()
         QCOMPARE(a->fManualGain, 1.0f);
         QCOMPARE(a->nFilterWindow, 4);
     }
-    QVERIFY(doc.unsavedMask() & KvrDocument::UnsavedHeader);
+    QVERIFY(doc.isModified() && doc.isConversionPending());
     QVERIFY(doc.save().ok);
+    QVERIFY(!doc.isModified());
     KvrDocument again;
     QVERIFY(again.open(path).ok);
     QVERIFY(!again.isOldVersion());
@@ -286,22 +287,17 @@ void TestDocument::roundTrip()
     const int expectedWaves = variant == QLatin1String("missing") ? 6 : variant == QLatin1String("truncated") ? 6 : 9;
     QCOMPARE(doc.model().waveCount(), expectedWaves);
     if (variant == QLatin1String("deleted")) {
-        QVERIFY(doc.model().deleteChannel(4, *doc.fileHead()));
-        QVERIFY(doc.model().deleteChannel(0, *doc.fileHead()));
+        QVERIFY(doc.deleteWave(4).ok);
+        QVERIFY(doc.deleteWave(0).ok);
     }
-    if (variant == QLatin1String("swapped")) {
-        doc.model().setFocusIndex(3);
-        QVERIFY(doc.model().swap(-2));
-    }
-    doc.model().setFocusIndex(1);
-    doc.model().waveAnalyzeInfoAt(1)->nFlawPos = 77;
-    doc.model().waveAnalyzeInfoAt(1)->blModified = 1;
-    doc.model().copyFlawMark();
-    QVERIFY(doc.unsavedMask() & KvrDocument::UnsavedRecords);
+    if (variant == QLatin1String("swapped"))
+        QVERIFY(doc.swapWaves(3, -2).ok);
+    QVERIFY(doc.setFlawMark(1, 77).ok);
+    QVERIFY(doc.isModified());
 
     const DocResult saved = doc.save();
     QVERIFY2(saved.ok, qPrintable(saved.message));
-    QCOMPARE(doc.unsavedMask(), 0);
+    QVERIFY(!doc.isModified());
     const QByteArray firstSave = readAll(path);
     const int groups = doc.model().groupCount();
     QCOMPARE(firstSave.size(), FILE_HEAD_SIZE + groups * GroupSize + doc.model().waveCount() * AnaDataSize);
@@ -400,7 +396,7 @@ void TestDocument::hostileFiles()
 
     KvrDocument doc;
     QVERIFY(doc.open(good).ok);
-    doc.model().waveAnalyzeInfoAt(0)->blModified = 1;
+    QVERIFY(doc.setFlawMark(0, 5).ok);
     const int wavesBefore = doc.model().waveCount();
     const QByteArray headBefore(reinterpret_cast<const char *>(doc.fileHead().data()), sizeof(FileHead));
 
@@ -410,7 +406,7 @@ void TestDocument::hostileFiles()
         QCOMPARE(r.message, kRejected);
         QCOMPARE(doc.filePath(), good);
         QCOMPARE(doc.model().waveCount(), wavesBefore);
-        QVERIFY(doc.unsavedMask() & KvrDocument::UnsavedRecords);
+        QVERIFY(doc.isModified());
         QVERIFY(headBefore == QByteArray(reinterpret_cast<const char *>(doc.fileHead().data()), sizeof(FileHead)));
         return;
     }
@@ -481,20 +477,19 @@ void TestDocument::failingSaveKeepsOriginal()
 
     KvrDocument doc;
     QVERIFY(doc.open(path).ok);
-    doc.model().waveAnalyzeInfoAt(2)->nFlawPos = 10;
-    doc.model().waveAnalyzeInfoAt(2)->blModified = 1;
+    QVERIFY(doc.setFlawMark(2, 10).ok);
     doc.setSaveDeviceFactory(
         [limit](const QString &p) { return std::unique_ptr<QSaveFile>(new ShortSaveFile(p, limit)); });
     const DocResult r = doc.save();
     QVERIFY(!r.ok);
     QVERIFY(r.message.startsWith(QStringLiteral("保存文件失败")));
     QVERIFY(readAll(path) == original);
-    QVERIFY(doc.unsavedMask() & KvrDocument::UnsavedRecords);
+    QVERIFY(doc.isModified());
     QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.ard*")}, QDir::Files | QDir::Hidden).size(), 1);
 
     doc.setSaveDeviceFactory(nullptr); // the disk has room again
     QVERIFY(doc.save().ok);
-    QCOMPARE(doc.unsavedMask(), 0);
+    QVERIFY(!doc.isModified());
     KvrDocument again;
     QVERIFY(again.open(path).ok);
     QCOMPARE(again.model().waveAnalyzeInfoAt(2)->nFlawPos, 10);

@@ -152,18 +152,19 @@ void TestFileFormat::fileOperationRefusals()
 
     FileHead caller = headWith(QStringLiteral("untouched"));
     FileOperation missing;
-    QVERIFY(!missing.open(dir.filePath(QStringLiteral("none.ard")), FileOperation::ReadWrite, 3, &caller));
+    QVERIFY(!missing.open(dir.filePath(QStringLiteral("none.ard")), FileOperation::ReadWrite,
+                          FileOperation::FileTypeWaveGroups, &caller));
     QCOMPARE(decodeText(caller.fileTypeVersion), QStringLiteral("untouched"));
 
     FileOperation ro;
-    QVERIFY(ro.open(path, FileOperation::ReadOnly, 3, &caller));
+    QVERIFY(ro.open(path, FileOperation::ReadOnly, FileOperation::FileTypeWaveGroups, &caller));
     QCOMPARE(caller.waveGroupCnt, 2);
     QVERIFY(!ro.writeAnalysisAt(*newWaveAnalyzeInfo(), 0));
     QVERIFY(!ro.writeHeader(&h));
     ro.close();
 
     FileOperation rw;
-    QVERIFY(rw.open(path, FileOperation::ReadWrite, 3, &caller));
+    QVERIFY(rw.open(path, FileOperation::ReadWrite, FileOperation::FileTypeWaveGroups, &caller));
     QCOMPARE(rw.waveGroupCount(), 2);
     QVERIFY(!rw.seekWaveGroup(2));
     QVERIFY(!rw.writeWaveGroupAt(*newWaveGroup(), 2));
@@ -172,7 +173,7 @@ void TestFileFormat::fileOperationRefusals()
     QCOMPARE(QFileInfo(path).size(), FILE_HEAD_SIZE + 2LL * GroupSize);
 
     FileOperation otherType;
-    QVERIFY(otherType.open(path, FileOperation::ReadOnly, 1, nullptr));
+    QVERIFY(otherType.open(path, FileOperation::ReadOnly, FileOperation::FileTypeGroupHeads, nullptr));
     FileHead scratch;
     QVERIFY(!otherType.readHeader(&scratch));
     QVERIFY(!otherType.writeHeader(&scratch));
@@ -193,7 +194,7 @@ void TestFileFormat::readStopsBeforeAnalysisArea()
     f.close();
 
     FileOperation op;
-    QVERIFY(op.open(path, FileOperation::ReadOnly, 3, nullptr));
+    QVERIFY(op.open(path, FileOperation::ReadOnly, FileOperation::FileTypeWaveGroups, nullptr));
     WaveGroup g = *newWaveGroup();
     QVERIFY(op.readWaveGroup(g));
     QVERIFY(!op.readWaveGroup(g)); // the rest belongs to the analysis area
@@ -217,7 +218,7 @@ void TestFileFormat::rewriteAllEmptyLeavesHeaderOnly()
     f.close();
 
     FileOperation op;
-    QVERIFY(op.open(path, FileOperation::ReadWrite, 3, nullptr));
+    QVERIFY(op.open(path, FileOperation::ReadWrite, FileOperation::FileTypeWaveGroups, nullptr));
     QVERIFY(op.rewriteAll({}, {}));
     op.close();
     QCOMPARE(QFileInfo(path).size(), qint64(FILE_HEAD_SIZE));

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 
 using namespace fixtures;
 
@@ -31,6 +32,20 @@ Run runCli(const QStringList &args, const QString &cwd)
     return r;
 }
 
+QJsonObject infoOf(const QString &file, const QString &cwd)
+{
+    const Run r = runCli({QStringLiteral("info"), file, QStringLiteral("--json")}, cwd);
+    return r.code == 0 ? QJsonDocument::fromJson(r.out).object() : QJsonObject();
+}
+
+QJsonObject waveOf(const QJsonObject &info, int i) { return info.value("waves").toArray().at(i).toObject(); }
+
+// The same channel wave: measure point and channel.
+bool sameWave(const QJsonObject &a, const QJsonObject &b)
+{
+    return a.value("nMeasurePoint") == b.value("nMeasurePoint") && a.value("nChannel") == b.value("nChannel");
+}
+
 } // namespace
 
 class TestKvrCli : public QObject
@@ -42,6 +57,9 @@ private slots:
     void exitCodes();
     void infoJson();
     void convertAndExport();
+    void editActions();
+    void refusedEditsWriteNothing_data();
+    void refusedEditsWriteNothing();
 
 private:
     QTemporaryDir m_dir;
@@ -80,6 +98,12 @@ void TestKvrCli::exitCodes_data()
                                        << QStringLiteral("--samples");
     QTest::newRow("synth bad missing") << QStringList {"synth", "-o", "y.ard", "--missing", "99:0"} << 2
                                        << QStringLiteral("--missing");
+    QTest::newRow("report depth not a number")
+        << QStringList {"pdf", "s.ard", "-o", "y.pdf", "--field", "fPileDepth=nan"} << 2
+        << QStringLiteral("fPileDepth");
+    QTest::newRow("report diameter out of range")
+        << QStringList {"word", "s.ard", "-o", "y.docx", "--field", "fPileDiameter=12345678901234567890"} << 2
+        << QStringLiteral("fPileDiameter");
 }
 
 void TestKvrCli::exitCodes()
@@ -180,6 +204,111 @@ void TestKvrCli::convertAndExport()
             QCOMPARE(lines.at(1024).split(',').first().toInt(), b.nData[1023]);
         }
     }
+}
+
+// Each action's effect, read back the way an engineer would: kvr-cli info.
+void TestKvrCli::editActions()
+{
+    QCOMPARE(runCli({"convert", "s.ard", "-o", "base.ard"}, m_dir.path()).code, 0);
+    const QJsonObject before = infoOf("base.ard", m_dir.path());
+    QCOMPARE(before.value("waves").toArray().size(), 11);
+
+    using Check = std::function<bool(const QJsonObject &)>;
+    const QList<QPair<QStringList, Check>> cases = {
+        {{"--flaw", "2=300"}, [](const QJsonObject &a) { return waveOf(a, 2).value("nFlawPos").toInt() == 300; }},
+        {{"--flaw", "2=300", "--clear-flaw", "2"},
+         [](const QJsonObject &a) { return waveOf(a, 2).value("nFlawPos").toInt() == -100; }},
+        {{"--swap", "0"},
+         [&](const QJsonObject &a) {
+             return sameWave(waveOf(a, 0), waveOf(before, 1)) && sameWave(waveOf(a, 1), waveOf(before, 0))
+                 && waveOf(a, 5).value("blUserOrder").toBool();
+         }},
+        {{"--move", "0=3"},
+         [&](const QJsonObject &a) {
+             return sameWave(waveOf(a, 3), waveOf(before, 0)) && sameWave(waveOf(a, 0), waveOf(before, 1));
+         }},
+        {{"--delete", "4"},
+         [&](const QJsonObject &a) {
+             return a.value("waves").toArray().size() == 10 && sameWave(waveOf(a, 4), waveOf(before, 5))
+                 && a.value("deleteChannelCnt").toInt() == before.value("deleteChannelCnt").toInt() + 1;
+         }},
+        {{"--set", "pilingNumber=P7-东", "--set", "fWaveSpeed=3500", "--set", "fOffsetAngle=12.5"},
+         [](const QJsonObject &a) {
+             return a.value("pilingNumber").toString() == QStringLiteral("P7-东")
+                 && a.value("fWaveSpeed").toDouble() == 3500.0 && a.value("fOffsetAngle").toDouble() == 12.5;
+         }},
+        {{"--filter", "all=2,3000,30000,256"},
+         [](const QJsonObject &a) {
+             for (const QJsonValue &w : a.value("waves").toArray()) {
+                 const QJsonObject o = w.toObject();
+                 if (o.value("nFilterWindow").toInt() != 2 || o.value("nLowCutoff").toInt() != 3000
+                     || o.value("nHighCutoff").toInt() != 30000 || o.value("nFilterOrder").toInt() != 256)
+                     return false;
+             }
+             return true;
+         }},
+        {{"--gain", "1=2.5"},
+         [&](const QJsonObject &a) {
+             return waveOf(a, 1).value("fManualGain").toDouble() == 2.5
+                 && waveOf(a, 2).value("fManualGain") == waveOf(before, 2).value("fManualGain");
+         }},
+        {{"--flaw", "0=100", "--set", "workName=X", "--undo", "2", "--redo", "1"},
+         [&](const QJsonObject &a) {
+             return waveOf(a, 0).value("nFlawPos").toInt() == 100 && a.value("workName") == before.value("workName");
+         }},
+    };
+    for (const auto &c : cases) {
+        const QString file = m_dir.filePath("edit.ard");
+        QFile::remove(file);
+        QVERIFY(QFile::copy(m_dir.filePath("base.ard"), file));
+        const Run r = runCli(QStringList {"edit", "edit.ard"} + c.first, m_dir.path());
+        QVERIFY2(r.code == 0, qPrintable(c.first.join(' ') + ": " + r.err));
+        QVERIFY2(c.second(infoOf("edit.ard", m_dir.path())), qPrintable(c.first.join(' ')));
+    }
+
+    // With -o the survey stays as it was.
+    const QByteArray base = readAll(m_dir.filePath("base.ard"));
+    QCOMPARE(runCli({"edit", "base.ard", "-o", "other.ard", "--flaw", "1=50"}, m_dir.path()).code, 0);
+    QVERIFY(readAll(m_dir.filePath("base.ard")) == base);
+    QCOMPARE(waveOf(infoOf("other.ard", m_dir.path()), 1).value("nFlawPos").toInt(), 50);
+}
+
+void TestKvrCli::refusedEditsWriteNothing_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("stderrHas");
+    QTest::newRow("wave out of range") << QStringList {"--flaw", "99=10"} << 2 << QStringLiteral("超出范围");
+    QTest::newRow("sample beyond the wave") << QStringList {"--flaw", "0=99999"} << 2 << QStringLiteral("不在波形");
+    QTest::newRow("not W=SAMPLE") << QStringList {"--flaw", "abc"} << 2 << QStringLiteral("W=SAMPLE");
+    QTest::newRow("bad speed") << QStringList {"--set", "fWaveSpeed=-1"} << 2 << QStringLiteral("波速");
+    QTest::newRow("unknown field") << QStringList {"--set", "nope=1"} << 2 << QStringLiteral("KEY=VALUE");
+    QTest::newRow("bad window") << QStringList {"--filter", "0=9,1000,2000,100"} << 2 << QStringLiteral("窗函数");
+    QTest::newRow("low above high") << QStringList {"--filter", "0=1,3000,2000,100"} << 2
+                                    << QStringLiteral("下限截止频率");
+    QTest::newRow("zero gain") << QStringList {"--gain", "all=0"} << 2 << QStringLiteral("手动增益");
+    QTest::newRow("nothing to undo") << QStringList {"--undo", "1"} << 2 << QStringLiteral("没有可撤销");
+    QTest::newRow("good, then bad") << QStringList {"--flaw", "0=10", "--set", "fOffsetAngle=500"} << 2
+                                    << QStringLiteral("磁偏角");
+    QTest::newRow("no action") << QStringList {} << 2 << QStringLiteral("no action");
+    QTest::newRow("swap past the end") << QStringList {"--swap", "10"} << 2 << QStringLiteral("超出范围");
+}
+
+void TestKvrCli::refusedEditsWriteNothing()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, stderrHas);
+    QCOMPARE(runCli({"convert", "s.ard", "-o", "keep.ard"}, m_dir.path()).code, 0);
+    const QByteArray before = readAll(m_dir.filePath("keep.ard"));
+    const Run r = runCli(QStringList {"edit", "keep.ard"} + args, m_dir.path());
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains(stderrHas), qPrintable(r.err.right(400)));
+    QVERIFY(readAll(m_dir.filePath("keep.ard")) == before);
+    // A rejected file: exit 1, nothing written either.
+    const QByteArray cut = readAll(m_dir.filePath("cut.ard"));
+    QCOMPARE(runCli({"edit", "cut.ard", "--flaw", "0=1"}, m_dir.path()).code, 1);
+    QVERIFY(readAll(m_dir.filePath("cut.ard")) == cut);
 }
 
 QTEST_GUILESS_MAIN(TestKvrCli)

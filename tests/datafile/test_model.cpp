@@ -1,3 +1,4 @@
+#include "datafile/editcommands.h"
 #include "datafile/measurementmodel.h"
 
 #include <QtTest>
@@ -131,13 +132,21 @@ void TestModel::swapSetsUserOrderOnAll()
 void TestModel::flawMarkReachesBothGroupLists()
 {
     MeasurementModel m = sixWaves();
-    m.setFocusIndex(4); // point 1, channel 1
-    m.waveAnalyzeInfoAt(4)->nFlawPos = 321;
-    m.copyFlawMark();
+    FileHead head {};
+    EditTarget target {m, head};
+    const int before = m.waveAnalyzeInfoAt(4)->nFlawPos;
+    FlawMarkCommand mark(m.waveAnalyzeInfoAt(4), 321); // point 1, channel 1
+    const DocChange change = mark.redo(target);
+    QCOMPARE(change.waves, QVector<int> {4});
+    QCOMPARE(m.waveAnalyzeInfoAt(4)->nFlawPos, 321);
     QCOMPARE(m.waveGroupAt(1)->blocks[1]->nFlawPos, 321);
     QCOMPARE(m.filterWaveGroupAt(1)->blocks[1]->nFlawPos, 321);
     QCOMPARE(m.waveGroupAt(1)->blocks[0]->nFlawPos, kNoValue);
     QCOMPARE(m.waveGroupAt(0)->blocks[1]->nFlawPos, kNoValue);
+    mark.undo(target);
+    QCOMPARE(m.waveAnalyzeInfoAt(4)->nFlawPos, before);
+    QCOMPARE(m.waveGroupAt(1)->blocks[1]->nFlawPos, kNoValue);
+    QCOMPARE(m.filterWaveGroupAt(1)->blocks[1]->nFlawPos, kNoValue);
 }
 
 void TestModel::deleteChannel_data()

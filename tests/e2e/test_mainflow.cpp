@@ -4,21 +4,27 @@
 #include "app/systemconfig.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
+#include "panels/analysishelperwidget.h"
+#include "panels/filelistwidget.h"
 #include "ui/mainwindow.h"
-#include "ui/panels/filelistwidget.h"
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"
-#include "views/workspace/showkvrinfowidget.h"
-#include "views/workspace/showkvrwavedatawidget.h"
-#include "views/workspace/showkvrwavewidget.h"
+#include "widgets/statuswidget.h"
+#include "workspace/showkvrinfowidget.h"
+#include "workspace/showkvrwavedatawidget.h"
+#include "workspace/showkvrwavewidget.h"
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstring>
 
 namespace {
 
@@ -75,15 +81,24 @@ private slots:
     void init();
 
     void openingAnOriginalShowsItsWaves();
+    void anAnalysisSurveyOpensClean();
     void flawMarkEnablesSavingAndSurvivesReopen();
     void channelDeleteSurvivesReopen();
+    void deletingTheLastWaveIsRefused();
+    void undoAndRedoFromTheKeyboard();
+    void headerEditFollowsEverywhere();
     void swapSurvivesReopen();
     void rejectedFileKeepsTheOpenDocument();
     void failedSaveKeepsFileAndChanges();
-    void closingWithChangesAndCancelKeepsTheWindow();
+    void closeFlow_data();
+    void closeFlow();
+    void switchingFilesAsksFirst_data();
+    void switchingFilesAsksFirst();
 
 private:
     QString makeSurvey(const QString &name, int points = 4);
+    // The same survey after one save: an analysis file.
+    QString makeAnalysisSurvey(const QString &name, int points = 4);
     QTemporaryDir m_dir;
 };
 
@@ -107,22 +122,55 @@ QString TestMainFlow::makeSurvey(const QString &name, int points)
     return writeSynthSurvey(path, o, &error) ? path : QString();
 }
 
+QString TestMainFlow::makeAnalysisSurvey(const QString &name, int points)
+{
+    const QString path = makeSurvey(name, points);
+    KvrDocument doc;
+    return (!path.isEmpty() && doc.open(path).ok && doc.save().ok) ? path : QString();
+}
+
 void TestMainFlow::openingAnOriginalShowsItsWaves()
 {
     const QString path = makeSurvey(QStringLiteral("open.ard"));
+    const QByteArray onDisk = readAll(path);
     Window win;
     win.open(path);
     QVERIFY(win.w.isFileLoaded());
     QCOMPARE(win.w.workspace()->waveCount(), 12);
     QCOMPARE(win.wavePanel()->waveListWidget()->waveCount(), 12);
     QCOMPARE(win.w.workspace()->focusWaveIndex(), 0);
-    QVERIFY(!win.w.actionFileSave->isEnabled());
     QVERIFY(win.w.actionFilePrint->isEnabled());
     QVERIFY(win.messages.isEmpty());
-    // An original file opens as an unsaved analysis file.
+    // An original file opens as an unsaved conversion: "*", 保存 enabled and
+    // the question on closing all agree; the file on disk is left alone.
     QVERIFY(win.w.hasUnsavedChanges());
+    QVERIFY(win.w.actionFileSave->isEnabled());
     QVERIFY(win.w.windowTitle().startsWith(QStringLiteral("open.ard")));
     QVERIFY(win.w.isWindowModified());
+    QVERIFY(!win.w.actionEditUndo->isEnabled());
+    QCOMPARE(readAll(path), onDisk);
+    win.w.actionFileSave->trigger();
+    QVERIFY(!win.w.isWindowModified() && !win.w.actionFileSave->isEnabled());
+    QVERIFY(readAll(path) != onDisk);
+}
+
+void TestMainFlow::anAnalysisSurveyOpensClean()
+{
+    const QString path = makeAnalysisSurvey(QStringLiteral("clean.ard"));
+    const QString other = makeAnalysisSurvey(QStringLiteral("clean2.ard"));
+    Window win;
+    int asked = 0;
+    win.w.setCloseQuestion([&asked](const QString &) {
+        ++asked;
+        return MainWindow::CloseAnswer::Cancel;
+    });
+    win.open(path);
+    QVERIFY(!win.w.isWindowModified());
+    QVERIFY(!win.w.actionFileSave->isEnabled());
+    win.open(other); // switching asks nothing
+    QCOMPARE(win.w.document().filePath(), other);
+    QVERIFY(win.w.close()); // nor does closing
+    QCOMPARE(asked, 0);
 }
 
 void TestMainFlow::flawMarkEnablesSavingAndSurvivesReopen()
@@ -144,6 +192,13 @@ void TestMainFlow::flawMarkEnablesSavingAndSurvivesReopen()
         // The mark is copied into both group lists.
         const WaveAnalyzeInfoPtr r = win.w.document().model().waveAnalyzeInfoAt(0);
         QCOMPARE(win.w.document().model().waveGroupAt(r->nMeasurePoint)->blocks[r->nChannel]->nFlawPos, mark);
+        // In spectrum mode the same click leaves the mark where it is.
+        win.focusedView()->onDispTypeChanged();
+        QTest::mouseClick(win.focusedView(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(int(area.left() + area.width() / 2), int(area.center().y())));
+        QCOMPARE(r->nFlawPos, mark);
+        QCOMPARE(win.w.statusWidget()->text(), QStringLiteral("频谱显示时不能标记缺陷，请在波形曲线上标记"));
+        win.focusedView()->onDispTypeChanged();
         win.w.actionFileSave->trigger();
         QVERIFY(!win.w.actionFileSave->isEnabled());
         QVERIFY(win.messages.isEmpty());
@@ -173,6 +228,109 @@ void TestMainFlow::channelDeleteSurvivesReopen()
     QVERIFY(reopened.open(path).ok);
     QCOMPARE(reopened.model().waveCount(), 11);
     QCOMPARE(reopened.fileHead()->deleteChannelCnt, 1);
+}
+
+void TestMainFlow::deletingTheLastWaveIsRefused()
+{
+    SynthOptions o;
+    o.points = 1;
+    o.samples = 1024;
+    o.missing = {{0, 1}, {0, 2}};
+    const QString path = m_dir.filePath(QStringLiteral("single.ard"));
+    QVERIFY(writeSynthSurvey(path, o));
+    Window win;
+    win.open(path);
+    QCOMPARE(win.w.workspace()->waveCount(), 1);
+    win.wavePanel()->waveListWidget()->waveView()->onDeleteCurrWaveGround();
+    // Refused with a word, before any question.
+    QCOMPARE(win.deleteQuestions, 0);
+    QCOMPARE(win.messages.size(), 1);
+    QVERIFY(win.messages.first().contains(QStringLiteral("唯一的波形")));
+    QCOMPARE(win.w.workspace()->waveCount(), 1);
+}
+
+void TestMainFlow::undoAndRedoFromTheKeyboard()
+{
+    const QString path = makeAnalysisSurvey(QStringLiteral("undo.ard"));
+    Window win;
+    win.open(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    const WaveAnalyzeInfoList before = win.w.document().model().waveAnalyzeInfoList();
+    win.w.onFocusWaveIndexChanged(3);
+    win.wavePanel()->waveListWidget()->waveView()->onDeleteCurrWaveGround();
+    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QVERIFY(win.w.isWindowModified());
+    QCOMPARE(win.w.actionEditUndo->text(), QStringLiteral("撤销 删除波形"));
+    QVERIFY(!win.w.actionEditRedo->isEnabled());
+
+    QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(win.w.workspace()->waveCount(), 12);
+    QCOMPARE(win.wavePanel()->waveListWidget()->waveAnalyzeInfoList(), before);
+    QCOMPARE(win.w.workspace()->focusWaveIndex(), 3);
+    QVERIFY(!win.w.isWindowModified()); // back where it was saved
+    QVERIFY(!win.w.actionEditUndo->isEnabled());
+    QCOMPARE(win.w.actionEditRedo->text(), QStringLiteral("重做 删除波形"));
+
+    QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&win.w, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QVERIFY(win.w.isWindowModified());
+
+    // Applying to all waves and undoing it restores every wave's settings
+    // and processed samples.
+    const WaveBlock shown = *win.w.document().model().filterWaveGroupAt(0)->blocks[0];
+    const int order = win.w.document().model().waveAnalyzeInfoAt(0)->nFilterOrder;
+    auto *orderEdit = win.wavePanel()->analysisPanel()->findChild<QLineEdit *>(QStringLiteral("lEditFilterOrder"));
+    QVERIFY(orderEdit);
+    orderEdit->setText(QString::number(order + 100));
+    win.clickButton("btnSaveFilterWaveDataAll");
+    QCOMPARE(win.w.actionEditUndo->text(), QStringLiteral("撤销 应用到所有波形"));
+    for (const WaveAnalyzeInfoPtr &r : win.w.document().model().waveAnalyzeInfoList())
+        QCOMPARE(r->nFilterOrder, order + 100);
+    QVERIFY(
+        std::memcmp(win.w.document().model().filterWaveGroupAt(0)->blocks[0]->nData, shown.nData, sizeof(shown.nData))
+        != 0);
+    win.w.actionEditUndo->trigger();
+    for (const WaveAnalyzeInfoPtr &r : win.w.document().model().waveAnalyzeInfoList())
+        QCOMPARE(r->nFilterOrder, order);
+    QVERIFY(
+        std::memcmp(win.w.document().model().filterWaveGroupAt(0)->blocks[0]->nData, shown.nData, sizeof(shown.nData))
+        == 0);
+    QCOMPARE(orderEdit->text(), QString::number(order));
+}
+
+void TestMainFlow::headerEditFollowsEverywhere()
+{
+    const QString path = makeAnalysisSurvey(QStringLiteral("header.ard"));
+    Window win;
+    win.open(path);
+    auto *pile = win.w.workspace()->infoWidget()->findChild<QLineEdit *>(QStringLiteral("lEditPilingNumber"));
+    auto *point = win.w.workspace()->infoWidget()->findChild<QLabel *>(QStringLiteral("labelMeasurePoint"));
+    QVERIFY(pile && point);
+    pile->setText(QStringLiteral("Z9"));
+    emit pile->editingFinished();
+    QCOMPARE(decodeText(win.w.fileHead()->pilingNumber), QStringLiteral("Z9"));
+    QVERIFY(point->text().startsWith(QStringLiteral("Z9_")));
+    QCOMPARE(win.w.actionEditUndo->text(), QStringLiteral("撤销 修改桩号"));
+    win.w.actionEditUndo->trigger();
+    QVERIFY(!point->text().startsWith(QStringLiteral("Z9_")));
+    QCOMPARE(pile->text(), decodeText(win.w.fileHead()->pilingNumber));
+
+    // A refused speed: a message, the field back at the stored value.
+    auto *speed = win.w.workspace()->infoWidget()->findChild<QLineEdit *>(QStringLiteral("lEditWaveSpeed"));
+    QVERIFY(speed);
+    const QString shown = speed->text();
+    speed->setText(QStringLiteral("-3"));
+    emit speed->editingFinished();
+    QCOMPARE(win.messages.size(), 1);
+    QCOMPARE(speed->text(), shown);
+    QVERIFY(!win.w.actionEditUndo->isEnabled());
+    // An accepted one reaches the wave list's depth readout.
+    speed->setText(QStringLiteral("2000"));
+    emit speed->editingFinished();
+    QCOMPARE(win.wavePanel()->waveListWidget()->waveView()->waveSpeed(), 2000.0f);
 }
 
 void TestMainFlow::swapSurvivesReopen()
@@ -210,10 +368,12 @@ void TestMainFlow::rejectedFileKeepsTheOpenDocument()
         f.write(bytes);
     }
     Window win;
+    win.w.setCloseQuestion([](const QString &) { return MainWindow::CloseAnswer::Discard; });
     win.open(good);
     win.clickButton("btnSwapNextWave");
     QVERIFY(win.w.actionFileSave->isEnabled());
 
+    // Even after "否" nothing is lost when the other file cannot be opened.
     win.open(bad);
     QCOMPARE(win.messages, QStringList {QStringLiteral("提示|文件不完整或者格式不正确！")});
     QCOMPARE(win.w.document().filePath(), good);
@@ -243,20 +403,93 @@ void TestMainFlow::failedSaveKeepsFileAndChanges()
     QCOMPARE(readAll(path), before);
 }
 
-void TestMainFlow::closingWithChangesAndCancelKeepsTheWindow()
+void TestMainFlow::closeFlow_data()
 {
-    const QString path = makeSurvey(QStringLiteral("close.ard"));
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("nothing unsaved") << false << int(MainWindow::CloseAnswer::Cancel) << false << true;
+    QTest::newRow("unsaved, 取消") << true << int(MainWindow::CloseAnswer::Cancel) << true << false;
+    QTest::newRow("unsaved, 否") << true << int(MainWindow::CloseAnswer::Discard) << true << true;
+    QTest::newRow("unsaved, 是") << true << int(MainWindow::CloseAnswer::Save) << true << true;
+}
+
+void TestMainFlow::closeFlow()
+{
+    QFETCH(bool, edit);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, closed);
+    const QString path = makeAnalysisSurvey(QStringLiteral("close.ard"));
     Window win;
     win.open(path);
-    win.clickButton("btnSwapNextWave");
-    QString asked;
-    win.w.setCloseQuestion([&asked](const QString &name) {
-        asked = name;
-        return MainWindow::CloseAnswer::Cancel;
+    if (edit)
+        win.clickButton("btnSwapNextWave");
+    QString question;
+    win.w.setCloseQuestion([&](const QString &name) {
+        question = name;
+        return MainWindow::CloseAnswer(answer);
     });
-    QVERIFY(!win.w.close());
-    QVERIFY(win.w.isVisible());
-    QCOMPARE(asked, path);
+    QCOMPARE(win.w.close(), closed);
+    QCOMPARE(question.isEmpty(), !asked);
+    if (asked)
+        QCOMPARE(question, path);
+    QCOMPARE(win.w.isVisible(), !closed);
+    // Saved by "是", left alone otherwise.
+    KvrDocument reopened;
+    QVERIFY(reopened.open(path).ok);
+    QCOMPARE(reopened.model().waveAnalyzeInfoAt(0)->blUserOrder != 0,
+             edit && answer == int(MainWindow::CloseAnswer::Save));
+}
+
+void TestMainFlow::switchingFilesAsksFirst_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("saveFails");
+    QTest::addColumn<bool>("switched");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("是") << int(MainWindow::CloseAnswer::Save) << false << true << true;
+    QTest::newRow("是, the save fails") << int(MainWindow::CloseAnswer::Save) << true << false << false;
+    QTest::newRow("否") << int(MainWindow::CloseAnswer::Discard) << false << true << false;
+    QTest::newRow("取消") << int(MainWindow::CloseAnswer::Cancel) << false << false << false;
+}
+
+void TestMainFlow::switchingFilesAsksFirst()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, saveFails);
+    QFETCH(bool, switched);
+    QFETCH(bool, saved);
+    const QString first = makeAnalysisSurvey(QStringLiteral("first.ard"));
+    const QString second = makeAnalysisSurvey(QStringLiteral("second.ard"));
+    const QByteArray before = readAll(first);
+    Window win;
+    win.open(first);
+    win.clickButton("btnSwapNextWave");
+    if (saveFails)
+        win.w.document().setSaveDeviceFactory(
+            [](const QString &p) { return std::unique_ptr<QSaveFile>(new RefusingSaveFile(p)); });
+    int asked = 0;
+    win.w.setCloseQuestion([&](const QString &) {
+        ++asked;
+        return MainWindow::CloseAnswer(answer);
+    });
+    FileListWidget *list = win.w.workspace()->infoWidget()->fileListWidget();
+    win.open(second);
+    QCOMPARE(asked, 1);
+    QCOMPARE(win.w.document().filePath(), switched ? second : first);
+    QCOMPARE(readAll(first) != before, saved);
+    if (!switched) {
+        // The open survey keeps its edits, and the list points at it again.
+        QVERIFY(win.w.hasUnsavedChanges());
+        QCOMPARE(list->currentFilePath(), first);
+        auto *items = list->findChild<QListWidget *>();
+        QVERIFY(items && items->currentItem());
+        QCOMPARE(items->currentItem()->text(), QStringLiteral("first.ard"));
+    } else {
+        QVERIFY(!win.w.hasUnsavedChanges());
+    }
 }
 
 QTEST_MAIN(TestMainFlow)

@@ -1,6 +1,6 @@
 #include "app/systemconfig.h"
 #include "ui/mainwindow.h"
-#include "ui/widgets/statuswidget.h"
+#include "widgets/statuswidget.h"
 
 #include <QAction>
 #include <QTemporaryDir>
@@ -41,8 +41,6 @@ private slots:
     void stretchResetBeforeLoadChangesNothing();
     void flawMarkToggle();
     void normalizedWritesConfig();
-    void closeFlow_data();
-    void closeFlow();
 
 private:
     QTemporaryDir m_dir;
@@ -71,7 +69,7 @@ void TestMainWindow::structure()
         if (a != w.actionFileExit)
             QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
     }
-    QCOMPARE(actions, 22); // the 21 commands plus the PDF export
+    QCOMPARE(actions, 24); // the 21 commands, the PDF export, undo and redo
     QCOMPARE(w.actionFileOpen->shortcut(), QKeySequence(QKeySequence::Open));
     QCOMPARE(w.actionFlawMark->statusTip(), QStringLiteral("开始/停止标记波形缺陷"));
     for (QAction *hidden : {w.actionHWaveList, w.actionVWaveList, w.actionViewZoomIn, w.actionViewZoomOut})
@@ -85,12 +83,13 @@ void TestMainWindow::structure()
         QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         order << b->defaultAction()->objectName();
     }
-    QCOMPARE(order,
-             (QStringList {"actionFileOpen", "actionFileSave", "actionFilePrintSetup", "actionFilePrintPreview",
-                           "actionFilePrint", "actionFileExportToWord", "actionSetupInfo", "actionSetupAna",
-                           "actionOriginData", "actionHWaveList", "actionVWaveList", "actionViewZoomIn",
-                           "actionViewZoomOut", "actionViewHStretch", "actionViewHCompress", "actionViewSpacerAdd",
-                           "actionViewSpacerSub", "actionViewNormalized", "actionFlawMark"}));
+    QCOMPARE(order, (QStringList {"actionFileOpen",      "actionFileSave",         "actionEditUndo",
+                                  "actionEditRedo",      "actionFilePrintSetup",   "actionFilePrintPreview",
+                                  "actionFilePrint",     "actionFileExportToWord", "actionSetupInfo",
+                                  "actionSetupAna",      "actionOriginData",       "actionHWaveList",
+                                  "actionVWaveList",     "actionViewZoomIn",       "actionViewZoomOut",
+                                  "actionViewHStretch",  "actionViewHCompress",    "actionViewSpacerAdd",
+                                  "actionViewSpacerSub", "actionViewNormalized",   "actionFlawMark"}));
 
     w.onShowStatusMessage(QStringLiteral("已打开"));
     QCOMPARE(w.statusWidget()->text(), QStringLiteral("已打开"));
@@ -232,38 +231,6 @@ void TestMainWindow::normalizedWritesConfig()
     QVERIFY(f.readAll().contains(before ? "<blNormalized>0<" : "<blNormalized>1<"));
     w.actionViewNormalized->trigger();
     QCOMPARE(SystemConfig::instance().isNormalized(), before);
-}
-
-void TestMainWindow::closeFlow_data()
-{
-    QTest::addColumn<bool>("unsaved");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("asked");
-    QTest::addColumn<bool>("closed");
-    QTest::newRow("nothing unsaved") << false << int(MainWindow::CloseAnswer::Cancel) << false << true;
-    QTest::newRow("unsaved, 取消") << true << int(MainWindow::CloseAnswer::Cancel) << true << false;
-    QTest::newRow("unsaved, 否") << true << int(MainWindow::CloseAnswer::Discard) << true << true;
-    QTest::newRow("unsaved, 是") << true << int(MainWindow::CloseAnswer::Save) << true << true;
-}
-
-void TestMainWindow::closeFlow()
-{
-    QFETCH(bool, unsaved);
-    QFETCH(int, answer);
-    QFETCH(bool, asked);
-    QFETCH(bool, closed);
-    MainWindow w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.setUnsavedCheck([unsaved]() { return unsaved; });
-    bool wasAsked = false;
-    w.setCloseQuestion([&](const QString &) {
-        wasAsked = true;
-        return MainWindow::CloseAnswer(answer);
-    });
-    QCOMPARE(w.close(), closed);
-    QCOMPARE(wasAsked, asked);
-    QCOMPARE(w.isVisible(), !closed);
 }
 
 QTEST_MAIN(TestMainWindow)

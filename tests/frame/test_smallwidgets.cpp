@@ -1,6 +1,6 @@
-#include "ui/widgets/minisplitter.h"
-#include "ui/widgets/progressdialog.h"
-#include "ui/widgets/showaboutdialog.h"
+#include "widgets/minisplitter.h"
+#include "widgets/progressdialog.h"
+#include "widgets/showaboutdialog.h"
 
 #include <QLabel>
 #include <QProgressBar>

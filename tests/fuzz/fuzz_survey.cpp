@@ -37,26 +37,28 @@ void checkModel(const KvrDocument &doc)
     FUZZ_CHECK(zoom >= 1.0f && zoom <= 10.0f);
 }
 
-// The edits the views can make: swap, flaw mark, gain, delete.
+// The edits the window can make: swap, flaw mark, gain, delete.
 void edit(KvrDocument &doc)
 {
-    MeasurementModel &m = doc.model();
+    const MeasurementModel &m = doc.model();
     if (m.waveCount() == 0)
         return;
-    m.swap(1);
-    const WaveAnalyzeInfoPtr a = m.waveAnalyzeInfoAt(m.focusIndex());
+    if (m.waveCount() > 1)
+        FUZZ_CHECK(doc.swapWaves(0, 1).ok);
+    const int focus = m.focusIndex();
+    const WaveAnalyzeInfoPtr a = m.waveAnalyzeInfoAt(focus);
     FUZZ_CHECK(a);
     const WaveGroupPtr g = m.waveGroupAt(a->nMeasurePoint);
     FUZZ_CHECK(g);
     const int count = g->blocks[a->nChannel]->nDataCnt;
-    a->nFlawPos = count > 0 ? count / 2 : kNoValue;
-    a->fManualGain = 3.0f;
-    a->blModified = 1;
-    m.copyFlawMark();
-    doc.applyWaveParams(m.focusIndex());
+    FUZZ_CHECK(doc.setFlawMark(focus, count > 0 ? count / 2 : kNoValue).ok);
+    WaveParams gain;
+    gain.blGain = true;
+    gain.fManualGain = 3.0f;
+    FUZZ_CHECK(doc.applyWaveParams(focus, gain).ok);
     if (m.waveCount() > 2)
-        m.deleteChannel(m.waveCount() - 1, *doc.fileHead());
-    FUZZ_CHECK(doc.unsavedMask() != 0);
+        FUZZ_CHECK(doc.deleteWave(m.waveCount() - 1).ok);
+    FUZZ_CHECK(doc.isModified());
 }
 
 QByteArray withoutChangeWords(QByteArray bytes)
@@ -92,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const DocResult first = doc.saveAs(saved);
     FUZZ_CHECK(first.ok);
-    FUZZ_CHECK(doc.unsavedMask() == 0);
+    FUZZ_CHECK(!doc.isModified());
 
     KvrDocument reopened;
     const DocResult second = reopened.open(saved);

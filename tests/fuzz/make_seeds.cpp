@@ -65,12 +65,7 @@ bool surveys(const QString &dir)
         KvrDocument doc;
         if (!doc.open(ana).ok)
             return fail("open ana");
-        WaveAnalyzeInfoPtr a = doc.model().waveAnalyzeInfoAt(0);
-        a->nFlawPos = 300;
-        a->blModified = 1;
-        doc.model().copyFlawMark();
-        doc.model().swap(1);
-        if (!doc.save().ok)
+        if (!doc.setFlawMark(0, 300).ok || !doc.swapWaves(0, 1).ok || !doc.save().ok)
             return fail("save ana");
     }
 
@@ -78,7 +73,7 @@ bool surveys(const QString &dir)
     QFile::copy(dir + "/org-1point.ard", deleted);
     {
         KvrDocument doc;
-        if (!doc.open(deleted).ok || !doc.model().deleteChannel(1, *doc.fileHead()) || !doc.save().ok)
+        if (!doc.open(deleted).ok || !doc.deleteWave(1).ok || !doc.save().ok)
             return fail("ana-deleted");
     }
 

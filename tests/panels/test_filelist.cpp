@@ -1,5 +1,5 @@
 #include "app/systemconfig.h"
-#include "ui/panels/filelistwidget.h"
+#include "panels/filelistwidget.h"
 
 #include <QDir>
 #include <QFile>

@@ -42,11 +42,8 @@ int main(int argc, char **argv)
     if (!doc.open(path).ok)
         return 3;
     return saveForever([&doc] {
-        const WaveAnalyzeInfoPtr a = doc.model().waveAnalyzeInfoAt(0);
-        a->nFlawPos = a->nFlawPos == kNoValue ? 100 : kNoValue;
-        a->blModified = 1;
-        doc.model().setFocusIndex(0);
-        doc.model().copyFlawMark();
+        const bool marked = doc.model().waveAnalyzeInfoAt(0)->nFlawPos != kNoValue;
+        doc.setFlawMark(0, marked ? kNoValue : 100);
         const DocResult r = doc.save();
         if (!r.ok)
             std::fprintf(stderr, "%s\n", qPrintable(r.message));

@@ -32,12 +32,7 @@ bool saveWithFlaw(const QString &path, int pos)
     KvrDocument doc;
     if (!doc.open(path).ok)
         return false;
-    const WaveAnalyzeInfoPtr a = doc.model().waveAnalyzeInfoAt(0);
-    a->nFlawPos = pos;
-    a->blModified = 1;
-    doc.model().setFocusIndex(0);
-    doc.model().copyFlawMark();
-    return doc.save().ok;
+    return doc.setFlawMark(0, pos).ok && doc.save().ok;
 }
 
 } // namespace

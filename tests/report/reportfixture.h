@@ -47,3 +47,29 @@ inline ReportData makeReportData(const QList<TraceSpec> &traces)
     d.nSamplePoints = kMaxSamples;
     return d;
 }
+
+// Every report field filled, as an engineer would: depth 32.50, elevation
+// -12.25, diameter 1.20, standard 0, a result of two lines.
+inline ProjectParams sampleFields()
+{
+    ProjectParams p;
+    p.strTitleName = QStringLiteral("桥梁基桩桩底检测报告");
+    p.strGD = QStringLiteral("岩溶地区桩基检测中心");
+    p.strReportNum = QStringLiteral("KVR-2026-017");
+    p.strProject = QStringLiteral("清江特大桥桩基工程");
+    p.strClient = QStringLiteral("交通建设公司");
+    p.strPileNum = QStringLiteral("3#墩-2号桩");
+    p.strDateDetect = QStringLiteral("2026年12月10日");
+    p.strDevice = QStringLiteral("KM-LX5521(A)弹性波孔底溶洞探测仪");
+    p.fPileDepth = 32.5f;
+    p.fElevation = -12.25f;
+    p.fPileDiameter = 1.2f;
+    p.strPileType = QStringLiteral("钻孔灌注桩");
+    p.strPurpose = QStringLiteral("探测桩底溶洞");
+    p.strStandard = 0;
+    p.strReault = QStringLiteral("孔底以下2.5米处发现溶洞，洞高约0.6米。\n建议注浆处理后复测。");
+    p.strPerson = QStringLiteral("张工");
+    p.strCheck = QStringLiteral("李工");
+    p.strDateReport = QStringLiteral("2026年12月12日");
+    return p;
+}

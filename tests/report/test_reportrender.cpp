@@ -1,5 +1,6 @@
 // The report image and the printed page: geometry, colours and texts where
 // they must be, on small surveys built from the records.
+#include "report/render/labellayout.h"
 #include "report/render/reportpdf.h"
 #include "report/render/reportrenderer.h"
 #include "reportfixture.h"
@@ -62,6 +63,12 @@ private slots:
     void resultTextInsideBox();
     void uprightAngleLabelsStayOutOfTheTable();
     void pdfRenders();
+    void chooseLabels_data();
+    void chooseLabels();
+    void textsNeverOverlap_data();
+    void textsNeverOverlap();
+    void swingHeldBetweenNeighbours();
+    void decimatedTraceKeepsPeaks();
 };
 
 void TestReportRender::imageGeometry()
@@ -100,11 +107,13 @@ void TestReportRender::imageGeometry()
     }
     QCOMPARE(nonWhite(img, QRectF(0, top + 0.5 * ppm - 5, left - 23, 10)), 0);
 
-    // Flaw of the second trace: red across its two columns at sample 500.
+    // Flaw of the second trace: red across its own column (half the
+    // spacing to either side of its zero line) at sample 500.
     const double y = top + 500 * gh / kMaxSamples;
-    QCOMPARE(at(img, left + 1.2 * c, y), kRed);
-    QCOMPARE(at(img, left + 2.5 * c, y), kRed);
-    QVERIFY(at(img, left + 3.5 * c, y) != kRed);
+    QCOMPARE(at(img, left + 1.6 * c, y), kRed);
+    QCOMPARE(at(img, left + 2.4 * c, y), kRed);
+    QVERIFY(at(img, left + 1.4 * c, y) != kRed);
+    QVERIFY(at(img, left + 2.6 * c, y) != kRed);
 
     // The borehole panel shows a flaw point, drawn with antialiasing: some
     // pixels in the panel are neither white nor blue frame.
@@ -287,6 +296,156 @@ void TestReportRender::pdfRenders()
     QVERIFY(!page.isNull());
     QVERIFY(page.height() > page.width());
     QVERIFY(nonWhite(page, QRectF(page.rect())) > 1000);
+}
+
+void TestReportRender::chooseLabels_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("spacing");
+    QTest::addColumn<double>("extent");
+    QTest::addColumn<QVector<int>>("priority");
+    QTest::addColumn<int>("expected"); // labels chosen, -1: only check the rules
+    QTest::newRow("all fit") << 20 << 30.0 << 25.0 << QVector<int> {} << 20;
+    QTest::newRow("every third") << 30 << 10.0 << 25.0 << QVector<int> {} << 10;
+    QTest::newRow("important ones kept") << 60 << 10.0 << 25.0 << QVector<int> {7, 31, 59} << -1;
+    QTest::newRow("neighbouring important ones moved apart") << 40 << 5.0 << 12.0 << QVector<int> {10, 11, 12, 0} << -1;
+    QTest::newRow("more important ones than room") << 10 << 5.0 << 20.0 << QVector<int> {4, 5, 6, 7, 8} << -1;
+}
+
+void TestReportRender::chooseLabels()
+{
+    QFETCH(int, count);
+    QFETCH(double, spacing);
+    QFETCH(double, extent);
+    QFETCH(QVector<int>, priority);
+    QFETCH(int, expected);
+    LabelRequest req;
+    for (int i = 0; i < count; ++i)
+        req.centers.append(100 + i * spacing);
+    req.extents = {extent};
+    req.gap = 2;
+    req.low = 100 - spacing;
+    req.high = 100 + count * spacing;
+    req.priority = priority;
+    const QVector<LabelPlacement> chosen = ::chooseLabels(req);
+    if (expected >= 0)
+        QCOMPARE(chosen.size(), expected);
+    QSet<int> indices;
+    for (int a = 0; a < chosen.size(); ++a) {
+        indices.insert(chosen.at(a).index);
+        QVERIFY(chosen.at(a).center - extent / 2 >= req.low - 1e-9);
+        QVERIFY(chosen.at(a).center + extent / 2 <= req.high + 1e-9);
+        for (int b = a + 1; b < chosen.size(); ++b)
+            QVERIFY2(qAbs(chosen.at(a).center - chosen.at(b).center) >= extent + req.gap - 1e-9,
+                     qPrintable(QStringLiteral("%1 and %2").arg(chosen.at(a).index).arg(chosen.at(b).index)));
+        // Only an important label ever leaves its place (or one that would
+        // stick out of the bounds).
+        const double wanted = qBound(req.low + extent / 2, req.centers.at(chosen.at(a).index), req.high - extent / 2);
+        if (!priority.contains(chosen.at(a).index))
+            QCOMPARE(chosen.at(a).center, wanted);
+    }
+    QCOMPARE(indices.size(), chosen.size());
+    // Every important label that fits the room is there, the first ones first.
+    const int room = int((req.high - req.low + req.gap) / (extent + req.gap));
+    for (int i = 0; i < qMin(room, priority.size()); ++i)
+        QVERIFY2(indices.contains(priority.at(i)), qPrintable(QString::number(priority.at(i))));
+    // Without important labels the subset is evenly spaced.
+    if (priority.isEmpty() && chosen.size() > 2) {
+        const int step = chosen.at(1).index - chosen.at(0).index;
+        for (int a = 1; a < chosen.size(); ++a)
+            QCOMPARE(chosen.at(a).index - chosen.at(a - 1).index, step);
+    }
+}
+
+void TestReportRender::textsNeverOverlap_data()
+{
+    QTest::addColumn<int>("waves");
+    for (int n : {12, 36, 100, 300})
+        QTest::newRow(qPrintable(QStringLiteral("%1 waves").arg(n))) << n;
+}
+
+void TestReportRender::textsNeverOverlap()
+{
+    QFETCH(int, waves);
+    QList<TraceSpec> traces;
+    // Flaws on neighbouring traces crowd their labels together.
+    const QSet<int> flawed = {2, 3, 4, waves / 2, waves - 1};
+    for (int k = 0; k < waves; ++k)
+        traces.append({float(k * 360.0 / waves), 1000, flawed.contains(k) ? 300 + k : kNoValue});
+    ReportData d = makeReportData(traces);
+    // A long site name, and the page number where the header text is.
+    encodeText(d.head->workName, QStringLiteral("清江特大桥桩基工程第二标段左幅三号墩二号桩桩底溶洞探测"));
+    d.print.blPageHeader = true;
+    d.print.strPageHeader = QStringLiteral("岩溶地区桩基检测中心 检测报告");
+    d.print.blPageNum = true;
+    d.print.nPageNumStyle = 4;
+    d.print.nPageNumPos = 0;
+    d.print.blPageFooter = true;
+    d.print.strPageFooter = QStringLiteral("第一联 存档");
+    d.project.strReault = QStringLiteral("孔底以下2.5米处发现溶洞。");
+
+    ReportRenderer page;
+    const QImage printed = printedPage(d, &page);
+    ReportRenderer image;
+    image.setData(d);
+    const QImage picture = image.renderImage();
+    const QList<QPair<const ReportRenderer *, QRect>> outputs = {{&page, printed.rect()}, {&image, picture.rect()}};
+    for (const auto &o : outputs) {
+        const QVector<QRectF> &rects = o.first->drawnTextRects();
+        QVERIFY(rects.size() > 10);
+        for (int a = 0; a < rects.size(); ++a) {
+            QVERIFY2(QRectF(o.second).contains(rects.at(a)), qPrintable(QString::number(a)));
+            QVERIFY(!rects.at(a).intersects(o.first->cylinderRect()));
+            for (int b = a + 1; b < rects.size(); ++b)
+                QVERIFY2(!rects.at(a).intersects(rects.at(b)), qPrintable(QStringLiteral("%1 / %2").arg(a).arg(b)));
+        }
+        QVERIFY(!o.first->cylinderRect().isEmpty());
+        // Every flawed trace is drawn; when some are left out the page says so.
+        for (int k : flawed)
+            QVERIFY(o.first->shownTraces().contains(k));
+        const int shown = o.first->shownTraces().size();
+        if (waves <= 36)
+            QCOMPARE(shown, waves);
+        if (waves >= 300)
+            QVERIFY(shown < waves);
+    }
+}
+
+void TestReportRender::swingHeldBetweenNeighbours()
+{
+    // Full-scale traces at four times the gain: without a limit each would
+    // cover its neighbours' columns.
+    QList<TraceSpec> traces;
+    for (int k = 0; k < 3; ++k)
+        traces.append({k * 120.0f, 1000, kNoValue, 4.0f, 30000});
+    ReportRenderer r;
+    r.setData(makeReportData(traces));
+    const QImage img = r.renderImage();
+    const double c = r.waveAreaWidth() / 4;
+    const double rows = 1000.0 * r.graphHeight() / kMaxSamples;
+    for (int k = 1; k <= 2; ++k) {
+        const double mid = r.leftMargin() + (k + 0.5) * c; // halfway to the next zero line
+        QCOMPARE(nonWhite(img, QRectF(mid - 0.5, r.graphTop() + 5, 1, rows - 10)), 0);
+        // ...while the trace does swing out most of the way there.
+        QVERIFY(nonWhite(img, QRectF(mid - 0.2 * c, r.graphTop() + 5, 1, rows - 10)) > 0);
+    }
+}
+
+void TestReportRender::decimatedTraceKeepsPeaks()
+{
+    // 4096 samples on about 2200 pixel rows: several samples share a row.
+    // A one-sample spike must survive the reduction to one row's extremes.
+    ReportData d = makeReportData({{0.0f, kMaxSamples, kNoValue, 1.0f, 0}});
+    d.filterWaveGroups[0]->blocks[0]->nData[2001] = 65535;
+    ReportRenderer r;
+    r.setData(d);
+    const QImage img = r.renderImage();
+    QVERIFY(r.graphHeight() < kMaxSamples);
+    const double x0 = r.leftMargin() + r.waveAreaWidth() / 2;
+    const double y = r.graphTop() + 2001 * r.graphHeight() / kMaxSamples;
+    // The spike swings right, up to its limit short of the frame.
+    QVERIFY(nonWhite(img, QRectF(x0 + r.waveAreaWidth() / 4, y - 3, 1, 6)) > 0);
+    QCOMPARE(nonWhite(img, QRectF(x0 - r.waveAreaWidth() / 4, r.graphTop() + 5, 1, r.graphHeight() - 10)), 0);
 }
 
 QTEST_MAIN(TestReportRender)

@@ -1,17 +1,21 @@
 // The report setup dialog and the output controller: storing and reloading
-// the report fields, the button requests, and the export flows with the
-// platform dialogs and the desktop viewer replaced.
+// the report fields (per pile and project-wide), the number checks, the
+// button requests, and the export flows with the platform dialogs and the
+// desktop viewer replaced.
 #include "app/systemconfig.h"
+#include "docxfixture.h"
 #include "report/printeroperation.h"
 #include "report/printerpreviewdialog.h"
 #include "report/printersetupdialog.h"
 #include "report/render/printctrlparams.h"
 #include "reportfixture.h"
-#include "ui/widgets/progressdialog.h"
+#include "widgets/progressdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
+#include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -26,6 +30,11 @@ private slots:
     void initTestCase();
     void setupDefaults();
     void storeAndReload();
+    void numbers_data();
+    void numbers();
+    void perSurveyFields();
+    void headerFieldsReachWordReport();
+    void imageButton();
     void buttons_data();
     void buttons();
     void pageSetupReachesPrintRecord();
@@ -57,6 +66,8 @@ private:
 void TestReportUi::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    // Per-survey records go under the data root: a scratch one.
+    qputenv("KVR_DATA_ROOT", m_dir.filePath(QStringLiteral("root/")).toUtf8());
     SystemConfig::instance().init(m_dir.filePath(QStringLiteral("param_config.xml")));
     m_data = makeReportData({{0.0f}, {120.0f, 1000, 400}, {240.0f}});
 }
@@ -91,7 +102,7 @@ void TestReportUi::storeAndReload()
     PrinterSetupDialog dlg;
     dlg.show();
     child<QLineEdit>(&dlg, "lEditPileDepth")->setText(QStringLiteral("7"));
-    child<QLineEdit>(&dlg, "lEditPileDiameter")->setText(QStringLiteral("abc"));
+    child<QLineEdit>(&dlg, "lEditPileDiameter")->setText(QString());
     child<QLineEdit>(&dlg, "lEditProject")->setText(QStringLiteral("某大桥"));
     child<QComboBox>(&dlg, "cBoxStandard")->setCurrentIndex(1);
     child<QTextEdit>(&dlg, "textEditReault")->setPlainText(QStringLiteral("第一行\n第二行"));
@@ -113,6 +124,214 @@ void TestReportUi::storeAndReload()
     QCOMPARE(child<QLineEdit>(&dlg, "lEditPileDepth")->text(), QStringLiteral("7.00"));
     QCOMPARE(child<QLineEdit>(&dlg, "lEditPileDiameter")->text(), QStringLiteral("0.00"));
     QCOMPARE(child<QComboBox>(&dlg, "cBoxStandard")->currentIndex(), 1);
+}
+
+void TestReportUi::numbers_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown"); // empty: refused
+    QTest::newRow("depth, whole metres") << "lEditPileDepth"
+                                         << "7"
+                                         << "7.00";
+    QTest::newRow("depth, rounded to two decimals") << "lEditPileDepth"
+                                                    << " 32.456 "
+                                                    << "32.46";
+    QTest::newRow("depth, letters") << "lEditPileDepth"
+                                    << "abc"
+                                    << "";
+    QTest::newRow("depth, nan") << "lEditPileDepth"
+                                << "nan"
+                                << "";
+    QTest::newRow("depth, negative") << "lEditPileDepth"
+                                     << "-3"
+                                     << "";
+    QTest::newRow("elevation, below datum") << "lEditElevation"
+                                            << "-12.25"
+                                            << "-12.25";
+    QTest::newRow("elevation, inf") << "lEditElevation"
+                                    << "inf"
+                                    << "";
+    QTest::newRow("elevation, exponent") << "lEditElevation"
+                                         << "1e3"
+                                         << "";
+    QTest::newRow("diameter, twenty digits") << "lEditPileDiameter"
+                                             << "12345678901234567890"
+                                             << "";
+    QTest::newRow("diameter, empty is none") << "lEditPileDiameter"
+                                             << ""
+                                             << "0.00";
+}
+
+void TestReportUi::numbers()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    PrinterSetupDialog dlg;
+    QStringList messages;
+    dlg.setMessageFunc([&messages](const QString &, const QString &text) { messages << text; });
+    dlg.show();
+    QLineEdit *edit = dlg.findChild<QLineEdit *>(control);
+    QVERIFY(edit);
+    const QString before = edit->text();
+    edit->setText(typed);
+    QSignalSpy preview(&dlg, SIGNAL(printPreviewCilcked()));
+    child<QPushButton>(&dlg, "btnPrintPreview")->click();
+    if (shown.isEmpty()) {
+        QCOMPARE(preview.count(), 0);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(typed.trimmed()), qPrintable(messages.first()));
+        // Nothing was taken: reopening shows the value kept before.
+        dlg.hide();
+        dlg.show();
+        QCOMPARE(edit->text(), before);
+    } else {
+        QCOMPARE(preview.count(), 1);
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(edit->text(), shown);
+    }
+}
+
+// Two piles one after the other: what is typed for one stays with it, the
+// other starts from its own header, and project-wide fields are shared.
+void TestReportUi::perSurveyFields()
+{
+    auto head = [](const char *site, const char *pile, const char *date, const char *tester) {
+        FileHeadPtr h = newFileHead();
+        encodeText(h->workName, QString::fromUtf8(site));
+        encodeText(h->pilingNumber, QString::fromUtf8(pile));
+        encodeText(h->detectTime, QString::fromUtf8(date));
+        encodeText(h->detectName, QString::fromUtf8(tester));
+        return h;
+    };
+    const FileHeadPtr headA = head("清江大桥", "3#墩-1号桩", "2026-12-01", "张工");
+    const FileHeadPtr headB = head("清江大桥", "3#墩-2号桩", "2026-12-02", "王工");
+    QTemporaryDir dir;
+    for (const char *name : {"A.ard", "B.ard"}) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    PrinterOperation op;
+    op.setCurrentDir(dir.path());
+    auto open = [&](const char *name, const FileHeadPtr &h) {
+        op.setCurrentFileName(QString::fromLatin1(name));
+        op.setWaveData(m_data.waveGroups, m_data.filterWaveGroups, m_data.infos, h);
+    };
+    PrinterSetupDialog *dlg = op.setupDialog();
+    QTextEdit *result = child<QTextEdit>(dlg, "textEditReault");
+    QLineEdit *pile = child<QLineEdit>(dlg, "lEditPileNum");
+    QLineEdit *number = child<QLineEdit>(dlg, "lEditReportNum");
+    QLineEdit *client = child<QLineEdit>(dlg, "lEditClient");
+
+    open("A.ard", headA);
+    dlg->show();
+    QVERIFY(child<QLabel>(dlg, "labelSurvey")->text().contains(QStringLiteral("A.ard")));
+    QCOMPARE(pile->text(), QStringLiteral("3#墩-1号桩"));
+    QCOMPARE(child<QLineEdit>(dlg, "lEditPerson")->text(), QStringLiteral("张工"));
+    QVERIFY(result->toPlainText().isEmpty());
+    result->setPlainText(QStringLiteral("A桩：孔底以下2.5米处发现溶洞。"));
+    number->setText(QStringLiteral("KVR-A"));
+    client->setText(QStringLiteral("交通建设公司"));
+    child<QPushButton>(dlg, "btnPrintPreview")->click();
+    dlg->hide();
+
+    open("B.ard", headB);
+    dlg->show();
+    QVERIFY(child<QLabel>(dlg, "labelSurvey")->text().contains(QStringLiteral("B.ard")));
+    QCOMPARE(pile->text(), QStringLiteral("3#墩-2号桩"));
+    QVERIFY(result->toPlainText().isEmpty());
+    QVERIFY(number->text().isEmpty());
+    QCOMPARE(client->text(), QStringLiteral("交通建设公司"));
+    dlg->hide();
+
+    open("A.ard", headA);
+    dlg->show();
+    QCOMPARE(result->toPlainText(), QStringLiteral("A桩：孔底以下2.5米处发现溶洞。"));
+    QCOMPARE(number->text(), QStringLiteral("KVR-A"));
+    QCOMPARE(pile->text(), QStringLiteral("3#墩-1号桩"));
+    dlg->hide();
+
+    // No pile's conclusion is left in the shared configuration.
+    QFile config(SystemConfig::instance().path());
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QVERIFY(!QString::fromUtf8(config.readAll()).contains(QStringLiteral("A桩")));
+}
+
+void TestReportUi::headerFieldsReachWordReport()
+{
+    QTemporaryDir dir;
+    FileHeadPtr h = deepCopy(*m_data.head);
+    encodeText(h->workName, QStringLiteral("乌江特大桥"));
+    encodeText(h->pilingNumber, QStringLiteral("7#墩-4号桩"));
+    encodeText(h->detectTime, QStringLiteral("2026年11月30日"));
+    encodeText(h->detectName, QStringLiteral("赵工"));
+    encodeText(h->detectUnit, QStringLiteral("西南桩基检测所"));
+    sProjectParams.strGD.clear(); // no organisation typed yet
+    PrinterOperation op;
+    op.setCurrentDir(dir.path());
+    op.setCurrentFileName(QStringLiteral("C.ard"));
+    op.setWaveData(m_data.waveGroups, m_data.filterWaveGroups, m_data.infos, h);
+    const QString path = dir.filePath(QStringLiteral("C.docx"));
+    op.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    op.setFileOpener([](const QUrl &) { return true; });
+    QSignalSpy finished(&op, &PrinterOperation::jobFinished);
+    op.outputToWord();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().toInt(), 1);
+    const QByteArray doc = readZip(path).value(QStringLiteral("word/document.xml"));
+    QCOMPARE(bookmarkText(doc, QStringLiteral("bookmarkProject")), QStringLiteral("乌江特大桥"));
+    QCOMPARE(bookmarkText(doc, QStringLiteral("bookmarkPileNum")), QStringLiteral("7#墩-4号桩"));
+    QCOMPARE(bookmarkText(doc, QStringLiteral("bookmarkDateDetect")), QStringLiteral("2026年11月30日"));
+    QCOMPARE(bookmarkText(doc, QStringLiteral("bookmarkPerson")), QStringLiteral("赵工"));
+    QCOMPARE(bookmarkText(doc, QStringLiteral("bookmarkGD")), QStringLiteral("西南桩基检测所"));
+    QVERIFY(bookmarkText(doc, QStringLiteral("bookmarkReault")).isEmpty());
+}
+
+// "打印到图片" in the setup dialog: the save dialog offers PNG first and
+// JPEG, the image job runs with progress, and the engineer learns where the
+// file went even when no viewer opens it.
+void TestReportUi::imageButton()
+{
+    PrinterOperation op;
+    giveData(op);
+    QString defaultPath, filter;
+    const QString path = m_dir.filePath(QStringLiteral("桩图.jpg"));
+    op.setSaveFileDialog([&](QWidget *, const QString &, const QString &d, const QString &f) {
+        defaultPath = d;
+        filter = f;
+        return path;
+    });
+    QList<QUrl> opened;
+    op.setFileOpener([&opened](const QUrl &u) {
+        opened << u;
+        return false; // no viewer for it
+    });
+    QStringList messages;
+    op.setMessageFunc([&messages](const QString &, const QString &text) { messages << text; });
+    QSignalSpy status(&op, &PrinterOperation::showStatusMessage);
+    QSignalSpy finished(&op, &PrinterOperation::jobFinished);
+    PrinterSetupDialog *dlg = op.setupDialog();
+    dlg->show();
+    child<QPushButton>(dlg, "btnExportToImage")->click();
+    QVERIFY(op.progressDialog()->isVisible());
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().toInt(), 1);
+    QVERIFY(defaultPath.endsWith(QStringLiteral("桩1.png")));
+    QVERIFY(filter.startsWith(QStringLiteral("PNG")));
+    QVERIFY(filter.contains(QStringLiteral("*.jpg")));
+    QImageReader image(path);
+    QCOMPARE(image.format(), QByteArray("jpeg"));
+    QCOMPARE(image.size(), QSize(1680, 2376));
+    QCOMPARE(op.progressDialog()->prompt(), QStringLiteral("操作成功！"));
+    const QString shown = QDir::toNativeSeparators(path);
+    QCOMPARE(status.count(), 1);
+    QVERIFY(status.first().first().toString().contains(shown));
+    QCOMPARE(opened, QList<QUrl> {QUrl::fromLocalFile(path)});
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages.first().contains(shown));
+    QVERIFY(dlg->isVisible());
+    dlg->hide();
 }
 
 void TestReportUi::buttons_data()
@@ -215,7 +434,10 @@ void TestReportUi::wordExport()
     const QString path = m_dir.filePath(QStringLiteral("报告.docx"));
     op.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
     QList<QUrl> opened;
-    op.setFileOpener([&opened](const QUrl &u) { opened << u; });
+    op.setFileOpener([&opened](const QUrl &u) {
+        opened << u;
+        return true;
+    });
     QSignalSpy finished(&op, &PrinterOperation::jobFinished);
     op.outputToWord();
     QVERIFY(op.progressDialog()->isVisible());
@@ -235,7 +457,10 @@ void TestReportUi::pdfExport()
     const QString path = m_dir.filePath(QStringLiteral("page")); // suffix added
     op.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
     QList<QUrl> opened;
-    op.setFileOpener([&opened](const QUrl &u) { opened << u; });
+    op.setFileOpener([&opened](const QUrl &u) {
+        opened << u;
+        return true;
+    });
     op.outputToPdf();
     QFile f(path + QStringLiteral(".pdf"));
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -256,7 +481,7 @@ void TestReportUi::wordExportAsksBeforeReplacingImage()
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write("old image") > 0);
     }
     op.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
-    op.setFileOpener([](const QUrl &) {});
+    op.setFileOpener([](const QUrl &) { return true; });
     QStringList asked;
     bool answer = false;
     op.setQuestion([&](QWidget *, const QString &, const QString &text) {

@@ -1,6 +1,7 @@
 // The Word report: the package engine behind the automation calls (text and
 // pictures at bookmarks, the template-to-document switch), the report job,
 // and a real client reading the produced document.
+#include "docxfixture.h"
 #include "report/render/kvrwordoperation.h"
 #include "report/word/axobject.h"
 #include "report/word/docxwordserver.h"
@@ -16,81 +17,52 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-
 namespace {
 
-const char *kDocumentXml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                           "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
-                           " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><w:body>"
-                           "<w:p><w:pPr><w:rPr><w:sz w:val=\"36\"/></w:rPr></w:pPr>"
-                           "<w:bookmarkStart w:id=\"0\" w:name=\"bmEmpty\"/><w:bookmarkEnd w:id=\"0\"/></w:p>"
-                           "<w:p><w:r><w:t>前</w:t></w:r><w:bookmarkStart w:id=\"1\" w:name=\"bmSpan\"/>"
-                           "<w:r><w:rPr><w:b/></w:rPr><w:t>旧</w:t></w:r><w:r><w:t>文本</w:t></w:r>"
-                           "<w:bookmarkEnd w:id=\"1\"/><w:r><w:t>后</w:t></w:r></w:p>"
-                           "<w:p><w:bookmarkStart w:id=\"2\" w:name=\"bmPic\"/><w:bookmarkEnd w:id=\"2\"/></w:p>"
-                           "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
-                           "<w:pgMar w:top=\"1440\" w:right=\"1000\" w:bottom=\"1440\" w:left=\"906\"/></w:sectPr>"
-                           "</w:body></w:document>";
+const char *kDocumentBody = "<w:p><w:pPr><w:rPr><w:sz w:val=\"36\"/></w:rPr></w:pPr>"
+                            "<w:bookmarkStart w:id=\"0\" w:name=\"bmEmpty\"/><w:bookmarkEnd w:id=\"0\"/></w:p>"
+                            "<w:p><w:r><w:t>前</w:t></w:r><w:bookmarkStart w:id=\"1\" w:name=\"bmSpan\"/>"
+                            "<w:r><w:rPr><w:b/></w:rPr><w:t>旧</w:t></w:r><w:r><w:t>文本</w:t></w:r>"
+                            "<w:bookmarkEnd w:id=\"1\"/><w:r><w:t>后</w:t></w:r></w:p>"
+                            "<w:p><w:bookmarkStart w:id=\"2\" w:name=\"bmPic\"/><w:bookmarkEnd w:id=\"2\"/></w:p>"
+                            "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
+                            "<w:pgMar w:top=\"1440\" w:right=\"1000\" w:bottom=\"1440\" w:left=\"906\"/></w:sectPr>";
 
 const char *kTemplateType = "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
 const char *kDocumentType = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
 
-bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &parts)
+QString makeTemplate(const QTemporaryDir &dir)
 {
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        return false;
-    for (const auto &p : parts) {
-        QuaZipFile f(&zip);
-        if (!f.open(QIODevice::WriteOnly, QuaZipNewInfo(p.first)))
-            return false;
-        f.write(p.second);
-        f.close();
-    }
-    zip.close();
-    return zip.getZipError() == 0;
+    const QString path = dir.filePath(QStringLiteral("small.dotx"));
+    return writeTemplate(path, kDocumentBody) ? path : QString();
 }
 
-QMap<QString, QByteArray> readZip(const QString &path)
+using Marks = QList<QPair<QString, QString>>;
+
+// Fills the template through the automation calls (texts, then pictures)
+// and returns the parts of the saved document; none when a call failed.
+QMap<QString, QByteArray> fill(const QString &tpl, const Marks &texts, const Marks &pictures = {})
 {
-    QMap<QString, QByteArray> parts;
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
-        return parts;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile f(&zip);
-        if (f.open(QIODevice::ReadOnly))
-            parts.insert(zip.getCurrentFileName(), f.readAll());
-    }
-    return parts;
+    WordEngineNew engine;
+    if (!engine.createNewWord(tpl))
+        return {};
+    for (const auto &t : texts)
+        if (!engine.setBookmarkText(t.first, t.second))
+            return {};
+    for (const auto &p : pictures)
+        if (!engine.insertPicture(p.first, p.second))
+            return {};
+    const QString out = QFileInfo(tpl).absolutePath() + QStringLiteral("/out.docx");
+    engine.setSaveFilePath(out);
+    return engine.close(true) ? readZip(out) : QMap<QString, QByteArray>();
 }
 
-QString makeTemplate(const QTemporaryDir &dir, const QByteArray &documentXml = QByteArray(kDocumentXml),
-                     const QString &name = QStringLiteral("small.dotx"))
+QString picture(const QTemporaryDir &dir, const QString &name, const QSize &size, Qt::GlobalColor color)
 {
+    QImage img(size, QImage::Format_RGB888);
+    img.fill(color);
     const QString path = dir.filePath(name);
-    const QByteArray types =
-        QByteArray(
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-            "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-            "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-            "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-            "<Override PartName=\"/word/document.xml\" ContentType=\"")
-        + kTemplateType + "\"/></Types>";
-    const QByteArray rels =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\""
-        " Target=\"word/document.xml\"/></Relationships>";
-    if (!writeZip(path,
-                  {{QStringLiteral("[Content_Types].xml"), types},
-                   {QStringLiteral("_rels/.rels"), rels},
-                   {QStringLiteral("word/document.xml"), documentXml}}))
-        return QString();
-    return path;
+    return img.save(path) ? path : QString();
 }
 
 // Text of the paragraph holding the bookmark and the XML of that paragraph.
@@ -126,6 +98,9 @@ private slots:
     void missingBookmarkSkipped();
     void pictureParts();
     void serverFallback();
+    void headerBookmarks();
+    void pictureRoom_data();
+    void pictureRoom();
     void wordJob();
     void wordJobWithoutImage();
     void wordJobWithoutTemplate();
@@ -189,14 +164,9 @@ void TestWordEngine::bookmarkText()
     QFETCH(QString, paragraphText);
     QFETCH(QString, runXml);
     QTemporaryDir dir;
-    WordEngineNew engine;
-    QVERIFY(engine.createNewWord(makeTemplate(dir)));
-    QVERIFY(engine.setBookmarkText(bookmark, text));
-    const QString out = dir.filePath(QStringLiteral("out.docx"));
-    engine.setSaveFilePath(out);
-    QVERIFY(engine.close(true));
-
-    const QString para = paragraphOf(readZip(out).value(QStringLiteral("word/document.xml")), bookmark);
+    const auto parts = fill(makeTemplate(dir), {{bookmark, text}});
+    QVERIFY(!parts.isEmpty());
+    const QString para = paragraphOf(parts.value(QStringLiteral("word/document.xml")), bookmark);
     QCOMPARE(textOf(para), paragraphText);
     QVERIFY2(para.contains(runXml), qPrintable(para));
     // The bookmark still encloses the new text.
@@ -212,15 +182,9 @@ void TestWordEngine::bookmarkText()
 void TestWordEngine::missingBookmarkSkipped()
 {
     QTemporaryDir dir;
-    const QString tpl = makeTemplate(dir);
-    WordEngineNew engine;
-    QVERIFY(engine.createNewWord(tpl));
-    QVERIFY(engine.setBookmarkText(QStringLiteral("bmNone"), QStringLiteral("x")));
-    QVERIFY(engine.insertPicture(QStringLiteral("bmNone"), QStringLiteral("/no/such.png")));
-    const QString out = dir.filePath(QStringLiteral("out.docx"));
-    engine.setSaveFilePath(out);
-    QVERIFY(engine.close(true));
-    const auto parts = readZip(out);
+    const auto parts = fill(makeTemplate(dir), {{QStringLiteral("bmNone"), QStringLiteral("x")}},
+                            {{QStringLiteral("bmNone"), QStringLiteral("/no/such.png")}});
+    QVERIFY(!parts.isEmpty());
     QCOMPARE(textOf(QString::fromUtf8(parts.value(QStringLiteral("word/document.xml")))), QStringLiteral("前旧文本后"));
     for (const QString &name : parts.keys())
         QVERIFY2(!name.startsWith(QLatin1String("word/media/")), qPrintable(name));
@@ -229,18 +193,9 @@ void TestWordEngine::missingBookmarkSkipped()
 void TestWordEngine::pictureParts()
 {
     QTemporaryDir dir;
-    QImage img(200, 100, QImage::Format_RGB888);
-    img.fill(Qt::green);
-    const QString png = dir.filePath(QStringLiteral("wave.png"));
-    QVERIFY(img.save(png));
-    WordEngineNew engine;
-    QVERIFY(engine.createNewWord(makeTemplate(dir)));
-    QVERIFY(engine.insertPicture(QStringLiteral("bmPic"), png));
-    const QString out = dir.filePath(QStringLiteral("out.docx"));
-    engine.setSaveFilePath(out);
-    QVERIFY(engine.close(true));
-
-    const auto parts = readZip(out);
+    const QString png = picture(dir, QStringLiteral("wave.png"), QSize(200, 100), Qt::green);
+    const auto parts = fill(makeTemplate(dir), {}, {{QStringLiteral("bmPic"), png}});
+    QVERIFY(!parts.isEmpty());
     QFile f(png);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(parts.value(QStringLiteral("word/media/image1.png")), f.readAll());
@@ -279,6 +234,85 @@ void TestWordEngine::serverFallback()
     QCOMPARE(server, QStringLiteral("kwps.Application"));
     QVERIFY(!withoutAny);
     QVERIFY(!engine.isOpen());
+}
+
+void TestWordEngine::headerBookmarks()
+{
+    QTemporaryDir dir;
+    const QString tpl = dir.filePath(QStringLiteral("header.dotx"));
+    QVERIFY(writeTemplate(tpl,
+                          "<w:p><w:r><w:t>正文</w:t></w:r></w:p>"
+                          "<w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdHeader\"/></w:sectPr>",
+                          "<w:p><w:r><w:t>编号：</w:t></w:r><w:bookmarkStart w:id=\"0\" w:name=\"bmHead\"/>"
+                          "<w:bookmarkEnd w:id=\"0\"/></w:p>"
+                          "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"bmLogo\"/><w:bookmarkEnd w:id=\"1\"/></w:p>"));
+    const QString png = picture(dir, QStringLiteral("logo.png"), QSize(300, 100), Qt::red);
+    const auto parts =
+        fill(tpl, {{QStringLiteral("bmHead"), QStringLiteral("KVR-001")}}, {{QStringLiteral("bmLogo"), png}});
+    QVERIFY(!parts.isEmpty());
+    const QByteArray header = parts.value(QStringLiteral("word/header1.xml"));
+    QCOMPARE(textOf(paragraphOf(header, QStringLiteral("bmHead"))), QStringLiteral("编号：KVR-001"));
+    // The picture's relationship belongs to the header part.
+    const QString rels = QString::fromUtf8(parts.value(QStringLiteral("word/_rels/header1.xml.rels")));
+    const QRegularExpressionMatch rel =
+        QRegularExpression(QStringLiteral("Id=\"(\\w+)\"[^>]*Target=\"media/image1.png\"")).match(rels);
+    QVERIFY2(rel.hasMatch(), qPrintable(rels));
+    QVERIFY(
+        paragraphOf(header, QStringLiteral("bmLogo")).contains(QStringLiteral("r:embed=\"%1\"").arg(rel.captured(1))));
+    QVERIFY(parts.contains(QStringLiteral("word/media/image1.png")));
+    QCOMPARE(textOf(QString::fromUtf8(parts.value(QStringLiteral("word/document.xml")))), QStringLiteral("正文"));
+}
+
+void TestWordEngine::pictureRoom_data()
+{
+    // Page 11906 x 16838 twips, margins 1440: text 9026 wide, 13958 high.
+    QTest::addColumn<int>("before"); // 12-point lines before the picture
+    QTest::addColumn<int>("after");  // ...and after it
+    QTest::addColumn<bool>("ownPage");
+    QTest::newRow("roomy: as wide as the text") << 0 << 0 << false;
+    QTest::newRow("crowded: shares the page") << 14 << 10 << false;
+    QTest::newRow("no room left: a page of its own") << 44 << 2 << true;
+}
+
+void TestWordEngine::pictureRoom()
+{
+    QFETCH(int, before);
+    QFETCH(int, after);
+    QFETCH(bool, ownPage);
+    auto lines = [](int n) {
+        QByteArray x;
+        for (int i = 0; i < n; ++i)
+            x += "<w:p><w:r><w:rPr><w:sz w:val=\"24\"/></w:rPr><w:t>一行说明文字</w:t></w:r></w:p>";
+        return x;
+    };
+    QTemporaryDir dir;
+    const QString tpl = dir.filePath(QStringLiteral("room.dotx"));
+    QVERIFY(writeTemplate(tpl,
+                          lines(before)
+                              + "<w:p><w:pPr><w:spacing w:line=\"300\" w:lineRule=\"exact\"/></w:pPr>"
+                                "<w:bookmarkStart w:id=\"0\" w:name=\"pic\"/><w:bookmarkEnd w:id=\"0\"/></w:p>"
+                              + lines(after) + "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr>"));
+    const QString png = picture(dir, QStringLiteral("wave.png"), QSize(1680, 2376), Qt::white);
+    const auto parts = fill(tpl, {}, {{QStringLiteral("pic"), png}});
+    const QString para = paragraphOf(parts.value(QStringLiteral("word/document.xml")), QStringLiteral("pic"));
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("<wp:extent cx=\"(\\d+)\" cy=\"(\\d+)\"/>")).match(para);
+    QVERIFY2(m.hasMatch(), qPrintable(para));
+    const double w = m.captured(1).toDouble() / 635;
+    const double h = m.captured(2).toDouble() / 635;
+    const double textW = 9026, textH = 13958;
+    QVERIFY(qAbs(h / w - 2376.0 / 1680.0) < 0.01);
+    QVERIFY(w <= textW + 1);
+    // A line of exact height would cut the picture: it is no longer exact.
+    QVERIFY(!para.contains(QStringLiteral("exact")));
+    // 240 twips is the least any word processor gives a 12-point line.
+    const double minLines = 240.0 * (before + after);
+    if (ownPage)
+        QVERIFY(h > textH / 2 && h + 240.0 * after <= textH);
+    else if (before + after == 0)
+        QVERIFY(qAbs(w - textW) < 2);
+    else
+        QVERIFY2(h + minLines <= textH, qPrintable(QStringLiteral("%1 + %2").arg(h).arg(minLines)));
 }
 
 static QList<int> runJob(KvrWordOperation &job)
@@ -352,6 +386,23 @@ void TestWordEngine::wordJobWithoutTemplate()
     QCOMPARE(runJob(blocked).last(), 0);
 }
 
+// A template whose main part is `documentXml` as it stands.
+static QString templateWithDocument(const QTemporaryDir &dir, const QByteArray &documentXml)
+{
+    const QString path = dir.filePath(QStringLiteral("budget.dotx"));
+    const QByteArray types =
+        QByteArray(
+            "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+            "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+            "<Override PartName=\"/word/document.xml\" ContentType=\"")
+        + kTemplateType + "\"/></Types>";
+    return writeZip(
+               path,
+               {{QStringLiteral("[Content_Types].xml"), types}, {QStringLiteral("word/document.xml"), documentXml}})
+        ? path
+        : QString();
+}
+
 // A document body around `inner`.
 static QByteArray body(const QByteArray &inner, const QByteArray &prolog = QByteArray())
 {
@@ -388,7 +439,7 @@ void TestWordEngine::templateOverBudget()
     QFETCH(QByteArray, documentXml);
     QFETCH(QString, reason);
     QTemporaryDir dir;
-    const QString tpl = makeTemplate(dir, documentXml);
+    const QString tpl = templateWithDocument(dir, documentXml);
     QVERIFY(!tpl.isEmpty());
     WordEngineNew engine;
     QVERIFY(!engine.createNewWord(tpl));
@@ -410,7 +461,7 @@ void TestWordEngine::failedJobKeepsOldFiles()
     }
     KvrWordOperation job;
     job.setTemplatePath(
-        makeTemplate(dir, body(QByteArray("<w:tbl>").repeated(300) + QByteArray("</w:tbl>").repeated(300))));
+        templateWithDocument(dir, body(QByteArray("<w:tbl>").repeated(300) + QByteArray("</w:tbl>").repeated(300))));
     job.setReportData(makeReportData({{0.0f}, {120.0f, 1000, 400}}));
     job.setOutputPath(out);
     QSignalSpy reasons(&job, &KvrWordOperation::failureReason);
@@ -433,10 +484,10 @@ void TestWordEngine::unmatchedBookmarkStarts()
 {
     QTemporaryDir dir;
     const QByteArray starts = QByteArray("<w:bookmarkStart w:id=\"7\" w:name=\"bookmarkTitle\"/>").repeated(5000);
-    const QString tpl = makeTemplate(dir,
-                                     body("<w:p>" + starts
-                                          + "</w:p><w:p><w:bookmarkStart w:id=\"8\" w:name=\"bookmarkTitle\"/>"
-                                            "<w:bookmarkEnd w:id=\"8\"/></w:p>"));
+    const QString tpl = templateWithDocument(dir,
+                                             body("<w:p>" + starts
+                                                  + "</w:p><w:p><w:bookmarkStart w:id=\"8\" w:name=\"bookmarkTitle\"/>"
+                                                    "<w:bookmarkEnd w:id=\"8\"/></w:p>"));
     WordEngineNew engine;
     QVERIFY(engine.createNewWord(tpl));
     QVERIFY(engine.setBookmarkText(QStringLiteral("bookmarkTitle"), QStringLiteral("桥梁基桩")));
@@ -458,25 +509,8 @@ void TestWordEngine::realClientReadsReport()
 
     QTemporaryDir dir;
     ReportData d = makeReportData({{0.0f}, {120.0f, 1000, 400}, {240.0f}});
-    ProjectParams &p = d.project;
-    p.strTitleName = QStringLiteral("桥梁基桩桩底检测报告");
-    p.strGD = QStringLiteral("岩溶地区桩基检测中心");
-    p.strReportNum = QStringLiteral("KVR-2026-001");
-    p.strProject = QStringLiteral("某大桥");
-    p.strClient = QStringLiteral("交通建设公司");
-    p.strPileNum = QStringLiteral("3#墩-2号桩");
-    p.strDateDetect = QStringLiteral("2026-12-01");
-    p.strDevice = QStringLiteral("KM-LX5521(A)弹性波孔底溶洞探测仪");
-    p.fPileDepth = 32.5f;
-    p.fElevation = -12.25f;
-    p.fPileDiameter = 1.2f;
-    p.strPileType = QStringLiteral("钻孔灌注桩");
-    p.strPurpose = QStringLiteral("探测桩底溶洞");
-    p.strStandard = 0;
-    p.strReault = QStringLiteral("孔底以下2.5米处发现溶洞。\n建议处理。");
-    p.strPerson = QStringLiteral("张工");
-    p.strCheck = QStringLiteral("李工");
-    p.strDateReport = QStringLiteral("2026-12-10");
+    d.project = sampleFields();
+    const ProjectParams &p = d.project;
     KvrWordOperation job;
     job.setReportData(d);
     const QString out = dir.filePath(QStringLiteral("report.docx"));
@@ -543,7 +577,7 @@ print(json.dumps({'texts': texts, 'pictures': len(shapes),
     for (const auto &e : expected)
         QCOMPARE(texts.value(e.first).toString(), e.second);
     QCOMPARE(result.value(QStringLiteral("pictures")).toInt(), 1);
-    QVERIFY(result.value(QStringLiteral("width")).toDouble() > 5e6);
+    QVERIFY(result.value(QStringLiteral("width")).toDouble() > 3e6);
 }
 
 QTEST_MAIN(TestWordEngine)

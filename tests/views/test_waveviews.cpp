@@ -335,8 +335,11 @@ private slots:
         QCOMPARE(fillSpy.count(), 1);
         QCOMPARE(del.count(), 1);
         QCOMPARE(del.at(0).at(0).toInt(), 2);
-        QVERIFY(SystemConfig::instance().isBgColorBlack());
-        QVERIFY(SystemConfig::instance().isWaveStyleFill());
+        // The view asks; the display state it is handed decides the texts.
+        WaveDisplayState state = v.displayState();
+        state.blBlackBackground = true;
+        state.blFill = true;
+        v.setDisplayState(state);
         QScopedPointer<QMenu> again(v.createContextMenu());
         QCOMPARE(again->actions().at(0)->text(), QString::fromUtf8("切换背景色为白色"));
         QCOMPARE(again->actions().at(1)->text(), QString::fromUtf8("取消波形填充"));
@@ -357,7 +360,8 @@ private slots:
     void listDrawsTracesFillAndMarks()
     {
         QFETCH(int, h);
-        SystemConfig::instance().setWaveStyleFill(true);
+        WaveDisplayState state;
+        state.blFill = true;
         Fixture f = makeFixture(1, 1024, [](int, int c, int j) -> qint32 {
             if (c == 0)
                 return j < 512 ? 49151 : 16383; // right half, then left half
@@ -368,6 +372,7 @@ private slots:
         f.infos.at(0)->nFlawPos = 256;
         KvrMultiWaveAssistantWidget v;
         v.resize(70 + 300 + 5, 30 + h + 8);
+        v.setDisplayState(state);
         v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 2);
         const QImage img = renderWidget(v);
         const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
@@ -398,8 +403,8 @@ private slots:
         QCOMPARE(at(294, lower), qRgb(255, 0, 0));
 
         // Black background: focused green, others white, flaw red.
-        SystemConfig::instance().setBgColorBlack(true);
-        v.updateWaveDisplay();
+        state.blBlackBackground = true;
+        v.setDisplayState(state);
         const QImage dark = renderWidget(v);
         QCOMPARE(dark.pixel(125, lower) | 0xff000000u, black);
         QCOMPARE(dark.pixel(107, lower) | 0xff000000u, white);
@@ -453,8 +458,12 @@ private slots:
         press(v, QPoint(525, 100));
         QCOMPARE(flaw.count(), 1);
         const int expected = qRound(500 * 1024.0 / 999.0);
-        QCOMPARE(info->nFlawPos, expected);
-        QCOMPARE(int(info->blModified), 1);
+        // The view asks for the mark and writes nothing itself.
+        QCOMPARE(flaw.at(0).at(0).toInt(), 1);
+        QCOMPARE(flaw.at(0).at(1).toInt(), expected);
+        QCOMPARE(info->nFlawPos, int(kNoValue));
+        info->nFlawPos = expected; // as the document does
+        v.updateWaveDisplay();
         press(v, QPoint(525, 100));
         QCOMPARE(flaw.count(), 1);
         // Outside the wave area nothing is marked.
@@ -468,10 +477,30 @@ private slots:
             red = red || (img.pixel(x + dx, 40) | 0xff000000u) == qRgb(255, 0, 0);
         QVERIFY(red);
 
+        // The cursor line sits on the mark just set; when marking stops the
+        // mark is in sight again.
+        auto redNear = [x](const QImage &image, int y) {
+            bool found = false;
+            for (int dx = -1; dx <= 1; ++dx)
+                found = found || (image.pixel(x + dx, y) | 0xff000000u) == qRgb(255, 0, 0);
+            return found;
+        };
+        moveTo(v, QPoint(x, 120));
+        QVERIFY(redNear(renderWidget(v), 120));
         v.setFlawMarking(false);
-        QVERIFY(!v.hasMouseTracking());
+        QVERIFY(redNear(renderWidget(v), 120));
         press(v, QPoint(700, 100));
         QCOMPARE(flaw.count(), 1);
+
+        // In spectrum mode a click never moves the mark; it says where marks go.
+        QSignalSpy status(&v, &KvrSingleWaveAssistantWidget::showStatusMessage);
+        v.setFlawMarking(true);
+        v.onDispTypeChanged();
+        QVERIFY(v.isSpectrumShown());
+        press(v, QPoint(300, 100));
+        QCOMPARE(flaw.count(), 1);
+        QCOMPARE(status.count(), 1);
+        QCOMPARE(info->nFlawPos, expected);
     }
 
     void indicatorAndInvalidChannel_data()
@@ -582,8 +611,9 @@ private slots:
         QCOMPARE(moved.count(), 3);
         QCOMPARE(moved.at(0).at(0).toInt(), -1);
         QCOMPARE(moved.at(1).at(0).toInt(), 1);
-        emit framed.waveView()->flawPosChanged();
+        emit framed.waveView()->flawPosChanged(0, 10);
         QCOMPARE(flaw.count(), 1);
+        QCOMPARE(flaw.at(0).at(1).toInt(), 10);
     }
 };
 

@@ -2,16 +2,16 @@
 // (five texts editable in place) and the measurement information of the
 // focused wave, with the editable wave speed and offset angle.
 //
-// The header record is shared with the main window and edited in place;
-// every accepted edit sets the field's change bit in modifyFlags and emits
-// fileHeaderInfoChanged().
+// The panel shows the header handed to it and changes nothing itself: an
+// accepted edit emits fileHeaderInfoChanged(field, text) and the document
+// decides; an edit that leaves the text as the header has it asks nothing.
 #pragma once
 
+#include "datafile/editcommands.h"
 #include "datafile/records.h"
 
 #include <QString>
 #include <QWidget>
-#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -22,9 +22,6 @@ class ShowKvrFileInfoWidget : public QWidget
 {
     Q_OBJECT
 public:
-    // Shows a message to the user (default: a message box titled "提示").
-    using MessageFunc = std::function<void(const QString &)>;
-
     explicit ShowKvrFileInfoWidget(QWidget *parent = nullptr);
 
     void setFileHeader(const FileHeadPtr &head);
@@ -35,13 +32,8 @@ public:
     // group (nMeasurePoint); clears the rows when either is missing.
     void setFocusedWave(const WaveGroupList &groups, const WaveAnalyzeInfoList &infos, int index);
 
-    // 4 when the header carries change bits, else 0.
-    int isHeaderModified() const;
-
     QString fileTypeVersion() const { return m_strTypeVersion; }
     int waveGroupCount() const { return m_nWaveGroupCnt; }
-
-    void setMessageFunc(MessageFunc func);
 
     // "---" for the no-value marker -100, else the integer.
     static QString intText(int value);
@@ -52,7 +44,7 @@ public:
     static const char *offsetAnglePattern();
 
 signals:
-    void fileHeaderInfoChanged();
+    void fileHeaderInfoChanged(HeaderField field, QString strValue);
 
 private slots:
     void on_lEditWorkName_editingFinished();
@@ -65,7 +57,9 @@ private slots:
 
 private:
     void buildUi();
-    void storeText(QLineEdit *edit, char *field, quint32 bit);
+    void requestEdit(HeaderField field, const QString &text);
+    // The field's value as the panel shows it.
+    QString headerText(HeaderField field) const;
     void showText(QLineEdit *edit, const QString &text);
     void showLabel(QLabel *label, QString &cache, const QString &text);
     void showInt(QLineEdit *edit, int &cache, int value);
@@ -76,7 +70,6 @@ private:
     void setOffsetAngle(float angle);
     static QString waveSpeedText(float speed);
     static QString offsetAngleText(float angle);
-    void showMessage(const QString &text);
 
     FileHeadPtr m_pFileHead;
     QString m_strTypeVersion;
@@ -86,7 +79,6 @@ private:
     QString m_strPilingNumber;
     QString m_strDetectTime;
     int m_nWaveGroupCnt = 0;
-    MessageFunc m_messageFunc;
 
     // Cached shown values; a setter with an unchanged value does nothing.
     QString m_strMeasurePoint;

@@ -1,7 +1,5 @@
 #include "analysishelperwidget.h"
 
-#include "app/systemconfig.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -52,6 +50,7 @@ QPushButton *orderButton(const char *name, const char *icon, const char *fallbac
 AnalysisHelperWidget::AnalysisHelperWidget(QWidget *parent)
     : ShowKvrDataWidgetBase(parent)
 {
+    qRegisterMetaType<WaveParams>();
     buildUi();
     showDisplaySwitches();
     QMetaObject::connectSlotsByName(this);
@@ -155,16 +154,15 @@ int AnalysisHelperWidget::windowCodeForItem(int item)
 
 int AnalysisHelperWidget::bkColorItemFor(bool black) { return black ? 1 : 0; }
 
-// The two switches follow the configuration, which the wave list's context
-// menu changes as well.
+// The two switches show the display state the workspace hands down, which
+// the wave list's context menu changes as well.
 void AnalysisHelperWidget::showDisplaySwitches()
 {
-    const SystemConfig &config = SystemConfig::instance();
     {
         const QSignalBlocker block(m_pCBoxBkColor);
-        m_pCBoxBkColor->setCurrentIndex(bkColorItemFor(config.isBgColorBlack()));
+        m_pCBoxBkColor->setCurrentIndex(bkColorItemFor(m_display.blBlackBackground));
     }
-    m_pCheckBoxIsWaveStyleFill->setChecked(config.isWaveStyleFill());
+    m_pCheckBoxIsWaveStyleFill->setChecked(m_display.blFill);
 }
 
 void AnalysisHelperWidget::showRecord(int index)
@@ -205,54 +203,55 @@ void AnalysisHelperWidget::updateWaveDisplay()
         showRecord(m_nFocusWaveIndex);
     else
         showDisplaySwitches();
-    const bool normalized = SystemConfig::instance().isNormalized();
+    const bool normalized = m_display.blNormalized;
     m_pLabelManualGainName->setEnabled(!normalized);
     m_pLEditManualGain->setEnabled(!normalized);
 }
 
-bool AnalysisHelperWidget::readSettings(FilterSettings *out, QString *message) const
+bool AnalysisHelperWidget::readSettings(WaveParams *out, QString *message) const
 {
+    // What cannot be read as a number is refused here with the text as
+    // typed; the ranges are the document's rules (WaveParams::check()).
     bool ok = false;
-    const int low = m_pLEditLowPassFreq->text().trimmed().toInt(&ok, 10);
-    if (!ok || low <= 0 || low >= kMaxCutoff) {
+    WaveParams p;
+    p.blFilter = true;
+    p.blGain = true;
+    p.nLowCutoff = m_pLEditLowPassFreq->text().trimmed().toInt(&ok, 10);
+    if (!ok) {
         *message = QStringLiteral("下限截止频率“%1”无效，请输入大于0且小于%2的整数！")
                        .arg(m_pLEditLowPassFreq->text())
-                       .arg(kMaxCutoff);
+                       .arg(WaveParams::kMaxCutoff);
         return false;
     }
-    const int high = m_pLEditHighPassFreq->text().trimmed().toInt(&ok, 10);
-    if (!ok || high <= 0 || high >= kMaxCutoff) {
+    p.nHighCutoff = m_pLEditHighPassFreq->text().trimmed().toInt(&ok, 10);
+    if (!ok) {
         *message = QStringLiteral("上限截止频率“%1”无效，请输入大于0且小于%2的整数！")
                        .arg(m_pLEditHighPassFreq->text())
-                       .arg(kMaxCutoff);
+                       .arg(WaveParams::kMaxCutoff);
         return false;
     }
-    if (low >= high) {
-        *message = QStringLiteral("下限截止频率(%1 Hz)必须小于上限截止频率(%2 Hz)！").arg(low).arg(high);
-        return false;
-    }
-    const int order = m_pLEditFilterOrder->text().trimmed().toInt(&ok, 10);
-    if (!ok || order < kMinOrder || order > kMaxOrder) {
+    p.nFilterOrder = m_pLEditFilterOrder->text().trimmed().toInt(&ok, 10);
+    if (!ok) {
         *message = QStringLiteral("滤波阶数“%1”无效，请输入%2到%3之间的整数！")
                        .arg(m_pLEditFilterOrder->text())
-                       .arg(kMinOrder)
-                       .arg(kMaxOrder);
+                       .arg(WaveParams::kMinOrder)
+                       .arg(WaveParams::kMaxOrder);
         return false;
     }
-    const float gain = m_pLEditManualGain->text().trimmed().toFloat(&ok);
-    if (!ok || !std::isfinite(gain) || gain <= 0.0f) {
+    p.fManualGain = m_pLEditManualGain->text().trimmed().toFloat(&ok);
+    if (!ok) {
         *message = QStringLiteral("手动增益“%1”无效，请输入大于0的数值！").arg(m_pLEditManualGain->text());
         return false;
     }
-    out->nLowCutoff = low;
-    out->nHighCutoff = high;
-    out->nFilterOrder = order;
-    out->fManualGain = gain;
-    out->nFilterWindow = windowCodeForItem(m_pCBoxFilterType->currentIndex());
+    p.nFilterWindow = windowCodeForItem(m_pCBoxFilterType->currentIndex());
+    *message = p.check();
+    if (!message->isEmpty())
+        return false;
+    *out = p;
     return true;
 }
 
-bool AnalysisHelperWidget::readSettingsOrComplain(FilterSettings *out)
+bool AnalysisHelperWidget::readSettingsOrComplain(WaveParams *out)
 {
     QString message;
     if (readSettings(out, &message))
@@ -265,17 +264,6 @@ bool AnalysisHelperWidget::readSettingsOrComplain(FilterSettings *out)
     return false;
 }
 
-void AnalysisHelperWidget::applySettings(WaveAnalyzeInfo &r, const FilterSettings &s)
-{
-    r.nHighCutoff = s.nHighCutoff;
-    r.nLowCutoff = s.nLowCutoff;
-    r.nFilterOrder = s.nFilterOrder;
-    r.fManualGain = s.fManualGain;
-    if (s.nFilterWindow >= 0)
-        r.nFilterWindow = s.nFilterWindow;
-    r.blModified = 1;
-}
-
 void AnalysisHelperWidget::on_btnPreviousWaveData_clicked() { emit waveGroupMoved(-1); }
 
 void AnalysisHelperWidget::on_btnNextWaveData_clicked() { emit waveGroupMoved(1); }
@@ -283,49 +271,40 @@ void AnalysisHelperWidget::on_btnNextWaveData_clicked() { emit waveGroupMoved(1)
 void AnalysisHelperWidget::on_btnSaveFilterWaveData_clicked()
 {
     const int index = m_nFocusWaveIndex;
-    const WaveAnalyzeInfoPtr r = waveAnalyzeInfoAt(index);
-    if (!r)
+    if (!waveAnalyzeInfoAt(index))
         return;
-    FilterSettings s;
-    if (!readSettingsOrComplain(&s))
+    WaveParams p;
+    if (!readSettingsOrComplain(&p))
         return;
-    applySettings(*r, s);
-    qDebug("AnalysisHelperWidget: 应用到当前波形 ... %d, %d, %d, %d, %.1f", index, s.nLowCutoff, s.nHighCutoff,
-           s.nFilterOrder, double(s.fManualGain));
-    emit configChanged(index);
+    qDebug("AnalysisHelperWidget: 应用到当前波形 ... %d, %d, %d, %d, %.1f", index, p.nLowCutoff, p.nHighCutoff,
+           p.nFilterOrder, double(p.fManualGain));
+    emit configChanged(index, p);
 }
 
 void AnalysisHelperWidget::on_btnSaveFilterWaveDataAll_clicked()
 {
     if (!waveAnalyzeInfoAt(m_nFocusWaveIndex))
         return;
-    FilterSettings s;
-    if (!readSettingsOrComplain(&s))
+    WaveParams p;
+    if (!readSettingsOrComplain(&p))
         return;
-    for (const WaveAnalyzeInfoPtr &r : qAsConst(m_waveAnalyzeInfoList)) {
-        if (r)
-            applySettings(*r, s);
-    }
-    qDebug("AnalysisHelperWidget: 应用到所有波形 ... %d, %d, %d, %d, %.1f", waveCount(), s.nLowCutoff, s.nHighCutoff,
-           s.nFilterOrder, double(s.fManualGain));
-    emit configChanged(-1);
+    qDebug("AnalysisHelperWidget: 应用到所有波形 ... %d, %d, %d, %d, %.1f", waveCount(), p.nLowCutoff, p.nHighCutoff,
+           p.nFilterOrder, double(p.fManualGain));
+    emit configChanged(-1, p);
 }
 
 void AnalysisHelperWidget::on_btnClearCurMark_clicked()
 {
     const WaveAnalyzeInfoPtr r = waveAnalyzeInfoAt(m_nFocusWaveIndex);
-    if (!r || r->nChannel > 2 || r->nChannel == kNoValue)
+    if (!r || r->nChannel > 2 || r->nChannel == kNoValue || r->nFlawPos == kNoValue)
         return;
-    r->nFlawPos = kNoValue;
-    r->blModified = 1;
-    emit flawPosChanged();
+    emit flawPosChanged(m_nFocusWaveIndex, kNoValue);
 }
 
 void AnalysisHelperWidget::on_checkBoxIsWaveStyleFill_clicked()
 {
-    SystemConfig &config = SystemConfig::instance();
-    config.setWaveStyleFill(!config.isWaveStyleFill());
-    m_pCheckBoxIsWaveStyleFill->setChecked(config.isWaveStyleFill());
+    // The box shows the display state until the workspace hands down the new one.
+    m_pCheckBoxIsWaveStyleFill->setChecked(m_display.blFill);
     emit waveStyleFillChanged();
 }
 
@@ -334,9 +313,18 @@ void AnalysisHelperWidget::on_cBoxBkColor_currentIndexChanged(int index)
     if (index < 0)
         return;
     const bool black = index == bkColorItemFor(true);
-    SystemConfig::instance().setBgColorBlack(black);
     qDebug("AnalysisHelperWidget: 波形背景色 blIsBgColorBlack ... %d", black ? 1 : 0);
-    emit waveBkColorChanged();
+    if (black != m_display.blBlackBackground)
+        emit waveBkColorChanged();
+}
+
+void AnalysisHelperWidget::setDisplayState(const WaveDisplayState &state)
+{
+    ShowKvrDataWidgetBase::setDisplayState(state);
+    showDisplaySwitches();
+    const bool normalized = m_display.blNormalized;
+    m_pLabelManualGainName->setEnabled(!normalized);
+    m_pLEditManualGain->setEnabled(!normalized);
 }
 
 void AnalysisHelperWidget::on_btnSwapPreviousWave_clicked() { emit waveGroupSwaped(-1); }
@@ -349,7 +337,7 @@ void AnalysisHelperWidget::stepFilterOrder(int delta)
     const int order = m_pLEditFilterOrder->text().trimmed().toInt(&ok, 10);
     if (!ok)
         return;
-    const int next = qBound(kMinOrder, order + delta, kMaxOrder);
+    const int next = qBound(WaveParams::kMinOrder, order + delta, WaveParams::kMaxOrder);
     if (next != order)
         m_pLEditFilterOrder->setText(QString::number(next));
 }

@@ -1,11 +1,11 @@
 #include "showkvrwavewidget.h"
 
-#include "ui/panels/analysishelperwidget.h"
-#include "ui/widgets/minisplitter.h"
+#include "panels/analysishelperwidget.h"
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"
 #include "views/wavescrollwidgetbase.h"
+#include "widgets/minisplitter.h"
 
 #include <QVBoxLayout>
 
@@ -48,6 +48,8 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
 
     // Focused-wave strip: the sample under the cursor goes straight to the
     // wave list's indicator.
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::showStatusMessage, this,
+            &ShowKvrWaveWidget::showStatusMessage);
     connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::flawPosChanged, this,
             &ShowKvrWaveWidget::onFlawPosChanged);
     connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::indicateWaveDataIdnexChanged, this,
@@ -165,16 +167,11 @@ void ShowKvrWaveWidget::updateWaveDisplay()
     m_pAnalysisHelper->updateWaveDisplay();
 }
 
-int ShowKvrWaveWidget::readyForCloseSystem() const
+void ShowKvrWaveWidget::setDisplayState(const WaveDisplayState &state)
 {
-    int ret = 0;
-    for (const auto &r : waveAnalyzeInfoList()) {
-        if (r->blModified)
-            ret |= 0x1;
-        if (r->blFilterChanged)
-            ret |= 0x2;
-    }
-    return ret;
+    m_pKvrWaveWidget->waveView()->setDisplayState(state);
+    m_pSingleWaveView->setDisplayState(state);
+    m_pAnalysisHelper->setDisplayState(state);
 }
 
 void ShowKvrWaveWidget::onFocusWaveIndexChanged(int nWaveIndex)
@@ -186,15 +183,10 @@ void ShowKvrWaveWidget::onFocusWaveIndexChanged(int nWaveIndex)
 void ShowKvrWaveWidget::onWaveBkColorChanged()
 {
     qDebug("ShowKvrWaveWidget: 波形背景色更改");
-    updateWaveDisplay();
     emit waveBkColorChanged();
 }
 
-void ShowKvrWaveWidget::onWaveStyleFillChanged()
-{
-    updateWaveDisplay();
-    emit waveStyleFillChanged();
-}
+void ShowKvrWaveWidget::onWaveStyleFillChanged() { emit waveStyleFillChanged(); }
 
 void ShowKvrWaveWidget::onWaveGroupMoved(int step)
 {
@@ -202,8 +194,8 @@ void ShowKvrWaveWidget::onWaveGroupMoved(int step)
     emit waveGroupMoved(step);
 }
 
-void ShowKvrWaveWidget::onFlawPosChanged()
+void ShowKvrWaveWidget::onFlawPosChanged(int nWaveIndex, int nFlawPos)
 {
     qDebug("ShowKvrInfoWidget: 缺陷位置改变!");
-    emit flawPosChanged();
+    emit flawPosChanged(nWaveIndex, nFlawPos);
 }

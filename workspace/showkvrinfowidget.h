@@ -2,7 +2,9 @@
 // framed focused-wave view that starts hidden.
 #pragma once
 
+#include "datafile/editcommands.h"
 #include "datafile/records.h"
+#include "views/wavedisplaystate.h"
 
 #include <QWidget>
 
@@ -25,6 +27,7 @@ public:
 
     bool openFileDialog();
     void setCurrentFile(const QString &path);
+    void selectFileInList(const QString &path);
     void setFileHead(const FileHeadPtr &head);
 
     // Shows the focused wave's group and record in the header editor and
@@ -46,16 +49,15 @@ public:
     bool isFlawMarking() const;
     void setFlawMarking(bool on);
 
-    // 0x4 when the header carries change bits.
-    int readyForCloseSystem() const;
+    void setDisplayState(const WaveDisplayState &state);
 
 signals:
     void selectedFile(QString strDir, QString strFileName);
-    void flawPosChanged();
+    void flawPosChanged(int nWaveIndex, int nFlawPos);
     void indicateWaveDataIdnexChanged(int nWaveDataIndex);
     void waveGroupMoved(int step);
     void stretchScaleReset(bool blHStretch, bool blVStretch);
-    void fileHeaderInfoChanged();
+    void fileHeaderInfoChanged(HeaderField field, QString strValue);
 
 private:
     QVBoxLayout *m_pLayout = nullptr;

@@ -46,6 +46,11 @@ public:
     // selectedFile(dir, path).
     void setCurrentFile(const QString &path);
 
+    // Shows `path` as the current file (its directory listed, its entry
+    // selected) without announcing it: the open survey after another one
+    // was not opened.
+    void showCurrentFile(const QString &path);
+
     // Lists the current directory again.
     void refreshFileList();
 

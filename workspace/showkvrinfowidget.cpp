@@ -1,8 +1,9 @@
 #include "showkvrinfowidget.h"
 
-#include "ui/panels/filelistwidget.h"
-#include "ui/panels/showkvrfileinfowidget.h"
+#include "panels/filelistwidget.h"
+#include "panels/showkvrfileinfowidget.h"
 #include "views/kvrfocusedwavewidget.h"
+#include "views/kvrsinglewaveassistantwidget.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -48,6 +49,7 @@ ShowKvrInfoWidget::~ShowKvrInfoWidget() = default;
 
 bool ShowKvrInfoWidget::openFileDialog() { return m_pFileListWidget->openFileDialog(); }
 void ShowKvrInfoWidget::setCurrentFile(const QString &path) { m_pFileListWidget->setCurrentFile(path); }
+void ShowKvrInfoWidget::selectFileInList(const QString &path) { m_pFileListWidget->showCurrentFile(path); }
 
 void ShowKvrInfoWidget::setFileHead(const FileHeadPtr &head)
 {
@@ -98,4 +100,7 @@ void ShowKvrInfoWidget::setVStretchRange(float minimum, float defaultValue, floa
 bool ShowKvrInfoWidget::isFlawMarking() const { return m_pFocusedWaveWidget->isFlawMarking(); }
 void ShowKvrInfoWidget::setFlawMarking(bool on) { m_pFocusedWaveWidget->setFlawMarking(on); }
 
-int ShowKvrInfoWidget::readyForCloseSystem() const { return m_pFileInfoWidget->isHeaderModified(); }
+void ShowKvrInfoWidget::setDisplayState(const WaveDisplayState &state)
+{
+    m_pFocusedWaveWidget->waveView()->setDisplayState(state);
+}

@@ -2,7 +2,9 @@
 // wave list. Signals of the views and the panel are passed upward unchanged.
 #pragma once
 
+#include "datafile/editcommands.h"
 #include "datafile/records.h"
+#include "views/wavedisplaystate.h"
 
 #include <QString>
 #include <QWidget>
@@ -64,28 +66,27 @@ public:
     // Redraws every view (data or display setting changed).
     void updateWaveDisplay();
 
-    // Unsaved analysis records: 0x1 when any has blModified, 0x2 when any
-    // has blFilterChanged.
-    int readyForCloseSystem() const;
+    // How the views draw (handed down from the workspace).
+    void setDisplayState(const WaveDisplayState &state);
 
 public slots:
     void onFocusWaveIndexChanged(int nWaveIndex);
     void onWaveBkColorChanged();
     void onWaveStyleFillChanged();
     void onWaveGroupMoved(int step);
-    void onFlawPosChanged();
+    void onFlawPosChanged(int nWaveIndex, int nFlawPos);
 
 signals:
     void showStatusMessage(QString strMsg);
     void focusWaveIndexChanged(int nWaveIndex);
     void stretchScaleReset(bool blHStretch, bool blVStretch);
     void deleteCurWaveGroup(int nFocusIndex);
-    void flawPosChanged();
+    void flawPosChanged(int nWaveIndex, int nFlawPos);
     void waveGroupMoved(int step);
     void waveGroupSwaped(int step);
     void waveStyleFillChanged();
     void waveBkColorChanged();
-    void configChanged(int index);
+    void configChanged(int index, WaveParams params);
 
 private:
     QVBoxLayout *m_pLayout = nullptr;

@@ -3,11 +3,12 @@
 // stepping and swapping buttons, clearing the flaw mark and two display
 // switches.
 //
-// The panel computes nothing: applying writes the settings into the analysis
-// records and emits configChanged(index) (-1 for all waves); the main window
-// filters again.
+// The panel changes nothing itself: applying emits configChanged(index,
+// settings) (-1 for all waves) and clearing the mark flawPosChanged(index,
+// -100); the main window asks the document, which filters again.
 #pragma once
 
+#include "datafile/editcommands.h"
 #include "views/showkvrdatawidgetbase.h"
 
 #include <QString>
@@ -20,15 +21,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The filter settings the panel writes into an analysis record.
-struct FilterSettings {
-    int nLowCutoff = 0;
-    int nHighCutoff = 0;
-    int nFilterOrder = 0;
-    float fManualGain = 1.0f;
-    int nFilterWindow = -1; // -1: keep the record's window
-};
-
 class AnalysisHelperWidget : public ShowKvrDataWidgetBase
 {
     Q_OBJECT
@@ -36,9 +28,6 @@ public:
     // Shows a message to the user (default: a message box titled "提示").
     using MessageFunc = std::function<void(const QString &)>;
 
-    static constexpr int kMaxCutoff = 250000; // Hz, exclusive
-    static constexpr int kMinOrder = 2;
-    static constexpr int kMaxOrder = 4096;
     static constexpr int kOrderStep = 2;
 
     explicit AnalysisHelperWidget(QWidget *parent = nullptr);
@@ -55,18 +44,19 @@ public:
 
     // Checks the form's texts; on success fills `out`, else returns false
     // and sets `message` to the reason.
-    bool readSettings(FilterSettings *out, QString *message) const;
+    bool readSettings(WaveParams *out, QString *message) const;
 
     void setFocusWaveIndex(int index) override;
     void updateWaveDisplay() override;
+    void setDisplayState(const WaveDisplayState &state) override;
 
 signals:
     void waveGroupMoved(int step);
     void waveGroupSwaped(int step);
-    void flawPosChanged();
+    void flawPosChanged(int nWaveIndex, int nFlawPos);
     void waveStyleFillChanged();
     void waveBkColorChanged();
-    void configChanged(int index);
+    void configChanged(int index, WaveParams params);
 
 private slots:
     void on_btnPreviousWaveData_clicked();
@@ -90,8 +80,7 @@ private:
     void showRecord(int index);
     void showDisplaySwitches();
     void stepFilterOrder(int delta);
-    bool readSettingsOrComplain(FilterSettings *out);
-    static void applySettings(WaveAnalyzeInfo &r, const FilterSettings &s);
+    bool readSettingsOrComplain(WaveParams *out);
 
     MessageFunc m_messageFunc;
 

@@ -87,6 +87,13 @@ void FileListWidget::on_listWidgetFileName_itemDoubleClicked(QListWidgetItem *it
     emit selectedFile(m_strCurrentDir, m_strCurrentFilePath);
 }
 
+void FileListWidget::showCurrentFile(const QString &path)
+{
+    m_strCurrentFilePath = path;
+    makeCurrentFileDirCurrent();
+    refreshFileList();
+}
+
 void FileListWidget::setCurrentFile(const QString &path)
 {
     m_strCurrentFilePath = path;

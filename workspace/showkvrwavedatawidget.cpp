@@ -2,7 +2,12 @@
 
 #include "showkvrinfowidget.h"
 #include "showkvrwavewidget.h"
-#include "ui/widgets/minisplitter.h"
+
+#include "app/displayscale.h"
+#include "app/systemconfig.h"
+#include "views/kvrmultiwaveassistantwidget.h"
+#include "views/kvrwavewidget.h"
+#include "widgets/minisplitter.h"
 
 #include <QDir>
 #include <QVBoxLayout>
@@ -55,6 +60,7 @@ ShowKvrWaveDataWidget::~ShowKvrWaveDataWidget() = default;
 
 bool ShowKvrWaveDataWidget::openFileDialog() { return m_pInfoWidget->openFileDialog(); }
 void ShowKvrWaveDataWidget::setCurrentFile(const QString &path) { m_pInfoWidget->setCurrentFile(path); }
+void ShowKvrWaveDataWidget::selectFileInList(const QString &path) { m_pInfoWidget->selectFileInList(path); }
 
 void ShowKvrWaveDataWidget::setDirectoryAndFile(const QString &dir, const QString &fileName)
 {
@@ -144,6 +150,7 @@ void ShowKvrWaveDataWidget::setWaveSpeed(float speed)
 
 void ShowKvrWaveDataWidget::updateNormalizedDisplay()
 {
+    refreshDisplayState();
     m_pWaveWidget->updateNormalizedDisplay();
     m_pInfoWidget->updateWaveDisplay();
 }
@@ -162,12 +169,30 @@ void ShowKvrWaveDataWidget::setFlawMarking(bool on)
     m_pWaveWidget->setFlawMarking(on);
 }
 
-int ShowKvrWaveDataWidget::readyForCloseSystem() const
+void ShowKvrWaveDataWidget::setSampleCount(int count)
 {
-    const int ret1 = m_pInfoWidget->readyForCloseSystem();
-    const int ret2 = m_pWaveWidget->readyForCloseSystem();
-    qDebug("readyForCloseSystem: 系统关闭 ret1, ret2 ... 0x%x, 0x%x", ret1, ret2);
-    return ret1 | ret2;
+    m_nSampleCount = count;
+    refreshDisplayState();
+}
+
+// The display switches live in the configuration; the views get them as a
+// value and never read the configuration themselves.
+void ShowKvrWaveDataWidget::refreshDisplayState()
+{
+    const SystemConfig &config = SystemConfig::instance();
+    WaveDisplayState state;
+    state.nSampleCount = qBound(1, m_nSampleCount > 0 ? m_nSampleCount : config.getMaxSamplePoints(), kMaxSamples);
+    state.blNormalized = config.isNormalized();
+    state.blFill = config.isWaveStyleFill();
+    state.blBlackBackground = config.isBgColorBlack();
+    state.fFontScale = fontPointScale();
+    m_pWaveWidget->setDisplayState(state);
+    m_pInfoWidget->setDisplayState(state);
+}
+
+WaveDisplayState ShowKvrWaveDataWidget::displayState() const
+{
+    return m_pWaveWidget->waveListWidget()->waveView()->displayState();
 }
 
 void ShowKvrWaveDataWidget::setInfoPanelVisible(bool visible)
@@ -183,10 +208,17 @@ void ShowKvrWaveDataWidget::setAnalysisPanelVisible(bool visible) { m_pWaveWidge
 bool ShowKvrWaveDataWidget::isOriginalDisplay() const { return m_pWaveWidget->isOriginalDisplay(); }
 void ShowKvrWaveDataWidget::setOriginalDisplay(bool on) { m_pWaveWidget->setOriginalDisplay(on); }
 
-void ShowKvrWaveDataWidget::onWaveStyleFillChanged() { updateWaveDisplay(); }
+void ShowKvrWaveDataWidget::onWaveStyleFillChanged()
+{
+    SystemConfig &config = SystemConfig::instance();
+    config.setWaveStyleFill(!config.isWaveStyleFill());
+    refreshDisplayState();
+}
 
 void ShowKvrWaveDataWidget::onWaveBkColorChanged()
 {
     qDebug("ShowKvrWaveDataWidget: 波形背景色更改");
-    updateWaveDisplay();
+    SystemConfig &config = SystemConfig::instance();
+    config.setBgColorBlack(!config.isBgColorBlack());
+    refreshDisplayState();
 }

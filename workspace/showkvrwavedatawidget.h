@@ -4,7 +4,9 @@
 // and are forwarded to the half they concern.
 #pragma once
 
+#include "datafile/editcommands.h"
 #include "datafile/records.h"
+#include "views/wavedisplaystate.h"
 
 #include <QString>
 #include <QWidget>
@@ -27,6 +29,8 @@ public:
     // File choice.
     bool openFileDialog();
     void setCurrentFile(const QString &path);
+    // Puts the file list's selection on `path` without opening it.
+    void selectFileInList(const QString &path);
     QString directory() const { return m_strDir; }
     QString fileName() const { return m_strFileName; }
     void setDirectoryAndFile(const QString &dir, const QString &fileName);
@@ -61,8 +65,11 @@ public:
 
     bool isFlawMarking() const;
     void setFlawMarking(bool on);
-    // Unsaved-changes mask: 0x4 header, 0x1 / 0x2 analysis records.
-    int readyForCloseSystem() const;
+    // The display switches of the configuration and the sample count of the
+    // open survey, handed to every view; call after any of them changed.
+    void refreshDisplayState();
+    void setSampleCount(int count);
+    WaveDisplayState displayState() const;
     bool isInfoPanelVisible() const { return m_blInfoVisible; }
     void setInfoPanelVisible(bool visible);
     bool isAnalysisPanelVisible() const;
@@ -77,14 +84,14 @@ public slots:
 signals:
     void showStatusMessage(QString strMsg);
     void selectedFile(QString strDir, QString strFileName);
-    void flawPosChanged();
+    void flawPosChanged(int nWaveIndex, int nFlawPos);
     void stretchScaleReset(bool blHStretch, bool blVStretch);
-    void fileHeaderInfoChanged();
+    void fileHeaderInfoChanged(HeaderField field, QString strValue);
     void deleteCurWaveGroup(int nFocusIndex);
     void focusWaveIndexChanged(int nWaveIndex);
     void waveGroupMoved(int step);
     void waveGroupSwaped(int step);
-    void configChanged(int index);
+    void configChanged(int index, WaveParams params);
 
 private:
     QVBoxLayout *m_pLayout = nullptr;
@@ -95,4 +102,5 @@ private:
     QString m_strFileName;
     FileHeadPtr m_pFileHead;
     bool m_blInfoVisible = true;
+    int m_nSampleCount = 0;
 };

@@ -4,7 +4,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -69,6 +68,7 @@ ShowKvrFileInfoWidget::ShowKvrFileInfoWidget(QWidget *parent)
     m_nEmittedPulse = m_nStandRadius = m_nZeroTime = m_nSamplePoints = INT_MIN;
     m_nGain[0] = m_nGain[1] = m_nGain[2] = INT_MIN;
     m_fWaveSpeed = m_fHeadingAngle = m_fOffsetAngle = m_fPitchAngle = m_fRollAngle = kNaN;
+    qRegisterMetaType<HeaderField>();
     buildUi();
     QMetaObject::connectSlotsByName(this);
 }
@@ -135,16 +135,6 @@ void ShowKvrFileInfoWidget::buildUi()
     layout->addWidget(m_pGroupBoxProject);
     layout->addWidget(m_pGroupBoxMeasure);
     layout->addStretch(1);
-}
-
-void ShowKvrFileInfoWidget::setMessageFunc(MessageFunc func) { m_messageFunc = std::move(func); }
-
-void ShowKvrFileInfoWidget::showMessage(const QString &text)
-{
-    if (m_messageFunc)
-        m_messageFunc(text);
-    else
-        QMessageBox::warning(this, QStringLiteral("提示"), text, QMessageBox::Ok);
 }
 
 QString ShowKvrFileInfoWidget::intText(int value)
@@ -229,7 +219,7 @@ void ShowKvrFileInfoWidget::setEmittedPulseWidth(int value)
 
 void ShowKvrFileInfoWidget::setWaveSpeed(float speed)
 {
-    if (speed == m_fWaveSpeed && m_pEditWaveSpeed->isEnabled())
+    if (speed == m_fWaveSpeed && m_pEditWaveSpeed->isEnabled() && m_pEditWaveSpeed->text() == waveSpeedText(speed))
         return;
     m_fWaveSpeed = speed;
     qDebug("设置波速 nWaveSpeed ... %d", std::isfinite(speed) ? qRound(speed) : kNoValue);
@@ -239,7 +229,8 @@ void ShowKvrFileInfoWidget::setWaveSpeed(float speed)
 
 void ShowKvrFileInfoWidget::setOffsetAngle(float angle)
 {
-    if (angle == m_fOffsetAngle && m_pEditOffsetAngle->isEnabled())
+    if (angle == m_fOffsetAngle && m_pEditOffsetAngle->isEnabled()
+        && m_pEditOffsetAngle->text() == offsetAngleText(angle))
         return;
     m_fOffsetAngle = angle;
     qDebug("设置磁偏角 fOffsetAngle ... %.1f", double(angle));
@@ -335,111 +326,63 @@ void ShowKvrFileInfoWidget::clearWaveGroupInfo()
     showAngle(m_pEditRollAngle, m_fRollAngle, kNoValueF);
 }
 
-int ShowKvrFileInfoWidget::isHeaderModified() const
+// An accepted edit asks for the new value; the header changes only when the
+// document takes it, and then comes back here through setFileHeader().
+void ShowKvrFileInfoWidget::requestEdit(HeaderField field, const QString &text)
 {
-    if (!m_pFileHead)
-        return 0;
-    return (m_pFileHead->modifyFlags != 0 || m_pFileHead->modifyFlags2 != 0) ? 4 : 0;
+    if (!m_pFileHead || text == headerText(field))
+        return;
+    qDebug("ShowKvrFileInfoWidget: %s ... %s", qUtf8Printable(headerfield::key(field)), qUtf8Printable(text));
+    emit fileHeaderInfoChanged(field, text);
 }
 
-void ShowKvrFileInfoWidget::storeText(QLineEdit *edit, char *field, quint32 bit)
+QString ShowKvrFileInfoWidget::headerText(HeaderField field) const
 {
-    encodeText(field, edit->text());
-    m_pFileHead->modifyFlags |= bit;
-    emit fileHeaderInfoChanged();
+    if (field == HeaderField::WaveSpeed)
+        return waveSpeedText(m_pFileHead->fWaveSpeed);
+    if (field == HeaderField::OffsetAngle)
+        return offsetAngleText(m_pFileHead->fOffsetAngle);
+    return headerfield::valueText(*m_pFileHead, field);
 }
 
 void ShowKvrFileInfoWidget::on_lEditWorkName_editingFinished()
 {
-    if (!m_pFileHead)
-        return;
-    storeText(m_pEditWorkName, m_pFileHead->workName, ModWorkName);
-    m_strWorkName = decodeText(m_pFileHead->workName);
-    qDebug("工地名称: strGD ... %s", qUtf8Printable(m_strWorkName));
+    requestEdit(HeaderField::WorkName, m_pEditWorkName->text());
 }
 
 void ShowKvrFileInfoWidget::on_lEditDetectUnit_editingFinished()
 {
-    if (!m_pFileHead)
-        return;
-    storeText(m_pEditDetectUnit, m_pFileHead->detectUnit, ModDetectUnit);
-    m_strDetectUnit = decodeText(m_pFileHead->detectUnit);
-    qDebug("检测单位名称: strUnit ... %s", qUtf8Printable(m_strDetectUnit));
+    requestEdit(HeaderField::DetectUnit, m_pEditDetectUnit->text());
 }
 
 void ShowKvrFileInfoWidget::on_lEditDetectName_editingFinished()
 {
-    if (!m_pFileHead)
-        return;
-    storeText(m_pEditDetectName, m_pFileHead->detectName, ModDetectName);
-    m_strDetectName = decodeText(m_pFileHead->detectName);
-    qDebug("检测人员: strName ... %s", qUtf8Printable(m_strDetectName));
+    requestEdit(HeaderField::DetectName, m_pEditDetectName->text());
 }
 
 void ShowKvrFileInfoWidget::on_lEditPilingNumber_editingFinished()
 {
-    if (!m_pFileHead)
-        return;
-    storeText(m_pEditPilingNumber, m_pFileHead->pilingNumber, ModPilingNumber);
-    m_strPilingNumber = decodeText(m_pFileHead->pilingNumber);
-    qDebug("桩号: strPilingNumber ... %s", qUtf8Printable(m_strPilingNumber));
+    requestEdit(HeaderField::PilingNumber, m_pEditPilingNumber->text());
 }
 
 void ShowKvrFileInfoWidget::on_lEditDetectime_editingFinished()
 {
-    if (!m_pFileHead)
-        return;
-    storeText(m_pEditDetectime, m_pFileHead->detectTime, ModDetectTime);
-    m_strDetectTime = decodeText(m_pFileHead->detectTime);
-    qDebug("检测时间: strTime ... %s", qUtf8Printable(m_strDetectTime));
+    requestEdit(HeaderField::DetectTime, m_pEditDetectime->text());
 }
 
 void ShowKvrFileInfoWidget::on_lEditWaveSpeed_editingFinished()
 {
-    if (!m_pFileHead)
-        return;
-    const QString text = m_pEditWaveSpeed->text().trimmed();
-    // The field still shows the header's value (perhaps rounded, or "---"):
-    // nothing was edited.
-    if (text == waveSpeedText(m_pFileHead->fWaveSpeed))
-        return;
-
-    bool ok = false;
-    const float speed = text.toFloat(&ok);
-    if (!ok || !std::isfinite(speed) || speed <= 0.0f) {
-        qDebug("ShowKvrFileInfoWidget::on_lEditWaveSpeed_editingFinished: 波速无效 ... %s", qUtf8Printable(text));
-        // Put the stored value back first: the message box takes the focus,
-        // which finishes the edit a second time.
-        m_pEditWaveSpeed->setText(waveSpeedText(m_pFileHead->fWaveSpeed));
-        showMessage(QStringLiteral("波速“%1”无效，请输入大于0的数值！").arg(text));
-        return;
-    }
-    if (speed == m_pFileHead->fWaveSpeed)
-        return;
-    m_pFileHead->fWaveSpeed = speed;
-    m_pFileHead->modifyFlags |= ModWaveSpeed;
-    m_fWaveSpeed = speed;
-    qDebug("设置波速 nWaveSpeed ... %d", qRound(speed));
-    emit fileHeaderInfoChanged();
+    requestEdit(HeaderField::WaveSpeed, m_pEditWaveSpeed->text().trimmed());
 }
 
 void ShowKvrFileInfoWidget::on_lEditOffsetAngle_editingFinished()
 {
-    if (!m_pFileHead)
-        return;
-    float angle = m_pEditOffsetAngle->text().toFloat();
-    if (angle < 0.0f) {
+    // The field's validator lets a little past the ends through; those snap
+    // to the end as before.
+    const float angle = m_pEditOffsetAngle->text().toFloat();
+    if (angle < 0.0f)
         m_pEditOffsetAngle->setText(QStringLiteral("0"));
-        angle = 0.0f;
-    } else if (angle > 360.0f) {
+    else if (angle > 360.0f)
         m_pEditOffsetAngle->setText(QStringLiteral("360"));
-        angle = 360.0f;
-    }
-    if (angle == m_pFileHead->fOffsetAngle)
-        return;
-    m_pFileHead->fOffsetAngle = angle;
-    m_pFileHead->modifyFlags |= ModOffsetAngle;
-    m_fOffsetAngle = angle;
-    qDebug("设置磁偏角 fOffsetAngle ... %.1f", double(angle));
-    emit fileHeaderInfoChanged();
+    requestEdit(HeaderField::OffsetAngle, m_pEditOffsetAngle->text().trimmed());
 }

@@ -1,0 +1,197 @@
+// kvr-cli edit: the window's edits on the command line. The actions run in
+// the order given through the same document commands the window uses; the
+// survey is written once at the end, exactly as `convert` writes it, and not
+// at all when any action is refused.
+#include "cli/editcommand.h"
+
+#include "cli/clicommon.h"
+#include "datafile/kvrdocument.h"
+
+#include <QVector>
+#include <functional>
+
+using namespace cli;
+
+namespace {
+
+const char *kEditUsage = "usage: kvr-cli edit FILE [-o OUT] ACTION...\n"
+                         "Actions, applied in the order given (waves numbered as `kvr-cli info` lists them, from 0):\n"
+                         "  --flaw W=SAMPLE          set the flaw mark of wave W at sample SAMPLE\n"
+                         "  --clear-flaw W           clear the flaw mark of wave W\n"
+                         "  --swap W                 swap wave W with the next one\n"
+                         "  --move W=STEP            move wave W by STEP places (negative: towards the start)\n"
+                         "  --delete W               delete wave W\n"
+                         "  --set KEY=VALUE          header field: workName, detectUnit, detectName,\n"
+                         "                           pilingNumber, detectTime, fWaveSpeed, fOffsetAngle\n"
+                         "  --filter W|all=WINDOW,LOW,HIGH,ORDER\n"
+                         "                           filter of wave W or of all waves: window code 0..4\n"
+                         "                           (0 rectangle .. 4 Blackman), cut-offs in Hz, order\n"
+                         "  --gain W|all=G           manual gain of wave W or of all waves\n"
+                         "  --undo N / --redo N      take back / apply again the last N actions\n"
+                         "Without -o the file is written in place. Nothing is written when an action\n"
+                         "is refused. Exit status: 0 written, 1 file missing, rejected or not written,\n"
+                         "2 wrong usage or a refused action.\n";
+
+int editUsage(const QString &why)
+{
+    err(QStringLiteral("kvr-cli edit: ") + why);
+    std::fputs(kEditUsage, stderr);
+    return ExitUsage;
+}
+
+bool toInt(const QString &text, int *v)
+{
+    bool ok = false;
+    *v = text.trimmed().toInt(&ok, 10);
+    return ok;
+}
+
+// "A=B" into its two sides.
+bool splitPair(const QString &text, QString *left, QString *right)
+{
+    const int eq = text.indexOf(QLatin1Char('='));
+    if (eq <= 0)
+        return false;
+    *left = text.left(eq);
+    *right = text.mid(eq + 1);
+    return true;
+}
+
+// One action bound to its argument; returns an empty string when done,
+// else why it was refused.
+using Action = std::function<QString(KvrDocument &)>;
+
+QString resultText(const DocResult &r)
+{
+    for (const QString &w : r.warnings)
+        err(QStringLiteral("警告: ") + w);
+    return r.ok ? QString() : r.message;
+}
+
+// A wave number or "all" (-1).
+bool parseTarget(const QString &text, bool allowAll, int *wave)
+{
+    if (allowAll && text == QLatin1String("all")) {
+        *wave = -1;
+        return true;
+    }
+    return toInt(text, wave) && *wave >= 0;
+}
+
+} // namespace
+
+const char *editCommandUsage() { return kEditUsage; }
+
+int runEditCommand(const QStringList &args)
+{
+    QString file, output;
+    QVector<Action> actions;
+    QStringList actionNames;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString opt = args.at(i);
+        const bool takesValue = opt.startsWith(QLatin1String("-")) && opt != QLatin1String("-");
+        if (!takesValue) {
+            if (!file.isEmpty())
+                return editUsage(QStringLiteral("one FILE only (") + opt + QLatin1Char(')'));
+            file = opt;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return editUsage(opt + QStringLiteral(" needs a value"));
+        const QString value = args.at(++i);
+        QString left, right;
+        int wave = 0, n = 0;
+        if (opt == QLatin1String("-o")) {
+            output = value;
+        } else if (opt == QLatin1String("--flaw")) {
+            int sample = 0;
+            if (!splitPair(value, &left, &right) || !parseTarget(left, false, &wave) || !toInt(right, &sample))
+                return editUsage(QStringLiteral("--flaw wants W=SAMPLE, not ") + value);
+            actions << [=](KvrDocument &d) { return resultText(d.setFlawMark(wave, sample)); };
+        } else if (opt == QLatin1String("--clear-flaw")) {
+            if (!parseTarget(value, false, &wave))
+                return editUsage(QStringLiteral("--clear-flaw wants a wave number, not ") + value);
+            actions << [=](KvrDocument &d) { return resultText(d.clearFlawMark(wave)); };
+        } else if (opt == QLatin1String("--swap")) {
+            if (!parseTarget(value, false, &wave))
+                return editUsage(QStringLiteral("--swap wants a wave number, not ") + value);
+            actions << [=](KvrDocument &d) { return resultText(d.swapWaves(wave, 1)); };
+        } else if (opt == QLatin1String("--move")) {
+            if (!splitPair(value, &left, &right) || !parseTarget(left, false, &wave) || !toInt(right, &n))
+                return editUsage(QStringLiteral("--move wants W=STEP, not ") + value);
+            actions << [=](KvrDocument &d) { return resultText(d.moveWave(wave, n)); };
+        } else if (opt == QLatin1String("--delete")) {
+            if (!parseTarget(value, false, &wave))
+                return editUsage(QStringLiteral("--delete wants a wave number, not ") + value);
+            actions << [=](KvrDocument &d) { return resultText(d.deleteWave(wave)); };
+        } else if (opt == QLatin1String("--set")) {
+            HeaderField field;
+            if (!splitPair(value, &left, &right) || !headerfield::fromKey(left, &field))
+                return editUsage(QStringLiteral("--set wants KEY=VALUE with a header field as KEY, not ") + value);
+            actions << [=](KvrDocument &d) { return resultText(d.setHeaderField(field, right)); };
+        } else if (opt == QLatin1String("--filter")) {
+            const QStringList parts = value.section(QLatin1Char('='), 1).split(QLatin1Char(','));
+            WaveParams p;
+            p.blFilter = true;
+            if (!splitPair(value, &left, &right) || !parseTarget(left, true, &wave) || parts.size() != 4
+                || !toInt(parts.at(0), &p.nFilterWindow) || !toInt(parts.at(1), &p.nLowCutoff)
+                || !toInt(parts.at(2), &p.nHighCutoff) || !toInt(parts.at(3), &p.nFilterOrder))
+                return editUsage(QStringLiteral("--filter wants W|all=WINDOW,LOW,HIGH,ORDER, not ") + value);
+            actions << [=](KvrDocument &d) { return resultText(d.applyWaveParams(wave, p)); };
+        } else if (opt == QLatin1String("--gain")) {
+            WaveParams p;
+            p.blGain = true;
+            bool ok = false;
+            if (splitPair(value, &left, &right))
+                p.fManualGain = right.trimmed().toFloat(&ok);
+            if (!ok || !parseTarget(left, true, &wave))
+                return editUsage(QStringLiteral("--gain wants W|all=G, not ") + value);
+            actions << [=](KvrDocument &d) { return resultText(d.applyWaveParams(wave, p)); };
+        } else if (opt == QLatin1String("--undo") || opt == QLatin1String("--redo")) {
+            if (!toInt(value, &n) || n < 1)
+                return editUsage(opt + QStringLiteral(" wants a count of 1 or more, not ") + value);
+            const bool undo = opt == QLatin1String("--undo");
+            actions << [=](KvrDocument &d) {
+                for (int k = 0; k < n; ++k) {
+                    if (!(undo ? d.undo() : d.redo()))
+                        return undo ? QStringLiteral("没有可撤销的操作（还剩 %1 次）").arg(n - k)
+                                    : QStringLiteral("没有可重做的操作（还剩 %1 次）").arg(n - k);
+                }
+                return QString();
+            };
+        } else {
+            return editUsage(QStringLiteral("unknown option ") + opt);
+        }
+        if (opt != QLatin1String("-o"))
+            actionNames << opt + QLatin1Char(' ') + value;
+    }
+    if (file.isEmpty())
+        return editUsage(QStringLiteral("FILE is missing"));
+    if (actions.isEmpty())
+        return editUsage(QStringLiteral("no action given"));
+
+    KvrDocument doc;
+    const DocResult opened = doc.open(file);
+    if (!opened.ok) {
+        err(opened.message.isEmpty() ? QStringLiteral("无法打开 ") + file : opened.message);
+        for (const QString &w : opened.warnings)
+            err(QStringLiteral("  ") + w);
+        return ExitFile;
+    }
+    for (const QString &w : opened.warnings)
+        err(QStringLiteral("警告: ") + w);
+    for (int k = 0; k < actions.size(); ++k) {
+        const QString why = actions.at(k)(doc);
+        if (!why.isEmpty()) {
+            err(QStringLiteral("kvr-cli edit: ") + actionNames.at(k) + QStringLiteral(": ") + why);
+            err(QStringLiteral("没有写入任何内容。"));
+            return ExitUsage;
+        }
+    }
+    const DocResult saved = output.isEmpty() ? doc.save() : doc.saveAs(output);
+    if (!saved.ok) {
+        err(saved.message);
+        return ExitFile;
+    }
+    return ExitOk;
+}

@@ -1,0 +1,449 @@
+#include "editcommands.h"
+
+#include "datafile/measurementmodel.h"
+#include "dsp/waveprocessing.h"
+
+#include <QTextCodec>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr float kMaxWaveSpeed = 20000.0f; // m/s, as the file reader accepts
+
+struct FieldInfo {
+    HeaderField field;
+    const char *key;
+    const char *label;
+    quint32 bit;
+};
+
+const FieldInfo kFields[] = {
+    {HeaderField::WorkName, "workName", "工地名称", ModWorkName},
+    {HeaderField::DetectUnit, "detectUnit", "检测单位", ModDetectUnit},
+    {HeaderField::DetectName, "detectName", "检测人员", ModDetectName},
+    {HeaderField::PilingNumber, "pilingNumber", "桩号", ModPilingNumber},
+    {HeaderField::DetectTime, "detectTime", "检测时间", ModDetectTime},
+    {HeaderField::WaveSpeed, "fWaveSpeed", "波速", ModWaveSpeed},
+    {HeaderField::OffsetAngle, "fOffsetAngle", "磁偏角", ModOffsetAngle},
+};
+
+const FieldInfo &info(HeaderField f)
+{
+    for (const FieldInfo &i : kFields) {
+        if (i.field == f)
+            return i;
+    }
+    return kFields[0];
+}
+
+char *textField(FileHead &h, HeaderField f)
+{
+    switch (f) {
+    case HeaderField::WorkName: return h.workName;
+    case HeaderField::DetectUnit: return h.detectUnit;
+    case HeaderField::DetectName: return h.detectName;
+    case HeaderField::PilingNumber: return h.pilingNumber;
+    case HeaderField::DetectTime: return h.detectTime;
+    default: return nullptr;
+    }
+}
+
+const char *textField(const FileHead &h, HeaderField f) { return textField(const_cast<FileHead &>(h), f); }
+
+float *numberField(FileHead &h, HeaderField f)
+{
+    if (f == HeaderField::WaveSpeed)
+        return &h.fWaveSpeed;
+    if (f == HeaderField::OffsetAngle)
+        return &h.fOffsetAngle;
+    return nullptr;
+}
+
+int indexOfRecord(const MeasurementModel &m, const WaveAnalyzeInfoPtr &r) { return m.waveAnalyzeInfoList().indexOf(r); }
+
+// Filters the listed waves again (all of them with `all`); returns the
+// problems met, one line per wave.
+QStringList refilter(EditTarget &t, const WaveAnalyzeInfoList &records, bool all)
+{
+    const MeasurementModel &m = t.model;
+    if (all)
+        return dsp::applyWaveParams(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(),
+                                    m.fftInfoList(), -1);
+    QStringList problems;
+    for (const WaveAnalyzeInfoPtr &r : records) {
+        const int i = indexOfRecord(m, r);
+        if (i >= 0)
+            problems << dsp::applyWaveParams(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(),
+                                             m.fftInfoList(), i);
+    }
+    return problems;
+}
+
+bool filterDiffers(const WaveAnalyzeInfo &a, const WaveAnalyzeInfo &b)
+{
+    return a.nFilterWindow != b.nFilterWindow || a.nLowCutoff != b.nLowCutoff || a.nHighCutoff != b.nHighCutoff
+        || a.nFilterOrder != b.nFilterOrder;
+}
+
+} // namespace
+
+// ---- Header fields ---------------------------------------------------------
+
+const QVector<HeaderField> &headerfield::all()
+{
+    static const QVector<HeaderField> fields = {
+        HeaderField::WorkName,   HeaderField::DetectUnit, HeaderField::DetectName, HeaderField::PilingNumber,
+        HeaderField::DetectTime, HeaderField::WaveSpeed,  HeaderField::OffsetAngle};
+    return fields;
+}
+
+QString headerfield::key(HeaderField f) { return QLatin1String(info(f).key); }
+
+bool headerfield::fromKey(const QString &key, HeaderField *f)
+{
+    for (const FieldInfo &i : kFields) {
+        if (key == QLatin1String(i.key)) {
+            *f = i.field;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString headerfield::label(HeaderField f) { return QString::fromUtf8(info(f).label); }
+
+quint32 headerfield::changeBit(HeaderField f) { return info(f).bit; }
+
+QString headerfield::valueText(const FileHead &head, HeaderField f)
+{
+    if (const char *text = textField(head, f))
+        return decodeText(text);
+    return QString::number(double(*numberField(const_cast<FileHead &>(head), f)), 'g', 7);
+}
+
+QString headerfield::store(FileHead &head, HeaderField f, const QString &value)
+{
+    if (char *text = textField(head, f)) {
+        QTextCodec *codec = QTextCodec::codecForName("gb18030");
+        const QByteArray bytes = codec ? codec->fromUnicode(value) : value.toUtf8();
+        if (bytes.size() > kTextFieldSize)
+            return QStringLiteral("%1“%2”过长：最多%3个字节（约%4个汉字）")
+                .arg(label(f), value)
+                .arg(kTextFieldSize)
+                .arg(kTextFieldSize / 2);
+        encodeText(text, value);
+        return QString();
+    }
+    bool ok = false;
+    const float v = value.trimmed().toFloat(&ok);
+    if (f == HeaderField::WaveSpeed) {
+        if (!ok || !std::isfinite(v) || v <= 0.0f || v > kMaxWaveSpeed)
+            return QStringLiteral("波速“%1”无效，请输入大于0且不超过%2的数值！").arg(value).arg(double(kMaxWaveSpeed));
+        head.fWaveSpeed = v;
+        return QString();
+    }
+    if (!ok || !std::isfinite(v) || v < 0.0f || v > 360.0f)
+        return QStringLiteral("磁偏角“%1”无效，请输入0到360之间的数值！").arg(value);
+    head.fOffsetAngle = v;
+    return QString();
+}
+
+// ---- Wave parameters --------------------------------------------------------
+
+QString WaveParams::check() const
+{
+    if (blFilter) {
+        if (nFilterWindow < 0 || nFilterWindow > 4)
+            return QStringLiteral("窗函数代码“%1”无效，请输入0到4之间的整数！").arg(nFilterWindow);
+        if (nLowCutoff <= 0 || nLowCutoff >= kMaxCutoff)
+            return QStringLiteral("下限截止频率“%1”无效，请输入大于0且小于%2的整数！").arg(nLowCutoff).arg(kMaxCutoff);
+        if (nHighCutoff <= 0 || nHighCutoff >= kMaxCutoff)
+            return QStringLiteral("上限截止频率“%1”无效，请输入大于0且小于%2的整数！").arg(nHighCutoff).arg(kMaxCutoff);
+        if (nLowCutoff >= nHighCutoff)
+            return QStringLiteral("下限截止频率(%1 Hz)必须小于上限截止频率(%2 Hz)！").arg(nLowCutoff).arg(nHighCutoff);
+        if (nFilterOrder < kMinOrder || nFilterOrder > kMaxOrder)
+            return QStringLiteral("滤波阶数“%1”无效，请输入%2到%3之间的整数！")
+                .arg(nFilterOrder)
+                .arg(kMinOrder)
+                .arg(kMaxOrder);
+    }
+    if (blGain && (!std::isfinite(fManualGain) || fManualGain <= 0.0f || fManualGain > kMaxGain))
+        return QStringLiteral("手动增益“%1”无效，请输入大于0且不超过%2的数值！")
+            .arg(double(fManualGain))
+            .arg(double(kMaxGain));
+    if (!blFilter && !blGain)
+        return QStringLiteral("没有要应用的参数");
+    return QString();
+}
+
+// ---- Flaw mark ----------------------------------------------------------------
+
+FlawMarkCommand::FlawMarkCommand(const WaveAnalyzeInfoPtr &record, int nFlawPos)
+    : EditCommand(nFlawPos == kNoValue ? QStringLiteral("清除缺陷标记") : QStringLiteral("标记缺陷"))
+    , m_record(record)
+    , m_nFlawPos(nFlawPos)
+{ }
+
+FlawMarkCommand::Saved FlawMarkCommand::read(EditTarget &t) const
+{
+    Saved s {m_record->nFlawPos, m_record->blModified, kNoValue, kNoValue};
+    const int ch = m_record->nChannel;
+    if (ch < 0 || ch >= kBlocksPerGroup)
+        return s;
+    if (const WaveGroupPtr g = t.model.waveGroupAt(m_record->nMeasurePoint))
+        s.nOriginalPos = g->blocks[ch]->nFlawPos;
+    if (const WaveGroupPtr g = t.model.filterWaveGroupAt(m_record->nMeasurePoint))
+        s.nFilteredPos = g->blocks[ch]->nFlawPos;
+    return s;
+}
+
+DocChange FlawMarkCommand::apply(EditTarget &t, const Saved &s)
+{
+    m_record->nFlawPos = s.nRecordPos;
+    m_record->blModified = s.blModified;
+    const int ch = m_record->nChannel;
+    if (ch >= 0 && ch < kBlocksPerGroup) {
+        if (const WaveGroupPtr g = t.model.waveGroupAt(m_record->nMeasurePoint))
+            g->blocks[ch]->nFlawPos = s.nOriginalPos;
+        if (const WaveGroupPtr g = t.model.filterWaveGroupAt(m_record->nMeasurePoint))
+            g->blocks[ch]->nFlawPos = s.nFilteredPos;
+    }
+    DocChange c;
+    c.what = DocChange::Waves;
+    const int i = indexOfRecord(t.model, m_record);
+    if (i >= 0)
+        c.waves << i;
+    return c;
+}
+
+DocChange FlawMarkCommand::redo(EditTarget &t)
+{
+    if (!m_blDone) {
+        m_before = read(t);
+        m_after = {m_nFlawPos, 1, m_nFlawPos, m_nFlawPos};
+        m_blDone = true;
+    }
+    return apply(t, m_after);
+}
+
+DocChange FlawMarkCommand::undo(EditTarget &t) { return apply(t, m_before); }
+
+// ---- Filter settings and gain ----------------------------------------------
+
+WaveParamsCommand::WaveParamsCommand(const QString &strText, const WaveAnalyzeInfoList &records,
+                                     const WaveParams &params)
+    : EditCommand(strText)
+    , m_records(records)
+    , m_blAll(records.isEmpty())
+    , m_params(params)
+{ }
+
+DocChange WaveParamsCommand::restore(EditTarget &t, const QVector<WaveAnalyzeInfo> &values)
+{
+    bool filterChanged = false;
+    for (int i = 0; i < m_records.size(); ++i) {
+        WaveAnalyzeInfo &r = *m_records.at(i);
+        filterChanged = filterChanged || filterDiffers(r, values.at(i));
+        r = values.at(i);
+    }
+    m_problems = filterChanged ? refilter(t, m_records, m_blAll) : QStringList();
+    DocChange c;
+    c.what = DocChange::Waves;
+    if (!m_blAll) {
+        for (const WaveAnalyzeInfoPtr &r : qAsConst(m_records)) {
+            const int i = indexOfRecord(t.model, r);
+            if (i >= 0)
+                c.waves << i;
+        }
+    }
+    return c;
+}
+
+DocChange WaveParamsCommand::redo(EditTarget &t)
+{
+    if (!m_blDone) {
+        if (m_blAll)
+            m_records = t.model.waveAnalyzeInfoList();
+        for (const WaveAnalyzeInfoPtr &r : qAsConst(m_records)) {
+            m_before << *r;
+            WaveAnalyzeInfo a = *r;
+            if (m_params.blFilter) {
+                a.nFilterWindow = m_params.nFilterWindow;
+                a.nLowCutoff = m_params.nLowCutoff;
+                a.nHighCutoff = m_params.nHighCutoff;
+                a.nFilterOrder = m_params.nFilterOrder;
+            }
+            if (m_params.blGain)
+                a.fManualGain = m_params.fManualGain;
+            a.blModified = 1;
+            m_after << a;
+        }
+        m_blDone = true;
+    }
+    return restore(t, m_after);
+}
+
+DocChange WaveParamsCommand::undo(EditTarget &t) { return restore(t, m_before); }
+
+// ---- Order -------------------------------------------------------------------
+
+WaveOrderCommand::WaveOrderCommand(const QString &strText, int from, int to, bool move)
+    : EditCommand(strText)
+    , m_nFrom(from)
+    , m_nTo(to)
+    , m_blMove(move)
+{ }
+
+DocChange WaveOrderCommand::redo(EditTarget &t)
+{
+    if (!m_blDone) {
+        m_before = t.model.waveAnalyzeInfoList();
+        for (const WaveAnalyzeInfoPtr &r : qAsConst(m_before))
+            m_userOrderBefore << r->blUserOrder;
+        m_nFocusBefore = t.model.focusIndex();
+        m_after = m_before;
+        m_moved = m_before.at(m_nFrom);
+        if (m_blMove)
+            m_after.move(m_nFrom, m_nTo);
+        else
+            m_after.swapItemsAt(m_nFrom, m_nTo);
+        m_nFocusAfter = m_nTo;
+        m_blDone = true;
+    }
+    t.model.replaceWaveAnalyzeInfoList(m_after);
+    // From now on the list keeps the user's order, every record of it: a
+    // file with the flag on some records only would reopen in another order.
+    for (const WaveAnalyzeInfoPtr &r : qAsConst(m_after))
+        r->blUserOrder = 1;
+    t.model.setFocusIndex(m_nFocusAfter);
+    DocChange c;
+    c.what = DocChange::Order;
+    c.focus = m_nFocusAfter;
+    return c;
+}
+
+DocChange WaveOrderCommand::undo(EditTarget &t)
+{
+    t.model.replaceWaveAnalyzeInfoList(m_before);
+    for (int i = 0; i < m_before.size(); ++i)
+        m_before.at(i)->blUserOrder = m_userOrderBefore.at(i);
+    t.model.setFocusIndex(m_nFocusBefore);
+    DocChange c;
+    c.what = DocChange::Order;
+    c.focus = m_nFocusBefore;
+    return c;
+}
+
+int WaveOrderCommand::id() const { return (!m_blMove && qAbs(m_nTo - m_nFrom) == 1) ? 1 : -1; }
+
+bool WaveOrderCommand::mergeWith(const EditCommand &next)
+{
+    const auto *n = dynamic_cast<const WaveOrderCommand *>(&next);
+    if (!n || n->m_moved != m_moved)
+        return false;
+    m_after = n->m_after;
+    m_nFocusAfter = n->m_nFocusAfter;
+    return true;
+}
+
+// ---- Deleting a wave -----------------------------------------------------------
+
+DeleteWaveCommand::DeleteWaveCommand(int index)
+    : EditCommand(QStringLiteral("删除波形"))
+    , m_nIndex(index)
+{ }
+
+DocChange DeleteWaveCommand::redo(EditTarget &t)
+{
+    if (!m_blDone) {
+        m_before = t.model.waveAnalyzeInfoList();
+        m_nDeletedBefore = t.head.deleteChannelCnt;
+        m_nFlagsBefore = t.head.modifyFlags;
+        m_nFocusBefore = t.model.focusIndex();
+        t.model.deleteChannel(m_nIndex, t.head);
+        m_after = t.model.waveAnalyzeInfoList();
+        m_nDeletedAfter = t.head.deleteChannelCnt;
+        m_nFlagsAfter = t.head.modifyFlags;
+        m_nFocusAfter = t.model.focusIndex();
+        m_blDone = true;
+    } else {
+        t.model.replaceWaveAnalyzeInfoList(m_after);
+        t.head.deleteChannelCnt = m_nDeletedAfter;
+        t.head.modifyFlags = m_nFlagsAfter;
+        t.model.setFocusIndex(m_nFocusAfter);
+    }
+    DocChange c;
+    c.what = DocChange::Order | DocChange::Header;
+    c.focus = m_nFocusAfter;
+    return c;
+}
+
+DocChange DeleteWaveCommand::undo(EditTarget &t)
+{
+    t.model.replaceWaveAnalyzeInfoList(m_before);
+    t.head.deleteChannelCnt = m_nDeletedBefore;
+    t.head.modifyFlags = m_nFlagsBefore;
+    t.model.setFocusIndex(m_nFocusBefore);
+    DocChange c;
+    c.what = DocChange::Order | DocChange::Header;
+    c.focus = m_nFocusBefore;
+    return c;
+}
+
+// ---- Header fields ---------------------------------------------------------------
+
+HeaderFieldCommand::HeaderFieldCommand(HeaderField field, const FileHead &before, const FileHead &after)
+    : EditCommand(QStringLiteral("修改") + headerfield::label(field))
+    , m_field(field)
+    , m_before(read(before, field))
+    , m_after(read(after, field))
+{ }
+
+HeaderFieldCommand::Value HeaderFieldCommand::read(const FileHead &head, HeaderField field)
+{
+    Value v;
+    v.nFlags = head.modifyFlags;
+    if (const char *text = textField(head, field))
+        v.bytes = QByteArray(text, kTextFieldSize);
+    else
+        v.bytes =
+            QByteArray(reinterpret_cast<const char *>(numberField(const_cast<FileHead &>(head), field)), sizeof(float));
+    return v;
+}
+
+void HeaderFieldCommand::write(FileHead &head, HeaderField field, const Value &v)
+{
+    head.modifyFlags = v.nFlags;
+    if (char *text = textField(head, field))
+        std::memcpy(text, v.bytes.constData(), kTextFieldSize);
+    else
+        std::memcpy(numberField(head, field), v.bytes.constData(), sizeof(float));
+}
+
+DocChange HeaderFieldCommand::redo(EditTarget &t)
+{
+    write(t.head, m_field, m_after);
+    DocChange c;
+    c.what = DocChange::Header;
+    return c;
+}
+
+DocChange HeaderFieldCommand::undo(EditTarget &t)
+{
+    write(t.head, m_field, m_before);
+    DocChange c;
+    c.what = DocChange::Header;
+    return c;
+}
+
+int HeaderFieldCommand::id() const { return 100 + int(m_field); }
+
+bool HeaderFieldCommand::mergeWith(const EditCommand &next)
+{
+    const auto *n = dynamic_cast<const HeaderFieldCommand *>(&next);
+    if (!n || n->m_field != m_field)
+        return false;
+    m_after = n->m_after;
+    return true;
+}

@@ -1,0 +1,237 @@
+#include "reportfields.h"
+
+#include "app/paths.h"
+#include "io/safewrite.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace reportfields {
+
+namespace {
+
+struct TextField {
+    const char *key;
+    QString ProjectParams::*member;
+};
+struct NumberField {
+    const char *key;
+    float ProjectParams::*member;
+};
+
+const TextField kTextFields[] = {
+    {"strReportNum", &ProjectParams::strReportNum}, {"strProject", &ProjectParams::strProject},
+    {"strPileNum", &ProjectParams::strPileNum},     {"strDateDetect", &ProjectParams::strDateDetect},
+    {"strPileType", &ProjectParams::strPileType},   {"strReault", &ProjectParams::strReault},
+    {"strPerson", &ProjectParams::strPerson},       {"strDateReport", &ProjectParams::strDateReport},
+};
+const NumberField kNumberFields[] = {
+    {"fPileDepth", &ProjectParams::fPileDepth},
+    {"fElevation", &ProjectParams::fElevation},
+    {"fPileDiameter", &ProjectParams::fPileDiameter},
+};
+
+// The header value behind a per-pile text field (null when it has none).
+QString headerValueOf(const HeaderValues &h, const char *key)
+{
+    const QLatin1String k(key);
+    if (k == QLatin1String("strProject"))
+        return h.project;
+    if (k == QLatin1String("strPileNum"))
+        return h.pileNum;
+    if (k == QLatin1String("strDateDetect"))
+        return h.dateDetect;
+    if (k == QLatin1String("strPerson"))
+        return h.person;
+    return QString();
+}
+
+void clearPerSurvey(ProjectParams &p)
+{
+    for (const TextField &f : kTextFields)
+        (p.*f.member).clear();
+    for (const NumberField &f : kNumberFields)
+        p.*f.member = 0.0f;
+}
+
+QString canonicalPath(const QString &surveyPath)
+{
+    const QFileInfo fi(surveyPath);
+    QString path = fi.canonicalFilePath();
+    if (path.isEmpty())
+        path = QDir::cleanPath(fi.absoluteFilePath());
+#ifdef Q_OS_WIN
+    path = path.toLower();
+#endif
+    return path;
+}
+
+} // namespace
+
+const QStringList &perSurveyKeys()
+{
+    static const QStringList keys = [] {
+        QStringList k;
+        for (const TextField &f : kTextFields)
+            k << QString::fromLatin1(f.key);
+        for (const NumberField &f : kNumberFields)
+            k << QString::fromLatin1(f.key);
+        return k;
+    }();
+    return keys;
+}
+
+HeaderValues headerValues(const FileHead *head)
+{
+    HeaderValues h;
+    if (!head)
+        return h;
+    h.project = decodeText(head->workName).trimmed();
+    h.pileNum = decodeText(head->pilingNumber).trimmed();
+    h.dateDetect = decodeText(head->detectTime).trimmed();
+    h.person = decodeText(head->detectName).trimmed();
+    h.unit = decodeText(head->detectUnit).trimmed();
+    return h;
+}
+
+QString surveyKey(const QString &surveyPath)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(canonicalPath(surveyPath).toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+QString recordPath(const QString &surveyPath)
+{
+    return dataRoot() + QStringLiteral("uDataDir/reportfields/") + surveyKey(surveyPath) + QStringLiteral(".json");
+}
+
+ProjectParams fieldsForSurvey(const ProjectParams &shared, const QString &surveyPath, const FileHead *head)
+{
+    ProjectParams p = shared;
+    const HeaderValues h = headerValues(head);
+    if (p.strGD.trimmed().isEmpty())
+        p.strGD = h.unit;
+    if (!surveyPath.isEmpty()) {
+        clearPerSurvey(p);
+        QFile file(recordPath(surveyPath));
+        // A record is a few hundred bytes; anything far larger is not ours,
+        // and something other than a file (a pipe) is not opened at all.
+        if (kvrio::inspectInput(file.fileName()) == kvrio::InputState::Ok && file.open(QIODevice::ReadOnly)
+            && file.size() < 1024 * 1024) {
+            const QJsonObject fields =
+                QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("fields")).toObject();
+            for (const TextField &f : kTextFields)
+                p.*f.member = fields.value(QLatin1String(f.key)).toString();
+            for (const NumberField &f : kNumberFields) {
+                const double v = fields.value(QLatin1String(f.key)).toDouble();
+                p.*f.member = std::isfinite(v) ? float(v) : 0.0f;
+            }
+        }
+    }
+    for (const TextField &f : kTextFields) {
+        const QString fromHeader = headerValueOf(h, f.key);
+        if ((p.*f.member).trimmed().isEmpty() && !fromHeader.isEmpty())
+            p.*f.member = fromHeader;
+    }
+    return p;
+}
+
+bool storeFieldsForSurvey(const ProjectParams &edited, const QString &surveyPath, const FileHead *head,
+                          ProjectParams *shared, QString *error)
+{
+    const HeaderValues h = headerValues(head);
+    *shared = edited;
+    if (edited.strGD.trimmed() == h.unit)
+        shared->strGD.clear(); // as in the header: follow the header
+    if (surveyPath.isEmpty())
+        return true;
+    clearPerSurvey(*shared);
+
+    QJsonObject fields;
+    for (const TextField &f : kTextFields) {
+        const QString value = edited.*f.member;
+        const QString fromHeader = headerValueOf(h, f.key);
+        fields.insert(QLatin1String(f.key), !fromHeader.isEmpty() && value.trimmed() == fromHeader ? QString() : value);
+    }
+    for (const NumberField &f : kNumberFields)
+        fields.insert(QLatin1String(f.key), double(edited.*f.member));
+    QJsonObject record;
+    record.insert(QLatin1String("survey"), canonicalPath(surveyPath));
+    record.insert(QLatin1String("fields"), fields);
+    const QByteArray bytes = QJsonDocument(record).toJson();
+
+    const QString path = recordPath(surveyPath);
+    auto fail = [error, &path](const QString &why) {
+        if (error)
+            *error = QStringLiteral("无法保存本桩的报告内容 %1：%2").arg(path, why);
+        return false;
+    };
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return fail(QStringLiteral("无法创建目录"));
+    QString why;
+    return kvrio::writeFile(path, bytes, QStringList(), &why) || fail(why);
+}
+
+namespace {
+
+struct NumberRule {
+    const char *key;
+    const char *label;
+    double min;
+    double max;
+};
+const NumberRule kNumberRules[] = {
+    {"fPileDepth", "基桩孔深(m)", 0, 200},
+    {"fElevation", "桩底标高(m)", -1000, 9000},
+    {"fPileDiameter", "桩径(m)", 0, 20},
+};
+
+const NumberRule *ruleOf(const QString &key)
+{
+    for (const NumberRule &r : kNumberRules)
+        if (key == QLatin1String(r.key))
+            return &r;
+    return nullptr;
+}
+
+} // namespace
+
+bool isNumberKey(const QString &key) { return ruleOf(key) != nullptr; }
+
+bool parseNumber(const QString &key, const QString &text, float *value, QString *message)
+{
+    const NumberRule *rule = ruleOf(key);
+    if (!rule)
+        return false;
+    const QString t = text.trimmed();
+    auto refuse = [&]() {
+        if (message)
+            *message = QStringLiteral("%1 须为 %2 到 %3 之间的数值（保留两位小数），不能是“%4”。")
+                           .arg(QString::fromUtf8(rule->label))
+                           .arg(rule->min)
+                           .arg(rule->max)
+                           .arg(t);
+        return false;
+    };
+    if (t.isEmpty()) {
+        *value = 0.0f;
+        return true;
+    }
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d{1,12}(\\.\\d{0,12})?|\\.\\d{1,12})$"));
+    if (!number.match(t).hasMatch())
+        return refuse();
+    bool ok = false;
+    const double v = std::round(t.toDouble(&ok) * 100.0) / 100.0;
+    if (!ok || !std::isfinite(v) || v < rule->min || v > rule->max)
+        return refuse();
+    *value = float(v);
+    return true;
+}
+
+} // namespace reportfields

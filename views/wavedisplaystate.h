@@ -1,0 +1,18 @@
+// How the wave views draw, handed to them by the workspace: the views keep
+// no settings of their own and read nothing process-wide while painting.
+#pragma once
+
+struct WaveDisplayState {
+    int nSampleCount = 1024;        // samples on the time axis, 1..4096
+    bool blNormalized = false;      // every wave at full height instead of its manual gain
+    bool blFill = false;            // fill the positive half-waves
+    bool blBlackBackground = false; // black background (white otherwise)
+    double fFontScale = 1.0;        // display scale for fonts and margins
+
+    bool operator==(const WaveDisplayState &o) const
+    {
+        return nSampleCount == o.nSampleCount && blNormalized == o.blNormalized && blFill == o.blFill
+            && blBlackBackground == o.blBlackBackground && fFontScale == o.fFontScale;
+    }
+    bool operator!=(const WaveDisplayState &o) const { return !(*this == o); }
+};
