@@ -3,6 +3,7 @@
 #include "cli/clicommon.h"
 #include "cli/editcommand.h"
 #include "cli/reportcommands.h"
+#include "cli/suggestcommand.h"
 #include "datafile/csvexport.h"
 #include "datafile/fileoperation.h"
 #include "datafile/kvrdocument.h"
@@ -31,6 +32,7 @@ const char *kUsage = "usage: kvr-cli COMMAND ...\n"
                      "  synth -o OUT [--points N] [--samples N] [--seed N] [--version X.Y.Z]\n"
                      "        [--missing POINT:CHANNEL[,...]] [--fourth-channel] [--caves D1[,D2...]]\n"
                      "        [--speed M_PER_S] [--gain G]      synthetic original survey\n"
+                     "  suggest FILE [--json] [--apply MIN [--replace] [-o OUT]]  flaw suggestions\n"
                      "  image | pdf | word ...                 report output\n"
                      "POINT and CHANNEL count from 0, as nMeasurePoint and nChannel.\n";
 
@@ -425,5 +427,7 @@ int main(int argc, char *argv[])
         return cmdExportCsv(args);
     if (command == QLatin1String("synth"))
         return cmdSynth(args);
+    if (command == QLatin1String("suggest"))
+        return runSuggestCommand(args);
     return usage(QStringLiteral("unknown command ") + command);
 }

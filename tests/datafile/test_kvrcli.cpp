@@ -1,9 +1,9 @@
+#include "clirun.h"
 #include "fixtures.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -11,26 +11,6 @@
 using namespace fixtures;
 
 namespace {
-
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QString err;
-};
-
-Run runCli(const QStringList &args, const QString &cwd)
-{
-    QProcess p;
-    p.setWorkingDirectory(cwd);
-    p.start(QStringLiteral(KVR_CLI), args);
-    Run r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = p.readAllStandardOutput();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 QJsonObject infoOf(const QString &file, const QString &cwd)
 {

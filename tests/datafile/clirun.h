@@ -1,0 +1,30 @@
+// Runs the kvr-cli built with the tests (KVR_CLI, set by the test target).
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace fixtures {
+
+struct Run {
+    int code = -1; // -1: did not finish, -2: crashed
+    QByteArray out;
+    QString err;
+};
+
+inline Run runCli(const QStringList &args, const QString &cwd)
+{
+    QProcess p;
+    p.setWorkingDirectory(cwd);
+    p.start(QStringLiteral(KVR_CLI), args);
+    Run r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = p.readAllStandardOutput();
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace fixtures

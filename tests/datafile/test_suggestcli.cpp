@@ -1,0 +1,188 @@
+#include "clirun.h"
+#include "fixtures.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace fixtures;
+
+namespace {
+
+QJsonArray suggestions(const QString &file, const QString &cwd)
+{
+    const Run r = runCli({QStringLiteral("suggest"), file, QStringLiteral("--json")}, cwd);
+    return r.code == 0 ? QJsonDocument::fromJson(r.out).object().value(QStringLiteral("waves")).toArray()
+                       : QJsonArray();
+}
+
+bool recommended(const QJsonValue &w)
+{
+    return !w[QStringLiteral("sample")].isNull() && w[QStringLiteral("confidence")].toDouble() >= 0.5;
+}
+
+} // namespace
+
+class TestSuggestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void exitCodes_data();
+    void exitCodes();
+    void listsEveryWaveInInfoOrder();
+    void applySetsTheMarksAndKeepsTheEngineers();
+
+private:
+    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QTemporaryDir m_dir;
+};
+
+void TestSuggestCli::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    SynthOptions o;
+    o.points = 8;
+    o.missing = {{2, 1}};
+    QVERIFY(!makeOriginal(path("s.ard"), o).isEmpty());
+    QByteArray cut = readAll(path("s.ard"));
+    cut.chop(10);
+    QVERIFY(writeAll(path("cut.ard"), cut));
+}
+
+void TestSuggestCli::exitCodes_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("stderrHas");
+    QTest::newRow("missing file") << QStringList {"suggest", "none.ard"} << 1 << QStringLiteral("none.ard");
+    QTest::newRow("rejected file") << QStringList {"suggest", "cut.ard", "--apply", "0.5", "-o", "x.ard"} << 1
+                                   << QStringLiteral("文件不完整或者格式不正确！");
+    QTest::newRow("no file") << QStringList {"suggest", "--json"} << 2 << QStringLiteral("usage");
+    QTest::newRow("two files") << QStringList {"suggest", "s.ard", "cut.ard"} << 2 << QStringLiteral("one FILE");
+    QTest::newRow("confidence above 1") << QStringList {"suggest", "s.ard", "--apply", "1.5", "-o", "x.ard"} << 2
+                                        << QStringLiteral("--apply");
+    QTest::newRow("confidence not a number")
+        << QStringList {"suggest", "s.ard", "--apply", "high", "-o", "x.ard"} << 2 << QStringLiteral("--apply");
+    QTest::newRow("-o without --apply") << QStringList {"suggest", "s.ard", "-o", "x.ard"} << 2
+                                        << QStringLiteral("--apply");
+    QTest::newRow("unknown option") << QStringList {"suggest", "s.ard", "--xml"} << 2 << QStringLiteral("--xml");
+}
+
+void TestSuggestCli::exitCodes()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, stderrHas);
+    const QByteArray before = readAll(path("s.ard"));
+    const Run r = runCli(args, m_dir.path());
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains(stderrHas), qPrintable(r.err.right(400)));
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(!QFile::exists(path("x.ard")));
+    QVERIFY(readAll(path("s.ard")) == before);
+}
+
+void TestSuggestCli::listsEveryWaveInInfoOrder()
+{
+    const Run info = runCli({QStringLiteral("info"), QStringLiteral("s.ard"), QStringLiteral("--json")}, m_dir.path());
+    QCOMPARE(info.code, 0);
+    const QJsonObject head = QJsonDocument::fromJson(info.out).object();
+    const QJsonArray infoWaves = head.value("waves").toArray();
+    const double speed = head.value("fWaveSpeed").toDouble();
+
+    const Run r = runCli({QStringLiteral("suggest"), QStringLiteral("s.ard"), QStringLiteral("--json")}, m_dir.path());
+    QCOMPARE(r.code, 0);
+    QJsonParseError error;
+    const QJsonObject o = QJsonDocument::fromJson(r.out, &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError); // nothing but JSON on stdout
+    QCOMPARE(o.keys(), QStringList {"waves"});
+    const QJsonArray waves = o.value("waves").toArray();
+    QCOMPARE(waves.size(), infoWaves.size());
+    QStringList expectedKeys = {"index", "nMeasurePoint", "nChannel", "sample", "depthM", "confidence"};
+    expectedKeys.sort();
+    int found = 0;
+    for (int i = 0; i < waves.size(); ++i) {
+        const QJsonObject w = waves.at(i).toObject();
+        QStringList keys = w.keys();
+        keys.sort();
+        QCOMPARE(keys, expectedKeys);
+        QCOMPARE(w.value("index").toInt(), i);
+        QCOMPARE(w.value("nMeasurePoint").toInt(), infoWaves.at(i)[QStringLiteral("nMeasurePoint")].toInt());
+        QCOMPARE(w.value("nChannel").toInt(), infoWaves.at(i)[QStringLiteral("nChannel")].toInt());
+        const double confidence = w.value("confidence").toDouble(-1);
+        QVERIFY(confidence >= 0.0 && confidence <= 1.0);
+        QCOMPARE(w.value("sample").isNull(), w.value("depthM").isNull());
+        if (w.value("sample").isNull()) {
+            QCOMPARE(confidence, 0.0);
+            continue;
+        }
+        ++found;
+        // Depth as the views show it: sample x 2 us, times the speed over 2000.
+        const int sample = w.value("sample").toInt();
+        QVERIFY(sample >= 0 && sample < infoWaves.at(i)[QStringLiteral("nDataCnt")].toInt());
+        QVERIFY(qAbs(w.value("depthM").toDouble() - sample * 0.002 * speed / 2000.0) <= 0.0005);
+    }
+    QVERIFY(found >= 10); // the generator's caves lie under most points
+
+    const Run text = runCli({QStringLiteral("suggest"), QStringLiteral("s.ard")}, m_dir.path());
+    QCOMPARE(text.code, 0);
+    const QStringList lines = QString::fromUtf8(text.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + waves.size() + 1); // column titles, one line per wave, the count
+    QVERIFY(lines.last().startsWith(QStringLiteral("%1 waves").arg(waves.size())));
+}
+
+void TestSuggestCli::applySetsTheMarksAndKeepsTheEngineers()
+{
+    const QByteArray before = readAll(path("s.ard"));
+    const QJsonArray waves = suggestions(QStringLiteral("s.ard"), m_dir.path());
+    QVERIFY(!waves.isEmpty());
+    Run r = runCli({QStringLiteral("suggest"), QStringLiteral("s.ard"), QStringLiteral("--apply"),
+                    QStringLiteral("0.5"), QStringLiteral("-o"), QStringLiteral("a.ard")},
+                   m_dir.path());
+    QCOMPARE(r.code, 0);
+    QVERIFY(readAll(path("s.ard")) == before);
+
+    int marked = 0, chosen = -1;
+    {
+        KvrDocument doc;
+        QVERIFY(doc.open(path("a.ard")).ok);
+        QCOMPARE(doc.model().waveCount(), waves.size());
+        for (int i = 0; i < waves.size(); ++i) {
+            const WaveAnalyzeInfoPtr a = doc.model().waveAnalyzeInfoAt(i);
+            const int expected = recommended(waves.at(i)) ? waves.at(i)[QStringLiteral("sample")].toInt() : kNoValue;
+            QCOMPARE(a->nFlawPos, expected);
+            QCOMPARE(doc.model().waveGroupAt(a->nMeasurePoint)->blocks[a->nChannel]->nFlawPos, expected);
+            marked += expected != kNoValue;
+            if (expected != kNoValue && chosen < 0)
+                chosen = i;
+        }
+        QVERIFY(marked >= 10);
+        // The engineer moves one mark.
+        QVERIFY(doc.setFlawMark(chosen, 5).ok);
+        QVERIFY(doc.save().ok);
+    }
+
+    // In place: the engineer's mark stays, unless replaced on purpose.
+    r = runCli({QStringLiteral("suggest"), QStringLiteral("a.ard"), QStringLiteral("--apply"), QStringLiteral("0.5")},
+               m_dir.path());
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains(QStringLiteral("existing marks kept: 1")), qPrintable(r.err.right(200)));
+    {
+        KvrDocument doc;
+        QVERIFY(doc.open(path("a.ard")).ok);
+        QCOMPARE(doc.model().waveAnalyzeInfoAt(chosen)->nFlawPos, 5);
+    }
+    r = runCli({QStringLiteral("suggest"), QStringLiteral("a.ard"), QStringLiteral("--apply"), QStringLiteral("0.5"),
+                QStringLiteral("--replace")},
+               m_dir.path());
+    QCOMPARE(r.code, 0);
+    KvrDocument doc;
+    QVERIFY(doc.open(path("a.ard")).ok);
+    QCOMPARE(doc.model().waveAnalyzeInfoAt(chosen)->nFlawPos, waves.at(chosen)[QStringLiteral("sample")].toInt());
+}
+
+QTEST_GUILESS_MAIN(TestSuggestCli)
+#include "test_suggestcli.moc"

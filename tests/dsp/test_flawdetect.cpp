@@ -1,0 +1,287 @@
+#include "datafile/synth.h"
+#include "dsp/flawdetect.h"
+#include "dsp/waveprocessing.h"
+
+#include <QThreadPool>
+#include <QtTest>
+#include <algorithm>
+#include <functional>
+
+using Damage = std::function<void(WaveGroupList &)>;
+Q_DECLARE_METATYPE(SynthOptions)
+Q_DECLARE_METATYPE(Damage)
+
+namespace {
+
+constexpr int kTolerance = 50; // samples (0.1 ms)
+
+// A generated survey filtered as the open flow does it.
+struct Survey {
+    SynthSurvey synth;
+    WaveGroupList filtered;
+    WaveAnalyzeInfoList infos;
+};
+
+Survey makeSurvey(const SynthOptions &o, const Damage &damage = {})
+{
+    Survey s;
+    s.synth = synthesizeSurvey(o);
+    if (damage)
+        damage(s.synth.groups);
+    FftInfoList ffts;
+    for (int p = 0; p < s.synth.groups.size(); ++p) {
+        const WaveGroupPtr &g = s.synth.groups.at(p);
+        s.filtered << deepCopy(*g);
+        ffts << newFftInfo();
+        for (int c = 0; c < kChannelsPerGroup; ++c) {
+            if (g->blocks[c]->nDataCnt <= 0)
+                continue;
+            WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
+            a->nMeasurePoint = p;
+            a->nChannel = c;
+            a->nLowCutoff = g->head.nLowFreq;
+            a->nHighCutoff = g->head.nHighFreq;
+            s.infos << a;
+        }
+    }
+    dsp::applyWaveParams(s.synth.groups, s.filtered, s.infos, ffts, -1);
+    return s;
+}
+
+// One recorded wave (point 0, CH1) with quiet white noise.
+SynthOptions oneWave()
+{
+    SynthOptions o;
+    o.points = 1;
+    o.samples = 2048;
+    o.missing = {{0, 1}, {0, 2}};
+    o.noise = 100.0f;
+    o.attenuation = 0.0;
+    o.caveDepths.clear();
+    return o;
+}
+
+SynthCave caveAt(double depth, double amplitude, double height = 0.0)
+{
+    SynthCave c;
+    c.depth = depth;
+    c.amplitude = amplitude;
+    c.height = height;
+    c.channelMask = 0x1;
+    return c;
+}
+
+dsp::FlawSuggestion suggestOne(const Survey &s, bool withOriginals = true)
+{
+    dsp::SuggestOptions options;
+    if (withOriginals)
+        options.originals = s.synth.groups;
+    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, s.infos, options);
+    return r.isEmpty() ? dsp::FlawSuggestion() : r.first();
+}
+
+bool recommended(const dsp::FlawSuggestion &f) { return f.isValid() && f.confidence >= dsp::kRecommendedConfidence; }
+
+} // namespace
+
+class TestFlawDetect : public QObject
+{
+    Q_OBJECT
+private slots:
+    void generatedWaves_data();
+    void generatedWaves();
+    void hostileWaves_data();
+    void hostileWaves();
+    void neighboursRaiseTheConfidence();
+    void sameResultForAnyThreadCountAndOrder();
+    void depthAsTheViewsShowIt();
+};
+
+// Waves from the generator, whose truth says where the echo arrives.
+void TestFlawDetect::generatedWaves_data()
+{
+    QTest::addColumn<SynthOptions>("options");
+    QTest::addColumn<bool>("found"); // a recommended suggestion at the first echo
+
+    SynthOptions o = oneWave();
+    o.caves = {caveAt(3.0, 2500.0)};
+    QTest::newRow("one clear echo") << o << true;
+
+    o = oneWave();
+    o.caves = {caveAt(2.0, 2000.0), caveAt(3.5, 6000.0)};
+    QTest::newRow("two echoes: the first, though weaker") << o << true;
+
+    o = oneWave();
+    o.caves = {caveAt(2.5, 3000.0, 0.8)};
+    QTest::newRow("cave top and bottom: the top") << o << true;
+
+    o = oneWave();
+    QTest::newRow("no echo") << o << false;
+
+    o = oneWave();
+    o.ringing = 0.4;
+    o.ringingDecay = 0.3e-3;
+    o.caves = {caveAt(0.6, 1000.0)}; // arrives while the ringing is about three times as strong
+    QTest::newRow("echo inside the ringing") << o << false;
+
+    o = oneWave();
+    o.ringing = 0.4;
+    o.ringingDecay = 0.1e-3;
+    o.caves = {caveAt(3.0, 2000.0)};
+    QTest::newRow("echo after the ringing") << o << true;
+
+    o = oneWave();
+    o.pulseAmplitude = 60000.0;
+    o.caves = {caveAt(3.0, 45000.0)};
+    QTest::newRow("clipped pulse and echo") << o << true;
+
+    for (SynthWavelet w : {SynthWavelet::Ricker, SynthWavelet::DampedSine, SynthWavelet::ToneBurst}) {
+        o = oneWave();
+        o.wavelet = w;
+        o.samples = 4096; // room for long echoes beside the noise they are measured against
+        o.frequency = 6000.0;
+        o.lowFreq = 2000;
+        o.highFreq = 12000;
+        o.caves = {caveAt(4.0, 2500.0)};
+        QTest::newRow(qPrintable(QStringLiteral("other wavelet %1").arg(int(w)))) << o << true;
+    }
+}
+
+void TestFlawDetect::generatedWaves()
+{
+    QFETCH(SynthOptions, options);
+    QFETCH(bool, found);
+    const Survey s = makeSurvey(options);
+    QCOMPARE(s.infos.size(), 1);
+    const dsp::FlawSuggestion f = suggestOne(s);
+    QVERIFY(f.confidence >= 0.0 && f.confidence <= 1.0);
+    if (!found) {
+        QVERIFY2(!recommended(f), qPrintable(QStringLiteral("suggested %1 (%2)").arg(f.sample).arg(f.confidence)));
+        return;
+    }
+    const SynthWaveTruth &t = s.synth.truth.first();
+    QVERIFY(!t.echoes.isEmpty());
+    QVERIFY2(recommended(f), qPrintable(QStringLiteral("confidence %1").arg(f.confidence)));
+    QVERIFY2(std::abs(f.sample - t.echoes.first().arrival) <= kTolerance,
+             qPrintable(QStringLiteral("suggested %1, echo at %2").arg(f.sample).arg(t.echoes.first().arrival)));
+}
+
+// Waves no detector should trip over: nothing suggested, nothing crashes.
+void TestFlawDetect::hostileWaves_data()
+{
+    QTest::addColumn<Damage>("damage");
+    QTest::addColumn<bool>("recordOk"); // the analysis record points to the wave
+
+    QTest::newRow("flat") << Damage([](WaveGroupList &g) {
+        std::fill(g[0]->blocks[0]->nData, g[0]->blocks[0]->nData + kMaxSamples, kZeroLevel);
+    }) << true;
+    QTest::newRow("very short") << Damage([](WaveGroupList &g) { g[0]->blocks[0]->nDataCnt = 100; }) << true;
+    QTest::newRow("no samples") << Damage([](WaveGroupList &g) { g[0]->blocks[0]->nDataCnt = 0; }) << true;
+    QTest::newRow("count beyond the block")
+        << Damage([](WaveGroupList &g) { g[0]->blocks[0]->nDataCnt = 99999; }) << true;
+    QTest::newRow("-100 samples") << Damage([](WaveGroupList &g) {
+        std::fill(g[0]->blocks[0]->nData, g[0]->blocks[0]->nData + kMaxSamples, kNoValue);
+    }) << true;
+    QTest::newRow("one-sample spike in the recording")
+        << Damage([](WaveGroupList &g) { g[0]->blocks[0]->nData[1200] = 65535; }) << true;
+    QTest::newRow("missing channel") << Damage() << false;
+}
+
+void TestFlawDetect::hostileWaves()
+{
+    QFETCH(Damage, damage);
+    QFETCH(bool, recordOk);
+    const Survey s = makeSurvey(oneWave(), damage);
+    WaveAnalyzeInfoList infos = s.infos;
+    if (!recordOk) {
+        WaveAnalyzeInfoPtr bad = deepCopy(*infos.first());
+        bad->nChannel = kNoValue;
+        WaveAnalyzeInfoPtr gone = deepCopy(*infos.first());
+        gone->nMeasurePoint = 7;
+        infos = {bad, gone};
+    }
+    dsp::SuggestOptions options;
+    options.originals = s.synth.groups;
+    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, infos, options);
+    QCOMPARE(r.size(), infos.size());
+    for (const dsp::FlawSuggestion &f : r)
+        QVERIFY2(!recommended(f), qPrintable(QStringLiteral("suggested %1 (%2)").arg(f.sample).arg(f.confidence)));
+    if (!recordOk)
+        QVERIFY(!r.first().isValid() && !r.last().isValid());
+}
+
+// A faint echo seen at the same depth under neighbouring points and channels
+// is recommended; the same echo on a wave of its own is not.
+void TestFlawDetect::neighboursRaiseTheConfidence()
+{
+    SynthOptions o = oneWave();
+    o.missing.clear();
+    o.points = 5;
+    o.wavelet = SynthWavelet::ToneBurst;
+    o.bandNoise = 300.0f; // noise inside the band: the filter cannot help
+    o.noise = 50.0f;
+    SynthCave cave = caveAt(3.0, 1400.0);
+    cave.firstPoint = 1;
+    cave.lastPoint = 3;
+    cave.channelMask = 0x7;
+    o.caves = {cave};
+    const Survey s = makeSurvey(o);
+    dsp::SuggestOptions alone;
+    alone.useNeighbours = false;
+    const QVector<dsp::FlawSuggestion> single = dsp::suggestFlaws(s.filtered, s.infos, alone);
+    const QVector<dsp::FlawSuggestion> joint = dsp::suggestFlaws(s.filtered, s.infos);
+    int raised = 0, rightOnly = 0;
+    for (int k = 0; k < s.infos.size(); ++k) {
+        const WaveAnalyzeInfo &a = *s.infos.at(k);
+        const SynthWaveTruth &t = s.synth.truth.at(a.nMeasurePoint * 3 + a.nChannel);
+        if (t.echoes.isEmpty()) {
+            QVERIFY(!recommended(joint[k]));
+            continue;
+        }
+        if (!recommended(single[k]) && recommended(joint[k])
+            && std::abs(joint[k].sample - t.echoes.first().arrival) <= kTolerance)
+            ++raised;
+        rightOnly += recommended(joint[k]) && std::abs(joint[k].sample - t.echoes.first().arrival) <= kTolerance;
+        QVERIFY(joint[k].confidence >= single[k].confidence || single[k].sample != joint[k].sample);
+    }
+    QVERIFY2(raised >= 2, qPrintable(QStringLiteral("%1 raised").arg(raised)));
+    QVERIFY2(rightOnly >= 6, qPrintable(QStringLiteral("%1 of 9 found").arg(rightOnly)));
+}
+
+void TestFlawDetect::sameResultForAnyThreadCountAndOrder()
+{
+    SynthOptions o;
+    o.points = 30;
+    o.seed = 5;
+    o.bandNoise = 200.0f;
+    const Survey s = makeSurvey(o);
+    const QVector<dsp::FlawSuggestion> reference = dsp::suggestFlaws(s.filtered, s.infos);
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    pool->setMaxThreadCount(1);
+    const QVector<dsp::FlawSuggestion> one = dsp::suggestFlaws(s.filtered, s.infos);
+    pool->setMaxThreadCount(8);
+    WaveAnalyzeInfoList reversed = s.infos;
+    std::reverse(reversed.begin(), reversed.end());
+    const QVector<dsp::FlawSuggestion> backwards = dsp::suggestFlaws(s.filtered, reversed);
+    pool->setMaxThreadCount(threads);
+    int valid = 0;
+    for (int k = 0; k < reference.size(); ++k) {
+        QCOMPARE(one[k].sample, reference[k].sample);
+        QCOMPARE(one[k].confidence, reference[k].confidence);
+        QCOMPARE(backwards[reference.size() - 1 - k].sample, reference[k].sample);
+        QCOMPARE(backwards[reference.size() - 1 - k].confidence, reference[k].confidence);
+        valid += reference[k].isValid();
+    }
+    QVERIFY(valid > 10);
+}
+
+void TestFlawDetect::depthAsTheViewsShowIt()
+{
+    // 500 samples = 1 ms; at 4000 m/s the echo comes from 2 m.
+    QCOMPARE(dsp::sampleDepthMetres(500, 4000.0), 2.0);
+    QCOMPARE(dsp::sampleDepthMetres(0, 3500.0), 0.0);
+}
+
+QTEST_GUILESS_MAIN(TestFlawDetect)
+#include "test_flawdetect.moc"
