@@ -7,6 +7,7 @@
 #include "io/filenames.h"
 #include "io/safewrite.h"
 #include "report/render/reportpdf.h"
+#include "tests/datafile/clirun.h"
 #include "tests/report/reportfixture.h"
 
 #include <QDir>
@@ -23,30 +24,8 @@
 
 namespace {
 
-struct Run {
-    int code = -1; // -1: did not finish in time (killed)
-    QString err;
-};
-
-Run runCli(const QStringList &args, const QString &cwd, const QStringList &prefix = QStringList())
-{
-    QProcess p;
-    p.setWorkingDirectory(cwd);
-    if (prefix.isEmpty()) {
-        p.start(QStringLiteral(KVR_CLI), args);
-    } else {
-        p.start(prefix.first(), prefix.mid(1) << QStringLiteral(KVR_CLI) << args);
-    }
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using fixtures::Run;
+using fixtures::runCli;
 
 QByteArray readAll(const QString &path)
 {
