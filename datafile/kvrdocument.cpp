@@ -465,9 +465,8 @@ bool KvrDocument::setFocusIndex(int index)
     return true;
 }
 
-void KvrDocument::announce(const DocChange &change, bool wasModified)
+void KvrDocument::announce(const DocChange &change)
 {
-    Q_UNUSED(wasModified)
     if (change.has(DocChange::Order))
         SystemConfig::instance().setMaxSamplePoints(m_model.maxSamplePoints());
     emit changed(change);
@@ -478,40 +477,31 @@ void KvrDocument::announce(const DocChange &change, bool wasModified)
 
 DocChange KvrDocument::perform(std::unique_ptr<EditCommand> command)
 {
-    const bool wasModified = isModified();
     EditTarget target {m_model, *m_head};
     const DocChange change = command->redo(target);
     qDebug("KvrDocument: %s", qUtf8Printable(command->text()));
     m_history.push(std::move(command));
-    announce(change, wasModified);
+    announce(change);
     return change;
 }
 
-bool KvrDocument::undo()
-{
-    EditCommand *command = m_history.undoCommand();
-    if (!command)
-        return false;
-    const bool wasModified = isModified();
-    EditTarget target {m_model, *m_head};
-    qDebug("KvrDocument: 撤销 %s", qUtf8Printable(command->text()));
-    const DocChange change = command->undo(target);
-    m_history.stepBack();
-    announce(change, wasModified);
-    return true;
-}
+bool KvrDocument::undo() { return step(false); }
 
-bool KvrDocument::redo()
+bool KvrDocument::redo() { return step(true); }
+
+bool KvrDocument::step(bool forward)
 {
-    EditCommand *command = m_history.redoCommand();
+    EditCommand *command = forward ? m_history.redoCommand() : m_history.undoCommand();
     if (!command)
         return false;
-    const bool wasModified = isModified();
     EditTarget target {m_model, *m_head};
-    qDebug("KvrDocument: 重做 %s", qUtf8Printable(command->text()));
-    const DocChange change = command->redo(target);
-    m_history.stepForward();
-    announce(change, wasModified);
+    qDebug("KvrDocument: %s %s", forward ? "重做" : "撤销", qUtf8Printable(command->text()));
+    const DocChange change = forward ? command->redo(target) : command->undo(target);
+    if (forward)
+        m_history.stepForward();
+    else
+        m_history.stepBack();
+    announce(change);
     return true;
 }
 

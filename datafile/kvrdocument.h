@@ -121,7 +121,9 @@ private:
     DocResult writeTo(const QString &path);
     // Applies a new command, records it and announces the change.
     DocChange perform(std::unique_ptr<EditCommand> command);
-    void announce(const DocChange &change, bool wasModified);
+    void announce(const DocChange &change);
+    // One undo (false) or redo (true).
+    bool step(bool forward);
     bool checkWave(int wave, DocResult *r) const;
 
     FileHeadPtr m_head;
