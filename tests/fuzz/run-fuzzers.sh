@@ -17,11 +17,9 @@ harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(survey survey_open survey_claims config config_expand word word_expand)
 jobs=$(nproc 2>/dev/null || echo 2)
 
-# The instrumentation keeps clang from vectorising the loops the signal
-# processing asks it to (-Wpass-failed): not a fault of the code.
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKVR_FUZZ=ON -DKVR_BUILD_BENCH=OFF -DKVR_WERROR=ON \
-    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -Wno-pass-failed" \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
     >/dev/null
 targets=()
 for h in "${harnesses[@]}"; do targets+=("fuzz_$h"); done
