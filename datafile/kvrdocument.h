@@ -15,6 +15,7 @@
 #include "datafile/edithistory.h"
 #include "datafile/measurementmodel.h"
 #include "datafile/records.h"
+#include "io/safewrite.h"
 
 #include <QObject>
 #include <QSaveFile>
@@ -35,7 +36,7 @@ class KvrDocument : public QObject
 public:
     // Creates the device a save writes into; it must commit the new file only
     // when told (QSaveFile). Replaceable to exercise failing writes.
-    using SaveDeviceFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
+    using SaveDeviceFactory = kvrio::SaveDeviceFactory;
 
     explicit KvrDocument(QObject *parent = nullptr);
     ~KvrDocument() override;
@@ -44,6 +45,10 @@ public:
     // changes, history). An empty path fails with an empty message. A
     // successful open starts a new, empty history.
     DocResult open(const QString &path);
+    // The checks of open() without processing the waves: whether the file
+    // opens, and what would be ignored or corrected; `model` (if given)
+    // receives what was read.
+    static DocResult check(const QString &path, MeasurementModel *model = nullptr);
     DocResult save();
     DocResult saveAs(const QString &path);
 
@@ -111,6 +116,8 @@ signals:
     void focusChanged(int index);
 
 private:
+    struct ReadState;
+    static DocResult readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state);
     DocResult writeTo(const QString &path);
     // Applies a new command, records it and announces the change.
     DocChange perform(std::unique_ptr<EditCommand> command);
