@@ -417,6 +417,10 @@ DocResult KvrDocument::writeTo(const QString &path)
     FileHead disk = *m_head;
     disk.waveGroupCnt = groups.size();
     disk.deleteChannelCnt = kChannelsPerGroup * groups.size() - records.size();
+    // The adaptive gain of the waves as they are now, as the next open will
+    // find it: deleting the loudest wave changes it, and a file saved twice
+    // without edits in between keeps every byte.
+    disk.fWaveZoomScale = dsp::computeAdaptiveGain(groups, records);
 
     qDebug("重新写入全部的波形数据!\r\n");
     const QString failed = QStringLiteral("保存文件失败：%1，原文件未被改动！");
@@ -442,6 +446,8 @@ DocResult KvrDocument::writeTo(const QString &path)
     }
     m_head->waveGroupCnt = disk.waveGroupCnt;
     m_head->deleteChannelCnt = disk.deleteChannelCnt;
+    m_head->fWaveZoomScale = disk.fWaveZoomScale;
+    m_adaptiveGain = disk.fWaveZoomScale;
     m_head->modifyFlags = 0;
     m_head->modifyFlags2 = 0;
     m_path = path;
