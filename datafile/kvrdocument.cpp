@@ -526,6 +526,17 @@ bool KvrDocument::checkWave(int wave, DocResult *r) const
 
 DocResult KvrDocument::setFlawMark(int wave, int sample)
 {
+    const DocResult r = checkFlawMark(wave, sample);
+    if (!r.ok || m_model.waveAnalyzeInfoAt(wave)->nFlawPos == sample)
+        return r;
+    perform(std::unique_ptr<EditCommand>(new FlawMarkCommand(m_model.waveAnalyzeInfoAt(wave), sample)));
+    return r;
+}
+
+DocResult KvrDocument::clearFlawMark(int wave) { return setFlawMark(wave, kNoValue); }
+
+DocResult KvrDocument::checkFlawMark(int wave, int sample) const
+{
     DocResult r;
     if (!checkWave(wave, &r))
         return r;
@@ -543,13 +554,26 @@ DocResult KvrDocument::setFlawMark(int wave, int sample)
         }
     }
     r.ok = true;
-    if (a->nFlawPos == sample)
-        return r;
-    perform(std::unique_ptr<EditCommand>(new FlawMarkCommand(a, sample)));
     return r;
 }
 
-DocResult KvrDocument::clearFlawMark(int wave) { return setFlawMark(wave, kNoValue); }
+DocResult KvrDocument::setFlawMarks(const QVector<QPair<int, int>> &marks, const QString &text)
+{
+    std::unique_ptr<EditMacro> macro(new EditMacro(text));
+    for (const auto &m : marks) {
+        const DocResult r = checkFlawMark(m.first, m.second);
+        if (!r.ok)
+            return r;
+        const WaveAnalyzeInfoPtr a = m_model.waveAnalyzeInfoAt(m.first);
+        if (a->nFlawPos != m.second)
+            macro->add(std::unique_ptr<EditCommand>(new FlawMarkCommand(a, m.second)));
+    }
+    DocResult r;
+    r.ok = true;
+    if (macro->size() > 0)
+        perform(std::move(macro));
+    return r;
+}
 
 DocResult KvrDocument::applyWaveParams(int wave, const WaveParams &params)
 {

@@ -79,6 +79,10 @@ public:
     // indexes into the analysis list.
     DocResult setFlawMark(int wave, int sample);
     DocResult clearFlawMark(int wave);
+    // Several marks as one step of the history named `text` (accepting
+    // suggestions): every (wave, sample) is checked first; one refused mark
+    // refuses them all. Marks that are already where asked are left out.
+    DocResult setFlawMarks(const QVector<QPair<int, int>> &marks, const QString &text);
     // One wave, or all of them with wave -1; the waves whose filter changed
     // are filtered again (problems with a filter come back as warnings).
     DocResult applyWaveParams(int wave, const WaveParams &params);
@@ -125,6 +129,7 @@ private:
     // One undo (false) or redo (true).
     bool step(bool forward);
     bool checkWave(int wave, DocResult *r) const;
+    DocResult checkFlawMark(int wave, int sample) const;
 
     FileHeadPtr m_head;
     MeasurementModel m_model;
