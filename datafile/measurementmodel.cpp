@@ -59,7 +59,9 @@ WaveBlockPtr WaveBlockArena::take()
         m_used = 0;
     }
     std::shared_ptr<Chunk> chunk = m_chunk;
-    return WaveBlockPtr(chunk->blocks + m_used++, [chunk](WaveBlock *) {});
+    // A plain record: made in place without setting its bytes, never destroyed.
+    WaveBlock *block = new (chunk->blocks + m_used++) WaveBlock;
+    return WaveBlockPtr(block, [chunk](WaveBlock *) {});
 }
 
 WaveGroupPtr processedCopy(const WaveGroup &original, WaveBlockArena *arena)
