@@ -31,9 +31,10 @@ constexpr double kEndLevel = 2.2;    // the ringing has decayed when the envelop
 constexpr double kBandCentres[] = {0.6, 0.75, 0.9, 1.1}; // x the pulse's frequency
 constexpr double kBandWidths[] = {0.2, 0.4};             // standard deviation over centre frequency
 constexpr double kBandReach = 4.0;                       // the window ends at this many standard deviations
-constexpr double kBandSettled = 2.0; // a band is searched from where its power is down to this x its noise
-constexpr double kStopband = 0.01;   // bands with less noise than this share of the loudest are left out
-constexpr int kGrid = 4;             // samples between the values the detection looks at
+constexpr double kBandSettled = 2.0;   // a band is searched from where its power is down to this x its noise
+constexpr double kNoiseQuantile = 0.3; // of a band's power, for its noise
+constexpr double kStopband = 0.01;     // bands with less noise than this share of the loudest are left out
+constexpr int kGrid = 4;               // samples between the values the detection looks at
 
 // Detection. The strength of an arrival is the power of the band that shows
 // it best over that band's noise power: for noise alone an exponential
@@ -63,7 +64,7 @@ constexpr double kOwnNoiseShare = 0.7;
 // neighbours see a cave, this wave must show it too. Set on generated
 // surveys so that a wave of noise alone gets a recommended suggestion about
 // once in a hundred and a confidence is right about as often as it says.
-constexpr double kThreshold = 14.5;
+constexpr double kThreshold = 15.0;
 constexpr double kScale = 1.5;
 constexpr double kSpikeLogOdds = -2.0; // a confidence of 0.12: below what is reported
 constexpr double kSupportFloor = 5.0;
@@ -451,9 +452,10 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
             for (int i = m0; i <= m1; ++i)
                 b.power[size_t(i - m0)] =
                     float(y[size_t(2 * i)] * y[size_t(2 * i)] + y[size_t(2 * i + 1)] * y[size_t(2 * i + 1)]);
-            // The noise power is exponentially distributed: its mean is the
-            // median over ln 2. First over all the searched part, then over
-            // where the band has settled.
+            // The noise power is exponentially distributed: its mean follows
+            // from a low quantile, which echoes filling much of a short record
+            // do not move. First over all the searched part, then over where
+            // the band has settled.
             // Values half the band's duration apart say nearly the same:
             // every such one is enough.
             const int every = std::max(1, b.duration() / (2 * b.step));
@@ -462,7 +464,11 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
                 for (int i = std::max(0, (from - b.first + b.step - 1) / b.step); b.first + i * b.step < s.s1;
                      i += every)
                     v.push_back(b.power[size_t(i)]);
-                return v.size() >= 8 ? median(v) / std::log(2.0) : -1.0;
+                if (v.size() < 8)
+                    return -1.0;
+                const auto at = v.begin() + std::ptrdiff_t(kNoiseQuantile * double(v.size()));
+                std::nth_element(v.begin(), at, v.end());
+                return *at / -std::log(1.0 - kNoiseQuantile);
             };
             const double all = noiseFrom(s.s0);
             if (all <= 0.0) {
