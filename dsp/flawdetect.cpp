@@ -351,7 +351,7 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
         return r;
     }
     const int quietFrom = std::min(n, end + width);
-    r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 3)) : noise0;
+    r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 4)) : noise0;
     r.s0 = std::min(n, end + width / 2);
     // Neither the last half filter length (where the filter saw past the end
     // of the wave) is searched.
@@ -456,9 +456,9 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
             // from a low quantile, which echoes filling much of a short record
             // do not move. First over all the searched part, then over where
             // the band has settled.
-            // Values half the band's duration apart say nearly the same:
-            // every such one is enough.
-            const int every = std::max(1, b.duration() / (2 * b.step));
+            // Values closer than the band's duration say nearly the same:
+            // one per duration is enough.
+            const int every = std::max(1, b.duration() / b.step);
             auto noiseFrom = [&](int from) {
                 std::vector<double> v;
                 for (int i = std::max(0, (from - b.first + b.step - 1) / b.step); b.first + i * b.step < s.s1;
