@@ -605,6 +605,7 @@ bool spikeIn(const qint32 *samples, int from, int to)
 struct Candidate {
     EchoCandidate echo;
     int reach = 0; // samples around the peak that belong to it
+    int from = 0;  // where it rises out of what came before
 };
 
 // Candidates: maxima of the strength above the floor that stand out. A spike
@@ -619,22 +620,27 @@ std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &d
         const float top = v[size_t(i)];
         if (top < kCandidateFloor || (i > 0 && v[size_t(i - 1)] > top) || (i + 1 < count && v[size_t(i + 1)] >= top))
             continue;
+        // Where the strength falls to `share` of the top going in direction
+        // `dir`; -1 when it rises above the top first.
         auto fallsOff = [&](int dir, double share) {
-            for (int j = i + dir; j >= 0 && j < count; j += dir) {
+            int j = i + dir;
+            for (; j >= 0 && j < count; j += dir) {
                 if (v[size_t(j)] > top)
-                    return false;
+                    return -1;
                 if (v[size_t(j)] <= share * top)
-                    return true;
+                    return j;
             }
-            return true;
+            return std::clamp(j, 0, count - 1);
         };
-        if (!fallsOff(-1, kRise) || !fallsOff(1, kDip))
+        const int rise = fallsOff(-1, kRise);
+        if (rise < 0 || fallsOff(1, kDip) < 0)
             continue;
 
         Candidate c;
         c.echo.peak = z.first + i * kGrid;
         c.echo.strength = top;
         c.reach = std::max(s.period, durations[z.band[size_t(i)]]);
+        c.from = std::min(c.echo.peak - c.reach, z.first + rise * kGrid);
         // Wide enough to hold all of an echo, wherever its peak lies.
         const int lo = std::max(0, c.echo.peak - 2 * c.reach), hi = std::min(s.s1, c.echo.peak + 2 * c.reach + 1);
         c.echo.spike = spikeIn(samples, lo, hi) || spikeIn(original, lo, hi);
@@ -662,12 +668,14 @@ public:
             m_noise = s.noise;
         }
     }
+    // From the strongest sample of the whole rise and peak (two echoes close
+    // together make one hump, whose top may be the later one).
     int arrival(const Candidate &c) const
     {
-        const int lo = std::max(0, c.echo.peak - c.reach), hi = std::min(m_shape.s1, c.echo.peak + c.reach + 1);
+        const int lo = std::max(0, c.from), hi = std::min(m_shape.s1, c.echo.peak + c.reach + 1);
         const int cycle = localPeriod(m_trace, lo, hi, m_shape.period);
         const int leftLimit = std::max(0, m_shape.s0 - m_shape.width / 2);
-        return leadingHalfPeak(m_trace, c.echo.peak, c.reach, leftLimit, m_shape.s1, cycle, m_noise);
+        return leadingHalfPeak(m_trace, (lo + hi) / 2, (hi - lo) / 2, leftLimit, m_shape.s1, cycle, m_noise);
     }
 
 private:
