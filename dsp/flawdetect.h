@@ -27,8 +27,9 @@ struct SuggestOptions {
     // on the neighbouring measure points raise the confidence.
     bool useNeighbours = true;
     // The recorded waves (the group list the processed list was made from).
-    // When given, an echo that is a one-sample spike in the recording is
-    // recognised even after filtering has smeared it.
+    // When given, the arrival is read on the recording (a narrow processing
+    // filter makes echoes start early), and a one-sample spike in the
+    // recording is recognised even after filtering has smeared it.
     WaveGroupList originals;
 };
 
@@ -48,7 +49,7 @@ double sampleDepthMetres(int sample, double waveSpeed);
 struct EchoCandidate {
     int onset = 0;         // first sample at half the echo's peak: the suggested position
     int peak = 0;          // where the band-limited envelope of the echo peaks
-    double strength = 0.0; // power of that envelope over the noise's (after the best band); 1 is noise
+    double strength = 0.0; // power of the best band at the peak over that band's noise power (noise: 1)
     bool spike = false;    // a few samples carry nearly all of its energy
     double evidence = 0.0; // log-odds from this wave alone
 };
