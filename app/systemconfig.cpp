@@ -4,17 +4,15 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QXmlStreamReader>
 
-#include <cerrno>
-#if defined(Q_OS_UNIX)
-#include <unistd.h>
-#elif defined(Q_OS_WIN)
-#include <io.h>
-#endif
+#include "io/safewrite.h"
+
+#include <functional>
 
 ProjectParams sProjectParams;
 
@@ -61,19 +59,6 @@ bool readBool(const QString &text) { return text.trimmed().toInt() > 0; }
 int readInt(const QString &text) { return text.trimmed().toInt(); }
 float readFloat(const QString &text) { return text.trimmed().toFloat(); }
 
-bool syncToDisk(QFileDevice &file)
-{
-#if defined(Q_OS_UNIX)
-    const int fd = file.handle();
-    return fd < 0 || ::fdatasync(fd) == 0 || errno == EINVAL || errno == EROFS;
-#elif defined(Q_OS_WIN)
-    const int fd = file.handle();
-    return fd < 0 || ::_commit(fd) == 0;
-#else
-    return true;
-#endif
-}
-
 // Writes the document completely or not at all: every write() must take all
 // its bytes, otherwise the save is cancelled and the old file stays.
 bool saveXml(const QDomDocument &doc, const QString &fileName)
@@ -91,59 +76,182 @@ bool saveXml(const QDomDocument &doc, const QString &fileName)
     else
         out.insertBefore(declaration, first);
     const QByteArray data = out.toByteArray(4);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qDebug("SystemConfig::saveXml: cannot open ... %s", qUtf8Printable(fileName));
+    kvrio::SafeFile file(fileName);
+    if (!file.open()) {
+        qDebug("SystemConfig::saveXml: cannot open ... %s, %s", qUtf8Printable(fileName),
+               qUtf8Printable(file.errorString()));
         return false;
     }
     const qint64 chunk = 64 * 1024;
     qint64 budget = sWriteLimit;
     for (qint64 pos = 0; pos < data.size(); pos += chunk) {
         const qint64 len = qMin(chunk, qint64(data.size()) - pos);
-        qint64 written;
+        bool ok;
         if (budget >= 0) {
+            // As a full disk would: the bytes beyond the budget are refused.
             const qint64 accept = qMin(len, budget);
-            written = accept > 0 ? file.write(data.constData() + pos, accept) : 0;
-            budget -= qMax<qint64>(written, 0);
+            budget -= accept;
+            ok = accept > 0 && file.write(data.constData() + pos, accept);
+            if (ok && accept < len)
+                ok = file.abandon(QStringLiteral("No space left on device"));
         } else {
-            written = file.write(data.constData() + pos, len);
+            ok = file.write(data.constData() + pos, len);
         }
-        if (written != len) {
-            qDebug("SystemConfig::saveXml: short write ... %lld, %lld", written, len);
-            file.cancelWriting();
-            file.commit();
+        if (!ok) {
+            qDebug("SystemConfig::saveXml: short write ... %s", qUtf8Printable(file.errorString()));
             return false;
         }
     }
-    // commit() does not notice a failed write of the buffered bytes or a
-    // failed sync; check both so that a broken file never replaces the old.
-    if (!file.flush() || !syncToDisk(file)) {
-        qDebug("SystemConfig::saveXml: flush failed ... %s", qUtf8Printable(file.errorString()));
-        file.cancelWriting();
-        file.commit();
+    if (!file.commit()) {
+        qDebug("SystemConfig::saveXml: not saved ... %s", qUtf8Printable(file.errorString()));
         return false;
     }
-    return file.commit();
+    return true;
+}
+
+// Bounds of a configuration file. The program writes about 2 KB with 25
+// elements three levels deep; these leave room for long report texts and
+// hand edits, and keep the document parser (which recurses, and expands
+// entities without a limit on the total) away from anything that would
+// exhaust the stack or the memory.
+constexpr qint64 kMaxConfigBytes = 1024 * 1024;
+constexpr int kMaxConfigDepth = 32;
+constexpr int kMaxConfigElements = 10000;
+constexpr qint64 kMaxConfigExpanded = 4 * 1024 * 1024; // characters, entity references expanded
+
+// The name of an entity reference starting after the '&' at `at`, or empty.
+template<typename Text, typename Char> QString referenceAt(const Text &text, int at, int *end)
+{
+    int i = at;
+    while (i < text.size() && i - at < 256) {
+        const Char c = text.at(i);
+        if (c == Char(';')) {
+            *end = i + 1;
+            return i > at ? QString(text.mid(at, i - at)) : QString();
+        }
+        if (c == Char(' ') || c == Char('<') || c == Char('&') || c == Char('"') || c == Char('\'') || c == Char('\n')
+            || c == Char('\t') || c == Char('\r'))
+            break;
+        ++i;
+    }
+    return QString();
+}
+
+// Characters that the references to the declared entities would expand to
+// (nested references included), or `cap` + 1 once it is more. The stream
+// reader hands over the text between two tags as one piece with every
+// reference expanded, so the total has to be known before it is read: a
+// count over the raw bytes, where a reference in a comment counts too.
+qint64 entityExpansion(const QXmlStreamEntityDeclarations &declarations, const QByteArray &bytes, qint64 cap)
+{
+    QHash<QString, QString> values;
+    for (const QXmlStreamEntityDeclaration &d : declarations)
+        values.insert(d.name().toString(), d.value().toString());
+    if (values.isEmpty())
+        return 0;
+    QHash<QString, qint64> sizes;
+    std::function<qint64(const QString &, int)> sizeOf = [&](const QString &name, int depth) -> qint64 {
+        const auto known = sizes.constFind(name);
+        if (known != sizes.constEnd())
+            return known.value();
+        if (depth > 16)
+            return cap + 1;
+        sizes.insert(name, cap + 1); // meanwhile: a reference back to itself
+        const QString value = values.value(name);
+        qint64 size = value.size();
+        for (int i = value.indexOf(QLatin1Char('&')); i >= 0 && size <= cap;
+             i = value.indexOf(QLatin1Char('&'), i + 1)) {
+            int end = 0;
+            const QString inner = referenceAt<QString, QChar>(value, i + 1, &end);
+            if (values.contains(inner))
+                size += sizeOf(inner, depth + 1) - (end - i);
+        }
+        size = qMin(size, cap + 1);
+        sizes.insert(name, size);
+        return size;
+    };
+    qint64 total = 0;
+    for (int i = bytes.indexOf('&'); i >= 0 && total <= cap; i = bytes.indexOf('&', i + 1)) {
+        int end = 0;
+        const QString name = referenceAt<QByteArray, char>(bytes, i + 1, &end);
+        if (values.contains(name))
+            total += sizeOf(name, 0);
+    }
+    return qMin(total, cap + 1);
+}
+
+// A streaming pass over the file before the document parser sees it: empty
+// when the file stays within the bounds, otherwise why not.
+QString checkConfigBounds(const QByteArray &bytes)
+{
+    QXmlStreamReader reader(bytes);
+    int depth = 0;
+    int elements = 0;
+    qint64 expanded = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > kMaxConfigDepth)
+                return QStringLiteral("配置文件嵌套过深（超过 %1 层）").arg(kMaxConfigDepth);
+            if (++elements > kMaxConfigElements)
+                return QStringLiteral("配置文件元素过多（超过 %1 个）").arg(kMaxConfigElements);
+            expanded += reader.qualifiedName().size();
+            for (const QXmlStreamAttribute &a : reader.attributes())
+                expanded += a.qualifiedName().size() + a.value().size();
+            break;
+        case QXmlStreamReader::EndElement: --depth; break;
+        case QXmlStreamReader::Characters:
+        case QXmlStreamReader::Comment:
+        case QXmlStreamReader::EntityReference:
+        case QXmlStreamReader::ProcessingInstruction: expanded += reader.text().size(); break;
+        case QXmlStreamReader::DTD:
+            expanded += entityExpansion(reader.entityDeclarations(), bytes, kMaxConfigExpanded);
+            break;
+        default: break;
+        }
+        if (expanded > kMaxConfigExpanded)
+            return QStringLiteral("配置文件展开后过大（超过 %1 MB，实体引用过多）").arg(kMaxConfigExpanded >> 20);
+    }
+    if (reader.hasError())
+        return QStringLiteral("配置文件无法解析：%1（第 %2 行）").arg(reader.errorString()).arg(reader.lineNumber());
+    return QString();
 }
 
 // Result of reading the file into a document.
-enum class LoadResult { Ok, Missing, Unparsable };
+enum class LoadResult { Ok, Missing, Unparsable, NotAFile };
 
-LoadResult loadXml(QDomDocument &doc, const QString &fileName)
+LoadResult loadXml(QDomDocument &doc, const QString &fileName, QString *problem = nullptr)
 {
     QMutexLocker lock(&sXmlMutex);
+    auto fail = [problem](LoadResult result, const QString &why) {
+        if (problem)
+            *problem = why;
+        qDebug("SystemConfig::loadXml: %s", qUtf8Printable(why));
+        return result;
+    };
+    QString why;
+    switch (kvrio::inspectInput(fileName, &why)) {
+    case kvrio::InputState::Missing: return LoadResult::Missing;
+    case kvrio::InputState::NotAFile: return fail(LoadResult::NotAFile, QStringLiteral("配置文件不是普通文件"));
+    case kvrio::InputState::Unreadable:
+        return fail(LoadResult::Unparsable, QStringLiteral("无法读取配置文件：%1").arg(why));
+    case kvrio::InputState::Ok: break;
+    }
     QFile file(fileName);
-    if (!file.exists())
-        return LoadResult::Missing;
     if (!file.open(QIODevice::ReadOnly))
-        return LoadResult::Unparsable;
+        return fail(LoadResult::Unparsable, QStringLiteral("无法读取配置文件：%1").arg(file.errorString()));
+    const QByteArray bytes = file.read(kMaxConfigBytes + 1);
+    file.close();
+    if (bytes.size() > kMaxConfigBytes)
+        return fail(LoadResult::Unparsable, QStringLiteral("配置文件过大（超过 %1 MB）").arg(kMaxConfigBytes >> 20));
+    const QString outside = checkConfigBounds(bytes);
+    if (!outside.isEmpty())
+        return fail(LoadResult::Unparsable, outside);
     QString error;
     int line = 0, column = 0;
-    const bool ok = doc.setContent(&file, &error, &line, &column);
-    file.close();
-    if (!ok) {
+    if (!doc.setContent(bytes, &error, &line, &column)) {
         qDebug("SystemConfig::loadXml: parse error ... %s, %d, %d", qUtf8Printable(error), line, column);
-        return LoadResult::Unparsable;
+        return fail(LoadResult::Unparsable, QStringLiteral("配置文件无法解析：%1（第 %2 行）").arg(error).arg(line));
     }
     return LoadResult::Ok;
 }
@@ -286,8 +394,10 @@ void SystemConfig::readValues(const QDomElement &sysconfig)
 void SystemConfig::init(const QString &path)
 {
     m_path = path;
+    m_loadProblem.clear();
     QDomDocument doc;
-    const LoadResult loaded = loadXml(doc, path);
+    QString problem;
+    const LoadResult loaded = loadXml(doc, path, &problem);
     if (loaded == LoadResult::Ok) {
         const QDomElement element = doc.documentElement().firstChildElement();
         qDebug("第一个子节点 element.tagName() ... %s", qUtf8Printable(element.tagName()));
@@ -304,12 +414,23 @@ void SystemConfig::init(const QString &path)
             }
             return;
         }
+    } else if (loaded == LoadResult::NotAFile) {
+        // Something else has the name (a directory, a pipe): it is left as
+        // it is, and nothing can be written there either.
+        m_loadProblem = problem + QStringLiteral("，本次使用默认设置");
+        applyDefaults();
+        return;
     } else if (loaded == LoadResult::Unparsable) {
-        // Keep the user's file for inspection before replacing it.
+        // Keep the user's file for inspection before replacing it; moved,
+        // not copied, so even a huge file costs nothing.
         const QString bad = path + QStringLiteral(".bad");
         QFile::remove(bad);
-        if (!QFile::copy(path, bad))
+        if (QFile::rename(path, bad)) {
+            m_loadProblem = problem + QStringLiteral("，已另存为 %1 并恢复默认设置").arg(bad);
+        } else {
             qDebug("SystemConfig::init: cannot keep the unreadable file ... %s", qUtf8Printable(bad));
+            m_loadProblem = problem + QStringLiteral("，已恢复默认设置");
+        }
     }
     // Missing, unreadable, or without a "sysconfig" element: start afresh.
     saveXml(newDocument(path, QStringLiteral("config")), path);

@@ -44,6 +44,10 @@ public:
     // Loads the file, repairing or creating it as needed.
     void init(const QString &path);
     QString path() const { return m_path; }
+    // Why the last init() could not use the file as it was (too large, too
+    // deep, unparsable, not a file ...), and what it did instead; empty
+    // when the file was fine, missing or only repaired.
+    QString loadProblem() const { return m_loadProblem; }
 
     QString getLastOpenFilePath() const { return m_strLastOpenFilePath; }
     bool isWaveStyleFill() const { return m_blIsWaveStyleFill; }
@@ -81,6 +85,7 @@ private:
     static QString commentText(int index);
 
     QString m_path;
+    QString m_loadProblem;
     QString m_strLastOpenFilePath;
     bool m_blIsWaveStyleFill = false;
     bool m_blIsBgColorBlack = true;

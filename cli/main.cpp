@@ -4,14 +4,17 @@
 #include "cli/editcommand.h"
 #include "cli/reportcommands.h"
 #include "cli/suggestcommand.h"
+#include "datafile/csvexport.h"
+#include "datafile/fileoperation.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
+#include "io/filenames.h"
+#include "io/safewrite.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QScopedPointer>
 #include <QTextStream>
 #include <cstdio>
@@ -276,6 +279,9 @@ int cmdConvert(const QStringList &args)
     const Args a = parseArgs(args, {QStringLiteral("-o")}, {});
     if (!a.error.isEmpty() || a.positional.size() != 1)
         return usage(a.error.isEmpty() ? QStringLiteral("convert needs one FILE") : a.error);
+    // -o naming the file itself is the same as saving in place.
+    if (a.values.contains(QStringLiteral("-o")) && !targetAccepted(a.values.value(QStringLiteral("-o"))))
+        return ExitFile;
     KvrDocument doc;
     if (!openOrReport(doc, a.positional.first()))
         return ExitFile;
@@ -293,35 +299,16 @@ int cmdExportCsv(const QStringList &args)
     const Args a = parseArgs(args, {QStringLiteral("-o")}, {QStringLiteral("--original")});
     if (!a.error.isEmpty() || a.positional.size() != 1 || !a.values.contains(QStringLiteral("-o")))
         return usage(a.error.isEmpty() ? QStringLiteral("export-csv needs FILE and -o OUT") : a.error);
+    if (!targetAccepted(a.values.value(QStringLiteral("-o")), a.positional))
+        return ExitFile;
     KvrDocument doc;
     if (!openOrReport(doc, a.positional.first()))
         return ExitFile;
-    const MeasurementModel &m = doc.model();
-    const bool original = a.flags.contains(QStringLiteral("--original"));
-    QList<const WaveBlock *> blocks;
-    QStringList header;
-    int rows = 0;
-    for (const auto &info : m.waveAnalyzeInfoList()) {
-        const WaveGroupPtr g = original ? m.waveGroupAt(info->nMeasurePoint) : m.filterWaveGroupAt(info->nMeasurePoint);
-        const WaveBlock *b = g ? g->blocks[info->nChannel].data() : nullptr;
-        blocks << b;
-        header << QStringLiteral("P%1-CH%2").arg(info->nMeasurePoint + 1).arg(info->nChannel + 1);
-        if (b)
-            rows = qMax(rows, qBound(0, b->nDataCnt, kMaxSamples));
-    }
-    QByteArray csv = header.join(QLatin1Char(',')).toUtf8() + "\n";
-    for (int i = 0; i < rows; ++i) {
-        for (int c = 0; c < blocks.size(); ++c) {
-            if (c)
-                csv += ',';
-            if (blocks[c] && i < blocks[c]->nDataCnt)
-                csv += QByteArray::number(blocks[c]->nData[i]);
-        }
-        csv += '\n';
-    }
-    QSaveFile f(a.values.value(QStringLiteral("-o")));
-    if (!f.open(QIODevice::WriteOnly) || f.write(csv) != csv.size() || !f.commit()) {
-        err(QStringLiteral("无法写入文件 ") + f.fileName() + QStringLiteral("：") + f.errorString());
+    const QString output = a.values.value(QStringLiteral("-o"));
+    const QByteArray csv = surveyCsv(doc.model(), a.flags.contains(QStringLiteral("--original")));
+    QString why;
+    if (!kvrio::writeFile(output, csv, a.positional, &why)) {
+        err(kvrio::writeFailedText(output, why));
         return ExitFile;
     }
     return ExitOk;
@@ -345,10 +332,13 @@ int cmdSynth(const QStringList &args)
     const Args a = parseArgs(args, withValue, {QStringLiteral("--fourth-channel")});
     if (!a.error.isEmpty() || !a.positional.isEmpty() || !a.values.contains(QStringLiteral("-o")))
         return usage(a.error.isEmpty() ? QStringLiteral("synth needs -o OUT") : a.error);
+    if (!targetAccepted(a.values.value(QStringLiteral("-o"))))
+        return ExitFile;
     SynthOptions o;
     const auto &v = a.values;
-    if (v.contains(QStringLiteral("--points")) && !toInt(v[QStringLiteral("--points")], 1, 10000, &o.points))
-        return usage(QStringLiteral("--points must be 1..10000"));
+    // A survey the programs can open again.
+    if (v.contains(QStringLiteral("--points")) && !toInt(v[QStringLiteral("--points")], 1, kMaxSurveyGroups, &o.points))
+        return usage(QStringLiteral("--points must be 1..%1").arg(kMaxSurveyGroups));
     if (v.contains(QStringLiteral("--samples")) && !toInt(v[QStringLiteral("--samples")], 1024, 4096, &o.samples))
         return usage(QStringLiteral("--samples must be 1024..4096"));
     if (v.contains(QStringLiteral("--gain")) && !toInt(v[QStringLiteral("--gain")], 0, 100, &o.initialGain))
@@ -392,7 +382,7 @@ int cmdSynth(const QStringList &args)
     o.fourthChannel = a.flags.contains(QStringLiteral("--fourth-channel"));
     QString error;
     if (!writeSynthSurvey(v[QStringLiteral("-o")], o, &error)) {
-        err(QStringLiteral("无法写入文件 ") + v[QStringLiteral("-o")] + QStringLiteral("：") + error);
+        err(kvrio::writeFailedText(v[QStringLiteral("-o")], error));
         return ExitFile;
     }
     return ExitOk;
@@ -402,6 +392,8 @@ int cmdSynth(const QStringList &args)
 
 int main(int argc, char *argv[])
 {
+    // Before any argument becomes a QString: names keep their bytes.
+    kvrio::installFileNameCodec();
     QScopedPointer<QCoreApplication> appHolder(createCliApplication(argc, argv));
     QCoreApplication &app = *appHolder;
     QCoreApplication::setApplicationName(QStringLiteral("kvr-cli"));

@@ -6,8 +6,8 @@
 #include "datafile/kvrdocument.h"
 #include "report/render/kvrwordoperation.h"
 #include "report/render/reportfields.h"
+#include "report/render/reportimage.h"
 #include "report/render/reportpdf.h"
-#include "report/render/reportrenderer.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -20,6 +20,9 @@ namespace {
 const char *kReportUsage = "usage: kvr-cli image FILE -o OUT.png [--field KEY=VALUE ...]\n"
                            "       kvr-cli pdf FILE -o OUT.pdf [--field KEY=VALUE ...]\n"
                            "       kvr-cli word FILE -o OUT.docx [--template T] [--field KEY=VALUE ...]\n"
+                           "word also writes the report image beside OUT.docx as OUT.png; an existing\n"
+                           "OUT.png is replaced with it, and only when the whole export succeeds.\n"
+                           "No output replaces FILE or the template; a failed output leaves the old file as it was.\n"
                            "KEY is a report field name: strTitleName strGD strReportNum strProject strClient\n"
                            "strPileNum strDateDetect strDevice fPileDepth fElevation fPileDiameter strPileType\n"
                            "strPurpose strStandard (0 or 1) strReault strPerson strCheck strDateReport\n"
@@ -143,12 +146,17 @@ int runReportCommand(const QString &command, const QStringList &args)
         return usage(QStringLiteral("%1 needs FILE and -o OUT").arg(command));
     if (!templatePath.isEmpty() && command != QLatin1String("word"))
         return usage(QStringLiteral("--template belongs to word"));
+    if (!targetAccepted(output, {input, templatePath}))
+        return ExitFile;
 
     // Report fields from the configuration, when there is one (the first
     // instance() call sets the built-in values).
     SystemConfig &config = SystemConfig::instance();
-    if (QFileInfo::exists(configFilePath()))
+    if (QFileInfo::exists(configFilePath())) {
         config.init(configFilePath());
+        if (!config.loadProblem().isEmpty())
+            err(QStringLiteral("警告: ") + config.loadProblem());
+    }
     // Checked before anything is opened: a wrong field is a usage error.
     {
         ProjectParams scratch;
@@ -181,28 +189,31 @@ int runReportCommand(const QString &command, const QStringList &args)
         setField(data.project, f.left(eq), f.mid(eq + 1), &why);
     }
 
+    QString error;
     if (command == QLatin1String("image")) {
-        ReportRenderer renderer;
-        renderer.setData(data);
-        const QImage image = renderer.renderImage();
-        const QByteArray format = QFileInfo(output).suffix().toLatin1();
-        if (!image.save(output, format.isEmpty() ? "PNG" : format.constData())) {
-            err(QStringLiteral("无法写入文件 ") + output);
+        if (!writeReportImage(data, output, &error, {input})) {
+            err(kvrio::writeFailedText(output, error));
             return ExitFile;
         }
     } else if (command == QLatin1String("pdf")) {
-        QString error;
-        if (!writeReportPdf(data, output, &error)) {
-            err(QStringLiteral("无法写入文件 ") + output + QStringLiteral("：") + error);
+        if (!writeReportPdf(data, output, &error, {input})) {
+            err(kvrio::writeFailedText(output, error));
             return ExitFile;
         }
     } else {
         KvrWordOperation job;
         if (!templatePath.isEmpty())
             job.setTemplatePath(templatePath);
-        if (!QFileInfo::exists(job.templatePath())) {
-            err(QStringLiteral("找不到模板文件 ") + job.templatePath());
+        QString why;
+        switch (kvrio::inspectInput(job.templatePath(), &why)) {
+        case kvrio::InputState::Missing: err(QStringLiteral("找不到模板文件 ") + job.templatePath()); return ExitFile;
+        case kvrio::InputState::NotAFile:
+            err(QStringLiteral("模板 %1 不是普通文件").arg(job.templatePath()));
             return ExitFile;
+        case kvrio::InputState::Unreadable:
+            err(QStringLiteral("无法读取模板 %1：%2").arg(job.templatePath(), why));
+            return ExitFile;
+        case kvrio::InputState::Ok: break;
         }
         int result = -1;
         QObject::connect(&job, &KvrWordOperation::progressPrompt, [&result](int code) {
@@ -210,10 +221,11 @@ int runReportCommand(const QString &command, const QStringList &args)
                 result = code;
         });
         job.setReportData(data);
+        job.setInputFiles({input});
         job.setOutputPath(output);
         job.createKvrWordDoWorker();
         if (result != 1) {
-            err(QStringLiteral("无法生成Word文件 ") + output);
+            err(QStringLiteral("无法生成Word文件 %1：%2").arg(output, job.errorText()));
             return ExitFile;
         }
     }

@@ -4,6 +4,7 @@
 #include "dsp/waveprocessing.h"
 
 #include <QTextCodec>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -228,6 +229,54 @@ DocChange FlawMarkCommand::redo(EditTarget &t)
 }
 
 DocChange FlawMarkCommand::undo(EditTarget &t) { return apply(t, m_before); }
+
+// ---- Several edits as one -----------------------------------------------------
+
+namespace {
+// What a group of changes changed together.
+struct ChangeSum {
+    DocChange all;
+    bool everyWave = false;
+    void add(const DocChange &one)
+    {
+        all.what |= one.what;
+        if (one.has(DocChange::Waves)) {
+            everyWave = everyWave || one.waves.isEmpty();
+            all.waves += one.waves;
+        }
+        if (one.focus >= 0)
+            all.focus = one.focus;
+    }
+    DocChange result()
+    {
+        if (everyWave)
+            all.waves.clear();
+        std::sort(all.waves.begin(), all.waves.end());
+        all.waves.erase(std::unique(all.waves.begin(), all.waves.end()), all.waves.end());
+        return all;
+    }
+};
+} // namespace
+
+EditMacro::EditMacro(const QString &strText)
+    : EditCommand(strText)
+{ }
+
+DocChange EditMacro::redo(EditTarget &t)
+{
+    ChangeSum sum;
+    for (const auto &c : m_commands)
+        sum.add(c->redo(t));
+    return sum.result();
+}
+
+DocChange EditMacro::undo(EditTarget &t)
+{
+    ChangeSum sum;
+    for (auto it = m_commands.rbegin(); it != m_commands.rend(); ++it)
+        sum.add((*it)->undo(t));
+    return sum.result();
+}
 
 // ---- Filter settings and gain ----------------------------------------------
 

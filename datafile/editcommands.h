@@ -12,6 +12,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <vector>
 
 // Header fields that can be edited.
 enum class HeaderField { WorkName, DetectUnit, DetectName, PilingNumber, DetectTime, WaveSpeed, OffsetAngle };
@@ -82,6 +84,21 @@ private:
     bool m_blDone = false;
     Saved m_before {};
     Saved m_after {};
+};
+
+// Several edits that go into the history as one (accepting many
+// suggestions at once): redone in order, undone in reverse.
+class EditMacro : public EditCommand
+{
+public:
+    explicit EditMacro(const QString &strText);
+    void add(std::unique_ptr<EditCommand> command) { m_commands.push_back(std::move(command)); }
+    int size() const { return int(m_commands.size()); }
+    DocChange redo(EditTarget &target) override;
+    DocChange undo(EditTarget &target) override;
+
+private:
+    std::vector<std::unique_ptr<EditCommand>> m_commands;
 };
 
 // Writes filter settings and/or the gain into some waves (or all) and

@@ -25,7 +25,21 @@ int FileOperation::groupSize() const
     return (m_fileType >= 1 && m_fileType <= 3) ? kGroupSizeTable[m_fileType - 1] : 0;
 }
 
-qint64 FileOperation::fileSize() const { return m_dev ? m_dev->size() : 0; }
+qint64 FileOperation::fileSize() const
+{
+    const qint64 size = m_dev ? m_dev->size() : 0;
+    return m_sizeAtOpen >= 0 ? qMin(size, m_sizeAtOpen) : size;
+}
+
+bool FileOperation::readExactly(void *data, qint64 size)
+{
+    const qint64 n = m_dev->read(static_cast<char *>(data), size);
+    if (n == size)
+        return true;
+    if (m_readError.isEmpty())
+        m_readError = n < 0 ? m_dev->errorString() : QStringLiteral("文件在读取过程中变短");
+    return false;
+}
 
 bool FileOperation::open(const QString &fileName, Mode mode, FileType fileType, FileHead *header)
 {
@@ -35,8 +49,13 @@ bool FileOperation::open(const QString &fileName, Mode mode, FileType fileType, 
     m_fileType = fileType;
     m_file.setFileName(fileName);
     m_dev = &m_file;
+    m_sizeAtOpen = -1;
+    m_readError.clear();
     if (mode == ReadOnly) {
-        m_file.open(QIODevice::ReadOnly);
+        if (m_file.open(QIODevice::ReadOnly))
+            m_sizeAtOpen = m_file.size();
+        else
+            m_readError = m_file.errorString();
     } else if (mode == ReadWrite) {
         if (!QFile::exists(fileName)) {
             qDebug("%s is not exist\r\n", qPrintable(fileName));
@@ -63,6 +82,8 @@ bool FileOperation::open(const QString &fileName, Mode mode, FileType fileType, 
 bool FileOperation::openDevice(QFileDevice *device, Mode mode, FileType fileType)
 {
     m_dev = device;
+    m_sizeAtOpen = -1;
+    m_readError.clear();
     m_fileName = device ? device->fileName() : QString();
     m_mode = mode;
     m_fileType = fileType;
@@ -77,7 +98,12 @@ bool FileOperation::readHeader(FileHead *buf)
     m_dev->seek(0);
     // Read aside so that a short read leaves `buf` as it was.
     QScopedPointer<FileHead> read(new FileHead);
-    if (m_dev->read(reinterpret_cast<char *>(read.data()), sizeof(FileHead)) != qint64(sizeof(FileHead))) {
+    const qint64 n = m_dev->read(reinterpret_cast<char *>(read.data()), sizeof(FileHead));
+    if (n != qint64(sizeof(FileHead))) {
+        // A file shorter than a header is the caller's to reject; an error
+        // of the system is not.
+        if (n < 0 && m_readError.isEmpty())
+            m_readError = m_dev->errorString();
         qDebug("Read File Header Error!");
         m_dev->seek(pos);
         return false;
@@ -145,13 +171,13 @@ bool FileOperation::readWaveGroup(WaveGroup &g)
         return false;
     if (fileSize() - analysisAreaSize() - m_dev->pos() < GroupSize)
         return false;
-    if (m_dev->read(reinterpret_cast<char *>(&g.head), sizeof(WaveGroupHead)) != qint64(sizeof(WaveGroupHead)))
+    if (!readExactly(&g.head, sizeof(WaveGroupHead)))
         return false;
     swapToFromDisk(g.head);
     for (auto &b : g.blocks) {
         if (!b)
             b = newWaveBlock();
-        if (m_dev->read(reinterpret_cast<char *>(b.data()), sizeof(WaveBlock)) != qint64(sizeof(WaveBlock)))
+        if (!readExactly(b.data(), sizeof(WaveBlock)))
             return false;
         swapToFromDisk(*b);
     }
@@ -164,7 +190,7 @@ bool FileOperation::readAnalysis(WaveAnalyzeInfo &a)
         return false;
     if (fileSize() - m_dev->pos() < AnaDataSize)
         return false;
-    if (m_dev->read(reinterpret_cast<char *>(&a), sizeof(WaveAnalyzeInfo)) != qint64(sizeof(WaveAnalyzeInfo)))
+    if (!readExactly(&a, sizeof(WaveAnalyzeInfo)))
         return false;
     swapToFromDisk(a);
     return true;

@@ -10,6 +10,14 @@
 
 class QFileDevice;
 
+// The largest survey that is opened: 8192 measure points with the three
+// analysis records each, 563.6 MB. The largest real surveys have about 1000
+// points (65.6 MB); the limit leaves eight times that. Everything read from
+// a survey is held in memory, so a larger file is refused before anything
+// is read or allocated.
+constexpr int kMaxSurveyGroups = 8192;
+constexpr qint64 kMaxSurveyBytes = FILE_HEAD_SIZE + qint64(kMaxSurveyGroups) * (GroupSize + 3 * AnaDataSize);
+
 class FileOperation : public QObject
 {
 public:
@@ -23,6 +31,7 @@ public:
     ~FileOperation() override;
 
     // Opens `fileName`; copies the header read from it into `header` (if given).
+    // Read-only, it reads no further than the size the file had when opened.
     bool open(const QString &fileName, Mode mode, FileType fileType, FileHead *header);
     // Works on a device opened by the caller (for instance a QSaveFile that
     // receives a complete new file) instead of a file of its own. The device
@@ -56,8 +65,13 @@ public:
     QString fileName() const { return m_fileName; }
     int headSize() const { return m_headSize; }
     int groupSize() const;
+    // Why a read failed other than by reaching the end: the file could not
+    // be opened, the system reported an error, or the file got shorter while
+    // being read. Empty while all is well.
+    QString readError() const { return m_readError; }
 
 private:
+    bool readExactly(void *data, qint64 size);
     bool writeGroup(const WaveGroup &g);
     bool writeRecord(const WaveAnalyzeInfo &a);
     bool writeBytes(const void *data, qint64 size);
@@ -70,4 +84,6 @@ private:
     FileHead m_head;
     QString m_fileName;
     int m_headSize = FILE_HEAD_SIZE;
+    qint64 m_sizeAtOpen = -1;
+    QString m_readError;
 };

@@ -5,19 +5,14 @@
 #include "datafile/fileoperation.h"
 #include "dsp/waveprocessing.h"
 
+#include "io/safewrite.h"
+
+#include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QtDebug>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-
-#if defined(Q_OS_UNIX)
-#include <unistd.h>
-#elif defined(Q_OS_WIN)
-#include <io.h>
-#endif
 
 namespace {
 
@@ -145,42 +140,11 @@ void sanitizeHeader(FileHead &h, bool original, QStringList &warnings)
         h.fWaveZoomScale = 1.0f;
 }
 
-// QSaveFile::commit() neither notices that writing the last buffered bytes
-// failed nor reports a failed sync, and would put an incomplete file in
-// place of the old one. Both are checked before committing.
-bool flushAndSync(QFileDevice &device, QString *why)
-{
-    if (!device.flush()) {
-        *why = device.errorString();
-        return false;
-    }
-#if defined(Q_OS_UNIX)
-    const int fd = device.handle();
-    if (fd >= 0 && ::fdatasync(fd) != 0 && errno != EINVAL && errno != EROFS) {
-        *why = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-#elif defined(Q_OS_WIN)
-    const int fd = device.handle();
-    if (fd >= 0 && ::_commit(fd) != 0) {
-        *why = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-#endif
-    return true;
-}
-
-std::unique_ptr<QSaveFile> defaultSaveDevice(const QString &path)
-{
-    return std::unique_ptr<QSaveFile>(new QSaveFile(path));
-}
-
 } // namespace
 
 KvrDocument::KvrDocument(QObject *parent)
     : QObject(parent)
     , m_head(newFileHead())
-    , m_deviceFactory(defaultSaveDevice)
 {
     qRegisterMetaType<DocChange>();
     qRegisterMetaType<HeaderField>();
@@ -189,12 +153,20 @@ KvrDocument::KvrDocument(QObject *parent)
 
 KvrDocument::~KvrDocument() = default;
 
-void KvrDocument::setSaveDeviceFactory(SaveDeviceFactory factory)
-{
-    m_deviceFactory = factory ? std::move(factory) : SaveDeviceFactory(defaultSaveDevice);
-}
+void KvrDocument::setSaveDeviceFactory(SaveDeviceFactory factory) { m_deviceFactory = std::move(factory); }
 
-DocResult KvrDocument::open(const QString &path)
+// What reading a survey found besides the header and the model.
+struct KvrDocument::ReadState {
+    bool original = false;
+    bool old = false;
+    int maxSamplePoints = 0;
+    int maxWaveSpeed = 0;
+};
+
+// Everything of the opening flow up to the model: the checks of the file,
+// the header, the groups and the records, each corrected where it cannot be
+// used as it stands. Nothing is processed yet.
+DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state)
 {
     DocResult r;
     const QFileInfo fi(path);
@@ -202,26 +174,38 @@ DocResult KvrDocument::open(const QString &path)
     if (path.isEmpty())
         return r; // nothing chosen: nothing to say
 
-    if (!fi.exists()) {
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const QString unreadable = QStringLiteral("无法读取文件 %1：%2");
+    QString why;
+    switch (kvrio::inspectInput(path, &why)) {
+    case kvrio::InputState::Missing:
         r.message = QStringLiteral("未检测到文件 ") + path + QStringLiteral(" ！");
         return r;
+    case kvrio::InputState::NotAFile: r.message = unreadable.arg(shownPath, QStringLiteral("它不是普通文件")); return r;
+    case kvrio::InputState::Unreadable: r.message = unreadable.arg(shownPath, why); return r;
+    case kvrio::InputState::Ok: break;
     }
     const QString rejected = QStringLiteral("文件不完整或者格式不正确！");
-    if (!fi.isFile()) {
-        r.message = rejected;
+    // Decided by the size alone, before anything is read or allocated.
+    const qint64 size = fi.size();
+    if (size > kMaxSurveyBytes) {
+        r.message = QStringLiteral("文件 %1 过大（%2 MB），超过可打开的上限 %3 MB，无法打开！")
+                        .arg(shownPath)
+                        .arg(double(size) / 1e6, 0, 'f', 1)
+                        .arg(double(kMaxSurveyBytes) / 1e6, 0, 'f', 1);
         return r;
     }
 
-    // Everything is built aside and takes the place of the open document
-    // only when the whole file was read.
-    FileHead head;
     std::memset(static_cast<void *>(&head), 0, sizeof(head));
     head.fWaveSpeed = 4000.0f;
     head.fWaveZoomScale = 1.0f;
 
     FileOperation fop;
     fop.open(path, FileOperation::ReadOnly, FileOperation::FileTypeWaveGroups, &head);
-    const qint64 size = fi.size();
+    if (!fop.readError().isEmpty()) {
+        r.message = unreadable.arg(shownPath, fop.readError());
+        return r;
+    }
     QString reason;
     if (!fileformat::accepts(head, size, &reason)) {
         r.message = rejected;
@@ -237,7 +221,6 @@ DocResult KvrDocument::open(const QString &path)
         head.deleteChannelCnt = 0;
     sanitizeHeader(head, original, warnings);
 
-    MeasurementModel model;
     qDebug(original ? "处理原始数据文件\r\n" : "处理分析后的数据文件\r\n");
     int maxSamplePoints = 0;
     int maxWaveSpeed = 0;
@@ -247,6 +230,8 @@ DocResult KvrDocument::open(const QString &path)
         const quint32 diff = head.headTag - kHeadTagBase;
         initialGain = float(diff == 0 ? 1u : qMin<quint32>(diff, 100u));
     }
+    // Groups are read one by one up to the end of the file as it was when
+    // opened; no count of the header decides how much is read.
     for (int index = 0;; ++index) {
         WaveGroupPtr g = newWaveGroup();
         if (!fop.readWaveGroup(*g))
@@ -257,7 +242,6 @@ DocResult KvrDocument::open(const QString &path)
             maxWaveSpeed = qMax(maxWaveSpeed, g->head.nWaveSpeed);
         model.addWaveGroup(g);
         model.addFilterWaveGroup(deepCopy(*g));
-        model.addFftInfo(newFftInfo());
         if (!original)
             continue;
         // Only CH1..CH3 take part in the analysis; the size rule of the file
@@ -307,9 +291,53 @@ DocResult KvrDocument::open(const QString &path)
         }
     }
     fop.close();
-
+    // A read that failed before the end is the system's error (or the file
+    // was cut while being read): not a file to work on.
+    if (!fop.readError().isEmpty()) {
+        r.message = unreadable.arg(shownPath, fop.readError());
+        r.warnings.clear();
+        return r;
+    }
     if (model.waveCount() == 0 && model.groupCount() > 0)
         warnings << QStringLiteral("文件中没有可分析的波形");
+
+    state.original = original;
+    state.old = old;
+    state.maxSamplePoints = maxSamplePoints;
+    state.maxWaveSpeed = maxWaveSpeed;
+    r.ok = true;
+    return r;
+}
+
+DocResult KvrDocument::check(const QString &path, MeasurementModel *model)
+{
+    FileHead head;
+    MeasurementModel read;
+    ReadState state;
+    const DocResult r = readSurvey(path, head, read, state);
+    if (model)
+        *model = read;
+    return r;
+}
+
+DocResult KvrDocument::open(const QString &path)
+{
+    // Everything is built aside and takes the place of the open document
+    // only when the whole file was read.
+    FileHead head;
+    MeasurementModel model;
+    ReadState state;
+    DocResult r = readSurvey(path, head, model, state);
+    if (!r.ok)
+        return r;
+    QStringList &warnings = r.warnings;
+    const bool original = state.original;
+    const bool old = state.old;
+    const int maxSamplePoints = state.maxSamplePoints;
+    const int maxWaveSpeed = state.maxWaveSpeed;
+    // The spectra belong to the processing, not to the checks.
+    for (int i = 0; i < model.groupCount(); ++i)
+        model.addFftInfo(newFftInfo());
 
     qDebug("波形个数为 ... %d, %d, %d", model.waveCount(), maxSamplePoints, head.waveGroupCnt);
     warnings << dsp::applyWaveParams(model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(),
@@ -389,30 +417,26 @@ DocResult KvrDocument::writeTo(const QString &path)
     FileHead disk = *m_head;
     disk.waveGroupCnt = groups.size();
     disk.deleteChannelCnt = kChannelsPerGroup * groups.size() - records.size();
+    // The adaptive gain of the waves as they are now, as the next open will
+    // find it: deleting the loudest wave changes it, and a file saved twice
+    // without edits in between keeps every byte.
+    disk.fWaveZoomScale = dsp::computeAdaptiveGain(groups, records);
 
     qDebug("重新写入全部的波形数据!\r\n");
     const QString failed = QStringLiteral("保存文件失败：%1，原文件未被改动！");
-    std::unique_ptr<QSaveFile> device = m_deviceFactory(path);
-    if (!device || !device->open(QIODevice::WriteOnly)) {
-        r.message = failed.arg(device ? device->errorString() : QStringLiteral("无法创建文件"));
+    kvrio::SafeFile file(path, QStringList(), m_deviceFactory);
+    if (!file.open()) {
+        r.message = failed.arg(file.errorString());
         return r;
     }
     FileOperation fop;
-    fop.openDevice(device.get(), FileOperation::ReadWrite, FileOperation::FileTypeWaveGroups);
-    bool ok = fop.rewriteAll(groups, records) && fop.writeHeader(&disk);
+    fop.openDevice(file.device(), FileOperation::ReadWrite, FileOperation::FileTypeWaveGroups);
+    const bool written = fop.rewriteAll(groups, records) && fop.writeHeader(&disk);
     fop.close();
-    QString why;
-    ok = ok && flushAndSync(*device, &why);
-    if (!ok) {
-        if (why.isEmpty())
-            why = device->errorString();
-        device->cancelWriting();
-        r.message = failed.arg(
-            why.isEmpty() || why == QLatin1String("Unknown error") ? QStringLiteral("数据未能完整写入") : why);
-        return r;
-    }
-    if (!device->commit()) {
-        r.message = failed.arg(device->errorString());
+    if (!written)
+        file.abandon();
+    if (!written || !file.commit()) {
+        r.message = failed.arg(file.errorString());
         return r;
     }
 
@@ -422,6 +446,8 @@ DocResult KvrDocument::writeTo(const QString &path)
     }
     m_head->waveGroupCnt = disk.waveGroupCnt;
     m_head->deleteChannelCnt = disk.deleteChannelCnt;
+    m_head->fWaveZoomScale = disk.fWaveZoomScale;
+    m_adaptiveGain = disk.fWaveZoomScale;
     m_head->modifyFlags = 0;
     m_head->modifyFlags2 = 0;
     m_path = path;
@@ -445,9 +471,8 @@ bool KvrDocument::setFocusIndex(int index)
     return true;
 }
 
-void KvrDocument::announce(const DocChange &change, bool wasModified)
+void KvrDocument::announce(const DocChange &change)
 {
-    Q_UNUSED(wasModified)
     if (change.has(DocChange::Order))
         SystemConfig::instance().setMaxSamplePoints(m_model.maxSamplePoints());
     emit changed(change);
@@ -458,40 +483,31 @@ void KvrDocument::announce(const DocChange &change, bool wasModified)
 
 DocChange KvrDocument::perform(std::unique_ptr<EditCommand> command)
 {
-    const bool wasModified = isModified();
     EditTarget target {m_model, *m_head};
     const DocChange change = command->redo(target);
     qDebug("KvrDocument: %s", qUtf8Printable(command->text()));
     m_history.push(std::move(command));
-    announce(change, wasModified);
+    announce(change);
     return change;
 }
 
-bool KvrDocument::undo()
-{
-    EditCommand *command = m_history.undoCommand();
-    if (!command)
-        return false;
-    const bool wasModified = isModified();
-    EditTarget target {m_model, *m_head};
-    qDebug("KvrDocument: 撤销 %s", qUtf8Printable(command->text()));
-    const DocChange change = command->undo(target);
-    m_history.stepBack();
-    announce(change, wasModified);
-    return true;
-}
+bool KvrDocument::undo() { return step(false); }
 
-bool KvrDocument::redo()
+bool KvrDocument::redo() { return step(true); }
+
+bool KvrDocument::step(bool forward)
 {
-    EditCommand *command = m_history.redoCommand();
+    EditCommand *command = forward ? m_history.redoCommand() : m_history.undoCommand();
     if (!command)
         return false;
-    const bool wasModified = isModified();
     EditTarget target {m_model, *m_head};
-    qDebug("KvrDocument: 重做 %s", qUtf8Printable(command->text()));
-    const DocChange change = command->redo(target);
-    m_history.stepForward();
-    announce(change, wasModified);
+    qDebug("KvrDocument: %s %s", forward ? "重做" : "撤销", qUtf8Printable(command->text()));
+    const DocChange change = forward ? command->redo(target) : command->undo(target);
+    if (forward)
+        m_history.stepForward();
+    else
+        m_history.stepBack();
+    announce(change);
     return true;
 }
 
@@ -510,6 +526,17 @@ bool KvrDocument::checkWave(int wave, DocResult *r) const
 
 DocResult KvrDocument::setFlawMark(int wave, int sample)
 {
+    const DocResult r = checkFlawMark(wave, sample);
+    if (!r.ok || m_model.waveAnalyzeInfoAt(wave)->nFlawPos == sample)
+        return r;
+    perform(std::unique_ptr<EditCommand>(new FlawMarkCommand(m_model.waveAnalyzeInfoAt(wave), sample)));
+    return r;
+}
+
+DocResult KvrDocument::clearFlawMark(int wave) { return setFlawMark(wave, kNoValue); }
+
+DocResult KvrDocument::checkFlawMark(int wave, int sample) const
+{
     DocResult r;
     if (!checkWave(wave, &r))
         return r;
@@ -527,13 +554,26 @@ DocResult KvrDocument::setFlawMark(int wave, int sample)
         }
     }
     r.ok = true;
-    if (a->nFlawPos == sample)
-        return r;
-    perform(std::unique_ptr<EditCommand>(new FlawMarkCommand(a, sample)));
     return r;
 }
 
-DocResult KvrDocument::clearFlawMark(int wave) { return setFlawMark(wave, kNoValue); }
+DocResult KvrDocument::setFlawMarks(const QVector<QPair<int, int>> &marks, const QString &text)
+{
+    std::unique_ptr<EditMacro> macro(new EditMacro(text));
+    for (const auto &m : marks) {
+        const DocResult r = checkFlawMark(m.first, m.second);
+        if (!r.ok)
+            return r;
+        const WaveAnalyzeInfoPtr a = m_model.waveAnalyzeInfoAt(m.first);
+        if (a->nFlawPos != m.second)
+            macro->add(std::unique_ptr<EditCommand>(new FlawMarkCommand(a, m.second)));
+    }
+    DocResult r;
+    r.ok = true;
+    if (macro->size() > 0)
+        perform(std::move(macro));
+    return r;
+}
 
 DocResult KvrDocument::applyWaveParams(int wave, const WaveParams &params)
 {

@@ -15,6 +15,7 @@
 #include "datafile/edithistory.h"
 #include "datafile/measurementmodel.h"
 #include "datafile/records.h"
+#include "io/safewrite.h"
 
 #include <QObject>
 #include <QSaveFile>
@@ -35,7 +36,7 @@ class KvrDocument : public QObject
 public:
     // Creates the device a save writes into; it must commit the new file only
     // when told (QSaveFile). Replaceable to exercise failing writes.
-    using SaveDeviceFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
+    using SaveDeviceFactory = kvrio::SaveDeviceFactory;
 
     explicit KvrDocument(QObject *parent = nullptr);
     ~KvrDocument() override;
@@ -44,6 +45,10 @@ public:
     // changes, history). An empty path fails with an empty message. A
     // successful open starts a new, empty history.
     DocResult open(const QString &path);
+    // The checks of open() without processing the waves: whether the file
+    // opens, and what would be ignored or corrected; `model` (if given)
+    // receives what was read.
+    static DocResult check(const QString &path, MeasurementModel *model = nullptr);
     DocResult save();
     DocResult saveAs(const QString &path);
 
@@ -74,6 +79,10 @@ public:
     // indexes into the analysis list.
     DocResult setFlawMark(int wave, int sample);
     DocResult clearFlawMark(int wave);
+    // Several marks as one step of the history named `text` (accepting
+    // suggestions): every (wave, sample) is checked first; one refused mark
+    // refuses them all. Marks that are already where asked are left out.
+    DocResult setFlawMarks(const QVector<QPair<int, int>> &marks, const QString &text);
     // One wave, or all of them with wave -1; the waves whose filter changed
     // are filtered again (problems with a filter come back as warnings).
     DocResult applyWaveParams(int wave, const WaveParams &params);
@@ -111,11 +120,16 @@ signals:
     void focusChanged(int index);
 
 private:
+    struct ReadState;
+    static DocResult readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state);
     DocResult writeTo(const QString &path);
     // Applies a new command, records it and announces the change.
     DocChange perform(std::unique_ptr<EditCommand> command);
-    void announce(const DocChange &change, bool wasModified);
+    void announce(const DocChange &change);
+    // One undo (false) or redo (true).
+    bool step(bool forward);
     bool checkWave(int wave, DocResult *r) const;
+    DocResult checkFlawMark(int wave, int sample) const;
 
     FileHeadPtr m_head;
     MeasurementModel m_model;

@@ -1,8 +1,8 @@
 #include "synth.h"
 
 #include "datafile/fileoperation.h"
+#include "io/safewrite.h"
 
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -292,26 +292,16 @@ SynthSurvey synthesizeSurvey(const SynthOptions &o)
 bool writeSynthSurvey(const QString &path, const SynthOptions &options, QString *error)
 {
     const SynthSurvey s = synthesizeSurvey(options);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
+    kvrio::SafeFile file(path);
+    bool ok = file.open();
+    if (ok) {
+        FileOperation fop;
+        fop.openDevice(file.device(), FileOperation::ReadWrite, FileOperation::FileTypeWaveGroups);
+        ok = (fop.rewriteAll(s.groups, {}) && fop.writeHeader(s.head.data())) || file.abandon();
+        fop.close();
+        ok = ok && file.commit();
     }
-    FileOperation fop;
-    fop.openDevice(&file, FileOperation::ReadWrite, FileOperation::FileTypeWaveGroups);
-    const bool ok = fop.rewriteAll(s.groups, {}) && fop.writeHeader(s.head.data());
-    fop.close();
-    if (!ok) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!ok && error)
+        *error = file.errorString();
+    return ok;
 }

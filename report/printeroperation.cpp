@@ -1,5 +1,6 @@
 #include "printeroperation.h"
 
+#include "io/safewrite.h"
 #include "report/printerpreviewdialog.h"
 #include "report/printersetupdialog.h"
 #include "report/render/kvrwordoperation.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTemporaryFile>
 #include <QTimer>
 
 PrinterOperation::PrinterOperation(QWidget *parent)
@@ -41,6 +43,16 @@ PrinterOperation::PrinterOperation(QWidget *parent)
         QPrintDialog dialog(printer, this);
         return dialog.exec() == QDialog::Accepted;
     };
+    m_question = [](QWidget *parent, const QString &title, const QString &text) {
+        QMessageBox box(parent);
+        box.setIcon(QMessageBox::Question);
+        box.setWindowTitle(title);
+        box.setText(text);
+        QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+        box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+        box.exec();
+        return box.clickedButton() == yes;
+    };
 
     connect(m_pSetupDialog, &PrinterSetupDialog::outputWordCilcked, this, &PrinterOperation::onOutputWordCilcked);
     // The image needs nothing from the main window beyond the data handed
@@ -51,6 +63,8 @@ PrinterOperation::PrinterOperation(QWidget *parent)
     connect(m_pSetupDialog, &PrinterSetupDialog::exportPdfCilcked, this, &PrinterOperation::onExportPdfCilcked);
     connect(this, &PrinterOperation::paintRequested, m_pPreviewDialog, &PrinterPreviewDialog::drawPrintPreview);
     connect(m_pPreviewDialog, &PrinterPreviewDialog::progressPrompt, this, &PrinterOperation::onProgressPrompt);
+    // Queued from the worker thread; it arrives before the job's code 0.
+    connect(m_pPreviewDialog->job(), &KvrWordOperation::failureReason, this, &PrinterOperation::onFailureReason);
 }
 
 PrinterOperation::~PrinterOperation()
@@ -107,17 +121,24 @@ QString PrinterOperation::defaultOutputPath(const QString &suffix) const
     return m_strCurDir + QDir::separator() + QFileInfo(m_strCurFileName).completeBaseName() + suffix;
 }
 
+QStringList PrinterOperation::inputFiles() const
+{
+    return m_strCurFileName.isEmpty() ? QStringList() : QStringList {m_strCurFileName};
+}
+
 void PrinterOperation::startProgress()
 {
+    m_strFailure.clear();
     m_pProgressDialog->reset();
     m_pProgressDialog->exitButton()->setVisible(false);
     m_pProgressDialog->show();
 }
 
-void PrinterOperation::failAtOnce()
+void PrinterOperation::failAtOnce(const QString &reason)
 {
     m_strOutputFile.clear();
     startProgress();
+    m_strFailure = reason;
     onProgressPrompt(0);
 }
 
@@ -127,7 +148,15 @@ QString PrinterOperation::askSavePath(const QString &suffix, const QString &filt
     if (path.isEmpty())
         return QString();
     // The filter names one kind of file: keep its suffix on the name.
-    return QFileInfo(path).suffix().compare(suffix.mid(1), Qt::CaseInsensitive) == 0 ? path : path + suffix;
+    const QString chosen =
+        QFileInfo(path).suffix().compare(suffix.mid(1), Qt::CaseInsensitive) == 0 ? path : path + suffix;
+    // A target that may not be written is refused before anything is drawn.
+    const QString refused = kvrio::checkOutputTarget(chosen, inputFiles());
+    if (!refused.isEmpty()) {
+        failAtOnce(kvrio::writeFailedText(chosen, refused));
+        return QString();
+    }
+    return chosen;
 }
 
 void PrinterOperation::outputToPrintPreview()
@@ -148,8 +177,37 @@ void PrinterOperation::outputToPrint()
 {
     qDebug("outputToPrint: 启动打印");
     m_pPreviewDialog->setReportData(snapshot());
-    if (m_printDialogRunner(m_pPrinter))
+    if (!m_printDialogRunner(m_pPrinter))
+        return;
+    const QString target = m_pPrinter->outputFileName();
+    if (m_pPrinter->outputFormat() != QPrinter::PdfFormat || target.isEmpty()) {
         emit paintRequested(m_pPrinter);
+        return;
+    }
+    // Printing into a file: the printer writes a private file first, which
+    // replaces the chosen one through the safe writer when it is complete.
+    QString why = kvrio::checkOutputTarget(target, inputFiles());
+    QTemporaryFile page(QDir::tempPath() + QStringLiteral("/kvr-print-XXXXXX.pdf"));
+    if (why.isEmpty() && !page.open())
+        why = page.errorString();
+    if (why.isEmpty()) {
+        page.close();
+        m_pPrinter->setOutputFileName(page.fileName());
+        emit paintRequested(m_pPrinter);
+        m_pPrinter->setOutputFileName(target);
+        QFile drawn(page.fileName());
+        QByteArray pdf;
+        if (drawn.open(QIODevice::ReadOnly))
+            pdf = drawn.readAll();
+        if (pdf.isEmpty())
+            return; // nothing to print: no page at all
+        if (!isCompletePdf(pdf, &why))
+            why = QStringLiteral("生成的 PDF 不完整：%1").arg(why);
+        else if (kvrio::writeFile(target, pdf, inputFiles(), &why))
+            return;
+    }
+    qDebug("outputToPrint: 打印到文件失败 ... %s", qUtf8Printable(why));
+    failAtOnce(kvrio::writeFailedText(target, why));
 }
 
 void PrinterOperation::outputToWord()
@@ -161,12 +219,23 @@ void PrinterOperation::outputToWord()
     const QString path = askSavePath(QStringLiteral(".docx"), QStringLiteral("保存Word文件(*.docx)"));
     if (path.isEmpty())
         return;
+    // The report image goes beside the document under the same base name;
+    // an existing one is replaced with it (only when the whole export works).
+    const QFileInfo fi(path);
+    const QString picture = fi.absolutePath() + QStringLiteral("/") + fi.completeBaseName() + QStringLiteral(".png");
+    if (QFileInfo::exists(picture)
+        && !m_question(this, QStringLiteral("提示"),
+                       QStringLiteral("报告图片 %1 已存在，输出Word时将一并替换。\n是否继续？")
+                           .arg(QDir::toNativeSeparators(picture))))
+        return;
     startProgress();
     m_strOutputFile = path;
     KvrWordOperation *job = m_pPreviewDialog->job();
     const ReportData data = snapshot();
-    QTimer::singleShot(0, job, [job, data, path]() {
+    const QStringList inputs = inputFiles();
+    QTimer::singleShot(0, job, [job, data, path, inputs]() {
         job->setReportData(data);
+        job->setInputFiles(inputs);
         job->setOutputPath(path);
         job->createKvrWordDoWorker();
     });
@@ -186,12 +255,19 @@ void PrinterOperation::outputToImage()
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("jpg") && suffix != QLatin1String("jpeg"))
         path += QStringLiteral(".png");
+    const QString refused = kvrio::checkOutputTarget(path, inputFiles());
+    if (!refused.isEmpty()) {
+        failAtOnce(kvrio::writeFailedText(path, refused));
+        return;
+    }
     startProgress();
     m_strOutputFile = QFileInfo(path).absoluteFilePath();
     KvrWordOperation *job = m_pPreviewDialog->job();
     const ReportData data = snapshot();
-    QTimer::singleShot(0, job, [job, data, path]() {
+    const QStringList inputs = inputFiles();
+    QTimer::singleShot(0, job, [job, data, path, inputs]() {
         job->setReportData(data);
+        job->setInputFiles(inputs);
         job->setOutputPath(path);
         job->setImageSuffix(QFileInfo(path).suffix());
         job->createKvrImageDoWorker();
@@ -210,9 +286,11 @@ void PrinterOperation::outputToPdf()
     startProgress();
     m_strOutputFile = path;
     QString error;
-    const bool ok = writeReportPdf(snapshot(), path, &error);
-    if (!ok)
-        qDebug("outputToPdf: 导出失败 ... %s", qPrintable(error));
+    const bool ok = writeReportPdf(snapshot(), path, &error, inputFiles());
+    if (!ok) {
+        qDebug("outputToPdf: 导出失败 ... %s", qUtf8Printable(error));
+        m_strFailure = kvrio::writeFailedText(path, error);
+    }
     onProgressPrompt(ok ? 1 : 0);
 }
 
@@ -221,7 +299,8 @@ int PrinterOperation::runSetupDialog() { return m_pSetupDialog->exec(); }
 void PrinterOperation::onProgressPrompt(int process)
 {
     if (process == 0) {
-        m_pProgressDialog->setPrompt(QStringLiteral("操作失败！"));
+        m_pProgressDialog->setPrompt(m_strFailure.isEmpty() ? QStringLiteral("操作失败！")
+                                                            : QStringLiteral("操作失败！\n") + m_strFailure);
         m_pProgressDialog->exitButton()->setVisible(true); // the dialog stays: let the user close it
         emit jobFinished(0);
     } else if (process == 1) {

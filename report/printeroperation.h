@@ -26,6 +26,8 @@ public:
     // (title, text) of a message to the engineer.
     using MessageFunc = std::function<void(const QString &, const QString &)>;
     using PrintDialogRunner = std::function<bool(QPrinter *)>;
+    // (parent, title, text) -> true for "是".
+    using Question = std::function<bool(QWidget *, const QString &, const QString &)>;
 
     explicit PrinterOperation(QWidget *parent = nullptr);
     ~PrinterOperation() override;
@@ -62,6 +64,9 @@ public:
     void setFileOpener(const FileOpener &opener) { m_fileOpener = opener; }
     void setPrintDialogRunner(const PrintDialogRunner &runner) { m_printDialogRunner = runner; }
     void setMessageFunc(const MessageFunc &func) { m_messageFunc = func; }
+    // Replaces the question asked before a Word export replaces the report
+    // image beside the chosen document.
+    void setQuestion(const Question &question) { m_question = question; }
 
 signals:
     void paintRequested(QPrinter *);
@@ -79,6 +84,8 @@ signals:
 
 public slots:
     void onProgressPrompt(int process);
+    // The reason the running job failed; shown with "操作失败！".
+    void onFailureReason(const QString &reason) { m_strFailure = reason; }
     void onOutputWordCilcked();
     void onOutputImageCilcked();
     void onPrintPreviewCilcked();
@@ -90,8 +97,10 @@ private:
     bool hasData() const;
     void updateSurvey();
     void startProgress();
-    void failAtOnce();
+    void failAtOnce(const QString &reason = QString());
     QString askSavePath(const QString &suffix, const QString &filter);
+    // The survey the report is of: no output may replace it.
+    QStringList inputFiles() const;
 
     PrinterSetupDialog *m_pSetupDialog = nullptr;
     PrinterPreviewDialog *m_pPreviewDialog = nullptr;
@@ -100,6 +109,7 @@ private:
     QString m_strCurDir;
     QString m_strCurFileName;
     QString m_strOutputFile;
+    QString m_strFailure;
 
     WaveGroupList m_waveGroups;
     WaveGroupList m_filterWaveGroups;
@@ -110,4 +120,5 @@ private:
     FileOpener m_fileOpener;
     PrintDialogRunner m_printDialogRunner;
     MessageFunc m_messageFunc;
+    Question m_question;
 };

@@ -6,11 +6,20 @@
 //                                    given, saves a picture of the window in
 //                                    OUTDIR and exits (works offscreen)
 //   kvr-analysis --help | --version  prints and exits without a display
+//
+// Without a screen (the self-check, or the offscreen platform) every message
+// and question is answered by the program itself and printed on stdout, so
+// such a run never waits for a user.
 #include "Resources/kvrresources.h"
 #include "app/gui/startup.h"
 #include "app/paths.h"
 #include "app/systemconfig.h"
+#include "io/filenames.h"
+#include "io/safewrite.h"
+#include "report/printeroperation.h"
+#include "report/render/reportimage.h"
 #include "ui/mainwindow.h"
+#include "workspace/showkvrwavedatawidget.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,8 +28,8 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QIcon>
-#include <QPixmap>
-#include <QTextCodec>
+#include <QImage>
+#include <QMessageBox>
 #include <QTimer>
 #include <QTranslator>
 
@@ -47,7 +56,9 @@ const char *kHelp = "Usage: kvr-analysis [FILE.ard]\n"
                     "                 Chinese dialog texts, the CJK font), open FILE when given,\n"
                     "                 print one line per check, save the main window as\n"
                     "                 OUTDIR/main-window.png and exit; works without a display\n"
-                    "                 with QT_QPA_PLATFORM=offscreen\n"
+                    "                 with QT_QPA_PLATFORM=offscreen; its messages and questions\n"
+                    "                 are answered by the program and printed, so a warned,\n"
+                    "                 rejected or missing FILE does not stop it\n"
                     "  -h, --help     show this help and exit\n"
                     "  --version      show the version and exit\n"
                     "\n"
@@ -108,9 +119,51 @@ int runSelfCheck(MainWindow &window, const QString &outDir, const QString &surve
 
     QDir().mkpath(outDir);
     const QString shot = QDir(outDir).filePath(QStringLiteral("main-window.png"));
-    const QPixmap pixmap = window.grab();
-    check(!pixmap.isNull() && pixmap.save(shot, "PNG"), QStringLiteral("screenshot ") + shot);
+    const QImage image = window.grab().toImage();
+    QString why;
+    const bool saved = kvrio::writeMadeFile(
+        shot, {},
+        [&image, &shot](QByteArray *png, QString *reason) { return encodeImageFor(image, shot, png, reason); }, &why);
+    check(saved, QStringLiteral("screenshot ") + shot + (saved ? QString() : QStringLiteral("：") + why));
     return failures == 0 ? 0 : 1;
+}
+
+void say(const char *what, const QString &text)
+{
+    std::printf("%s %s\n", what, qUtf8Printable(text));
+    std::fflush(stdout);
+}
+
+// The window's own questions and messages, answered without a user: a
+// message is printed, closing never saves (the file on disk stays as it
+// is), nothing is deleted, no report file is chosen.
+void answerWithoutUser(MainWindow &window)
+{
+    window.setMessageFunc(
+        [](const QString &title, const QString &text) { say("message", title + QStringLiteral(": ") + text); });
+    window.setCloseQuestion([](const QString &file) {
+        say("question", QStringLiteral("保存更改到\"%1\" -> 否").arg(file));
+        return MainWindow::CloseAnswer::Discard;
+    });
+    window.setDeleteQuestion([]() {
+        say("question", QStringLiteral("删除当前测点当前通道数据 -> 否"));
+        return false;
+    });
+    PrinterOperation *report = window.printerOperation();
+    report->setQuestion([](QWidget *, const QString &title, const QString &text) {
+        say("question", title + QStringLiteral(": ") + text + QStringLiteral(" -> 否"));
+        return false;
+    });
+    report->setSaveFileDialog([](QWidget *, const QString &caption, const QString &, const QString &) {
+        say("dialog", caption + QStringLiteral(": (未选择文件)"));
+        return QString();
+    });
+    report->setFileOpener([](const QUrl &url) {
+        say("open", url.toString());
+        return true;
+    });
+    report->setMessageFunc(
+        [](const QString &title, const QString &text) { say("message", title + QStringLiteral(": ") + text); });
 }
 
 } // namespace
@@ -126,6 +179,10 @@ int main(int argc, char *argv[])
         std::puts("kvr-analysis " KVR_VERSION);
         return 0;
     }
+
+    // The locale codec, first: the start-up file is a QString made from
+    // argv, and file names keep bytes that are not UTF-8.
+    kvrio::installFileNameCodec();
 
     const bool selfCheck = (argc == 3 || argc == 4) && std::strcmp(argv[1], "--self-check") == 0;
     const QString selfCheckDir = selfCheck ? QString::fromLocal8Bit(argv[2]) : QString();
@@ -146,12 +203,12 @@ int main(int argc, char *argv[])
     QTranslator translator;
     installQtTranslation(app, translator);
 
-    // 4. locale codec
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
-
     // 5. working directories, 6. configuration
     createDataDirectories();
     SystemConfig::instance().init(configFilePath());
+    const QString configProblem = SystemConfig::instance().loadProblem();
+    if (!configProblem.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(configProblem));
 
     // 7. display scale, 8. application font
     computeDisplayScale();
@@ -161,8 +218,25 @@ int main(int argc, char *argv[])
     logStartupEnvironment();
 
     // 10. main window and event loop
-    MainWindow window(strStartFile);
+    const bool withoutUser = selfCheck || isScreenless();
+    if (withoutUser)
+        answerDialogsAutomatically(app);
+    // Without a user the answers are in place before the file opens.
+    MainWindow window(withoutUser ? QString() : strStartFile);
+    if (withoutUser) {
+        answerWithoutUser(window);
+        if (!strStartFile.isEmpty())
+            window.workspace()->setCurrentFile(strStartFile);
+    }
     window.show();
+    if (!configProblem.isEmpty()) {
+        if (withoutUser)
+            say("message", QStringLiteral("提示: ") + configProblem);
+        else
+            QTimer::singleShot(0, &window, [&window, configProblem]() {
+                QMessageBox::warning(&window, QStringLiteral("提示"), configProblem);
+            });
+    }
     if (selfCheck) {
         window.resize(1600, 1000);
         int result = 1;

@@ -2,12 +2,21 @@
 
 #include "app/displayscale.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QEvent>
+#include <QFileDialog>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QTranslator>
+
+#include <cstdio>
 
 QString startupFilePath(int argc, char *argv[])
 {
@@ -68,3 +77,50 @@ void logStartupEnvironment()
     qDebug("屏幕的DPI为 ... %f", screen->logicalDotsPerInch());
     qDebug("屏幕的扩大倍数为 ... %f", screen->devicePixelRatio());
 }
+
+bool isScreenless()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+namespace {
+
+class DialogAnswerer : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto *dialog = qobject_cast<QDialog *>(watched)) {
+                QString text = dialog->windowTitle();
+                if (auto *box = qobject_cast<QMessageBox *>(dialog))
+                    text += QStringLiteral(": ") + box->text();
+                else if (qobject_cast<QFileDialog *>(dialog))
+                    text += QStringLiteral(": (文件对话框，未选择文件)");
+                std::printf("dialog %s\n", qUtf8Printable(text));
+                std::fflush(stdout);
+                QPointer<QDialog> guarded(dialog);
+                QTimer::singleShot(0, dialog, [guarded]() {
+                    if (!guarded)
+                        return;
+                    // A message box with one button is acknowledged with it;
+                    // anything else is cancelled.
+                    auto *box = qobject_cast<QMessageBox *>(guarded.data());
+                    if (box && box->buttons().size() == 1)
+                        box->buttons().first()->click();
+                    else
+                        guarded->reject();
+                });
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+void answerDialogsAutomatically(QApplication &app) { app.installEventFilter(new DialogAnswerer(&app)); }

@@ -27,3 +27,13 @@ void setApplicationFont(QApplication &app);
 
 // The five diagnostic lines about directories and the screen.
 void logStartupEnvironment();
+
+// True when no one can see or answer a window: the offscreen or minimal
+// platform (QT_QPA_PLATFORM).
+bool isScreenless();
+
+// From now on every dialog that opens (a message box, a question, a file
+// dialog) is answered at once: its title and text go to stdout and it is
+// closed as by Escape (a question gets its "no"/cancel answer, a file
+// dialog chooses nothing). A run without a user never waits for one.
+void answerDialogsAutomatically(QApplication &app);

@@ -1,11 +1,14 @@
 #include "kvrwordoperation.h"
 
 #include "app/paths.h"
+#include "io/safewrite.h"
+#include "report/render/reportimage.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryFile>
 
 KvrWordOperation::KvrWordOperation(QObject *parent)
     : WordEngineNew(parent)
@@ -34,19 +37,31 @@ QString KvrWordOperation::standardText(int index)
     return QStringLiteral("《公路工程物探规程》（JTG/T3222-2020)");
 }
 
-bool KvrWordOperation::makeReportImage(bool reportFailure)
-{
-    auto fail = [&]() {
-        if (reportFailure)
-            emit progressPrompt(0);
-        return false;
-    };
-    m_strListWaveListFile.clear();
-    if (m_renderer.data().waveGroups.isEmpty() || m_strOutputBaseName.isEmpty() || !QDir(m_strOutputDir).exists())
-        return fail();
-    const QString file =
-        m_strOutputDir + QStringLiteral("/") + m_strOutputBaseName + QLatin1Char('.') + m_strImageSuffix;
+namespace {
 
+QString pictureFailedText(const QString &picture, const QString &why)
+{
+    return QStringLiteral("无法写入报告图片 %1：%2").arg(QDir::toNativeSeparators(picture), why);
+}
+
+} // namespace
+
+QString KvrWordOperation::imagePath() const
+{
+    return m_strOutputDir + QStringLiteral("/") + m_strOutputBaseName + QLatin1Char('.') + m_strImageSuffix;
+}
+
+void KvrWordOperation::fail(const QString &reason)
+{
+    m_strError = reason;
+    qDebug("KvrWordOperation: 操作失败 ... %s", qUtf8Printable(reason));
+    emit failureReason(reason);
+    emit progressPrompt(0);
+}
+
+// The report image, drawn and encoded in memory (progress 10, 30, 50).
+bool KvrWordOperation::renderImage(QByteArray *png, QString *why)
+{
     QImage image(ReportRenderer::kImageWidth, ReportRenderer::kImageHeight, QImage::Format_RGB888);
     image.fill(Qt::white);
     {
@@ -58,32 +73,74 @@ bool KvrWordOperation::makeReportImage(bool reportFailure)
         m_renderer.drawBoreholePanel(&painter);
         emit progressPrompt(50);
     }
-    const bool jpeg = m_strImageSuffix != QLatin1String("png");
-    if (!image.save(file, jpeg ? "JPEG" : "PNG", jpeg ? 92 : -1))
-        return fail();
-    emit progressPrompt(70);
-    m_strListWaveListFile.append(file);
-    return true;
+    return encodeImageFor(image, imagePath(), png, why);
 }
 
 void KvrWordOperation::createKvrImageDoWorker()
 {
-    if (makeReportImage(true))
-        emit progressPrompt(1);
+    m_strListWaveListFile.clear();
+    m_strError.clear();
+    if (m_renderer.data().waveGroups.isEmpty())
+        return fail(QStringLiteral("没有可输出的波形"));
+    if (m_strOutputBaseName.isEmpty() || !QDir(m_strOutputDir).exists())
+        return fail(QStringLiteral("输出目录 %1 不存在").arg(m_strOutputDir));
+    const QString file = imagePath();
+    QString why;
+    const auto render = [this](QByteArray *png, QString *reason) { return renderImage(png, reason); };
+    if (!kvrio::writeMadeFile(file, m_inputFiles, render, &why))
+        return fail(kvrio::writeFailedText(file, why));
+    emit progressPrompt(70);
+    m_strListWaveListFile.append(file);
+    emit progressPrompt(1);
 }
 
+// The document and the image beside it are one export: the image is made
+// ready beside its place first, the document is written, and only then does
+// the image replace an existing one. A failure anywhere leaves both old
+// files as they were.
 void KvrWordOperation::createKvrWordDoWorker()
 {
     const QString savePath = saveFilePath();
-    // The picture of the document is a PNG beside it. Without the image the
-    // document is still made, only without picture.
+    // The picture of the document is a PNG beside it.
     setImageSuffix(QStringLiteral("png"));
-    makeReportImage(false);
+    const QString picture = imagePath();
+    m_strListWaveListFile.clear();
+    m_strError.clear();
+
+    const QStringList inputs = QStringList(m_inputFiles) << m_strTemplatePath;
+    QString refused = kvrio::checkOutputTarget(savePath, inputs);
+    if (!refused.isEmpty())
+        return fail(kvrio::writeFailedText(savePath, refused));
+    if (kvrio::isSameFile(savePath, picture))
+        return fail(kvrio::writeFailedText(savePath, QStringLiteral("它与报告图片同名")));
+    refused = kvrio::checkOutputTarget(picture, inputs);
+    if (!refused.isEmpty())
+        return fail(pictureFailedText(picture, refused));
+
+    // Nothing to draw: the document is still made, only without picture.
+    const bool withImage =
+        !m_renderer.data().waveGroups.isEmpty() && !m_strOutputBaseName.isEmpty() && QDir(m_strOutputDir).exists();
+    kvrio::SafeFile beside(picture, QStringList(inputs) << savePath);
+    // The document takes the picture from a private copy, so the file
+    // beside it is not touched before the document is safe.
+    QTemporaryFile embedded(QDir::tempPath() + QStringLiteral("/kvr-report-XXXXXX.png"));
+    if (withImage) {
+        QByteArray png;
+        QString why;
+        if (!renderImage(&png, &why))
+            return fail(why);
+        if (!embedded.open() || embedded.write(png) != png.size() || !embedded.flush())
+            return fail(QStringLiteral("无法写入临时文件 %1：%2").arg(embedded.fileName(), embedded.errorString()));
+        embedded.close();
+        if (!beside.open() || !beside.write(png) || !beside.finish())
+            return fail(pictureFailedText(picture, beside.errorString()));
+        emit progressPrompt(70);
+    }
 
     if (!createNewWord(m_strTemplatePath)) {
+        const QString why = lastError();
         close(false);
-        emit progressPrompt(0);
-        return;
+        return fail(why.isEmpty() ? QStringLiteral("无法从模板创建文档") : why);
     }
     setSaveFilePath(savePath);
     const ProjectParams &pp = m_renderer.data().project;
@@ -115,13 +172,22 @@ void KvrWordOperation::createKvrWordDoWorker()
     }
     emit progressPrompt(85);
 
-    if (!m_strListWaveListFile.isEmpty()) {
-        qDebug("m_strListWaveListFile.at(0) ... %s", qPrintable(m_strListWaveListFile.at(0)));
-        insertPicture(QStringLiteral("bookmarkImage"), m_strListWaveListFile.at(0));
+    if (withImage) {
+        qDebug("m_strListWaveListFile.at(0) ... %s", qPrintable(picture));
+        insertPicture(QStringLiteral("bookmarkImage"), embedded.fileName());
     }
     emit progressPrompt(90);
 
     const bool saved = close(true);
+    if (!saved || !QFileInfo::exists(savePath)) {
+        const QString why = lastError();
+        return fail(why.isEmpty() ? QStringLiteral("无法保存文档 %1").arg(savePath) : why);
+    }
+    if (withImage) {
+        if (!beside.commit())
+            return fail(QStringLiteral("Word 文件已保存，但") + pictureFailedText(picture, beside.errorString()));
+        m_strListWaveListFile.append(picture);
+    }
     emit progressPrompt(100);
-    emit progressPrompt(saved && QFileInfo::exists(savePath) ? 1 : 0);
+    emit progressPrompt(1);
 }

@@ -33,6 +33,14 @@ public:
     QString templatePath() const { return m_strTemplatePath; }
     void setTemplatePath(const QString &path) { m_strTemplatePath = path; }
 
+    // Files no output of a job may replace (the survey the report is of).
+    void setInputFiles(const QStringList &files) { m_inputFiles = files; }
+    // Where the report image of the current output goes: beside it, with
+    // the same base name and ".png".
+    QString imagePath() const;
+    // Why the last job failed (a text for the user); empty after success.
+    QString errorText() const { return m_strError; }
+
     // The printed page on any paint device (printer, PDF writer).
     void drawPrintedPage(QPainter *painter) { m_renderer.drawPrintedPage(painter); }
     ReportRenderer &renderer() { return m_renderer; }
@@ -42,13 +50,16 @@ public:
 
 signals:
     void progressPrompt(int);
+    // Sent just before progress 0, with the reason.
+    void failureReason(const QString &reason);
 
 public slots:
     void createKvrImageDoWorker();
     void createKvrWordDoWorker();
 
 private:
-    bool makeReportImage(bool reportFailure);
+    bool renderImage(QByteArray *png, QString *why);
+    void fail(const QString &reason);
 
     ReportRenderer m_renderer;
     QString m_strOutputDir;
@@ -56,4 +67,6 @@ private:
     QString m_strImageSuffix = QStringLiteral("png");
     QStringList m_strListWaveListFile;
     QString m_strTemplatePath;
+    QStringList m_inputFiles;
+    QString m_strError;
 };

@@ -1,6 +1,7 @@
 #include "reportfields.h"
 
 #include "app/paths.h"
+#include "io/safewrite.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <cmath>
 
 namespace reportfields {
@@ -120,8 +120,10 @@ ProjectParams fieldsForSurvey(const ProjectParams &shared, const QString &survey
     if (!surveyPath.isEmpty()) {
         clearPerSurvey(p);
         QFile file(recordPath(surveyPath));
-        // A record is a few hundred bytes; anything far larger is not ours.
-        if (file.open(QIODevice::ReadOnly) && file.size() < 1024 * 1024) {
+        // A record is a few hundred bytes; anything far larger is not ours,
+        // and something other than a file (a pipe) is not opened at all.
+        if (kvrio::inspectInput(file.fileName()) == kvrio::InputState::Ok && file.open(QIODevice::ReadOnly)
+            && file.size() < 1024 * 1024) {
             const QJsonObject fields =
                 QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("fields")).toObject();
             for (const TextField &f : kTextFields)
@@ -172,16 +174,8 @@ bool storeFieldsForSurvey(const ProjectParams &edited, const QString &surveyPath
     };
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return fail(QStringLiteral("无法创建目录"));
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(out.errorString());
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return fail(out.errorString());
-    }
-    if (!out.commit())
-        return fail(out.errorString());
-    return true;
+    QString why;
+    return kvrio::writeFile(path, bytes, QStringList(), &why) || fail(why);
 }
 
 namespace {

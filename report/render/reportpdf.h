@@ -1,9 +1,22 @@
-// The printed report page written into a PDF file (A4 portrait).
+// The printed report page as a PDF file (A4 portrait).
 #pragma once
 
 #include "report/render/reportdata.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
-// Returns false with a reason when the file cannot be written.
-bool writeReportPdf(const ReportData &data, const QString &path, QString *error = nullptr);
+// The page as a PDF document in memory; empty when it could not be drawn.
+QByteArray renderReportPdf(const ReportData &data);
+
+// Whether `pdf` is a complete PDF file: the header, a cross-reference table
+// whose entries all point at their objects, the trailer with its root, and
+// the end marker. `why` says what is missing.
+bool isCompletePdf(const QByteArray &pdf, QString *why = nullptr);
+
+// Draws the page, checks the document and writes it through the safe
+// writer: an existing file (never one of `inputs`) is replaced only by a
+// complete new one. Returns false with the reason for the user.
+bool writeReportPdf(const ReportData &data, const QString &path, QString *error = nullptr,
+                    const QStringList &inputs = QStringList());

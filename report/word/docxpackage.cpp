@@ -1,9 +1,10 @@
 #include "docxpackage.h"
 
+#include "io/safewrite.h"
 #include "report/word/docxlayout.h"
 
 #include <QBuffer>
-#include <QSaveFile>
+#include <QHash>
 
 #include <QDateTime>
 #include <QDir>
@@ -73,6 +74,41 @@ int twipsAttr(const XmlNodePtr &n, const char *name, int fallback)
     return ok ? v : fallback;
 }
 
+// Reads every entry of the archive back (each checked against its CRC):
+// the bytes about to be written are a whole package of `parts` parts.
+bool isCompleteArchive(const QByteArray &bytes, int parts, QString *why)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QuaZip zip(&buffer);
+    if (!zip.open(QuaZip::mdUnzip)) {
+        *why = QStringLiteral("无法读回");
+        return false;
+    }
+    int count = 0;
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *why = QStringLiteral("无法读回 %1").arg(zip.getCurrentFileName());
+            return false;
+        }
+        char chunk[64 * 1024];
+        while (file.read(chunk, sizeof chunk) > 0) { }
+        file.close();
+        if (file.getZipError() != UNZ_OK) {
+            *why = QStringLiteral("%1 校验失败").arg(zip.getCurrentFileName());
+            return false;
+        }
+        ++count;
+    }
+    zip.close();
+    if (zip.getZipError() != UNZ_OK || count != parts) {
+        *why = QStringLiteral("应有 %1 个部分，读回 %2 个").arg(parts).arg(count);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool DocxPackage::load(const QString &path, QString *error)
@@ -85,9 +121,17 @@ bool DocxPackage::load(const QString &path, QString *error)
     m_order.clear();
     m_parts.clear();
     qint64 total = 0;
+    // A pipe or a device would block the unzipper or feed it without end.
+    QString why;
+    switch (kvrio::inspectInput(path, &why)) {
+    case kvrio::InputState::Missing: return fail(QStringLiteral("找不到模板文件 %1").arg(path));
+    case kvrio::InputState::NotAFile: return fail(QStringLiteral("模板 %1 不是普通文件").arg(path));
+    case kvrio::InputState::Unreadable: return fail(QStringLiteral("无法读取模板 %1：%2").arg(path, why));
+    case kvrio::InputState::Ok: break;
+    }
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdUnzip))
-        return fail(QStringLiteral("cannot open package %1").arg(path));
+        return fail(QStringLiteral("模板 %1 不是有效的文档包").arg(path));
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         QString name = zip.getCurrentFileName();
         if (name.startsWith(QLatin1String("./")))
@@ -96,10 +140,11 @@ bool DocxPackage::load(const QString &path, QString *error)
             continue;
         QuaZipFile file(&zip);
         if (!file.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("cannot read %1").arg(name));
+            return fail(QStringLiteral("无法读取模板中的 %1").arg(name));
         // A damaged or hostile package may unpack to far more than it
         // holds; read no more than a real document could need.
         QByteArray data;
+        data.reserve(int(qBound<qint64>(0, file.usize(), kMaxPartSize + 1)));
         while (data.size() <= kMaxPartSize) {
             const QByteArray chunk = file.read(1024 * 1024);
             if (chunk.isEmpty())
@@ -109,17 +154,19 @@ bool DocxPackage::load(const QString &path, QString *error)
         file.close();
         total += data.size();
         if (data.size() > kMaxPartSize || total > kMaxPackageSize)
-            return fail(QStringLiteral("%1 is too large").arg(name));
+            return fail(QStringLiteral("模板中的 %1 过大").arg(name));
         m_parts.insert(name, data);
         m_order.append(name);
     }
     zip.close();
 
     if (!m_parts.contains(QString::fromLatin1(kContentTypesPart)))
-        return fail(QStringLiteral("no content types"));
+        return fail(QStringLiteral("模板缺少 [Content_Types].xml"));
     m_mainPart = QStringLiteral("word/document.xml");
+    // One budget for every part read: together they stay within it.
+    XmlBudget budget;
     XmlDocument packageRels;
-    if (packageRels.parse(m_parts.value(QStringLiteral("_rels/.rels")))) {
+    if (packageRels.parse(m_parts.value(QStringLiteral("_rels/.rels")), nullptr, &budget)) {
         for (const auto &rel : packageRels.findAll(QStringLiteral("Relationship"))) {
             if (rel->attribute(QStringLiteral("Type")).endsWith(QLatin1String("/officeDocument"))) {
                 QString target = rel->attribute(QStringLiteral("Target"));
@@ -129,18 +176,22 @@ bool DocxPackage::load(const QString &path, QString *error)
             }
         }
     }
-    QString why;
-    if (!m_document.parse(m_parts.value(m_mainPart), &why))
-        return fail(QStringLiteral("%1: %2").arg(m_mainPart, why));
-    if (!m_contentTypes.parse(m_parts.value(QString::fromLatin1(kContentTypesPart)), &why))
-        return fail(QStringLiteral("content types: %1").arg(why));
+    if (!budget.refused.isEmpty())
+        return fail(QStringLiteral("_rels/.rels：%1").arg(budget.refused));
+    if (!m_document.parse(m_parts.value(m_mainPart), &why, &budget))
+        return fail(QStringLiteral("%1：%2").arg(m_mainPart, why));
+    if (!m_contentTypes.parse(m_parts.value(QString::fromLatin1(kContentTypesPart)), &why, &budget))
+        return fail(QStringLiteral("[Content_Types].xml：%1").arg(why));
     const QString rels = relsPartName();
-    if (!m_parts.contains(rels) || !m_rels.parse(m_parts.value(rels))) {
+    if (!m_parts.contains(rels) || !m_rels.parse(m_parts.value(rels), nullptr, &budget)) {
+        if (!budget.refused.isEmpty())
+            return fail(QStringLiteral("%1：%2").arg(rels, budget.refused));
         m_rels.parse(QByteArray("<Relationships xmlns=\"") + kRelsNs + "\"/>");
         if (!m_order.contains(rels))
             m_order.append(rels);
     }
-    loadSideParts();
+    if (!loadSideParts(&budget, &why))
+        return fail(why);
     m_nextPicture = 1;
     m_sourcePath = path;
     return true;
@@ -154,8 +205,9 @@ QString DocxPackage::relsPartNameOf(const QString &partName)
 
 // The headers and footers of the main document (their bookmarks are filled
 // too) and its styles (read for the picture size). A part that does not
-// parse is left as it is.
-void DocxPackage::loadSideParts()
+// parse is left as it is; one past what is left of the budget fails the
+// package (false, with the reason).
+bool DocxPackage::loadSideParts(XmlBudget *budget, QString *error)
 {
     m_sideParts.clear();
     m_styles = XmlDocument();
@@ -169,20 +221,29 @@ void DocxPackage::loadSideParts()
             target.startsWith(QLatin1Char('/')) ? QDir::cleanPath(target.mid(1)) : QDir::cleanPath(dir + target);
         if (!m_parts.contains(name))
             continue;
+        QString refusedIn;
         if (type.endsWith(QLatin1String("/styles"))) {
-            m_styles.parse(m_parts.value(name));
+            m_styles.parse(m_parts.value(name), nullptr, budget);
+            refusedIn = name;
         } else if (type.endsWith(QLatin1String("/header")) || type.endsWith(QLatin1String("/footer"))) {
             SidePart side;
             side.name = name;
             side.relId = rel->attribute(QStringLiteral("Id"));
-            if (!side.doc.parse(m_parts.value(name)))
-                continue;
-            const QString rels = relsPartNameOf(name);
-            if (!m_parts.contains(rels) || !side.rels.parse(m_parts.value(rels)))
-                side.rels.parse(QByteArray("<Relationships xmlns=\"") + kRelsNs + "\"/>");
-            m_sideParts.append(side);
+            refusedIn = name;
+            if (side.doc.parse(m_parts.value(name), nullptr, budget)) {
+                const QString rels = relsPartNameOf(name);
+                refusedIn = rels;
+                if (!m_parts.contains(rels) || !side.rels.parse(m_parts.value(rels), nullptr, budget))
+                    side.rels.parse(QByteArray("<Relationships xmlns=\"") + kRelsNs + "\"/>");
+                m_sideParts.append(side);
+            }
+        }
+        if (!budget->refused.isEmpty()) {
+            *error = QStringLiteral("%1：%2").arg(refusedIn, budget->refused);
+            return false;
         }
     }
+    return true;
 }
 
 QString DocxPackage::relsPartName() const { return relsPartNameOf(m_mainPart); }
@@ -214,15 +275,15 @@ QByteArray DocxPackage::part(const QString &name) const
 bool DocxPackage::save(const QString &path, QString *error)
 {
     flush();
-    // The archive is built in memory and then written through QSaveFile, so
-    // an existing document is replaced only by a complete new one.
+    // The archive is built in memory, read back, and written through the
+    // safe writer: an existing document is replaced only by a complete new one.
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
     {
         QuaZip zip(&buffer);
         if (!zip.open(QuaZip::mdCreate)) {
             if (error)
-                *error = QStringLiteral("cannot create the archive for %1").arg(path);
+                *error = QStringLiteral("无法生成文档包 %1").arg(path);
             return false;
         }
         QStringList order = m_order;
@@ -248,31 +309,21 @@ bool DocxPackage::save(const QString &path, QString *error)
         zip.close();
         if (!ok || zip.getZipError() != ZIP_OK) {
             if (error)
-                *error = QStringLiteral("cannot build the archive for %1").arg(path);
+                *error = QStringLiteral("无法生成文档包 %1").arg(path);
             return false;
         }
     }
     const QByteArray bytes = buffer.data();
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
+    QString why;
+    if (!isCompleteArchive(bytes, m_order.size(), &why)) {
         if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
+            *error = QStringLiteral("文档包不完整：%1").arg(why);
         return false;
     }
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 n = out.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0) {
-            out.cancelWriting();
-            if (error)
-                *error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
-            return false;
-        }
-        written += n;
-    }
-    if (!out.flush() || !out.commit()) {
+    // Never over the template it was made from.
+    if (!kvrio::writeFile(path, bytes, QStringList {m_sourcePath}, &why)) {
         if (error)
-            *error = QStringLiteral("cannot replace %1: %2").arg(path, out.errorString());
+            *error = kvrio::writeFailedText(path, why);
         return false;
     }
     return true;
@@ -340,21 +391,40 @@ QString DocxPackage::addImageRelationship(XmlDocument &rels, const QString &targ
     return id;
 }
 
+// In each part one pass over the tree: the ends by id, then the first start
+// of that name whose end exists (a template with thousands of unmatched
+// starts costs no more than one with none).
 bool DocxPackage::findBookmark(const QString &name, Range *range) const
 {
     for (int part = -1; part < m_sideParts.size(); ++part) {
         const XmlDocument &doc = part < 0 ? m_document : m_sideParts.at(part).doc;
-        for (const auto &s : doc.findAll(QStringLiteral("w:bookmarkStart"))) {
-            if (s->attribute(QStringLiteral("w:name")) != name)
+        if (!doc.root())
+            continue;
+        QList<XmlNodePtr> starts;
+        QHash<QString, XmlNodePtr> ends;
+        QList<XmlNodePtr> stack {doc.root()};
+        while (!stack.isEmpty()) {
+            const XmlNodePtr n = stack.takeLast();
+            if (n->kind != XmlNode::Element)
                 continue;
-            const QString id = s->attribute(QStringLiteral("w:id"));
-            for (const auto &e : doc.findAll(QStringLiteral("w:bookmarkEnd"))) {
-                if (e->attribute(QStringLiteral("w:id")) == id) {
-                    range->start = s;
-                    range->end = e;
-                    range->part = part;
-                    return true;
-                }
+            if (n->name == QLatin1String("w:bookmarkStart")) {
+                if (n->attribute(QStringLiteral("w:name")) == name)
+                    starts << n;
+            } else if (n->name == QLatin1String("w:bookmarkEnd")) {
+                const QString id = n->attribute(QStringLiteral("w:id"));
+                if (!ends.contains(id))
+                    ends.insert(id, n);
+            }
+            for (int i = n->children.size() - 1; i >= 0; --i)
+                stack << n->children.at(i);
+        }
+        for (const XmlNodePtr &s : qAsConst(starts)) {
+            const auto end = ends.constFind(s->attribute(QStringLiteral("w:id")));
+            if (end != ends.constEnd()) {
+                range->start = s;
+                range->end = end.value();
+                range->part = part;
+                return true;
             }
         }
     }

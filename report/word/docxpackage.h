@@ -61,7 +61,7 @@ private:
     void flush();
     QString relsPartName() const;
     static QString relsPartNameOf(const QString &partName);
-    void loadSideParts();
+    bool loadSideParts(XmlBudget *budget, QString *error);
     void addDefaultContentType(const QString &extension, const QString &type);
     QString addImageRelationship(XmlDocument &rels, const QString &target);
 

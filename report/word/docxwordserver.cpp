@@ -16,6 +16,7 @@ struct WordState {
     QString selectionBookmark;
     bool visible = false;
     bool displayAlerts = true;
+    QString lastError; // why the last Add, Open or Save failed
 };
 using StatePtr = QSharedPointer<WordState>;
 
@@ -95,6 +96,8 @@ public:
         const QString name = memberName(member);
         switch (m_kind) {
         case Application:
+            if (name == QLatin1String("LastError"))
+                return m_state->lastError;
             if (name == QLatin1String("Quit")) {
                 m_state->documents.clear();
                 m_state->active.reset();
@@ -106,10 +109,12 @@ public:
             if ((name == QLatin1String("Add") || name == QLatin1String("Open")) && !args.isEmpty()) {
                 PackagePtr doc(new DocxPackage);
                 const QString path = QDir::fromNativeSeparators(args.first().toString());
-                if (!doc->load(path))
+                if (!doc->load(path, &m_state->lastError))
                     return false;
-                if (name == QLatin1String("Add") && !doc->switchTemplateToDocument())
+                if (name == QLatin1String("Add") && !doc->switchTemplateToDocument()) {
+                    m_state->lastError = QStringLiteral("模板 %1 的主文档类型无法识别").arg(path);
                     return false;
+                }
                 m_state->documents.append(doc);
                 m_state->active = doc;
                 return true;
@@ -117,9 +122,9 @@ public:
             break;
         case Document:
             if (name == QLatin1String("SaveAs") && !args.isEmpty())
-                return m_doc->save(QDir::fromNativeSeparators(args.first().toString()));
+                return m_doc->save(QDir::fromNativeSeparators(args.first().toString()), &m_state->lastError);
             if (name == QLatin1String("Save"))
-                return !m_doc->sourcePath().isEmpty() && m_doc->save(m_doc->sourcePath());
+                return !m_doc->sourcePath().isEmpty() && m_doc->save(m_doc->sourcePath(), &m_state->lastError);
             if (name == QLatin1String("Close")) {
                 m_state->documents.removeAll(m_doc);
                 if (m_state->active == m_doc)

@@ -13,6 +13,12 @@ WordEngineNew::~WordEngineNew() { close(false); }
 
 QString WordEngineNew::serverName() const { return m_pWord ? m_pWord->control() : QString(); }
 
+void WordEngineNew::takeServerError(const QString &fallback)
+{
+    const QString reported = m_pWord ? m_pWord->dynamicCall("LastError()").toString() : QString();
+    m_strLastError = reported.isEmpty() ? fallback : reported;
+}
+
 bool WordEngineNew::startApplication()
 {
     m_pWord = new AxObject();
@@ -22,6 +28,7 @@ bool WordEngineNew::startApplication()
         qDebug("createNewWord: 打开word程序失败，尝试打开WPS程序!");
         if (!m_pWord->setControl(QStringLiteral("kwps.Application"))) {
             qDebug("createNewWord: 打开word程序失败!");
+            m_strLastError = QStringLiteral("没有可用的Word或WPS程序");
             delete m_pWord;
             m_pWord = nullptr;
             return false;
@@ -34,6 +41,7 @@ bool WordEngineNew::startApplication()
 
 bool WordEngineNew::createNewWord(const QString &templatePath)
 {
+    m_strLastError.clear();
     if (templatePath.isEmpty())
         return false;
     if (m_pWord)
@@ -48,12 +56,14 @@ bool WordEngineNew::createNewWord(const QString &templatePath)
         return true;
     }
     qDebug("createNewWord: 创建word文档失败!");
+    takeServerError(QStringLiteral("无法从模板 %1 创建文档").arg(templatePath));
     m_blCreateNew = false;
     return false;
 }
 
 bool WordEngineNew::open(const QString &filePath)
 {
+    m_strLastError.clear();
     if (filePath.isEmpty())
         return false;
     if (m_pWord)
@@ -63,6 +73,8 @@ bool WordEngineNew::open(const QString &filePath)
     m_pWorkDocuments->dynamicCall("Open(const QString&)", filePath);
     m_pWorkDocument = m_pWord->querySubObject("ActiveDocument");
     m_blOpened = m_pWorkDocument != nullptr;
+    if (!m_blOpened)
+        takeServerError(QStringLiteral("无法打开文档 %1").arg(filePath));
     return m_blOpened;
 }
 
@@ -109,16 +121,20 @@ bool WordEngineNew::save()
 {
     if (!m_pWorkDocument)
         return false;
+    bool saved = false;
     if (m_blCreateNew && !m_strSaveFilePath.isEmpty()) {
         qDebug("保存新文件!");
-        return m_pWorkDocument->dynamicCall("SaveAs(const QString&)", QDir::toNativeSeparators(m_strSaveFilePath))
-            .toBool();
-    }
-    if (m_blOpened) {
+        saved = m_pWorkDocument->dynamicCall("SaveAs(const QString&)", QDir::toNativeSeparators(m_strSaveFilePath))
+                    .toBool();
+    } else if (m_blOpened) {
         qDebug("保存已经更改后的文件!");
-        return m_pWorkDocument->dynamicCall("Save()").toBool();
+        saved = m_pWorkDocument->dynamicCall("Save()").toBool();
+    } else {
+        return false;
     }
-    return false;
+    if (!saved)
+        takeServerError(QStringLiteral("无法保存文档 %1").arg(m_strSaveFilePath));
+    return saved;
 }
 
 bool WordEngineNew::close(bool blSave)

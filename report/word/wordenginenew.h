@@ -30,14 +30,18 @@ public:
 
     bool isOpen() const { return m_pWord != nullptr; }
     QString serverName() const;
+    // Why the last create, open or save failed, as far as the server says.
+    QString lastError() const { return m_strLastError; }
 
 private:
     bool startApplication();
+    void takeServerError(const QString &fallback);
 
     AxObject *m_pWord = nullptr;
     AxObject *m_pWorkDocuments = nullptr;
     AxObject *m_pWorkDocument = nullptr;
     QString m_strSaveFilePath;
+    QString m_strLastError;
     bool m_blOpened = false;
     bool m_blCreateNew = false;
 };

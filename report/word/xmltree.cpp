@@ -89,42 +89,63 @@ QString XmlNode::innerText() const
     return s;
 }
 
-// Deeper than any word-processing part nests (tables in tables included);
-// the tree is walked recursively, so a damaged part must not go deeper.
-static const int kMaxDepth = 512;
-
-bool XmlDocument::parse(const QByteArray &data, QString *error)
+// The tree is walked recursively (serialising, cloning, searching), so the
+// depth limit also keeps those walks far from the end of the stack.
+bool XmlDocument::parse(const QByteArray &data, QString *error, XmlBudget *shared)
 {
     QXmlStreamReader reader(data);
     reader.setNamespaceProcessing(false);
     m_root.reset();
     m_standalone.clear();
+    XmlBudget own;
+    XmlBudget &budget = shared ? *shared : own;
     XmlNode *current = nullptr;
     int depth = 0;
-    while (!reader.atEnd()) {
+    int &elements = budget.elements;
+    int &bookmarks = budget.bookmarks;
+    qint64 &text = budget.text;
+    QString refused;
+    while (!reader.atEnd() && refused.isEmpty()) {
         const QXmlStreamReader::TokenType token = reader.readNext();
-        if (token == QXmlStreamReader::StartElement && ++depth > kMaxDepth) {
-            reader.raiseError(QStringLiteral("elements nested deeper than %1 levels").arg(kMaxDepth));
-            break;
-        }
-        if (token == QXmlStreamReader::EndElement)
-            --depth;
         switch (token) {
         case QXmlStreamReader::StartDocument:
             if (reader.isStandaloneDocument())
                 m_standalone = QStringLiteral("yes");
             break;
+        case QXmlStreamReader::DTD:
+            // Word parts have none; its entities would be expanded into one
+            // piece of text before any budget could be checked.
+            refused = QStringLiteral("模板含有文档类型声明（DTD）");
+            break;
         case QXmlStreamReader::StartElement: {
+            if (++depth > budget.maxDepth) {
+                refused = QStringLiteral("模板嵌套过深（超过 %1 层）").arg(budget.maxDepth);
+                break;
+            }
+            if (++elements > budget.maxElements) {
+                refused = QStringLiteral("模板元素过多（超过 %1 个）").arg(budget.maxElements);
+                break;
+            }
             XmlNodePtr n = XmlNode::element(reader.qualifiedName().toString());
+            if (n->name == QLatin1String("w:bookmarkStart") && ++bookmarks > budget.maxBookmarks) {
+                refused = QStringLiteral("模板书签过多（超过 %1 个）").arg(budget.maxBookmarks);
+                break;
+            }
             for (const auto &d : reader.namespaceDeclarations()) {
                 const QString attrName =
                     d.prefix().isEmpty() ? QStringLiteral("xmlns") : QStringLiteral("xmlns:") + d.prefix().toString();
                 n->attributes.append(qMakePair(attrName, d.namespaceUri().toString()));
+                text += attrName.size() + d.namespaceUri().size();
             }
             for (const auto &a : reader.attributes()) {
                 const QString attrName = a.qualifiedName().toString();
                 if (n->attribute(attrName).isNull())
                     n->attributes.append(qMakePair(attrName, a.value().toString()));
+                text += attrName.size() + a.value().size();
+            }
+            if (text > budget.maxText) {
+                refused = QStringLiteral("模板文字过多（超过 %1 个字符）").arg(budget.maxText);
+                break;
             }
             if (current)
                 current->appendChild(n);
@@ -133,17 +154,28 @@ bool XmlDocument::parse(const QByteArray &data, QString *error)
             current = n.data();
             break;
         }
-        case QXmlStreamReader::EndElement: current = current ? current->parent : nullptr; break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            current = current ? current->parent : nullptr;
+            break;
         case QXmlStreamReader::Characters:
+            text += reader.text().size();
+            if (text > budget.maxText) {
+                refused = QStringLiteral("模板文字过多（超过 %1 个字符）").arg(budget.maxText);
+                break;
+            }
             if (current)
                 current->appendChild(XmlNode::textNode(reader.text().toString()));
             break;
         default: break;
         }
     }
-    if (reader.hasError() || !m_root) {
+    budget.refused = refused;
+    if (!refused.isEmpty() || reader.hasError() || !m_root) {
         if (error)
-            *error = reader.hasError() ? reader.errorString() : QStringLiteral("no root element");
+            *error = !refused.isEmpty() ? refused
+                : reader.hasError()     ? reader.errorString()
+                                        : QStringLiteral("no root element");
         m_root.reset();
         return false;
     }

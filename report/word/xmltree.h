@@ -36,10 +36,33 @@ struct XmlNode {
     QString innerText() const;
 };
 
+// What one part may grow to when parsed. A real report template has a few
+// thousand elements, a few hundred bookmarks, nests tables a handful of
+// levels deep and holds some tens of thousands of characters; the limits
+// leave a wide margin and keep the tree of a hostile part (a small zip
+// entry can unpack to millions of empty elements) to about 100 MB. They are
+// checked while reading, so the tree never grows past them.
+struct XmlBudget {
+    int maxElements = 200000;
+    int maxDepth = 256;
+    qint64 maxText = 8 * 1024 * 1024; // characters of text and attribute values
+    int maxBookmarks = 10000;         // w:bookmarkStart elements
+
+    // Used so far by the parts read with this budget, and why it ran out.
+    int elements = 0;
+    qint64 text = 0;
+    int bookmarks = 0;
+    QString refused;
+};
+
 class XmlDocument
 {
 public:
-    bool parse(const QByteArray &data, QString *error = nullptr);
+    // On failure `error` says why; a part over its budget is refused with
+    // "模板嵌套过深", "模板元素过多", "模板文字过多" or "模板书签过多", one
+    // with a document type declaration (entities) with "模板含有文档类型声明".
+    // Parts read with the same `budget` share it (a fresh one when null).
+    bool parse(const QByteArray &data, QString *error = nullptr, XmlBudget *budget = nullptr);
     QByteArray serialize() const;
 
     XmlNodePtr root() const { return m_root; }

@@ -13,14 +13,21 @@ struct Run {
     QString err;
 };
 
-inline Run runCli(const QStringList &args, const QString &cwd)
+// `prefix` runs kvr-cli under another program (for instance setpriv).
+inline Run runCli(const QStringList &args, const QString &cwd, const QStringList &prefix = QStringList())
 {
     QProcess p;
     p.setWorkingDirectory(cwd);
-    p.start(QStringLiteral(KVR_CLI), args);
+    if (prefix.isEmpty())
+        p.start(QStringLiteral(KVR_CLI), args);
+    else
+        p.start(prefix.first(), prefix.mid(1) << QStringLiteral(KVR_CLI) << args);
     Run r;
-    if (!p.waitForFinished(60000))
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished(5000);
         return r;
+    }
     r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
     r.out = p.readAllStandardOutput();
     r.err = QString::fromUtf8(p.readAllStandardError());

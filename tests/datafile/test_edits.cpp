@@ -17,12 +17,13 @@ namespace {
 // One edit, drawn at random against the state of a document and replayable
 // on another document in the same state.
 struct Op {
-    enum Kind { Flaw, ClearFlaw, Filter, Gain, Swap, Move, Delete, Header } kind;
+    enum Kind { Flaw, ClearFlaw, Filter, Gain, Swap, Move, Delete, Header, Marks } kind;
     int wave = 0;
     int value = 0;
     WaveParams params;
     HeaderField field = HeaderField::WorkName;
     QString text;
+    QVector<QPair<int, int>> marks;
 };
 
 DocResult apply(KvrDocument &doc, const Op &op)
@@ -36,6 +37,7 @@ DocResult apply(KvrDocument &doc, const Op &op)
     case Op::Move: return doc.moveWave(op.wave, op.value);
     case Op::Delete: return doc.deleteWave(op.wave);
     case Op::Header: return doc.setHeaderField(op.field, op.text);
+    case Op::Marks: return doc.setFlawMarks(op.marks, QStringLiteral("采纳建议"));
     }
     return DocResult();
 }
@@ -44,7 +46,7 @@ Op randomOp(const KvrDocument &doc, QRandomGenerator &rng)
 {
     const int n = doc.model().waveCount();
     Op op;
-    op.kind = Op::Kind(rng.bounded(8));
+    op.kind = Op::Kind(rng.bounded(9));
     op.wave = int(rng.bounded(n));
     switch (op.kind) {
     case Op::Flaw: op.value = int(rng.bounded(1024)); break;
@@ -76,6 +78,10 @@ Op randomOp(const KvrDocument &doc, QRandomGenerator &rng)
             op.text = QStringLiteral("桩%1-测试").arg(rng.bounded(100));
         break;
     }
+    case Op::Marks:
+        for (int k = 0; k < 3; ++k)
+            op.marks << qMakePair(int(rng.bounded(n)), int(rng.bounded(1024)));
+        break;
     default: break;
     }
     return op;
@@ -260,6 +266,18 @@ void TestEdits::mergesAndNames()
     QVERIFY(order.undo() && order.undo());
     QCOMPARE(order.model().waveAnalyzeInfoAt(2), moving);
     QCOMPARE(order.focusIndex(), 2);
+
+    // Accepting several marks is one step; one refused mark refuses them all.
+    const int marksBefore = order.history().index();
+    QVERIFY(!order.setFlawMarks({{0, 10}, {1, 99999}}, QStringLiteral("采纳建议")).ok);
+    QCOMPARE(order.history().index(), marksBefore);
+    QVERIFY(order.setFlawMarks({{0, 10}, {1, 20}, {2, 30}}, QStringLiteral("采纳建议")).ok);
+    QCOMPARE(order.history().index(), marksBefore + 1);
+    QCOMPARE(order.undoText(), QStringLiteral("采纳建议"));
+    QCOMPARE(order.model().waveAnalyzeInfoAt(2)->nFlawPos, 30);
+    QVERIFY(order.undo());
+    QVERIFY(order.model().waveAnalyzeInfoAt(0)->nFlawPos != 10);
+    QVERIFY(order.model().waveAnalyzeInfoAt(2)->nFlawPos != 30);
 
     // Deleting and undoing puts the wave back in its place with its mark.
     QVERIFY(order.setFlawMark(3, 200).ok);

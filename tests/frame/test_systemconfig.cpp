@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray readAll(const QString &path)
@@ -81,6 +83,8 @@ private slots:
     void maxSamplePointsClamp();
     void brokenFileRecreated_data();
     void brokenFileRecreated();
+    void entitiesWithinBoundsLoad();
+    void notAFileLeftAlone();
     void failedWriteKeepsOldFile();
 
 private:
@@ -237,27 +241,83 @@ void TestSystemConfig::maxSamplePointsClamp()
 void TestSystemConfig::brokenFileRecreated_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("keptAsBad");
-    QTest::newRow("unparsable") << QByteArray("<config><sysconfig><strGD>x</sysconfig") << true;
-    QTest::newRow("empty root") << QByteArray("<?xml version=\"1.0\"?><config/>") << false;
+    QTest::addColumn<QString>("problem"); // empty: repaired in place, not kept
+    QTest::newRow("unparsable") << QByteArray("<config><sysconfig><strGD>x</sysconfig") << "无法解析";
+    QTest::newRow("empty root") << QByteArray("<?xml version=\"1.0\"?><config/>") << "";
     QTest::newRow("wrong first element") << QByteArray(
         "<?xml version=\"1.0\"?><config><other><strGD>x</strGD></other></config>")
-                                         << false;
+                                         << "";
+    // Small files that once overflowed the parser's stack or took gigabytes.
+    QTest::newRow("nested 24000 levels") << QByteArray("<config><sysconfig>") + QByteArray("<a>").repeated(24000)
+            + QByteArray("</a>").repeated(24000) + "</sysconfig></config>"
+                                         << "嵌套过深";
+    QTest::newRow("one entity referenced 20000 times")
+        << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE config [<!ENTITY e \"") + QByteArray(4000, 'x')
+            + "\">]><config><sysconfig><strGD>" + QByteArray("&e;").repeated(20000) + "</strGD></sysconfig></config>"
+        << "实体引用过多";
+    QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE config [<!ENTITY l0 \"lol\">";
+    for (int i = 1; i < 10; ++i)
+        laughs +=
+            QStringLiteral("<!ENTITY l%1 \"%2\">").arg(i).arg(QStringLiteral("&l%1;").arg(i - 1).repeated(10)).toUtf8();
+    QTest::newRow("entities nested ten deep")
+        << laughs + "]><config><sysconfig><strGD>&l9;</strGD></sysconfig></config>"
+        << "实体引用过多";
+    QTest::newRow("30000 elements") << QByteArray("<config><sysconfig>") + QByteArray("<b/>").repeated(30000)
+            + "</sysconfig></config>"
+                                    << "元素过多";
+    QTest::newRow("2 MB") << QByteArray("<config><sysconfig><strGD>") + QByteArray(2 << 20, 'x')
+            + "</strGD></sysconfig></config>"
+                          << "过大";
 }
 
 void TestSystemConfig::brokenFileRecreated()
 {
     QFETCH(QByteArray, content);
-    QFETCH(bool, keptAsBad);
+    QFETCH(QString, problem);
     writeAll(m_path, content);
     sProjectParams.strProject = QStringLiteral("工程乙");
     cfg.init(m_path);
     QCOMPARE(entries(m_path).names, allKeys());
     QCOMPARE(sProjectParams.strProject, QString()); // defaults in force
     const QString bad = m_path + QStringLiteral(".bad");
-    QCOMPARE(QFile::exists(bad), keptAsBad);
-    if (keptAsBad)
+    QCOMPARE(QFile::exists(bad), !problem.isEmpty());
+    QCOMPARE(cfg.loadProblem().isEmpty(), problem.isEmpty());
+    if (!problem.isEmpty()) {
         QCOMPARE(readAll(bad), content);
+        QVERIFY2(cfg.loadProblem().contains(problem), qPrintable(cfg.loadProblem()));
+        QVERIFY2(cfg.loadProblem().contains(bad), qPrintable(cfg.loadProblem()));
+    }
+}
+
+// Entities inside the bounds are as good as the text they stand for.
+void TestSystemConfig::entitiesWithinBoundsLoad()
+{
+    cfg.init(m_path);
+    QByteArray xml = readAll(m_path);
+    xml.replace("<config>", "<!DOCTYPE config [<!ENTITY unit \"岩溶地区桩基检测中心\">]>\n<config>");
+    xml.replace("<strGD></strGD>", "<strGD>&unit;（&unit;）</strGD>");
+    xml.replace("<strGD/>", "<strGD>&unit;（&unit;）</strGD>");
+    QVERIFY(xml.contains("&unit;（"));
+    writeAll(m_path, xml);
+    cfg.resetToBuiltIn();
+    cfg.init(m_path);
+    QCOMPARE(cfg.loadProblem(), QString());
+    QCOMPARE(sProjectParams.strGD, QStringLiteral("岩溶地区桩基检测中心（岩溶地区桩基检测中心）"));
+    QVERIFY(!QFile::exists(m_path + QStringLiteral(".bad")));
+}
+
+// A pipe under the configuration's name: never opened (that would wait for
+// a writer), left where it is, and nothing written over it.
+void TestSystemConfig::notAFileLeftAlone()
+{
+    QCOMPARE(::mkfifo(QFile::encodeName(m_path).constData(), 0644), 0);
+    cfg.init(m_path);
+    QVERIFY2(cfg.loadProblem().contains(QStringLiteral("不是普通文件")), qPrintable(cfg.loadProblem()));
+    QVERIFY(!cfg.setNormalized(true));
+    QVERIFY(cfg.isNormalized());
+    const QFileInfo fi(m_path);
+    QVERIFY(fi.exists() && !fi.isFile() && !fi.isDir());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(), 1);
 }
 
 void TestSystemConfig::failedWriteKeepsOldFile()

@@ -3,7 +3,11 @@
 //
 // What must hold: no crash; after loading, the file holds all 22 keys; a
 // value written is read back as written (texts that XML can carry as they
-// stand); a file the program wrote loads without repair.
+// stand); a file the program wrote loads without repair; a file that was
+// set aside is kept byte for byte and the reason is given.
+//
+// Built with KVR_FUZZ_EXPAND (fuzz_config_expand) the input is a compact
+// seed that expands to a large or deep file (fuzzsupport.h).
 #include "tests/fuzz/fuzzsupport.h"
 
 #include "app/systemconfig.h"
@@ -14,6 +18,10 @@
 namespace {
 
 constexpr size_t kMaxInput = 64 * 1024;
+#ifdef KVR_FUZZ_EXPAND
+// Twice the size a configuration may have.
+constexpr int kExpandedCap = 2 * 1024 * 1024;
+#endif
 
 struct Snapshot {
     QString lastPath;
@@ -75,12 +83,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString dir = fuzz::scratch(QStringLiteral("etc"));
     QDir().mkpath(dir);
     const QString path = dir + QStringLiteral("/param_config.xml");
-    FUZZ_CHECK(fuzz::writeFile(path, data, size));
+#ifdef KVR_FUZZ_EXPAND
+    const QByteArray input = fuzz::expand(data, size, kExpandedCap);
+#else
+    const QByteArray input(reinterpret_cast<const char *>(data), int(size));
+#endif
+    const QString bad = path + QStringLiteral(".bad");
+    QFile::remove(bad);
+    FUZZ_CHECK(fuzz::writeFile(path, reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size())));
 
     SystemConfig &config = SystemConfig::instance();
     config.resetToBuiltIn();
     config.init(path);
     FUZZ_CHECK(hasAllKeys(path));
+    // Set aside means kept as it was, with the reason.
+    if (QFile::exists(bad)) {
+        FUZZ_CHECK(!config.loadProblem().isEmpty());
+        FUZZ_CHECK(fuzz::readFile(bad) == input);
+    }
 
     // Whatever was loaded, written back and loaded again, stays the same.
     FUZZ_CHECK(config.setNormalized(!config.isNormalized()));

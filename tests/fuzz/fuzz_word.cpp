@@ -3,16 +3,58 @@
 //
 // What must hold: no crash; a document that was saved is a package that
 // loads again and still holds the bookmarks that were filled.
+//
+// Built with KVR_FUZZ_EXPAND (fuzz_word_expand) the input is a compact seed
+// (fuzzsupport.h) that expands to the main document part of a template,
+// which the harness packs with its content types.
 #include "tests/fuzz/fuzzsupport.h"
 
 #include "report/word/docxpackage.h"
 #include "report/word/wordenginenew.h"
 
+#include <QBuffer>
 #include <QImage>
+
+#ifdef KVR_FUZZ_EXPAND
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipnewinfo.h>
+#endif
 
 namespace {
 
 constexpr size_t kMaxInput = 256 * 1024;
+#ifdef KVR_FUZZ_EXPAND
+// A part larger than every budget of the template reader.
+constexpr int kExpandedCap = 16 * 1024 * 1024;
+
+// A template package around `documentXml`, stored without compression.
+QByteArray packTemplate(const QByteArray &documentXml)
+{
+    const QByteArray types =
+        "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/word/document.xml\" ContentType=\"application/vnd.openxmlformats-"
+        "officedocument.wordprocessingml.template.main+xml\"/></Types>";
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    {
+        QuaZip zip(&buffer);
+        if (!zip.open(QuaZip::mdCreate))
+            fuzz::fail("zip.open", __FILE__, __LINE__);
+        for (const auto &part : {qMakePair(QStringLiteral("[Content_Types].xml"), types),
+                                 qMakePair(QStringLiteral("word/document.xml"), documentXml)}) {
+            QuaZipFile f(&zip);
+            if (!f.open(QIODevice::WriteOnly, QuaZipNewInfo(part.first), nullptr, 0, 0, 0)
+                || f.write(part.second) != part.second.size())
+                fuzz::fail("zip part", __FILE__, __LINE__);
+            f.close();
+        }
+        zip.close();
+    }
+    return buffer.data();
+}
+#endif
 
 QString reportImage()
 {
@@ -40,7 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString tpl = fuzz::scratch(QStringLiteral("template.dotx"));
     const QString out = fuzz::scratch(QStringLiteral("report.docx"));
     QFile::remove(out);
+#ifdef KVR_FUZZ_EXPAND
+    const QByteArray packed = packTemplate(fuzz::expand(data, size, kExpandedCap));
+    FUZZ_CHECK(fuzz::writeFile(tpl, reinterpret_cast<const uint8_t *>(packed.constData()), size_t(packed.size())));
+#else
     FUZZ_CHECK(fuzz::writeFile(tpl, data, size));
+#endif
 
     // Bookmarks the template has; the engine skips the others silently.
     QStringList filled;

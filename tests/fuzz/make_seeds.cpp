@@ -4,14 +4,18 @@
 // with a deleted channel, old versions, a fourth channel); OUTDIR/config:
 // configuration files (as written, a key missing, broken); OUTDIR/word: the
 // Word template packed without compression (so that mutations reach its XML)
-// and a one-bookmark template.
+// and a one-bookmark template. The compact seeds that expand to large or
+// deep inputs: OUTDIR/config_expand, OUTDIR/word_expand (document parts),
+// OUTDIR/survey_claims (header patches with a claimed length).
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
+#include "tests/fuzz/fuzzsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -169,6 +173,78 @@ bool templates(const QString &dir, const QString &templateDir)
     return true;
 }
 
+using fuzz::repeated;
+
+bool configSeeds(const QString &dir)
+{
+    const QByteArray open = "<?xml version=\"1.0\"?><config><sysconfig><strGD>";
+    const QByteArray close = "</strGD></sysconfig></config>";
+    QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE config [<!ENTITY l0 \"lol\">";
+    for (int i = 1; i < 10; ++i)
+        laughs +=
+            QStringLiteral("<!ENTITY l%1 \"%2\">").arg(i).arg(QStringLiteral("&l%1;").arg(i - 1).repeated(10)).toUtf8();
+    return writeBytes(dir + "/deep.seed",
+                      "<config><sysconfig>" + repeated("<a>", 24000) + repeated("</a>", 24000)
+                          + "</sysconfig></config>")
+        && writeBytes(dir + "/entity-repeated.seed",
+                      "<?xml version=\"1.0\"?><!DOCTYPE config [<!ENTITY e \"" + repeated("xxxxxxxxxxxxxxxx", 250)
+                          + "\">]><config><sysconfig><strGD>" + repeated("&e;", 20000) + close)
+        && writeBytes(dir + "/entities-nested.seed", laughs + "]><config><sysconfig><strGD>&l9;" + close)
+        && writeBytes(dir + "/elements.seed", "<config><sysconfig>" + repeated("<b/>", 30000) + "</sysconfig></config>")
+        && writeBytes(dir + "/large-text.seed", open + repeated("0123456789abcdef", 131072) + close)
+        && writeBytes(dir + "/small-text.seed", open + repeated("岩溶", 16) + close);
+}
+
+bool wordSeeds(const QString &dir, const QString &templateDir)
+{
+    const QByteArray open = "<?xml version=\"1.0\"?><w:document "
+                            "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>";
+    const QByteArray mark =
+        "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"bookmarkTitle\"/><w:bookmarkEnd w:id=\"1\"/></w:p>"
+        "<w:p><w:bookmarkStart w:id=\"2\" w:name=\"bookmarkImage\"/><w:bookmarkEnd w:id=\"2\"/></w:p>";
+    const QByteArray close = "</w:body></w:document>";
+    return writeBytes(dir + "/paragraphs.seed", open + repeated("<w:p/>", 1000000) + mark + close)
+        && writeBytes(dir + "/tables-deep.seed",
+                      open + repeated("<w:tbl>", 300) + repeated("</w:tbl>", 300) + mark + close)
+        && writeBytes(dir + "/text.seed",
+                      open + "<w:p><w:r><w:t>" + repeated("0123456789abcdef", 600000) + "</w:t></w:r></w:p>" + mark
+                          + close)
+        && writeBytes(dir + "/bookmark-starts.seed",
+                      open + "<w:p>" + repeated("<w:bookmarkStart w:id=\"9\" w:name=\"x\"/>", 20000) + "</w:p>" + mark
+                          + close)
+        && writeBytes(dir + "/unmatched-starts.seed",
+                      open + "<w:p>" + repeated("<w:bookmarkStart w:id=\"7\" w:name=\"bookmarkTitle\"/>", 5000)
+                          + "</w:p>" + mark + close)
+        && writeBytes(dir + "/template-document.seed", readBytes(templateDir + "/word/document.xml"));
+}
+
+// A claimed length (8 bytes) and header patches (offset 2 bytes, value 4).
+QByteArray claims(quint64 length, const QList<QPair<int, QByteArray>> &patches = {})
+{
+    QByteArray b(reinterpret_cast<const char *>(&length), 8);
+    for (const auto &p : patches) {
+        b.append(char(p.first & 0xFF)).append(char(p.first >> 8));
+        b.append(p.second.leftJustified(4, '\0', true));
+    }
+    return b;
+}
+
+QByteArray le32(qint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); }
+
+bool claimSeeds(const QString &dir)
+{
+    const quint64 four = FILE_HEAD_SIZE + 4ULL * GroupSize + 12ULL * AnaDataSize;
+    const quint64 huge = 3ULL << 30;
+    const int groupCnt = int(offsetof(FileHead, waveGroupCnt));
+    const int deleted = int(offsetof(FileHead, deleteChannelCnt));
+    return writeBytes(dir + "/as-saved.seed", claims(four)) && writeBytes(dir + "/sparse-3g.seed", claims(huge))
+        && writeBytes(dir + "/count-max.seed", claims(huge, {{groupCnt, le32(0x7fffffff)}}))
+        && writeBytes(dir + "/original-sparse.seed", claims(FILE_HEAD_SIZE + 49000ULL * GroupSize, {{8, "ORG "}}))
+        && writeBytes(dir + "/deleted-negative.seed", claims(four, {{deleted, le32(-5)}}))
+        && writeBytes(dir + "/one-group-claims-many.seed",
+                      claims(FILE_HEAD_SIZE + GroupSize, {{groupCnt, le32(100000)}}));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -179,9 +255,11 @@ int main(int argc, char **argv)
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
-    for (const char *sub : {"survey", "config", "word"})
+    for (const char *sub : {"survey", "config", "word", "config_expand", "word_expand", "survey_claims"})
         QDir().mkpath(out + "/" + sub);
-    const bool ok = surveys(out + "/survey") && configs(out + "/config")
-        && templates(out + "/word", QString::fromLocal8Bit(argv[2]));
+    const QString templateDir = QString::fromLocal8Bit(argv[2]);
+    const bool ok = surveys(out + "/survey") && configs(out + "/config") && templates(out + "/word", templateDir)
+        && configSeeds(out + "/config_expand") && wordSeeds(out + "/word_expand", templateDir)
+        && claimSeeds(out + "/survey_claims");
     return ok ? 0 : 1;
 }

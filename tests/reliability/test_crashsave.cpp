@@ -2,15 +2,18 @@
 // configuration) over and over, alternating between two contents, and is
 // killed with SIGKILL at random moments. After every kill the file on disk
 // is exactly one of the two complete images, never a mixture or a
-// truncated file.
+// truncated file. Likewise a PDF export killed at any moment leaves the old
+// PDF or a complete new one.
 #include "app/systemconfig.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -41,6 +44,7 @@ class TestCrashSave : public QObject
 private slots:
     void killWhileSaving_data();
     void killWhileSaving();
+    void killDuringPdfExport();
 };
 
 void TestCrashSave::killWhileSaving_data()
@@ -101,7 +105,8 @@ void TestCrashSave::killWhileSaving()
             QVERIFY2(child.waitForReadyRead(20000), child.readAllStandardError().constData());
             out += child.readAllStandardOutput();
         }
-        QThread::usleep(rng.bounded(kind == QLatin1String("config") ? 3000 : 30000));
+        // Long enough for several saves of either kind to finish.
+        QThread::usleep(rng.bounded(30000));
         child.kill();
         QVERIFY(child.waitForFinished(10000));
         out += child.readAllStandardOutput();
@@ -128,6 +133,62 @@ void TestCrashSave::killWhileSaving()
           qPrintable(kind), kills, duringSave, sawUnmarked, sawMarked, leftovers);
     QVERIFY(duringSave > 0);
     QVERIFY(sawMarked > 0 && sawUnmarked > 0);
+}
+
+void TestCrashSave::killDuringPdfExport()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        QSKIP("pdfinfo (poppler-utils) checks the PDF files");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString survey = dir.filePath(QStringLiteral("pile.ard"));
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    SynthOptions o;
+    o.points = 40;
+    QVERIFY(writeSynthSurvey(survey, o));
+    auto exportPdf = [&](QProcess &p) {
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(QStringLiteral(KVR_CLI), {QStringLiteral("pdf"), survey, QStringLiteral("-o"), pdf});
+        return p.waitForStarted(10000);
+    };
+    // A complete PDF file, as a reader of PDF files sees it.
+    auto readable = [&pdf]() {
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {pdf});
+        return info.waitForFinished(30000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    {
+        QProcess first;
+        QVERIFY(exportPdf(first));
+        QVERIFY(first.waitForFinished(120000));
+        QCOMPARE(first.exitCode(), 0);
+    }
+    const qint64 took = qMax<qint64>(clock.elapsed(), 100);
+    QVERIFY(readable());
+
+    QRandomGenerator rng(20261211);
+    int killed = 0, replaced = 0;
+    for (int i = 0; i < 20; ++i) {
+        const QByteArray before = readAll(pdf);
+        QProcess child;
+        QVERIFY(exportPdf(child));
+        QThread::msleep(rng.bounded(int(took * 6 / 5)));
+        if (child.state() == QProcess::Running) {
+            child.kill();
+            ++killed;
+        }
+        QVERIFY(child.waitForFinished(120000));
+        const QByteArray now = readAll(pdf);
+        if (now != before) {
+            ++replaced;
+            QVERIFY2(readable(), qPrintable(QStringLiteral("kill %1: the PDF is not complete").arg(i)));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+    qInfo("PDF export of %lld ms: 20 runs, %d killed, the file replaced %d times, never cut", took, killed, replaced);
+    QVERIFY(killed > 0);
 }
 
 QTEST_GUILESS_MAIN(TestCrashSave)

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,9 @@ private slots:
     void cancelledSaveStartsNothing();
     void wordExport();
     void pdfExport();
+    void wordExportAsksBeforeReplacingImage();
+    void failureSaysWhy_data();
+    void failureSaysWhy();
     void progressCodes();
     void printDrawsPage();
 
@@ -462,6 +466,78 @@ void TestReportUi::pdfExport()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.read(5), QByteArray("%PDF-"));
     QCOMPARE(opened, QList<QUrl> {QUrl::fromLocalFile(path + QStringLiteral(".pdf"))});
+}
+
+// The image beside the document is replaced with it: the user is asked
+// first, and "否" starts nothing.
+void TestReportUi::wordExportAsksBeforeReplacingImage()
+{
+    PrinterOperation op;
+    giveData(op);
+    const QString path = m_dir.filePath(QStringLiteral("复核.docx"));
+    const QString png = m_dir.filePath(QStringLiteral("复核.png"));
+    {
+        QFile f(png);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("old image") > 0);
+    }
+    op.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    op.setFileOpener([](const QUrl &) { return true; });
+    QStringList asked;
+    bool answer = false;
+    op.setQuestion([&](QWidget *, const QString &, const QString &text) {
+        asked << text;
+        return answer;
+    });
+    QSignalSpy finished(&op, &PrinterOperation::jobFinished);
+    op.outputToWord();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(QDir::toNativeSeparators(png)), qPrintable(asked.first()));
+    QTest::qWait(100);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(!QFileInfo::exists(path));
+    QCOMPARE(QImage(png).isNull(), true);
+
+    answer = true;
+    op.outputToWord();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().toInt(), 1);
+    QCOMPARE(QImage(png).size(), QSize(1680, 2376));
+}
+
+void TestReportUi::failureSaysWhy_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("PDF onto a directory") << "pdf"
+                                          << "它是一个目录";
+    QTest::newRow("Word image onto a directory") << "word"
+                                                 << "无法写入报告图片";
+}
+
+// A failed export names its reason in the progress dialog, also when it
+// comes from the worker thread.
+void TestReportUi::failureSaysWhy()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    PrinterOperation op;
+    giveData(op);
+    QTemporaryDir dir;
+    const QString path =
+        dir.filePath(kind == QLatin1String("pdf") ? QStringLiteral("x.pdf") : QStringLiteral("x.docx"));
+    QVERIFY(QDir().mkdir(kind == QLatin1String("pdf") ? path : dir.filePath(QStringLiteral("x.png"))));
+    op.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    op.setQuestion([](QWidget *, const QString &, const QString &) { return true; });
+    QSignalSpy finished(&op, &PrinterOperation::jobFinished);
+    if (kind == QLatin1String("pdf"))
+        op.outputToPdf();
+    else
+        op.outputToWord();
+    QVERIFY(finished.count() > 0 || finished.wait(30000));
+    QCOMPARE(finished.first().first().toInt(), 0);
+    const QString prompt = op.progressDialog()->prompt();
+    QVERIFY2(prompt.startsWith(QStringLiteral("操作失败！")) && prompt.contains(reason), qPrintable(prompt));
+    QVERIFY(!QFileInfo(path).isFile());
 }
 
 void TestReportUi::progressCodes()

@@ -104,6 +104,10 @@ private slots:
     void wordJob();
     void wordJobWithoutImage();
     void wordJobWithoutTemplate();
+    void templateOverBudget_data();
+    void templateOverBudget();
+    void failedJobKeepsOldFiles();
+    void unmatchedBookmarkStarts();
     void realClientReadsReport();
 };
 
@@ -380,6 +384,119 @@ void TestWordEngine::wordJobWithoutTemplate()
     blocked.setReportData(makeReportData({{0.0f}}));
     blocked.setOutputPath(dir.filePath(QStringLiteral("no/such/dir/x.docx")));
     QCOMPARE(runJob(blocked).last(), 0);
+}
+
+// A template whose main part is `documentXml` as it stands.
+static QString templateWithDocument(const QTemporaryDir &dir, const QByteArray &documentXml)
+{
+    const QString path = dir.filePath(QStringLiteral("budget.dotx"));
+    const QByteArray types =
+        QByteArray(
+            "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+            "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+            "<Override PartName=\"/word/document.xml\" ContentType=\"")
+        + kTemplateType + "\"/></Types>";
+    return writeZip(
+               path,
+               {{QStringLiteral("[Content_Types].xml"), types}, {QStringLiteral("word/document.xml"), documentXml}})
+        ? path
+        : QString();
+}
+
+// A document body around `inner`.
+static QByteArray body(const QByteArray &inner, const QByteArray &prolog = QByteArray())
+{
+    return "<?xml version=\"1.0\"?>" + prolog
+        + "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" + inner
+        + "</w:body></w:document>";
+}
+
+void TestWordEngine::templateOverBudget_data()
+{
+    QTest::addColumn<QByteArray>("documentXml");
+    QTest::addColumn<QString>("reason");
+    const QByteArray mark =
+        "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"bookmarkTitle\"/><w:bookmarkEnd w:id=\"1\"/></w:p>";
+    QTest::newRow("a million empty paragraphs")
+        << body(QByteArray("<w:p/>").repeated(1000000) + mark) << "模板元素过多";
+    QTest::newRow("300 levels deep") << body(QByteArray("<w:tbl>").repeated(300) + QByteArray("</w:tbl>").repeated(300)
+                                             + mark)
+                                     << "模板嵌套过深";
+    QTest::newRow("nine million characters")
+        << body("<w:p><w:r><w:t>" + QByteArray(9 << 20, 'x') + "</w:t></w:r></w:p>" + mark) << "模板文字过多";
+    QTest::newRow("20000 bookmark starts")
+        << body("<w:p>" + QByteArray("<w:bookmarkStart w:id=\"9\" w:name=\"x\"/>").repeated(20000) + "</w:p>" + mark)
+        << "模板书签过多";
+    QTest::newRow("an entity referenced 20000 times")
+        << body("<w:p><w:r><w:t>" + QByteArray("&e;").repeated(20000) + "</w:t></w:r></w:p>" + mark,
+                "<!DOCTYPE w:document [<!ENTITY e \"" + QByteArray(4000, 'x') + "\">]>")
+        << "文档类型声明";
+}
+
+// Each refused while reading, with its reason; nothing is made of it.
+void TestWordEngine::templateOverBudget()
+{
+    QFETCH(QByteArray, documentXml);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString tpl = templateWithDocument(dir, documentXml);
+    QVERIFY(!tpl.isEmpty());
+    WordEngineNew engine;
+    QVERIFY(!engine.createNewWord(tpl));
+    QVERIFY2(engine.lastError().contains(reason), qPrintable(engine.lastError()));
+}
+
+// A job that fails (here: its template is refused) leaves the document and
+// the image beside it exactly as they were, and says why.
+void TestWordEngine::failedJobKeepsOldFiles()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("桩1.docx"));
+    const QString png = dir.filePath(QStringLiteral("桩1.png"));
+    {
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("old document") > 0);
+        QFile g(png);
+        QVERIFY(g.open(QIODevice::WriteOnly) && g.write("old image") > 0);
+    }
+    KvrWordOperation job;
+    job.setTemplatePath(
+        templateWithDocument(dir, body(QByteArray("<w:tbl>").repeated(300) + QByteArray("</w:tbl>").repeated(300))));
+    job.setReportData(makeReportData({{0.0f}, {120.0f, 1000, 400}}));
+    job.setOutputPath(out);
+    QSignalSpy reasons(&job, &KvrWordOperation::failureReason);
+    const QList<int> codes = runJob(job);
+    QCOMPARE(codes.last(), 0);
+    QCOMPARE(reasons.count(), 1);
+    QVERIFY2(job.errorText().contains(QStringLiteral("模板嵌套过深")), qPrintable(job.errorText()));
+    QCOMPARE(reasons.first().first().toString(), job.errorText());
+    QFile f(out), g(png);
+    QVERIFY(f.open(QIODevice::ReadOnly) && g.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("old document"));
+    QCOMPARE(g.readAll(), QByteArray("old image"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3); // with the template
+    QVERIFY(job.producedImages().isEmpty());
+}
+
+// Thousands of starts without an end before the real bookmark: the text
+// goes to the one whose end exists.
+void TestWordEngine::unmatchedBookmarkStarts()
+{
+    QTemporaryDir dir;
+    const QByteArray starts = QByteArray("<w:bookmarkStart w:id=\"7\" w:name=\"bookmarkTitle\"/>").repeated(5000);
+    const QString tpl = templateWithDocument(dir,
+                                             body("<w:p>" + starts
+                                                  + "</w:p><w:p><w:bookmarkStart w:id=\"8\" w:name=\"bookmarkTitle\"/>"
+                                                    "<w:bookmarkEnd w:id=\"8\"/></w:p>"));
+    WordEngineNew engine;
+    QVERIFY(engine.createNewWord(tpl));
+    QVERIFY(engine.setBookmarkText(QStringLiteral("bookmarkTitle"), QStringLiteral("桥梁基桩")));
+    const QString out = dir.filePath(QStringLiteral("out.docx"));
+    engine.setSaveFilePath(out);
+    QVERIFY(engine.close(true));
+    const QByteArray doc = readZip(out).value(QStringLiteral("word/document.xml"));
+    const int filled = doc.indexOf("桥梁基桩");
+    QVERIFY(filled > doc.indexOf("w:id=\"8\""));
 }
 
 void TestWordEngine::realClientReadsReport()
