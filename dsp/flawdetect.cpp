@@ -586,7 +586,7 @@ std::vector<double> wideBand(const qint32 *original, int n, double frequency)
 }
 
 // A few samples carrying half or more of the energy of samples[from..to)
-// (taken around their median): a spike, not an echo.
+// (taken around their mean): a spike, not an echo.
 bool spikeIn(const qint32 *samples, int from, int to)
 {
     if (!samples || to - from < 4)
@@ -594,10 +594,9 @@ bool spikeIn(const qint32 *samples, int from, int to)
     std::vector<double> v(size_t(to - from));
     for (int j = from; j < to; ++j)
         v[size_t(j - from)] = double(std::clamp(int(samples[j]), 0, 65535));
-    std::vector<double> copy = v;
-    const double m = median(copy);
+    const double mean = std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
     for (double &e : v)
-        e -= m;
+        e -= mean;
     return concentration(v.data(), 0, int(v.size())) >= 0.5;
 }
 
@@ -662,7 +661,7 @@ public:
     {
         if (original) {
             m_trace = wideBand(original, s.n, s.frequency);
-            m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 3));
+            m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 4));
         } else {
             m_trace = centred(samples, s.n, s.zero);
             m_noise = s.noise;
