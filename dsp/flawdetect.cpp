@@ -776,13 +776,16 @@ QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAn
             byPosition.insert(key, k);
     }
     // The analysed waves around wave k: the other channels of its measure
-    // point and those of the points up to `points` away.
+    // point and those of the points up to `points` away (never the wave
+    // itself, even when two records point to it).
     auto around = [&](int k, int points, auto &&visit) {
         const WaveAnalyzeInfo &info = *infos.at(k);
         for (int dp = -points; dp <= points; ++dp) {
             for (int ch = 0; ch < kChannelsPerGroup; ++ch) {
+                if (dp == 0 && ch == info.nChannel)
+                    continue;
                 const auto it = byPosition.constFind(keyOf(info.nMeasurePoint + dp, ch));
-                if (it != byPosition.constEnd() && it.value() != k && waves[size_t(it.value())].shape.analysed)
+                if (it != byPosition.constEnd() && waves[size_t(it.value())].shape.analysed)
                     visit(it.value(), dp);
             }
         }

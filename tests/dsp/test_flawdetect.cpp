@@ -96,6 +96,7 @@ private slots:
     void hostileWaves_data();
     void hostileWaves();
     void neighboursRaiseTheConfidence();
+    void twoRecordsOfOneWave();
     void sameResultForAnyThreadCountAndOrder();
     void depthAsTheViewsShowIt();
 };
@@ -291,6 +292,26 @@ void TestFlawDetect::neighboursRaiseTheConfidence()
     }
     QVERIFY2(raised >= 2, qPrintable(QStringLiteral("%1 raised").arg(raised)));
     QVERIFY2(rightOnly >= 6, qPrintable(QStringLiteral("%1 of 9 found").arg(rightOnly)));
+}
+
+// A wave with two analysis records is not its own neighbour.
+void TestFlawDetect::twoRecordsOfOneWave()
+{
+    SynthOptions o = oneWave();
+    o.caves = {caveAt(3.0, 150.0)}; // faint: a middling confidence
+    const Survey s = makeSurvey(o);
+    const dsp::FlawSuggestion single = suggestOne(s);
+    QVERIFY2(single.isValid() && single.confidence < 0.95, qPrintable(QString::number(single.confidence)));
+    WaveAnalyzeInfoList twice = s.infos;
+    twice << deepCopy(*s.infos.first());
+    dsp::SuggestOptions options;
+    options.originals = s.synth.groups;
+    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, twice, options);
+    QCOMPARE(r.size(), 2);
+    for (const dsp::FlawSuggestion &f : r) {
+        QCOMPARE(f.sample, single.sample);
+        QCOMPARE(f.confidence, single.confidence);
+    }
 }
 
 void TestFlawDetect::sameResultForAnyThreadCountAndOrder()
