@@ -1,40 +1,79 @@
 #include "flawdetect.h"
 
+#include "fft.h"
+
 #include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <map>
+#include <memory>
 #include <numeric>
+#include <tuple>
 
 namespace dsp {
 
 namespace {
 
+constexpr double kPi = 3.141592653589793;
 constexpr int kMinSamples = 128;     // shorter waves are not analysed
 constexpr int kMinNoiseSamples = 64; // the noise level needs this many samples after the pulse
 constexpr double kMinNoise = 0.5;    // sample units: below that the samples are quantisation only
 constexpr double kGaussMad = 1.4826; // standard deviation over median absolute deviation, normal distribution
-constexpr double kNormalIqr = 1.349; // interquartile range of the standard normal distribution
 constexpr double kEndLevel = 2.2;    // the ringing has decayed when the envelope is down to this (x noise)
 
-// Detection: windows of 12 to 192 samples (24 to 384 us); scores are
-// z-scores (see analyseTrace).
-constexpr int kShortestWindow = 12;
-constexpr int kScales[] = {1, 2, 4, 8, 16}; // multiples of the shortest window
-constexpr double kStrengthFloor = 3.0;      // lower scores are not candidates
+// Bands: Gaussian band-pass filters (centre and standard deviation in Hz)
+// around the frequency of the direct pulse. Echoes come back a little
+// lower than the pulse went out, so most bands lie below it.
+constexpr double kBandCentres[] = {0.6, 0.75, 0.9, 1.1}; // x the pulse's frequency
+constexpr double kBandWidths[] = {0.2, 0.4};             // standard deviation over centre frequency
+constexpr double kBandReach = 4.0;                       // the window ends at this many standard deviations
+constexpr double kBandSettled = 2.0;   // a band is searched from where its power is down to this x its noise
+constexpr double kNoiseQuantile = 0.3; // of a band's power, for its noise
+constexpr double kStopband = 0.01;     // bands with less noise than this share of the loudest are left out
+constexpr int kGrid = 4;               // samples between the values the detection looks at
 
-// Confidence: log-odds = (score - kStrengthHalf) / kStrengthScale (for a
-// spike at most kSpikeLogOdds, whatever its score), plus kNeighbourGain per
-// supporting neighbour
-// (at most kMaxSupport of them; a channel of a neighbouring point counts
-// kAdjacentPointWeight). Set on generated surveys so that a wave of noise
-// alone gets a recommended suggestion about once in a hundred.
-constexpr double kStrengthHalf = 5.0;
-constexpr double kStrengthScale = 0.55;
+// Detection. The strength of an arrival is the power of the band that shows
+// it best over that band's noise power: for noise alone an exponential
+// variable of mean 1, so a strength of s turns up by chance with a
+// probability of about e^-s per band and cell. A candidate is a maximum of
+// the strength that rises out of what comes before it (from kRise of itself
+// or less) and is not just a wiggle on the way up to something stronger (it
+// falls back to kDip of itself first): so a cave's weaker top echo right
+// before its bottom echo is one.
+constexpr double kCandidateFloor = 5.0; // weaker maxima are not candidates
+constexpr double kRise = 0.5;
+constexpr double kDip = 0.7;
+
+// The noise power of a band is the median over the neighbouring waves
+// processed alike (this many measure points to each side), but never below
+// this share of the wave's own.
+constexpr int kPoolPoints = 2;
+constexpr double kOwnNoiseShare = 0.7;
+
+// Confidence: log-odds = (strength + support - kThreshold) / kScale, for a
+// spike at most kSpikeLogOdds. Support: each neighbouring wave adds its own
+// best strength within kSupportTolerance samples, above kSupportFloor, at
+// most kSupportCap, times its weight: the same channel of the neighbouring
+// measure points (a channel that sees a cave sees it from the next point
+// too), the other channels of the measure point, the other channels of the
+// neighbouring points. At most kMaxSupport in all: however strongly the
+// neighbours see a cave, this wave must show it too. Set on generated
+// surveys so that a wave of noise alone gets a recommended suggestion about
+// once in a hundred and a confidence is right about as often as it says.
+constexpr double kThreshold = 15.0;
+constexpr double kScale = 1.5;
 constexpr double kSpikeLogOdds = -2.0; // a confidence of 0.12: below what is reported
-constexpr double kNeighbourGain = 1.6;
-constexpr double kMaxSupport = 2.5;
-constexpr double kAdjacentPointWeight = 0.7;
+constexpr double kSupportFloor = 5.0;
+constexpr double kSupportCap = 4.0;
+constexpr double kMaxSupport = 8.0;
+constexpr double kSameChannelWeight = 1.0;
+constexpr double kSamePointWeight = 0.7;
+constexpr double kOtherWeight = 0.4;
+constexpr int kSupportTolerance = 32;
 
 double median(std::vector<double> &v)
 {
@@ -72,9 +111,8 @@ double concentration(const double *v, int from, int to)
     return total > 0.0 ? (top[0] + top[1] + top[2]) / total : 0.0;
 }
 
-// Samples per cycle in x[from..to): twice the median length of the half
-// cycles reaching `level`; 0 when there are fewer than two.
-int halfCyclePeriod(const std::vector<double> &x, int from, int to, double level)
+// Lengths of the half cycles of x[from..to) whose peak reaches `level`.
+std::vector<double> halfCycles(const std::vector<double> &x, int from, int to, double level)
 {
     std::vector<double> halves;
     int start = -1;
@@ -88,23 +126,17 @@ int halfCyclePeriod(const std::vector<double> &x, int from, int to, double level
             top = 0.0;
         }
     }
+    return halves;
+}
+
+// Samples per cycle in x[from..to): twice the median length of the half
+// cycles reaching `level`; 0 when there are fewer than two.
+int halfCyclePeriod(const std::vector<double> &x, int from, int to, double level)
+{
+    std::vector<double> halves = halfCycles(x, from, to, level);
     if (halves.size() < 2)
         return 0;
     return std::clamp(int(std::lround(2.0 * median(halves))), 4, 256);
-}
-
-// Samples per cycle around the strongest part of the direct pulse (sample
-// k0), from the half cycles reaching a quarter of it; without a clear pulse
-// from the zero-crossing rate of the whole wave.
-int pulsePeriod(const std::vector<double> &x, int n, int k0)
-{
-    const int p = halfCyclePeriod(x, std::max(0, k0 - 512), std::min(n, k0 + 512), 0.25 * std::abs(x[size_t(k0)]));
-    if (p > 0)
-        return p;
-    int crossings = 0;
-    for (int i = 1; i < n; ++i)
-        crossings += (x[size_t(i - 1)] < 0.0) != (x[size_t(i)] < 0.0);
-    return std::clamp(crossings > 0 ? int(std::lround(2.0 * n / crossings)) : 32, 4, 256);
 }
 
 // The arrival of an echo whose envelope peaks near `centre`: from its
@@ -156,30 +188,67 @@ int localPeriod(const std::vector<double> &x, int from, int to, int fallback)
 
 double logistic(double v) { return 1.0 / (1.0 + std::exp(-v)); }
 
-} // namespace
-
-double sampleDepthMetres(int sample, double waveSpeed) { return sample * 0.002 * waveSpeed / 2000.0; }
-
-TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *original, int edge)
+// Complex transform plans of the band filters, shared by all threads.
+const ComplexFft &complexPlan(int n)
 {
-    TraceAnalysis r;
+    static QMutex mutex;
+    static std::map<int, std::unique_ptr<ComplexFft>> plans;
+    QMutexLocker lock(&mutex);
+    auto &slot = plans[n];
+    if (!slot)
+        slot.reset(new ComplexFft(n));
+    return *slot;
+}
+
+// What the samples of one wave show before any band is looked at.
+struct Shape {
+    bool analysed = false;
+    int n = 0;         // samples used (a constant end cut off)
+    double zero = 0.0; // zero line, sample units above kZeroLevel
+    int period = 0;    // samples per cycle of the direct pulse
+    double frequency = 0.0;
+    int width = 0; // of the direct pulse, samples
+    int s0 = 0;    // searched: s0..s1-1
+    int s1 = 0;
+    double noise = 0.0; // standard deviation, sample units
+};
+
+// The samples as numbers around the zero line; out-of-range values count as
+// clipped.
+std::vector<double> centred(const qint32 *samples, int n, double zero)
+{
+    std::vector<double> x(static_cast<size_t>(std::max(0, n)));
+    for (int i = 0; i < n; ++i)
+        x[size_t(i)] = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
+    return x;
+}
+
+// True when samples[0..n) hold one value only: a recording of nothing (such
+// as all -100), whatever the filter made of its edges.
+bool constant(const qint32 *samples, int n)
+{
+    return samples && std::all_of(samples, samples + std::max(0, n), [&](qint32 v) { return v == samples[0]; });
+}
+
+// The direct pulse, its ringing and the noise, from the samples alone.
+Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *centredSamples)
+{
+    Shape r;
     int n = std::clamp(count, 0, kMaxSamples);
     if (!samples || n < kMinSamples)
         return r;
 
-    // Centred samples; out-of-range values count as clipped. The zero line is
-    // the median (of every 16th sample: the pulse cannot move it far).
-    std::vector<double> x(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        x[size_t(i)] = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel);
+    // The zero line is the median (of every 16th sample: the pulse cannot
+    // move it far).
+    std::vector<double> x = centred(samples, n, 0.0);
     {
         std::vector<double> some;
         some.reserve(size_t(n / 16 + 1));
         for (int i = 0; i < n; i += 16)
             some.push_back(x[size_t(i)]);
-        const double m = median(some);
+        r.zero = median(some);
         for (double &v : x)
-            v -= m;
+            v -= r.zero;
     }
     // A recording that stopped early ends in a constant stretch: only what
     // came before it was recorded.
@@ -206,12 +275,30 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
     };
 
     // The direct pulse: the strongest part of the first third of the wave.
+    // Its period and frequency from the half cycles around it reaching a
+    // quarter of it; without a clear pulse from the zero crossings of the
+    // whole wave.
     const int third = std::max(1, n / 3);
     int k0 = 0;
     for (int i = 1; i < third; ++i)
         if (std::abs(x[size_t(i)]) > std::abs(x[size_t(k0)]))
             k0 = i;
-    const int period = pulsePeriod(x, n, k0);
+    {
+        std::vector<double> halves =
+            halfCycles(x, std::max(0, k0 - 512), std::min(n, k0 + 512), 0.25 * std::abs(x[size_t(k0)]));
+        if (halves.size() >= 2) {
+            const double mean = std::accumulate(halves.begin(), halves.end(), 0.0) / double(halves.size());
+            r.frequency = kSampleRate / (2.0 * mean);
+            r.period = std::clamp(int(std::lround(2.0 * median(halves))), 4, 256);
+        } else {
+            int crossings = 0;
+            for (int i = 1; i < n; ++i)
+                crossings += (x[size_t(i - 1)] < 0.0) != (x[size_t(i)] < 0.0);
+            r.period = std::clamp(crossings > 0 ? int(std::lround(2.0 * n / crossings)) : 32, 4, 256);
+            r.frequency = kSampleRate / r.period;
+        }
+    }
+    const int period = r.period;
     int p0 = 0;
     double pulsePeak = 0.0;
     for (int i = 0; i < third; ++i) {
@@ -256,171 +343,392 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
         previous = e;
     }
     r.analysed = true;
-    r.period = period;
-    r.pulseWidth = width;
-    if (end < 0) {
-        r.searchStart = n;
+    r.n = n;
+    r.width = width;
+    if (end < 0) { // the pulse or its ringing never decays: nothing is searched
+        r.s0 = r.s1 = n;
         r.noise = noise0;
         return r;
     }
     const int quietFrom = std::min(n, end + width);
-    const double noise =
-        n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 2)) : noise0;
-    r.noise = noise;
-    const int s0 = std::min(n, end + width / 2);
-    const int s1 = std::max(s0, n - std::max(width / 2, std::clamp(edge, 0, n / 4)));
-    r.searchStart = s0;
+    r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 4)) : noise0;
+    r.s0 = std::min(n, end + width / 2);
+    // Neither the last half filter length (where the filter saw past the end
+    // of the wave) is searched.
+    r.s1 = std::max(r.s0, n - std::max(width / 2, std::clamp(edge, 0, n / 4)));
+    *centredSamples = std::move(x);
+    return r;
+}
 
-    // Candidates. The energy in windows of several lengths (short echoes and
-    // long ones) around each sample is compared with its own spread over the
-    // searched part of this wave: constant false-alarm rate detection. The
-    // cube root of a sum of squares of Gaussian noise is nearly Gaussian, so
-    // the score is a z-score of that cube root, taken from quantiles (robust
-    // to the echoes themselves).
-    struct Scale {
-        int w = 0;
-        double centre = 0.0, spread = 1.0; // of the cube root of the energy
-        double threshold = 0.0;            // energy at the candidate floor
-    };
-    std::vector<Scale> scales;
-    // Energies carry at least the quantisation noise of whole-numbered
-    // samples, so that a silent stretch does not make a one-count wiggle
-    // stand out.
-    const double energyFloor = 2.0 * kMinNoise * kMinNoise;
-    const double spreadFloor = 0.1 * std::cbrt(2.0 * noise * noise + energyFloor);
-    for (int cycles : kScales) {
-        const int w = cycles * kShortestWindow;
-        if (w * 8 > s1 - s0)
-            break;
-        std::vector<double> e;
-        for (int i = s0 + w / 2; i < s1 - w / 2; i += std::max(1, w / 4)) // overlapping windows
-            e.push_back(energy(i, w) + energyFloor);
-        if (e.size() < 16)
-            break;
-        // Median, then the quartiles inside the two halves it leaves.
-        const auto mid = e.begin() + std::ptrdiff_t(e.size() / 2);
-        std::nth_element(e.begin(), mid, e.end());
-        const auto low = e.begin() + std::ptrdiff_t(e.size() / 4);
-        std::nth_element(e.begin(), low, mid);
-        const auto high = e.begin() + std::ptrdiff_t(3 * e.size() / 4);
-        std::nth_element(mid, high, e.end());
-        Scale sc;
-        sc.w = w;
-        sc.centre = std::cbrt(*mid);
-        sc.spread = std::max(spreadFloor, (std::cbrt(*high) - std::cbrt(*low)) / kNormalIqr);
-        const double y = sc.centre + kStrengthFloor * sc.spread;
-        sc.threshold = y * y * y - energyFloor;
-        scales.push_back(sc);
-    }
-    if (scales.empty())
-        return r; // too little after the pulse to tell an echo from the noise
-    auto score = [&](int i, const Scale &sc) {
-        return (std::cbrt(energy(i, sc.w) + energyFloor) - sc.centre) / sc.spread;
-    };
+// The power (squared envelope) of a wave after one band filter, every
+// `step` samples around the searched part.
+struct BandPower {
+    double centre = 0.0; // Hz
+    double sigma = 0.0;  // Hz
+    int step = 1;
+    int first = 0;      // sample of power[0]
+    int start = 0;      // first sample searched in this band: the pulse and its ringing have decayed there
+    double noise = 0.0; // mean power of the noise, this wave alone
+    bool used = true;   // false: nothing to look at in this band (kept, so that bands line up across waves)
+    std::vector<float> power;
 
-    // Samples where some window reaches the floor.
-    std::vector<char> hit(size_t(std::max(0, s1 - s0)), 0);
-    // Only windows that end before s1 count: the end of the wave may carry
-    // what the filter made of its edge.
-    for (const Scale &sc : scales) {
-        const double sumLevel = sc.threshold * sc.w / 2.0; // the same on the sum of squares
-        const int half = sc.w / 2;
-        const int from = std::max(s0, half), to = s1 - (sc.w - half);
-        for (int i = from; i < to; ++i)
-            hit[size_t(i - s0)] |= prefix[size_t(i - half + sc.w)] - prefix[size_t(i - half)] >= sumLevel;
-    }
-    auto above = [&](int j) { return hit[size_t(j - s0)] != 0; };
-    for (int i = s0; i < s1;) {
-        if (!above(i)) {
-            ++i;
-            continue;
-        }
-        const int a = i;
-        while (i < s1 && above(i))
-            ++i;
-        const int b = i;
-        int pk = a;
-        double best = -1e300;
-        const Scale *bestScale = &scales.front();
-        for (int j = a; j < b; ++j) {
-            for (const Scale &sc : scales) {
-                if (j - sc.w / 2 < 0 || j - sc.w / 2 + sc.w > s1)
-                    continue;
-                const double z = score(j, sc);
-                if (z > best) {
-                    best = z;
-                    pk = j;
-                    bestScale = &sc;
-                }
-            }
-        }
-        const int w = bestScale->w;
-        double before = energy(a, w);
-        for (int j = std::max(end, a - 2 * w); j <= a; ++j)
-            before = std::min(before, energy(j, w));
-        if (before > 0.5 * energy(pk, w))
-            continue; // the tail of something earlier, not a new arrival
+    // Samples over which the band's response to a short arrival spreads.
+    int duration() const { return int(std::lround(kSampleRate / (2.0 * kPi * sigma))); }
+};
 
-        const int h0 = std::max(0, a - w / 2), h1 = std::min(s1, b + w / 2);
-        const int cycle = localPeriod(x, h0, h1, period);
-        // The earliest clear maximum of the envelope in the hump (two echoes
-        // close together make one hump).
-        const int e0 = std::max(0, h0 - cycle), e1 = std::min(s1, h1 + cycle + 1);
-        std::vector<double> env(size_t(e1 - e0));
-        double top = 0.0;
-        for (int j = e0; j < e1; ++j) {
-            env[size_t(j - e0)] = energy(j, cycle);
-            if (j >= h0 && j < h1)
-                top = std::max(top, env[size_t(j - e0)]);
-        }
-        int fp = pk;
-        for (int j = h0; j < h1; ++j) {
-            const double e = env[size_t(j - e0)];
-            if (e < 0.36 * top)
+// Scratch buffer of the calling thread, one per use.
+std::vector<double> &scratch(int which, size_t size)
+{
+    thread_local std::vector<double> buffers[2];
+    std::vector<double> &b = buffers[which];
+    if (b.size() < size)
+        b.resize(size);
+    return b;
+}
+
+// The bands around the direct pulse's frequency, computed from one transform
+// of the whole wave (padded with zeros, so that the pulse does not wrap
+// around onto the end). Each band's complex output is taken only as often as
+// its bandwidth needs.
+std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
+{
+    std::vector<BandPower> bands;
+    if (!s.analysed || s.s1 - s.s0 < kGrid * 4 || s.frequency <= 0.0)
+        return bands;
+    const int size = 2 * int(nextPow2(unsigned(s.n)));
+    const RealFft &plan = realFftPlan(size);
+    std::vector<double> &spectrum = scratch(0, size_t(plan.bufferSize()));
+    // What follows the searched part (where the filter saw past the end of
+    // the wave) is left out, so that no band carries it back in.
+    const int taper = std::max(1, s.period);
+    const int cut = std::max(0, s.s1 - taper);
+    std::copy(x.begin(), x.begin() + cut, spectrum.begin());
+    for (int i = cut; i < s.s1; ++i)
+        spectrum[size_t(i)] = x[size_t(i)] * 0.5 * (1.0 + std::cos(kPi * (i - cut + 0.5) / taper));
+    std::fill(spectrum.begin() + s.s1, spectrum.begin() + plan.bufferSize(), 0.0);
+    plan.forward(spectrum.data());
+    const double binHz = kSampleRate / size;
+    const double scale = 1.0 / size;
+    for (double ratio : kBandCentres) {
+        for (double relative : kBandWidths) {
+            BandPower b;
+            b.centre = ratio * s.frequency;
+            b.sigma = relative * b.centre;
+            if (b.centre + b.sigma >= 0.5 * kSampleRate || b.sigma < 2.0 * binHz) {
+                b.used = false;
+                b.start = s.s1;
+                b.noise = 1.0;
+                b.power.assign(1, 0.0f);
+                b.first = s.s0;
+                bands.push_back(std::move(b));
                 continue;
-            bool isMax = true;
-            for (int q = std::max(e0, j - cycle); q < std::min(e1, j + cycle + 1) && isMax; ++q)
-                isMax = env[size_t(q - e0)] <= e;
-            if (isMax) {
-                fp = j;
-                break;
             }
-        }
-        const int leftLimit = std::max(0, s0 - width / 2);
-        const int reach = std::max(w, 2 * cycle);
-
-        EchoCandidate c;
-        c.onset = leadingHalfPeak(x, fp, reach, leftLimit, s1, cycle, noise);
-        c.peak = fp;
-        c.strength = best;
-        const int w0 = std::max(0, fp - reach), w1 = std::min(n, fp + reach + 1);
-        c.spike = concentration(x.data(), w0, w1) >= 0.5;
-        if (!c.spike && original) {
-            std::vector<double> o(size_t(w1 - w0));
-            for (int j = w0; j < w1; ++j)
-                o[size_t(j - w0)] = double(std::clamp(int(original[j]), 0, 65535) - kZeroLevel);
-            std::vector<double> copy = o;
-            const double m = median(copy);
-            for (double &v : o)
-                v -= m;
-            c.spike = concentration(o.data(), 0, int(o.size())) >= 0.5;
-        }
-        // Pieces of one arrival (the score dipped below the floor in between)
-        // lead to the same onset: keep one, with the best score.
-        if (!r.candidates.empty() && std::abs(r.candidates.back().onset - c.onset) <= std::max(10, cycle / 2)) {
-            EchoCandidate &last = r.candidates.back();
-            if (c.strength > last.strength) {
-                last.strength = c.strength;
-                last.spike = c.spike;
+            const int kc = int(std::lround(b.centre / binHz));
+            const int reach = std::max(1, int(std::ceil(kBandReach * b.sigma / binHz)));
+            const int m = std::min(size, std::max(16, int(nextPow2(unsigned(2 * (2 * reach + 1))))));
+            std::vector<double> &y = scratch(1, size_t(2 * m));
+            std::fill(y.begin(), y.begin() + 2 * m, 0.0);
+            // The Gaussian window by recurrence: g(k+1) = g(k) r(k),
+            // r(k+1) = r(k) q.
+            const int k0 = std::max(1, kc - reach), k1 = std::min(size / 2, kc + reach);
+            const double step = binHz / b.sigma, d0 = (k0 * binHz - b.centre) / b.sigma;
+            double g = scale * std::exp(-0.5 * d0 * d0);
+            double r = std::exp(-d0 * step - 0.5 * step * step);
+            const double q = std::exp(-step * step);
+            double gain = 0.0; // sum of the squared window
+            for (int k = k0; k <= k1; ++k) {
+                const int slot = ((k - kc) % m + m) % m;
+                y[size_t(2 * slot)] = spectrum[size_t(2 * k)] * g;
+                y[size_t(2 * slot + 1)] = spectrum[size_t(2 * k + 1)] * g;
+                gain += g * g;
+                g *= r;
+                r *= q;
             }
-            continue;
+            complexPlan(m).inverse(y.data());
+            b.step = size / m;
+            const int m0 = s.s0 / b.step, m1 = std::min(m - 1, (s.s1 + b.step - 1) / b.step);
+            b.first = m0 * b.step;
+            b.power.resize(size_t(m1 - m0 + 1));
+            for (int i = m0; i <= m1; ++i)
+                b.power[size_t(i - m0)] =
+                    float(y[size_t(2 * i)] * y[size_t(2 * i)] + y[size_t(2 * i + 1)] * y[size_t(2 * i + 1)]);
+            // The noise power is exponentially distributed: its mean follows
+            // from a low quantile, which echoes filling much of a short record
+            // do not move. First over all the searched part, then over where
+            // the band has settled.
+            // Values closer than the band's duration say nearly the same:
+            // one per duration is enough.
+            const int every = std::max(1, b.duration() / b.step);
+            auto noiseFrom = [&](int from) {
+                std::vector<double> v;
+                for (int i = std::max(0, (from - b.first + b.step - 1) / b.step); b.first + i * b.step < s.s1;
+                     i += every)
+                    v.push_back(b.power[size_t(i)]);
+                if (v.size() < 8)
+                    return -1.0;
+                const auto at = v.begin() + std::ptrdiff_t(kNoiseQuantile * double(v.size()));
+                std::nth_element(v.begin(), at, v.end());
+                return *at / -std::log(1.0 - kNoiseQuantile);
+            };
+            const double all = noiseFrom(s.s0);
+            if (all <= 0.0) {
+                b.used = false;
+                b.start = s.s1;
+                b.noise = 1.0;
+                bands.push_back(std::move(b));
+                continue;
+            }
+            int settled = std::max(0, (s.s0 - b.first + b.step - 1) / b.step);
+            while (b.first + settled * b.step < s.s1 && b.power[size_t(settled)] > kBandSettled * all)
+                ++settled;
+            b.start = std::max(s.s0, b.first + settled * b.step);
+            b.noise = noiseFrom(b.start);
+            if (b.noise <= 0.0)
+                b.noise = all;
+            // The least noise there is: kMinNoise (standard deviation, white)
+            // through this band, so that a silent stretch does not make a
+            // one-count wiggle stand out.
+            b.noise = std::max(b.noise, kMinNoise * kMinNoise * s.n * gain);
+            bands.push_back(std::move(b));
         }
-        r.candidates.push_back(c);
     }
-    for (EchoCandidate &c : r.candidates) {
-        c.evidence = (c.strength - kStrengthHalf) / kStrengthScale;
-        if (c.spike)
-            c.evidence = std::min(c.evidence, kSpikeLogOdds);
+    // A band where the processing filter let nothing through (its noise far
+    // below the others') would make any broadband trace of the filter's own
+    // stand out: leave it out.
+    double loudest = 0.0;
+    for (const BandPower &b : bands)
+        if (b.used)
+            loudest = std::max(loudest, b.noise);
+    for (BandPower &b : bands) {
+        if (b.noise < kStopband * loudest) {
+            b.used = false;
+            b.start = s.s1;
+        }
+    }
+    return bands;
+}
+
+// Strength over the searched part of a wave: for every kGrid-th sample the
+// best band's power over its noise power.
+struct Strength {
+    int first = 0;
+    std::vector<float> value;
+    std::vector<unsigned char> band; // which band gave it
+
+    double bestWithin(int t, int tolerance) const
+    {
+        const int lo = std::max(0, (t - tolerance - first + kGrid - 1) / kGrid);
+        const int hi = std::min(int(value.size()) - 1, (t + tolerance - first) / kGrid);
+        double best = 0.0;
+        for (int i = lo; i <= hi; ++i)
+            best = std::max(best, double(value[size_t(i)]));
+        return best;
+    }
+};
+
+Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const std::vector<double> &noise)
+{
+    Strength z;
+    z.first = s.s0;
+    const int count = std::max(0, (s.s1 - s.s0 + kGrid - 1) / kGrid);
+    z.value.assign(size_t(count), 0.0f);
+    z.band.assign(size_t(count), 0);
+    for (size_t b = 0; b < bands.size(); ++b) {
+        const BandPower &p = bands[b];
+        if (!p.used)
+            continue;
+        const int last = int(p.power.size()) - 1;
+        const double inverse = 1.0 / noise[b];
+        for (int i = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid); i < count; ++i) {
+            // Linear between the band's own values.
+            const int offset = s.s0 + i * kGrid - p.first;
+            const int j = std::min(offset / p.step, last), k = std::min(j + 1, last);
+            const double f = double(offset - j * p.step) / p.step;
+            const float v = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
+            if (v > z.value[size_t(i)]) {
+                z.value[size_t(i)] = v;
+                z.band[size_t(i)] = static_cast<unsigned char>(b);
+            }
+        }
+    }
+    return z;
+}
+
+// The recording in a wide band around the pulse's frequency (a quarter of
+// it to two and a half times it, with smooth edges): narrow enough to leave
+// out what lies far from the echoes' frequencies, wide enough to keep their
+// shape as recorded. A narrow processing filter makes every echo ring and
+// start earlier than it was recorded; the arrival is read here instead.
+std::vector<double> wideBand(const qint32 *original, int n, double frequency)
+{
+    const int size = int(nextPow2(unsigned(n)));
+    const RealFft &plan = realFftPlan(size);
+    std::vector<double> buf(size_t(plan.bufferSize()), 0.0);
+    for (int i = 0; i < n; ++i)
+        buf[size_t(i)] = double(std::clamp(int(original[i]), 0, 65535) - kZeroLevel);
+    plan.forward(buf.data());
+    const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
+    for (int k = 0; k <= size / 2; ++k) {
+        const double f = k * kSampleRate / size;
+        double g = 1.0;
+        if (f <= lo0 || f >= hi0)
+            g = 0.0;
+        else if (f < lo1)
+            g = 0.5 - 0.5 * std::cos(kPi * (f - lo0) / (lo1 - lo0));
+        else if (f > hi1)
+            g = 0.5 + 0.5 * std::cos(kPi * (f - hi1) / (hi0 - hi1));
+        buf[size_t(2 * k)] *= g / size;
+        buf[size_t(2 * k + 1)] *= g / size;
+    }
+    plan.inverse(buf.data());
+    buf.resize(size_t(n));
+    return buf;
+}
+
+// A few samples carrying half or more of the energy of samples[from..to)
+// (taken around their mean): a spike, not an echo.
+bool spikeIn(const qint32 *samples, int from, int to)
+{
+    if (!samples || to - from < 4)
+        return false;
+    std::vector<double> v(size_t(to - from));
+    for (int j = from; j < to; ++j)
+        v[size_t(j - from)] = double(std::clamp(int(samples[j]), 0, 65535));
+    const double mean = std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
+    for (double &e : v)
+        e -= mean;
+    return concentration(v.data(), 0, int(v.size())) >= 0.5;
+}
+
+// A candidate before its arrival is read.
+struct Candidate {
+    EchoCandidate echo;
+    int reach = 0; // samples around the peak that belong to it
+    int from = 0;  // where it rises out of what came before
+};
+
+// Candidates: maxima of the strength above the floor that stand out. A spike
+// in the processed samples or in the recording is marked as such.
+std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &durations, const Shape &s,
+                                    const qint32 *samples, const qint32 *original)
+{
+    std::vector<Candidate> out;
+    const std::vector<float> &v = z.value;
+    const int count = int(v.size());
+    for (int i = 0; i < count; ++i) {
+        const float top = v[size_t(i)];
+        if (top < kCandidateFloor || (i > 0 && v[size_t(i - 1)] > top) || (i + 1 < count && v[size_t(i + 1)] >= top))
+            continue;
+        // Where the strength falls to `share` of the top going in direction
+        // `dir`; -1 when it rises above the top first.
+        auto fallsOff = [&](int dir, double share) {
+            int j = i + dir;
+            for (; j >= 0 && j < count; j += dir) {
+                if (v[size_t(j)] > top)
+                    return -1;
+                if (v[size_t(j)] <= share * top)
+                    return j;
+            }
+            return std::clamp(j, 0, count - 1);
+        };
+        const int rise = fallsOff(-1, kRise);
+        if (rise < 0 || fallsOff(1, kDip) < 0)
+            continue;
+
+        Candidate c;
+        c.echo.peak = z.first + i * kGrid;
+        c.echo.strength = top;
+        c.reach = std::max(s.period, durations[z.band[size_t(i)]]);
+        c.from = std::min(c.echo.peak - c.reach, z.first + rise * kGrid);
+        // Wide enough to hold all of an echo, wherever its peak lies.
+        const int lo = std::max(0, c.echo.peak - 2 * c.reach), hi = std::min(s.s1, c.echo.peak + 2 * c.reach + 1);
+        c.echo.spike = spikeIn(samples, lo, hi) || spikeIn(original, lo, hi);
+        c.echo.evidence = (c.echo.strength - kThreshold) / kScale;
+        if (c.echo.spike)
+            c.echo.evidence = std::min(c.echo.evidence, kSpikeLogOdds);
+        out.push_back(c);
+    }
+    return out;
+}
+
+// Reads arrivals on one wave: on the recording in a wide band when there is
+// one, else on the processed samples.
+class ArrivalReader
+{
+public:
+    ArrivalReader(const Shape &s, const qint32 *samples, const qint32 *original)
+        : m_shape(s)
+    {
+        if (original) {
+            m_trace = wideBand(original, s.n, s.frequency);
+            m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 4));
+        } else {
+            m_trace = centred(samples, s.n, s.zero);
+            m_noise = s.noise;
+        }
+    }
+    // From the strongest sample of the whole rise and peak (two echoes close
+    // together make one hump, whose top may be the later one).
+    int arrival(const Candidate &c) const
+    {
+        const int lo = std::max(0, c.from), hi = std::min(m_shape.s1, c.echo.peak + c.reach + 1);
+        const int cycle = localPeriod(m_trace, lo, hi, m_shape.period);
+        const int leftLimit = std::max(0, m_shape.s0 - m_shape.width / 2);
+        return leadingHalfPeak(m_trace, (lo + hi) / 2, (hi - lo) / 2, leftLimit, m_shape.s1, cycle, m_noise);
+    }
+
+private:
+    const Shape &m_shape;
+    std::vector<double> m_trace;
+    double m_noise = 0.0;
+};
+
+std::vector<double> ownNoise(const std::vector<BandPower> &bands)
+{
+    std::vector<double> noise;
+    for (const BandPower &b : bands)
+        noise.push_back(b.used ? b.noise : -1.0); // -1: not to be pooled
+    return noise;
+}
+
+std::vector<int> durationsOf(const std::vector<BandPower> &bands)
+{
+    std::vector<int> d;
+    for (const BandPower &b : bands)
+        d.push_back(b.duration());
+    return d;
+}
+
+} // namespace
+
+double sampleDepthMetres(int sample, double waveSpeed) { return sample * 0.002 * waveSpeed / 2000.0; }
+
+TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *original, int edge)
+{
+    TraceAnalysis r;
+    std::vector<double> x;
+    const Shape s = measure(samples, count, edge, &x);
+    if (!s.analysed || constant(original, s.n))
+        return r;
+    r.analysed = true;
+    r.period = s.period;
+    r.frequency = s.frequency;
+    r.pulseWidth = s.width;
+    r.searchStart = s.s0;
+    r.searchEnd = s.s1;
+    r.noise = s.noise;
+    const std::vector<BandPower> bands = bandPowers(x, s);
+    if (bands.empty())
+        return r;
+    const Strength z = strengthOf(s, bands, ownNoise(bands));
+    const std::vector<Candidate> found = candidatesOf(z, durationsOf(bands), s, samples, original);
+    if (found.empty())
+        return r;
+    const ArrivalReader reader(s, samples, original);
+    for (const Candidate &c : found) {
+        EchoCandidate e = c.echo;
+        e.onset = reader.arrival(c);
+        r.candidates.push_back(e);
     }
     return r;
 }
@@ -436,74 +744,136 @@ QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAn
         return list.at(g)->blocks[c].data();
     };
 
-    std::vector<TraceAnalysis> traces(static_cast<size_t>(count));
-    std::vector<int> index(static_cast<size_t>(count));
-    std::iota(index.begin(), index.end(), 0);
-    auto analyse = [&](int k) {
-        const WaveAnalyzeInfoPtr &info = infos.at(k);
-        if (!info)
-            return;
-        const WaveBlock *b = blockOf(filtered, info->nMeasurePoint, info->nChannel);
-        if (!b)
-            return;
-        const WaveBlock *o = blockOf(options.originals, info->nMeasurePoint, info->nChannel);
-        const int n = std::clamp(int(b->nDataCnt), 0, kMaxSamples);
-        // The filter saw past the end of the wave over its last half length.
-        const int edge = int(info->nFilterOrder) / 2;
-        traces[size_t(k)] = analyseTrace(b->nData, n, o && o->nDataCnt >= n ? o->nData : nullptr, edge);
+    struct Wave {
+        const qint32 *samples = nullptr;
+        const qint32 *original = nullptr;
+        Shape shape;
+        std::vector<BandPower> bands;
+        std::vector<double> noise;  // per band, this wave alone
+        std::vector<int> durations; // per band, samples
+        Strength strength;
+        std::vector<Candidate> candidates;
     };
-    // Every wave writes only its own slot.
-    if (count < 8) {
-        for (int k : index)
-            analyse(k);
-    } else {
-        QtConcurrent::blockingMap(index, analyse);
-    }
+    std::vector<Wave> waves(static_cast<size_t>(count));
 
     // Waves by position, for the neighbours.
     QHash<qint64, int> byPosition;
+    auto keyOf = [](int point, int channel) { return qint64(point) * kBlocksPerGroup + channel; };
     for (int k = 0; k < count; ++k) {
         const WaveAnalyzeInfoPtr &info = infos.at(k);
-        if (info && traces[size_t(k)].analysed) {
-            const qint64 key = qint64(info->nMeasurePoint) * kBlocksPerGroup + info->nChannel;
-            if (!byPosition.contains(key))
-                byPosition.insert(key, k);
-        }
-    }
-
-    for (int k = 0; k < count; ++k) {
-        const TraceAnalysis &t = traces[size_t(k)];
-        if (t.candidates.empty())
+        if (!info)
             continue;
+        const WaveBlock *b = blockOf(filtered, info->nMeasurePoint, info->nChannel);
+        if (!b)
+            continue;
+        Wave &w = waves[size_t(k)];
+        w.samples = b->nData;
+        const WaveBlock *o = blockOf(options.originals, info->nMeasurePoint, info->nChannel);
+        if (o && o->nDataCnt >= b->nDataCnt)
+            w.original = o->nData;
+        const qint64 key = keyOf(info->nMeasurePoint, info->nChannel);
+        if (!byPosition.contains(key))
+            byPosition.insert(key, k);
+    }
+    // The analysed waves around wave k: the other channels of its measure
+    // point and those of the points up to `points` away (never the wave
+    // itself, even when two records point to it).
+    auto around = [&](int k, int points, auto &&visit) {
         const WaveAnalyzeInfo &info = *infos.at(k);
-        std::vector<double> confidence(t.candidates.size());
-        for (size_t c = 0; c < t.candidates.size(); ++c) {
-            const EchoCandidate &cand = t.candidates[c];
-            double support = 0.0;
-            if (options.useNeighbours && !cand.spike) {
-                for (int dp = -1; dp <= 1; ++dp) {
-                    for (int ch = 0; ch < kChannelsPerGroup; ++ch) {
-                        if (dp == 0 && ch == info.nChannel)
-                            continue;
-                        const qint64 key = qint64(info.nMeasurePoint + dp) * kBlocksPerGroup + ch;
-                        const auto it = byPosition.constFind(key);
-                        if (it == byPosition.constEnd() || it.value() == k)
-                            continue;
-                        const TraceAnalysis &other = traces[size_t(it.value())];
-                        const int tolerance = std::max(25, std::max(t.pulseWidth, other.pulseWidth) / 2);
-                        double best = 0.0;
-                        for (const EchoCandidate &o : other.candidates) {
-                            if (o.spike || std::abs(o.onset - cand.onset) > tolerance)
-                                continue;
-                            best = std::max(
-                                best,
-                                std::clamp((o.strength - kStrengthFloor) / (kStrengthHalf - kStrengthFloor), 0.0, 1.0));
-                        }
-                        support += (dp == 0 ? 1.0 : kAdjacentPointWeight) * best;
-                    }
-                }
+        for (int dp = -points; dp <= points; ++dp) {
+            for (int ch = 0; ch < kChannelsPerGroup; ++ch) {
+                if (dp == 0 && ch == info.nChannel)
+                    continue;
+                const auto it = byPosition.constFind(keyOf(info.nMeasurePoint + dp, ch));
+                if (it != byPosition.constEnd() && waves[size_t(it.value())].shape.analysed)
+                    visit(it.value(), dp);
             }
-            confidence[c] = logistic(cand.evidence + kNeighbourGain * std::min(support, kMaxSupport));
+        }
+    };
+    auto sameFilter = [&](int a, int b) {
+        const WaveAnalyzeInfo &x = *infos.at(a), &y = *infos.at(b);
+        return std::make_tuple(x.nLowCutoff, x.nHighCutoff, x.nFilterOrder, x.nFilterWindow)
+            == std::make_tuple(y.nLowCutoff, y.nHighCutoff, y.nFilterOrder, y.nFilterWindow);
+    };
+
+    // Each step writes only the slot of its own wave and reads the others
+    // only after the step before has finished: the result is the same for any
+    // number of threads and any order of the list.
+    std::vector<int> index(static_cast<size_t>(count));
+    std::iota(index.begin(), index.end(), 0);
+    auto forAll = [&](const std::function<void(int)> &step) {
+        if (count < 8) {
+            for (int k : index)
+                step(k);
+        } else {
+            QtConcurrent::blockingMap(index, step);
+        }
+    };
+
+    // The bands of every wave, with the noise of each on that wave alone.
+    forAll([&](int k) {
+        Wave &w = waves[size_t(k)];
+        if (!w.samples)
+            return;
+        const WaveAnalyzeInfo &info = *infos.at(k);
+        const int n = std::clamp(int(filtered.at(info.nMeasurePoint)->blocks[info.nChannel]->nDataCnt), 0, kMaxSamples);
+        // The filter saw past the end of the wave over its last half length.
+        std::vector<double> x;
+        w.shape = measure(w.samples, n, int(info.nFilterOrder) / 2, &x);
+        if (!w.shape.analysed || constant(w.original, w.shape.n)) {
+            w.shape.analysed = false;
+            return;
+        }
+        w.bands = bandPowers(x, w.shape);
+        w.noise = ownNoise(w.bands);
+        w.durations = durationsOf(w.bands);
+    });
+
+    // Strength against the noise of the neighbourhood (waves filtered alike;
+    // never below a share of the wave's own), and the candidates.
+    forAll([&](int k) {
+        Wave &w = waves[size_t(k)];
+        if (w.bands.empty())
+            return;
+        std::vector<double> noise = w.noise;
+        for (size_t b = 0; b < noise.size(); ++b) {
+            if (w.noise[b] <= 0.0)
+                continue;
+            std::vector<double> level = {w.noise[b]};
+            around(k, kPoolPoints, [&](int j, int) {
+                const std::vector<double> &other = waves[size_t(j)].noise;
+                if (sameFilter(k, j) && other.size() == noise.size() && other[b] > 0.0)
+                    level.push_back(other[b]);
+            });
+            noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
+        }
+        w.strength = strengthOf(w.shape, w.bands, noise);
+        w.candidates = candidatesOf(w.strength, w.durations, w.shape, w.samples, w.original);
+    });
+    for (Wave &w : waves)
+        w.bands = {}; // the strength is all the next step needs
+
+    // Support from the neighbours, the choice, and its arrival.
+    forAll([&](int k) {
+        const Wave &w = waves[size_t(k)];
+        if (w.candidates.empty())
+            return;
+        std::vector<double> confidence(w.candidates.size());
+        for (size_t c = 0; c < w.candidates.size(); ++c) {
+            const Candidate &cand = w.candidates[c];
+            if (cand.echo.spike || !options.useNeighbours) {
+                confidence[c] = logistic(cand.echo.evidence);
+                continue;
+            }
+            double support = 0.0;
+            around(k, 1, [&](int j, int dp) {
+                const double weight = infos.at(j)->nChannel == infos.at(k)->nChannel
+                    ? kSameChannelWeight
+                    : (dp == 0 ? kSamePointWeight : kOtherWeight);
+                const double s = waves[size_t(j)].strength.bestWithin(cand.echo.peak, kSupportTolerance);
+                support += weight * std::clamp(s - kSupportFloor, 0.0, kSupportCap);
+            });
+            confidence[c] = logistic(cand.echo.evidence + std::min(support, kMaxSupport) / kScale);
         }
         // The first recommended arrival; otherwise the most likely one.
         int pick = -1;
@@ -512,11 +882,12 @@ QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAn
                 pick = int(c);
         if (pick < 0)
             pick = int(std::max_element(confidence.begin(), confidence.end()) - confidence.begin());
-        if (confidence[size_t(pick)] >= options.minConfidence) {
-            result[k].sample = t.candidates[size_t(pick)].onset;
-            result[k].confidence = confidence[size_t(pick)];
-        }
-    }
+        if (confidence[size_t(pick)] < options.minConfidence)
+            return;
+        const ArrivalReader reader(w.shape, w.samples, w.original);
+        result[k].sample = reader.arrival(w.candidates[size_t(pick)]);
+        result[k].confidence = confidence[size_t(pick)];
+    });
     return result;
 }
 

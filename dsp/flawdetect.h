@@ -27,8 +27,9 @@ struct SuggestOptions {
     // on the neighbouring measure points raise the confidence.
     bool useNeighbours = true;
     // The recorded waves (the group list the processed list was made from).
-    // When given, an echo that is a one-sample spike in the recording is
-    // recognised even after filtering has smeared it.
+    // When given, the arrival is read on the recording (a narrow processing
+    // filter makes echoes start early), and a one-sample spike in the
+    // recording is recognised even after filtering has smeared it.
     WaveGroupList originals;
 };
 
@@ -46,9 +47,9 @@ double sampleDepthMetres(int sample, double waveSpeed);
 
 // What the detector sees on one wave; exposed for tests and the benchmark.
 struct EchoCandidate {
-    int onset = 0;         // leading half-maximum of the envelope: the suggested position
-    int peak = 0;          // envelope maximum
-    double strength = 0.0; // envelope at the peak over the noise level (window of the pulse width)
+    int onset = 0;         // first sample at half the echo's peak: the suggested position
+    int peak = 0;          // where the band-limited envelope of the echo peaks
+    double strength = 0.0; // power of the best band at the peak over that band's noise power (noise: 1)
     bool spike = false;    // a few samples carry nearly all of its energy
     double evidence = 0.0; // log-odds from this wave alone
 };
@@ -56,14 +57,17 @@ struct EchoCandidate {
 struct TraceAnalysis {
     bool analysed = false;                 // false: too short or flat
     int period = 0;                        // samples per cycle of the direct pulse
-    int pulseWidth = 0;                    // samples; also the window of the strength
+    double frequency = 0.0;                // Hz, of the direct pulse as filtered
+    int pulseWidth = 0;                    // samples
     int searchStart = 0;                   // first sample after the direct pulse and its ringing
+    int searchEnd = 0;                     // one past the last sample searched
     double noise = 0.0;                    // standard deviation of the noise, sample units
     std::vector<EchoCandidate> candidates; // in time order
 };
 
 // `original` may be null; `count` is clamped to 0..4096. The last `edge`
 // samples (where the filter saw past the end of the wave) are not searched.
+// The noise of each band is measured on this wave alone.
 TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *original = nullptr, int edge = 0);
 
 } // namespace dsp

@@ -11,11 +11,12 @@
 // survey's filter ("filtered") is shown beside it. Only suggestions with a
 // confidence of 0.5 or more count.
 //
-// Usage: bench_suggest [surveys] [seed] [--list]
+// Usage: bench_suggest [surveys] [seed] [--list] [--no-timing]
 //   --list  also print every wave with an echo-to-noise ratio of 3 or more
 //           whose echo was not found ("missed") and every echo-free wave
 //           that got a recommended suggestion ("false"), with the survey's
 //           settings and what the detector saw.
+//   --no-timing  skip the timing of a 1000-point survey.
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
 #include "dsp/flawdetect.h"
@@ -121,9 +122,11 @@ Config makeConfig(int index, quint32 seed)
 struct WaveResult {
     bool hasEcho = false;
     double snrRaw = 0.0, snrFiltered = 0.0;
-    bool suggested = false; // confidence >= 0.5
-    bool right = false;     // suggested within the tolerance of the earliest echo
-    int error = 0;          // suggestion minus arrival, samples
+    bool suggested = false;  // confidence >= 0.5
+    bool right = false;      // suggested within the tolerance of the earliest echo
+    int error = 0;           // suggestion minus arrival, samples
+    double confidence = 0.0; // of any suggestion (0: none)
+    bool atAnEcho = false;   // the suggestion, whatever its confidence, lies at the earliest echo
     int wavelet = 0, noiseKind = 0, band = 0;
 };
 
@@ -221,6 +224,26 @@ void printCurveByNoise(const std::vector<WaveResult> &waves)
     }
 }
 
+// How often a suggestion is right, by its confidence (all waves, whatever
+// their echo-to-noise ratio): an honest confidence is right about as often
+// as it says.
+void printCalibration(const std::vector<WaveResult> &waves)
+{
+    const double edges[] = {0.2, 0.35, 0.5, 0.65, 0.8, 0.9, 0.97, 1.0001};
+    std::printf("suggestions by confidence (all waves)\n  confidence  suggestions  right\n");
+    for (int b = 0; b + 1 < int(sizeof(edges) / sizeof(edges[0])); ++b) {
+        int n = 0, right = 0;
+        for (const WaveResult &w : waves) {
+            if (w.confidence >= edges[b] && w.confidence < edges[b + 1]) {
+                ++n;
+                right += w.atAnEcho;
+            }
+        }
+        std::printf("  %.2f-%.2f   %11d  %5.3f\n", edges[b], std::min(1.0, edges[b + 1]), n,
+                    n ? double(right) / n : 0.0);
+    }
+}
+
 template<typename Key>
 void printBreakdown(const char *title, const std::vector<WaveResult> &waves, Key key, const char *const *names,
                     int count)
@@ -274,6 +297,7 @@ int main(int argc, char *argv[])
     qputenv("QT_LOGGING_RULES", "default.debug=false");
     QStringList args = app.arguments().mid(1);
     const bool list = args.removeAll(QStringLiteral("--list")) > 0;
+    const bool timing = args.removeAll(QStringLiteral("--no-timing")) == 0;
     const int surveys = args.size() > 0 ? std::max(0, args.at(0).toInt()) : 72;
     const quint32 seed = args.size() > 1 ? quint32(std::max(0, args.at(1).toInt())) : 1u;
     QTemporaryDir dir;
@@ -325,8 +349,10 @@ int main(int argc, char *argv[])
             w.band = c.band;
             w.hasEcho = !t->echoes.isEmpty();
             w.suggested = found[k].isValid() && found[k].confidence >= dsp::kRecommendedConfidence;
+            w.confidence = found[k].isValid() ? found[k].confidence : 0.0;
             if (w.hasEcho) {
                 const SynthEcho &e = t->echoes.first();
+                w.atAnEcho = found[k].isValid() && std::abs(found[k].sample - e.arrival) <= kTolerance;
                 w.snrRaw = t->noiseStd > 0.0 ? e.peak / t->noiseStd : 1e9;
                 w.snrFiltered = noiseSd[size_t(k)] > 0.0 ? echoPeak[size_t(k)] / noiseSd[size_t(k)] : 1e9;
                 if (w.suggested) {
@@ -366,6 +392,7 @@ int main(int argc, char *argv[])
     printCurve("precision/recall over the raw echo-to-noise ratio", waves, false);
     printCurve("the same over the echo-to-noise ratio after the filter", waves, true);
     printCurveByNoise(waves);
+    printCalibration(waves);
     const char *const wavelets[] = {"gabor", "ricker", "damped", "burst"};
     printBreakdown(
         "by wavelet", waves, [](const WaveResult &w) { return w.wavelet; }, wavelets, 4);
@@ -373,7 +400,7 @@ int main(int argc, char *argv[])
         "by noise", waves, [](const WaveResult &w) { return w.noiseKind; }, kNoiseKinds, 3);
     printBreakdown(
         "by filter band", waves, [](const WaveResult &w) { return w.band; }, kBands, 3);
-    const double ms = detectorMsPer1000Points(dir.path());
+    const double ms = timing ? detectorMsPer1000Points(dir.path()) : 0.0;
     std::printf("suggest: precision=%.3f recall=%.3f quiet=%.3f snr=%g ms_per_1000pts=%.1f\n", headline.precision(),
                 headline.recall(), headline.quietShare(), kHeadlineSnr, ms);
     return 0;

@@ -10,6 +10,7 @@
 using Damage = std::function<void(WaveGroupList &)>;
 Q_DECLARE_METATYPE(SynthOptions)
 Q_DECLARE_METATYPE(Damage)
+Q_DECLARE_METATYPE(SynthWavelet)
 
 namespace {
 
@@ -90,9 +91,12 @@ class TestFlawDetect : public QObject
 private slots:
     void generatedWaves_data();
     void generatedWaves();
+    void arrivalAsRecorded_data();
+    void arrivalAsRecorded();
     void hostileWaves_data();
     void hostileWaves();
     void neighboursRaiseTheConfidence();
+    void twoRecordsOfOneWave();
     void sameResultForAnyThreadCountAndOrder();
     void depthAsTheViewsShowIt();
 };
@@ -135,6 +139,20 @@ void TestFlawDetect::generatedWaves_data()
     o.caves = {caveAt(3.0, 45000.0)};
     QTest::newRow("clipped pulse and echo") << o << true;
 
+    // Noise inside the pulse's band, which the filter cannot remove.
+    o = oneWave();
+    o.frequency = 5000.0;
+    o.lowFreq = 2500;
+    o.highFreq = 8000;
+    o.noise = 60.0f;
+    o.bandNoise = 300.0f;
+    o.caves = {caveAt(3.0, 2400.0)}; // about 6 times the noise
+    QTest::newRow("echo in noise inside the band") << o << true;
+
+    o.wavelet = SynthWavelet::ToneBurst;
+    o.caves = {caveAt(3.0, 3600.0)}; // six cycles: half of what is searched
+    QTest::newRow("long echo in noise inside the band") << o << true;
+
     for (SynthWavelet w : {SynthWavelet::Ricker, SynthWavelet::DampedSine, SynthWavelet::ToneBurst}) {
         o = oneWave();
         o.wavelet = w;
@@ -163,6 +181,34 @@ void TestFlawDetect::generatedWaves()
     QVERIFY(!t.echoes.isEmpty());
     QVERIFY2(recommended(f), qPrintable(QStringLiteral("confidence %1").arg(f.confidence)));
     QVERIFY2(std::abs(f.sample - t.echoes.first().arrival) <= kTolerance,
+             qPrintable(QStringLiteral("suggested %1, echo at %2").arg(f.sample).arg(t.echoes.first().arrival)));
+}
+
+// A filter narrower than the pulse makes an echo ring and start earlier;
+// the suggestion is where the echo starts in the recording.
+void TestFlawDetect::arrivalAsRecorded_data()
+{
+    QTest::addColumn<SynthWavelet>("wavelet");
+    QTest::newRow("ricker") << SynthWavelet::Ricker;
+    QTest::newRow("short gabor") << SynthWavelet::Gabor;
+}
+
+void TestFlawDetect::arrivalAsRecorded()
+{
+    QFETCH(SynthWavelet, wavelet);
+    SynthOptions o = oneWave();
+    o.wavelet = wavelet;
+    o.bandwidth = 0.5;
+    o.frequency = 4400.0;
+    o.lowFreq = 3300; // 0.75 to 1.3 times the pulse's frequency
+    o.highFreq = 5700;
+    o.caves = {caveAt(3.0, 4000.0)};
+    const Survey s = makeSurvey(o);
+    const SynthWaveTruth &t = s.synth.truth.first();
+    QVERIFY(!t.echoes.isEmpty());
+    const dsp::FlawSuggestion f = suggestOne(s);
+    QVERIFY2(recommended(f), qPrintable(QStringLiteral("confidence %1").arg(f.confidence)));
+    QVERIFY2(std::abs(f.sample - t.echoes.first().arrival) <= 10,
              qPrintable(QStringLiteral("suggested %1, echo at %2").arg(f.sample).arg(t.echoes.first().arrival)));
 }
 
@@ -246,6 +292,26 @@ void TestFlawDetect::neighboursRaiseTheConfidence()
     }
     QVERIFY2(raised >= 2, qPrintable(QStringLiteral("%1 raised").arg(raised)));
     QVERIFY2(rightOnly >= 6, qPrintable(QStringLiteral("%1 of 9 found").arg(rightOnly)));
+}
+
+// A wave with two analysis records is not its own neighbour.
+void TestFlawDetect::twoRecordsOfOneWave()
+{
+    SynthOptions o = oneWave();
+    o.caves = {caveAt(3.0, 150.0)}; // faint: a middling confidence
+    const Survey s = makeSurvey(o);
+    const dsp::FlawSuggestion single = suggestOne(s);
+    QVERIFY2(single.isValid() && single.confidence < 0.95, qPrintable(QString::number(single.confidence)));
+    WaveAnalyzeInfoList twice = s.infos;
+    twice << deepCopy(*s.infos.first());
+    dsp::SuggestOptions options;
+    options.originals = s.synth.groups;
+    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, twice, options);
+    QCOMPARE(r.size(), 2);
+    for (const dsp::FlawSuggestion &f : r) {
+        QCOMPARE(f.sample, single.sample);
+        QCOMPARE(f.confidence, single.confidence);
+    }
 }
 
 void TestFlawDetect::sameResultForAnyThreadCountAndOrder()
