@@ -19,25 +19,32 @@ ProjectParams sProjectParams;
 namespace {
 
 const char *const kKeyNames[] = {
-    "strLastOpenFilePath", "blIsWaveStyleFill", "blIsBgColorBlack", "blNormalized",  "strTitleName",  "strGD",
-    "strReportNum",        "strProject",        "strClient",        "strPileNum",    "strDateDetect", "strDevice",
-    "fPileDepth",          "fElevation",        "fPileDiameter",    "strPileType",   "strPurpose",    "strStandard",
-    "strReault",           "strPerson",         "strCheck",         "strDateReport",
+    "strLastOpenFilePath", "blIsWaveStyleFill",   "blIsBgColorBlack",
+    "blNormalized",        "strTitleName",        "strGD",
+    "strReportNum",        "strProject",          "strClient",
+    "strPileNum",          "strDateDetect",       "strDevice",
+    "fPileDepth",          "fElevation",          "fPileDiameter",
+    "strPileType",         "strPurpose",          "strStandard",
+    "strReault",           "strPerson",           "strCheck",
+    "strDateReport",       "blIsVariableDensity",
 };
 
 const char *const kKeyComments[] = {
-    "上一次打开文件路径", "波形是否填充", "波形是否黑色背景",
-    "是否显示归一化波形", "打印标题",     "检测单位名称",
-    "报告编号",           "工程名称",     "委托单位",
-    "桩基编号",           "检测日期",     "仪器名称",
-    "桩基孔深",           "桩底标高",     "桩径",
-    "基桩类型",           "探测目的",     "执行标准",
-    "结果是个啥",         "检测人员",     "审核",
-    "报告日期",
+    "上一次打开文件路径", "波形是否填充",       "波形是否黑色背景",
+    "是否显示归一化波形", "打印标题",           "检测单位名称",
+    "报告编号",           "工程名称",           "委托单位",
+    "桩基编号",           "检测日期",           "仪器名称",
+    "桩基孔深",           "桩底标高",           "桩径",
+    "基桩类型",           "探测目的",           "执行标准",
+    "结果是个啥",         "检测人员",           "审核",
+    "报告日期",           "波列是否变密度显示",
 };
 
 constexpr int kKeyCount = int(sizeof(kKeyNames) / sizeof(kKeyNames[0]));
-static_assert(kKeyCount == 22, "the configuration has 22 keys");
+static_assert(kKeyCount == 23, "the configuration has 23 keys");
+// Keys every configuration file has had; a file without one of them starts
+// afresh. Later keys are added to a file that lacks them, nothing else changes.
+constexpr int kRequiredKeyCount = 22;
 static_assert(sizeof(kKeyComments) / sizeof(kKeyComments[0]) == kKeyCount, "one comment per key");
 
 // Serialises every create, load and save of the XML file.
@@ -315,6 +322,7 @@ void SystemConfig::applyDefaults()
     m_strLastOpenFilePath = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     m_blIsWaveStyleFill = false;
     m_blNormalized = false;
+    m_blIsVariableDensity = false;
     sProjectParams = ProjectParams();
     sProjectParams.strTitleName = QStringLiteral("桥梁基桩桩底检测报告");
     sProjectParams.strDevice = QStringLiteral("KM-LX5521(A)弹性波孔底溶洞探测仪");
@@ -358,6 +366,7 @@ QString SystemConfig::valueText(int index) const
     case 19: return p.strPerson;
     case 20: return p.strCheck;
     case 21: return p.strDateReport;
+    case 22: return boolText(m_blIsVariableDensity);
     default: return QString();
     }
 }
@@ -389,6 +398,7 @@ void SystemConfig::readValues(const QDomElement &sysconfig)
     p.strPerson = text(19);
     p.strCheck = text(20);
     p.strDateReport = text(21);
+    m_blIsVariableDensity = readBool(text(22));
 }
 
 void SystemConfig::init(const QString &path)
@@ -403,11 +413,14 @@ void SystemConfig::init(const QString &path)
         qDebug("第一个子节点 element.tagName() ... %s", qUtf8Printable(element.tagName()));
         if (!element.isNull() && element.tagName() == QLatin1String("sysconfig")) {
             bool flag = true;
-            for (int i = 0; i < kKeyCount && flag; ++i)
+            for (int i = 0; i < kRequiredKeyCount && flag; ++i)
                 flag = !element.firstChildElement(keyName(i)).isNull();
             qDebug("flag ... %d", flag ? 1 : 0);
             if (flag) {
                 readValues(element);
+                for (int i = kRequiredKeyCount; i < kKeyCount; ++i)
+                    if (element.firstChildElement(keyName(i)).isNull())
+                        saveKey(i);
             } else {
                 applyDefaults();
                 saveKey(-1);
@@ -530,7 +543,13 @@ bool SystemConfig::setNormalized(bool on)
     return saveKey(3);
 }
 
+bool SystemConfig::setVariableDensity(bool on)
+{
+    m_blIsVariableDensity = on;
+    return saveKey(22);
+}
+
 // Keys 4..21 in one pass over the file, so the report fields change together.
-bool SystemConfig::saveProjectParams() { return writeKeys(4, kKeyCount - 1); }
+bool SystemConfig::saveProjectParams() { return writeKeys(4, 21); }
 
 void SystemConfig::setMaxSamplePoints(int n) { m_nMaxSamplePoints = qBound(1024, n, 4096); }

@@ -53,6 +53,8 @@ public:
     bool isWaveStyleFill() const { return m_blIsWaveStyleFill; }
     bool isBgColorBlack() const { return m_blIsBgColorBlack; }
     bool isNormalized() const { return m_blNormalized; }
+    // The wave list as variable density (grey columns) instead of wiggles.
+    bool isVariableDensity() const { return m_blIsVariableDensity; }
     int getMaxSamplePoints() const { return m_nMaxSamplePoints; }
     const ProjectParamCaptions &captions() const { return m_captions; }
 
@@ -62,6 +64,7 @@ public:
     bool setWaveStyleFill(bool on);
     bool setBgColorBlack(bool on);
     bool setNormalized(bool on);
+    bool setVariableDensity(bool on);
     bool saveProjectParams();       // keys 4..21
     void setMaxSamplePoints(int n); // clamped to 1024..4096, not persisted
     bool saveKey(int index);        // one key, or all with -1
@@ -90,6 +93,7 @@ private:
     bool m_blIsWaveStyleFill = false;
     bool m_blIsBgColorBlack = true;
     bool m_blNormalized = false;
+    bool m_blIsVariableDensity = false;
     int m_nMaxSamplePoints = 4096;
     ProjectParamCaptions m_captions;
 };

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QtDebug>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -19,6 +20,8 @@ namespace {
 constexpr float kMaxWaveSpeed = 20000.0f; // m/s; anything above is not a wave speed
 constexpr float kMaxManualGain = 10000.0f;
 constexpr int kMaxFilterOrder = kMaxSamples;
+// Reading takes this part of an open's progress, processing the rest.
+constexpr int kReadShare = 40;
 
 bool isFlawPosSound(int pos, int count) { return pos == kNoValue || (pos >= 0 && pos < count); }
 
@@ -166,7 +169,8 @@ struct KvrDocument::ReadState {
 // Everything of the opening flow up to the model: the checks of the file,
 // the header, the groups and the records, each corrected where it cannot be
 // used as it stands. Nothing is processed yet.
-DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state)
+DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state,
+                                  const OpenProgress &progress)
 {
     DocResult r;
     const QFileInfo fi(path);
@@ -213,6 +217,16 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
         return r;
     }
 
+    // Reading is the first part of the progress (the processing follows).
+    const qint64 expectedGroups = qMax<qint64>(1, (size - FILE_HEAD_SIZE) / GroupSize);
+    int lastPercent = -1;
+    auto report = [&](int percent) {
+        if (progress && percent != lastPercent) {
+            lastPercent = percent;
+            progress(percent);
+        }
+    };
+
     QStringList &warnings = r.warnings;
     const bool original = fop.isOriginalFile();
     qDebug(original ? "onSelectedFile: 原始测量文件!" : "onSelectedFile: 分析文件!");
@@ -230,10 +244,15 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
         const quint32 diff = head.headTag - kHeadTagBase;
         initialGain = float(diff == 0 ? 1u : qMin<quint32>(diff, 100u));
     }
+    // Four blocks a group and up to three processed copies, in a few large
+    // allocations. (The reading overwrites every byte of a group's blocks.)
+    WaveBlockArena arena(int(qMin<qint64>(expectedGroups, INT_MAX / 8)) * (kBlocksPerGroup + kChannelsPerGroup));
     // Groups are read one by one up to the end of the file as it was when
     // opened; no count of the header decides how much is read.
     for (int index = 0;; ++index) {
-        WaveGroupPtr g = newWaveGroup();
+        WaveGroupPtr g(new WaveGroup);
+        for (WaveBlockPtr &b : g->blocks)
+            b = arena.take();
         if (!fop.readWaveGroup(*g))
             break;
         sanitizeGroup(*g, index, warnings);
@@ -241,7 +260,8 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
         if (g->head.nWaveSpeed > 0 && g->head.nWaveSpeed <= int(kMaxWaveSpeed))
             maxWaveSpeed = qMax(maxWaveSpeed, g->head.nWaveSpeed);
         model.addWaveGroup(g);
-        model.addFilterWaveGroup(deepCopy(*g));
+        model.addFilterWaveGroup(processedCopy(*g, &arena));
+        report(int(qMin<qint64>(kReadShare, kReadShare * (index + 1) / expectedGroups)));
         if (!original)
             continue;
         // Only CH1..CH3 take part in the analysis; the size rule of the file
@@ -298,6 +318,7 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
         r.warnings.clear();
         return r;
     }
+    report(kReadShare);
     if (model.waveCount() == 0 && model.groupCount() > 0)
         warnings << QStringLiteral("文件中没有可分析的波形");
 
@@ -320,28 +341,40 @@ DocResult KvrDocument::check(const QString &path, MeasurementModel *model)
     return r;
 }
 
-DocResult KvrDocument::open(const QString &path)
+LoadedSurvey KvrDocument::load(const QString &path, const OpenProgress &progress)
 {
     // Everything is built aside and takes the place of the open document
-    // only when the whole file was read.
-    FileHead head;
-    MeasurementModel model;
+    // only when the whole file was read (adopt()).
+    LoadedSurvey loaded;
+    loaded.path = path;
+    FileHead &head = loaded.head;
+    MeasurementModel &model = loaded.model;
     ReadState state;
-    DocResult r = readSurvey(path, head, model, state);
+    DocResult &r = loaded.result;
+    // The progress only ever goes forward.
+    int reported = -1;
+    const OpenProgress report = [&](int percent) {
+        if (progress && percent > reported) {
+            reported = percent;
+            progress(percent);
+        }
+    };
+    r = readSurvey(path, head, model, state, report);
     if (!r.ok)
-        return r;
+        return loaded;
     QStringList &warnings = r.warnings;
     const bool original = state.original;
     const bool old = state.old;
     const int maxSamplePoints = state.maxSamplePoints;
     const int maxWaveSpeed = state.maxWaveSpeed;
-    // The spectra belong to the processing, not to the checks.
+    // The main frequencies belong to the processing, not to the checks.
     for (int i = 0; i < model.groupCount(); ++i)
         model.addFftInfo(newFftInfo());
 
     qDebug("波形个数为 ... %d, %d, %d", model.waveCount(), maxSamplePoints, head.waveGroupCnt);
-    warnings << dsp::applyWaveParams(model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(),
-                                     model.fftInfoList(), -1);
+    warnings << dsp::applyWaveParams(
+        model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(), model.fftInfoList(), -1,
+        [&](int done, int total) { report(kReadShare + (100 - kReadShare) * done / qMax(1, total)); });
 
     head.modifyFlags = 0;
     head.modifyFlags2 = 0;
@@ -368,28 +401,43 @@ DocResult KvrDocument::open(const QString &path)
         qDebug("如果是旧文件，则需要修改文件版本号");
         fileformat::raiseVersion(head);
     }
+    report(100);
 
+    loaded.original = original;
+    loaded.old = old;
+    loaded.adaptiveGain = gain;
+    loaded.maxSamplePoints = maxSamplePoints;
+    r.ok = true;
+    return loaded;
+}
+
+DocResult KvrDocument::adopt(LoadedSurvey loaded)
+{
+    DocResult r = loaded.result;
+    if (!r.ok)
+        return r;
     // The header handle is shared with whoever displays it: fill it in place.
-    *m_head = head;
-    m_model = model;
+    *m_head = loaded.head;
+    m_model = loaded.model;
     m_model.setFocusIndex(0);
-    m_path = path;
+    m_path = loaded.path;
     m_open = true;
-    m_wasOriginal = original;
-    m_oldVersion = old;
-    m_adaptiveGain = gain;
+    m_wasOriginal = loaded.original;
+    m_oldVersion = loaded.old;
+    m_adaptiveGain = loaded.adaptiveGain;
     // An original or old-version file is converted in memory; writing the
     // conversion is the engineer's choice, so it counts as unsaved.
-    m_blConversionPending = original || old;
+    m_blConversionPending = loaded.original || loaded.old;
     m_history.clear();
-    SystemConfig::instance().setMaxSamplePoints(maxSamplePoints);
-    for (const QString &w : qAsConst(warnings))
+    SystemConfig::instance().setMaxSamplePoints(loaded.maxSamplePoints);
+    for (const QString &w : qAsConst(r.warnings))
         qDebug("onSelectedFile: %s", qPrintable(w));
     qDebug("onSelectedFile：文件打开成功！");
-    r.ok = true;
     emit stateChanged();
     return r;
 }
+
+DocResult KvrDocument::open(const QString &path) { return adopt(load(path)); }
 
 DocResult KvrDocument::save() { return writeTo(m_path); }
 

@@ -30,6 +30,19 @@ struct DocResult {
     QStringList warnings; // what was ignored or corrected (open) / processing problems
 };
 
+// A survey read and processed aside by the opening flow, before it takes the
+// place of the open document (KvrDocument::adopt()).
+struct LoadedSurvey {
+    DocResult result; // ok, or why not; what was ignored or corrected
+    QString path;
+    FileHead head {};
+    MeasurementModel model;
+    bool original = false;
+    bool old = false;
+    float adaptiveGain = 1.0f;
+    int maxSamplePoints = 0;
+};
+
 class KvrDocument : public QObject
 {
     Q_OBJECT
@@ -41,10 +54,21 @@ public:
     explicit KvrDocument(QObject *parent = nullptr);
     ~KvrDocument() override;
 
+    // Called now and then while a survey is read and processed, with the
+    // percentage done.
+    using OpenProgress = std::function<void(int percent)>;
+
     // On failure the open document stays as it was (model, header, unsaved
     // changes, history). An empty path fails with an empty message. A
     // successful open starts a new, empty history.
     DocResult open(const QString &path);
+    // The reading and processing part of open() (same as adopt(load(path))):
+    // touches nothing but the file and what it returns, so it may run on a
+    // worker thread.
+    static LoadedSurvey load(const QString &path, const OpenProgress &progress = OpenProgress());
+    // The survey takes the place of the open document when it was read;
+    // otherwise nothing changes and the result says why.
+    DocResult adopt(LoadedSurvey survey);
     // The checks of open() without processing the waves: whether the file
     // opens, and what would be ignored or corrected; `model` (if given)
     // receives what was read.
@@ -121,7 +145,8 @@ signals:
 
 private:
     struct ReadState;
-    static DocResult readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state);
+    static DocResult readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state,
+                                const OpenProgress &progress = OpenProgress());
     DocResult writeTo(const QString &path);
     // Applies a new command, records it and announces the change.
     DocChange perform(std::unique_ptr<EditCommand> command);

@@ -1,6 +1,87 @@
 #include "measurementmodel.h"
 
 #include <QtDebug>
+#include <cstdlib>
+#include <new>
+
+#if defined(Q_OS_LINUX)
+#include <sys/mman.h>
+#endif
+
+namespace {
+// Blocks per allocation at most: about 33 MB of address space, of which only
+// what is used becomes resident.
+constexpr int kMaxChunkBlocks = 2048;
+constexpr int kMinChunkBlocks = 8;
+} // namespace
+
+struct WaveBlockArena::Chunk {
+    WaveBlock *blocks = nullptr;
+    int capacity = 0;
+    explicit Chunk(int count)
+        : capacity(count)
+    {
+        const size_t bytes = size_t(count) * sizeof(WaveBlock);
+#if defined(Q_OS_LINUX)
+        // A large one is aligned to the huge page size, so the kernel may
+        // map it in 2 MB pages: a few page faults instead of thousands.
+        constexpr size_t kHugePage = size_t(2) << 20;
+        if (bytes >= 2 * kHugePage) {
+            void *p = nullptr;
+            if (posix_memalign(&p, kHugePage, bytes) == 0) {
+                madvise(p, bytes, MADV_HUGEPAGE);
+                blocks = static_cast<WaveBlock *>(p);
+            }
+        }
+#endif
+        if (!blocks)
+            blocks = static_cast<WaveBlock *>(std::malloc(bytes));
+        if (!blocks)
+            throw std::bad_alloc();
+    }
+    ~Chunk() { std::free(blocks); }
+    Chunk(const Chunk &) = delete;
+    Chunk &operator=(const Chunk &) = delete;
+};
+
+WaveBlockArena::WaveBlockArena(int expectedBlocks)
+    : m_expected(qMax(0, expectedBlocks))
+{ }
+
+WaveBlockArena::~WaveBlockArena() = default;
+
+WaveBlockPtr WaveBlockArena::take()
+{
+    if (!m_chunk || m_used == m_chunk->capacity) {
+        const int count = qBound(kMinChunkBlocks, m_expected, kMaxChunkBlocks);
+        m_expected = qMax(0, m_expected - count);
+        m_chunk = std::make_shared<Chunk>(count);
+        m_used = 0;
+    }
+    std::shared_ptr<Chunk> chunk = m_chunk;
+    // A plain record: made in place without setting its bytes, never destroyed.
+    WaveBlock *block = new (chunk->blocks + m_used++) WaveBlock;
+    return WaveBlockPtr(block, [chunk](WaveBlock *) {});
+}
+
+WaveGroupPtr processedCopy(const WaveGroup &original, WaveBlockArena *arena)
+{
+    WaveGroupPtr copy(new WaveGroup);
+    copy->head = original.head;
+    for (int b = 0; b < kBlocksPerGroup; ++b) {
+        const WaveBlockPtr &block = original.blocks[b];
+        const bool processed = block && b < kChannelsPerGroup && block->nDataCnt > 0;
+        if (!processed) {
+            copy->blocks[b] = block;
+        } else if (arena) {
+            copy->blocks[b] = arena->take();
+            *copy->blocks[b] = *block;
+        } else {
+            copy->blocks[b] = deepCopy(*block);
+        }
+    }
+    return copy;
+}
 
 WaveAnalyzeInfoPtr MeasurementModel::waveAnalyzeInfoAt(int i) const
 {

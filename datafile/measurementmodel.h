@@ -5,6 +5,35 @@
 
 #include "datafile/records.h"
 
+#include <memory>
+
+// Block buffers for the groups of one survey, carved from a few large
+// allocations: mapping thousands of 16 KB allocations one by one costs far
+// more than a few large ones (which, on Linux, may also use huge pages).
+// The blocks are not initialised. An allocation lives as long as any of its
+// blocks; the arena itself may go at any time.
+class WaveBlockArena
+{
+public:
+    // `expectedBlocks`: about how many blocks will be taken (allocations are
+    // no larger than that needs, nor larger than about 33 MB each).
+    explicit WaveBlockArena(int expectedBlocks);
+    ~WaveBlockArena();
+    WaveBlockPtr take();
+
+private:
+    struct Chunk;
+    std::shared_ptr<Chunk> m_chunk;
+    int m_used = 0;
+    int m_expected = 0;
+};
+
+// The processed copy of a group as the open flow starts it: its own header
+// and its own buffers (from `arena` when given) for the blocks that get
+// processed (CH1..CH3 with samples); the fourth block and blocks without
+// samples are never processed and stay shared with the original.
+WaveGroupPtr processedCopy(const WaveGroup &original, WaveBlockArena *arena = nullptr);
+
 class MeasurementModel
 {
 public:

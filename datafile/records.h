@@ -103,12 +103,12 @@ struct WaveAnalyzeInfo {
 
 #pragma pack(pop)
 
-// Spectrum record of one wave group; memory only, never written to a file.
+// Main frequencies of one wave group (original and processed block 0..3);
+// memory only, never written to a file. The spectra themselves are computed
+// when a view shows them (dsp::blockSpectrum), not kept for every group.
 struct FftInfo {
     double dMainFreq[4];
     double dFilterMainFreq[4];
-    double dSpectrum[4][kMaxSamples];
-    double dFilterSpectrum[4][kMaxSamples];
 };
 
 static_assert(sizeof(FileHead) == FILE_HEAD_SIZE, "FileHead size");
@@ -153,7 +153,7 @@ static_assert(offsetof(WaveAnalyzeInfo, fManualGain) == 32, "");
 static_assert(offsetof(WaveAnalyzeInfo, nFilterWindow) == 36, "");
 static_assert(offsetof(WaveAnalyzeInfo, blUserOrder) == 44, "");
 
-static_assert(sizeof(FftInfo) == 262208, "FftInfo size");
+static_assert(sizeof(FftInfo) == 64, "FftInfo size");
 
 using WaveBlockPtr = QSharedPointer<WaveBlock>;
 

@@ -492,13 +492,22 @@ double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, dou
     return double(best) * (fs / double(count - 1));
 }
 
+QVector<double> blockSpectrum(const WaveBlock &block, double fs, double *mainFrequency)
+{
+    const int n = std::clamp(int(block.nDataCnt), 0, kMaxSamples);
+    QVector<double> row(n);
+    const double f = spectrumAndMainFrequency(block.nData, n, fs, row.data());
+    if (mainFrequency)
+        *mainFrequency = f;
+    return row;
+}
+
 bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original)
 {
     if (!block || !info || channel < 0 || channel >= kBlocksPerGroup)
         return false;
-    const int n = std::clamp(int(block->nDataCnt), 0, kMaxSamples);
-    double *row = original ? info->dSpectrum[channel] : info->dFilterSpectrum[channel];
-    const double f = spectrumAndMainFrequency(block->nData, n, fs, row);
+    double f = 0.0;
+    blockSpectrum(*block, fs, &f);
     (original ? info->dMainFreq : info->dFilterMainFreq)[channel] = f;
     return true;
 }

@@ -96,9 +96,14 @@ QSharedPointer<QVector<double>> amplitudeSpectrum(const WaveBlockPtr &block);
 // nextPow2(count)/2), times fs/(count - 1); 0 when count < 2.
 double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, double *row);
 
-// Fills spectrum row `channel` (0..3) and its main frequency in `info`, of the
-// original block when `original`, else of the processed one. Returns false
-// (and changes nothing) for a null block/record or a channel outside 0..3.
+// The single-sided amplitude spectrum of the block's valid samples (as
+// spectrumAndMainFrequency computes it, one value per sample), for a view
+// that shows it; the main frequency goes to `mainFrequency` when given.
+QVector<double> blockSpectrum(const WaveBlock &block, double fs = kSampleRate, double *mainFrequency = nullptr);
+
+// Sets the main frequency of `channel` (0..3) in `info`: of the original block
+// when `original`, else of the processed one. Returns false (and changes
+// nothing) for a null block/record or a channel outside 0..3.
 bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original);
 
 } // namespace dsp

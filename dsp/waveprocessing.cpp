@@ -69,6 +69,9 @@ void runJob(const Job &job, const WaveGroupList &groups, const WaveGroupList &fi
     p = o;
     const int n = std::clamp(int(o.nDataCnt), 0, kMaxSamples);
     bool originalDone = false;
+    // The spectra only give the main frequencies here; a view that shows a
+    // spectrum computes it again (dsp::blockSpectrum).
+    thread_local std::vector<double> row = std::vector<double>(size_t(kMaxSamples));
 
     if (job.kernel && n > 0) {
         const Kernel &k = *job.kernel;
@@ -86,8 +89,7 @@ void runJob(const Job &job, const WaveGroupList &groups, const WaveGroupList &fi
         // changes bin 0, which the spectrum discards).
         const int pow2 = int(nextPow2(unsigned(n)));
         if (job.fft && pow2 == n && k.length == 2 * n) {
-            job.fft->dMainFreq[job.channel] =
-                spectrumFromBins(x, 2, n, n, kSampleRate, job.fft->dSpectrum[job.channel]);
+            job.fft->dMainFreq[job.channel] = spectrumFromBins(x, 2, n, n, kSampleRate, row.data());
             originalDone = true;
         }
         const double *h = k.spectrum.data();
@@ -110,10 +112,8 @@ void runJob(const Job &job, const WaveGroupList &groups, const WaveGroupList &fi
     }
     if (job.fft) {
         if (!originalDone)
-            job.fft->dMainFreq[job.channel] =
-                spectrumAndMainFrequency(o.nData, n, kSampleRate, job.fft->dSpectrum[job.channel]);
-        job.fft->dFilterMainFreq[job.channel] =
-            spectrumAndMainFrequency(p.nData, n, kSampleRate, job.fft->dFilterSpectrum[job.channel]);
+            job.fft->dMainFreq[job.channel] = spectrumAndMainFrequency(o.nData, n, kSampleRate, row.data());
+        job.fft->dFilterMainFreq[job.channel] = spectrumAndMainFrequency(p.nData, n, kSampleRate, row.data());
     }
 }
 
@@ -126,7 +126,8 @@ bool validBlock(const WaveGroupList &list, int group, int channel)
 } // namespace
 
 QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &filtered,
-                            const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int index)
+                            const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int index,
+                            const ProgressFunc &progress)
 {
     QStringList problems;
     if (infos.isEmpty())
@@ -157,6 +158,13 @@ QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &fi
             continue;
         }
         if (groups.at(g)->blocks[c] == filtered.at(g)->blocks[c]) {
+            // An empty block is shared by the processed copy (nothing to
+            // process); any other shared buffer must not be overwritten.
+            if (groups.at(g)->blocks[c]->nDataCnt <= 0) {
+                if (g < ffts.size() && ffts.at(g))
+                    ffts.at(g)->dMainFreq[c] = ffts.at(g)->dFilterMainFreq[c] = 0.0;
+                continue;
+            }
             notes[size_t(r - first)] =
                 QStringLiteral("wave %1: processed copy shares the original's buffer, skipped").arg(r);
             continue;
@@ -228,11 +236,21 @@ QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &fi
 
     // Every job writes only its own block, its own spectrum rows and main
     // frequencies, so the result does not depend on how the jobs are spread.
-    if (jobs.size() < 2) {
+    const int total = int(jobs.size());
+    if (total < 2) {
         for (const Job &job : jobs)
             runJob(job, groups, filtered);
-    } else {
+    } else if (!progress) {
         QtConcurrent::blockingMap(jobs, [&](const Job &job) { runJob(job, groups, filtered); });
+    } else {
+        // In slices, to say how far it got.
+        const int slice = std::max(1, (total + 15) / 16);
+        for (int from = 0; from < total; from += slice) {
+            const int to = std::min(total, from + slice);
+            QtConcurrent::blockingMap(jobs.begin() + from, jobs.begin() + to,
+                                      [&](const Job &job) { runJob(job, groups, filtered); });
+            progress(to, total);
+        }
     }
 
     for (const QString &note : notes) {

@@ -6,6 +6,7 @@
 #include "datafile/records.h"
 
 #include <QStringList>
+#include <functional>
 
 namespace dsp {
 
@@ -18,10 +19,15 @@ namespace dsp {
 // records pointing to a missing group or to a channel outside 0..2 are
 // skipped. One readable line per such record is returned, in record order
 // (empty list: all filtered). With several records for the same wave the
-// later one decides. Waves are spread over the global thread pool; the
-// result does not depend on the number of threads.
+// later one decides. A block without samples may be shared by both lists
+// (there is nothing to process); any other shared block is left alone and
+// reported. Waves are spread over the global thread pool; the result does
+// not depend on the number of threads. `progress`, when given, is called
+// now and then with the waves done and the waves to do.
+using ProgressFunc = std::function<void(int done, int total)>;
 QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &filtered,
-                            const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int index);
+                            const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int index,
+                            const ProgressFunc &progress = ProgressFunc());
 
 // The adaptive gain of the file: a whole number from 1 to 10 (1 when no
 // record refers to an existing wave).

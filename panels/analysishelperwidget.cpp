@@ -3,13 +3,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 #include <cmath>
 
 namespace {
@@ -28,6 +29,7 @@ QLabel *panelLabel(const char *name, const QString &text, QWidget *parent)
     auto *label = named(new QLabel(text, parent), name);
     label->setFrameShape(QFrame::WinPanel);
     label->setFrameShadow(QFrame::Sunken);
+    label->setMargin(2); // the text clear of the frame
     return label;
 }
 
@@ -58,10 +60,6 @@ AnalysisHelperWidget::AnalysisHelperWidget(QWidget *parent)
 
 void AnalysisHelperWidget::buildUi()
 {
-    resize(800, 70);
-    m_pGridLayout = named(new QGridLayout(this), "gridLayout");
-    m_pGridLayout->setContentsMargins(2, 2, 2, 2);
-    m_pGridLayout->setSpacing(4);
 
     m_pLabelFilterType = named(new QLabel(QStringLiteral("滤波器类型："), this), "labelFilterType");
     m_pCBoxFilterType = named(new QComboBox(this), "cBoxFilterType");
@@ -104,38 +102,38 @@ void AnalysisHelperWidget::buildUi()
     m_pCheckBoxIsWaveStyleFill->setStyleSheet(kBlueStyle);
 
     // Numbers of at most seven digits: the edits need not take the room the
-    // texts around them need.
+    // texts around them need, but never less than that.
     const int editWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12;
     for (QLineEdit *edit : {m_pLEditLowPassFreq, m_pLEditHighPassFreq, m_pLEditFilterOrder, m_pLEditManualGain})
-        edit->setMaximumWidth(editWidth);
+        edit->setFixedWidth(editWidth);
+    m_pLabelMainFreq->setAlignment(Qt::AlignCenter);
+    m_pLabelCurWaveDataIndex->setAlignment(Qt::AlignCenter);
 
-    QGridLayout *g = m_pGridLayout;
-    g->addWidget(m_pLabelFilterType, 0, 0);
-    g->addWidget(m_pCBoxFilterType, 0, 1);
-    g->addWidget(m_pLabelLowPassFreq, 0, 2);
-    g->addWidget(m_pLEditLowPassFreq, 0, 3);
-    g->addWidget(m_pLabelHighPassFreq, 0, 4);
-    g->addWidget(m_pLEditHighPassFreq, 0, 5);
-    g->addWidget(m_pLabelFilterOrder, 0, 6);
-    g->addWidget(m_pBtnFilterOrderSub, 0, 7);
-    g->addWidget(m_pLEditFilterOrder, 0, 8);
-    g->addWidget(m_pBtnFilterOrderAdd, 0, 9);
-    g->addWidget(m_pLabelMainFreqName, 0, 10);
-    g->addWidget(m_pLabelMainFreq, 0, 11);
-    g->addWidget(m_pBtnSaveFilterWaveData, 0, 12);
-    g->addWidget(m_pBtnSaveFilterWaveDataAll, 0, 13);
-    g->addWidget(m_pLabelBkColor, 1, 0);
-    g->addWidget(m_pCBoxBkColor, 1, 1);
-    g->addWidget(m_pLabelManualGainName, 1, 2);
-    g->addWidget(m_pLEditManualGain, 1, 3);
-    g->addWidget(m_pLabelCurWaveDataIndexName, 1, 4);
-    g->addWidget(m_pLabelCurWaveDataIndex, 1, 5);
-    g->addWidget(m_pBtnSwapPreviousWave, 1, 6);
-    g->addWidget(m_pBtnSwapNextWave, 1, 7);
-    g->addWidget(m_pBtnPreviousWaveData, 1, 8, 1, 2);
-    g->addWidget(m_pBtnNextWaveData, 1, 10, 1, 2);
-    g->addWidget(m_pBtnClearCurMark, 1, 12);
-    g->addWidget(m_pCheckBoxIsWaveStyleFill, 1, 13);
+    // Three rows of related controls, each as wide as its texts: the filter;
+    // the gain, the main frequencies and what to apply them to; stepping,
+    // moving and the display switches. No control gets less than its texts
+    // need; a window too narrow for a row scrolls the panel (the workspace
+    // puts it in a scroll area).
+    auto row = [this](std::initializer_list<QWidget *> widgets) {
+        auto *layout = new QHBoxLayout;
+        layout->setSpacing(4);
+        for (QWidget *w : widgets) {
+            if (!qobject_cast<QLineEdit *>(w))
+                w->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+            layout->addWidget(w);
+        }
+        layout->addStretch(1);
+        m_pRowsLayout->addLayout(layout);
+    };
+    m_pRowsLayout = named(new QVBoxLayout(this), "rowsLayout");
+    m_pRowsLayout->setContentsMargins(2, 2, 2, 2);
+    m_pRowsLayout->setSpacing(2);
+    row({m_pLabelFilterType, m_pCBoxFilterType, m_pLabelLowPassFreq, m_pLEditLowPassFreq, m_pLabelHighPassFreq,
+         m_pLEditHighPassFreq, m_pLabelFilterOrder, m_pBtnFilterOrderSub, m_pLEditFilterOrder, m_pBtnFilterOrderAdd});
+    row({m_pLabelManualGainName, m_pLEditManualGain, m_pLabelMainFreqName, m_pLabelMainFreq, m_pBtnSaveFilterWaveData,
+         m_pBtnSaveFilterWaveDataAll, m_pBtnClearCurMark});
+    row({m_pLabelCurWaveDataIndexName, m_pLabelCurWaveDataIndex, m_pBtnPreviousWaveData, m_pBtnNextWaveData,
+         m_pBtnSwapPreviousWave, m_pBtnSwapNextWave, m_pLabelBkColor, m_pCBoxBkColor, m_pCheckBoxIsWaveStyleFill});
 }
 
 void AnalysisHelperWidget::paintEvent(QPaintEvent *event) { QWidget::paintEvent(event); }

@@ -1,4 +1,4 @@
-// The two-row strip below the focused wave: filter window, cut-offs, order
+// The strip below the focused wave: filter window, cut-offs, order
 // and manual gain of the shown wave, its main frequencies, the wave number,
 // stepping and swapping buttons, clearing the flaw mark and two display
 // switches.
@@ -16,7 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
-class QGridLayout;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -84,7 +84,7 @@ private:
 
     MessageFunc m_messageFunc;
 
-    QGridLayout *m_pGridLayout = nullptr;
+    QVBoxLayout *m_pRowsLayout = nullptr;
     QLabel *m_pLabelFilterType = nullptr;
     QComboBox *m_pCBoxFilterType = nullptr;
     QLabel *m_pLabelLowPassFreq = nullptr;

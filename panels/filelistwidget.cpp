@@ -2,6 +2,7 @@
 
 #include "app/systemconfig.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
@@ -10,7 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QStandardPaths>
+#include <algorithm>
 
 FileListWidget::FileListWidget(QWidget *parent)
     : QWidget(parent)
@@ -68,12 +71,35 @@ void FileListWidget::refreshFileList()
     const QDir dir(m_strCurrentDir);
     m_fileNames = dir.entryList(QStringList {QStringLiteral("*") + m_strFileSuffix}, QDir::Files | QDir::NoSymLinks,
                                 QDir::Unsorted);
+    sortNaturally(m_fileNames);
     const QString currentName = QFileInfo(m_strCurrentFilePath).fileName();
     for (const QString &name : qAsConst(m_fileNames)) {
         auto *item = new QListWidgetItem(name, m_pListWidgetFileName);
         if (!currentName.isEmpty() && name == currentName)
             m_pListWidgetFileName->setCurrentItem(item);
     }
+}
+
+// "P2" before "P10": digits compare as numbers, letters without regard to case.
+void FileListWidget::sortNaturally(QStringList &names)
+{
+    // A named locale: the "C" locale compares code points and knows no numbers.
+    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(names.begin(), names.end(), [&collator](const QString &a, const QString &b) {
+        const int c = collator.compare(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+}
+
+void FileListWidget::showDirectory(const QString &dir)
+{
+    if (dir.isEmpty() || !QFileInfo(dir).isDir())
+        return;
+    m_strCurrentDir = QFileInfo(dir).absoluteFilePath();
+    m_pEditCurrentDir->setText(m_strCurrentDir);
+    refreshFileList();
 }
 
 void FileListWidget::on_listWidgetFileName_itemDoubleClicked(QListWidgetItem *item)

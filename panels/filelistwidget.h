@@ -54,6 +54,14 @@ public:
     // Lists the current directory again.
     void refreshFileList();
 
+    // Lists `dir` without choosing a file (the last used directory at
+    // start-up). A directory that is gone changes nothing.
+    void showDirectory(const QString &dir);
+
+    // The order of the list: numbers inside names by value ("P2" before
+    // "P10"), letters without regard to case.
+    static void sortNaturally(QStringList &names);
+
 signals:
     void selectedFile(QString strDir, QString strFileName);
 

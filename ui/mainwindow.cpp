@@ -5,25 +5,37 @@
 #include "app/systemconfig.h"
 #include "dsp/fft.h"
 #include "dsp/waveprocessing.h"
+#include "panels/filelistwidget.h"
 #include "report/printeroperation.h"
 #include "widgets/showaboutdialog.h"
 #include "widgets/statuswidget.h"
+#include "workspace/showkvrinfowidget.h"
 #include "workspace/showkvrwavedatawidget.h"
 
+#include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -56,7 +68,11 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     setWindowTitle(ShowAboutDialog::applicationName());
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("KvrAnalysisMainDlg"));
-    resize(1280, 800);
+    // 1280 x 800, or what a smaller screen has room for.
+    QSize size(1280, 800);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize());
+    resize(size);
 
     // Actions, menus, tool bar, status bar and the workspace.
     createActions();
@@ -66,6 +82,15 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     createCentralWidget();
     m_pShowWaveDataWidget->setHStretchRange(kStretchMin, kStretchMin, kStretchMax);
     m_pShowWaveDataWidget->setVStretchRange(kStretchMin, kStretchMin, kStretchMax);
+
+    // Size, place and panel sizes of the last session, and its recent files.
+    m_strStatePath = WindowState::defaultPath();
+    m_windowState.load(m_strStatePath);
+    if (!m_windowState.geometry.isEmpty())
+        restoreGeometry(m_windowState.geometry);
+    if (!m_windowState.layout.isEmpty())
+        m_pShowWaveDataWidget->restoreLayoutState(m_windowState.layout);
+    rebuildRecentMenu();
 
     // Nothing is open yet.
     m_nCurPageIndex = 0;
@@ -85,6 +110,7 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(ws, &ShowKvrWaveDataWidget::waveGroupMoved, this, &MainWindow::onWaveGroupMoved);
     connect(ws, &ShowKvrWaveDataWidget::waveGroupSwaped, this, &MainWindow::onWaveGroupSwaped);
     connect(ws, &ShowKvrWaveDataWidget::configChanged, this, &MainWindow::onConfigChanged);
+    connect(ws, &ShowKvrWaveDataWidget::timeStretchRequested, this, &MainWindow::onTimeStretchRequested);
     connect(&m_document, &KvrDocument::changed, this, &MainWindow::onDocumentChanged);
     connect(&m_document, &KvrDocument::stateChanged, this, &MainWindow::updateEditState);
     connect(&m_document, &KvrDocument::focusChanged, this, &MainWindow::onDocumentFocusChanged);
@@ -100,9 +126,14 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     updateWindowTitle();
 
     // The file named on the command line goes to the file list, which
-    // opens it like a double-click.
+    // opens it like a double-click, as soon as the window is up (so that a
+    // large survey opens with the window showing its progress); without one
+    // the list shows the folder used last.
     if (!m_strStartFile.isEmpty())
-        m_pShowWaveDataWidget->setCurrentFile(m_strStartFile);
+        QTimer::singleShot(0, this, [this]() { m_pShowWaveDataWidget->setCurrentFile(m_strStartFile); });
+    else
+        m_pShowWaveDataWidget->infoWidget()->fileListWidget()->showDirectory(
+            SystemConfig::instance().getLastOpenFilePath());
 }
 
 MainWindow::~MainWindow() = default;
@@ -158,12 +189,13 @@ void MainWindow::createActions()
                                  png + "v_wavelist_ali.png", QStringLiteral("view-vwaveList"));
     actionVWaveList->setCheckable(true);
     actionVWaveList->setVisible(false);
+    // The amplitude zoom of the wave views (1 to 10 times the waves' gain).
     actionViewZoomIn = makeAction("actionViewZoomIn", QStringLiteral("波幅增加"), QStringLiteral("波形幅度增加"),
                                   png + "wave_amp_add_ali.png", QStringLiteral("view-zoomin"));
-    actionViewZoomIn->setVisible(false);
+    actionViewZoomIn->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL + Qt::Key_Equal)});
     actionViewZoomOut = makeAction("actionViewZoomOut", QStringLiteral("波幅缩小"), QStringLiteral("波形幅度缩小"),
                                    png + "wave_amp_sub_ali.png", QStringLiteral("view-zoomout"));
-    actionViewZoomOut->setVisible(false);
+    actionViewZoomOut->setShortcut(QKeySequence::ZoomOut);
     actionViewHStretch = makeAction("actionViewHStretch", QStringLiteral("波长拉伸"), QStringLiteral("波形拉伸"),
                                     png + "wave_pull_up_ali.png", QStringLiteral("view-stretch"));
     actionViewHCompress = makeAction("actionViewHCompress", QStringLiteral("波长压缩"), QStringLiteral("波形压缩"),
@@ -176,6 +208,35 @@ void MainWindow::createActions()
         makeAction("actionViewNormalized", QStringLiteral("归一化波形"), QStringLiteral("归一化波形显示"),
                    png + "normalized_ali.png", QStringLiteral("view-normalized"));
     actionViewNormalized->setCheckable(true);
+    actionViewDensity = makeAction("actionViewDensity", QStringLiteral("变密度显示"),
+                                   QStringLiteral("波列以灰度变密度方式显示，每道波形一列"), png + "v_wavelist_ali.png",
+                                   QStringLiteral("view-density"));
+    actionViewDensity->setCheckable(true);
+    m_pChannelGroup = new QActionGroup(this);
+    m_pChannelGroup->setExclusive(true);
+    const struct {
+        QAction **action;
+        const char *name;
+        QString text;
+        int channel;
+    } channels[] = {{&actionChannelAll, "actionChannelAll", QStringLiteral("全部通道"), -1},
+                    {&actionChannelCh1, "actionChannelCh1", QStringLiteral("CH1"), 0},
+                    {&actionChannelCh2, "actionChannelCh2", QStringLiteral("CH2"), 1},
+                    {&actionChannelCh3, "actionChannelCh3", QStringLiteral("CH3"), 2}};
+    for (const auto &c : channels) {
+        *c.action = makeAction(c.name, c.text, QStringLiteral("波列只显示%1的波形").arg(c.text),
+                               png + "v_wavelist_ali.png", QStringLiteral("view-channel"));
+        (*c.action)->setCheckable(true);
+        (*c.action)->setData(c.channel);
+        m_pChannelGroup->addAction(*c.action);
+    }
+    actionChannelAll->setStatusTip(QStringLiteral("波列显示全部通道的波形"));
+    actionChannelAll->setChecked(true);
+    connect(m_pChannelGroup, &QActionGroup::triggered, this,
+            [this](QAction *a) { m_pShowWaveDataWidget->setChannelFilter(a->data().toInt()); });
+    actionRecentClear =
+        makeAction("actionRecentClear", QStringLiteral("清除列表"), QStringLiteral("清除最近打开的文件列表"),
+                   png + "open_ali.png", QStringLiteral("file-recent-clear"));
 
     actionFlawMark = makeAction("actionFlawMark", QStringLiteral("启动标记"), QStringLiteral("开始/停止标记波形缺陷"),
                                 QLatin1String(kMarkIcon), QStringLiteral("analysis-actionFlawMark"));
@@ -200,6 +261,10 @@ void MainWindow::createMenus()
     menuFile = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
     menuFile->addAction(actionFileOpen);
+    menuRecent = menuFile->addMenu(QStringLiteral("最近打开"));
+    menuRecent->setObjectName(QStringLiteral("menuRecent"));
+    // Surveys that have gone since are greyed whenever the menu opens.
+    connect(menuRecent, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentMenu);
     menuFile->addAction(actionFileSave);
     menuFile->addSeparator();
     menuFile->addAction(actionFilePrintSetup);
@@ -217,6 +282,11 @@ void MainWindow::createMenus()
                        actionViewZoomIn, actionViewZoomOut, actionViewHStretch, actionViewHCompress,
                        actionViewSpacerAdd, actionViewSpacerSub, actionViewNormalized})
         menuView->addAction(a);
+    menuView->addSeparator();
+    menuView->addAction(actionViewDensity);
+    menuChannel = menuView->addMenu(QStringLiteral("显示通道"));
+    menuChannel->setObjectName(QStringLiteral("menuChannel"));
+    menuChannel->addActions(m_pChannelGroup->actions());
 
     menuAnalysis = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
     menuAnalysis->setObjectName(QStringLiteral("menuAnalysis"));
@@ -261,8 +331,8 @@ void MainWindow::createToolBar()
     addButton(actionOriginData, true);
     addButton(actionHWaveList, false);
     addButton(actionVWaveList, false);
-    addButton(actionViewZoomIn, false);
-    addButton(actionViewZoomOut, false);
+    addButton(actionViewZoomIn, true);
+    addButton(actionViewZoomOut, true);
     addButton(actionViewHStretch, true);
     addButton(actionViewHCompress, true);
     addButton(actionViewSpacerAdd, true);
@@ -281,6 +351,12 @@ void MainWindow::createStatusBar()
     m_pStatusWidget->setObjectName(QStringLiteral("statusWidget"));
     m_pStatusWidget->setMinimumWidth(400);
     bar->addPermanentWidget(m_pStatusWidget);
+    m_pOpenProgress = new QProgressBar(bar);
+    m_pOpenProgress->setObjectName(QStringLiteral("openProgress"));
+    m_pOpenProgress->setRange(0, 100);
+    m_pOpenProgress->setMaximumWidth(200);
+    m_pOpenProgress->hide();
+    bar->addWidget(m_pOpenProgress);
 }
 
 void MainWindow::createCentralWidget()
@@ -310,10 +386,13 @@ void MainWindow::setActionStates(bool blFileLoaded)
     // Open, Exit and About are always enabled; save, undo and redo follow the
     // document.
     updateEditState();
-    for (QAction *a : {actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord,
-                       actionFileExportToPdf, actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList,
-                       actionViewHStretch, actionViewSpacerAdd, actionViewNormalized, actionFlawMark})
+    for (QAction *a :
+         {actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord, actionFileExportToPdf,
+          actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList, actionViewHStretch, actionViewSpacerAdd,
+          actionViewNormalized, actionFlawMark, actionViewDensity})
         a->setEnabled(blFileLoaded);
+    m_pChannelGroup->setEnabled(blFileLoaded);
+    actionViewDensity->setChecked(SystemConfig::instance().isVariableDensity());
     actionHWaveList->setEnabled(false);
     actionViewHCompress->setEnabled(false);
     actionViewSpacerSub->setEnabled(false);
@@ -441,6 +520,26 @@ void MainWindow::on_actionViewNormalized_triggered()
     showNormalizedWaves(on);
 }
 
+void MainWindow::on_actionViewDensity_triggered()
+{
+    SystemConfig::instance().setVariableDensity(actionViewDensity->isChecked());
+    m_pShowWaveDataWidget->refreshDisplayState();
+}
+
+// Each step stretches or compresses the time axis as the tool-bar commands
+// do, within their limits.
+void MainWindow::onTimeStretchRequested(int steps)
+{
+    if (!m_blFileLoaded)
+        return;
+    for (int i = 0; i < qAbs(steps); ++i) {
+        QAction *a = steps > 0 ? actionViewHStretch : actionViewHCompress;
+        if (!a->isEnabled())
+            break;
+        a->trigger();
+    }
+}
+
 void MainWindow::setFlawMarkAppearance(bool blMarking)
 {
     const QString resource = QLatin1String(blMarking ? kStopMarkIcon : kMarkIcon);
@@ -498,10 +597,71 @@ bool MainWindow::confirmClose()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (confirmClose())
+    if (confirmClose()) {
+        saveWindowState();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
+}
+
+void MainWindow::saveWindowState()
+{
+    m_windowState.geometry = saveGeometry();
+    m_windowState.layout = m_pShowWaveDataWidget->layoutState();
+    if (!m_windowState.save(m_strStatePath))
+        qDebug("MainWindow: 窗口状态未能保存 ... %s", qUtf8Printable(m_strStatePath));
+}
+
+// ---- Recent files ---------------------------------------------------------
+
+void MainWindow::rebuildRecentMenu()
+{
+    menuRecent->clear();
+    const QStringList &files = m_windowState.recentFiles;
+    for (int i = 0; i < files.size(); ++i) {
+        const QFileInfo fi(files.at(i));
+        const bool there = fi.isFile();
+        QAction *a = menuRecent->addAction(QStringLiteral("&%1 %2 (%3)%4")
+                                               .arg(i + 1)
+                                               .arg(fi.fileName(), QDir::toNativeSeparators(fi.absolutePath()),
+                                                    there ? QString() : QStringLiteral(" - 文件不存在")));
+        a->setObjectName(QStringLiteral("recentFile%1").arg(i));
+        a->setToolTip(files.at(i));
+        // A survey that has gone is greyed; the list keeps it in case its
+        // drive comes back.
+        a->setEnabled(there);
+        connect(a, &QAction::triggered, this, [this, i]() { openRecentFile(i); });
+    }
+    if (!files.isEmpty())
+        menuRecent->addSeparator();
+    menuRecent->addAction(actionRecentClear);
+    actionRecentClear->setEnabled(!files.isEmpty());
+    menuRecent->setEnabled(true);
+}
+
+void MainWindow::openRecentFile(int index)
+{
+    if (index < 0 || index >= m_windowState.recentFiles.size())
+        return;
+    const QString path = m_windowState.recentFiles.at(index);
+    if (!QFileInfo(path).isFile()) {
+        m_windowState.removeRecentFile(path);
+        m_windowState.save(m_strStatePath);
+        rebuildRecentMenu();
+        showMessage(QStringLiteral("提示"),
+                    QStringLiteral("文件 %1 已不存在，已从最近打开列表中移除。").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    // Through the file list, exactly like a double-click there.
+    m_pShowWaveDataWidget->setCurrentFile(path);
+}
+
+void MainWindow::on_actionRecentClear_triggered()
+{
+    m_windowState.recentFiles.clear();
+    m_windowState.save(m_strStatePath);
+    rebuildRecentMenu();
 }
 
 void MainWindow::on_actionFileExit_triggered()
@@ -680,14 +840,14 @@ bool MainWindow::mayReplaceDocument()
 void MainWindow::onSelectedFile(QString strDir, QString strFileName)
 {
     qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qUtf8Printable(strDir), qUtf8Printable(strFileName));
-    if (strFileName.isEmpty())
-        return;
+    if (strFileName.isEmpty() || m_blOpening)
+        return; // nothing chosen, or one survey at a time
     if (m_blFileLoaded && !mayReplaceDocument()) {
         // The open survey stays; so does the file list's selection on it.
         m_pShowWaveDataWidget->selectFileInList(m_strCurFileName);
         return;
     }
-    const DocResult result = m_document.open(strFileName);
+    const DocResult result = openDocument(strFileName);
     if (!result.ok) {
         // The document that was open stays as it was.
         if (!result.message.isEmpty())
@@ -720,10 +880,69 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
     m_pPrinterOperation->setCurrentFileName(strFileName);
     updateEditState();
 
+    // Remembered for the recent-files menu and the next start.
+    m_windowState.addRecentFile(strFileName);
+    m_windowState.save(m_strStatePath);
+    rebuildRecentMenu();
+    SystemConfig &config = SystemConfig::instance();
+    const QString folder = QFileInfo(strFileName).absolutePath();
+    if (config.getLastOpenFilePath() != folder)
+        config.setLastOpenFilePath(folder);
+
     if (!result.warnings.isEmpty()) {
         showMessage(QStringLiteral("提示"),
                     QStringLiteral("文件已打开，但以下内容被忽略或更正：\n") + result.warnings.join(QLatin1Char('\n')));
     }
+}
+
+DocResult MainWindow::openDocument(const QString &path)
+{
+    m_blOpening = true;
+    QPointer<MainWindow> self(this);
+    auto progress = [self](int percent) {
+        QMetaObject::invokeMethod(
+            self,
+            [self, percent]() {
+                if (self)
+                    self->showOpenProgress(percent);
+            },
+            Qt::QueuedConnection);
+    };
+    QFutureWatcher<LoadedSurvey> watcher;
+    QEventLoop loop;
+    connect(&watcher, &QFutureWatcher<LoadedSurvey>::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(QtConcurrent::run([path, progress]() { return KvrDocument::load(path, progress); }));
+
+    // A quick open shows nothing; a slow one a busy pointer and its progress.
+    bool busy = false;
+    QTimer delay;
+    delay.setSingleShot(true);
+    connect(&delay, &QTimer::timeout, this, [&]() {
+        busy = true;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        onShowStatusMessage(QStringLiteral("正在打开 %1 ...").arg(QFileInfo(path).fileName()));
+        m_pOpenProgress->setValue(0);
+        m_pOpenProgress->show();
+    });
+    delay.start(kBusyDelayMs);
+    // Repaints and timers go on; what the user does waits until the survey
+    // is open, so nothing changes the document meanwhile. (The watcher says
+    // finished through the event loop, also for a survey read at once.)
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    delay.stop();
+    if (busy) {
+        m_pOpenProgress->hide();
+        QApplication::restoreOverrideCursor();
+        onShowStatusMessage(QString());
+    }
+    m_blOpening = false;
+    return m_document.adopt(watcher.result());
+}
+
+void MainWindow::showOpenProgress(int percent)
+{
+    if (m_blOpening)
+        m_pOpenProgress->setValue(percent);
 }
 
 void MainWindow::on_actionFileSave_triggered() { saveCurrentFile(); }

@@ -4,12 +4,15 @@
 
 #include "datafile/kvrdocument.h"
 #include "datafile/records.h"
+#include "ui/windowstate.h"
 
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
 
 class QAction;
+class QActionGroup;
+class QProgressBar;
 class QDragEnterEvent;
 class QDropEvent;
 class QMimeData;
@@ -65,6 +68,18 @@ public:
     // The adaptive gain of the open survey (computed by the core).
     float computeAdaptiveGain() const;
 
+    // The surveys opened last (most recent first) and where they are kept.
+    QStringList recentFiles() const { return m_windowState.recentFiles; }
+    QString windowStatePath() const { return m_strStatePath; }
+    // Opens recent entry `index` (of recentFiles()); a survey that is gone
+    // leaves the list with a message.
+    void openRecentFile(int index);
+    // Opening reads and processes the survey on a worker thread; while it
+    // runs the window repaints, takes no input, and after this long shows
+    // a busy pointer and the progress in the status bar.
+    static constexpr int kBusyDelayMs = 200;
+    bool isOpening() const { return m_blOpening; }
+
     FileHeadPtr fileHead() const { return m_pFileHead; }
     QString currentFileName() const { return m_strCurFileName; }
     QString startFilePath() const { return m_strStartFile; }
@@ -102,6 +117,8 @@ public slots:
     void on_actionFileExportToPdf_triggered();
     void on_actionEditUndo_triggered();
     void on_actionEditRedo_triggered();
+    void on_actionViewDensity_triggered();
+    void on_actionRecentClear_triggered();
 
     // Connected to the workspace's signals.
     void onShowStatusMessage(QString strMsg);
@@ -114,6 +131,8 @@ public slots:
     void onWaveGroupMoved(int step);
     void onWaveGroupSwaped(int step);
     void onConfigChanged(int index, WaveParams params);
+    // Ctrl + wheel over a wave view.
+    void onTimeStretchRequested(int steps);
     // From the document.
     void onDocumentChanged(const DocChange &change);
     void onDocumentFocusChanged(int index);
@@ -166,6 +185,12 @@ private:
     bool mayReplaceDocument();
     void updateWindowTitle();
     static QString droppedSurveyPath(const QMimeData *mime);
+    // Reads and processes the survey on a worker thread while the window
+    // keeps repainting; then the document adopts it (or stays as it was).
+    DocResult openDocument(const QString &path);
+    void showOpenProgress(int percent);
+    void rebuildRecentMenu();
+    void saveWindowState();
 
 public:
     // Menus and actions, named as their objects.
@@ -173,6 +198,8 @@ public:
     QMenu *menuView = nullptr;
     QMenu *menuAnalysis = nullptr;
     QMenu *menuHelp = nullptr;
+    QMenu *menuRecent = nullptr;
+    QMenu *menuChannel = nullptr;
 
     QAction *actionFileOpen = nullptr;
     QAction *actionFileSave = nullptr;
@@ -198,6 +225,13 @@ public:
     QAction *actionFileExportToPdf = nullptr;
     QAction *actionEditUndo = nullptr;
     QAction *actionEditRedo = nullptr;
+    QAction *actionViewDensity = nullptr;
+    // Channels shown in the wave list: all, CH1, CH2, CH3 (data: -1, 0, 1, 2).
+    QAction *actionChannelAll = nullptr;
+    QAction *actionChannelCh1 = nullptr;
+    QAction *actionChannelCh2 = nullptr;
+    QAction *actionChannelCh3 = nullptr;
+    QAction *actionRecentClear = nullptr;
 
 private:
     QToolBar *m_pToolBar = nullptr;
@@ -222,4 +256,10 @@ private:
     float m_fWaveZoomScale = 1.0f; // amplitude zoom of the views
     MessageFunc m_messageFunc;
     DeleteQuestion m_deleteQuestion;
+
+    QActionGroup *m_pChannelGroup = nullptr;
+    QProgressBar *m_pOpenProgress = nullptr;
+    bool m_blOpening = false;
+    WindowState m_windowState;
+    QString m_strStatePath;
 };

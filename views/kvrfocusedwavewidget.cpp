@@ -42,6 +42,10 @@ KvrFocusedWaveWidget::KvrFocusedWaveWidget(QWidget *parent)
             &KvrFocusedWaveWidget::indicateWaveDataIdnexChanged);
     connect(m_pWaveView, &KvrSingleWaveAssistantWidget::waveGroupMoved, this, &KvrFocusedWaveWidget::waveGroupMoved);
     connect(m_pScrollFrame, &WaveScrollWidgetBase::stretchScaleReset, this, &KvrFocusedWaveWidget::stretchScaleReset);
+    connect(m_pWaveView, &KvrSingleWaveAssistantWidget::navigationKeyPressed, this,
+            &KvrFocusedWaveWidget::navigationKeyPressed);
+    connect(m_pWaveView, &KvrSingleWaveAssistantWidget::timeStretchRequested, this,
+            &KvrFocusedWaveWidget::timeStretchRequested);
     QMetaObject::connectSlotsByName(this);
 }
 

@@ -53,6 +53,8 @@ signals:
     void indicateWaveDataIdnexChanged(int nWaveDataIndex);
     void waveGroupMoved(int step);
     void stretchScaleReset(bool blHStretch, bool blVStretch);
+    void navigationKeyPressed(int key);
+    void timeStretchRequested(int steps);
 
 private:
     QVBoxLayout *m_pLayout = nullptr;

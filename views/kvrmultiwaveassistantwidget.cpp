@@ -1,10 +1,14 @@
 #include "kvrmultiwaveassistantwidget.h"
 
 #include <QContextMenuEvent>
-#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -12,95 +16,52 @@ using namespace waveview;
 
 namespace {
 QColor bgColor(bool black) { return black ? QColor(Qt::black) : QColor(Qt::white); }
-
-// Consecutive samples that fall on the same pixel row.
-struct RowRun {
-    int row;
-    int start;
-};
-
-// One trace whose samples are at least as dense as the pixel rows: per row
-// the extent of its samples joined to the previous row's last sample, and
-// the fill from the baseline to the rightmost sample at or above the zero
-// line. The transfer is monotonic, so each row needs only the smallest and
-// the largest raw sample; -100 ("no value", below every real sample) is
-// drawn on the baseline.
-void envelopeTrace(const qint32 *u, int n, const QVector<RowRun> &runs, double g, double x0, double xScale, bool fill,
-                   int baseX, SpanWriter &writer)
-{
-    if (n <= 0)
-        return;
-    const bool rising = g >= 0.0;
-    // x = x0 + clamp(mid + (v - mid) * g, 0, full) * xScale, folded into one
-    // multiply-add and a clamp.
-    const double k1 = g * xScale;
-    const double k0 = x0 + (kMidLevel - kMidLevel * g) * xScale;
-    const double xLo = x0, xHi = x0 + kFullScale * xScale;
-    const double c = kMidLevel - kMidLevel * g;
-    auto px = [=](qint32 v) {
-        const double x = v * k1 + k0;
-        return int(x < xLo ? xLo : (x > xHi ? xHi : x));
-    };
-    qint32 prev = u[0];
-    const RowRun *run = runs.constData();
-    const int nRuns = runs.size() - 1;
-    for (int k = 0; k < nRuns; ++k) {
-        const int from = run[k].start;
-        if (from >= n)
-            break;
-        const int to = qMin(run[k + 1].start, n);
-        qint32 mn = u[from], mx = u[from];
-        for (int j = from + 1; j < to; ++j) {
-            mn = u[j] < mn ? u[j] : mn;
-            mx = u[j] > mx ? u[j] : mx;
-        }
-        const int row = run[k].row;
-        if (mn < 0 || prev < 0) {
-            // Rare: "no value" markers (-100) in the row; they lie on the
-            // baseline, so take the extent sample by sample.
-            auto pxv = [&](qint32 v) { return v == kNoValue ? int(x0 + kMidLevel * xScale) : px(v); };
-            int lo = pxv(prev), hi = lo, fillHi = INT_MIN;
-            for (int j = from; j < to; ++j) {
-                const int x = pxv(u[j]);
-                lo = qMin(lo, x);
-                hi = qMax(hi, x);
-                if (fill && transferSample(u[j], g) >= kMidLevel)
-                    fillHi = qMax(fillHi, x);
-            }
-            writer.span(row, lo, hi);
-            if (fillHi != INT_MIN)
-                writer.span(row, baseX, fillHi);
-            prev = u[to - 1];
-            continue;
-        }
-        // The transfer is monotonic: the row's extent comes from its smallest
-        // and largest sample and the previous row's last one.
-        const qint32 a = qMin(mn, prev), b = qMax(mx, prev);
-        const int xa = px(a), xb = px(b);
-        writer.span(row, xa, xb);
-        if (fill) {
-            const qint32 top = rising ? mx : mn;
-            if (top * g + c >= kMidLevel)
-                writer.span(row, baseX, top == (rising ? b : a) ? (rising ? xb : xa) : px(top));
-        }
-        prev = u[to - 1];
-    }
-}
+QColor focusColorFor(bool black) { return black ? QColor(Qt::green) : QColor(Qt::red); }
+QColor traceColorFor(bool black) { return black ? QColor(Qt::white) : QColor(Qt::black); }
+QColor flawColorFor(bool black) { return black ? QColor(Qt::red) : QColor(Qt::blue); }
 
 // Rounds halves up (towards +infinity), as the hit test wants.
 int roundHalfUp(double v) { return int(std::floor(v + 0.5)); }
+
+int ifloor(double v) { return int(std::floor(v)); }
+
+// Pixels a wheel notch scrolls.
+constexpr int kWheelStep = 60;
+// In the variable-density display the focused trace is drawn as a wiggle
+// over the columns, at least this many pixels to either side.
+constexpr double kDensityFocusHalf = 10.0;
+// Least length of a flaw mark, so that it shows on narrow columns.
+constexpr int kMinFlawMark = 7;
+
+QString angleLabel(const WaveAnalyzeInfo &info, double offset)
+{
+    double angle = double(info.fChannelAngle) + offset;
+    if (angle > 360.0)
+        angle -= 360.0;
+    return QString("%1%2").arg(angle, 0, 'f', 1).arg(QStringLiteral("°"));
+}
+
+// Grey of a drawn sample in the variable-density display: positive
+// half-waves dark, negative light, the zero line mid grey.
+QRgb densityGrey(double a)
+{
+    const int g = qBound(0, qRound(255.0 * (kFullScale - a) / kFullScale), 255);
+    return qRgb(g, g, g);
+}
 } // namespace
 
 KvrMultiWaveAssistantWidget::KvrMultiWaveAssistantWidget(QWidget *parent)
     : ShowKvrDataWidgetBase(parent)
 {
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
     updatePointerState();
 }
 
+KvrMultiWaveAssistantWidget::~KvrMultiWaveAssistantWidget() = default;
+
 void KvrMultiWaveAssistantWidget::updatePointerState()
 {
-    const bool any = !m_waveAnalyzeInfoList.isEmpty();
+    const bool any = !m_shown.isEmpty();
     setMouseTracking(any);
     setCursor(any ? Qt::ArrowCursor : Qt::ForbiddenCursor);
 }
@@ -108,7 +69,15 @@ void KvrMultiWaveAssistantWidget::updatePointerState()
 void KvrMultiWaveAssistantWidget::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
                                               const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
 {
-    ShowKvrDataWidgetBase::setWaveData(groups, filtered, infos, ffts, focusIndex);
+    m_waveGroupList = groups;
+    m_filterWaveGroupList = filtered;
+    m_waveAnalyzeInfoList = infos;
+    m_fftInfoList = ffts;
+    m_nFocusWaveIndex = -1;
+    refreshShown();
+    relayout();
+    setFocusWaveIndex(focusIndex);
+    updateWaveDisplay();
     updatePointerState();
 }
 
@@ -124,9 +93,68 @@ void KvrMultiWaveAssistantWidget::setWaveSpeed(float speed)
     refreshStatus(); // the distance under the cursor follows the speed
 }
 
-KvrMultiWaveAssistantWidget::~KvrMultiWaveAssistantWidget() = default;
+void KvrMultiWaveAssistantWidget::setDisplayState(const WaveDisplayState &state)
+{
+    ShowKvrDataWidgetBase::setDisplayState(state); // the minimum pitch may change
+}
+
+void KvrMultiWaveAssistantWidget::updateWaveDisplay()
+{
+    refreshShown();
+    relayout();
+    invalidateAll();
+}
+
+void KvrMultiWaveAssistantWidget::invalidateAll()
+{
+    invalidateWaveLayer();
+    m_blBandDirty = true;
+    m_blFocusDirty = true;
+    update();
+}
+
+void KvrMultiWaveAssistantWidget::refreshShown()
+{
+    m_shown.clear();
+    m_shown.reserve(m_waveAnalyzeInfoList.size());
+    for (int i = 0; i < m_waveAnalyzeInfoList.size(); ++i) {
+        const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(i);
+        if (m_nChannelFilter < 0 || (info && info->nChannel == m_nChannelFilter))
+            m_shown.append(i);
+    }
+}
+
+void KvrMultiWaveAssistantWidget::setChannelFilter(int channel)
+{
+    channel = (channel >= 0 && channel < kChannelsPerGroup) ? channel : -1;
+    if (channel == m_nChannelFilter)
+        return;
+    m_nChannelFilter = channel;
+    updateWaveDisplay();
+    updatePointerState();
+    // The focus goes to a wave the list shows: the next one on, else the last.
+    if (m_nFocusWaveIndex >= 0 && !m_shown.isEmpty() && shownPosition(m_nFocusWaveIndex) < 0) {
+        const auto it = std::lower_bound(m_shown.begin(), m_shown.end(), m_nFocusWaveIndex);
+        emit focusWaveIndexChanged(it != m_shown.end() ? *it : m_shown.last());
+    } else if (m_nFocusWaveIndex >= 0) {
+        ensureWaveVisible(m_nFocusWaveIndex);
+    }
+}
+
+int KvrMultiWaveAssistantWidget::shownPosition(int wave) const
+{
+    const auto it = std::lower_bound(m_shown.begin(), m_shown.end(), wave);
+    return (it != m_shown.end() && *it == wave) ? int(it - m_shown.begin()) : -1;
+}
 
 int KvrMultiWaveAssistantWidget::sampleCount() const { return qBound(1, m_display.nSampleCount, kMaxSamples); }
+
+int KvrMultiWaveAssistantWidget::minPitch() const
+{
+    return m_display.blVariableDensity ? kMinDensityPitch : kMinWigglePitch;
+}
+
+// ---- Layout and scrolling ------------------------------------------------------
 
 void KvrMultiWaveAssistantWidget::layoutRegions(int W, int H)
 {
@@ -142,36 +170,155 @@ void KvrMultiWaveAssistantWidget::layoutRegions(int W, int H)
         m_drawRegions[k] = area;
 }
 
-void KvrMultiWaveAssistantWidget::calcDrawRegions(QPainter *) { layoutRegions(width(), height()); }
-
-QVector<double> KvrMultiWaveAssistantWidget::layerState() const
+void KvrMultiWaveAssistantWidget::relayout()
 {
-    return {m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0};
+    layoutRegions(width(), height());
+    const QSize content = contentSize();
+    const int maxX = qMax(0, content.width() - int(m_drawRegions[0].width()));
+    const int maxY = qMax(0, content.height() - int(m_drawRegions[0].height()));
+    const int x = qBound(0, m_nScrollX, maxX), y = qBound(0, m_nScrollY, maxY);
+    if (x != m_nScrollX || y != m_nScrollY) {
+        m_nScrollX = x;
+        m_nScrollY = y;
+        invalidateAll();
+    }
+    emit scrollGeometryChanged();
 }
+
+void KvrMultiWaveAssistantWidget::calcDrawRegions(QPainter *) { layoutRegions(width(), height()); }
 
 void KvrMultiWaveAssistantWidget::resizeEvent(QResizeEvent *event)
 {
     ShowKvrDataWidgetBase::resizeEvent(event);
-    layoutRegions(width(), height());
+    relayout();
+    invalidateAll();
 }
+
+double KvrMultiWaveAssistantWidget::tracePitch() const
+{
+    const double w = m_drawRegions[0].width();
+    const int P = m_shown.size();
+    if (P == 0 || w <= 0.0)
+        return 0.0;
+    return qMax(w * double(m_fTraceSpacing), double((P + 1) * minPitch())) / (P + 1);
+}
+
+double KvrMultiWaveAssistantWidget::contentHeight() const { return m_drawRegions[0].height() * double(m_fTimeStretch); }
+
+QSize KvrMultiWaveAssistantWidget::contentSize() const
+{
+    const double S = tracePitch();
+    const double w = S > 0.0 ? S * (m_shown.size() + 1) : m_drawRegions[0].width();
+    return QSize(int(std::ceil(w - 1e-9)), int(std::ceil(contentHeight() - 1e-9)));
+}
+
+void KvrMultiWaveAssistantWidget::setScrollOffset(const QPoint &offset)
+{
+    const QSize content = contentSize();
+    const int maxX = qMax(0, content.width() - int(m_drawRegions[0].width()));
+    const int maxY = qMax(0, content.height() - int(m_drawRegions[0].height()));
+    const int x = qBound(0, offset.x(), maxX), y = qBound(0, offset.y(), maxY);
+    if (x == m_nScrollX && y == m_nScrollY)
+        return;
+    m_nScrollX = x;
+    m_nScrollY = y;
+    invalidateAll();
+    emit scrollGeometryChanged();
+}
+
+// Both scales keep what is in the middle of the window in the middle.
+void KvrMultiWaveAssistantWidget::setTraceSpacing(float spacing)
+{
+    if (!std::isfinite(spacing) || spacing < 1.0f)
+        spacing = 1.0f;
+    if (spacing == m_fTraceSpacing)
+        return;
+    const double w = m_drawRegions[0].width();
+    const double before = qMax(1, contentSize().width());
+    const double middle = (m_nScrollX + w / 2.0) / before;
+    m_fTraceSpacing = spacing;
+    m_nScrollX = qRound(middle * contentSize().width() - w / 2.0);
+    relayout();
+    invalidateAll();
+}
+
+void KvrMultiWaveAssistantWidget::setTimeStretch(float stretch)
+{
+    if (!std::isfinite(stretch) || stretch < 1.0f)
+        stretch = 1.0f;
+    if (stretch == m_fTimeStretch)
+        return;
+    const double h = m_drawRegions[0].height();
+    const double before = qMax(1.0, contentHeight());
+    const double middle = (m_nScrollY + h / 2.0) / before;
+    m_fTimeStretch = stretch;
+    m_nScrollY = qRound(middle * contentHeight() - h / 2.0);
+    relayout();
+    invalidateAll();
+}
+
+int KvrMultiWaveAssistantWidget::pageSize() const
+{
+    const double S = tracePitch();
+    return S > 0.0 ? qMax(1, int(m_drawRegions[0].width() / S)) : 1;
+}
+
+double KvrMultiWaveAssistantWidget::baselineX(int p) const
+{
+    return m_nLeftMargin + (p + 1) * tracePitch() - m_nScrollX;
+}
+
+void KvrMultiWaveAssistantWidget::visibleRange(int *first, int *last) const
+{
+    const double S = tracePitch();
+    const int P = m_shown.size();
+    if (S <= 0.0 || P == 0) {
+        *first = 0;
+        *last = -1;
+        return;
+    }
+    *first = qBound(0, int(std::floor(m_nScrollX / S)) - 2, P - 1);
+    *last = qBound(-1, int(std::ceil((m_nScrollX + m_drawRegions[0].width()) / S)), P - 1);
+}
+
+double KvrMultiWaveAssistantWidget::swingHalf() const { return qMax(0.5, tracePitch() / 2.0 - 1.0); }
+
+void KvrMultiWaveAssistantWidget::ensureWaveVisible(int wave)
+{
+    const int p = shownPosition(wave);
+    const double S = tracePitch();
+    if (p < 0 || S <= 0.0)
+        return;
+    const double w = m_drawRegions[0].width();
+    const double x = (p + 1) * S; // in the list
+    int scroll = m_nScrollX;
+    if (x - S < scroll)
+        scroll = int(std::floor(x - S));
+    else if (x + S > scroll + w)
+        scroll = int(std::ceil(x + S - w));
+    setScrollOffset(QPoint(scroll, m_nScrollY));
+}
+
+// ---- Drawing ---------------------------------------------------------------
 
 void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
 {
     const bool black = m_display.blBlackBackground;
-    const int W = width();
     const int H = height();
-    const int left = m_nLeftMargin, top = m_nTopMargin, right = m_nRightMargin, bottom = m_nBottomMargin;
+    const int left = m_nLeftMargin, top = m_nTopMargin, bottom = m_nBottomMargin;
     const double w = m_drawRegions[0].width();
     const double h = m_drawRegions[0].height();
+    const int right = left + qRound(w);
 
     painter->setPen(QPen(Qt::black));
     painter->drawLine(left, top, left, H - bottom);
-    painter->drawLine(W - right, top, W - right, H - bottom);
+    painter->drawLine(right, top, right, H - bottom);
 
     const double v = m_fWaveSpeed;
     const double d0 = m_fAxisStart * v / 2000.0;
     const double d1 = m_fAxisEnd * v / 2000.0;
     const double range = d1 - d0;
+    const double content = contentHeight();
 
     QFont font = painter->font();
     font.setPixelSize(qMax(1, int(std::floor(14 * m_display.fFontScale))));
@@ -179,15 +326,20 @@ void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
     painter->setFont(font);
     const int f = font.pixelSize();
 
-    // Ticks every 0.1 m. A zero or non-finite range (wave speed 0, say) has
-    // no ticks, and a range far denser than the pixels is not walked.
-    if (std::isfinite(range) && range > 0.0 && h > 0.0) {
+    // Ticks every 0.1 m over the part of the list in the window. A zero or
+    // non-finite range (wave speed 0, say) has no ticks, and a range far
+    // denser than the pixels is not walked.
+    if (std::isfinite(range) && range > 0.0 && h > 0.0 && content > 0.0) {
+        const double step = content * 0.1 / range;
         const double nTicks = std::round(range / 0.1);
-        if (nTicks <= 4.0 * h + 10.0) {
+        if (nTicks <= 4.0 * content + 10.0) {
             const int n = int(nTicks);
-            const double step = h * 0.1 / range;
-            for (int k = 0; k <= n; ++k) {
-                const double y = top + k * step;
+            const int k0 = qMax(0, int(std::floor(m_nScrollY / step)));
+            const int k1 = qMin(n, int(std::ceil((m_nScrollY + h) / step)));
+            for (int k = k0; k <= k1; ++k) {
+                const double y = top + k * step - m_nScrollY;
+                if (y < top - 0.5 || y > top + h + 0.5)
+                    continue;
                 if (k % 10 != 0) {
                     painter->drawLine(QPointF(left - 5, y), QPointF(left, y));
                 } else {
@@ -198,142 +350,401 @@ void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
             }
         }
     }
-    painter->drawLine(QPointF(left - 10, top + h), QPointF(left, top + h));
-    if (std::isfinite(d1))
-        painter->drawText(QRectF(2, top + h - f + 5, left - 12, f + 5), Qt::AlignCenter, QString::asprintf("%.2f", d1));
+    // The end of the axis, when it is in the window.
+    const double end = top + content - m_nScrollY;
+    if (end <= top + h + 0.5) {
+        painter->drawLine(QPointF(left - 10, end), QPointF(left, end));
+        if (std::isfinite(d1))
+            painter->drawText(QRectF(2, end - f + 5, left - 12, f + 5), Qt::AlignCenter, QString::asprintf("%.2f", d1));
+    }
 
     painter->fillRect(QRect(left, top, qRound(w), qRound(h + 1)), bgColor(black));
 }
 
+// Target rows of the wave area and the samples on each: a row covers the
+// samples from its top edge to the next row's; a row between two samples
+// shows the sample above it.
+void KvrMultiWaveAssistantWidget::buildRowRuns(int yOffset)
+{
+    m_runs.clear();
+    const int N = sampleCount();
+    const double step = contentHeight() / N;
+    const double top = m_nTopMargin;
+    const double h = m_drawRegions[0].height();
+    m_blDenseRows = step <= 1.0;
+    if (!(step > 0.0) || h <= 0.0)
+        return;
+    const double y0 = top - m_nScrollY; // widget y of sample 0
+    const int rows = int(std::ceil(h));
+    m_runs.reserve(rows);
+    for (int r = 0; r < rows; ++r) {
+        const double rowTop = top + r - y0;
+        int start = int(std::ceil(rowTop / step - 1e-9));
+        int end = int(std::ceil((rowTop + 1.0) / step - 1e-9));
+        if (start >= end) {
+            start = int(std::floor(rowTop / step));
+            end = start + 1;
+        }
+        start = qMax(0, start);
+        end = qMin(N, end);
+        if (start >= end)
+            continue;
+        m_runs.append({int(top) + r - yOffset, start, end});
+    }
+}
+
 void KvrMultiWaveAssistantWidget::drawWaves(QPainter *painter)
 {
-    const bool black = m_display.blBlackBackground;
-    const bool fill = m_display.blFill;
-    const bool normalized = m_display.blNormalized;
-    const int N = sampleCount();
-    const int M = m_waveAnalyzeInfoList.size();
-    const int F = m_nFocusWaveIndex;
-    const double left = m_nLeftMargin;
-    const double top = m_nTopMargin;
+    m_blBandDirty = true;
+    m_blFocusDirty = true;
     const double w = m_drawRegions[0].width();
     const double h = m_drawRegions[0].height();
-    if (w <= 0.0 || h <= 0.0 || M == 0)
+    if (w <= 0.0 || h <= 0.0 || m_shown.isEmpty())
         return;
-    const double S = w / (M + 1);
-    const double offset = m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0;
+    buildRowRuns(0);
+    const bool black = m_display.blBlackBackground;
+    const QRect area(m_nLeftMargin, m_nTopMargin, int(w), int(h));
+    const double S = tracePitch();
+    int first = 0, last = -1;
+    visibleRange(&first, &last);
 
-    // Direction labels and their ticks above the wave area.
+    SpanWriter writer(painter, area);
+    const QRgb traceColor = traceColorFor(black).rgba();
+    m_raster.reset(height());
+    for (int p = first; p <= last; ++p) {
+        const int wave = m_shown.at(p);
+        const double base = baselineX(p);
+        Placement at;
+        at.baseX = base;
+        at.clip = area;
+        if (m_display.blVariableDensity) {
+            const int x0 = ifloor(base - S / 2.0 + 0.5);
+            const int x1 = qMax(x0, ifloor(base + S / 2.0 + 0.5) - 1);
+            drawDensityTrace(wave, x0, x1, writer);
+            at.half = qMax(S / 2.0, double(kMinFlawMark) / 2.0);
+        } else {
+            at.swing = S;
+            at.half = swingHalf();
+            drawTrace(painter, wave, traceColor, at, writer);
+        }
+        drawFlawMark(painter, wave, at, flawColorFor(black).rgba());
+    }
+}
+
+void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb color, const Placement &at,
+                                            SpanWriter &writer)
+{
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(wave);
+    if (!info || !isValidChannel(info->nChannel))
+        return;
+    const WaveGroupPtr group = filterWaveGroupAt(info->nMeasurePoint);
+    if (!group || !group->blocks[info->nChannel])
+        return;
+    const WaveBlock &block = *group->blocks[info->nChannel];
+    const int cnt = validSampleCount(block);
+    if (cnt == 0) {
+        qDebug("没有数据");
+        return;
+    }
+    const int N = sampleCount();
+    const int n = qMin(cnt, N);
+    const double g = displayGain(*info, block, n, m_display.blNormalized) * double(m_fWaveZoomScale);
+    const bool fill = m_display.blFill;
+    const qint32 *u = block.nData;
+    const int baseX = ifloor(at.baseX + 0.5) - at.xOffset;
+    // x = base + (a - mid) * swing / mid, a the drawn sample, kept within
+    // base +- half: one multiply-add and a clamp.
+    const double k1 = g * at.swing / kMidLevel;
+    const double base = at.baseX - at.xOffset;
+    const double k0 = base - kMidLevel * k1;
+    const double limit = qMin(at.half, at.swing);
+    const double xLo = base - limit, xHi = base + limit;
+    // Pixels are taken to the nearest, as a polyline is drawn.
+    auto px = [=](qint32 v) {
+        const double x = v == kNoValue ? base : v * k1 + k0;
+        return ifloor((x < xLo ? xLo : (x > xHi ? xHi : x)) + 0.5);
+    };
+    writer.setColor(color);
+
+    if (!m_blDenseRows) {
+        // Fewer samples than rows: lines from sample to sample.
+        const double step = contentHeight() / N;
+        const double y0 = m_nTopMargin - m_nScrollY - at.yOffset;
+        const double top = at.clip.top(), bottom = at.clip.bottom() + 1;
+        const int j0 = qMax(0, int(std::floor((top - y0) / step)) - 1);
+        const int j1 = qMin(n - 1, int(std::ceil((bottom - y0) / step)) + 1);
+        for (int j = j0; j <= j1; ++j) {
+            const double a = transferSample(u[j], g);
+            const double x = qBound(xLo, base + (a - kMidLevel) * at.swing / kMidLevel, xHi) + 0.5;
+            const double y = y0 + j * step;
+            m_raster.addPoint(x, y);
+            if (fill && a >= kMidLevel)
+                m_raster.addFill(x, y);
+        }
+        m_raster.flush(painter, color, baseX, at.clip);
+        return;
+    }
+
+    // Samples at least as dense as the rows: per row the extent of its
+    // samples joined to the previous row's last sample, and the fill from the
+    // baseline to the rightmost sample at or above the zero line. The
+    // transfer is monotonic, so each row needs only its smallest and largest
+    // sample; -100 ("no value", below every real sample) is on the baseline.
+    const bool rising = g >= 0.0;
+    const double c = kMidLevel - kMidLevel * g;
+    for (const RowRun &run : qAsConst(m_runs)) {
+        const int from = run.start;
+        if (from >= n)
+            break;
+        const int to = qMin(run.end, n);
+        const int row = run.row - at.yOffset;
+        qint32 prev = u[from > 0 ? from - 1 : 0];
+        qint32 mn = u[from], mx = u[from];
+        for (int j = from + 1; j < to; ++j) {
+            mn = u[j] < mn ? u[j] : mn;
+            mx = u[j] > mx ? u[j] : mx;
+        }
+        if (mn < 0 || prev < 0) {
+            // Rare: "no value" markers in the row; take them one by one.
+            int lo = px(prev), hi = lo, fillHi = INT_MIN;
+            for (int j = from; j < to; ++j) {
+                const int x = px(u[j]);
+                lo = qMin(lo, x);
+                hi = qMax(hi, x);
+                if (fill && transferSample(u[j], g) >= kMidLevel)
+                    fillHi = qMax(fillHi, x);
+            }
+            writer.span(row, lo, hi);
+            if (fillHi != INT_MIN)
+                writer.span(row, baseX, fillHi);
+            continue;
+        }
+        const qint32 a = qMin(mn, prev), b = qMax(mx, prev);
+        const int xa = px(a), xb = px(b);
+        writer.span(row, xa, xb);
+        if (fill) {
+            const qint32 peak = rising ? mx : mn;
+            if (peak * g + c >= kMidLevel)
+                writer.span(row, baseX, px(peak));
+        }
+    }
+}
+
+void KvrMultiWaveAssistantWidget::drawDensityTrace(int wave, int x0, int x1, SpanWriter &writer)
+{
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(wave);
+    if (!info || !isValidChannel(info->nChannel))
+        return;
+    const WaveGroupPtr group = filterWaveGroupAt(info->nMeasurePoint);
+    if (!group || !group->blocks[info->nChannel])
+        return;
+    const WaveBlock &block = *group->blocks[info->nChannel];
+    const int n = qMin(validSampleCount(block), sampleCount());
+    if (n == 0)
+        return;
+    const double g = displayGain(*info, block, n, m_display.blNormalized) * double(m_fWaveZoomScale);
+    const qint32 *u = block.nData;
+    for (const RowRun &run : qAsConst(m_runs)) {
+        if (run.start >= n)
+            break;
+        // The sample of the row that lies farthest from the zero line.
+        const int to = qMin(run.end, n);
+        qint32 pick = u[run.start];
+        double far = pick == kNoValue ? 0.0 : std::abs(pick - kMidLevel);
+        for (int j = run.start + 1; j < to; ++j) {
+            const double d = u[j] == kNoValue ? 0.0 : std::abs(u[j] - kMidLevel);
+            if (d > far) {
+                far = d;
+                pick = u[j];
+            }
+        }
+        writer.setColor(densityGrey(transferSample(pick, g)));
+        writer.span(run.row, x0, x1);
+    }
+}
+
+void KvrMultiWaveAssistantWidget::drawFlawMark(QPainter *painter, int wave, const Placement &at, QRgb color)
+{
+    Q_UNUSED(painter)
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(wave);
+    const int N = sampleCount();
+    // A mark outside the sample range has no place on the trace.
+    if (!info || info->nFlawPos == kNoValue || info->nFlawPos < 0 || info->nFlawPos >= N)
+        return;
+    const double y = m_nTopMargin - m_nScrollY + info->nFlawPos * contentHeight() / N - at.yOffset;
+    if (!std::isfinite(y))
+        return;
+    SpanWriter writer(painter, at.clip);
+    writer.setColor(color);
+    const double base = at.baseX - at.xOffset;
+    writer.span(ifloor(y), ifloor(base - at.half + 0.5), ifloor(base + at.half + 0.5));
+}
+
+QRect KvrMultiWaveAssistantWidget::traceRect(int wave) const
+{
+    const int p = shownPosition(wave);
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(wave);
+    if (p < 0 || !info)
+        return QRect();
+    QFont font = this->font();
+    font.setPixelSize(qMax(1, int(std::floor(12 * m_display.fFontScale))));
+    const double offset = m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0;
+    const double label = QFontMetricsF(font).horizontalAdvance(angleLabel(*info, offset)) / 2.0;
+    const double reach = qMax(qMax(tracePitch(), label), m_display.blVariableDensity ? kDensityFocusHalf : 0.0) + 2.0;
+    const double x = baselineX(p);
+    return QRect(ifloor(x - reach), 0, int(std::ceil(2 * reach)) + 1, height());
+}
+
+void KvrMultiWaveAssistantWidget::repaintTrace(int wave)
+{
+    const QRect r = traceRect(wave);
+    if (!r.isEmpty())
+        update(r);
+}
+
+// Labels above the traces in the window. A label is drawn when it fits the
+// spacing; the focused wave's label is always drawn, in the focus colour.
+void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
+{
+    const bool black = m_display.blBlackBackground;
+    const double S = tracePitch();
+    const int top = m_nTopMargin;
+    const int F = m_nFocusWaveIndex;
+    const double offset = m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0;
     QFont font = painter->font();
     font.setPixelSize(qMax(1, int(std::floor(12 * m_display.fFontScale))));
     font.setWeight(50);
     painter->setFont(font);
     const QFontMetricsF fm(font);
-    const QColor focusColor = black ? QColor(Qt::green) : QColor(Qt::red);
-    for (int i = 0; i < M; ++i) {
-        const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(i);
-        const double x = left + (i + 1) * S;
-        painter->setPen(i == F ? focusColor : QColor(Qt::black));
-        painter->drawLine(QPointF(x, top - 8), QPointF(x, top));
-        if (!info)
-            continue;
-        double angle = double(info->fChannelAngle) + offset;
-        if (angle > 360.0)
-            angle -= 360.0;
-        const QString text = QString("%1%2").arg(angle, 0, 'f', 1).arg(QStringLiteral("°"));
-        const double tw = fm.horizontalAdvance(text);
-        if (i == F)
-            painter->drawText(QRectF(x - tw / 2.0, 0, tw, top - 1), Qt::AlignCenter, text);
-        else if (tw <= S)
-            painter->drawText(QRectF(x - S, 0, 2 * S, top - 1), Qt::AlignCenter, text);
-    }
+    int first = 0, last = -1;
+    visibleRange(&first, &last);
+    // Labels may reach further out than their traces.
+    const int extra = S > 0.0 ? int(std::ceil(fm.horizontalAdvance(QStringLiteral("000.0°")) / S)) : 0;
+    first = qMax(0, first - extra);
+    last = qMin(m_shown.size() - 1, last + extra);
 
-    // The traces. Where samples are denser than pixel rows (the usual case)
-    // each row gets the minimum-maximum envelope of its samples, joined to the
-    // previous row's last sample, written straight into the layer.
-    const QColor traceColor = black ? QColor(Qt::white) : QColor(Qt::black);
-    const QColor flawColor = black ? QColor(Qt::red) : QColor(Qt::blue);
-    const double yStep = h / N;
-    const double xScale = 2.0 * S / kFullScale;
-    const bool dense = yStep <= 1.0;
-    QVector<RowRun> runs;
-    if (dense) {
-        for (int j = 0; j < N; ++j) {
-            const int row = int(std::floor(top + j * yStep));
-            if (runs.isEmpty() || runs.last().row != row)
-                runs.append({row, j});
-        }
-        runs.append({-1, N});
-    }
-    SpanWriter writer(painter, width(), height());
-    m_raster.reset(height());
-    for (int i = 0; i < M; ++i) {
-        const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(i);
-        if (!info || !isValidChannel(info->nChannel))
-            continue;
-        const WaveGroupPtr group = filterWaveGroupAt(info->nMeasurePoint);
-        if (!group || !group->blocks[info->nChannel])
-            continue;
-        const WaveBlock &block = *group->blocks[info->nChannel];
-        const int cnt = validSampleCount(block);
-        if (cnt == 0) {
-            qDebug("没有数据");
+    QVector<QLineF> ticks;
+    int focusedPos = -1;
+    painter->setPen(QColor(Qt::black));
+    // No label is narrower than this: below it the spacing fits none.
+    const bool labelsMayFit = S >= fm.horizontalAdvance(QStringLiteral("0.0°"));
+    for (int p = first; p <= last; ++p) {
+        const int wave = m_shown.at(p);
+        if (wave == F) {
+            focusedPos = p;
             continue;
         }
-        const int n = qMin(cnt, N);
-        const double g = displayGain(*info, block, n, normalized);
-        const double x0 = left + i * S;
-        const double baseline = left + (i + 1) * S;
-        const int baseX = int(std::floor(baseline));
-        const qint32 *u = block.nData;
-        const QRgb color = (i == F ? focusColor : traceColor).rgba();
-        if (dense) {
-            writer.setColor(color);
-            envelopeTrace(u, n, runs, g, x0, xScale, fill, baseX, writer);
-        } else {
-            for (int j = 0; j < n; ++j) {
-                const double a = transferSample(u[j], g);
-                const double x = x0 + a * xScale;
-                const double y = top + j * yStep;
-                m_raster.addPoint(x, y);
-                if (fill && a >= kMidLevel)
-                    m_raster.addFill(x, y);
+        const double x = baselineX(p);
+        const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(wave);
+        bool labelled = false;
+        if (info && labelsMayFit) {
+            const QString text = angleLabel(*info, offset);
+            if (fm.horizontalAdvance(text) <= S) {
+                painter->drawText(QRectF(x - S, 0, 2 * S, top - 1), Qt::AlignCenter, text);
+                labelled = true;
             }
-            m_raster.flush(painter, color, baseX, width());
         }
-
-        // A mark outside the sample range has no place on the trace.
-        if (info->nFlawPos != kNoValue && info->nFlawPos >= 0 && info->nFlawPos < N) {
-            const double y = top + double(info->nFlawPos) * h / N;
-            painter->setPen(QPen(flawColor, 0));
-            painter->drawLine(QPointF(x0, y), QPointF(x0 + 2 * S, y));
+        if (labelled || S >= kMinWigglePitch)
+            ticks.append(QLineF(x, top - 8, x, top));
+    }
+    painter->drawLines(ticks);
+    if (focusedPos >= 0) {
+        const double x = baselineX(focusedPos);
+        painter->setPen(focusColorFor(black));
+        painter->drawLine(QPointF(x, top - 8), QPointF(x, top));
+        if (const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(F)) {
+            const QString text = angleLabel(*info, offset);
+            const double tw = fm.horizontalAdvance(text);
+            // Whole, also for a trace at either end of the window.
+            const double bandRight = m_nLeftMargin + m_drawRegions[0].width();
+            const double boxLeft =
+                qBound(double(m_nLeftMargin), x - tw / 2.0, qMax(double(m_nLeftMargin), bandRight - tw));
+            const QRectF box(boxLeft, 0, tw, top - 1);
+            // Over the neighbours' ticks, on the band's own background.
+            painter->fillRect(box.adjusted(-1, 0, 1, -8), palette().color(backgroundRole()));
+            painter->drawText(box, Qt::AlignCenter, text);
         }
     }
 }
 
-void KvrMultiWaveAssistantWidget::drawOverlay(QPainter *painter)
+void KvrMultiWaveAssistantWidget::rebuildBand()
 {
-    if (m_waveAnalyzeInfoList.isEmpty())
+    m_blBandDirty = false;
+    const int left = m_nLeftMargin, top = m_nTopMargin;
+    const int w = width() - left;
+    if (w <= 0 || top <= 0) {
+        m_band = QImage();
         return;
-    if (!cursorInWaveArea())
-        return;
-    const QRectF area = m_drawRegions[0];
-    painter->setPen(QPen(QColor(Qt::darkGreen), 0));
-    painter->drawLine(QPointF(area.left(), m_cursor.y()), QPointF(area.right(), m_cursor.y()));
-    // A flaw mark on the cursor's row stays above the cursor line.
-    const int N = sampleCount();
-    const int M = m_waveAnalyzeInfoList.size();
-    const double S = area.width() / (M + 1);
-    painter->setPen(QPen(m_display.blBlackBackground ? QColor(Qt::red) : QColor(Qt::blue), 0));
-    for (int i = 0; i < M; ++i) {
-        const int pos = m_waveAnalyzeInfoList.at(i)->nFlawPos;
-        if (pos < 0 || pos >= N)
-            continue;
-        const double y = area.top() + double(pos) * area.height() / N;
-        if (std::abs(y - m_cursor.y()) <= 1.0) {
-            const double x0 = area.left() + i * S;
-            painter->drawLine(QPointF(x0, y), QPointF(x0 + 2 * S, y));
-        }
     }
+    const qreal dpr = devicePixelRatioF();
+    const QSize px(qRound(w * dpr), qRound(top * dpr));
+    if (m_band.size() != px)
+        m_band = QImage(px, QImage::Format_ARGB32_Premultiplied);
+    m_band.setDevicePixelRatio(dpr);
+    m_band.fill(palette().color(backgroundRole()));
+    QPainter painter(&m_band);
+    painter.setFont(font());
+    painter.translate(-left, 0);
+    drawAngleLabels(&painter);
+}
+
+void KvrMultiWaveAssistantWidget::rebuildFocusImage()
+{
+    m_blFocusDirty = false;
+    m_focusImage = QImage();
+    const int p = shownPosition(m_nFocusWaveIndex);
+    const double S = tracePitch();
+    const QRectF area = m_drawRegions[0];
+    if (p < 0 || S <= 0.0 || area.width() <= 0 || area.height() <= 0)
+        return;
+    Placement at;
+    at.baseX = baselineX(p);
+    if (m_display.blVariableDensity) {
+        at.half = qMax(swingHalf(), kDensityFocusHalf);
+        at.swing = qMax(S, 2.0 * at.half);
+    } else {
+        at.half = swingHalf();
+        at.swing = S;
+    }
+    const int x0 = qMax(int(area.left()), ifloor(at.baseX - at.half) - 1);
+    const int x1 = qMin(int(area.right()), ifloor(at.baseX + at.half) + 1);
+    if (x1 < x0)
+        return;
+    at.xOffset = x0;
+    at.yOffset = int(area.top());
+    at.clip = QRect(0, 0, x1 - x0 + 1, int(area.height()));
+    const qreal dpr = devicePixelRatioF();
+    m_focusImage =
+        QImage(qRound(at.clip.width() * dpr), qRound(at.clip.height() * dpr), QImage::Format_ARGB32_Premultiplied);
+    m_focusImage.setDevicePixelRatio(dpr);
+    m_focusImage.fill(Qt::transparent);
+    m_focusImagePos = QPoint(x0, at.yOffset);
+    QPainter painter(&m_focusImage);
+    SpanWriter writer(&painter, at.clip);
+    const bool black = m_display.blBlackBackground;
+    m_raster.reset(at.clip.height());
+    drawTrace(&painter, m_nFocusWaveIndex, focusColorFor(black).rgba(), at, writer);
+    drawFlawMark(&painter, m_nFocusWaveIndex, at, flawColorFor(black).rgba());
+}
+
+void KvrMultiWaveAssistantWidget::paintEvent(QPaintEvent *event)
+{
+    if (m_nFocusWaveIndex < 0 || m_waveAnalyzeInfoList.isEmpty())
+        return;
+    ensureWaveLayer();
+    if (m_blBandDirty)
+        rebuildBand();
+    if (m_blFocusDirty)
+        rebuildFocusImage();
+    QPainter painter(this);
+    drawWaveLayer(&painter, event->region());
+    const QRect band(m_nLeftMargin, 0, width() - m_nLeftMargin, m_nTopMargin);
+    if (!m_band.isNull() && band.intersects(event->rect()))
+        painter.drawImage(band.topLeft(), m_band);
+    const QRect focused(m_focusImagePos, m_focusImage.size() / qMax(qreal(1), m_focusImage.devicePixelRatioF()));
+    if (!m_focusImage.isNull() && focused.intersects(event->rect()))
+        painter.drawImage(m_focusImagePos, m_focusImage);
+    drawOverlay(&painter);
 }
 
 bool KvrMultiWaveAssistantWidget::cursorInWaveArea() const
@@ -342,28 +753,49 @@ bool KvrMultiWaveAssistantWidget::cursorInWaveArea() const
     return area.width() > 0 && area.height() > 0 && area.contains(m_cursor);
 }
 
+void KvrMultiWaveAssistantWidget::drawOverlay(QPainter *painter)
+{
+    if (!cursorInWaveArea())
+        return;
+    const QRectF area = m_drawRegions[0];
+    painter->setPen(QPen(QColor(Qt::darkGreen), 0));
+    painter->drawLine(QPointF(area.left(), m_cursor.y()), QPointF(area.right(), m_cursor.y()));
+}
+
+void KvrMultiWaveAssistantWidget::repaintCursorLine(int y)
+{
+    const QRectF area = m_drawRegions[0];
+    if (y >= area.top() && y <= area.bottom())
+        update(QRect(int(area.left()), y - 1, int(area.width()) + 1, 3));
+}
+
+// ---- Pointer, keyboard, wheel ------------------------------------------------
+
 int KvrMultiWaveAssistantWidget::hitTest(int x) const
 {
-    const int M = m_waveAnalyzeInfoList.size();
+    const int P = m_shown.size();
     const double w = m_drawRegions[0].width();
-    if (M == 0 || w <= 0.0)
+    const double u = tracePitch();
+    if (P == 0 || w <= 0.0 || u <= 0.0)
         return -1;
-    const double u = w / (M + 1);
-    const double dx = x - m_nLeftMargin;
+    const double dx = x - m_nLeftMargin + m_nScrollX; // in the list
+    const double total = u * (P + 1);
+    int p;
     if (dx <= u)
-        return 0;
-    if (dx >= w - u)
-        return M - 1;
-    return qBound(0, roundHalfUp(dx / u - 1.0), M - 1);
+        p = 0;
+    else if (dx >= total - u)
+        p = P - 1;
+    else
+        p = qBound(0, roundHalfUp(dx / u - 1.0), P - 1);
+    return m_shown.at(p);
 }
 
 QString KvrMultiWaveAssistantWidget::statusText() const
 {
-    if (m_waveAnalyzeInfoList.isEmpty() || !cursorInWaveArea())
+    if (m_shown.isEmpty() || !cursorInWaveArea())
         return QString();
-    const double h = m_drawRegions[0].height();
     const int N = sampleCount();
-    const int i = qRound(N * (m_cursor.y() - m_nTopMargin) / h);
+    const int i = qRound(N * (m_cursor.y() - m_nTopMargin + m_nScrollY) / contentHeight());
     double t = 0.0, d = 0.0;
     if (i >= 0) {
         t = 2.0 * i;
@@ -374,23 +806,33 @@ QString KvrMultiWaveAssistantWidget::statusText() const
              QStringLiteral("距离(mm)"), QString::number(d, 'f', 2));
 }
 
+// Said again only when it changed: moving along a row keeps the sample.
 void KvrMultiWaveAssistantWidget::refreshStatus()
 {
     const QString text = statusText();
-    if (!text.isEmpty())
+    if (!text.isEmpty() && text != m_strLastStatus) {
+        m_strLastStatus = text;
         emit showStatusMessage(text);
+    }
+}
+
+void KvrMultiWaveAssistantWidget::leaveEvent(QEvent *event)
+{
+    m_strLastStatus.clear(); // the status bar may say something else meanwhile
+    ShowKvrDataWidgetBase::leaveEvent(event);
 }
 
 void KvrMultiWaveAssistantWidget::setIndicateWaveDataIndex(int index)
 {
     layoutRegions(width(), height());
-    const double h = m_drawRegions[0].height();
-    const double y = double(index) * h / sampleCount() + m_nTopMargin;
+    const double y = m_nTopMargin + double(index) * contentHeight() / sampleCount() - m_nScrollY;
     if (!std::isfinite(y))
         return;
+    const int old = m_cursor.y();
     m_cursor = QPoint(m_nLeftMargin + 10, qRound(y));
     refreshStatus();
-    update();
+    repaintCursorLine(old);
+    repaintCursorLine(m_cursor.y());
 }
 
 void KvrMultiWaveAssistantWidget::setFocusWaveIndex(int index)
@@ -399,18 +841,104 @@ void KvrMultiWaveAssistantWidget::setFocusWaveIndex(int index)
         || index == m_nFocusWaveIndex)
         return;
     qDebug("setFocusWaveIndex: 选中波形序号为 ... %d", index);
+    const int old = m_nFocusWaveIndex;
     m_nFocusWaveIndex = index;
-    updateWaveDisplay();
+    m_blBandDirty = true;
+    m_blFocusDirty = true;
+    if (old < 0) {
+        update();
+        return;
+    }
+    // Only the two traces change; scrolling to the new one redraws all.
+    repaintTrace(old);
+    repaintTrace(index);
+    ensureWaveVisible(index);
+}
+
+int KvrMultiWaveAssistantWidget::navigationTarget(int key, const QVector<int> &shown, int focus, int page)
+{
+    const int n = shown.size();
+    if (n == 0)
+        return -1;
+    const int pos = int(std::lower_bound(shown.begin(), shown.end(), focus) - shown.begin());
+    const bool exact = pos < n && shown.at(pos) == focus;
+    page = qMax(1, page);
+    int target;
+    switch (key) {
+    case Qt::Key_Left: target = pos - 1; break;
+    case Qt::Key_Right: target = exact ? pos + 1 : pos; break;
+    case Qt::Key_Home: target = 0; break;
+    case Qt::Key_End: target = n - 1; break;
+    case Qt::Key_PageUp: target = pos - page; break;
+    case Qt::Key_PageDown: target = (exact ? pos : pos - 1) + page; break;
+    default: return -1;
+    }
+    target = qBound(0, target, n - 1);
+    return shown.at(target) == focus ? -1 : shown.at(target);
+}
+
+bool KvrMultiWaveAssistantWidget::handleNavigationKey(int key)
+{
+    if (key == Qt::Key_Delete) {
+        if (waveAnalyzeInfoAt(m_nFocusWaveIndex))
+            onDeleteCurrWaveGround();
+        return true;
+    }
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        const int target = navigationTarget(key, m_shown, m_nFocusWaveIndex, pageSize());
+        if (target >= 0)
+            emit focusWaveIndexChanged(target);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void KvrMultiWaveAssistantWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        if (handleNavigationKey(event->key())) {
+            event->accept();
+            return;
+        }
+    }
+    ShowKvrDataWidgetBase::keyPressEvent(event);
+}
+
+void KvrMultiWaveAssistantWidget::wheelEvent(QWheelEvent *event)
+{
+    const QPoint d = event->angleDelta();
+    const int delta = d.y() != 0 ? d.y() : d.x();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        const int steps = delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : -1);
+        emit timeStretchRequested(steps);
+    } else {
+        const int by = -delta * kWheelStep / 120;
+        const bool across = (event->modifiers() & Qt::ShiftModifier) || d.y() == 0;
+        setScrollOffset(across ? QPoint(m_nScrollX + by, m_nScrollY) : QPoint(m_nScrollX, m_nScrollY + by));
+    }
+    event->accept();
 }
 
 void KvrMultiWaveAssistantWidget::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier) {
         m_cursor = event->pos();
-        if (!m_waveAnalyzeInfoList.isEmpty()) {
-            layoutRegions(width(), height());
+        if (!m_shown.isEmpty()) {
             m_blDragging = true;
-            emit focusWaveIndexChanged(hitTest(event->pos().x()));
+            const int hit = hitTest(event->pos().x());
+            if (hit >= 0)
+                emit focusWaveIndexChanged(hit);
         }
     }
     ShowKvrDataWidgetBase::mousePressEvent(event);
@@ -418,7 +946,7 @@ void KvrMultiWaveAssistantWidget::mousePressEvent(QMouseEvent *event)
 
 void KvrMultiWaveAssistantWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier && !m_waveAnalyzeInfoList.isEmpty()) {
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier && !m_shown.isEmpty()) {
         setCursor(Qt::ArrowCursor);
         m_blDragging = false;
         const int hit = hitTest(event->pos().x());
@@ -434,10 +962,16 @@ void KvrMultiWaveAssistantWidget::mouseReleaseEvent(QMouseEvent *event)
 
 void KvrMultiWaveAssistantWidget::mouseMoveEvent(QMouseEvent *event)
 {
+    const int old = m_cursor.y();
     m_cursor = event->pos();
     refreshStatus();
-    setCursor(m_blDragging ? Qt::SizeHorCursor : Qt::ArrowCursor);
-    update();
+    const Qt::CursorShape shape = m_blDragging ? Qt::SizeHorCursor : Qt::ArrowCursor;
+    if (cursor().shape() != shape)
+        setCursor(shape);
+    if (old != m_cursor.y()) {
+        repaintCursorLine(old);
+        repaintCursorLine(m_cursor.y());
+    }
     ShowKvrDataWidgetBase::mouseMoveEvent(event);
 }
 

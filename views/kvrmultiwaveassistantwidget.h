@@ -1,9 +1,29 @@
 // The wave list: every trace side by side, time running downward, under a
 // depth scale; click to focus, drag onto another trace to swap.
+//
+// The widget is the list's window onto a list that may be larger than it:
+// the depth scale (left) and the direction labels (top) stay where they are
+// while the traces scroll under them, and KvrWaveWidget puts scroll bars
+// beside it. Traces keep a minimum pitch (kMinWigglePitch, one pixel in the
+// variable-density display); a list that does not fit at that pitch grows
+// wider than the window instead of squeezing. Each trace swings within its
+// own pitch, so neighbours never merge.
+//
+// Indexes in signals and in the focus are indexes into the analysis list,
+// whatever the channel filter shows.
+//
+// Drawing is layered: the background, the depth scale and the traces (all in
+// their normal colour) form the cached wave layer; the direction labels form
+// a band of their own; the focused trace is drawn over both from a small
+// image of its own, so a focus change repaints two strips and a cursor move
+// two lines.
 #pragma once
 
 #include "showkvrdatawidgetbase.h"
 #include "waverender.h"
+
+#include <QImage>
+#include <QVector>
 
 class QMenu;
 
@@ -11,14 +31,22 @@ class KvrMultiWaveAssistantWidget : public ShowKvrDataWidgetBase
 {
     Q_OBJECT
 public:
+    // Wiggle traces at 4 px: a baseline pixel with one pixel of swing on
+    // either side and at least one pixel of background between neighbours.
+    // Narrower, the traces would touch and the list read as a solid block.
+    static constexpr int kMinWigglePitch = 4;
+    // Variable density needs one image column per trace.
+    static constexpr int kMinDensityPitch = 1;
+
     explicit KvrMultiWaveAssistantWidget(QWidget *parent = nullptr);
     ~KvrMultiWaveAssistantWidget() override;
 
     bool isDragging() const { return m_blDragging; }
 
-    // Trace index under the pointer's x: the drawn traces are laid out in
-    // M + 1 slots of width w / (M + 1); left of the first slot gives 0,
-    // beyond the last M - 1. Returns -1 with no traces or no wave area.
+    // Analysis-list index of the trace under the pointer's x: the shown
+    // traces are laid out in P + 1 slots of the pitch; left of the first slot
+    // gives the first shown trace, beyond the last the last one. -1 with no
+    // traces shown or no wave area.
     int hitTest(int x) const;
 
     // Places the cursor line on sample `index` (reported by the focused view),
@@ -36,13 +64,53 @@ public:
     // The wave area (region 0) from the last layout.
     QRectF waveArea() const { return m_drawRegions[0]; }
 
+    // ---- What is shown ------------------------------------------------
+    // -1 shows every wave; 0..2 only the waves of that channel (CH1..CH3).
+    // Showing fewer waves changes nothing in the model.
+    int channelFilter() const { return m_nChannelFilter; }
+    void setChannelFilter(int channel);
+    // Analysis-list indexes of the shown waves, ascending.
+    const QVector<int> &shownWaves() const { return m_shown; }
+
+    // ---- Scrolling and scales ------------------------------------------
+    // Pixels between neighbouring baselines.
+    double tracePitch() const;
+    // The whole list at the current pitch and stretch, in pixels.
+    QSize contentSize() const;
+    QPoint scrollOffset() const { return QPoint(m_nScrollX, m_nScrollY); }
+    // Clamped to the list; the depth scale and the labels stay in place.
+    void setScrollOffset(const QPoint &offset);
+    // Spacing between traces (1 = the list fits the window, if the pitch
+    // allows) and stretch of the time axis (1 = all samples in the window).
+    float traceSpacing() const { return m_fTraceSpacing; }
+    void setTraceSpacing(float spacing);
+    float timeStretch() const { return m_fTimeStretch; }
+    void setTimeStretch(float stretch);
+    // Traces in one screenful (at least 1).
+    int pageSize() const;
+    // Scrolls the least needed to show the trace of analysis-list index `wave`.
+    void ensureWaveVisible(int wave);
+
+    // ---- Keyboard --------------------------------------------------------
+    // The wave a navigation key leads to from `focus` among `shown` (sorted
+    // analysis-list indexes): Left/Right the previous/next shown wave, Home/End
+    // the first/last, PageUp/PageDown `page` waves back/on (stopping at the
+    // ends). A focus that is not shown counts from where it would be. -1 when
+    // the key is none of these or leads nowhere new.
+    static int navigationTarget(int key, const QVector<int> &shown, int focus, int page);
+    // Acts on a navigation key (and Delete: asks to delete the focused wave)
+    // by emitting the intent; false for any other key.
+    bool handleNavigationKey(int key);
+
     void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
                      const FftInfoList &ffts, int focusIndex) override;
     void clearWaveData() override;
     void setWaveSpeed(float speed) override;
+    void setDisplayState(const WaveDisplayState &state) override;
 
 public slots:
     void setFocusWaveIndex(int index) override;
+    void updateWaveDisplay() override;
     void onWaveBgColorChanged();
     void onWaveStyleFillChanged();
     void onDeleteCurrWaveGround();
@@ -54,30 +122,98 @@ signals:
     void waveStyleFillChanged();
     void waveBkColorChanged();
     void waveGroupSwaped(int step);
+    // Ctrl + wheel: stretch (positive) or compress the time axis by steps.
+    void timeStretchRequested(int steps);
+    // The scroll offset, the list's size or the window's size changed.
+    void scrollGeometryChanged();
 
 protected:
     void calcDrawRegions(QPainter *painter) override;
     void drawBackground(QPainter *painter) override;
     void drawWaves(QPainter *painter) override;
     void drawOverlay(QPainter *painter) override;
-    QVector<double> layerState() const override;
 
+    void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
-    // Recomputes margins and regions for the current widget size (the same
-    // rule as calcDrawRegions), so mouse handling works before a paint.
+    // Where a trace goes in a target image.
+    struct Placement {
+        double baseX = 0; // baseline
+        double swing = 0; // pixels of a full-scale sample
+        double half = 0;  // the trace stays within baseX +- half
+        QRect clip;       // target pixels it may touch
+        int xOffset = 0;  // subtracted from widget x (the focus image)
+        int yOffset = 0;  // subtracted from widget y
+    };
+
+    // Margins and regions for the given size (pure: no scrolling here).
     void layoutRegions(int width, int height);
+    // layoutRegions() for the widget, then the scroll offsets brought back
+    // into the list; announces a changed geometry.
+    void relayout();
+    void refreshShown();
     void refreshStatus();
     // Mouse tracking and pointer shape for the traces shown (none: forbidden).
     void updatePointerState();
     int sampleCount() const;
+    int minPitch() const;
     bool cursorInWaveArea() const;
+    // Shown position of analysis-list index `wave`, -1 when not shown.
+    int shownPosition(int wave) const;
+    // Baseline x (widget pixels) of shown position p.
+    double baselineX(int p) const;
+    // The shown positions that intersect the wave area.
+    void visibleRange(int *first, int *last) const;
+    double swingHalf() const;
+    double contentHeight() const;
+    // Widget rectangle a trace, its label and its tick occupy (for repaints).
+    QRect traceRect(int wave) const;
+    void repaintTrace(int wave);
+    void repaintCursorLine(int y);
+    void invalidateAll();
+
+    // Rows (target y) and the samples each one covers, for the wave area.
+    void buildRowRuns(int yOffset);
+    void drawTrace(QPainter *painter, int wave, QRgb color, const Placement &at, waveview::SpanWriter &writer);
+    void drawDensityTrace(int wave, int x0, int x1, waveview::SpanWriter &writer);
+    void drawFlawMark(QPainter *painter, int wave, const Placement &at, QRgb color);
+    // The direction labels and their ticks above the visible traces: the one
+    // place that decides which labels are drawn.
+    void drawAngleLabels(QPainter *painter);
+    void rebuildBand();
+    void rebuildFocusImage();
 
     bool m_blDragging = false;
+    QString m_strLastStatus;
+    int m_nChannelFilter = -1;
+    QVector<int> m_shown;
+    int m_nScrollX = 0;
+    int m_nScrollY = 0;
+    float m_fTraceSpacing = 1.0f;
+    float m_fTimeStretch = 1.0f;
+
+    // Per row of the wave area: the first sample on it (rows between two
+    // samples repeat the previous one); built with the layer.
+    struct RowRun {
+        int row;
+        int start;
+        int end; // exclusive
+    };
+    QVector<RowRun> m_runs;
+    bool m_blDenseRows = true;
     waveview::RowSpanRaster m_raster;
+
+    QImage m_band; // direction labels and ticks, y 0 .. top
+    bool m_blBandDirty = true;
+    QImage m_focusImage; // the focused trace over the layer
+    QPoint m_focusImagePos;
+    bool m_blFocusDirty = true;
 };

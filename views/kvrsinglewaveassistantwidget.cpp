@@ -2,15 +2,18 @@
 
 #include "waverender.h"
 
+#include "dsp/fft.h"
 #include "dsp/gain.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <cmath>
 
 using namespace waveview;
@@ -33,6 +36,7 @@ KvrSingleWaveAssistantWidget::KvrSingleWaveAssistantWidget(QWidget *parent)
     restoreDefaults();
     // The pointer's sample goes to the wave list whenever a wave is shown.
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 int KvrSingleWaveAssistantWidget::sampleCount() const { return qBound(1, m_display.nSampleCount, kMaxSamples); }
@@ -83,7 +87,38 @@ void KvrSingleWaveAssistantWidget::setFocusWaveIndex(int index)
 void KvrSingleWaveAssistantWidget::updateWaveDisplay()
 {
     layoutRegions(width(), height());
+    refreshSpectra();
     ShowKvrDataWidgetBase::updateWaveDisplay();
+}
+
+// The spectra of the shown wave are computed here, when they are to be
+// shown, and never while painting; no spectrum is kept for the other waves.
+void KvrSingleWaveAssistantWidget::refreshSpectra()
+{
+    for (int slot = 0; slot < 2; ++slot) {
+        m_spectra[slot].clear();
+        m_dSpecLo[slot] = m_dSpecHi[slot] = 0.0;
+    }
+    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+    if (!m_nSpectrum || !info || !isValidChannel(info->nChannel))
+        return;
+    const WaveGroupPtr groups[2] = {filterWaveGroupAt(info->nMeasurePoint), waveGroupAt(info->nMeasurePoint)};
+    for (int slot = 0; slot < 2; ++slot) {
+        if (!groups[slot] || !groups[slot]->blocks[info->nChannel])
+            continue;
+        QVector<double> &spectrum = m_spectra[slot];
+        spectrum = dsp::blockSpectrum(*groups[slot]->blocks[info->nChannel]);
+        spectrum.resize(kMaxSamples); // bins beyond the samples read as zero
+        // The range drawn, which the tool tip reads back.
+        const int K = spectrumBins();
+        double lo = spectrum[0], hi = spectrum[0];
+        for (int i = 1; i < K; ++i) {
+            lo = qMin(lo, spectrum[i]);
+            hi = qMax(hi, spectrum[i]);
+        }
+        m_dSpecLo[slot] = lo;
+        m_dSpecHi[slot] = hi;
+    }
 }
 
 void KvrSingleWaveAssistantWidget::onLastWaveIndex() { emit waveGroupMoved(-1); }
@@ -154,7 +189,35 @@ void KvrSingleWaveAssistantWidget::paintEvent(QPaintEvent *event)
     ShowKvrDataWidgetBase::paintEvent(event);
 }
 
+// The frame, axes and captions depend on the size, the axis and the display
+// settings, not on the wave: they are kept as an image, so another wave
+// costs its curves only.
 void KvrSingleWaveAssistantWidget::drawBackground(QPainter *painter)
+{
+    const qreal dpr = painter->device()->devicePixelRatioF();
+    const QVector<double> key = {double(width()),
+                                 double(height()),
+                                 dpr,
+                                 m_fAxisStart,
+                                 m_fAxisEnd,
+                                 m_fWaveSpeed,
+                                 double(m_showWaveIdx),
+                                 double(m_nSpectrum),
+                                 m_display.fFontScale,
+                                 m_display.blBlackBackground ? 1.0 : 0.0};
+    if (key != m_backgroundKey || m_background.isNull()) {
+        m_backgroundKey = key;
+        m_background = QImage(qMax(1, qRound(width() * dpr)), qMax(1, qRound(height() * dpr)),
+                              QImage::Format_ARGB32_Premultiplied);
+        m_background.setDevicePixelRatio(dpr);
+        QPainter p(&m_background);
+        p.setFont(painter->font());
+        paintBackground(&p);
+    }
+    painter->drawImage(0, 0, m_background);
+}
+
+void KvrSingleWaveAssistantWidget::paintBackground(QPainter *painter)
 {
     const bool black = m_display.blBlackBackground;
     const double s = m_display.fFontScale;
@@ -303,17 +366,16 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
     }
 }
 
-void KvrSingleWaveAssistantWidget::drawSpectrum(QPainter *painter, const double *spectrum, const QRectF &panel,
-                                                int slot)
+// Bins drawn: a quarter of the sample count (0 .. 125 kHz at 500 kHz).
+int KvrSingleWaveAssistantWidget::spectrumBins() const { return qBound(1, qRound(sampleCount() * 0.25), kMaxSamples); }
+
+void KvrSingleWaveAssistantWidget::drawSpectrum(QPainter *painter, int slot, const QRectF &panel) const
 {
-    const int K = qBound(1, qRound(sampleCount() * 0.25), kMaxSamples);
-    double lo = spectrum[0], hi = spectrum[0];
-    for (int i = 1; i < K; ++i) {
-        lo = qMin(lo, spectrum[i]);
-        hi = qMax(hi, spectrum[i]);
-    }
-    m_dSpecLo[slot] = lo;
-    m_dSpecHi[slot] = hi;
+    const QVector<double> &spectrum = m_spectra[slot];
+    const int K = qMin(spectrumBins(), spectrum.size());
+    if (K <= 0)
+        return;
+    const double lo = m_dSpecLo[slot], hi = m_dSpecHi[slot];
     const double p = panel.height();
     const double span = hi - lo;
     QVector<QPointF> points;
@@ -341,12 +403,9 @@ void KvrSingleWaveAssistantWidget::drawWaves(QPainter *painter)
     const WaveGroupPtr original = waveGroupAt(info->nMeasurePoint);
 
     if (m_nSpectrum) {
-        const FftInfoPtr fft = fftInfoAt(info->nMeasurePoint);
-        if (!fft)
-            return;
-        drawSpectrum(painter, fft->dFilterSpectrum[ch], ps.first(), 0);
+        drawSpectrum(painter, 0, ps.first());
         if (ps.size() > 1)
-            drawSpectrum(painter, fft->dSpectrum[ch], ps.at(1), 1);
+            drawSpectrum(painter, 1, ps.at(1));
         return;
     }
 
@@ -363,6 +422,9 @@ void KvrSingleWaveAssistantWidget::drawWaves(QPainter *painter)
             go = normalizeFactorOf(ob->nData, qMin(validSampleCount(*ob), N), &mx2, &mn2);
         qDebug("焦点波形的极值 ... %d, %d, %d, %d, %f, %f", mx1, mx2, mn1, mn2, gf, go);
     }
+    // The amplitude zoom of the view menu on top of the wave's own gain.
+    gf *= double(m_fWaveZoomScale);
+    go *= double(m_fWaveZoomScale);
     if (fb)
         drawCurve(painter, *fb, gf, ps.first(), info->nFlawPos);
     if (ps.size() > 1 && ob)
@@ -503,4 +565,40 @@ void KvrSingleWaveAssistantWidget::contextMenuEvent(QContextMenuEvent *event)
     qDebug("上下文菜单事件发生!");
     menu->exec(event->globalPos());
     delete menu;
+}
+
+void KvrSingleWaveAssistantWidget::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Delete:
+        if (plain && waveAnalyzeInfoAt(m_nFocusWaveIndex)) {
+            emit navigationKeyPressed(event->key());
+            event->accept();
+            return;
+        }
+        break;
+    default: break;
+    }
+    ShowKvrDataWidgetBase::keyPressEvent(event);
+}
+
+// Ctrl + wheel asks for a stretch of the time axis; the plain wheel is left to
+// the scrolling frame around the view.
+void KvrSingleWaveAssistantWidget::wheelEvent(QWheelEvent *event)
+{
+    const QPoint d = event->angleDelta();
+    const int delta = d.y() != 0 ? d.y() : d.x();
+    if ((event->modifiers() & Qt::ControlModifier) && delta != 0) {
+        emit timeStretchRequested(delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : -1));
+        event->accept();
+        return;
+    }
+    event->ignore();
 }

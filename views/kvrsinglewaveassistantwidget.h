@@ -5,7 +5,9 @@
 
 #include "showkvrdatawidgetbase.h"
 
+#include <QImage>
 #include <QList>
+#include <QVector>
 
 class QMenu;
 
@@ -60,6 +62,11 @@ signals:
     void indicateWaveDataIdnexChanged(int nWaveDataIndex);
     void waveGroupMoved(int step);
     void showStatusMessage(QString strMsg);
+    // A wave-list key (arrows, Home/End, Page Up/Down, Delete) pressed here;
+    // the wave list decides where it leads.
+    void navigationKeyPressed(int key);
+    // Ctrl + wheel: stretch (positive) or compress the time axis by steps.
+    void timeStretchRequested(int steps);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -73,6 +80,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     int sampleCount() const;
@@ -82,12 +91,19 @@ private:
     void hideCursorLine();
     void layoutRegions(int width, int height);
     void drawCurve(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel, int flawPos);
-    void drawSpectrum(QPainter *painter, const double *spectrum, const QRectF &panel, int slot);
+    int spectrumBins() const;
+    void paintBackground(QPainter *painter);
+    void drawSpectrum(QPainter *painter, int slot, const QRectF &panel) const;
     bool cursorInArea() const;
+    void refreshSpectra();
 
     bool m_blFlawMarking = false;
     quint8 m_showWaveIdx = 1;
     quint8 m_nSpectrum = 0;
+    QImage m_background;
+    QVector<double> m_backgroundKey;
+    // Spectra of the shown wave (filtered, original) while spectra are shown.
+    QVector<double> m_spectra[2];
     // Range of the drawn spectra (filtered, original) for the tool tip.
     double m_dSpecLo[2] = {0.0, 0.0};
     double m_dSpecHi[2] = {0.0, 0.0};

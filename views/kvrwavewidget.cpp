@@ -1,32 +1,88 @@
 #include "kvrwavewidget.h"
 
 #include "kvrmultiwaveassistantwidget.h"
-#include "wavescrollwidgetbase.h"
 
-#include <QVBoxLayout>
+#include <QGridLayout>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr int kBarExtent = 20;
+
+float clampStretch(float v, float lo, float hi)
+{
+    if (!std::isfinite(v))
+        return lo;
+    return v < lo ? lo : (v > hi ? hi : v);
+}
+} // namespace
 
 KvrWaveWidget::KvrWaveWidget(QWidget *parent)
     : QWidget(parent)
 {
-    m_pLayout = new QVBoxLayout(this);
+    m_pLayout = new QGridLayout(this);
     m_pLayout->setSpacing(0);
     m_pLayout->setContentsMargins(0, 0, 0, 0);
-    m_pWaveView = new KvrMultiWaveAssistantWidget;
-    m_pScrollFrame = new WaveScrollWidgetBase(m_pWaveView, this);
-    m_pLayout->addWidget(m_pScrollFrame);
+    m_pWaveView = new KvrMultiWaveAssistantWidget(this);
+    m_pHBar = new QScrollBar(Qt::Horizontal, this);
+    m_pHBar->setObjectName(QStringLiteral("waveListHScrollBar"));
+    m_pHBar->setFixedHeight(kBarExtent);
+    m_pVBar = new QScrollBar(Qt::Vertical, this);
+    m_pVBar->setObjectName(QStringLiteral("waveListVScrollBar"));
+    m_pVBar->setFixedWidth(kBarExtent);
+    m_pHBar->hide();
+    m_pVBar->hide();
+    m_pLayout->addWidget(m_pWaveView, 0, 0);
+    m_pLayout->addWidget(m_pVBar, 0, 1);
+    m_pLayout->addWidget(m_pHBar, 1, 0);
 
-    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::showStatusMessage, this, &KvrWaveWidget::showStatusMessage);
-    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::focusWaveIndexChanged, this,
-            &KvrWaveWidget::focusWaveIndexChanged);
-    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::deleteCurWaveGroup, this, &KvrWaveWidget::deleteCurWaveGroup);
-    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::waveStyleFillChanged, this,
-            &KvrWaveWidget::waveStyleFillChanged);
-    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::waveBkColorChanged, this, &KvrWaveWidget::waveBkColorChanged);
-    connect(m_pWaveView, &KvrMultiWaveAssistantWidget::waveGroupSwaped, this, &KvrWaveWidget::waveGroupSwaped);
-    connect(m_pScrollFrame, &WaveScrollWidgetBase::stretchScaleReset, this, &KvrWaveWidget::stretchScaleReset);
+    KvrMultiWaveAssistantWidget *v = m_pWaveView;
+    connect(v, &KvrMultiWaveAssistantWidget::showStatusMessage, this, &KvrWaveWidget::showStatusMessage);
+    connect(v, &KvrMultiWaveAssistantWidget::focusWaveIndexChanged, this, &KvrWaveWidget::focusWaveIndexChanged);
+    connect(v, &KvrMultiWaveAssistantWidget::deleteCurWaveGroup, this, &KvrWaveWidget::deleteCurWaveGroup);
+    connect(v, &KvrMultiWaveAssistantWidget::waveStyleFillChanged, this, &KvrWaveWidget::waveStyleFillChanged);
+    connect(v, &KvrMultiWaveAssistantWidget::waveBkColorChanged, this, &KvrWaveWidget::waveBkColorChanged);
+    connect(v, &KvrMultiWaveAssistantWidget::waveGroupSwaped, this, &KvrWaveWidget::waveGroupSwaped);
+    connect(v, &KvrMultiWaveAssistantWidget::timeStretchRequested, this, &KvrWaveWidget::timeStretchRequested);
+    connect(v, &KvrMultiWaveAssistantWidget::scrollGeometryChanged, this, &KvrWaveWidget::syncScrollBars);
+    connect(m_pHBar, &QScrollBar::valueChanged, this, [this](int x) {
+        if (!m_blSyncing)
+            m_pWaveView->setScrollOffset(QPoint(x, m_pWaveView->scrollOffset().y()));
+    });
+    connect(m_pVBar, &QScrollBar::valueChanged, this, [this](int y) {
+        if (!m_blSyncing)
+            m_pWaveView->setScrollOffset(QPoint(m_pWaveView->scrollOffset().x(), y));
+    });
 }
 
 KvrWaveWidget::~KvrWaveWidget() = default;
+
+// The bars show the part of the list in the window; each appears only when
+// the list is larger than the window that way.
+void KvrWaveWidget::syncScrollBars()
+{
+    if (m_blSyncing)
+        return;
+    m_blSyncing = true;
+    const QSize content = m_pWaveView->contentSize();
+    const QRectF area = m_pWaveView->waveArea();
+    const QPoint at = m_pWaveView->scrollOffset();
+    const int maxX = qMax(0, content.width() - int(area.width()));
+    const int maxY = qMax(0, content.height() - int(area.height()));
+    m_pHBar->setRange(0, maxX);
+    m_pHBar->setPageStep(qMax(1, int(area.width())));
+    m_pHBar->setSingleStep(qMax(1, int(std::ceil(m_pWaveView->tracePitch()))));
+    m_pHBar->setValue(at.x());
+    m_pVBar->setRange(0, maxY);
+    m_pVBar->setPageStep(qMax(1, int(area.height())));
+    m_pVBar->setSingleStep(20);
+    m_pVBar->setValue(at.y());
+    m_pHBar->setVisible(maxX > 0);
+    m_pVBar->setVisible(maxY > 0);
+    m_blSyncing = false;
+}
 
 void KvrWaveWidget::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
                                 const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
@@ -56,18 +112,65 @@ float KvrWaveWidget::waveSpeed() const { return m_pWaveView->waveSpeed(); }
 void KvrWaveWidget::setWaveSpeed(float speed) { m_pWaveView->setWaveSpeed(speed); }
 void KvrWaveWidget::setIndicateWaveDataIndex(int index) { m_pWaveView->setIndicateWaveDataIndex(index); }
 void KvrWaveWidget::updateWaveDisplay() { m_pWaveView->updateWaveDisplay(); }
+int KvrWaveWidget::channelFilter() const { return m_pWaveView->channelFilter(); }
+void KvrWaveWidget::setChannelFilter(int channel) { m_pWaveView->setChannelFilter(channel); }
+bool KvrWaveWidget::handleNavigationKey(int key) { return m_pWaveView->handleNavigationKey(key); }
 
-float KvrWaveWidget::hStretchScale() const { return m_pScrollFrame->hStretchScale(); }
-float KvrWaveWidget::vStretchScale() const { return m_pScrollFrame->vStretchScale(); }
-void KvrWaveWidget::setHStretchScale(float value, bool apply) { m_pScrollFrame->setHStretchScale(value, apply); }
-void KvrWaveWidget::setVStretchScale(float value, bool apply) { m_pScrollFrame->setVStretchScale(value, apply); }
+void KvrWaveWidget::stepFocus(int step)
+{
+    const QVector<int> &shown = m_pWaveView->shownWaves();
+    const int focus = m_pWaveView->focusWaveIndex();
+    if (step == 0 || shown.isEmpty())
+        return;
+    const int pos = int(std::lower_bound(shown.begin(), shown.end(), focus) - shown.begin());
+    const bool exact = pos < shown.size() && shown.at(pos) == focus;
+    const int target = (exact || step < 0) ? pos + step : pos + step - 1;
+    if (target >= 0 && target < shown.size())
+        emit focusWaveIndexChanged(shown.at(target));
+}
+
 void KvrWaveWidget::setHStretchRange(float minimum, float defaultValue, float maximum)
 {
-    m_pScrollFrame->setHStretchRange(minimum, defaultValue, maximum);
+    m_fHMin = minimum;
+    m_fHDef = defaultValue;
+    m_fHMax = maximum;
+    m_fHCur = defaultValue;
 }
+
 void KvrWaveWidget::setVStretchRange(float minimum, float defaultValue, float maximum)
 {
-    m_pScrollFrame->setVStretchRange(minimum, defaultValue, maximum);
+    m_fVMin = minimum;
+    m_fVDef = defaultValue;
+    m_fVMax = maximum;
+    m_fVCur = defaultValue;
+}
+
+void KvrWaveWidget::setHStretchScale(float value, bool apply)
+{
+    if (value == m_fHCur)
+        return;
+    m_fHCur = clampStretch(value, m_fHMin, m_fHMax);
+    if (apply)
+        m_pWaveView->setTraceSpacing(m_fHCur);
+}
+
+void KvrWaveWidget::setVStretchScale(float value, bool apply)
+{
+    if (value == m_fVCur)
+        return;
+    m_fVCur = clampStretch(value, m_fVMin, m_fVMax);
+    if (apply)
+        m_pWaveView->setTimeStretch(m_fVCur);
+}
+
+void KvrWaveWidget::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_fHCur = m_fHDef;
+    m_fVCur = m_fVDef;
+    m_pWaveView->setTraceSpacing(m_fHCur);
+    m_pWaveView->setTimeStretch(m_fVCur);
+    emit stretchScaleReset(true, true);
 }
 
 void KvrWaveWidget::onWaveBkColorChanged()

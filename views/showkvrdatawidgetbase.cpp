@@ -1,6 +1,8 @@
 #include "showkvrdatawidgetbase.h"
 
+#include <QPaintEvent>
 #include <QPainter>
+#include <QtMath>
 
 ShowKvrDataWidgetBase::ShowKvrDataWidgetBase(QWidget *parent)
     : QWidget(parent)
@@ -188,10 +190,19 @@ void ShowKvrDataWidgetBase::calcDrawRegions(QPainter *) { }
 void ShowKvrDataWidgetBase::drawWaves(QPainter *) { }
 void ShowKvrDataWidgetBase::drawOverlay(QPainter *) { }
 
-void ShowKvrDataWidgetBase::paintEvent(QPaintEvent *)
+void ShowKvrDataWidgetBase::paintEvent(QPaintEvent *event)
 {
     if (m_nFocusWaveIndex < 0 || m_waveAnalyzeInfoList.isEmpty())
         return;
+    ensureWaveLayer();
+    QPainter painter(this);
+    drawWaveLayer(&painter, event->region());
+    m_paintRect = event->rect();
+    drawOverlay(&painter);
+}
+
+void ShowKvrDataWidgetBase::ensureWaveLayer()
+{
     const qreal dpr = devicePixelRatioF();
     QVector<double> state = layerState();
     state << width() << height() << dpr;
@@ -199,9 +210,16 @@ void ShowKvrDataWidgetBase::paintEvent(QPaintEvent *)
         m_layerState = state;
         rebuildWaveLayer();
     }
-    QPainter painter(this);
-    painter.drawImage(0, 0, m_waveLayer);
-    drawOverlay(&painter);
+}
+
+// Only the parts that need painting are copied: a cursor line costs a strip.
+void ShowKvrDataWidgetBase::drawWaveLayer(QPainter *painter, const QRegion &region) const
+{
+    const qreal dpr = m_waveLayer.devicePixelRatioF();
+    for (const QRect &r : region) {
+        const QRect source(qFloor(r.x() * dpr), qFloor(r.y() * dpr), qCeil(r.width() * dpr), qCeil(r.height() * dpr));
+        painter->drawImage(QRectF(r), m_waveLayer, QRectF(source));
+    }
 }
 
 // Background, regions and waves go into the layer; the widget's own

@@ -12,7 +12,9 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QRectF>
+#include <QRegion>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -113,6 +115,13 @@ protected:
     // the layer is rebuilt.
     virtual QVector<double> layerState() const { return {}; }
     void invalidateWaveLayer() { m_blLayerDirty = true; }
+    // Rebuilds the layer when it is out of date.
+    void ensureWaveLayer();
+    // Copies the layer's pixels for `region` (widget coordinates).
+    void drawWaveLayer(QPainter *painter, const QRegion &region) const;
+    // The bounding rectangle of what the current paint event repaints; the
+    // overlay may skip what lies outside.
+    QRect paintRect() const { return m_paintRect; }
 
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -142,4 +151,5 @@ private:
     QImage m_waveLayer;
     QVector<double> m_layerState;
     bool m_blLayerDirty = true;
+    QRect m_paintRect;
 };

@@ -8,11 +8,13 @@ struct WaveDisplayState {
     bool blFill = false;            // fill the positive half-waves
     bool blBlackBackground = false; // black background (white otherwise)
     double fFontScale = 1.0;        // display scale for fonts and margins
+    bool blVariableDensity = false; // wave list as one grey column per trace instead of wiggles
 
     bool operator==(const WaveDisplayState &o) const
     {
         return nSampleCount == o.nSampleCount && blNormalized == o.blNormalized && blFill == o.blFill
-            && blBlackBackground == o.blBlackBackground && fFontScale == o.fFontScale;
+            && blBlackBackground == o.blBlackBackground && fFontScale == o.fFontScale
+            && blVariableDensity == o.blVariableDensity;
     }
     bool operator!=(const WaveDisplayState &o) const { return !(*this == o); }
 };

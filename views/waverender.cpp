@@ -141,17 +141,19 @@ static QImage *plainImageTarget(QPainter *painter)
     return img;
 }
 
-SpanWriter::SpanWriter(QPainter *painter, int clipWidth, int clipHeight)
+SpanWriter::SpanWriter(QPainter *painter, const QRect &clip)
     : m_painter(painter)
 {
     m_image = plainImageTarget(painter);
-    m_maxX = clipWidth - 1;
-    m_height = clipHeight;
+    m_minX = qMax(0, clip.left());
+    m_maxX = clip.right();
+    m_minY = qMax(0, clip.top());
+    m_maxY = clip.bottom();
     if (m_image) {
         m_bits = m_image->bits();
         m_stride = m_image->bytesPerLine();
         m_maxX = qMin(m_maxX, m_image->width() - 1);
-        m_height = qMin(m_height, m_image->height());
+        m_maxY = qMin(m_maxY, m_image->height() - 1);
     } else {
         m_painter->save();
         m_painter->setRenderHint(QPainter::Antialiasing, false);
@@ -173,7 +175,7 @@ void SpanWriter::setColor(QRgb color)
 
 void SpanWriter::drawWithPainter(int row, int x0, int x1) { m_painter->drawLine(x0, row, x1, row); }
 
-void RowSpanRaster::flush(QPainter *painter, QRgb color, int baselineX, int clipWidth)
+void RowSpanRaster::flush(QPainter *painter, QRgb color, int baselineX, const QRect &clip)
 {
     if (m_last < m_first) {
         m_havePoint = false;
@@ -181,12 +183,14 @@ void RowSpanRaster::flush(QPainter *painter, QRgb color, int baselineX, int clip
         return;
     }
     QImage *img = plainImageTarget(painter);
-    const int rows = qMin(m_rows, img ? img->height() : m_rows);
-    const int maxX = (img ? qMin(clipWidth, img->width()) : clipWidth) - 1;
+    const int rows = qMin(qMin(m_rows, img ? img->height() : m_rows), clip.bottom() + 1);
+    const int minRow = qMax(0, clip.top());
+    const int minX = qMax(0, clip.left());
+    const int maxX = img ? qMin(clip.right(), img->width() - 1) : clip.right();
     auto span = [&](int r, int a, int b) {
         if (a > b)
             std::swap(a, b);
-        a = qMax(a, 0);
+        a = qMax(a, minX);
         b = qMin(b, maxX);
         if (a > b)
             return;
@@ -204,7 +208,7 @@ void RowSpanRaster::flush(QPainter *painter, QRgb color, int baselineX, int clip
         painter->setRenderHint(QPainter::Antialiasing, false);
         painter->setPen(QPen(QColor::fromRgba(color), 0));
     }
-    for (int r = qMax(0, m_first); r <= qMin(m_last, rows - 1); ++r) {
+    for (int r = qMax(minRow, m_first); r <= qMin(m_last, rows - 1); ++r) {
         if (m_lo[r] <= m_hi[r])
             span(r, m_lo[r], m_hi[r]);
         if (m_haveFill && m_fillHi[r] != INT_MIN)

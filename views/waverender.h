@@ -5,6 +5,7 @@
 
 #include "datafile/records.h"
 
+#include <QRect>
 #include <QRgb>
 #include <QVector>
 #include <utility>
@@ -43,11 +44,11 @@ inline double transferSample(qint32 u, double gain)
 
 // Writes horizontal pixel spans: straight into the painter's image when it
 // paints on a plain 32-bit image without transformation, else with the
-// painter. Spans are clipped to the target.
+// painter. Spans are clipped to `clip` and to the target.
 class SpanWriter
 {
 public:
-    SpanWriter(QPainter *painter, int clipWidth, int clipHeight);
+    SpanWriter(QPainter *painter, const QRect &clip);
     ~SpanWriter();
     bool writesDirectly() const { return m_image != nullptr; }
     void setColor(QRgb color);
@@ -55,10 +56,10 @@ public:
     {
         if (x0 > x1)
             std::swap(x0, x1);
-        if (row < 0 || row >= m_height || x1 < 0 || x0 > m_maxX)
+        if (row < m_minY || row > m_maxY || x1 < m_minX || x0 > m_maxX)
             return;
-        if (x0 < 0)
-            x0 = 0;
+        if (x0 < m_minX)
+            x0 = m_minX;
         if (x1 > m_maxX)
             x1 = m_maxX;
         if (m_image) {
@@ -77,8 +78,8 @@ private:
     class QImage *m_image = nullptr;
     uchar *m_bits = nullptr;
     qsizetype m_stride = 0;
-    int m_maxX = -1;
-    int m_height = 0;
+    int m_minX = 0, m_maxX = -1;
+    int m_minY = 0, m_maxY = -1;
     QRgb m_color = 0xff000000u;
 };
 
@@ -95,8 +96,8 @@ public:
     // A fill line at row floor(y) from the baseline to x.
     void addFill(double x, double y);
     // Draws the collected spans in `color` and clears them. Spans are
-    // clipped to 0..clipWidth-1 horizontally.
-    void flush(QPainter *painter, QRgb color, int baselineX, int clipWidth);
+    // clipped to `clip`.
+    void flush(QPainter *painter, QRgb color, int baselineX, const QRect &clip);
 
 private:
     void extendRow(int row, int x0, int x1);

@@ -4,6 +4,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <cmath>
 
 WaveScrollWidgetBase::WaveScrollWidgetBase(QWidget *waveWidget, QWidget *parent)
@@ -28,6 +29,7 @@ void WaveScrollWidgetBase::initUI()
     m_pScrollArea->setWidgetResizable(false);
     m_pScrollArea->setAlignment(Qt::AlignCenter);
     m_pScrollArea->installEventFilter(this);
+    m_pScrollArea->viewport()->installEventFilter(this);
     if (m_pWaveWidget)
         m_pScrollArea->setWidget(m_pWaveWidget);
     m_pLayout->addWidget(m_pScrollArea);
@@ -101,7 +103,25 @@ void WaveScrollWidgetBase::setVStretchScale(float value, bool apply)
     m_pWaveWidget->resize(qMax(0, w), newHeight);
 }
 
-bool WaveScrollWidgetBase::eventFilter(QObject *watched, QEvent *event) { return QWidget::eventFilter(watched, event); }
+// The wheel over a view that only scrolls sideways (the time axis of the
+// focused wave, stretched), and Shift + wheel always, scroll sideways.
+bool WaveScrollWidgetBase::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_pScrollArea->viewport() && event->type() == QEvent::Wheel) {
+        auto *wheel = static_cast<QWheelEvent *>(event);
+        QScrollBar *across = m_pScrollArea->horizontalScrollBar();
+        const bool shift = wheel->modifiers() & Qt::ShiftModifier;
+        const bool onlyAcross = m_pScrollArea->verticalScrollBar()->maximum() == 0;
+        const QPoint d = wheel->angleDelta();
+        const int delta = d.y() != 0 ? d.y() : d.x();
+        if (!(wheel->modifiers() & Qt::ControlModifier) && delta != 0 && across->maximum() > 0
+            && (shift || onlyAcross)) {
+            across->setValue(across->value() - delta * across->singleStep() * 3 / 120);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void WaveScrollWidgetBase::resizeEvent(QResizeEvent *event)
 {

@@ -43,6 +43,10 @@ ShowKvrInfoWidget::ShowKvrInfoWidget(QWidget *parent)
     connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::waveGroupMoved, this, &ShowKvrInfoWidget::waveGroupMoved);
     connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::stretchScaleReset, this,
             &ShowKvrInfoWidget::stretchScaleReset);
+    connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::navigationKeyPressed, this,
+            &ShowKvrInfoWidget::navigationKeyPressed);
+    connect(m_pFocusedWaveWidget, &KvrFocusedWaveWidget::timeStretchRequested, this,
+            &ShowKvrInfoWidget::timeStretchRequested);
 }
 
 ShowKvrInfoWidget::~ShowKvrInfoWidget() = default;

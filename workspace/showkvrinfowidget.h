@@ -58,6 +58,8 @@ signals:
     void waveGroupMoved(int step);
     void stretchScaleReset(bool blHStretch, bool blVStretch);
     void fileHeaderInfoChanged(HeaderField field, QString strValue);
+    void navigationKeyPressed(int key);
+    void timeStretchRequested(int steps);
 
 private:
     QVBoxLayout *m_pLayout = nullptr;

@@ -9,6 +9,7 @@
 #include "views/kvrwavewidget.h"
 #include "widgets/minisplitter.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QVBoxLayout>
 
@@ -37,7 +38,13 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
     connect(m_pInfoWidget, &ShowKvrInfoWidget::flawPosChanged, this, &ShowKvrWaveDataWidget::flawPosChanged);
     connect(m_pInfoWidget, &ShowKvrInfoWidget::indicateWaveDataIdnexChanged, m_pWaveWidget,
             &ShowKvrWaveWidget::setIndicateWaveDataIndex);
-    connect(m_pInfoWidget, &ShowKvrInfoWidget::waveGroupMoved, this, &ShowKvrWaveDataWidget::waveGroupMoved);
+    // Stepping and keys in the info panel's focused view go through the wave
+    // list, like those of the wave panel.
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::waveGroupMoved, m_pWaveWidget, &ShowKvrWaveWidget::onWaveGroupMoved);
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::navigationKeyPressed, m_pWaveWidget,
+            &ShowKvrWaveWidget::onNavigationKeyPressed);
+    connect(m_pInfoWidget, &ShowKvrInfoWidget::timeStretchRequested, this,
+            &ShowKvrWaveDataWidget::timeStretchRequested);
     connect(m_pInfoWidget, &ShowKvrInfoWidget::stretchScaleReset, this, &ShowKvrWaveDataWidget::stretchScaleReset);
     connect(m_pInfoWidget, &ShowKvrInfoWidget::fileHeaderInfoChanged, this,
             &ShowKvrWaveDataWidget::fileHeaderInfoChanged);
@@ -54,6 +61,10 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
             &ShowKvrWaveDataWidget::onWaveStyleFillChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveDataWidget::onWaveBkColorChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::configChanged, this, &ShowKvrWaveDataWidget::configChanged);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::timeStretchRequested, this,
+            &ShowKvrWaveDataWidget::timeStretchRequested);
+    // The panels show the configuration's switches before a survey is open.
+    refreshDisplayState();
 }
 
 ShowKvrWaveDataWidget::~ShowKvrWaveDataWidget() = default;
@@ -186,6 +197,7 @@ void ShowKvrWaveDataWidget::refreshDisplayState()
     state.blFill = config.isWaveStyleFill();
     state.blBlackBackground = config.isBgColorBlack();
     state.fFontScale = fontPointScale();
+    state.blVariableDensity = config.isVariableDensity();
     m_pWaveWidget->setDisplayState(state);
     m_pInfoWidget->setDisplayState(state);
 }
@@ -205,6 +217,29 @@ void ShowKvrWaveDataWidget::setInfoPanelVisible(bool visible)
 
 bool ShowKvrWaveDataWidget::isAnalysisPanelVisible() const { return m_pWaveWidget->isAnalysisPanelVisible(); }
 void ShowKvrWaveDataWidget::setAnalysisPanelVisible(bool visible) { m_pWaveWidget->setAnalysisPanelVisible(visible); }
+int ShowKvrWaveDataWidget::channelFilter() const { return m_pWaveWidget->channelFilter(); }
+void ShowKvrWaveDataWidget::setChannelFilter(int channel) { m_pWaveWidget->setChannelFilter(channel); }
+
+QByteArray ShowKvrWaveDataWidget::layoutState() const
+{
+    QByteArray state;
+    QDataStream out(&state, QIODevice::WriteOnly);
+    out << m_pSplitter->saveState() << m_pWaveWidget->splitter()->saveState();
+    return state;
+}
+
+bool ShowKvrWaveDataWidget::restoreLayoutState(const QByteArray &state)
+{
+    QDataStream in(state);
+    QByteArray outer, inner;
+    in >> outer >> inner;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    const bool a = m_pSplitter->restoreState(outer);
+    const bool b = m_pWaveWidget->splitter()->restoreState(inner);
+    return a && b;
+}
+
 bool ShowKvrWaveDataWidget::isOriginalDisplay() const { return m_pWaveWidget->isOriginalDisplay(); }
 void ShowKvrWaveDataWidget::setOriginalDisplay(bool on) { m_pWaveWidget->setOriginalDisplay(on); }
 

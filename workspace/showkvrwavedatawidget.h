@@ -76,6 +76,13 @@ public:
     void setAnalysisPanelVisible(bool visible);
     bool isOriginalDisplay() const;
     void setOriginalDisplay(bool on);
+    // The wave list shows every wave (-1) or one channel's (0..2); the
+    // model and its indexes stay as they are.
+    int channelFilter() const;
+    void setChannelFilter(int channel);
+    // Sizes of the splitters between the panels, to keep between sessions.
+    QByteArray layoutState() const;
+    bool restoreLayoutState(const QByteArray &state);
 
 public slots:
     void onWaveStyleFillChanged();
@@ -92,6 +99,8 @@ signals:
     void waveGroupMoved(int step);
     void waveGroupSwaped(int step);
     void configChanged(int index, WaveParams params);
+    // Ctrl + wheel over a wave view: stretch (positive) or compress the time axis.
+    void timeStretchRequested(int steps);
 
 private:
     QVBoxLayout *m_pLayout = nullptr;

@@ -7,6 +7,8 @@
 #include "views/wavescrollwidgetbase.h"
 #include "widgets/minisplitter.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
@@ -25,10 +27,21 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     m_pSingleWaveView = new KvrSingleWaveAssistantWidget;
     m_pSingleWaveFrame = new WaveScrollWidgetBase(m_pSingleWaveView, m_pTopWidget);
     m_pSingleWaveFrame->setMinimumHeight(200);
-    m_pAnalysisHelper = new AnalysisHelperWidget(m_pTopWidget);
-    m_pAnalysisHelper->setMaximumHeight(70);
-    topLayout->addWidget(m_pSingleWaveFrame);
-    topLayout->addWidget(m_pAnalysisHelper);
+    // The panel keeps the room its texts need; a window too narrow for it
+    // scrolls it sideways instead of cutting its texts.
+    m_pAnalysisHelper = new AnalysisHelperWidget;
+    m_pAnalysisArea = new QScrollArea(m_pTopWidget);
+    m_pAnalysisArea->setObjectName(QStringLiteral("analysisPanelArea"));
+    m_pAnalysisArea->setFrameShape(QFrame::NoFrame);
+    m_pAnalysisArea->setWidgetResizable(true);
+    m_pAnalysisArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_pAnalysisArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pAnalysisArea->setWidget(m_pAnalysisHelper);
+    connect(m_pAnalysisArea->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+            &ShowKvrWaveWidget::fitAnalysisArea);
+    fitAnalysisArea();
+    topLayout->addWidget(m_pSingleWaveFrame, 1);
+    topLayout->addWidget(m_pAnalysisArea, 0);
 
     m_pKvrWaveWidget = new KvrWaveWidget;
     m_pSplitter->addWidget(m_pTopWidget);
@@ -45,6 +58,7 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveStyleFillChanged, this, &ShowKvrWaveWidget::onWaveStyleFillChanged);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveWidget::onWaveBkColorChanged);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
+    connect(m_pKvrWaveWidget, &KvrWaveWidget::timeStretchRequested, this, &ShowKvrWaveWidget::timeStretchRequested);
 
     // Focused-wave strip: the sample under the cursor goes straight to the
     // wave list's indicator.
@@ -57,6 +71,10 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::waveGroupMoved, this,
             &ShowKvrWaveWidget::onWaveGroupMoved);
     connect(m_pSingleWaveFrame, &WaveScrollWidgetBase::stretchScaleReset, this, &ShowKvrWaveWidget::stretchScaleReset);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::navigationKeyPressed, this,
+            &ShowKvrWaveWidget::onNavigationKeyPressed);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::timeStretchRequested, this,
+            &ShowKvrWaveWidget::timeStretchRequested);
 
     // Analysis panel.
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupMoved, this, &ShowKvrWaveWidget::onWaveGroupMoved);
@@ -151,8 +169,20 @@ bool ShowKvrWaveWidget::isFlawMarking() const { return m_pSingleWaveView->isFlaw
 void ShowKvrWaveWidget::setFlawMarking(bool on) { m_pSingleWaveView->setFlawMarking(on); }
 bool ShowKvrWaveWidget::isOriginalDisplay() const { return m_pSingleWaveView->showWaveIdx() == 2; }
 void ShowKvrWaveWidget::setOriginalDisplay(bool on) { m_pSingleWaveView->setShowWaveIdx(on ? 2 : 1); }
-bool ShowKvrWaveWidget::isAnalysisPanelVisible() const { return m_pAnalysisHelper->isVisibleTo(this); }
-void ShowKvrWaveWidget::setAnalysisPanelVisible(bool visible) { m_pAnalysisHelper->setVisible(visible); }
+bool ShowKvrWaveWidget::isAnalysisPanelVisible() const { return m_pAnalysisArea->isVisibleTo(this); }
+void ShowKvrWaveWidget::setAnalysisPanelVisible(bool visible) { m_pAnalysisArea->setVisible(visible); }
+
+// As tall as the panel, plus the scroll bar while it is shown.
+void ShowKvrWaveWidget::fitAnalysisArea()
+{
+    const QScrollBar *bar = m_pAnalysisArea->horizontalScrollBar();
+    const int barHeight = bar->maximum() > 0 ? bar->sizeHint().height() : 0;
+    m_pAnalysisArea->setFixedHeight(m_pAnalysisHelper->minimumSizeHint().height() + barHeight);
+}
+
+int ShowKvrWaveWidget::channelFilter() const { return m_pKvrWaveWidget->channelFilter(); }
+void ShowKvrWaveWidget::setChannelFilter(int channel) { m_pKvrWaveWidget->setChannelFilter(channel); }
+void ShowKvrWaveWidget::onNavigationKeyPressed(int key) { m_pKvrWaveWidget->handleNavigationKey(key); }
 
 void ShowKvrWaveWidget::updateNormalizedDisplay()
 {
@@ -191,7 +221,11 @@ void ShowKvrWaveWidget::onWaveStyleFillChanged() { emit waveStyleFillChanged(); 
 void ShowKvrWaveWidget::onWaveGroupMoved(int step)
 {
     qDebug("ShowKvrWaveWidget: 波形序号改变 ... %d", step);
-    emit waveGroupMoved(step);
+    // With one channel shown, stepping goes through the waves the list shows.
+    if (m_pKvrWaveWidget->channelFilter() >= 0)
+        m_pKvrWaveWidget->stepFocus(step);
+    else
+        emit waveGroupMoved(step);
 }
 
 void ShowKvrWaveWidget::onFlawPosChanged(int nWaveIndex, int nFlawPos)

@@ -13,6 +13,7 @@ class AnalysisHelperWidget;
 class KvrSingleWaveAssistantWidget;
 class KvrWaveWidget;
 class MiniSplitter;
+class QScrollArea;
 class QVBoxLayout;
 class WaveScrollWidgetBase;
 
@@ -27,6 +28,9 @@ public:
     KvrSingleWaveAssistantWidget *singleWaveView() const { return m_pSingleWaveView; }
     WaveScrollWidgetBase *singleWaveFrame() const { return m_pSingleWaveFrame; }
     AnalysisHelperWidget *analysisPanel() const { return m_pAnalysisHelper; }
+    // Scrolls the analysis panel sideways when the window is too narrow for it.
+    QScrollArea *analysisPanelArea() const { return m_pAnalysisArea; }
+    MiniSplitter *splitter() const { return m_pSplitter; }
 
     // The model lists, shared by the wave list, the focused view and the panel.
     void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
@@ -60,6 +64,11 @@ public:
     void setOriginalDisplay(bool on);
     bool isAnalysisPanelVisible() const;
     void setAnalysisPanelVisible(bool visible);
+    // The wave list shows every wave (-1) or one channel's (0..2).
+    int channelFilter() const;
+    void setChannelFilter(int channel);
+    // A wave-list key pressed in a focused-wave view.
+    void onNavigationKeyPressed(int key);
 
     // Redraws the wave list, the focused view and the panel.
     void updateNormalizedDisplay();
@@ -87,14 +96,18 @@ signals:
     void waveStyleFillChanged();
     void waveBkColorChanged();
     void configChanged(int index, WaveParams params);
+    void timeStretchRequested(int steps);
 
 private:
+    void fitAnalysisArea();
+
     QVBoxLayout *m_pLayout = nullptr;
     MiniSplitter *m_pSplitter = nullptr;
     QWidget *m_pTopWidget = nullptr;
     KvrSingleWaveAssistantWidget *m_pSingleWaveView = nullptr;
     WaveScrollWidgetBase *m_pSingleWaveFrame = nullptr;
     AnalysisHelperWidget *m_pAnalysisHelper = nullptr;
+    QScrollArea *m_pAnalysisArea = nullptr;
     KvrWaveWidget *m_pKvrWaveWidget = nullptr;
     QString m_strScratch;
 };

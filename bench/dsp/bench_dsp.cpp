@@ -186,8 +186,9 @@ void straightforward(Survey &s)
         const int d = int(h.size() - 1) / 2;
         for (int i = 0; i < n; ++i)
             p.nData[i] = std::clamp(int(x[size_t(d + i)].real()) + 32767, 0, 65535);
-        plainSpectrum(o.nData, n, f.dSpectrum[info->nChannel], f.dMainFreq[info->nChannel]);
-        plainSpectrum(p.nData, n, f.dFilterSpectrum[info->nChannel], f.dFilterMainFreq[info->nChannel]);
+        std::vector<double> row = std::vector<double>(size_t(kMaxSamples));
+        plainSpectrum(o.nData, n, row.data(), f.dMainFreq[info->nChannel]);
+        plainSpectrum(p.nData, n, row.data(), f.dFilterMainFreq[info->nChannel]);
     }
 }
 
@@ -238,7 +239,8 @@ struct FftwPipeline {
         fftw_execute_dft_r2c(fwd, r, c);
         C *X = reinterpret_cast<C *>(c);
         // spectrum of the original from the even bins
-        double *row = f.dSpectrum[ch];
+        thread_local std::vector<double> rowBuffer = std::vector<double>(size_t(kMaxSamples));
+        double *row = rowBuffer.data();
         row[0] = 0;
         int bestK = 0;
         for (int k = 1; k < n; ++k) {
@@ -257,7 +259,6 @@ struct FftwPipeline {
         for (int i = 0; i < n; ++i)
             r[i] = p.nData[i];
         fftw_execute_dft_r2c(spectrumPlan, r, c);
-        row = f.dFilterSpectrum[ch];
         row[0] = 0;
         bestK = 0;
         for (int k = 1; k < n; ++k) {

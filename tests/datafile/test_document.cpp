@@ -127,6 +127,7 @@ private slots:
     void failingSaveKeepsOriginal();
     void synthIsDeterministic();
     void demoSurveyComesFromTheGenerator();
+    void loadAsideThenAdopt();
 
 private:
     QTemporaryDir m_dir;
@@ -530,6 +531,52 @@ void TestDocument::demoSurveyComesFromTheGenerator()
     QVERIFY(doc.open(demo).ok);
     QCOMPARE(doc.model().groupCount(), 12);
     QCOMPARE(doc.model().waveCount(), 36);
+}
+
+// Reading and processing happen aside (as on a worker thread); the open
+// document changes only when the result is adopted. The processed copy keeps
+// own buffers only for the blocks it processes.
+void TestDocument::loadAsideThenAdopt()
+{
+    SynthOptions o = small(5);
+    o.fourthChannel = true;
+    o.missing = {qMakePair(1, 2)};
+    const QString path = makeOriginal(m_dir.filePath(QStringLiteral("aside.ard")), o);
+    const QString first = makeAnalysis(m_dir.filePath(QStringLiteral("first.ard")), small(6));
+    QVERIFY(!path.isEmpty() && !first.isEmpty());
+    KvrDocument doc;
+    QVERIFY(doc.open(first).ok);
+    const QByteArray headBefore(reinterpret_cast<const char *>(doc.fileHead().data()), sizeof(FileHead));
+
+    QList<int> percents;
+    LoadedSurvey loaded = KvrDocument::load(path, [&percents](int p) { percents << p; });
+    QVERIFY(loaded.result.ok);
+    QVERIFY(!percents.isEmpty());
+    QCOMPARE(percents.last(), 100);
+    for (int i = 1; i < percents.size(); ++i)
+        QVERIFY(percents.at(i) > percents.at(i - 1));
+    // Nothing of the open document changed yet.
+    QCOMPARE(doc.filePath(), first);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(doc.fileHead().data()), sizeof(FileHead)), headBefore);
+
+    const MeasurementModel &m = loaded.model;
+    for (int g = 0; g < m.groupCount(); ++g) {
+        for (int b = 0; b < kBlocksPerGroup; ++b) {
+            const bool missing = g == 1 && b == 2;
+            const bool shared = b == 3 || missing;
+            QCOMPARE(m.filterWaveGroupAt(g)->blocks[b] == m.waveGroupAt(g)->blocks[b], shared);
+        }
+    }
+    const int waves = m.waveCount();
+    QVERIFY(doc.adopt(std::move(loaded)).ok);
+    QCOMPARE(doc.filePath(), path);
+    QCOMPARE(doc.model().waveCount(), waves);
+    QVERIFY(doc.isModified());
+
+    // A failed load is adopted as nothing at all.
+    QVERIFY(!doc.adopt(KvrDocument::load(m_dir.filePath(QStringLiteral("gone.ard")))).ok);
+    QCOMPARE(doc.filePath(), path);
+    QCOMPARE(doc.model().waveCount(), waves);
 }
 
 QTEST_GUILESS_MAIN(TestDocument)

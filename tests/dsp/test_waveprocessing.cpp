@@ -235,10 +235,13 @@ private slots:
 
             dsp::ComplexSeq raw = dsp::toComplex(o, n);
             dsp::fft(raw);
+            // The spectrum a view shows is the one the main frequency comes from.
+            const QVector<double> shown = dsp::blockSpectrum(o, kFs);
+            QCOMPARE(shown.size(), n);
             int best = 1;
             for (int k = 1; k < n; ++k) {
                 const double a = 2.0 * std::abs(raw[size_t(k)]) / n;
-                QVERIFY(std::abs(a - f.dSpectrum[info->nChannel][k]) < 1e-9 * (1.0 + a));
+                QVERIFY(std::abs(a - shown[k]) < 1e-9 * (1.0 + a));
                 if (k <= n / 2 && a > 2.0 * std::abs(raw[size_t(best)]) / n)
                     best = k;
             }
@@ -270,6 +273,16 @@ private slots:
         m.filtered[0]->blocks[2]->nData[0] = 1; // stale processed value
         QVERIFY(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, 2).isEmpty());
         QVERIFY(std::memcmp(m.filtered[0]->blocks[2].data(), m.groups[0]->blocks[2].data(), sizeof(WaveBlock)) == 0);
+        QCOMPARE(m.ffts[0]->dFilterMainFreq[2], 0.0);
+
+        // The open flow shares an empty block between both lists: nothing to
+        // process and nothing to report, the block stays as it was.
+        m.filtered[0]->blocks[2] = m.groups[0]->blocks[2];
+        const WaveBlock before = *m.groups[0]->blocks[2];
+        m.ffts[0]->dMainFreq[2] = m.ffts[0]->dFilterMainFreq[2] = 5.0;
+        QVERIFY(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1).isEmpty());
+        QVERIFY(std::memcmp(&before, m.groups[0]->blocks[2].data(), sizeof(WaveBlock)) == 0);
+        QCOMPARE(m.ffts[0]->dMainFreq[2], 0.0);
         QCOMPARE(m.ffts[0]->dFilterMainFreq[2], 0.0);
     }
 

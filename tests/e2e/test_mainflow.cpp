@@ -7,6 +7,7 @@
 #include "panels/analysishelperwidget.h"
 #include "panels/filelistwidget.h"
 #include "ui/mainwindow.h"
+#include "ui/windowstate.h"
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"
@@ -20,9 +21,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <cstring>
 
@@ -94,6 +100,12 @@ private slots:
     void closeFlow();
     void switchingFilesAsksFirst_data();
     void switchingFilesAsksFirst();
+    void openingKeepsTheWindowPainting();
+    void recentFiles();
+    void channelFilterIsViewOnly();
+    void analysisPanelFitsTheWindow_data();
+    void analysisPanelFitsTheWindow();
+    void windowRemembersItsLayout();
 
 private:
     QString makeSurvey(const QString &name, int points = 4);
@@ -490,6 +502,201 @@ void TestMainFlow::switchingFilesAsksFirst()
     } else {
         QVERIFY(!win.w.hasUnsavedChanges());
     }
+}
+
+// The survey is read on a worker while the window's event loop goes on
+// (timers and repaints; the user's input waits), then it is shown.
+void TestMainFlow::openingKeepsTheWindowPainting()
+{
+    const QString path = makeSurvey(QStringLiteral("painting.ard"), 30);
+    Window win;
+    bool sawOpening = false;
+    QTimer::singleShot(0, &win.w, [&]() { sawOpening = win.w.isOpening(); });
+    win.open(path);
+    QVERIFY(sawOpening);
+    QVERIFY(!win.w.isOpening());
+    QCOMPARE(win.w.workspace()->waveCount(), 90);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void TestMainFlow::recentFiles()
+{
+    QStringList paths;
+    for (int i = 1; i <= 10; ++i)
+        paths << makeSurvey(QStringLiteral("recent%1.ard").arg(i), 1);
+    Window win;
+    win.w.setCloseQuestion([](const QString &) { return MainWindow::CloseAnswer::Discard; });
+    win.w.actionRecentClear->trigger();
+    QVERIFY(win.w.recentFiles().isEmpty());
+    for (const QString &p : paths)
+        win.open(p);
+    // The last eight, the latest first; opening one again moves it up.
+    QStringList expected;
+    for (int i = 9; i >= 2; --i)
+        expected << paths.at(i);
+    QCOMPARE(win.w.recentFiles(), expected);
+    win.open(paths.at(5));
+    expected.removeAll(paths.at(5));
+    expected.prepend(paths.at(5));
+    QCOMPARE(win.w.recentFiles(), expected);
+    auto entry = [&](int i) { return win.w.menuRecent->findChild<QAction *>(QStringLiteral("recentFile%1").arg(i)); };
+    QVERIFY(entry(0) && entry(7) && !entry(8));
+    QVERIFY(entry(0)->text().contains(QStringLiteral("recent6.ard")));
+
+    // A survey that has gone is greyed; choosing it anyway takes it off the
+    // list with a word.
+    QVERIFY(QFile::remove(paths.at(8)));
+    emit win.w.menuRecent->aboutToShow();
+    const int gone = win.w.recentFiles().indexOf(paths.at(8));
+    QVERIFY(!entry(gone)->isEnabled());
+    QVERIFY(entry(gone)->text().contains(QStringLiteral("文件不存在")));
+    win.w.openRecentFile(gone);
+    QCOMPARE(win.messages.size(), 1);
+    QVERIFY(win.messages.first().contains(QStringLiteral("已从最近打开列表中移除")));
+    QVERIFY(!win.w.recentFiles().contains(paths.at(8)));
+    QCOMPARE(win.w.document().filePath(), paths.at(5));
+
+    // Another entry opens its survey; the list is kept for the next session.
+    win.w.openRecentFile(1);
+    QCOMPARE(win.w.document().filePath(), expected.at(1));
+    WindowState saved;
+    QVERIFY(saved.load(win.w.windowStatePath()));
+    QCOMPARE(saved.recentFiles, win.w.recentFiles());
+}
+
+// Showing one channel changes the wave list only: the model, its order and
+// the indexes the window works with stay those of the document.
+void TestMainFlow::channelFilterIsViewOnly()
+{
+    const QString path = makeAnalysisSurvey(QStringLiteral("filter.ard"));
+    Window win;
+    win.open(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    const MeasurementModel &model = win.w.document().model();
+    KvrMultiWaveAssistantWidget *list = win.wavePanel()->waveListWidget()->waveView();
+    // Start on a wave of another channel, with a CH2 wave after it.
+    int start = 0;
+    while (model.waveAnalyzeInfoAt(start)->nChannel == 1 || model.waveAnalyzeInfoAt(start + 1)->nChannel != 1)
+        ++start;
+    win.w.onFocusWaveIndexChanged(start);
+
+    win.w.actionChannelCh2->trigger();
+    QCOMPARE(list->shownWaves().size(), 4);
+    for (int wave : list->shownWaves())
+        QCOMPARE(model.waveAnalyzeInfoAt(wave)->nChannel, 1);
+    QCOMPARE(model.waveCount(), 12);
+    // The focus went to the next CH2 wave on.
+    QCOMPARE(win.w.document().focusIndex(), start + 1);
+
+    // Keys in the focused view step through what the list shows.
+    const int p = 0, first = list->shownWaves().first();
+    win.w.onFocusWaveIndexChanged(first);
+    win.focusedView()->setFocus();
+    QTest::keyClick(win.focusedView(), Qt::Key_Right);
+    QCOMPARE(win.w.document().focusIndex(), list->shownWaves().at(p + 1));
+    win.clickButton("btnPreviousWaveData");
+    QCOMPARE(win.w.document().focusIndex(), first);
+
+    // Dragging a shown trace onto the next shown one swaps those two records.
+    const int ia = list->shownWaves().at(p + 1), ib = list->shownWaves().at(p + 2);
+    const WaveAnalyzeInfoPtr a = model.waveAnalyzeInfoAt(ia);
+    const WaveAnalyzeInfoPtr b = model.waveAnalyzeInfoAt(ib);
+    const int xa = qRound(list->waveArea().left() + (p + 2) * list->tracePitch());
+    const int xb = qRound(list->waveArea().left() + (p + 3) * list->tracePitch());
+    QTest::mousePress(list, Qt::LeftButton, Qt::NoModifier, QPoint(xa, 200));
+    QTest::mouseRelease(list, Qt::LeftButton, Qt::NoModifier, QPoint(xb, 200));
+    QCOMPARE(model.waveAnalyzeInfoAt(ia), b);
+    QCOMPARE(model.waveAnalyzeInfoAt(ib), a);
+    QCOMPARE(win.w.document().focusIndex(), ib);
+
+    // Delete in the focused view asks, then deletes the focused wave.
+    QTest::keyClick(win.focusedView(), Qt::Key_Delete);
+    QCOMPARE(win.deleteQuestions, 1);
+    QCOMPARE(model.waveCount(), 11);
+    QVERIFY(!model.waveAnalyzeInfoList().contains(a));
+
+    win.w.actionChannelAll->trigger();
+    QCOMPARE(list->shownWaves().size(), 11);
+}
+
+void TestMainFlow::analysisPanelFitsTheWindow_data()
+{
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<bool>("whole"); // all of it in view, without scrolling
+    QTest::newRow("1280 x 800") << QSize(1280, 800) << true;
+    QTest::newRow("1366 x 768") << QSize(1366, 768) << true;
+    QTest::newRow("1024 x 768") << QSize(1024, 768) << false;
+}
+
+// Every text of the analysis panel gets the room it asks for, whatever the
+// window; where the window is too narrow the panel scrolls sideways.
+void TestMainFlow::analysisPanelFitsTheWindow()
+{
+    QFETCH(QSize, window);
+    QFETCH(bool, whole);
+    const QString path = makeSurvey(QStringLiteral("fit.ard"), 400);
+    Window win;
+    win.open(path);
+    win.w.onFocusWaveIndexChanged(1000); // "1001 / 1200"
+    win.w.resize(window);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    QTRY_COMPARE(win.w.size(), window);
+    QApplication::processEvents();
+    AnalysisHelperWidget *panel = win.wavePanel()->analysisPanel();
+    QScrollArea *area = win.wavePanel()->analysisPanelArea();
+    QVERIFY(panel->isVisible());
+    const QImage grab = panel->grab().toImage();
+    QVERIFY(!grab.isNull());
+    int checked = 0;
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(panel) || w->parentWidget() != panel)
+            continue;
+        ++checked;
+        const QRect g = w->geometry();
+        if (auto *edit = qobject_cast<QLineEdit *>(w)) {
+            const int text = edit->fontMetrics().horizontalAdvance(edit->text());
+            QVERIFY2(g.width() >= text + 8, qPrintable(w->objectName()));
+            QVERIFY2(g.height() >= edit->minimumSizeHint().height(), qPrintable(w->objectName()));
+        } else {
+            // (The two order buttons are 20 x 20 by design, their icons 16.)
+            const QSize hint = w->sizeHint().boundedTo(w->maximumSize());
+            QVERIFY2(g.width() >= hint.width(), qPrintable(w->objectName()));
+            QVERIFY2(g.height() >= hint.height(), qPrintable(w->objectName()));
+        }
+        QVERIFY2(panel->rect().contains(g), qPrintable(w->objectName()));
+    }
+    QCOMPARE(checked, 26);
+    // All of the panel is in view, or (on the small screen) reached by its
+    // scroll bar.
+    const int hidden = qMax(0, panel->width() - area->viewport()->width());
+    if (whole)
+        QCOMPARE(hidden, 0);
+    QCOMPARE(area->horizontalScrollBar()->maximum(), hidden);
+    QVERIFY(area->viewport()->height() >= panel->minimumSizeHint().height());
+}
+
+// Size and the splitters' positions come back in the next session.
+void TestMainFlow::windowRemembersItsLayout()
+{
+    QList<int> sizes;
+    QSize size;
+    {
+        Window win;
+        win.w.resize(1100, 700);
+        QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+        QTRY_COMPARE(win.w.size(), QSize(1100, 700));
+        QSplitter *splitter = win.w.workspace()->findChild<QSplitter *>();
+        QVERIFY(splitter);
+        splitter->setSizes({400, splitter->width() - 400 - splitter->handleWidth()});
+        sizes = splitter->sizes();
+        size = win.w.size();
+        QVERIFY(win.w.close());
+    }
+    MainWindow again;
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QTRY_COMPARE(again.size(), size);
+    QCOMPARE(again.workspace()->findChild<QSplitter *>()->sizes(), sizes);
 }
 
 QTEST_MAIN(TestMainFlow)

@@ -3,6 +3,7 @@
 #include "widgets/statuswidget.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
@@ -11,10 +12,10 @@
 namespace {
 
 // Qt reports a hidden action as disabled whatever its enable state; showing
-// the four hidden actions reveals the state the window gave them.
+// the two hidden actions reveals the state the window gave them.
 QStringList enabledActions(const MainWindow &w)
 {
-    for (QAction *a : {w.actionHWaveList, w.actionVWaveList, w.actionViewZoomIn, w.actionViewZoomOut})
+    for (QAction *a : {w.actionHWaveList, w.actionVWaveList})
         a->setVisible(true);
     QStringList names;
     for (QAction *a : w.findChildren<QAction *>())
@@ -49,6 +50,7 @@ private:
 void TestMainWindow::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    qputenv("KVR_DATA_ROOT", m_dir.filePath(QStringLiteral("root/")).toUtf8());
     SystemConfig::instance().init(m_dir.filePath(QStringLiteral("param_config.xml")));
 }
 
@@ -69,11 +71,18 @@ void TestMainWindow::structure()
         if (a != w.actionFileExit)
             QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
     }
-    QCOMPARE(actions, 24); // the 21 commands, the PDF export, undo and redo
+    // The 21 commands, the PDF export, undo and redo, variable density, the
+    // four channel filters and clearing the recent files.
+    QCOMPARE(actions, 30);
     QCOMPARE(w.actionFileOpen->shortcut(), QKeySequence(QKeySequence::Open));
     QCOMPARE(w.actionFlawMark->statusTip(), QStringLiteral("开始/停止标记波形缺陷"));
-    for (QAction *hidden : {w.actionHWaveList, w.actionVWaveList, w.actionViewZoomIn, w.actionViewZoomOut})
+    for (QAction *hidden : {w.actionHWaveList, w.actionVWaveList})
         QVERIFY(!hidden->isVisible());
+    // The amplitude zoom is in the view menu, with keys.
+    QVERIFY(w.actionViewZoomIn->isVisible() && w.actionViewZoomOut->isVisible());
+    QVERIFY(w.menuView->actions().contains(w.actionViewZoomIn));
+    QCOMPARE(w.actionViewZoomIn->shortcut(), QKeySequence(QKeySequence::ZoomIn));
+    QCOMPARE(w.actionViewZoomOut->shortcut(), QKeySequence(QKeySequence::ZoomOut));
 
     // Tool-bar buttons in order, text under the icon.
     QStringList order;
@@ -105,11 +114,14 @@ void TestMainWindow::fileLoadedActionStates()
 {
     MainWindow w;
     w.setActionStates(true);
-    QCOMPARE(enabledActions(w),
-             (QStringList {"actionAbout", "actionFileExit", "actionFileExportToPdf", "actionFileExportToWord",
-                           "actionFileOpen", "actionFilePrint", "actionFilePrintPreview", "actionFilePrintSetup",
-                           "actionFlawMark", "actionOriginData", "actionSetupAna", "actionSetupInfo", "actionVWaveList",
-                           "actionViewHStretch", "actionViewNormalized", "actionViewSpacerAdd", "actionViewZoomIn"}));
+    QCOMPARE(
+        enabledActions(w),
+        (QStringList {"actionAbout",         "actionChannelAll",  "actionChannelCh1",       "actionChannelCh2",
+                      "actionChannelCh3",    "actionFileExit",    "actionFileExportToPdf",  "actionFileExportToWord",
+                      "actionFileOpen",      "actionFilePrint",   "actionFilePrintPreview", "actionFilePrintSetup",
+                      "actionFlawMark",      "actionOriginData",  "actionSetupAna",         "actionSetupInfo",
+                      "actionVWaveList",     "actionViewDensity", "actionViewHStretch",     "actionViewNormalized",
+                      "actionViewSpacerAdd", "actionViewZoomIn"}));
     QVERIFY(w.actionSetupInfo->isChecked());
     QVERIFY(w.actionSetupAna->isChecked());
     QVERIFY(w.actionOriginData->isChecked());
@@ -122,8 +134,6 @@ void TestMainWindow::zoomLimits()
 {
     MainWindow w;
     w.setActionStates(true);
-    w.actionViewZoomIn->setVisible(true); // see enabledActions()
-    w.actionViewZoomOut->setVisible(true);
     QVERIFY(!w.actionViewZoomOut->isEnabled());
     for (int i = 0; i < 8; ++i)
         w.actionViewZoomIn->trigger();

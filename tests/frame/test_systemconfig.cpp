@@ -76,6 +76,7 @@ private slots:
     void createsFileWithAllKeys();
     void valuesSurviveRestart();
     void missingKeyResetsToDefaults();
+    void fileWithoutDisplayModeKeepsItsValues();
     void booleanText_data();
     void booleanText();
     void floatWithTwoDecimals();
@@ -180,6 +181,38 @@ void TestSystemConfig::missingKeyResetsToDefaults()
     QCOMPARE(e.comments.last(), QStringLiteral("检测单位名称"));
     QCOMPARE(valueOf(m_path, "strProject"), QString());
     QCOMPARE(valueOf(m_path, "blIsWaveStyleFill"), QStringLiteral("0"));
+}
+
+// A file written before the display-mode key existed keeps every value and
+// gains the key; the mode then survives a restart.
+void TestSystemConfig::fileWithoutDisplayModeKeepsItsValues()
+{
+    cfg.init(m_path);
+    sProjectParams.strProject = QStringLiteral("工程乙");
+    QVERIFY(cfg.saveProjectParams());
+    QVERIFY(cfg.setWaveStyleFill(true));
+    QDomDocument doc;
+    QVERIFY(doc.setContent(readAll(m_path)));
+    QDomElement sys = doc.documentElement().firstChildElement(QStringLiteral("sysconfig"));
+    QDomElement mode = sys.firstChildElement(QStringLiteral("blIsVariableDensity"));
+    QVERIFY(!mode.isNull());
+    sys.removeChild(mode.previousSibling());
+    sys.removeChild(mode);
+    writeAll(m_path, doc.toByteArray(4));
+
+    cfg.resetToBuiltIn();
+    cfg.init(m_path);
+    QCOMPARE(sProjectParams.strProject, QStringLiteral("工程乙"));
+    QVERIFY(cfg.isWaveStyleFill());
+    QVERIFY(!cfg.isVariableDensity());
+    QCOMPARE(entries(m_path).names.size(), SystemConfig::keyCount());
+    QCOMPARE(valueOf(m_path, "blIsVariableDensity"), QStringLiteral("0"));
+
+    QVERIFY(cfg.setVariableDensity(true));
+    cfg.resetToBuiltIn();
+    cfg.init(m_path);
+    QVERIFY(cfg.isVariableDensity());
+    QCOMPARE(sProjectParams.strProject, QStringLiteral("工程乙"));
 }
 
 void TestSystemConfig::booleanText_data()

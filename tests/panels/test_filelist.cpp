@@ -17,6 +17,8 @@ private slots:
     void fillAndDoubleClick();
     void openFileDialog_data();
     void openFileDialog();
+    void naturalOrder_data();
+    void naturalOrder();
 
 private:
     static void touch(const QString &path)
@@ -138,6 +140,40 @@ void TestFileList::openFileDialog()
         QVERIFY(w.fileNames().isEmpty());
         QCOMPARE(config.getLastOpenFilePath(), lastPath);
     }
+}
+
+void TestFileList::naturalOrder_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("numbers by value") << QStringList {"P10.ard", "P2.ard", "P1.ard", "P100.ard"}
+                                      << QStringList {"P1.ard", "P2.ard", "P10.ard", "P100.ard"};
+    QTest::newRow("case does not split the order")
+        << QStringList {"p3.ard", "P2.ard", "b1.ard", "A9.ard"} << QStringList {"A9.ard", "b1.ard", "P2.ard", "p3.ard"};
+    QTest::newRow("numbers inside names") << QStringList {"桩12_3.ard", "桩12_10.ard", "桩2_1.ard"}
+                                          << QStringList {"桩2_1.ard", "桩12_3.ard", "桩12_10.ard"};
+}
+
+// The list shows a directory in natural order, also the one remembered from
+// the last session (shown without choosing a file).
+void TestFileList::naturalOrder()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, listed);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const QString &name : files)
+        touch(dir.filePath(name));
+    FileListWidget w;
+    QSignalSpy selected(&w, &FileListWidget::selectedFile);
+    w.showDirectory(dir.path());
+    QCOMPARE(w.fileNames(), listed);
+    auto *list = w.findChild<QListWidget *>(QStringLiteral("listWidgetFileName"));
+    QCOMPARE(list->item(0)->text(), listed.first());
+    QCOMPARE(selected.count(), 0);
+    // A directory that is gone leaves the list as it is.
+    w.showDirectory(dir.filePath(QStringLiteral("gone")));
+    QCOMPARE(w.fileNames(), listed);
 }
 
 QTEST_MAIN(TestFileList)

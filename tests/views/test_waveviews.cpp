@@ -3,6 +3,7 @@
 // flaw marking, indicator and menus.
 #include "app/displayscale.h"
 #include "app/systemconfig.h"
+#include "dsp/fft.h"
 #include "views/kvrfocusedwavewidget.h"
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
@@ -15,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -42,11 +44,7 @@ Fixture makeFixture(int points, int samples, const std::function<qint32(int, int
         }
         f.groups << g;
         f.filtered << deepCopy(*g);
-        FftInfoPtr fft = newFftInfo();
-        for (int c = 0; c < kChannelsPerGroup; ++c)
-            for (int k = 0; k < kMaxSamples; ++k)
-                fft->dFilterSpectrum[c][k] = fft->dSpectrum[c][k] = (k == 40) ? 100.0 : 0.0;
-        f.ffts << fft;
+        f.ffts << newFftInfo();
         for (int c = 0; c < kChannelsPerGroup; ++c) {
             WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
             a->nMeasurePoint = m;
@@ -310,6 +308,9 @@ private slots:
         moveTo(v, QPoint(300, 30 + 512));
         QCOMPARE(status.count(), 2);
         QVERIFY(status.at(1).at(0).toString().startsWith(QString::fromUtf8("点数: 512,")));
+        // Along the same row the text stays, and is not said again.
+        moveTo(v, QPoint(350, 30 + 512));
+        QCOMPARE(status.count(), 2);
     }
 
     void listContextMenuFollowsConfig()
@@ -348,9 +349,10 @@ private slots:
         QVERIFY(!v.createContextMenu());
     }
 
-    // One measure point, three traces, wave area 300 x h at (70, 30): slot
-    // width 75, baselines at x 145, 220 and 295; 1024 samples, so several per
-    // row (h 512) or rows between samples (h 2048).
+    // One measure point, three traces, wave area 300 x h at (70, 30): pitch
+    // 75, baselines at x 145, 220 and 295, each trace within its baseline
+    // +- 36.5; 1024 samples, so several per row (h 512) or rows between
+    // samples (h 2048).
     void listDrawsTracesFillAndMarks_data()
     {
         QTest::addColumn<int>("h");
@@ -364,7 +366,7 @@ private slots:
         state.blFill = true;
         Fixture f = makeFixture(1, 1024, [](int, int c, int j) -> qint32 {
             if (c == 0)
-                return j < 512 ? 49151 : 16383; // right half, then left half
+                return j < 512 ? 45000 : 20000; // right of the baseline, then left
             if (c == 1)
                 return kNoValue; // no values: on the baseline
             return 32767;
@@ -374,6 +376,7 @@ private slots:
         v.resize(70 + 300 + 5, 30 + h + 8);
         v.setDisplayState(state);
         v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 2);
+        QCOMPARE(v.tracePitch(), 75.0);
         const QImage img = renderWidget(v);
         const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
         auto at = [&](int x, int y) { return img.pixel(x, y) | 0xff000000u; };
@@ -381,35 +384,280 @@ private slots:
         const int lower = 30 + h * 800 / 1024; // sample 800
         const int flawRow = 30 + h * 256 / 1024;
 
-        // Trace 0, upper half: x = 70 + 49151 * 150 / 65535 = 182.5, filled
-        // from the baseline 145.
-        QCOMPARE(at(182, upper), black);
+        // Trace 0, upper half: x = 145 + (45000 - 32767.5) * 75 / 32767.5
+        // = 173.0, filled from the baseline 145.
+        QCOMPARE(at(172, upper), black);
         QCOMPARE(at(160, upper), black);
         QCOMPARE(at(146, upper), black);
-        QCOMPARE(at(190, upper), white);
-        // Lower half: x = 107.5, below the zero line, so not filled.
-        QCOMPARE(at(107, lower), black);
+        QCOMPARE(at(180, upper), white);
+        // Lower half: x = 115.8, below the zero line, so not filled.
+        QCOMPARE(at(116, lower), black);
         QCOMPARE(at(125, lower), white);
         QCOMPARE(at(140, lower), white);
-        // The flaw line across trace 0's strip (70 .. 220), blue on white.
-        QCOMPARE(at(75, flawRow), qRgb(0, 0, 255));
-        QCOMPARE(at(200, flawRow), qRgb(0, 0, 255));
-        QCOMPARE(at(75, flawRow + 12), white);
+        // The flaw line across trace 0's own pitch (109 .. 182), blue on white.
+        QCOMPARE(at(110, flawRow), qRgb(0, 0, 255));
+        QCOMPARE(at(180, flawRow), qRgb(0, 0, 255));
+        QCOMPARE(at(100, flawRow), white);
+        QCOMPARE(at(190, flawRow), white);
+        QCOMPARE(at(110, flawRow + 12), white);
         // Trace 1: every sample is -100, drawn on its baseline only.
         QCOMPARE(at(220, lower), black);
         QCOMPARE(at(216, lower), white);
         QCOMPARE(at(224, lower), white);
-        // Trace 2 is focused: red, just left of its baseline (32767 < 32767.5).
-        QCOMPARE(at(294, lower), qRgb(255, 0, 0));
+        // Trace 2 is focused: red, on its baseline (32767 is 0.001 px left of it).
+        QCOMPARE(at(295, lower), qRgb(255, 0, 0));
 
         // Black background: focused green, others white, flaw red.
         state.blBlackBackground = true;
         v.setDisplayState(state);
         const QImage dark = renderWidget(v);
         QCOMPARE(dark.pixel(125, lower) | 0xff000000u, black);
-        QCOMPARE(dark.pixel(107, lower) | 0xff000000u, white);
-        QCOMPARE(dark.pixel(75, flawRow) | 0xff000000u, qRgb(255, 0, 0));
-        QCOMPARE(dark.pixel(294, lower) | 0xff000000u, qRgb(0, 255, 0));
+        QCOMPARE(dark.pixel(116, lower) | 0xff000000u, white);
+        QCOMPARE(dark.pixel(110, flawRow) | 0xff000000u, qRgb(255, 0, 0));
+        QCOMPARE(dark.pixel(295, lower) | 0xff000000u, qRgb(0, 255, 0));
+    }
+
+    // Keys move the focus through the waves the list shows. 30 traces in a
+    // wave area 100 px wide: pitch 4, 25 traces a screenful.
+    void navigationKeys_data()
+    {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("expected"); // -1: the focus stays
+        QTest::newRow("right") << -1 << 0 << int(Qt::Key_Right) << 1;
+        QTest::newRow("left at the first") << -1 << 0 << int(Qt::Key_Left) << -1;
+        QTest::newRow("right at the last") << -1 << 29 << int(Qt::Key_Right) << -1;
+        QTest::newRow("left") << -1 << 29 << int(Qt::Key_Left) << 28;
+        QTest::newRow("home") << -1 << 5 << int(Qt::Key_Home) << 0;
+        QTest::newRow("end") << -1 << 5 << int(Qt::Key_End) << 29;
+        QTest::newRow("end at the last") << -1 << 29 << int(Qt::Key_End) << -1;
+        QTest::newRow("page down") << -1 << 0 << int(Qt::Key_PageDown) << 25;
+        QTest::newRow("page down stops at the end") << -1 << 10 << int(Qt::Key_PageDown) << 29;
+        QTest::newRow("page up") << -1 << 27 << int(Qt::Key_PageUp) << 2;
+        QTest::newRow("page up stops at the start") << -1 << 3 << int(Qt::Key_PageUp) << 0;
+        QTest::newRow("other key") << -1 << 3 << int(Qt::Key_A) << -1;
+        // CH2 only: waves 1, 4, 7, ... 28.
+        QTest::newRow("CH2: right") << 1 << 4 << int(Qt::Key_Right) << 7;
+        QTest::newRow("CH2: right from a hidden wave") << 1 << 3 << int(Qt::Key_Right) << 4;
+        QTest::newRow("CH2: left from a hidden wave") << 1 << 3 << int(Qt::Key_Left) << 1;
+        QTest::newRow("CH2: end") << 1 << 4 << int(Qt::Key_End) << 28;
+        QTest::newRow("CH2: page down") << 1 << 1 << int(Qt::Key_PageDown) << 28;
+        QTest::newRow("empty list") << -1 << -1 << int(Qt::Key_Right) << -1;
+    }
+    void navigationKeys()
+    {
+        QFETCH(int, filter);
+        QFETCH(int, focus);
+        QFETCH(int, key);
+        QFETCH(int, expected);
+        Fixture f = sineFixture(10);
+        if (focus < 0)
+            f.infos.clear();
+        KvrMultiWaveAssistantWidget v;
+        v.resize(70 + 100 + 5, 300);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, focus);
+        v.setChannelFilter(filter);
+        QSignalSpy moved(&v, &KvrMultiWaveAssistantWidget::focusWaveIndexChanged);
+        QTest::keyClick(&v, Qt::Key(key));
+        if (expected < 0) {
+            QCOMPARE(moved.count(), 0);
+        } else {
+            QCOMPARE(moved.count(), 1);
+            QCOMPARE(moved.at(0).at(0).toInt(), expected);
+        }
+    }
+
+    void deleteKeyAsksForTheFocusedWave()
+    {
+        Fixture f = sineFixture(2);
+        KvrMultiWaveAssistantWidget v;
+        setUpList(v, f, 4);
+        QSignalSpy del(&v, &KvrMultiWaveAssistantWidget::deleteCurWaveGroup);
+        QTest::keyClick(&v, Qt::Key_Delete);
+        QCOMPARE(del.count(), 1);
+        QCOMPARE(del.at(0).at(0).toInt(), 4);
+    }
+
+    // The wheel scrolls down the time axis, Shift + wheel across the traces,
+    // Ctrl + wheel asks for a stretch of the time axis.
+    void wheelScrollsAndStretches_data()
+    {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<QPoint>("offset");
+        QTest::addColumn<int>("stretch"); // steps asked for, 0: none
+        QTest::newRow("wheel down") << int(Qt::NoModifier) << -120 << QPoint(0, 60) << 0;
+        QTest::newRow("wheel up at the top") << int(Qt::NoModifier) << 120 << QPoint(0, 0) << 0;
+        QTest::newRow("shift + wheel") << int(Qt::ShiftModifier) << -240 << QPoint(120, 0) << 0;
+        QTest::newRow("ctrl + wheel up") << int(Qt::ControlModifier) << 120 << QPoint(0, 0) << 1;
+        QTest::newRow("ctrl + wheel down") << int(Qt::ControlModifier) << -240 << QPoint(0, 0) << -2;
+    }
+    void wheelScrollsAndStretches()
+    {
+        QFETCH(int, modifiers);
+        QFETCH(int, delta);
+        QFETCH(QPoint, offset);
+        QFETCH(int, stretch);
+        Fixture f = sineFixture(100);
+        KvrMultiWaveAssistantWidget v;
+        v.resize(70 + 200 + 5, 30 + 300 + 8);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        v.setTimeStretch(2.0f);
+        v.setScrollOffset(QPoint(0, 0));
+        QSignalSpy asked(&v, &KvrMultiWaveAssistantWidget::timeStretchRequested);
+        QWheelEvent wheel(QPointF(150, 150), QPointF(150, 150), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&v, &wheel);
+        QCOMPARE(v.scrollOffset(), offset);
+        QCOMPARE(asked.count(), stretch != 0 ? 1 : 0);
+        if (stretch != 0)
+            QCOMPARE(asked.at(0).at(0).toInt(), stretch);
+    }
+
+    // 300 traces cannot be squeezed into 200 px: the list keeps the minimum
+    // pitch and scrolls; the depth scale and the label band stay put.
+    void scrollingKeepsScaleAndLabelsInPlace()
+    {
+        Fixture f = sineFixture(100);
+        KvrMultiWaveAssistantWidget v;
+        v.resize(70 + 200 + 5, 30 + 300 + 8);
+        v.setFileHead(f.head);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        QCOMPARE(v.tracePitch(), double(KvrMultiWaveAssistantWidget::kMinWigglePitch));
+        QCOMPARE(v.contentSize().width(), 301 * KvrMultiWaveAssistantWidget::kMinWigglePitch);
+        const QRect scale(0, 0, 70, v.height());
+        const QRect band(70, 0, 205, 30);
+        const QRect waves(70, 30, 200, 300);
+        const QImage before = renderWidget(v);
+
+        // Across: the scale is the same to the pixel, the traces are not, and
+        // the focused label moved with its trace but stayed in the band.
+        v.setScrollOffset(QPoint(400, 0));
+        QCOMPARE(v.scrollOffset(), QPoint(400, 0));
+        const QImage across = renderWidget(v);
+        QCOMPARE(across.copy(scale), before.copy(scale));
+        QVERIFY(across.copy(waves) != before.copy(waves));
+        // Trace 100 now sits at x = 70 + 101 * 4 - 400 = 74.
+        QCOMPARE(v.hitTest(74), 100);
+        v.setFocusWaveIndex(100);
+        const QImage focused = renderWidget(v);
+        bool redInBand = false;
+        for (int x = band.left(); x <= band.right(); ++x)
+            for (int y = band.top(); y <= band.bottom(); ++y)
+                redInBand = redInBand || (focused.pixel(x, y) | 0xff000000u) == qRgb(255, 0, 0);
+        QVERIFY(redInBand);
+
+        // Down a stretched time axis: the band is the same, the scale shows
+        // other depths.
+        v.setTimeStretch(3.0f);
+        v.setScrollOffset(QPoint(400, 0));
+        const QImage top = renderWidget(v);
+        v.setScrollOffset(QPoint(400, 450));
+        QCOMPARE(v.scrollOffset(), QPoint(400, 450));
+        const QImage down = renderWidget(v);
+        QCOMPARE(down.copy(band), top.copy(band));
+        QVERIFY(down.copy(scale) != top.copy(scale));
+        QVERIFY(!isUniform(down.copy(scale)));
+        // The list stops at its ends.
+        v.setScrollOffset(QPoint(1 << 20, 1 << 20));
+        QCOMPARE(v.scrollOffset(), QPoint(v.contentSize().width() - 200, v.contentSize().height() - 300));
+    }
+
+    // At the minimum pitch every trace keeps to its own 3 px, full-scale
+    // samples included, so a column of background separates neighbours.
+    void neighboursNeverMerge()
+    {
+        Fixture f = makeFixture(20, 1024, [](int, int, int j) { return qint32(j % 2 ? 65535 : 0); });
+        KvrMultiWaveAssistantWidget v;
+        v.resize(70 + 100 + 5, 30 + 200 + 8);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        QCOMPARE(v.tracePitch(), 4.0);
+        const QImage img = renderWidget(v);
+        // Baselines at 70 + 4 (p + 1): 74, 78, ...; gaps at 76, 80, ...
+        for (int y = 40; y < 220; y += 7) {
+            for (int p = 1; p < 24; ++p) {
+                const int x = 70 + 4 * (p + 1);
+                QCOMPARE(img.pixel(x - 1, y) | 0xff000000u, qRgb(0, 0, 0));
+                QCOMPARE(img.pixel(x + 1, y) | 0xff000000u, qRgb(0, 0, 0));
+                QCOMPARE(img.pixel(x + 2, y) | 0xff000000u, qRgb(255, 255, 255));
+            }
+        }
+    }
+
+    // Variable density: each trace a column as wide as its pitch, the drawn
+    // sample as grey (positive dark, zero mid grey); the flaw mark and the
+    // focused trace drawn over it.
+    void variableDensityColumns()
+    {
+        WaveDisplayState state;
+        state.blVariableDensity = true;
+        Fixture f = makeFixture(1, 1024, [](int, int c, int j) -> qint32 {
+            if (c == 0)
+                return j < 512 ? 49151 : 16383;
+            return c == 1 ? kNoValue : 32767;
+        });
+        f.infos.at(0)->nFlawPos = 256;
+        KvrMultiWaveAssistantWidget v;
+        v.resize(70 + 300 + 5, 30 + 512 + 8);
+        v.setDisplayState(state);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 2);
+        const QImage img = renderWidget(v);
+        auto at = [&](int x, int y) { return img.pixel(x, y) | 0xff000000u; };
+        const int upper = 30 + 100, lower = 30 + 400, flawRow = 30 + 128;
+        // Trace 0 spans 108 .. 182: 255 * (65535 - 49151) / 65535 = 63.75,
+        // then 255 * (65535 - 16383) / 65535 = 191.25.
+        QCOMPARE(at(108, upper), qRgb(64, 64, 64));
+        QCOMPARE(at(182, upper), qRgb(64, 64, 64));
+        QCOMPARE(at(145, lower), qRgb(191, 191, 191));
+        QCOMPARE(at(107, upper), qRgb(255, 255, 255)); // left of the first column
+        // Trace 1 (no values) is mid grey from 183 on.
+        QCOMPARE(at(183, upper), qRgb(128, 128, 128));
+        QCOMPARE(at(220, lower), qRgb(128, 128, 128));
+        // The flaw mark of trace 0 across its column.
+        QCOMPARE(at(110, flawRow), qRgb(0, 0, 255));
+        QCOMPARE(at(180, flawRow), qRgb(0, 0, 255));
+        // Trace 2 is focused: its wiggle in red over its grey column.
+        QCOMPARE(at(295, lower), qRgb(255, 0, 0));
+        QCOMPARE(at(270, lower), qRgb(128, 128, 128));
+    }
+
+    // The amplitude zoom multiplies the waves' own gain in both views.
+    void amplitudeZoomWidensTheSwing()
+    {
+        Fixture f = makeFixture(1, 1024, [](int, int, int j) { return qint32(j < 512 ? 40000 : 32767); });
+        WaveDisplayState state;
+        state.blFill = true;
+        KvrMultiWaveAssistantWidget list;
+        list.resize(70 + 300 + 5, 30 + 512 + 8);
+        list.setDisplayState(state);
+        list.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 2);
+        // Trace 0 at 145: 40000 reaches 145 + 7232.5 * 75 / 32767.5 = 161.6,
+        // twice that 178.1 (within its 36.5 px).
+        const int row = 30 + 100;
+        QCOMPARE(renderWidget(list).pixel(170, row) | 0xff000000u, qRgb(255, 255, 255));
+        list.setWaveZoomScale(2.0f);
+        const QImage zoomed = renderWidget(list);
+        QCOMPARE(zoomed.pixel(170, row) | 0xff000000u, qRgb(0, 0, 0));
+        QCOMPARE(zoomed.pixel(178, row) | 0xff000000u, qRgb(0, 0, 0));
+        QCOMPARE(zoomed.pixel(180, row) | 0xff000000u, qRgb(255, 255, 255));
+
+        // Focused view, 1029 x 300: panel 25 .. 275, zero line at 150; 40000
+        // lies 7232.5 / 32767.5 of the half height (27.6 px) above it at
+        // y 122.4, zoomed twice 55.2 px above it at 94.8.
+        KvrSingleWaveAssistantWidget one;
+        one.resize(1029, 300);
+        one.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        auto highest = [&]() {
+            const QImage img = renderWidget(one);
+            for (int y = 26; y < 150; ++y)
+                if ((img.pixel(200, y) | 0xff000000u) == qRgb(0, 0, 255))
+                    return y;
+            return -1;
+        };
+        QCOMPARE(highest(), 122);
+        one.setWaveZoomScale(2.0f);
+        QCOMPARE(highest(), 94);
     }
 
     void axesSurviveDegenerateWaveSpeed_data()
@@ -564,18 +812,26 @@ private slots:
         QScopedPointer<QMenu> again(v.createContextMenu());
         QCOMPARE(again->actions().at(2)->text(), QString::fromUtf8("显示曲线波形"));
 
-        // Spectrum mode: 256 bins, peak 100 at bin 40; the tool tip reads the
-        // frequency and amplitude under the cursor (area 25..1024 x 25..275).
+        // Spectrum mode: the shown wave's spectrum, computed when shown, over
+        // 256 bins from 0 (bin 0 is cleared) to its peak; the tool tip reads
+        // the frequency and amplitude under the cursor (area 25..1024 x 25..275).
+        const QVector<double> spectrum = dsp::blockSpectrum(*f.filtered.first()->blocks[0]);
+        const double peak = *std::max_element(spectrum.begin(), spectrum.begin() + 256);
+        QVERIFY(peak > 1000.0);
         QVERIFY(!isUniform(renderWidget(v)));
         v.setCursorPos(QPoint(25 + 333, 25 + 125));
         const QString tip = v.spectrumToolTipText();
-        QCOMPARE(tip, QString::fromUtf8("频率: %1Hz\t幅度: 50.0").arg(333 * 125000.0 / 999.0, 0, 'f', 1));
+        QCOMPARE(tip,
+                 QString::fromUtf8("频率: %1Hz\t幅度: %2")
+                     .arg(333 * 125000.0 / 999.0, 0, 'f', 1)
+                     .arg(peak / 2.0, 0, 'f', 1));
         v.setShowWaveIdx(2);
         QCOMPARE(v.showWaveIdx(), 2);
         renderWidget(v);
         // Both amplitudes are read against the upper panel (bottom at 150).
         v.setCursorPos(QPoint(25 + 333, 88));
-        QVERIFY(v.spectrumToolTipText().endsWith(QString::fromUtf8("Hz\t幅度: 49.6\t幅度: 49.6")));
+        const QString both = QString::number(peak * 62.0 / 125.0, 'f', 1);
+        QVERIFY(v.spectrumToolTipText().endsWith(QString::fromUtf8("Hz\t幅度: %1\t幅度: %1").arg(both)));
         QCOMPARE(v.panels().size(), 2);
         QCOMPARE(v.panels().at(0).height(), 125.0);
 

@@ -1,0 +1,32 @@
+// What the main window keeps between sessions besides the configuration:
+// its geometry, the sizes of the workspace's splitters and the surveys
+// opened last. One small JSON file under the data root, written whole or
+// not at all.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class WindowState
+{
+public:
+    static constexpr int kMaxRecentFiles = 8;
+
+    // dataRoot() + "etc/window_state.json".
+    static QString defaultPath();
+
+    // A missing or unreadable file leaves an empty state and returns false.
+    bool load(const QString &path);
+    bool save(const QString &path) const;
+
+    QByteArray geometry; // QWidget::saveGeometry()
+    QByteArray layout;   // the workspace's splitter sizes
+    // Most recent first, each path once, at most kMaxRecentFiles.
+    QStringList recentFiles;
+
+    // Puts `path` first (moving it up when it is listed already).
+    void addRecentFile(const QString &path);
+    // True when it was listed.
+    bool removeRecentFile(const QString &path);
+};
