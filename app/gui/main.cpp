@@ -187,11 +187,11 @@ int main(int argc, char *argv[])
     const bool selfCheck = (argc == 3 || argc == 4) && std::strcmp(argv[1], "--self-check") == 0;
     const QString selfCheckDir = selfCheck ? QString::fromLocal8Bit(argv[2]) : QString();
 
-    // 1. the start-up file
+    // the start-up file
     const QString strStartFile =
         selfCheck ? (argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString()) : startupFilePath(argc, argv);
 
-    // 2. application object; the CJK font substitution precedes every widget
+    // application object; the CJK font substitution precedes every widget
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KVR_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(KVR_DESKTOP_ID));
@@ -199,25 +199,25 @@ int main(int argc, char *argv[])
     initKvrResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/Resources/png/kvr-analysis.png")));
 
-    // 3. Qt's own dialogs in Chinese
+    // Qt's own dialogs in Chinese
     QTranslator translator;
     installQtTranslation(app, translator);
 
-    // 5. working directories, 6. configuration
+    // working directories, configuration
     createDataDirectories();
     SystemConfig::instance().init(configFilePath());
     const QString configProblem = SystemConfig::instance().loadProblem();
     if (!configProblem.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(configProblem));
 
-    // 7. display scale, 8. application font
+    // display scale, application font
     computeDisplayScale();
     setApplicationFont(app);
 
-    // 9. diagnostics
+    // diagnostics
     logStartupEnvironment();
 
-    // 10. main window and event loop
+    // main window and event loop
     const bool withoutUser = selfCheck || isScreenless();
     if (withoutUser)
         answerDialogsAutomatically(app);
