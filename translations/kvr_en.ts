@@ -5,7 +5,7 @@
     <name>AnalysisHelperWidget</name>
     <message>
         <source>滤波器类型：</source>
-        <translation>Filter window:</translation>
+        <translation>Window:</translation>
     </message>
     <message>
         <source>布莱克曼窗</source>
@@ -73,19 +73,19 @@
     </message>
     <message>
         <source>波形往前移</source>
-        <translation>Move wave up</translation>
+        <translation>Move up</translation>
     </message>
     <message>
         <source>波形往后移</source>
-        <translation>Move wave down</translation>
+        <translation>Move down</translation>
     </message>
     <message>
         <source>上一个波形</source>
-        <translation>Previous wave</translation>
+        <translation>Previous</translation>
     </message>
     <message>
         <source>下一个波形</source>
-        <translation>Next wave</translation>
+        <translation>Next</translation>
     </message>
     <message>
         <source>清除当前标记</source>
@@ -410,23 +410,23 @@
     </message>
     <message>
         <source>切换背景色为白色</source>
-        <translation>White background</translation>
+        <translation>White Background</translation>
     </message>
     <message>
         <source>切换背景色为黑色</source>
-        <translation>Black background</translation>
+        <translation>Black Background</translation>
     </message>
     <message>
         <source>取消波形填充</source>
-        <translation>Fill off</translation>
+        <translation>Turn Fill Off</translation>
     </message>
     <message>
         <source>启用波形填充</source>
-        <translation>Fill on</translation>
+        <translation>Turn Fill On</translation>
     </message>
     <message>
         <source>删除当前测点</source>
-        <translation>Delete this wave</translation>
+        <translation>Delete This Wave</translation>
     </message>
 </context>
 <context>
@@ -437,13 +437,9 @@
 信
 号</source>
         <translation>F
-i
-l
-t
-e
-r
-e
-d</translation>
+I
+L
+T</translation>
     </message>
     <message>
         <source>原
@@ -451,13 +447,9 @@ d</translation>
 信
 号</source>
         <translation>O
-r
-i
-g
-i
-n
-a
-l</translation>
+R
+I
+G</translation>
     </message>
     <message>
         <source>频率: </source>
@@ -485,11 +477,11 @@ l</translation>
     </message>
     <message>
         <source>显示曲线波形</source>
-        <translation>Show wave curve</translation>
+        <translation>Show Wave Curve</translation>
     </message>
     <message>
         <source>显示频谱波形</source>
-        <translation>Show spectrum</translation>
+        <translation>Show Spectrum</translation>
     </message>
 </context>
 <context>
@@ -507,7 +499,7 @@ l</translation>
     </message>
     <message>
         <source>打开文件</source>
-        <translation>Open File</translation>
+        <translation>Open</translation>
     </message>
     <message>
         <source>保存</source>
@@ -531,7 +523,7 @@ l</translation>
     </message>
     <message>
         <source>输出到Word</source>
-        <translation>Export to Word</translation>
+        <translation>Word Report</translation>
     </message>
     <message>
         <source>退出</source>
@@ -539,7 +531,7 @@ l</translation>
     </message>
     <message>
         <source>信息栏</source>
-        <translation>Info Panel</translation>
+        <translation>Info</translation>
     </message>
     <message>
         <source>显示信息栏</source>
@@ -547,7 +539,7 @@ l</translation>
     </message>
     <message>
         <source>分析栏</source>
-        <translation>Analysis Panel</translation>
+        <translation>Analysis</translation>
     </message>
     <message>
         <source>显示分析栏</source>
@@ -555,7 +547,7 @@ l</translation>
     </message>
     <message>
         <source>原始波形</source>
-        <translation>Original Waves</translation>
+        <translation>Original</translation>
     </message>
     <message>
         <source>显示原始波形</source>
@@ -563,7 +555,7 @@ l</translation>
     </message>
     <message>
         <source>横向波列</source>
-        <translation>Horizontal Wave List</translation>
+        <translation>Horizontal</translation>
     </message>
     <message>
         <source>显示横向波列</source>
@@ -571,7 +563,7 @@ l</translation>
     </message>
     <message>
         <source>纵向波列</source>
-        <translation>Vertical Wave List</translation>
+        <translation>Vertical</translation>
     </message>
     <message>
         <source>显示纵向波列</source>
@@ -579,7 +571,7 @@ l</translation>
     </message>
     <message>
         <source>波幅增加</source>
-        <translation>Amplitude Up</translation>
+        <translation>Amp +</translation>
     </message>
     <message>
         <source>波形幅度增加</source>
@@ -587,7 +579,7 @@ l</translation>
     </message>
     <message>
         <source>波幅缩小</source>
-        <translation>Amplitude Down</translation>
+        <translation>Amp -</translation>
     </message>
     <message>
         <source>波形幅度缩小</source>
@@ -595,7 +587,7 @@ l</translation>
     </message>
     <message>
         <source>波长拉伸</source>
-        <translation>Stretch Time</translation>
+        <translation>Stretch</translation>
     </message>
     <message>
         <source>波形拉伸</source>
@@ -603,7 +595,7 @@ l</translation>
     </message>
     <message>
         <source>波长压缩</source>
-        <translation>Compress Time</translation>
+        <translation>Compress</translation>
     </message>
     <message>
         <source>波形压缩</source>
@@ -611,7 +603,7 @@ l</translation>
     </message>
     <message>
         <source>波距增大</source>
-        <translation>Wider Spacing</translation>
+        <translation>Spacing +</translation>
     </message>
     <message>
         <source>波形间距增大</source>
@@ -619,7 +611,7 @@ l</translation>
     </message>
     <message>
         <source>波距缩小</source>
-        <translation>Narrower Spacing</translation>
+        <translation>Spacing -</translation>
     </message>
     <message>
         <source>波形间距缩小</source>
@@ -627,7 +619,7 @@ l</translation>
     </message>
     <message>
         <source>归一化波形</source>
-        <translation>Normalise Waves</translation>
+        <translation>Normalise</translation>
     </message>
     <message>
         <source>归一化波形显示</source>
@@ -635,7 +627,7 @@ l</translation>
     </message>
     <message>
         <source>变密度显示</source>
-        <translation>Variable Density</translation>
+        <translation>Density</translation>
     </message>
     <message>
         <source>波列以灰度变密度方式显示，每道波形一列</source>
@@ -663,7 +655,7 @@ l</translation>
     </message>
     <message>
         <source>启动标记</source>
-        <translation>Start Marking</translation>
+        <translation>Mark Flaws</translation>
     </message>
     <message>
         <source>开始/停止标记波形缺陷</source>
@@ -1198,7 +1190,7 @@ The system cannot open it; please look for it there.</translation>
     </message>
     <message>
         <source>检测单位</source>
-        <translation>Testing organisation</translation>
+        <translation>Organisation</translation>
     </message>
     <message>
         <source>检测人员</source>

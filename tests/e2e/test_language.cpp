@@ -252,7 +252,7 @@ void TestLanguage::chineseWindowShowsItsTexts()
           QStringLiteral("工程信息"), QStringLiteral("页面设置")},
          QStringLiteral("确定")},
         {UiLanguage::English,
-         {QStringLiteral("&File"), QStringLiteral("Open File"), QStringLiteral("Low cut-off (Hz):"),
+         {QStringLiteral("&File"), QStringLiteral("Open"), QStringLiteral("Low cut-off (Hz):"),
           QStringLiteral("Project"), QStringLiteral("Page Setup")},
          QStringLiteral("OK")},
     };
