@@ -117,6 +117,68 @@
     </message>
 </context>
 <context>
+    <name>DocxPackage</name>
+    <message>
+        <source>无法读回</source>
+        <translation>cannot be read back</translation>
+    </message>
+    <message>
+        <source>无法读回 %1</source>
+        <translation>%1 cannot be read back</translation>
+    </message>
+    <message>
+        <source>%1 校验失败</source>
+        <translation>%1 fails its checksum</translation>
+    </message>
+    <message>
+        <source>应有 %1 个部分，读回 %2 个</source>
+        <translation>%1 parts expected, %2 read back</translation>
+    </message>
+    <message>
+        <source>找不到模板文件 %1</source>
+        <translation>Template file %1 not found</translation>
+    </message>
+    <message>
+        <source>模板 %1 不是普通文件</source>
+        <translation>The template %1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>无法读取模板 %1：%2</source>
+        <translation>Cannot read the template %1: %2</translation>
+    </message>
+    <message>
+        <source>模板 %1 不是有效的文档包</source>
+        <translation>The template %1 is not a valid document package</translation>
+    </message>
+    <message>
+        <source>无法读取模板中的 %1</source>
+        <translation>Cannot read %1 in the template</translation>
+    </message>
+    <message>
+        <source>模板中的 %1 过大</source>
+        <translation>%1 in the template is too large</translation>
+    </message>
+    <message>
+        <source>模板缺少 [Content_Types].xml</source>
+        <translation>The template lacks [Content_Types].xml</translation>
+    </message>
+    <message>
+        <source>无法生成文档包 %1</source>
+        <translation>Cannot create the document package %1</translation>
+    </message>
+    <message>
+        <source>文档包不完整：%1</source>
+        <translation>The document package is incomplete: %1</translation>
+    </message>
+</context>
+<context>
+    <name>DocxWordServer</name>
+    <message>
+        <source>模板 %1 的主文档类型无法识别</source>
+        <translation>The main document type of the template %1 is not recognised</translation>
+    </message>
+</context>
+<context>
     <name>EditCommand</name>
     <message>
         <source>工地名称</source>
@@ -482,6 +544,41 @@ G</translation>
     <message>
         <source>显示频谱波形</source>
         <translation>Show Spectrum</translation>
+    </message>
+</context>
+<context>
+    <name>KvrWordOperation</name>
+    <message>
+        <source>无法写入报告图片 %1：%2</source>
+        <translation>Cannot write the report image %1: %2</translation>
+    </message>
+    <message>
+        <source>没有可输出的波形</source>
+        <translation>No waves to export</translation>
+    </message>
+    <message>
+        <source>输出目录 %1 不存在</source>
+        <translation>The output folder %1 does not exist</translation>
+    </message>
+    <message>
+        <source>它与报告图片同名</source>
+        <translation>it has the name of the report image</translation>
+    </message>
+    <message>
+        <source>无法写入临时文件 %1：%2</source>
+        <translation>Cannot write the temporary file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法从模板创建文档</source>
+        <translation>Cannot create the document from the template</translation>
+    </message>
+    <message>
+        <source>无法保存文档 %1</source>
+        <translation>Cannot save the document %1</translation>
+    </message>
+    <message>
+        <source>Word 文件已保存，但</source>
+        <translation>The Word document was saved. </translation>
     </message>
 </context>
 <context>
@@ -1105,6 +1202,95 @@ The system cannot open it; please look for it there.</translation>
     </message>
 </context>
 <context>
+    <name>ReportFields</name>
+    <message>
+        <source>无法保存本桩的报告内容 %1：%2</source>
+        <translation>Cannot save this pile&apos;s report fields %1: %2</translation>
+    </message>
+    <message>
+        <source>无法创建目录</source>
+        <translation>cannot create the folder</translation>
+    </message>
+    <message>
+        <source>基桩孔深(m)</source>
+        <translation>Hole depth (m)</translation>
+    </message>
+    <message>
+        <source>桩底标高(m)</source>
+        <translation>Pile-bottom elevation (m)</translation>
+    </message>
+    <message>
+        <source>桩径(m)</source>
+        <translation>Pile diameter (m)</translation>
+    </message>
+    <message>
+        <source>%1 须为 %2 到 %3 之间的数值（保留两位小数），不能是“%4”。</source>
+        <translation>%1 must be a number from %2 to %3 (two decimals), not &quot;%4&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>ReportImage</name>
+    <message>
+        <source>不支持的图片格式 %1</source>
+        <translation>Unsupported image format %1</translation>
+    </message>
+    <message>
+        <source>报告图片为空</source>
+        <translation>The report image is empty</translation>
+    </message>
+    <message>
+        <source>无法编码图片：%1</source>
+        <translation>Cannot encode the image: %1</translation>
+    </message>
+    <message>
+        <source>编码后的图片无法读回</source>
+        <translation>The encoded image cannot be read back</translation>
+    </message>
+</context>
+<context>
+    <name>ReportPdf</name>
+    <message>
+        <source>缺少 PDF 文件头</source>
+        <translation>the PDF header is missing</translation>
+    </message>
+    <message>
+        <source>缺少文件结束标记</source>
+        <translation>the end-of-file marker is missing</translation>
+    </message>
+    <message>
+        <source>交叉引用表的位置无效</source>
+        <translation>the position of the cross-reference table is invalid</translation>
+    </message>
+    <message>
+        <source>找不到交叉引用表</source>
+        <translation>the cross-reference table is not found</translation>
+    </message>
+    <message>
+        <source>交叉引用表损坏</source>
+        <translation>the cross-reference table is damaged</translation>
+    </message>
+    <message>
+        <source>交叉引用表不完整</source>
+        <translation>the cross-reference table is incomplete</translation>
+    </message>
+    <message>
+        <source>对象 %1 不在交叉引用表所指的位置</source>
+        <translation>object %1 is not where the cross-reference table says</translation>
+    </message>
+    <message>
+        <source>文件尾缺少根对象</source>
+        <translation>the trailer lacks the root object</translation>
+    </message>
+    <message>
+        <source>无法绘制 PDF 页面</source>
+        <translation>Cannot draw the PDF page</translation>
+    </message>
+    <message>
+        <source>生成的 PDF 不完整：%1</source>
+        <translation>The PDF produced is incomplete: %1</translation>
+    </message>
+</context>
+<context>
     <name>SafeFile</name>
     <message>
         <source>没有指定输出文件</source>
@@ -1412,6 +1598,48 @@ The system cannot open it; please look for it there.</translation>
     <message>
         <source>，已恢复默认设置</source>
         <translation>; the defaults were restored</translation>
+    </message>
+</context>
+<context>
+    <name>WordEngine</name>
+    <message>
+        <source>没有可用的Word或WPS程序</source>
+        <translation>No Word or WPS program is available</translation>
+    </message>
+    <message>
+        <source>无法从模板 %1 创建文档</source>
+        <translation>Cannot create a document from the template %1</translation>
+    </message>
+    <message>
+        <source>无法打开文档 %1</source>
+        <translation>Cannot open the document %1</translation>
+    </message>
+    <message>
+        <source>无法保存文档 %1</source>
+        <translation>Cannot save the document %1</translation>
+    </message>
+</context>
+<context>
+    <name>XmlTree</name>
+    <message>
+        <source>模板含有文档类型声明（DTD）</source>
+        <translation>The template has a document type declaration (DTD)</translation>
+    </message>
+    <message>
+        <source>模板嵌套过深（超过 %1 层）</source>
+        <translation>The template is nested too deeply (more than %1 levels)</translation>
+    </message>
+    <message>
+        <source>模板元素过多（超过 %1 个）</source>
+        <translation>The template has too many elements (more than %1)</translation>
+    </message>
+    <message>
+        <source>模板书签过多（超过 %1 个）</source>
+        <translation>The template has too many bookmarks (more than %1)</translation>
+    </message>
+    <message>
+        <source>模板文字过多（超过 %1 个字符）</source>
+        <translation>The template has too much text (more than %1 characters)</translation>
     </message>
 </context>
 </TS>

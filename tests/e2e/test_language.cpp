@@ -7,10 +7,12 @@
 #include "datafile/editcommands.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
+#include "io/safewrite.h"
 #include "panels/analysishelperwidget.h"
 #include "panels/filelistwidget.h"
 #include "report/printeroperation.h"
 #include "report/printersetupdialog.h"
+#include "report/render/reportfields.h"
 #include "ui/mainwindow.h"
 #include "widgets/progressdialog.h"
 #include "widgets/showaboutdialog.h"
@@ -128,6 +130,7 @@ private slots:
     void englishWindowShowsNoChineseText_data();
     void englishWindowShowsNoChineseText();
     void chineseWindowShowsItsTexts();
+    void coreMessagesFollowTheLanguage();
     void languageMenuRemembersTheChoice();
 
 private:
@@ -268,6 +271,36 @@ void TestLanguage::chineseWindowShowsItsTexts()
             QVERIFY2(found.contains(text), qPrintable(text));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "OK"), e.qtOk);
     }
+}
+
+// Messages made below the window (document, safe writer, report fields)
+// reach it in the interface language.
+void TestLanguage::coreMessagesFollowTheLanguage()
+{
+    const QString missing = m_dir.filePath(QStringLiteral("none.ard"));
+    auto messages = [&]() {
+        KvrDocument doc;
+        float value = 0;
+        QString number;
+        reportfields::parseNumber(QStringLiteral("fPileDepth"), QStringLiteral("deep"), &value, &number);
+        return QStringList {doc.open(missing).message, kvrio::checkOutputTarget(m_dir.path()), number,
+                            KvrDocument().deleteWave(0).message};
+    };
+    QVERIFY(installUiLanguage(UiLanguage::English));
+    const QStringList english = messages();
+    QVERIFY(installUiLanguage(UiLanguage::Chinese));
+    const QStringList chinese = messages();
+    const QStringList expectEnglish = {QStringLiteral("File %1 not found.").arg(missing),
+                                       QStringLiteral("it is a folder, not a file"),
+                                       QStringLiteral("Hole depth (m) must be a number from 0 to 200 (two decimals), "
+                                                      "not \"deep\"."),
+                                       QStringLiteral("No file is open.")};
+    const QStringList expectChinese = {
+        QStringLiteral("未检测到文件 %1 ！").arg(missing), QStringLiteral("它是一个目录，不是文件"),
+        QStringLiteral("基桩孔深(m) 须为 0 到 200 之间的数值（保留两位小数），不能是“deep”。"),
+        QStringLiteral("没有打开的文件！")};
+    QCOMPARE(english, expectEnglish);
+    QCOMPARE(chinese, expectChinese);
 }
 
 void TestLanguage::languageMenuRemembersTheChoice()
