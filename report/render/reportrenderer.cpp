@@ -1,7 +1,7 @@
 #include "reportrenderer.h"
 
 #include "dsp/gain.h"
-#include "report/render/labellayout.h"
+#include "app/labellayout.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
