@@ -635,19 +635,27 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
     QVector<int> positions;
     QStringList texts;
     int focusedPos = -1;
+    const double bandLeft = m_nLeftMargin;
+    const double bandRight = m_nLeftMargin + m_drawRegions[0].width();
+    QVector<QLineF> ticks;
     for (int p = first; p <= last; ++p) {
         const int wave = m_shown.at(p);
         if (wave == F)
             focusedPos = p;
         const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(wave);
-        if (!info)
+        const QString text = info ? angleLabel(*info, offset) : QString();
+        const double x = baselineX(p), w = fm.horizontalAdvance(text);
+        // A label cut at either end of the band would read as another angle.
+        if (!info || (wave != F && (x - w / 2.0 < bandLeft || x + w / 2.0 > bandRight))) {
+            if (S >= kMinWigglePitch)
+                ticks.append(QLineF(x, top - 8, x, top));
             continue;
-        const QString text = angleLabel(*info, offset);
+        }
         const int i = positions.size();
         positions.append(p);
         texts.append(text);
-        request.centers.append(baselineX(p));
-        request.extents.append(fm.horizontalAdvance(text));
+        request.centers.append(x);
+        request.extents.append(w);
         if (wave == F)
             request.priority.prepend(i);
         else if (info->nFlawPos != kNoValue && info->nFlawPos >= 0)
@@ -657,7 +665,6 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
     for (const LabelPlacement &l : chooseLabels(request))
         labelled[l.index] = true;
 
-    QVector<QLineF> ticks;
     painter->setPen(QColor(Qt::black));
     for (int i = 0; i < positions.size(); ++i) {
         const int p = positions.at(i);
@@ -680,7 +687,6 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
             const QString text = angleLabel(*info, offset);
             const double tw = fm.horizontalAdvance(text);
             // Whole, also for a trace at either end of the window.
-            const double bandRight = m_nLeftMargin + m_drawRegions[0].width();
             const double boxLeft =
                 qBound(double(m_nLeftMargin), x - tw / 2.0, qMax(double(m_nLeftMargin), bandRight - tw));
             const QRectF box(boxLeft, 0, tw, top - 1);
