@@ -2,35 +2,39 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
-
-#include <memory>
 
 namespace {
 
-std::unique_ptr<QTranslator> sProgramTranslator;
-std::unique_ptr<QTranslator> sQtTranslator;
+// Owned by the application object, so they go with it.
+QPointer<QTranslator> sProgramTranslator;
+QPointer<QTranslator> sQtTranslator;
 UiLanguage sInstalled = UiLanguage::Chinese;
 
-void removeTranslator(std::unique_ptr<QTranslator> &translator)
+void removeTranslator(QPointer<QTranslator> &translator)
 {
-    if (translator)
-        QCoreApplication::removeTranslator(translator.get());
-    translator.reset();
+    if (translator) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator.data();
+    }
+    translator.clear();
 }
 
 // Loads `resource`, or `name` from Qt's installed translations, and
 // installs it; false when neither is there.
-bool installFrom(std::unique_ptr<QTranslator> &slot, const QString &resource, const QString &name)
+bool installFrom(QPointer<QTranslator> &slot, const QString &resource, const QString &name)
 {
-    auto translator = std::make_unique<QTranslator>();
+    auto *translator = new QTranslator(QCoreApplication::instance());
     bool ok = !resource.isEmpty() && translator->load(resource);
     if (!ok && !name.isEmpty())
         ok = translator->load(name, QLibraryInfo::location(QLibraryInfo::TranslationsPath));
-    if (!ok)
+    if (!ok) {
+        delete translator;
         return false;
-    QCoreApplication::installTranslator(translator.get());
-    slot = std::move(translator);
+    }
+    QCoreApplication::installTranslator(translator);
+    slot = translator;
     return true;
 }
 
