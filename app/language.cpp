@@ -54,7 +54,10 @@ UiLanguage resolveUiLanguage(const QString &setting, const QLocale &systemLocale
         return UiLanguage::Chinese;
     if (chosen == QLatin1String("en"))
         return UiLanguage::English;
-    const QLocale::Language system = systemLocale.language();
+    // The language of messages (LANGUAGE, LC_MESSAGES, LANG), which need not
+    // be the one of numbers and dates.
+    const QStringList ui = systemLocale.uiLanguages();
+    const QLocale::Language system = ui.isEmpty() ? systemLocale.language() : QLocale(ui.first()).language();
     if (system == QLocale::Chinese || system == QLocale::C)
         return UiLanguage::Chinese;
     return UiLanguage::English;
