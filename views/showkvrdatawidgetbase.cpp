@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
 #include <QtMath>
 
 ShowKvrDataWidgetBase::ShowKvrDataWidgetBase(QWidget *parent)
@@ -156,6 +157,43 @@ void ShowKvrDataWidgetBase::setDisplayState(const WaveDisplayState &state)
         return;
     m_display = state;
     updateWaveDisplay();
+}
+
+void ShowKvrDataWidgetBase::setSuggestions(const WaveSuggestionList &list)
+{
+    if (list.isEmpty() && m_suggestions.isEmpty())
+        return;
+    m_suggestions = list;
+    updateWaveDisplay();
+}
+
+dsp::FlawSuggestion ShowKvrDataWidgetBase::suggestionAt(int i) const
+{
+    if (i < 0 || i >= m_suggestions.size() || i >= m_waveAnalyzeInfoList.size())
+        return dsp::FlawSuggestion();
+    const WaveSuggestion &s = m_suggestions.at(i);
+    if (!s.record || s.record != m_waveAnalyzeInfoList.at(i))
+        return dsp::FlawSuggestion();
+    return s.suggestion;
+}
+
+QString ShowKvrDataWidgetBase::suggestionText(int i) const
+{
+    const dsp::FlawSuggestion s = suggestionAt(i);
+    if (!s.isValid())
+        return QString();
+    return tr("建议缺陷：深度 %1 m，置信度 %2")
+        .arg(dsp::sampleDepthMetres(s.sample, double(m_fWaveSpeed)), 0, 'f', 2)
+        .arg(s.confidence, 0, 'f', 2);
+}
+
+QPen ShowKvrDataWidgetBase::suggestionPen(const dsp::FlawSuggestion &s) const
+{
+    const QColor color = m_display.blBlackBackground ? QColor(255, 190, 0) : QColor(230, 110, 0);
+    const bool strong = s.confidence >= dsp::kRecommendedConfidence;
+    QPen pen(color, strong ? 2.0 : 1.0);
+    pen.setStyle(strong ? Qt::SolidLine : Qt::DotLine);
+    return pen;
 }
 
 void ShowKvrDataWidgetBase::restoreDefaults()
