@@ -447,6 +447,37 @@ const Icon kIcons[] = {
          const QPointF flag[] = {{17, 6}, {26, 9}, {17, 12}};
          g.drawPolygon(flag, 3);
      }},
+    // Flaw suggestions: a hollow amber ring on the trace where an echo may be;
+    // a tick takes them all, a cross dismisses them.
+    {"suggest_ali", 64,
+     [](QPainter &g) {
+         frame(g);
+         traceIn(g, wave(4, 28, 17, 5, 2.5));
+         g.setPen(pen(kAmber, 2));
+         g.setBrush(Qt::NoBrush);
+         g.drawEllipse(QPointF(19, 17), 5.5, 5.5);
+         magnifier(g, QPointF(9, 11), 3.5);
+     }},
+    {"suggest_accept_ali", 64,
+     [](QPainter &g) {
+         frame(g);
+         traceIn(g, wave(4, 28, 17, 5, 2.5));
+         g.setPen(pen(kAmber, 2));
+         g.setBrush(Qt::NoBrush);
+         g.drawEllipse(QPointF(14, 17), 5.5, 5.5);
+         g.setPen(pen(kGreen, 2.4));
+         const QPointF tick[] = {{19, 21}, {22, 24.5}, {28, 13}};
+         g.drawPolyline(tick, 3);
+     }},
+    {"suggest_clear_ali", 64,
+     [](QPainter &g) {
+         frame(g);
+         traceIn(g, wave(4, 28, 17, 5, 2.5));
+         g.setPen(pen(kAmber, 2));
+         g.setBrush(Qt::NoBrush);
+         g.drawEllipse(QPointF(14, 17), 5.5, 5.5);
+         plusMinus(g, QPointF(24, 22), false, kRed);
+     }},
     {"wave_stop_mark_ali", 64,
      [](QPainter &g) {
          frame(g);
