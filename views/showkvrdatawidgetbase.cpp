@@ -191,8 +191,9 @@ QPen ShowKvrDataWidgetBase::suggestionPen(const dsp::FlawSuggestion &s) const
 {
     const QColor color = m_display.blBlackBackground ? QColor(255, 190, 0) : QColor(230, 110, 0);
     const bool strong = s.confidence >= dsp::kRecommendedConfidence;
-    QPen pen(color, strong ? 2.0 : 1.0);
-    pen.setStyle(strong ? Qt::SolidLine : Qt::DotLine);
+    QPen pen(color, strong ? 2.0 : 1.5);
+    if (!strong)
+        pen.setDashPattern({1.0, 1.5}); // in pen widths: short dashes that still read as a ring
     return pen;
 }
 

@@ -127,7 +127,7 @@ protected:
     virtual QVector<double> layerState() const { return {}; }
     void invalidateWaveLayer() { m_blLayerDirty = true; }
     // The outline of a suggestion's hollow marker: solid when the detector
-    // recommends it, dotted below that; never the colour of a flaw mark.
+    // recommends it, dashed below that; never the colour of a flaw mark.
     QPen suggestionPen(const dsp::FlawSuggestion &s) const;
     // Rebuilds the layer when it is out of date.
     void ensureWaveLayer();
