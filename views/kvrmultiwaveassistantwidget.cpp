@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <climits>
@@ -634,20 +633,6 @@ QString KvrMultiWaveAssistantWidget::suggestionToolTip(const QPoint &pos) const
     if (std::abs(dx) > reach || std::abs(dy) > reach)
         return QString();
     return suggestionText(wave);
-}
-
-bool KvrMultiWaveAssistantWidget::event(QEvent *event)
-{
-    if (event->type() == QEvent::ToolTip) {
-        const auto *help = static_cast<QHelpEvent *>(event);
-        const QString text = suggestionToolTip(help->pos());
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, this);
-        return true;
-    }
-    return ShowKvrDataWidgetBase::event(event);
 }
 
 QRect KvrMultiWaveAssistantWidget::traceRect(int wave) const

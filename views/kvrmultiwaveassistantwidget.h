@@ -55,7 +55,7 @@ public:
 
     // The suggestion's tool tip when `pos` is on a suggestion's marker,
     // else an empty string.
-    QString suggestionToolTip(const QPoint &pos) const;
+    QString suggestionToolTip(const QPoint &pos) const override;
 
     // The status text for the current cursor, or an empty string when the
     // cursor is outside the wave area or there are no traces.
@@ -141,7 +141,6 @@ protected:
     void drawOverlay(QPainter *painter) override;
 
     void paintEvent(QPaintEvent *event) override;
-    bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;

@@ -413,20 +413,6 @@ QString KvrSingleWaveAssistantWidget::suggestionToolTip(const QPoint &pos) const
     return suggestionText(m_nFocusWaveIndex);
 }
 
-bool KvrSingleWaveAssistantWidget::event(QEvent *event)
-{
-    if (event->type() == QEvent::ToolTip) {
-        const auto *help = static_cast<QHelpEvent *>(event);
-        const QString text = suggestionToolTip(help->pos());
-        if (!text.isEmpty())
-            QToolTip::showText(help->globalPos(), text, this);
-        else if (!m_nSpectrum)
-            QToolTip::hideText();
-        return true;
-    }
-    return ShowKvrDataWidgetBase::event(event);
-}
-
 // Bins drawn: a quarter of the sample count (0 .. 125 kHz at 500 kHz).
 int KvrSingleWaveAssistantWidget::spectrumBins() const { return qBound(1, qRound(sampleCount() * 0.25), kMaxSamples); }
 

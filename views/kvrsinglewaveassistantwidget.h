@@ -47,7 +47,7 @@ public:
 
     // The suggestion's tool tip when `pos` is over the focused wave's
     // suggestion marker (curves only), else an empty string.
-    QString suggestionToolTip(const QPoint &pos) const;
+    QString suggestionToolTip(const QPoint &pos) const override;
 
     // The context menu as shown on a right click (the caller owns it);
     // nullptr without a focused trace.
@@ -75,7 +75,6 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    bool event(QEvent *event) override;
     void calcDrawRegions(QPainter *painter) override;
     void drawBackground(QPainter *painter) override;
     void drawWaves(QPainter *painter) override;

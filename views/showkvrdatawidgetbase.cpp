@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
+#include <QToolTip>
 #include <QtMath>
 
 ShowKvrDataWidgetBase::ShowKvrDataWidgetBase(QWidget *parent)
@@ -185,6 +186,22 @@ QString ShowKvrDataWidgetBase::suggestionText(int i) const
     return tr("建议缺陷：深度 %1 m，置信度 %2")
         .arg(dsp::sampleDepthMetres(s.sample, double(m_fWaveSpeed)), 0, 'f', 2)
         .arg(s.confidence, 0, 'f', 2);
+}
+
+QString ShowKvrDataWidgetBase::suggestionToolTip(const QPoint &) const { return QString(); }
+
+bool ShowKvrDataWidgetBase::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString text = suggestionToolTip(help->pos());
+        if (!text.isEmpty()) {
+            // Gone as soon as the pointer leaves the marker.
+            QToolTip::showText(help->globalPos(), text, this, QRect(help->pos() - QPoint(8, 8), QSize(17, 17)));
+            return true;
+        }
+    }
+    return QWidget::event(event);
 }
 
 QPen ShowKvrDataWidgetBase::suggestionPen(const dsp::FlawSuggestion &s) const

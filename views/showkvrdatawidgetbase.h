@@ -103,6 +103,9 @@ public:
     // "建议缺陷：深度 x.xx m，置信度 0.83" for wave `i`'s suggestion (empty
     // without one); the depth at the present wave speed.
     QString suggestionText(int i) const;
+    // The tool tip of the suggestion marker under `pos` (widget
+    // coordinates), or an empty string; shown on hovering.
+    virtual QString suggestionToolTip(const QPoint &pos) const;
 
     // Margins 20, regions (0, 0, 80, 80), axis 0..10 ms, zoom 1, cursor
     // (0, 0), focused index -1.
@@ -137,6 +140,7 @@ protected:
     // overlay may skip what lies outside.
     QRect paintRect() const { return m_paintRect; }
 
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 

@@ -156,17 +156,21 @@ int main(int argc, char **argv)
 
     // Focus by clicks on traces in view.
     const QRectF area = list->waveArea();
-    std::vector<double> focus;
-    for (int r = 0; r < 200; ++r) {
-        const QPoint at(int(area.left() + 5 + (r * 37) % int(area.width() - 10)), int(area.center().y()));
-        t.start();
-        QMouseEvent press(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(list, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(list, &release);
-        settle();
-        focus.push_back(t.nsecsElapsed() / 1e6);
-    }
+    auto focusClicks = [&]() {
+        std::vector<double> v;
+        for (int r = 0; r < 200; ++r) {
+            const QPoint at(int(area.left() + 5 + (r * 37) % int(area.width() - 10)), int(area.center().y()));
+            t.start();
+            QMouseEvent press(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(list, &press);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(list, &release);
+            settle();
+            v.push_back(t.nsecsElapsed() / 1e6);
+        }
+        return v;
+    };
+    const std::vector<double> focus = focusClicks();
     const int focused = w.document().focusIndex();
     std::vector<double> cursor;
     for (int r = 0; r < 400; ++r) {
@@ -218,17 +222,7 @@ int main(int argc, char **argv)
     const double find = t.nsecsElapsed() / 1e6;
     const int found = w.flawSuggestions().count();
     const double marked = repaints();
-    std::vector<double> focusMarked;
-    for (int r = 0; r < 200; ++r) {
-        const QPoint at(int(area.left() + 5 + (r * 37) % int(area.width() - 10)), int(area.center().y()));
-        t.start();
-        QMouseEvent press(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(list, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(list, &release);
-        settle();
-        focusMarked.push_back(t.nsecsElapsed() / 1e6);
-    }
+    const std::vector<double> focusMarked = focusClicks();
     std::printf("suggestions: %d found in %.1f ms; whole list repaint %.2f ms without markers, %.2f ms with; "
                 "focus with markers: median %.3f ms\n",
                 found, find, plain, marked, median(focusMarked));
