@@ -179,7 +179,7 @@ int runReportCommand(const QString &command, const QStringList &args)
     const MeasurementModel &m = doc.model();
     config.setMaxSamplePoints(m.maxSamplePoints());
     ReportData data =
-        ReportData::capture(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(), doc.fileHead());
+        ReportData::borrow(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(), doc.fileHead());
     // The fields of this pile (typed in the program for this survey, else
     // from its header) and the project's, then those given here.
     data.project = reportfields::fieldsForSurvey(sProjectParams, input, doc.fileHead().data());

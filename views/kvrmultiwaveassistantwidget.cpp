@@ -1,5 +1,7 @@
 #include "kvrmultiwaveassistantwidget.h"
 
+#include "app/labellayout.h"
+
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -657,8 +659,10 @@ void KvrMultiWaveAssistantWidget::repaintTrace(int wave)
         update(r);
 }
 
-// Labels above the traces in the window. A label is drawn when it fits the
-// spacing; the focused wave's label is always drawn, in the focus colour.
+// Labels above the traces in the window. Where the spacing is too narrow for
+// every label, an evenly spaced subset is drawn that never overlaps and always
+// holds the flawed waves' labels; the focused wave's label is always drawn,
+// in the focus colour.
 void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
 {
     const bool black = m_display.blBlackBackground;
@@ -678,28 +682,55 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
     first = qMax(0, first - extra);
     last = qMin(m_shown.size() - 1, last + extra);
 
-    QVector<QLineF> ticks;
+    // Which labels to draw: the focused one first (drawn apart below), then
+    // the flawed waves', then as many others as fit.
+    LabelRequest request;
+    request.gap = fm.horizontalAdvance(QLatin1Char(' '));
+    request.shiftPriority = false;
+    QVector<int> positions;
+    QStringList texts;
     int focusedPos = -1;
-    painter->setPen(QColor(Qt::black));
-    // No label is narrower than this: below it the spacing fits none.
-    const bool labelsMayFit = S >= fm.horizontalAdvance(QStringLiteral("0.0°"));
+    const double bandLeft = m_nLeftMargin;
+    const double bandRight = m_nLeftMargin + m_drawRegions[0].width();
+    QVector<QLineF> ticks;
     for (int p = first; p <= last; ++p) {
         const int wave = m_shown.at(p);
-        if (wave == F) {
+        if (wave == F)
             focusedPos = p;
+        const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(wave);
+        const QString text = info ? angleLabel(*info, offset) : QString();
+        const double x = baselineX(p), w = fm.horizontalAdvance(text);
+        // A label cut at either end of the band would read as another angle.
+        if (!info || (wave != F && (x - w / 2.0 < bandLeft || x + w / 2.0 > bandRight))) {
+            if (S >= kMinWigglePitch)
+                ticks.append(QLineF(x, top - 8, x, top));
             continue;
         }
+        const int i = positions.size();
+        positions.append(p);
+        texts.append(text);
+        request.centers.append(x);
+        request.extents.append(w);
+        if (wave == F)
+            request.priority.prepend(i);
+        else if (info->nFlawPos != kNoValue && info->nFlawPos >= 0)
+            request.priority.append(i);
+    }
+    QVector<bool> labelled(positions.size(), false);
+    for (const LabelPlacement &l : chooseLabels(request))
+        labelled[l.index] = true;
+
+    painter->setPen(QColor(Qt::black));
+    for (int i = 0; i < positions.size(); ++i) {
+        const int p = positions.at(i);
+        if (p == focusedPos)
+            continue;
         const double x = baselineX(p);
-        const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(wave);
-        bool labelled = false;
-        if (info && labelsMayFit) {
-            const QString text = angleLabel(*info, offset);
-            if (fm.horizontalAdvance(text) <= S) {
-                painter->drawText(QRectF(x - S, 0, 2 * S, top - 1), Qt::AlignCenter, text);
-                labelled = true;
-            }
+        if (labelled.at(i)) {
+            const double w = request.extents.at(i);
+            painter->drawText(QRectF(x - w / 2.0 - 1.0, 0, w + 2.0, top - 1), Qt::AlignCenter, texts.at(i));
         }
-        if (labelled || S >= kMinWigglePitch)
+        if (labelled.at(i) || S >= kMinWigglePitch)
             ticks.append(QLineF(x, top - 8, x, top));
     }
     painter->drawLines(ticks);
@@ -711,7 +742,6 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
             const QString text = angleLabel(*info, offset);
             const double tw = fm.horizontalAdvance(text);
             // Whole, also for a trace at either end of the window.
-            const double bandRight = m_nLeftMargin + m_drawRegions[0].width();
             const double boxLeft =
                 qBound(double(m_nLeftMargin), x - tw / 2.0, qMax(double(m_nLeftMargin), bandRight - tw));
             const QRectF box(boxLeft, 0, tw, top - 1);
@@ -906,9 +936,11 @@ void KvrMultiWaveAssistantWidget::setFocusWaveIndex(int index)
         update();
         return;
     }
-    // Only the two traces change; scrolling to the new one redraws all.
+    // Only the two traces and the label band change (which labels fit
+    // depends on the focus); scrolling to the new one redraws all.
     repaintTrace(old);
     repaintTrace(index);
+    update(QRect(m_nLeftMargin, 0, width() - m_nLeftMargin, m_nTopMargin));
     ensureWaveVisible(index);
 }
 

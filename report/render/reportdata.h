@@ -17,8 +17,15 @@ struct ReportData {
     bool blIsWaveStyleFill = false;
     int nSamplePoints = kMaxSamples; // current sample count of the opened file
 
-    // Deep copies of the records plus the report records and display flags
-    // as they are now (GUI thread).
+    // Copies of what the report reads, plus the report records and display
+    // flags as they are now (GUI thread), for a worker thread while the
+    // survey may change. The page draws from the processed groups and the
+    // records only, so those are copied; the original groups are handed on
+    // as they are and must not be read by the report.
     static ReportData capture(const WaveGroupList &groups, const WaveGroupList &filterGroups,
                               const WaveAnalyzeInfoList &infos, const FileHeadPtr &head);
+    // The same without copying anything, for a caller that changes nothing
+    // while the report is made (the command line).
+    static ReportData borrow(const WaveGroupList &groups, const WaveGroupList &filterGroups,
+                             const WaveAnalyzeInfoList &infos, const FileHeadPtr &head);
 };

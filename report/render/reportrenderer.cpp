@@ -1,7 +1,7 @@
 #include "reportrenderer.h"
 
+#include "app/labellayout.h"
 #include "dsp/gain.h"
-#include "report/render/labellayout.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -80,12 +80,13 @@ void ReportRenderer::computeDepthExtents()
     m_fMaxPileDepth = 0;
     m_fMaxAnalyzeDepth = 0;
     const float speed = m_data.head ? m_data.head->fWaveSpeed : 0.0f;
+    // The processed copy of a block carries the original's sample count and
+    // flaw mark.
     for (const auto &info : m_data.infos) {
-        const WaveBlock *b = block(m_data.waveGroups, *info);
+        const WaveBlock *b = block(m_data.filterWaveGroups, *info);
         if (!b || b->nDataCnt == kNoValue)
             continue;
-        if (info->nMeasurePoint >= m_data.filterWaveGroups.size() || !m_data.filterWaveGroups.at(info->nMeasurePoint)
-            || m_data.filterWaveGroups.at(info->nMeasurePoint)->head.nWaveSpeed == kNoValue)
+        if (m_data.filterWaveGroups.at(info->nMeasurePoint)->head.nWaveSpeed == kNoValue)
             continue;
         const float depth = float(b->nDataCnt * 0.002 * speed / 2000.0);
         m_fMaxPileDepth = qMax(m_fMaxPileDepth, depth);

@@ -1,6 +1,6 @@
 // The report image and the printed page: geometry, colours and texts where
 // they must be, on small surveys built from the records.
-#include "report/render/labellayout.h"
+#include "app/labellayout.h"
 #include "report/render/reportpdf.h"
 #include "report/render/reportrenderer.h"
 #include "reportfixture.h"

@@ -564,6 +564,27 @@ private slots:
         QCOMPARE(v.scrollOffset(), QPoint(v.contentSize().width() - 200, v.contentSize().height() - 300));
     }
 
+    // Labels wider than the spacing: a subset spread over the whole band,
+    // three-digit angles as well, instead of only the labels that fit.
+    void labelsSpreadWhenTooWideForTheSpacing()
+    {
+        Fixture f = sineFixture(12);
+        for (int i = 0; i < f.infos.size(); ++i)
+            f.infos[i]->fChannelAngle = float(10 * i);
+        KvrMultiWaveAssistantWidget v;
+        setUpList(v, f, 0);
+        QVERIFY(v.tracePitch() < QFontMetricsF(v.font()).horizontalAdvance(QStringLiteral("350.0°")));
+        const QImage img = renderWidget(v);
+        const QColor background = img.pixelColor(69 + 625 / 2, 2);
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            bool ink = false;
+            for (int x = 70 + quarter * 156; x < 70 + (quarter + 1) * 156 && !ink; ++x)
+                for (int y = 0; y < 20 && !ink; ++y)
+                    ink = img.pixelColor(x, y) != background && qGray(img.pixel(x, y)) < 128;
+            QVERIFY2(ink, qPrintable(QStringLiteral("no label in quarter %1").arg(quarter)));
+        }
+    }
+
     // At the minimum pitch every trace keeps to its own 3 px, full-scale
     // samples included, so a column of background separates neighbours.
     void neighboursNeverMerge()
