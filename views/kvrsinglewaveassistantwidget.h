@@ -45,6 +45,10 @@ public:
     // or in curve mode).
     QString spectrumToolTipText() const;
 
+    // The suggestion's tool tip when `pos` is over the focused wave's
+    // suggestion marker (curves only), else an empty string.
+    QString suggestionToolTip(const QPoint &pos) const override;
+
     // The context menu as shown on a right click (the caller owns it);
     // nullptr without a focused trace.
     QMenu *createContextMenu(QWidget *parent = nullptr);
@@ -57,7 +61,8 @@ public slots:
     void onDispTypeChanged();
 
 signals:
-    // Marking asks for the flaw mark of wave nWaveIndex at sample nFlawPos.
+    // Marking (or Enter on a suggestion) asks for the flaw mark of wave
+    // nWaveIndex at sample nFlawPos.
     void flawPosChanged(int nWaveIndex, int nFlawPos);
     void indicateWaveDataIdnexChanged(int nWaveDataIndex);
     void waveGroupMoved(int step);
@@ -91,6 +96,10 @@ private:
     void hideCursorLine();
     void layoutRegions(int width, int height);
     void drawCurve(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel, int flawPos);
+    // Widget x of sample `sample` in `panel`.
+    double sampleX(const QRectF &panel, int sample) const;
+    // The hollow marker of the focused wave's suggestion on the curve.
+    void drawSuggestion(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel);
     int spectrumBins() const;
     void paintBackground(QPainter *painter);
     void drawSpectrum(QPainter *painter, int slot, const QRectF &panel) const;
