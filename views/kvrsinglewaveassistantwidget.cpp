@@ -158,24 +158,13 @@ bool KvrSingleWaveAssistantWidget::hasValidTrace() const
     return info && isValidChannel(info->nChannel);
 }
 
-int KvrSingleWaveAssistantWidget::focusedSamplePoints() const
-{
-    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
-    if (!info)
-        return 1024;
-    WaveGroupPtr group = waveGroupAt(info->nMeasurePoint);
-    if (!group)
-        group = filterWaveGroupAt(info->nMeasurePoint);
-    return group ? axisSampleCount(group->head.nSamplePoints) : 1024;
-}
-
 void KvrSingleWaveAssistantWidget::layoutRegions(int W, int H)
 {
     setMargins(kMarginLeft, kMarginTop, kMarginRight, kMarginBottom);
     if (m_nSpectrum)
         setAxisRange(0.0f, 125.0f); // kHz
     else
-        setAxisRange(0.0f, float(focusedSamplePoints() * 0.002));
+        setAxisRange(0.0f, float(sampleCount() * 0.002)); // the scale the curves are drawn on
     const QRectF area(kMarginLeft, kMarginTop, qMax(0, W - kMarginLeft - kMarginRight),
                       qMax(0, H - kMarginTop - kMarginBottom));
     m_drawRegions[0] = area;
@@ -546,7 +535,10 @@ int KvrSingleWaveAssistantWidget::sampleIndexAt(int x) const
     const QRectF area = m_drawRegions[0];
     if (area.width() <= 0.0)
         return 0;
-    return qRound(qRound(x - area.left()) * double(focusedSamplePoints()) / area.width());
+    // The scale the curve and the mark are drawn on, so that a click marks
+    // the sample under the pointer also in a survey whose waves differ in
+    // length.
+    return qRound(qRound(x - area.left()) * double(sampleCount()) / area.width());
 }
 
 void KvrSingleWaveAssistantWidget::mouseMoveEvent(QMouseEvent *event)

@@ -30,8 +30,6 @@ public:
     // 0: curves, 1: spectra.
     bool isSpectrumShown() const { return m_nSpectrum != 0; }
 
-    // The sample count of the focused trace's group (1024 when unknown).
-    int focusedSamplePoints() const;
     // True when a trace is focused whose channel names a measured block.
     bool hasValidTrace() const;
 
