@@ -96,6 +96,8 @@ void AnalysisHelperWidget::buildUi()
     m_pBtnNextWaveData = named(new QPushButton(tr("下一个波形"), this), "btnNextWaveData");
     m_pBtnClearCurMark = named(new QPushButton(tr("清除当前标记"), this), "btnClearCurMark");
     m_pBtnClearCurMark->setStyleSheet(kBlueStyle);
+    m_pBtnAcceptSuggestion = named(new QPushButton(tr("采纳建议"), this), "btnAcceptSuggestion");
+    m_pBtnAcceptSuggestion->setEnabled(false);
     m_pCheckBoxIsWaveStyleFill = named(new QCheckBox(tr("波形填充"), this), "checkBoxIsWaveStyleFill");
     m_pCheckBoxIsWaveStyleFill->setStyleSheet(kBlueStyle);
 
@@ -129,7 +131,7 @@ void AnalysisHelperWidget::buildUi()
     row({m_pLabelFilterType, m_pCBoxFilterType, m_pLabelLowPassFreq, m_pLEditLowPassFreq, m_pLabelHighPassFreq,
          m_pLEditHighPassFreq, m_pLabelFilterOrder, m_pBtnFilterOrderSub, m_pLEditFilterOrder, m_pBtnFilterOrderAdd});
     row({m_pLabelManualGainName, m_pLEditManualGain, m_pLabelMainFreqName, m_pLabelMainFreq, m_pBtnSaveFilterWaveData,
-         m_pBtnSaveFilterWaveDataAll, m_pBtnClearCurMark});
+         m_pBtnSaveFilterWaveDataAll, m_pBtnClearCurMark, m_pBtnAcceptSuggestion});
     row({m_pLabelCurWaveDataIndexName, m_pLabelCurWaveDataIndex, m_pBtnPreviousWaveData, m_pBtnNextWaveData,
          m_pBtnSwapPreviousWave, m_pBtnSwapNextWave, m_pLabelBkColor, m_pCBoxBkColor, m_pCheckBoxIsWaveStyleFill});
 }
@@ -191,6 +193,15 @@ void AnalysisHelperWidget::setFocusWaveIndex(int index)
 {
     showRecord(index);
     m_nFocusWaveIndex = index;
+    showSuggestionState();
+}
+
+void AnalysisHelperWidget::showSuggestionState()
+{
+    const WaveAnalyzeInfoPtr r = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+    const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
+    m_pBtnAcceptSuggestion->setEnabled(r && s.isValid() && s.sample != r->nFlawPos);
+    m_pBtnAcceptSuggestion->setToolTip(suggestionText(m_nFocusWaveIndex));
 }
 
 void AnalysisHelperWidget::updateWaveDisplay()
@@ -202,6 +213,7 @@ void AnalysisHelperWidget::updateWaveDisplay()
     const bool normalized = m_display.blNormalized;
     m_pLabelManualGainName->setEnabled(!normalized);
     m_pLEditManualGain->setEnabled(!normalized);
+    showSuggestionState();
 }
 
 bool AnalysisHelperWidget::readSettings(WaveParams *out, QString *message) const
@@ -295,6 +307,13 @@ void AnalysisHelperWidget::on_btnClearCurMark_clicked()
     if (!r || r->nChannel > 2 || r->nChannel == kNoValue || r->nFlawPos == kNoValue)
         return;
     emit flawPosChanged(m_nFocusWaveIndex, kNoValue);
+}
+
+void AnalysisHelperWidget::on_btnAcceptSuggestion_clicked()
+{
+    const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
+    if (s.isValid())
+        emit flawPosChanged(m_nFocusWaveIndex, s.sample);
 }
 
 void AnalysisHelperWidget::on_checkBoxIsWaveStyleFill_clicked()

@@ -1,11 +1,12 @@
 // The strip below the focused wave: filter window, cut-offs, order
 // and manual gain of the shown wave, its main frequencies, the wave number,
-// stepping and swapping buttons, clearing the flaw mark and two display
-// switches.
+// stepping and swapping buttons, clearing the flaw mark, accepting the
+// wave's flaw suggestion and two display switches.
 //
 // The panel changes nothing itself: applying emits configChanged(index,
-// settings) (-1 for all waves) and clearing the mark flawPosChanged(index,
-// -100); the main window asks the document, which filters again.
+// settings) (-1 for all waves), clearing the mark flawPosChanged(index,
+// -100) and accepting the suggestion flawPosChanged(index, sample); the main
+// window asks the document, which filters again.
 #pragma once
 
 #include "datafile/editcommands.h"
@@ -64,6 +65,7 @@ private slots:
     void on_btnSaveFilterWaveData_clicked();
     void on_btnSaveFilterWaveDataAll_clicked();
     void on_btnClearCurMark_clicked();
+    void on_btnAcceptSuggestion_clicked();
     void on_checkBoxIsWaveStyleFill_clicked();
     void on_cBoxBkColor_currentIndexChanged(int index);
     void on_btnSwapPreviousWave_clicked();
@@ -79,6 +81,9 @@ private:
     void buildUi();
     void showRecord(int index);
     void showDisplaySwitches();
+    // "采纳建议" is enabled while the shown wave has a suggestion other than
+    // its mark.
+    void showSuggestionState();
     void stepFilterOrder(int delta);
     bool readSettingsOrComplain(WaveParams *out);
 
@@ -110,5 +115,6 @@ private:
     QPushButton *m_pBtnPreviousWaveData = nullptr;
     QPushButton *m_pBtnNextWaveData = nullptr;
     QPushButton *m_pBtnClearCurMark = nullptr;
+    QPushButton *m_pBtnAcceptSuggestion = nullptr;
     QCheckBox *m_pCheckBoxIsWaveStyleFill = nullptr;
 };

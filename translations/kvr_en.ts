@@ -45,11 +45,11 @@
     </message>
     <message>
         <source>应用到当前波形</source>
-        <translation>Apply to this wave</translation>
+        <translation>Apply</translation>
     </message>
     <message>
         <source>应用到所有波形</source>
-        <translation>Apply to all waves</translation>
+        <translation>Apply to all</translation>
     </message>
     <message>
         <source>波形背景色：</source>
@@ -89,7 +89,7 @@
     </message>
     <message>
         <source>清除当前标记</source>
-        <translation>Clear flaw mark</translation>
+        <translation>Clear mark</translation>
     </message>
     <message>
         <source>波形填充</source>
@@ -114,6 +114,10 @@
     <message>
         <source>提示</source>
         <translation>Notice</translation>
+    </message>
+    <message>
+        <source>采纳建议</source>
+        <translation>Accept</translation>
     </message>
 </context>
 <context>
@@ -894,6 +898,62 @@ Do you really want to do this?</translation>
         <source>这是文件中唯一的波形，不能删除！</source>
         <translation>This is the only wave in the file; it cannot be deleted.</translation>
     </message>
+    <message>
+        <source>自动识别缺陷</source>
+        <translation>Suggest Flaws</translation>
+    </message>
+    <message>
+        <source>在所有波形上识别可能的缺陷回波，以空心标记显示建议</source>
+        <translation>Look for possible flaw echoes on every wave and show the suggestions as hollow markers</translation>
+    </message>
+    <message>
+        <source>采纳全部建议…</source>
+        <translation>Accept All Suggestions…</translation>
+    </message>
+    <message>
+        <source>将达到所选置信度的缺陷建议一次设为缺陷标记</source>
+        <translation>Set the flaw suggestions at or above a chosen confidence as flaw marks in one step</translation>
+    </message>
+    <message>
+        <source>清除建议</source>
+        <translation>Clear Suggestions</translation>
+    </message>
+    <message>
+        <source>清除缺陷建议的标记，文件不变</source>
+        <translation>Remove the flaw suggestion markers; the file does not change</translation>
+    </message>
+    <message>
+        <source>波形已更改，缺陷建议已清除，可重新识别</source>
+        <translation>The waves changed, so the flaw suggestions were cleared; look for them again</translation>
+    </message>
+    <message>
+        <source>正在识别缺陷…</source>
+        <translation>Looking for flaws…</translation>
+    </message>
+    <message>
+        <source>未识别到缺陷建议</source>
+        <translation>No flaw suggestions found</translation>
+    </message>
+    <message>
+        <source>识别到 %1 处建议缺陷（置信度 ≥ %2：%3 处）</source>
+        <translation>%1 flaw suggestions found (%3 with confidence ≥ %2)</translation>
+    </message>
+    <message>
+        <source>所有建议均已采纳</source>
+        <translation>All suggestions are accepted</translation>
+    </message>
+    <message>
+        <source>采纳建议</source>
+        <translation>Accept Suggestion</translation>
+    </message>
+    <message>
+        <source>已采纳 %1 个缺陷建议</source>
+        <translation>%1 flaw suggestions accepted</translation>
+    </message>
+    <message>
+        <source>缺陷建议已清除</source>
+        <translation>Flaw suggestions cleared</translation>
+    </message>
 </context>
 <context>
     <name>PrinterOperation</name>
@@ -1362,6 +1422,13 @@ The system cannot open it; please look for it there.</translation>
     <message>
         <source>关于软件</source>
         <translation>About</translation>
+    </message>
+</context>
+<context>
+    <name>ShowKvrDataWidgetBase</name>
+    <message>
+        <source>建议缺陷：深度 %1 m，置信度 %2</source>
+        <translation>Suggested flaw: depth %1 m, confidence %2</translation>
     </message>
 </context>
 <context>

@@ -4,13 +4,16 @@
 #include "app/displayscale.h"
 #include "app/systemconfig.h"
 #include "dsp/fft.h"
+#include "dsp/flawdetect.h"
 #include "dsp/waveprocessing.h"
 #include "panels/filelistwidget.h"
+#include "panels/suggestiondialog.h"
 #include "report/printeroperation.h"
 #include "widgets/showaboutdialog.h"
 #include "widgets/statuswidget.h"
 #include "workspace/showkvrinfowidget.h"
 #include "workspace/showkvrwavedatawidget.h"
+#include "workspace/showkvrwavewidget.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -246,6 +249,14 @@ void MainWindow::createActions()
                                 QStringLiteral("edit-redo"));
     actionEditRedo->setShortcuts({QKeySequence(Qt::CTRL + Qt::Key_Y), QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z)});
     actionEditRedo->setIconText(tr("重做"));
+    actionSuggestFlaws =
+        makeAction("actionSuggestFlaws", tr("自动识别缺陷"), tr("在所有波形上识别可能的缺陷回波，以空心标记显示建议"),
+                   png + "suggest_ali.png", QStringLiteral("analysis-suggest"));
+    actionAcceptAllSuggestions =
+        makeAction("actionAcceptAllSuggestions", tr("采纳全部建议…"), tr("将达到所选置信度的缺陷建议一次设为缺陷标记"),
+                   png + "suggest_accept_ali.png", QStringLiteral("analysis-suggest-accept"));
+    actionClearSuggestions = makeAction("actionClearSuggestions", tr("清除建议"), tr("清除缺陷建议的标记，文件不变"),
+                                        png + "suggest_clear_ali.png", QStringLiteral("analysis-suggest-clear"));
     actionAbout = makeAction("actionAbout", tr("关于"), tr("显示软件相关信息"), png + "info.png",
                              QStringLiteral("help-actionAbout"));
 }
@@ -288,6 +299,10 @@ void MainWindow::createMenus()
     menuAnalysis->addAction(actionEditRedo);
     menuAnalysis->addSeparator();
     menuAnalysis->addAction(actionFlawMark);
+    menuAnalysis->addSeparator();
+    menuAnalysis->addAction(actionSuggestFlaws);
+    menuAnalysis->addAction(actionAcceptAllSuggestions);
+    menuAnalysis->addAction(actionClearSuggestions);
 
     menuHelp = menuBar()->addMenu(tr("帮助(&H)"));
     menuHelp->setObjectName(QStringLiteral("menuHelp"));
@@ -383,8 +398,10 @@ void MainWindow::setActionStates(bool blFileLoaded)
     for (QAction *a :
          {actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord, actionFileExportToPdf,
           actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList, actionViewHStretch, actionViewSpacerAdd,
-          actionViewNormalized, actionFlawMark, actionViewDensity})
+          actionViewNormalized, actionFlawMark, actionViewDensity, actionSuggestFlaws})
         a->setEnabled(blFileLoaded);
+    actionAcceptAllSuggestions->setEnabled(blFileLoaded && !m_suggestions.isEmpty());
+    actionClearSuggestions->setEnabled(blFileLoaded && !m_suggestions.isEmpty());
     m_pChannelGroup->setEnabled(blFileLoaded);
     actionViewDensity->setChecked(SystemConfig::instance().isVariableDensity());
     actionHWaveList->setEnabled(false);
@@ -717,6 +734,10 @@ void MainWindow::onFileHeaderInfoChanged(HeaderField field, QString strValue)
 
 void MainWindow::setMessageFunc(MessageFunc func) { m_messageFunc = std::move(func); }
 void MainWindow::setDeleteQuestion(DeleteQuestion question) { m_deleteQuestion = std::move(question); }
+void MainWindow::setAcceptSuggestionsQuestion(AcceptSuggestionsQuestion question)
+{
+    m_acceptSuggestionsQuestion = std::move(question);
+}
 
 void MainWindow::showMessage(const QString &strTitle, const QString &strText)
 {
@@ -792,6 +813,9 @@ void MainWindow::onDocumentChanged(const DocChange &change)
         m_pShowWaveDataWidget->setFocusWaveIndex(m_document.focusIndex());
         redrawWorkspace();
     }
+    // Suggestions follow their waves to their new places, or go.
+    if (!dropStaleSuggestions() && change.has(DocChange::Order))
+        showSuggestions();
 }
 
 void MainWindow::onDocumentFocusChanged(int index)
@@ -848,6 +872,9 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
         return;
     }
 
+    // The suggestions were the other survey's.
+    m_suggestions.clear();
+    showSuggestions();
     FileHead &head = *m_pFileHead;
     m_strCurFileName = strFileName;
     m_fWaveZoomScale = head.fWaveZoomScale;
@@ -1120,3 +1147,119 @@ void MainWindow::swapWaveGroups(int nFrom, int nTo)
 
 void MainWindow::redrawWorkspace() { m_pShowWaveDataWidget->updateWaveDisplay(); }
 void MainWindow::setWorkspaceWaveSpeed(float fWaveSpeed) { m_pShowWaveDataWidget->setWaveSpeed(fWaveSpeed); }
+
+// ---- Flaw suggestions -------------------------------------------------------
+
+void MainWindow::showSuggestions()
+{
+    m_pShowWaveDataWidget->waveWidget()->setSuggestions(
+        m_suggestions.forList(m_document.model().waveAnalyzeInfoList()));
+    actionAcceptAllSuggestions->setEnabled(m_blFileLoaded && !m_suggestions.isEmpty());
+    actionClearSuggestions->setEnabled(m_blFileLoaded && !m_suggestions.isEmpty());
+}
+
+bool MainWindow::dropStaleSuggestions()
+{
+    if (m_suggestions.isEmpty() || m_suggestions.holdsFor(m_document.model().waveAnalyzeInfoList()))
+        return false;
+    m_suggestions.clear();
+    showSuggestions();
+    onShowStatusMessage(tr("波形已更改，缺陷建议已清除，可重新识别"));
+    return true;
+}
+
+// The detector runs on a worker thread while the window keeps painting and
+// takes no input, so the survey cannot change under it.
+void MainWindow::on_actionSuggestFlaws_triggered()
+{
+    if (!m_blFileLoaded || m_blSuggesting || m_blOpening)
+        return;
+    const MeasurementModel &model = m_document.model();
+    const WaveAnalyzeInfoList infos = model.waveAnalyzeInfoList();
+    const WaveGroupList filtered = model.filterWaveGroupList();
+    dsp::SuggestOptions options;
+    options.originals = model.waveGroupList();
+
+    m_blSuggesting = true;
+    const bool large = infos.size() >= kLargeSurveyWaves;
+    onShowStatusMessage(tr("正在识别缺陷…"));
+    if (large)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    QFutureWatcher<QVector<dsp::FlawSuggestion>> watcher;
+    QEventLoop loop;
+    connect(&watcher, &QFutureWatcher<QVector<dsp::FlawSuggestion>>::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(
+        QtConcurrent::run([filtered, infos, options]() { return dsp::suggestFlaws(filtered, infos, options); }));
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (large)
+        QApplication::restoreOverrideCursor();
+    m_blSuggesting = false;
+
+    m_suggestions.assign(infos, watcher.result());
+    if (!m_suggestions.holdsFor(m_document.model().waveAnalyzeInfoList()))
+        m_suggestions.clear(); // not for this survey any more
+    showSuggestions();
+    const int all = m_suggestions.count();
+    if (all == 0) {
+        onShowStatusMessage(tr("未识别到缺陷建议"));
+        return;
+    }
+    onShowStatusMessage(tr("识别到 %1 处建议缺陷（置信度 ≥ %2：%3 处）")
+                            .arg(all)
+                            .arg(dsp::kRecommendedConfidence)
+                            .arg(m_suggestions.count(dsp::kRecommendedConfidence)));
+}
+
+void MainWindow::on_actionAcceptAllSuggestions_triggered()
+{
+    if (m_suggestions.isEmpty() || dropStaleSuggestions())
+        return;
+    // One entry per wave whose suggestion is not its mark already.
+    struct Candidate {
+        int wave;
+        int sample;
+    };
+    QVector<Candidate> candidates;
+    QVector<SuggestionAcceptDialog::Entry> entries;
+    const WaveAnalyzeInfoList &infos = m_document.model().waveAnalyzeInfoList();
+    for (int i = 0; i < infos.size(); ++i) {
+        const dsp::FlawSuggestion s = m_suggestions.of(infos.at(i));
+        if (!s.isValid() || infos.at(i)->nFlawPos == s.sample)
+            continue;
+        candidates.append({i, s.sample});
+        entries.append({s.confidence, infos.at(i)->nFlawPos >= 0});
+    }
+    if (entries.isEmpty()) {
+        onShowStatusMessage(tr("所有建议均已采纳"));
+        return;
+    }
+    SuggestionAcceptDialog dialog(entries, dsp::kRecommendedConfidence, this);
+    const bool accepted =
+        m_acceptSuggestionsQuestion ? m_acceptSuggestionsQuestion(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!accepted)
+        return;
+    // The marks the dialog counted, as one step of the history.
+    const double threshold = dialog.threshold();
+    const bool replace = dialog.replaceMarks();
+    QVector<QPair<int, int>> marks;
+    for (int k = 0; k < entries.size(); ++k) {
+        const SuggestionAcceptDialog::Entry &e = entries.at(k);
+        if (e.confidence >= threshold && (replace || !e.marked))
+            marks.append(qMakePair(candidates.at(k).wave, candidates.at(k).sample));
+    }
+    if (marks.isEmpty())
+        return;
+    const DocResult r = m_document.setFlawMarks(marks, tr("采纳建议"));
+    if (!r.ok) {
+        showMessage(tr("提示"), r.message);
+        return;
+    }
+    onShowStatusMessage(tr("已采纳 %1 个缺陷建议").arg(marks.size()));
+}
+
+void MainWindow::on_actionClearSuggestions_triggered()
+{
+    m_suggestions.clear();
+    showSuggestions();
+    onShowStatusMessage(tr("缺陷建议已清除"));
+}

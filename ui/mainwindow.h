@@ -4,6 +4,7 @@
 
 #include "datafile/kvrdocument.h"
 #include "datafile/records.h"
+#include "ui/flawsuggestions.h"
 #include "ui/windowstate.h"
 
 #include <QMainWindow>
@@ -25,6 +26,7 @@ class PrinterOperation;
 class ShowAboutDialog;
 class ShowKvrWaveDataWidget;
 class StatusWidget;
+class SuggestionAcceptDialog;
 struct FftInfo;
 
 class MainWindow : public QMainWindow
@@ -38,6 +40,8 @@ public:
     using MessageFunc = std::function<void(const QString &strTitle, const QString &strText)>;
     // The "警告" question before a channel is deleted; true for "是".
     using DeleteQuestion = std::function<bool()>;
+    // Shows the "采纳全部建议" dialog; true when the engineer accepts its choice.
+    using AcceptSuggestionsQuestion = std::function<bool(SuggestionAcceptDialog &dialog)>;
 
     explicit MainWindow(const QString &strStartFile = QString(), QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -57,6 +61,8 @@ public:
     // Replaces the message boxes and the delete question (tests).
     void setMessageFunc(MessageFunc func);
     void setDeleteQuestion(DeleteQuestion question);
+    // Replaces the modal "采纳全部建议" dialog (tests set its choice and answer).
+    void setAcceptSuggestionsQuestion(AcceptSuggestionsQuestion question);
 
     // The open document and the workspace showing it.
     KvrDocument &document() { return m_document; }
@@ -79,6 +85,11 @@ public:
     // a busy pointer and the progress in the status bar.
     static constexpr int kBusyDelayMs = 200;
     bool isOpening() const { return m_blOpening; }
+
+    // The flaw suggestions shown over the open survey (none until 自动识别缺陷).
+    const FlawSuggestions &flawSuggestions() const { return m_suggestions; }
+    // From this many waves on, finding suggestions shows a busy pointer.
+    static constexpr int kLargeSurveyWaves = 300;
 
     FileHeadPtr fileHead() const { return m_pFileHead; }
     QString currentFileName() const { return m_strCurFileName; }
@@ -119,6 +130,9 @@ public slots:
     void on_actionEditRedo_triggered();
     void on_actionViewDensity_triggered();
     void on_actionRecentClear_triggered();
+    void on_actionSuggestFlaws_triggered();
+    void on_actionAcceptAllSuggestions_triggered();
+    void on_actionClearSuggestions_triggered();
 
     // Connected to the workspace's signals.
     void onShowStatusMessage(QString strMsg);
@@ -191,6 +205,10 @@ private:
     void showOpenProgress(int percent);
     void rebuildRecentMenu();
     void saveWindowState();
+    // Hands the suggestions to the views and enables the actions on them.
+    void showSuggestions();
+    // Drops the suggestions when the survey changed under them; true if so.
+    bool dropStaleSuggestions();
 
 public:
     // Menus and actions, named as their objects.
@@ -232,6 +250,9 @@ public:
     QAction *actionChannelCh2 = nullptr;
     QAction *actionChannelCh3 = nullptr;
     QAction *actionRecentClear = nullptr;
+    QAction *actionSuggestFlaws = nullptr;
+    QAction *actionAcceptAllSuggestions = nullptr;
+    QAction *actionClearSuggestions = nullptr;
 
 private:
     QToolBar *m_pToolBar = nullptr;
@@ -256,6 +277,9 @@ private:
     float m_fWaveZoomScale = 1.0f; // amplitude zoom of the views
     MessageFunc m_messageFunc;
     DeleteQuestion m_deleteQuestion;
+    AcceptSuggestionsQuestion m_acceptSuggestionsQuestion;
+    FlawSuggestions m_suggestions;
+    bool m_blSuggesting = false;
 
     QActionGroup *m_pChannelGroup = nullptr;
     QProgressBar *m_pOpenProgress = nullptr;

@@ -34,6 +34,10 @@ constexpr int kWheelStep = 60;
 constexpr double kDensityFocusHalf = 10.0;
 // Least length of a flaw mark, so that it shows on narrow columns.
 constexpr int kMinFlawMark = 7;
+// Radius of a suggestion's marker: at least this, and at most the larger
+// one, however wide the traces are spaced.
+constexpr double kMinMarkerRadius = 3.0;
+constexpr double kMaxMarkerRadius = 6.0;
 
 QString angleLabel(const WaveAnalyzeInfo &info, double offset)
 {
@@ -430,6 +434,8 @@ void KvrMultiWaveAssistantWidget::drawWaves(QPainter *painter)
             drawTrace(painter, wave, traceColor, at, writer);
         }
         drawFlawMark(painter, wave, at, flawColorFor(black).rgba());
+        if (!m_suggestions.isEmpty())
+            drawSuggestion(painter, wave, at);
     }
 }
 
@@ -580,6 +586,55 @@ void KvrMultiWaveAssistantWidget::drawFlawMark(QPainter *painter, int wave, cons
     writer.setColor(color);
     const double base = at.baseX - at.xOffset;
     writer.span(ifloor(y), ifloor(base - at.half + 0.5), ifloor(base + at.half + 0.5));
+}
+
+double KvrMultiWaveAssistantWidget::sampleY(int sample) const
+{
+    return m_nTopMargin - m_nScrollY + sample * contentHeight() / sampleCount();
+}
+
+double KvrMultiWaveAssistantWidget::markerRadius(const Placement &at) const
+{
+    return qBound(kMinMarkerRadius, at.half, kMaxMarkerRadius);
+}
+
+// An open circle around the trace at the suggested sample, so that the trace
+// and a flaw mark at the same place stay visible inside it.
+void KvrMultiWaveAssistantWidget::drawSuggestion(QPainter *painter, int wave, const Placement &at)
+{
+    const dsp::FlawSuggestion s = suggestionAt(wave);
+    if (!s.isValid() || s.sample >= sampleCount())
+        return;
+    const double y = sampleY(s.sample) - at.yOffset;
+    if (!std::isfinite(y))
+        return;
+    const double r = markerRadius(at);
+    painter->save();
+    painter->setClipRect(at.clip);
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(suggestionPen(s));
+    painter->drawEllipse(QPointF(at.baseX - at.xOffset, y), r, r);
+    painter->restore();
+}
+
+QString KvrMultiWaveAssistantWidget::suggestionToolTip(const QPoint &pos) const
+{
+    if (m_suggestions.isEmpty() || !m_drawRegions[0].contains(pos))
+        return QString();
+    const int wave = hitTest(pos.x());
+    const dsp::FlawSuggestion s = suggestionAt(wave);
+    if (!s.isValid() || s.sample >= sampleCount())
+        return QString();
+    Placement at;
+    at.half = m_display.blVariableDensity ? qMax(tracePitch() / 2.0, double(kMinFlawMark) / 2.0) : swingHalf();
+    // A few pixels of slack around the marker.
+    const double reach = markerRadius(at) + 3.0;
+    const double dx = pos.x() - baselineX(shownPosition(wave));
+    const double dy = pos.y() - sampleY(s.sample);
+    if (std::abs(dx) > reach || std::abs(dy) > reach)
+        return QString();
+    return suggestionText(wave);
 }
 
 QRect KvrMultiWaveAssistantWidget::traceRect(int wave) const
@@ -755,6 +810,8 @@ void KvrMultiWaveAssistantWidget::rebuildFocusImage()
     m_raster.reset(at.clip.height());
     drawTrace(&painter, m_nFocusWaveIndex, focusColorFor(black).rgba(), at, writer);
     drawFlawMark(&painter, m_nFocusWaveIndex, at, flawColorFor(black).rgba());
+    if (!m_suggestions.isEmpty())
+        drawSuggestion(&painter, m_nFocusWaveIndex, at);
 }
 
 void KvrMultiWaveAssistantWidget::paintEvent(QPaintEvent *event)
@@ -914,6 +971,13 @@ bool KvrMultiWaveAssistantWidget::handleNavigationKey(int key)
     if (key == Qt::Key_Delete) {
         if (waveAnalyzeInfoAt(m_nFocusWaveIndex))
             onDeleteCurrWaveGround();
+        return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
+        if (!s.isValid())
+            return false;
+        emit flawPosChanged(m_nFocusWaveIndex, s.sample);
         return true;
     }
     switch (key) {

@@ -53,6 +53,10 @@ public:
     // refreshes the status text and repaints.
     void setIndicateWaveDataIndex(int index);
 
+    // The suggestion's tool tip when `pos` is on a suggestion's marker,
+    // else an empty string.
+    QString suggestionToolTip(const QPoint &pos) const override;
+
     // The status text for the current cursor, or an empty string when the
     // cursor is outside the wave area or there are no traces.
     QString statusText() const;
@@ -98,8 +102,9 @@ public:
     // ends). A focus that is not shown counts from where it would be. -1 when
     // the key is none of these or leads nowhere new.
     static int navigationTarget(int key, const QVector<int> &shown, int focus, int page);
-    // Acts on a navigation key (and Delete: asks to delete the focused wave)
-    // by emitting the intent; false for any other key.
+    // Acts on a navigation key (and Delete: asks to delete the focused wave;
+    // Enter: asks for the focused wave's suggestion as its flaw mark) by
+    // emitting the intent; false for any other key.
     bool handleNavigationKey(int key);
 
     void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
@@ -122,6 +127,8 @@ signals:
     void waveStyleFillChanged();
     void waveBkColorChanged();
     void waveGroupSwaped(int step);
+    // Enter on a wave with a suggestion: its flaw mark at the suggested sample.
+    void flawPosChanged(int nWaveIndex, int nFlawPos);
     // Ctrl + wheel: stretch (positive) or compress the time axis by steps.
     void timeStretchRequested(int steps);
     // The scroll offset, the list's size or the window's size changed.
@@ -185,6 +192,11 @@ private:
     void drawTrace(QPainter *painter, int wave, QRgb color, const Placement &at, waveview::SpanWriter &writer);
     void drawDensityTrace(int wave, int x0, int x1, waveview::SpanWriter &writer);
     void drawFlawMark(QPainter *painter, int wave, const Placement &at, QRgb color);
+    // Widget y of sample `sample` of the list (NaN when there is no axis).
+    double sampleY(int sample) const;
+    // Radius of a suggestion's marker around the trace.
+    double markerRadius(const Placement &at) const;
+    void drawSuggestion(QPainter *painter, int wave, const Placement &at);
     // The direction labels and their ticks above the visible traces: the one
     // place that decides which labels are drawn.
     void drawAngleLabels(QPainter *painter);

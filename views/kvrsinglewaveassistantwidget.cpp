@@ -22,6 +22,28 @@ namespace {
 const char *const kPenCursor = ":/images/Resources/png/edit2.png";
 constexpr int kMarginLeft = 25, kMarginTop = 25, kMarginRight = 5, kMarginBottom = 25;
 
+// Radius of a suggestion's marker on the curve, and how near the pointer
+// must come to its sample for the tool tip.
+constexpr double kMarkerRadius = 6.0;
+constexpr double kMarkerReach = 8.0;
+
+// Widget y of a sample value in a panel, clamped to the panel.
+double curveY(qint32 u, double gain, const QRectF &panel)
+{
+    const double p = panel.height();
+    const double zeroY = panel.top() + p / 2.0;
+    if (u == kNoValue)
+        return zeroY;
+    const double a = (u - kMidLevel) * gain + kMidLevel;
+    if (!std::isfinite(a))
+        return zeroY;
+    if (a > kFullScale)
+        return panel.top();
+    if (a < 0.0)
+        return panel.top() + p;
+    return panel.top() + (kFullScale - a) * p / kFullScale;
+}
+
 double normalizeFactorOf(const qint32 *samples, int count, int *max, int *min)
 {
     float factor = 1.0f;
@@ -136,24 +158,13 @@ bool KvrSingleWaveAssistantWidget::hasValidTrace() const
     return info && isValidChannel(info->nChannel);
 }
 
-int KvrSingleWaveAssistantWidget::focusedSamplePoints() const
-{
-    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
-    if (!info)
-        return 1024;
-    WaveGroupPtr group = waveGroupAt(info->nMeasurePoint);
-    if (!group)
-        group = filterWaveGroupAt(info->nMeasurePoint);
-    return group ? axisSampleCount(group->head.nSamplePoints) : 1024;
-}
-
 void KvrSingleWaveAssistantWidget::layoutRegions(int W, int H)
 {
     setMargins(kMarginLeft, kMarginTop, kMarginRight, kMarginBottom);
     if (m_nSpectrum)
         setAxisRange(0.0f, 125.0f); // kHz
     else
-        setAxisRange(0.0f, float(focusedSamplePoints() * 0.002));
+        setAxisRange(0.0f, float(sampleCount() * 0.002)); // the scale the curves are drawn on
     const QRectF area(kMarginLeft, kMarginTop, qMax(0, W - kMarginLeft - kMarginRight),
                       qMax(0, H - kMarginTop - kMarginBottom));
     m_drawRegions[0] = area;
@@ -316,8 +327,7 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
 {
     const int N = sampleCount();
     const double p = panel.height();
-    const double top = panel.top();
-    const double zeroY = top + p / 2.0;
+    const double zeroY = panel.top() + p / 2.0;
     const double dx = panel.width() / N;
     const int n = qMin(validSampleCount(block), N);
     if (panel.width() <= 0.0 || p <= 0.0)
@@ -327,22 +337,8 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
     QVector<QLineF> fills;
     const bool fill = m_display.blFill;
     for (int j = 0; j < n; ++j) {
-        const qint32 u = block.nData[j];
         const double x = panel.left() + j * dx;
-        double y;
-        if (u == kNoValue) {
-            y = zeroY;
-        } else {
-            const double a = (u - kMidLevel) * gain + kMidLevel;
-            if (!std::isfinite(a))
-                y = zeroY;
-            else if (a > kFullScale)
-                y = top;
-            else if (a < 0.0)
-                y = top + p;
-            else
-                y = top + (kFullScale - a) * p / kFullScale;
-        }
+        const double y = curveY(block.nData[j], gain, panel);
         points.append(QPointF(x, y));
         if (fill && y <= zeroY)
             fills.append(QLineF(x, y, x, zeroY));
@@ -363,6 +359,46 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
             painter->restore();
         }
     }
+}
+
+double KvrSingleWaveAssistantWidget::sampleX(const QRectF &panel, int sample) const
+{
+    return panel.left() + double(sample) * panel.width() / sampleCount();
+}
+
+// An open circle on the curve at the suggested sample, and an open triangle
+// above it at the panel's top edge, where it shows even when the curve is
+// clipped there.
+void KvrSingleWaveAssistantWidget::drawSuggestion(QPainter *painter, const WaveBlock &block, double gain,
+                                                  const QRectF &panel)
+{
+    const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
+    if (!s.isValid() || s.sample >= qMin(validSampleCount(block), sampleCount()) || panel.width() <= 0.0
+        || panel.height() <= 0.0)
+        return;
+    const double x = sampleX(panel, s.sample);
+    const double y = curveY(block.nData[s.sample], gain, panel);
+    const double r = kMarkerRadius;
+    painter->save();
+    painter->setClipRect(panel);
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(suggestionPen(s));
+    painter->drawEllipse(QPointF(x, y), r, r);
+    const QPointF tip(x, panel.top() + r + 1.0);
+    const QPointF triangle[3] = {tip, QPointF(x - r, panel.top() + 1.0), QPointF(x + r, panel.top() + 1.0)};
+    painter->drawPolygon(triangle, 3);
+    painter->restore();
+}
+
+QString KvrSingleWaveAssistantWidget::suggestionToolTip(const QPoint &pos) const
+{
+    const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
+    if (m_nSpectrum || !s.isValid() || s.sample >= sampleCount() || !m_drawRegions[0].contains(pos))
+        return QString();
+    if (std::abs(pos.x() - sampleX(m_drawRegions[0], s.sample)) > kMarkerReach)
+        return QString();
+    return suggestionText(m_nFocusWaveIndex);
 }
 
 // Bins drawn: a quarter of the sample count (0 .. 125 kHz at 500 kHz).
@@ -428,6 +464,12 @@ void KvrSingleWaveAssistantWidget::drawWaves(QPainter *painter)
         drawCurve(painter, *fb, gf, ps.first(), info->nFlawPos);
     if (ps.size() > 1 && ob)
         drawCurve(painter, *ob, go, ps.at(1), info->nFlawPos);
+    if (!m_suggestions.isEmpty()) {
+        if (fb)
+            drawSuggestion(painter, *fb, gf, ps.first());
+        if (ps.size() > 1 && ob)
+            drawSuggestion(painter, *ob, go, ps.at(1));
+    }
 }
 
 bool KvrSingleWaveAssistantWidget::cursorInArea() const
@@ -491,7 +533,10 @@ int KvrSingleWaveAssistantWidget::sampleIndexAt(int x) const
     const QRectF area = m_drawRegions[0];
     if (area.width() <= 0.0)
         return 0;
-    return qRound(qRound(x - area.left()) * double(focusedSamplePoints()) / area.width());
+    // The scale the curve and the mark are drawn on, so that a click marks
+    // the sample under the pointer also in a survey whose waves differ in
+    // length.
+    return qRound(qRound(x - area.left()) * double(sampleCount()) / area.width());
 }
 
 void KvrSingleWaveAssistantWidget::mouseMoveEvent(QMouseEvent *event)
@@ -578,6 +623,15 @@ void KvrSingleWaveAssistantWidget::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Delete:
         if (plain && waveAnalyzeInfoAt(m_nFocusWaveIndex)) {
             emit navigationKeyPressed(event->key());
+            event->accept();
+            return;
+        }
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Takes the focused wave's suggestion as its flaw mark.
+        if (plain && suggestionAt(m_nFocusWaveIndex).isValid()) {
+            emit flawPosChanged(m_nFocusWaveIndex, suggestionAt(m_nFocusWaveIndex).sample);
             event->accept();
             return;
         }

@@ -30,8 +30,6 @@ public:
     // 0: curves, 1: spectra.
     bool isSpectrumShown() const { return m_nSpectrum != 0; }
 
-    // The sample count of the focused trace's group (1024 when unknown).
-    int focusedSamplePoints() const;
     // True when a trace is focused whose channel names a measured block.
     bool hasValidTrace() const;
 
@@ -45,6 +43,10 @@ public:
     // or in curve mode).
     QString spectrumToolTipText() const;
 
+    // The suggestion's tool tip when `pos` is over the focused wave's
+    // suggestion marker (curves only), else an empty string.
+    QString suggestionToolTip(const QPoint &pos) const override;
+
     // The context menu as shown on a right click (the caller owns it);
     // nullptr without a focused trace.
     QMenu *createContextMenu(QWidget *parent = nullptr);
@@ -57,7 +59,8 @@ public slots:
     void onDispTypeChanged();
 
 signals:
-    // Marking asks for the flaw mark of wave nWaveIndex at sample nFlawPos.
+    // Marking (or Enter on a suggestion) asks for the flaw mark of wave
+    // nWaveIndex at sample nFlawPos.
     void flawPosChanged(int nWaveIndex, int nFlawPos);
     void indicateWaveDataIdnexChanged(int nWaveDataIndex);
     void waveGroupMoved(int step);
@@ -91,6 +94,10 @@ private:
     void hideCursorLine();
     void layoutRegions(int width, int height);
     void drawCurve(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel, int flawPos);
+    // Widget x of sample `sample` in `panel`.
+    double sampleX(const QRectF &panel, int sample) const;
+    // The hollow marker of the focused wave's suggestion on the curve.
+    void drawSuggestion(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel);
     int spectrumBins() const;
     void paintBackground(QPainter *painter);
     void drawSpectrum(QPainter *painter, int slot, const QRectF &panel) const;

@@ -2,6 +2,8 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
+#include <QToolTip>
 #include <QtMath>
 
 ShowKvrDataWidgetBase::ShowKvrDataWidgetBase(QWidget *parent)
@@ -156,6 +158,60 @@ void ShowKvrDataWidgetBase::setDisplayState(const WaveDisplayState &state)
         return;
     m_display = state;
     updateWaveDisplay();
+}
+
+void ShowKvrDataWidgetBase::setSuggestions(const WaveSuggestionList &list)
+{
+    if (list.isEmpty() && m_suggestions.isEmpty())
+        return;
+    m_suggestions = list;
+    updateWaveDisplay();
+}
+
+dsp::FlawSuggestion ShowKvrDataWidgetBase::suggestionAt(int i) const
+{
+    if (i < 0 || i >= m_suggestions.size() || i >= m_waveAnalyzeInfoList.size())
+        return dsp::FlawSuggestion();
+    const WaveSuggestion &s = m_suggestions.at(i);
+    if (!s.record || s.record != m_waveAnalyzeInfoList.at(i))
+        return dsp::FlawSuggestion();
+    return s.suggestion;
+}
+
+QString ShowKvrDataWidgetBase::suggestionText(int i) const
+{
+    const dsp::FlawSuggestion s = suggestionAt(i);
+    if (!s.isValid())
+        return QString();
+    return tr("建议缺陷：深度 %1 m，置信度 %2")
+        .arg(dsp::sampleDepthMetres(s.sample, double(m_fWaveSpeed)), 0, 'f', 2)
+        .arg(s.confidence, 0, 'f', 2);
+}
+
+QString ShowKvrDataWidgetBase::suggestionToolTip(const QPoint &) const { return QString(); }
+
+bool ShowKvrDataWidgetBase::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString text = suggestionToolTip(help->pos());
+        if (!text.isEmpty()) {
+            // Gone as soon as the pointer leaves the marker.
+            QToolTip::showText(help->globalPos(), text, this, QRect(help->pos() - QPoint(8, 8), QSize(17, 17)));
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+QPen ShowKvrDataWidgetBase::suggestionPen(const dsp::FlawSuggestion &s) const
+{
+    const QColor color = m_display.blBlackBackground ? QColor(255, 190, 0) : QColor(230, 110, 0);
+    const bool strong = s.confidence >= dsp::kRecommendedConfidence;
+    QPen pen(color, strong ? 2.0 : 1.5);
+    if (!strong)
+        pen.setDashPattern({1.0, 1.5}); // in pen widths: short dashes that still read as a ring
+    return pen;
 }
 
 void ShowKvrDataWidgetBase::restoreDefaults()

@@ -11,6 +11,7 @@
 #include "views/wavedisplaystate.h"
 
 #include <QImage>
+#include <QPen>
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
@@ -93,6 +94,19 @@ public:
     const WaveDisplayState &displayState() const { return m_display; }
     virtual void setDisplayState(const WaveDisplayState &state);
 
+    // Flaw suggestions to show (the window's, not the survey's); redraws.
+    const WaveSuggestionList &suggestions() const { return m_suggestions; }
+    void setSuggestions(const WaveSuggestionList &list);
+    // The suggestion shown on wave `i`: invalid when there is none or when
+    // it was found on another record than the one now at `i`.
+    dsp::FlawSuggestion suggestionAt(int i) const;
+    // "建议缺陷：深度 x.xx m，置信度 0.83" for wave `i`'s suggestion (empty
+    // without one); the depth at the present wave speed.
+    QString suggestionText(int i) const;
+    // The tool tip of the suggestion marker under `pos` (widget
+    // coordinates), or an empty string; shown on hovering.
+    virtual QString suggestionToolTip(const QPoint &pos) const;
+
     // Margins 20, regions (0, 0, 80, 80), axis 0..10 ms, zoom 1, cursor
     // (0, 0), focused index -1.
     virtual void restoreDefaults();
@@ -115,6 +129,9 @@ protected:
     // the layer is rebuilt.
     virtual QVector<double> layerState() const { return {}; }
     void invalidateWaveLayer() { m_blLayerDirty = true; }
+    // The outline of a suggestion's hollow marker: solid when the detector
+    // recommends it, dashed below that; never the colour of a flaw mark.
+    QPen suggestionPen(const dsp::FlawSuggestion &s) const;
     // Rebuilds the layer when it is out of date.
     void ensureWaveLayer();
     // Copies the layer's pixels for `region` (widget coordinates).
@@ -123,6 +140,7 @@ protected:
     // overlay may skip what lies outside.
     QRect paintRect() const { return m_paintRect; }
 
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -144,6 +162,7 @@ protected:
     float m_fWaveSpeed = 4000.0f;
     int m_nFocusWaveIndex = -1;
     WaveDisplayState m_display;
+    WaveSuggestionList m_suggestions;
 
 private:
     void rebuildWaveLayer();

@@ -2,6 +2,11 @@
 // no settings of their own and read nothing process-wide while painting.
 #pragma once
 
+#include "datafile/records.h"
+#include "dsp/flawdetect.h"
+
+#include <QVector>
+
 struct WaveDisplayState {
     int nSampleCount = 1024;        // samples on the time axis, 1..4096
     bool blNormalized = false;      // every wave at full height instead of its manual gain
@@ -18,3 +23,14 @@ struct WaveDisplayState {
     }
     bool operator!=(const WaveDisplayState &o) const { return !(*this == o); }
 };
+
+// A flaw suggestion as the views show it (a hollow marker), with the record
+// of the wave it was found on: a view shows it only while that record is at
+// its place in the list, so a list that changed under it never shows a
+// suggestion on another wave.
+struct WaveSuggestion {
+    WaveAnalyzeInfoPtr record;
+    dsp::FlawSuggestion suggestion;
+};
+// By analysis-list index; shorter lists and empty records show nothing.
+using WaveSuggestionList = QVector<WaveSuggestion>;

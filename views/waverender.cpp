@@ -18,13 +18,6 @@ static inline int ifloor(double v)
     return i - (v < i ? 1 : 0);
 }
 
-int axisSampleCount(int nSamplePoints)
-{
-    if (nSamplePoints == kNoValue || nSamplePoints <= 0)
-        return 1024;
-    return qMin(nSamplePoints, kMaxSamples);
-}
-
 int validSampleCount(const WaveBlock &block) { return qBound(0, int(block.nDataCnt), kMaxSamples); }
 
 double displayGain(const WaveAnalyzeInfo &info, const WaveBlock &block, int count, bool normalized)

@@ -20,10 +20,6 @@ constexpr double kFullScale = 65535.0;
 // A channel index that names one of the three measured blocks.
 inline bool isValidChannel(int channel) { return channel >= 0 && channel < kChannelsPerGroup; }
 
-// The sample count used for a group's time axis: nSamplePoints, or 1024
-// when it is unknown (-100) or not positive; never above 4096.
-int axisSampleCount(int nSamplePoints);
-
 // Valid samples of a block: nDataCnt limited to 0..4096.
 int validSampleCount(const WaveBlock &block);
 

@@ -59,6 +59,9 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveWidget::onWaveBkColorChanged);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::timeStretchRequested, this, &ShowKvrWaveWidget::timeStretchRequested);
+    // Enter on a suggestion in the wave list.
+    connect(m_pKvrWaveWidget->waveView(), &KvrMultiWaveAssistantWidget::flawPosChanged, this,
+            &ShowKvrWaveWidget::onFlawPosChanged);
 
     // Focused-wave strip: the sample under the cursor goes straight to the
     // wave list's indicator.
@@ -202,6 +205,13 @@ void ShowKvrWaveWidget::setDisplayState(const WaveDisplayState &state)
     m_pKvrWaveWidget->waveView()->setDisplayState(state);
     m_pSingleWaveView->setDisplayState(state);
     m_pAnalysisHelper->setDisplayState(state);
+}
+
+void ShowKvrWaveWidget::setSuggestions(const WaveSuggestionList &suggestions)
+{
+    m_pKvrWaveWidget->waveView()->setSuggestions(suggestions);
+    m_pSingleWaveView->setSuggestions(suggestions);
+    m_pAnalysisHelper->setSuggestions(suggestions);
 }
 
 void ShowKvrWaveWidget::onFocusWaveIndexChanged(int nWaveIndex)

@@ -77,6 +77,9 @@ public:
 
     // How the views draw (handed down from the workspace).
     void setDisplayState(const WaveDisplayState &state);
+    // Flaw suggestions shown as markers by the wave list and the focused
+    // view and offered by the analysis panel (empty: none).
+    void setSuggestions(const WaveSuggestionList &suggestions);
 
 public slots:
     void onFocusWaveIndexChanged(int nWaveIndex);

@@ -153,6 +153,16 @@ void traceIn(QPainter &g, const QPainterPath &p, const QColor &c = QColor(0x5f, 
     g.drawPath(p);
 }
 
+// A trace in the frame with a hollow ring on it at x: a flaw suggestion.
+void suggestionRing(QPainter &g, double x)
+{
+    frame(g);
+    traceIn(g, wave(4, 28, 17, 5, 2.5));
+    g.setPen(pen(kAmber, 2));
+    g.setBrush(Qt::NoBrush);
+    g.drawEllipse(QPointF(x, 17), 5.5, 5.5);
+}
+
 // A curved arrow: a half turn over a page's width that points back to the
 // left (undo) or, mirrored, onwards to the right (redo).
 void turnArrow(QPainter &g, bool mirrored)
@@ -446,6 +456,25 @@ const Icon kIcons[] = {
          g.setBrush(kRed);
          const QPointF flag[] = {{17, 6}, {26, 9}, {17, 12}};
          g.drawPolygon(flag, 3);
+     }},
+    // Flaw suggestions: a hollow amber ring on the trace where an echo may be;
+    // a lens finds them, a tick takes them all, a minus dismisses them.
+    {"suggest_ali", 64,
+     [](QPainter &g) {
+         suggestionRing(g, 19);
+         magnifier(g, QPointF(9, 11), 3.5);
+     }},
+    {"suggest_accept_ali", 64,
+     [](QPainter &g) {
+         suggestionRing(g, 14);
+         g.setPen(pen(kGreen, 2.4));
+         const QPointF tick[] = {{19, 21}, {22, 24.5}, {28, 13}};
+         g.drawPolyline(tick, 3);
+     }},
+    {"suggest_clear_ali", 64,
+     [](QPainter &g) {
+         suggestionRing(g, 14);
+         plusMinus(g, QPointF(24, 22), false, kRed);
      }},
     {"wave_stop_mark_ali", 64,
      [](QPainter &g) {

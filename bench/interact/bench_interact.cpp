@@ -19,11 +19,17 @@
 //  cursor3000    a mouse move over that list: the position readout in the
 //                status bar and the repaint of the cursor line. Median of 400
 //                (the list's share alone is printed as well).
+//  find3000      自动识别缺陷 on those waves: the detector on a worker thread,
+//                the markers handed to the views and painted.
+//  repaint3000   the whole wave list drawn again (median of 20), without
+//                suggestions and (repaint3000s) with all of them shown;
+//                focus3000s the focus change with the markers shown.
 //  applyall3000  "应用到所有波形" with a new filter order: the edit through the
 //                document, all 3000 waves filtered again, the views repainted.
 //                Median of 5.
 //
-// The last line reads
+// The last lines read
+//   interact-suggest: find3000=<ms> repaint3000=<ms> repaint3000s=<ms> focus3000s=<ms>
 //   interact: focus3000=<ms> cursor3000=<ms> open1000=<ms> rss1000/file=<x> applyall3000=<ms>
 #include "app/systemconfig.h"
 #include "datafile/synth.h"
@@ -34,6 +40,7 @@
 #include "workspace/showkvrwavedatawidget.h"
 #include "workspace/showkvrwavewidget.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -149,17 +156,21 @@ int main(int argc, char **argv)
 
     // Focus by clicks on traces in view.
     const QRectF area = list->waveArea();
-    std::vector<double> focus;
-    for (int r = 0; r < 200; ++r) {
-        const QPoint at(int(area.left() + 5 + (r * 37) % int(area.width() - 10)), int(area.center().y()));
-        t.start();
-        QMouseEvent press(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(list, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(list, &release);
-        settle();
-        focus.push_back(t.nsecsElapsed() / 1e6);
-    }
+    auto focusClicks = [&]() {
+        std::vector<double> v;
+        for (int r = 0; r < 200; ++r) {
+            const QPoint at(int(area.left() + 5 + (r * 37) % int(area.width() - 10)), int(area.center().y()));
+            t.start();
+            QMouseEvent press(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(list, &press);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(list, &release);
+            settle();
+            v.push_back(t.nsecsElapsed() / 1e6);
+        }
+        return v;
+    };
+    const std::vector<double> focus = focusClicks();
     const int focused = w.document().focusIndex();
     std::vector<double> cursor;
     for (int r = 0; r < 400; ++r) {
@@ -190,6 +201,33 @@ int main(int argc, char **argv)
                 "the list alone %.3f ms\n",
                 median(focus), *std::max_element(focus.begin(), focus.end()), focused, median(cursor),
                 *std::max_element(cursor.begin(), cursor.end()), median(listOnly));
+
+    // Flaw suggestions: finding them from the menu to the painted markers,
+    // then whole repaints of the list without and with markers and focus
+    // changes with the markers shown.
+    auto repaints = [&]() {
+        std::vector<double> v;
+        for (int r = 0; r < 20; ++r) {
+            t.start();
+            list->updateWaveDisplay();
+            list->repaint();
+            v.push_back(t.nsecsElapsed() / 1e6);
+        }
+        return median(v);
+    };
+    const double plain = repaints();
+    t.start();
+    w.actionSuggestFlaws->trigger();
+    settle();
+    const double find = t.nsecsElapsed() / 1e6;
+    const int found = w.flawSuggestions().count();
+    const double marked = repaints();
+    const std::vector<double> focusMarked = focusClicks();
+    std::printf("suggestions: %d found in %.1f ms; whole list repaint %.2f ms without markers, %.2f ms with; "
+                "focus with markers: median %.3f ms\n",
+                found, find, plain, marked, median(focusMarked));
+    std::printf("interact-suggest: find3000=%.1f repaint3000=%.2f repaint3000s=%.2f focus3000s=%.3f\n", find, plain,
+                marked, median(focusMarked));
 
     // Apply to all waves, alternating two filter orders.
     auto *order =

@@ -672,7 +672,7 @@ void TestMainFlow::analysisPanelFitsTheWindow()
         }
         QVERIFY2(panel->rect().contains(g), qPrintable(w->objectName()));
     }
-    QCOMPARE(checked, 26);
+    QCOMPARE(checked, 27);
     // All of the panel is in view, or (on the small screen) reached by its
     // scroll bar.
     const int hidden = qMax(0, panel->width() - area->viewport()->width());

@@ -72,8 +72,9 @@ void TestMainWindow::structure()
             QVERIFY2(!a->icon().isNull(), qPrintable(a->objectName()));
     }
     // The 21 commands, the PDF export, undo and redo, variable density, the
-    // four channel filters and clearing the recent files.
-    QCOMPARE(actions, 30);
+    // four channel filters, clearing the recent files and the three flaw
+    // suggestion commands.
+    QCOMPARE(actions, 33);
     QCOMPARE(w.actionFileOpen->shortcut(), QKeySequence(QKeySequence::Open));
     QCOMPARE(w.actionFlawMark->statusTip(), QStringLiteral("开始/停止标记波形缺陷"));
     for (QAction *hidden : {w.actionHWaveList, w.actionVWaveList})
@@ -116,12 +117,12 @@ void TestMainWindow::fileLoadedActionStates()
     w.setActionStates(true);
     QCOMPARE(
         enabledActions(w),
-        (QStringList {"actionAbout",         "actionChannelAll",  "actionChannelCh1",       "actionChannelCh2",
-                      "actionChannelCh3",    "actionFileExit",    "actionFileExportToPdf",  "actionFileExportToWord",
-                      "actionFileOpen",      "actionFilePrint",   "actionFilePrintPreview", "actionFilePrintSetup",
-                      "actionFlawMark",      "actionOriginData",  "actionSetupAna",         "actionSetupInfo",
-                      "actionVWaveList",     "actionViewDensity", "actionViewHStretch",     "actionViewNormalized",
-                      "actionViewSpacerAdd", "actionViewZoomIn"}));
+        (QStringList {"actionAbout",          "actionChannelAll",    "actionChannelCh1",       "actionChannelCh2",
+                      "actionChannelCh3",     "actionFileExit",      "actionFileExportToPdf",  "actionFileExportToWord",
+                      "actionFileOpen",       "actionFilePrint",     "actionFilePrintPreview", "actionFilePrintSetup",
+                      "actionFlawMark",       "actionOriginData",    "actionSetupAna",         "actionSetupInfo",
+                      "actionSuggestFlaws",   "actionVWaveList",     "actionViewDensity",      "actionViewHStretch",
+                      "actionViewNormalized", "actionViewSpacerAdd", "actionViewZoomIn"}));
     QVERIFY(w.actionSetupInfo->isChecked());
     QVERIFY(w.actionSetupAna->isChecked());
     QVERIFY(w.actionOriginData->isChecked());

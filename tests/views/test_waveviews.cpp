@@ -708,6 +708,34 @@ private slots:
     }
 
     // Focused view of 1029 x 300: area x 25 .. 1029 - 5, width 999.
+    // Waves of different lengths share the survey's time axis: a click
+    // marks the sample under the pointer, where the mark is then drawn.
+    void flawMarkingOnAShorterWave()
+    {
+        Fixture f = sineFixture(2);
+        f.groups[1]->head.nSamplePoints = 2048;
+        KvrSingleWaveAssistantWidget v;
+        v.resize(1029, 300);
+        WaveDisplayState state;
+        state.nSampleCount = 2048;
+        v.setDisplayState(state);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 1); // point 0, 1024 samples
+        v.setFlawMarking(true);
+        QSignalSpy flaw(&v, &KvrSingleWaveAssistantWidget::flawPosChanged);
+        press(v, QPoint(325, 100));
+        QCOMPARE(flaw.count(), 1);
+        const int expected = qRound(300 * 2048.0 / 999.0);
+        QCOMPARE(flaw.at(0).at(1).toInt(), expected);
+        f.infos.at(1)->nFlawPos = expected;
+        v.updateWaveDisplay();
+        v.setFlawMarking(false);
+        const QImage img = renderWidget(v);
+        bool red = false;
+        for (int dx = -1; dx <= 1; ++dx)
+            red = red || (img.pixel(325 + dx, 40) | 0xff000000u) == qRgb(255, 0, 0);
+        QVERIFY(red);
+    }
+
     void flawMarking()
     {
         Fixture f = sineFixture(1);
@@ -793,6 +821,11 @@ private slots:
         f.infos.first()->nChannel = channel;
         KvrSingleWaveAssistantWidget v;
         v.resize(1029, 300);
+        // The time axis the workspace publishes: the survey's longest wave,
+        // 1024..4096 samples.
+        WaveDisplayState state;
+        state.nSampleCount = qBound(1024, samplePoints, 4096);
+        v.setDisplayState(state);
         v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
         v.setFlawMarking(true);
         QSignalSpy indicator(&v, &KvrSingleWaveAssistantWidget::indicateWaveDataIdnexChanged);
