@@ -26,7 +26,7 @@ const char *const kKeyNames[] = {
     "fPileDepth",          "fElevation",          "fPileDiameter",
     "strPileType",         "strPurpose",          "strStandard",
     "strReault",           "strPerson",           "strCheck",
-    "strDateReport",       "blIsVariableDensity",
+    "strDateReport",       "blIsVariableDensity", "strLanguage",
 };
 
 const char *const kKeyComments[] = {
@@ -37,11 +37,11 @@ const char *const kKeyComments[] = {
     "桩基孔深",           "桩底标高",           "桩径",
     "基桩类型",           "探测目的",           "执行标准",
     "结果是个啥",         "检测人员",           "审核",
-    "报告日期",           "波列是否变密度显示",
+    "报告日期",           "波列是否变密度显示", "界面语言：zh 中文，en English，system 跟随系统",
 };
 
 constexpr int kKeyCount = int(sizeof(kKeyNames) / sizeof(kKeyNames[0]));
-static_assert(kKeyCount == 23, "the configuration has 23 keys");
+static_assert(kKeyCount == 24, "the configuration has 24 keys");
 // Keys every configuration file has had; a file without one of them starts
 // afresh. Later keys are added to a file that lacks them, nothing else changes.
 constexpr int kRequiredKeyCount = 22;
@@ -199,9 +199,11 @@ QString checkConfigBounds(const QByteArray &bytes)
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement:
             if (++depth > kMaxConfigDepth)
-                return QStringLiteral("配置文件嵌套过深（超过 %1 层）").arg(kMaxConfigDepth);
+                return QCoreApplication::translate("SystemConfig", "配置文件嵌套过深（超过 %1 层）")
+                    .arg(kMaxConfigDepth);
             if (++elements > kMaxConfigElements)
-                return QStringLiteral("配置文件元素过多（超过 %1 个）").arg(kMaxConfigElements);
+                return QCoreApplication::translate("SystemConfig", "配置文件元素过多（超过 %1 个）")
+                    .arg(kMaxConfigElements);
             expanded += reader.qualifiedName().size();
             for (const QXmlStreamAttribute &a : reader.attributes())
                 expanded += a.qualifiedName().size() + a.value().size();
@@ -217,10 +219,13 @@ QString checkConfigBounds(const QByteArray &bytes)
         default: break;
         }
         if (expanded > kMaxConfigExpanded)
-            return QStringLiteral("配置文件展开后过大（超过 %1 MB，实体引用过多）").arg(kMaxConfigExpanded >> 20);
+            return QCoreApplication::translate("SystemConfig", "配置文件展开后过大（超过 %1 MB，实体引用过多）")
+                .arg(kMaxConfigExpanded >> 20);
     }
     if (reader.hasError())
-        return QStringLiteral("配置文件无法解析：%1（第 %2 行）").arg(reader.errorString()).arg(reader.lineNumber());
+        return QCoreApplication::translate("SystemConfig", "配置文件无法解析：%1（第 %2 行）")
+            .arg(reader.errorString())
+            .arg(reader.lineNumber());
     return QString();
 }
 
@@ -239,18 +244,23 @@ LoadResult loadXml(QDomDocument &doc, const QString &fileName, QString *problem 
     QString why;
     switch (kvrio::inspectInput(fileName, &why)) {
     case kvrio::InputState::Missing: return LoadResult::Missing;
-    case kvrio::InputState::NotAFile: return fail(LoadResult::NotAFile, QStringLiteral("配置文件不是普通文件"));
+    case kvrio::InputState::NotAFile:
+        return fail(LoadResult::NotAFile, QCoreApplication::translate("SystemConfig", "配置文件不是普通文件"));
     case kvrio::InputState::Unreadable:
-        return fail(LoadResult::Unparsable, QStringLiteral("无法读取配置文件：%1").arg(why));
+        return fail(LoadResult::Unparsable,
+                    QCoreApplication::translate("SystemConfig", "无法读取配置文件：%1").arg(why));
     case kvrio::InputState::Ok: break;
     }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(LoadResult::Unparsable, QStringLiteral("无法读取配置文件：%1").arg(file.errorString()));
+        return fail(LoadResult::Unparsable,
+                    QCoreApplication::translate("SystemConfig", "无法读取配置文件：%1").arg(file.errorString()));
     const QByteArray bytes = file.read(kMaxConfigBytes + 1);
     file.close();
     if (bytes.size() > kMaxConfigBytes)
-        return fail(LoadResult::Unparsable, QStringLiteral("配置文件过大（超过 %1 MB）").arg(kMaxConfigBytes >> 20));
+        return fail(
+            LoadResult::Unparsable,
+            QCoreApplication::translate("SystemConfig", "配置文件过大（超过 %1 MB）").arg(kMaxConfigBytes >> 20));
     const QString outside = checkConfigBounds(bytes);
     if (!outside.isEmpty())
         return fail(LoadResult::Unparsable, outside);
@@ -258,7 +268,9 @@ LoadResult loadXml(QDomDocument &doc, const QString &fileName, QString *problem 
     int line = 0, column = 0;
     if (!doc.setContent(bytes, &error, &line, &column)) {
         qDebug("SystemConfig::loadXml: parse error ... %s, %d, %d", qUtf8Printable(error), line, column);
-        return fail(LoadResult::Unparsable, QStringLiteral("配置文件无法解析：%1（第 %2 行）").arg(error).arg(line));
+        return fail(
+            LoadResult::Unparsable,
+            QCoreApplication::translate("SystemConfig", "配置文件无法解析：%1（第 %2 行）").arg(error).arg(line));
     }
     return LoadResult::Ok;
 }
@@ -323,6 +335,7 @@ void SystemConfig::applyDefaults()
     m_blIsWaveStyleFill = false;
     m_blNormalized = false;
     m_blIsVariableDensity = false;
+    m_strLanguage = QStringLiteral("system");
     sProjectParams = ProjectParams();
     sProjectParams.strTitleName = QStringLiteral("桥梁基桩桩底检测报告");
     sProjectParams.strDevice = QStringLiteral("KM-LX5521(A)弹性波孔底溶洞探测仪");
@@ -367,6 +380,7 @@ QString SystemConfig::valueText(int index) const
     case 20: return p.strCheck;
     case 21: return p.strDateReport;
     case 22: return boolText(m_blIsVariableDensity);
+    case 23: return m_strLanguage;
     default: return QString();
     }
 }
@@ -399,6 +413,8 @@ void SystemConfig::readValues(const QDomElement &sysconfig)
     p.strCheck = text(20);
     p.strDateReport = text(21);
     m_blIsVariableDensity = readBool(text(22));
+    const QString language = text(23).trimmed();
+    m_strLanguage = language.isEmpty() ? QStringLiteral("system") : language;
 }
 
 void SystemConfig::init(const QString &path)
@@ -430,7 +446,7 @@ void SystemConfig::init(const QString &path)
     } else if (loaded == LoadResult::NotAFile) {
         // Something else has the name (a directory, a pipe): it is left as
         // it is, and nothing can be written there either.
-        m_loadProblem = problem + QStringLiteral("，本次使用默认设置");
+        m_loadProblem = problem + QCoreApplication::translate("SystemConfig", "，本次使用默认设置");
         applyDefaults();
         return;
     } else if (loaded == LoadResult::Unparsable) {
@@ -439,10 +455,11 @@ void SystemConfig::init(const QString &path)
         const QString bad = path + QStringLiteral(".bad");
         QFile::remove(bad);
         if (QFile::rename(path, bad)) {
-            m_loadProblem = problem + QStringLiteral("，已另存为 %1 并恢复默认设置").arg(bad);
+            m_loadProblem =
+                problem + QCoreApplication::translate("SystemConfig", "，已另存为 %1 并恢复默认设置").arg(bad);
         } else {
             qDebug("SystemConfig::init: cannot keep the unreadable file ... %s", qUtf8Printable(bad));
-            m_loadProblem = problem + QStringLiteral("，已恢复默认设置");
+            m_loadProblem = problem + QCoreApplication::translate("SystemConfig", "，已恢复默认设置");
         }
     }
     // Missing, unreadable, or without a "sysconfig" element: start afresh.
@@ -547,6 +564,12 @@ bool SystemConfig::setVariableDensity(bool on)
 {
     m_blIsVariableDensity = on;
     return saveKey(22);
+}
+
+bool SystemConfig::setLanguageSetting(const QString &setting)
+{
+    m_strLanguage = setting;
+    return saveKey(23);
 }
 
 // Keys 4..21 in one pass over the file, so the report fields change together.

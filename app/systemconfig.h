@@ -56,6 +56,9 @@ public:
     // The wave list as variable density (grey columns) instead of wiggles.
     bool isVariableDensity() const { return m_blIsVariableDensity; }
     int getMaxSamplePoints() const { return m_nMaxSamplePoints; }
+    // The interface language chosen under 帮助 → 语言: "zh", "en" or "system"
+    // (app/language.h reads it); takes effect at the next start.
+    QString languageSetting() const { return m_strLanguage; }
     const ProjectParamCaptions &captions() const { return m_captions; }
 
     // Each returns whether the key reached the file; the value is kept in
@@ -65,6 +68,7 @@ public:
     bool setBgColorBlack(bool on);
     bool setNormalized(bool on);
     bool setVariableDensity(bool on);
+    bool setLanguageSetting(const QString &setting);
     bool saveProjectParams();       // keys 4..21
     void setMaxSamplePoints(int n); // clamped to 1024..4096, not persisted
     bool saveKey(int index);        // one key, or all with -1
@@ -94,6 +98,7 @@ private:
     bool m_blIsBgColorBlack = true;
     bool m_blNormalized = false;
     bool m_blIsVariableDensity = false;
+    QString m_strLanguage = QStringLiteral("system");
     int m_nMaxSamplePoints = 4096;
     ProjectParamCaptions m_captions;
 };

@@ -3,6 +3,7 @@
 #include "datafile/measurementmodel.h"
 #include "dsp/waveprocessing.h"
 
+#include <QCoreApplication>
 #include <QTextCodec>
 #include <algorithm>
 #include <cmath>
@@ -20,13 +21,13 @@ struct FieldInfo {
 };
 
 const FieldInfo kFields[] = {
-    {HeaderField::WorkName, "workName", "工地名称", ModWorkName},
-    {HeaderField::DetectUnit, "detectUnit", "检测单位", ModDetectUnit},
-    {HeaderField::DetectName, "detectName", "检测人员", ModDetectName},
-    {HeaderField::PilingNumber, "pilingNumber", "桩号", ModPilingNumber},
-    {HeaderField::DetectTime, "detectTime", "检测时间", ModDetectTime},
-    {HeaderField::WaveSpeed, "fWaveSpeed", "波速", ModWaveSpeed},
-    {HeaderField::OffsetAngle, "fOffsetAngle", "磁偏角", ModOffsetAngle},
+    {HeaderField::WorkName, "workName", QT_TRANSLATE_NOOP("EditCommand", "工地名称"), ModWorkName},
+    {HeaderField::DetectUnit, "detectUnit", QT_TRANSLATE_NOOP("EditCommand", "检测单位"), ModDetectUnit},
+    {HeaderField::DetectName, "detectName", QT_TRANSLATE_NOOP("EditCommand", "检测人员"), ModDetectName},
+    {HeaderField::PilingNumber, "pilingNumber", QT_TRANSLATE_NOOP("EditCommand", "桩号"), ModPilingNumber},
+    {HeaderField::DetectTime, "detectTime", QT_TRANSLATE_NOOP("EditCommand", "检测时间"), ModDetectTime},
+    {HeaderField::WaveSpeed, "fWaveSpeed", QT_TRANSLATE_NOOP("EditCommand", "波速"), ModWaveSpeed},
+    {HeaderField::OffsetAngle, "fOffsetAngle", QT_TRANSLATE_NOOP("EditCommand", "磁偏角"), ModOffsetAngle},
 };
 
 const FieldInfo &info(HeaderField f)
@@ -112,7 +113,7 @@ bool headerfield::fromKey(const QString &key, HeaderField *f)
     return false;
 }
 
-QString headerfield::label(HeaderField f) { return QString::fromUtf8(info(f).label); }
+QString headerfield::label(HeaderField f) { return QCoreApplication::translate("EditCommand", info(f).label); }
 
 quint32 headerfield::changeBit(HeaderField f) { return info(f).bit; }
 
@@ -129,7 +130,7 @@ QString headerfield::store(FileHead &head, HeaderField f, const QString &value)
         QTextCodec *codec = QTextCodec::codecForName("gb18030");
         const QByteArray bytes = codec ? codec->fromUnicode(value) : value.toUtf8();
         if (bytes.size() > kTextFieldSize)
-            return QStringLiteral("%1“%2”过长：最多%3个字节（约%4个汉字）")
+            return QCoreApplication::translate("EditCommand", "%1“%2”过长：最多%3个字节（约%4个汉字）")
                 .arg(label(f), value)
                 .arg(kTextFieldSize)
                 .arg(kTextFieldSize / 2);
@@ -140,12 +141,14 @@ QString headerfield::store(FileHead &head, HeaderField f, const QString &value)
     const float v = value.trimmed().toFloat(&ok);
     if (f == HeaderField::WaveSpeed) {
         if (!ok || !std::isfinite(v) || v <= 0.0f || v > kMaxWaveSpeed)
-            return QStringLiteral("波速“%1”无效，请输入大于0且不超过%2的数值！").arg(value).arg(double(kMaxWaveSpeed));
+            return QCoreApplication::translate("EditCommand", "波速“%1”无效，请输入大于0且不超过%2的数值！")
+                .arg(value)
+                .arg(double(kMaxWaveSpeed));
         head.fWaveSpeed = v;
         return QString();
     }
     if (!ok || !std::isfinite(v) || v < 0.0f || v > 360.0f)
-        return QStringLiteral("磁偏角“%1”无效，请输入0到360之间的数值！").arg(value);
+        return QCoreApplication::translate("EditCommand", "磁偏角“%1”无效，请输入0到360之间的数值！").arg(value);
     head.fOffsetAngle = v;
     return QString();
 }
@@ -156,32 +159,40 @@ QString WaveParams::check() const
 {
     if (blFilter) {
         if (nFilterWindow < 0 || nFilterWindow > 4)
-            return QStringLiteral("窗函数代码“%1”无效，请输入0到4之间的整数！").arg(nFilterWindow);
+            return QCoreApplication::translate("EditCommand", "窗函数代码“%1”无效，请输入0到4之间的整数！")
+                .arg(nFilterWindow);
         if (nLowCutoff <= 0 || nLowCutoff >= kMaxCutoff)
-            return QStringLiteral("下限截止频率“%1”无效，请输入大于0且小于%2的整数！").arg(nLowCutoff).arg(kMaxCutoff);
+            return QCoreApplication::translate("EditCommand", "下限截止频率“%1”无效，请输入大于0且小于%2的整数！")
+                .arg(nLowCutoff)
+                .arg(kMaxCutoff);
         if (nHighCutoff <= 0 || nHighCutoff >= kMaxCutoff)
-            return QStringLiteral("上限截止频率“%1”无效，请输入大于0且小于%2的整数！").arg(nHighCutoff).arg(kMaxCutoff);
+            return QCoreApplication::translate("EditCommand", "上限截止频率“%1”无效，请输入大于0且小于%2的整数！")
+                .arg(nHighCutoff)
+                .arg(kMaxCutoff);
         if (nLowCutoff >= nHighCutoff)
-            return QStringLiteral("下限截止频率(%1 Hz)必须小于上限截止频率(%2 Hz)！").arg(nLowCutoff).arg(nHighCutoff);
+            return QCoreApplication::translate("EditCommand", "下限截止频率(%1 Hz)必须小于上限截止频率(%2 Hz)！")
+                .arg(nLowCutoff)
+                .arg(nHighCutoff);
         if (nFilterOrder < kMinOrder || nFilterOrder > kMaxOrder)
-            return QStringLiteral("滤波阶数“%1”无效，请输入%2到%3之间的整数！")
+            return QCoreApplication::translate("EditCommand", "滤波阶数“%1”无效，请输入%2到%3之间的整数！")
                 .arg(nFilterOrder)
                 .arg(kMinOrder)
                 .arg(kMaxOrder);
     }
     if (blGain && (!std::isfinite(fManualGain) || fManualGain <= 0.0f || fManualGain > kMaxGain))
-        return QStringLiteral("手动增益“%1”无效，请输入大于0且不超过%2的数值！")
+        return QCoreApplication::translate("EditCommand", "手动增益“%1”无效，请输入大于0且不超过%2的数值！")
             .arg(double(fManualGain))
             .arg(double(kMaxGain));
     if (!blFilter && !blGain)
-        return QStringLiteral("没有要应用的参数");
+        return QCoreApplication::translate("EditCommand", "没有要应用的参数");
     return QString();
 }
 
 // ---- Flaw mark ----------------------------------------------------------------
 
 FlawMarkCommand::FlawMarkCommand(const WaveAnalyzeInfoPtr &record, int nFlawPos)
-    : EditCommand(nFlawPos == kNoValue ? QStringLiteral("清除缺陷标记") : QStringLiteral("标记缺陷"))
+    : EditCommand(nFlawPos == kNoValue ? QCoreApplication::translate("EditCommand", "清除缺陷标记")
+                                       : QCoreApplication::translate("EditCommand", "标记缺陷"))
     , m_record(record)
     , m_nFlawPos(nFlawPos)
 { }
@@ -399,7 +410,7 @@ bool WaveOrderCommand::mergeWith(const EditCommand &next)
 // ---- Deleting a wave -----------------------------------------------------------
 
 DeleteWaveCommand::DeleteWaveCommand(int index)
-    : EditCommand(QStringLiteral("删除波形"))
+    : EditCommand(QCoreApplication::translate("EditCommand", "删除波形"))
     , m_nIndex(index)
 { }
 
@@ -443,7 +454,7 @@ DocChange DeleteWaveCommand::undo(EditTarget &t)
 // ---- Header fields ---------------------------------------------------------------
 
 HeaderFieldCommand::HeaderFieldCommand(HeaderField field, const FileHead &before, const FileHead &after)
-    : EditCommand(QStringLiteral("修改") + headerfield::label(field))
+    : EditCommand(QCoreApplication::translate("EditCommand", "修改") + headerfield::label(field))
     , m_field(field)
     , m_before(read(before, field))
     , m_after(read(after, field))

@@ -1,5 +1,6 @@
 #include "fileformat.h"
 
+#include <QCoreApplication>
 #include <QtDebug>
 #include <limits>
 
@@ -32,31 +33,31 @@ bool accepts(const FileHead &head, qint64 fileSize, QString *reason)
         return false;
     };
     if (fileSize < FILE_HEAD_SIZE)
-        return fail(QStringLiteral("文件短于文件头"));
+        return fail(QCoreApplication::translate("FileFormat", "文件短于文件头"));
 
     const QString build = buildNumberText(head);
     qDebug("SVN版本号为 ... %s", qPrintable(build));
     if (!(QString::compare(QStringLiteral("1510"), build, Qt::CaseSensitive) < 0))
-        return fail(QStringLiteral("版本号 %1 不被接受").arg(build));
+        return fail(QCoreApplication::translate("FileFormat", "版本号 %1 不被接受").arg(build));
 
     if (head.waveGroupCnt < 0)
-        return fail(QStringLiteral("测点数为负"));
+        return fail(QCoreApplication::translate("FileFormat", "测点数为负"));
     qint64 area = 0;
     if (!isOriginal(head)) {
         qDebug("header.info.deleteChannelCnt ... %d", head.deleteChannelCnt);
         if (head.deleteChannelCnt < 0 || qint64(head.deleteChannelCnt) > 3 * qint64(head.waveGroupCnt))
-            return fail(QStringLiteral("删除通道数超出范围"));
+            return fail(QCoreApplication::translate("FileFormat", "删除通道数超出范围"));
         area = analysisAreaSize(head);
     }
     const qint64 rest = fileSize - FILE_HEAD_SIZE - area;
     if (rest < 0 || rest % GroupSize != 0) {
         qDebug("文件数据格式不对 ... %lld, %d, %d!", (long long)fileSize, GroupSize, int(area));
-        return fail(QStringLiteral("文件长度与文件头记录的数量不符"));
+        return fail(QCoreApplication::translate("FileFormat", "文件长度与文件头记录的数量不符"));
     }
     // An analysis file must hold exactly the groups its header counts,
     // otherwise its records would be read from inside the wave data.
     if (!isOriginal(head) && rest / GroupSize != head.waveGroupCnt)
-        return fail(QStringLiteral("测点数与文件长度不符"));
+        return fail(QCoreApplication::translate("FileFormat", "测点数与文件长度不符"));
     return true;
 }
 

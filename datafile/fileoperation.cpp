@@ -2,6 +2,7 @@
 
 #include "datafile/fileformat.h"
 
+#include <QCoreApplication>
 #include <QScopedPointer>
 #include <QtDebug>
 #include <cstring>
@@ -37,7 +38,8 @@ bool FileOperation::readExactly(void *data, qint64 size)
     if (n == size)
         return true;
     if (m_readError.isEmpty())
-        m_readError = n < 0 ? m_dev->errorString() : QStringLiteral("文件在读取过程中变短");
+        m_readError =
+            n < 0 ? m_dev->errorString() : QCoreApplication::translate("FileOperation", "文件在读取过程中变短");
     return false;
 }
 

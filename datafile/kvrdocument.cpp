@@ -7,6 +7,7 @@
 
 #include "io/safewrite.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -33,14 +34,14 @@ void sanitizeGroup(WaveGroup &g, int index, QStringList &warnings)
     // -100 is the instrument's "not recorded" and stays as it is.
     if (h.nSamplePoints != kNoValue && (h.nSamplePoints < 0 || h.nSamplePoints > kMaxSamples)) {
         const int fixed = qBound(0, h.nSamplePoints, kMaxSamples);
-        warnings << QStringLiteral("测点 %1 的采样点数 %2 超出 0..4096，已改为 %3")
+        warnings << QCoreApplication::translate("KvrDocument", "测点 %1 的采样点数 %2 超出 0..4096，已改为 %3")
                         .arg(index + 1)
                         .arg(h.nSamplePoints)
                         .arg(fixed);
         h.nSamplePoints = fixed;
     }
     if (!std::isfinite(h.fHeadingAngle)) {
-        warnings << QStringLiteral("测点 %1 的方位角无效，已改为 0").arg(index + 1);
+        warnings << QCoreApplication::translate("KvrDocument", "测点 %1 的方位角无效，已改为 0").arg(index + 1);
         h.fHeadingAngle = 0.0f;
     }
     if (!std::isfinite(h.fPitchAngle))
@@ -51,7 +52,8 @@ void sanitizeGroup(WaveGroup &g, int index, QStringList &warnings)
         WaveBlock &blk = *g.blocks[b];
         if (blk.nDataCnt < 0 || blk.nDataCnt > kMaxSamples) {
             const int fixed = qBound(0, blk.nDataCnt, kMaxSamples);
-            warnings << QStringLiteral("测点 %1 通道 %2 的采样个数 %3 超出 0..4096，已改为 %4")
+            warnings << QCoreApplication::translate("KvrDocument",
+                                                    "测点 %1 通道 %2 的采样个数 %3 超出 0..4096，已改为 %4")
                             .arg(index + 1)
                             .arg(b + 1)
                             .arg(blk.nDataCnt)
@@ -59,7 +61,7 @@ void sanitizeGroup(WaveGroup &g, int index, QStringList &warnings)
             blk.nDataCnt = fixed;
         }
         if (!isFlawPosSound(blk.nFlawPos, blk.nDataCnt)) {
-            warnings << QStringLiteral("测点 %1 通道 %2 的缺陷位置 %3 不在波形内，已清除")
+            warnings << QCoreApplication::translate("KvrDocument", "测点 %1 通道 %2 的缺陷位置 %3 不在波形内，已清除")
                             .arg(index + 1)
                             .arg(b + 1)
                             .arg(blk.nFlawPos);
@@ -74,7 +76,8 @@ void sanitizeGroup(WaveGroup &g, int index, QStringList &warnings)
             }
         }
         if (outside)
-            warnings << QStringLiteral("测点 %1 通道 %2 有 %3 个采样值超出 0..65535，已限幅")
+            warnings << QCoreApplication::translate("KvrDocument",
+                                                    "测点 %1 通道 %2 有 %3 个采样值超出 0..65535，已限幅")
                             .arg(index + 1)
                             .arg(b + 1)
                             .arg(outside);
@@ -87,7 +90,8 @@ bool sanitizeRecord(WaveAnalyzeInfo &a, int index, const WaveGroupList &groups, 
                     QStringList &warnings)
 {
     if (a.nMeasurePoint < 0 || a.nMeasurePoint >= groups.size() || a.nChannel < 0 || a.nChannel >= kChannelsPerGroup) {
-        warnings << QStringLiteral("分析记录 %1 指向不存在的波形（测点 %2，通道 %3），已忽略")
+        warnings << QCoreApplication::translate("KvrDocument",
+                                                "分析记录 %1 指向不存在的波形（测点 %2，通道 %3），已忽略")
                         .arg(index + 1)
                         .arg(a.nMeasurePoint)
                         .arg(a.nChannel);
@@ -95,7 +99,7 @@ bool sanitizeRecord(WaveAnalyzeInfo &a, int index, const WaveGroupList &groups, 
     }
     const qint64 key = qint64(a.nMeasurePoint) * kBlocksPerGroup + a.nChannel;
     if (seen.contains(key)) {
-        warnings << QStringLiteral("分析记录 %1 重复（测点 %2，通道 %3），已忽略")
+        warnings << QCoreApplication::translate("KvrDocument", "分析记录 %1 重复（测点 %2，通道 %3），已忽略")
                         .arg(index + 1)
                         .arg(a.nMeasurePoint + 1)
                         .arg(a.nChannel + 1);
@@ -107,20 +111,25 @@ bool sanitizeRecord(WaveAnalyzeInfo &a, int index, const WaveGroupList &groups, 
         float angle = g.head.fHeadingAngle + 120.0f * a.nChannel;
         if (angle > 360.0f)
             angle -= 360.0f;
-        warnings << QStringLiteral("分析记录 %1 的通道角度无效，已按方位角重算").arg(index + 1);
+        warnings
+            << QCoreApplication::translate("KvrDocument", "分析记录 %1 的通道角度无效，已按方位角重算").arg(index + 1);
         a.fChannelAngle = angle;
     }
     if (!std::isfinite(a.fManualGain) || a.fManualGain <= 0.0f || a.fManualGain > kMaxManualGain) {
-        warnings << QStringLiteral("分析记录 %1 的增益无效，已改为 1").arg(index + 1);
+        warnings << QCoreApplication::translate("KvrDocument", "分析记录 %1 的增益无效，已改为 1").arg(index + 1);
         a.fManualGain = 1.0f;
     }
     if (a.nFilterOrder < 1 || a.nFilterOrder > kMaxFilterOrder) {
-        warnings << QStringLiteral("分析记录 %1 的滤波阶数 %2 无效，已改为 500").arg(index + 1).arg(a.nFilterOrder);
+        warnings << QCoreApplication::translate("KvrDocument", "分析记录 %1 的滤波阶数 %2 无效，已改为 500")
+                        .arg(index + 1)
+                        .arg(a.nFilterOrder);
         a.nFilterOrder = 500;
     }
     const int count = g.blocks[a.nChannel]->nDataCnt;
     if (!isFlawPosSound(a.nFlawPos, count)) {
-        warnings << QStringLiteral("分析记录 %1 的缺陷位置 %2 不在波形内，已清除").arg(index + 1).arg(a.nFlawPos);
+        warnings << QCoreApplication::translate("KvrDocument", "分析记录 %1 的缺陷位置 %2 不在波形内，已清除")
+                        .arg(index + 1)
+                        .arg(a.nFlawPos);
         a.nFlawPos = kNoValue;
     }
     return true;
@@ -132,11 +141,11 @@ void sanitizeHeader(FileHead &h, bool original, QStringList &warnings)
 {
     if (!std::isfinite(h.fWaveSpeed) || h.fWaveSpeed <= 0.0f || h.fWaveSpeed > kMaxWaveSpeed) {
         if (!original)
-            warnings << QStringLiteral("文件头的波速无效，已改为 4000");
+            warnings << QCoreApplication::translate("KvrDocument", "文件头的波速无效，已改为 4000");
         h.fWaveSpeed = 4000.0f;
     }
     if (!std::isfinite(h.fOffsetAngle)) {
-        warnings << QStringLiteral("文件头的磁偏角无效，已改为 0");
+        warnings << QCoreApplication::translate("KvrDocument", "文件头的磁偏角无效，已改为 0");
         h.fOffsetAngle = 0.0f;
     }
     if (!std::isfinite(h.fWaveZoomScale))
@@ -179,24 +188,27 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
         return r; // nothing chosen: nothing to say
 
     const QString shownPath = QDir::toNativeSeparators(path);
-    const QString unreadable = QStringLiteral("无法读取文件 %1：%2");
+    const QString unreadable = QCoreApplication::translate("KvrDocument", "无法读取文件 %1：%2");
     QString why;
     switch (kvrio::inspectInput(path, &why)) {
     case kvrio::InputState::Missing:
-        r.message = QStringLiteral("未检测到文件 ") + path + QStringLiteral(" ！");
+        r.message = QCoreApplication::translate("KvrDocument", "未检测到文件 %1 ！").arg(path);
         return r;
-    case kvrio::InputState::NotAFile: r.message = unreadable.arg(shownPath, QStringLiteral("它不是普通文件")); return r;
+    case kvrio::InputState::NotAFile:
+        r.message = unreadable.arg(shownPath, QCoreApplication::translate("KvrDocument", "它不是普通文件"));
+        return r;
     case kvrio::InputState::Unreadable: r.message = unreadable.arg(shownPath, why); return r;
     case kvrio::InputState::Ok: break;
     }
-    const QString rejected = QStringLiteral("文件不完整或者格式不正确！");
+    const QString rejected = QCoreApplication::translate("KvrDocument", "文件不完整或者格式不正确！");
     // Decided by the size alone, before anything is read or allocated.
     const qint64 size = fi.size();
     if (size > kMaxSurveyBytes) {
-        r.message = QStringLiteral("文件 %1 过大（%2 MB），超过可打开的上限 %3 MB，无法打开！")
-                        .arg(shownPath)
-                        .arg(double(size) / 1e6, 0, 'f', 1)
-                        .arg(double(kMaxSurveyBytes) / 1e6, 0, 'f', 1);
+        r.message =
+            QCoreApplication::translate("KvrDocument", "文件 %1 过大（%2 MB），超过可打开的上限 %3 MB，无法打开！")
+                .arg(shownPath)
+                .arg(double(size) / 1e6, 0, 'f', 1)
+                .arg(double(kMaxSurveyBytes) / 1e6, 0, 'f', 1);
         return r;
     }
 
@@ -288,9 +300,10 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
         }
     }
     if (fourthChannels)
-        warnings << QStringLiteral("%1 个测点记录了第四通道，第四通道不参与分析").arg(fourthChannels);
+        warnings << QCoreApplication::translate("KvrDocument", "%1 个测点记录了第四通道，第四通道不参与分析")
+                        .arg(fourthChannels);
     if (original && model.groupCount() != head.waveGroupCnt)
-        warnings << QStringLiteral("文件头记录 %1 个测点，文件中有 %2 个完整测点")
+        warnings << QCoreApplication::translate("KvrDocument", "文件头记录 %1 个测点，文件中有 %2 个完整测点")
                         .arg(head.waveGroupCnt)
                         .arg(model.groupCount());
 
@@ -320,7 +333,7 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
     }
     report(kReadShare);
     if (model.waveCount() == 0 && model.groupCount() > 0)
-        warnings << QStringLiteral("文件中没有可分析的波形");
+        warnings << QCoreApplication::translate("KvrDocument", "文件中没有可分析的波形");
 
     state.original = original;
     state.old = old;
@@ -393,7 +406,8 @@ LoadedSurvey KvrDocument::load(const QString &path, const OpenProgress &progress
         if (maxWaveSpeed > 0)
             head.fWaveSpeed = float(maxWaveSpeed);
         else
-            warnings << QStringLiteral("测点未记录有效波速，波速保持 %1").arg(double(head.fWaveSpeed));
+            warnings << QCoreApplication::translate("KvrDocument", "测点未记录有效波速，波速保持 %1")
+                            .arg(double(head.fWaveSpeed));
         qDebug("将文件类型更改为“ANA”");
         fileformat::changeTypeToAnalysis(head);
     }
@@ -447,7 +461,7 @@ DocResult KvrDocument::writeTo(const QString &path)
 {
     DocResult r;
     if (!m_open || path.isEmpty()) {
-        r.message = QStringLiteral("没有打开的文件！");
+        r.message = QCoreApplication::translate("KvrDocument", "没有打开的文件！");
         return r;
     }
     // The file on disk becomes exactly the model: header, all groups in list
@@ -471,7 +485,7 @@ DocResult KvrDocument::writeTo(const QString &path)
     disk.fWaveZoomScale = dsp::computeAdaptiveGain(groups, records);
 
     qDebug("重新写入全部的波形数据!\r\n");
-    const QString failed = QStringLiteral("保存文件失败：%1，原文件未被改动！");
+    const QString failed = QCoreApplication::translate("KvrDocument", "保存文件失败：%1，原文件未被改动！");
     kvrio::SafeFile file(path, QStringList(), m_deviceFactory);
     if (!file.open()) {
         r.message = failed.arg(file.errorString());
@@ -562,11 +576,13 @@ bool KvrDocument::step(bool forward)
 bool KvrDocument::checkWave(int wave, DocResult *r) const
 {
     if (!m_open) {
-        r->message = QStringLiteral("没有打开的文件！");
+        r->message = QCoreApplication::translate("KvrDocument", "没有打开的文件！");
         return false;
     }
     if (wave < 0 || wave >= m_model.waveCount()) {
-        r->message = QStringLiteral("波形序号 %1 超出范围（共 %2 个波形，从0开始）").arg(wave).arg(m_model.waveCount());
+        r->message = QCoreApplication::translate("KvrDocument", "波形序号 %1 超出范围（共 %2 个波形，从0开始）")
+                         .arg(wave)
+                         .arg(m_model.waveCount());
         return false;
     }
     return true;
@@ -591,13 +607,16 @@ DocResult KvrDocument::checkFlawMark(int wave, int sample) const
     const WaveAnalyzeInfoPtr a = m_model.waveAnalyzeInfoAt(wave);
     const WaveGroupPtr g = m_model.waveGroupAt(a->nMeasurePoint);
     if (!g || a->nChannel < 0 || a->nChannel >= kChannelsPerGroup) {
-        r.message = QStringLiteral("波形 %1 没有可标记的数据").arg(wave);
+        r.message = QCoreApplication::translate("KvrDocument", "波形 %1 没有可标记的数据").arg(wave);
         return r;
     }
     if (sample != kNoValue) {
         const int count = g->blocks[a->nChannel]->nDataCnt;
         if (sample < 0 || sample >= count) {
-            r.message = QStringLiteral("缺陷位置 %1 不在波形 %2 内（0到%3）").arg(sample).arg(wave).arg(count - 1);
+            r.message = QCoreApplication::translate("KvrDocument", "缺陷位置 %1 不在波形 %2 内（0到%3）")
+                            .arg(sample)
+                            .arg(wave)
+                            .arg(count - 1);
             return r;
         }
     }
@@ -629,7 +648,7 @@ DocResult KvrDocument::applyWaveParams(int wave, const WaveParams &params)
     if (wave != -1 && !checkWave(wave, &r))
         return r;
     if (!m_open || m_model.waveCount() == 0) {
-        r.message = QStringLiteral("没有可应用参数的波形");
+        r.message = QCoreApplication::translate("KvrDocument", "没有可应用参数的波形");
         return r;
     }
     r.message = params.check();
@@ -638,7 +657,8 @@ DocResult KvrDocument::applyWaveParams(int wave, const WaveParams &params)
     WaveAnalyzeInfoList records;
     if (wave >= 0)
         records << m_model.waveAnalyzeInfoAt(wave);
-    auto *command = new WaveParamsCommand(wave >= 0 ? QStringLiteral("应用滤波参数") : QStringLiteral("应用到所有波形"),
+    auto *command = new WaveParamsCommand(wave >= 0 ? QCoreApplication::translate("KvrDocument", "应用滤波参数")
+                                                    : QCoreApplication::translate("KvrDocument", "应用到所有波形"),
                                           records, params);
     perform(std::unique_ptr<EditCommand>(command));
     r.warnings = command->problems();
@@ -654,7 +674,8 @@ DocResult KvrDocument::swapWaves(int wave, int step)
     r.ok = true;
     if (step == 0)
         return r;
-    perform(std::unique_ptr<EditCommand>(new WaveOrderCommand(QStringLiteral("交换波形"), wave, wave + step, false)));
+    perform(std::unique_ptr<EditCommand>(
+        new WaveOrderCommand(QCoreApplication::translate("KvrDocument", "交换波形"), wave, wave + step, false)));
     return r;
 }
 
@@ -666,7 +687,8 @@ DocResult KvrDocument::moveWave(int wave, int step)
     r.ok = true;
     if (step == 0)
         return r;
-    perform(std::unique_ptr<EditCommand>(new WaveOrderCommand(QStringLiteral("移动波形"), wave, wave + step, true)));
+    perform(std::unique_ptr<EditCommand>(
+        new WaveOrderCommand(QCoreApplication::translate("KvrDocument", "移动波形"), wave, wave + step, true)));
     return r;
 }
 
@@ -676,7 +698,7 @@ DocResult KvrDocument::deleteWave(int wave)
     if (!checkWave(wave, &r))
         return r;
     if (m_model.waveCount() == 1) {
-        r.message = QStringLiteral("这是文件中唯一的波形，不能删除！");
+        r.message = QCoreApplication::translate("KvrDocument", "这是文件中唯一的波形，不能删除！");
         return r;
     }
     perform(std::unique_ptr<EditCommand>(new DeleteWaveCommand(wave)));
@@ -688,7 +710,7 @@ DocResult KvrDocument::setHeaderField(HeaderField field, const QString &value)
 {
     DocResult r;
     if (!m_open) {
-        r.message = QStringLiteral("没有打开的文件！");
+        r.message = QCoreApplication::translate("KvrDocument", "没有打开的文件！");
         return r;
     }
     FileHead after = *m_head;

@@ -1,5 +1,6 @@
 #include "safewrite.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -97,61 +98,62 @@ bool isSameFile(const QString &a, const QString &b)
 QString checkOutputTarget(const QString &target, const QStringList &inputs)
 {
     if (target.isEmpty())
-        return QStringLiteral("没有指定输出文件");
+        return QCoreApplication::translate("SafeFile", "没有指定输出文件");
 #if defined(Q_OS_UNIX)
     // A name that does not survive the conversion to the system's bytes
     // would be written under another name.
     if (QFile::decodeName(QFile::encodeName(target)) != target)
-        return QStringLiteral("文件名含有本系统无法表示的字符");
+        return QCoreApplication::translate("SafeFile", "文件名含有本系统无法表示的字符");
 #endif
     for (const QString &input : inputs) {
         if (isSameFile(target, input))
-            return QStringLiteral("它就是输入文件 %1，不能覆盖").arg(shown(input));
+            return QCoreApplication::translate("SafeFile", "它就是输入文件 %1，不能覆盖").arg(shown(input));
     }
 #if defined(Q_OS_UNIX)
     struct stat st;
     if (!statPath(target, &st)) {
         if (errno != ENOENT)
-            return QStringLiteral("无法访问：%1").arg(systemError(errno));
+            return QCoreApplication::translate("SafeFile", "无法访问：%1").arg(systemError(errno));
         // Nothing there yet (or a link to nothing, which the new file fills).
         if (!QFileInfo(QFileInfo(target).absolutePath()).isDir())
-            return QStringLiteral("目录 %1 不存在").arg(shown(QFileInfo(target).absolutePath()));
+            return QCoreApplication::translate("SafeFile", "目录 %1 不存在")
+                .arg(shown(QFileInfo(target).absolutePath()));
         return QString();
     }
     if (S_ISDIR(st.st_mode))
-        return QStringLiteral("它是一个目录，不是文件");
+        return QCoreApplication::translate("SafeFile", "它是一个目录，不是文件");
     if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
-        return QStringLiteral("它是设备文件，不能作为输出文件");
+        return QCoreApplication::translate("SafeFile", "它是设备文件，不能作为输出文件");
     if (S_ISFIFO(st.st_mode))
-        return QStringLiteral("它是管道文件，不能作为输出文件");
+        return QCoreApplication::translate("SafeFile", "它是管道文件，不能作为输出文件");
     if (S_ISSOCK(st.st_mode))
-        return QStringLiteral("它是套接字，不能作为输出文件");
+        return QCoreApplication::translate("SafeFile", "它是套接字，不能作为输出文件");
     if (!S_ISREG(st.st_mode))
-        return QStringLiteral("它不是普通文件，不能作为输出文件");
+        return QCoreApplication::translate("SafeFile", "它不是普通文件，不能作为输出文件");
     // The permission bits count even for the administrator: a file marked
     // read-only is not replaced.
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(QFile::encodeName(target).constData(), W_OK) != 0)
-        return QStringLiteral("文件是只读的");
+        return QCoreApplication::translate("SafeFile", "文件是只读的");
 #else
     const QFileInfo fi(target);
     if (!fi.exists()) {
         if (!QFileInfo(fi.absolutePath()).isDir())
-            return QStringLiteral("目录 %1 不存在").arg(shown(fi.absolutePath()));
+            return QCoreApplication::translate("SafeFile", "目录 %1 不存在").arg(shown(fi.absolutePath()));
         return QString();
     }
     if (fi.isDir())
-        return QStringLiteral("它是一个目录，不是文件");
+        return QCoreApplication::translate("SafeFile", "它是一个目录，不是文件");
     if (!fi.isFile())
-        return QStringLiteral("它不是普通文件，不能作为输出文件");
+        return QCoreApplication::translate("SafeFile", "它不是普通文件，不能作为输出文件");
     if (!fi.isWritable())
-        return QStringLiteral("文件是只读的");
+        return QCoreApplication::translate("SafeFile", "文件是只读的");
 #endif
     return QString();
 }
 
 QString writeFailedText(const QString &target, const QString &why)
 {
-    return QStringLiteral("无法写入文件 %1：%2").arg(shown(target), why);
+    return QCoreApplication::translate("SafeFile", "无法写入文件 %1：%2").arg(shown(target), why);
 }
 
 SafeFile::SafeFile(const QString &target, const QStringList &inputs, const SaveDeviceFactory &factory)
@@ -166,7 +168,9 @@ QFileDevice *SafeFile::device() const { return m_device.get(); }
 
 bool SafeFile::fail(const QString &why)
 {
-    m_error = why.isEmpty() || why == QLatin1String("Unknown error") ? QStringLiteral("数据未能完整写入") : why;
+    m_error = why.isEmpty() || why == QLatin1String("Unknown error")
+        ? QCoreApplication::translate("SafeFile", "数据未能完整写入")
+        : why;
     cancel();
     return false;
 }
@@ -181,7 +185,7 @@ bool SafeFile::open()
         return fail(refused);
     m_device = m_factory ? m_factory(m_target) : std::unique_ptr<QSaveFile>(new QSaveFile(m_target));
     if (!m_device)
-        return fail(QStringLiteral("无法创建文件"));
+        return fail(QCoreApplication::translate("SafeFile", "无法创建文件"));
     if (!m_device->open(QIODevice::WriteOnly))
         return fail(m_device->errorString());
     return true;
@@ -190,7 +194,7 @@ bool SafeFile::open()
 bool SafeFile::write(const char *data, qint64 size)
 {
     if (!m_device || !m_device->isOpen() || m_finished)
-        return fail(m_error.isEmpty() ? QStringLiteral("文件未打开") : m_error);
+        return fail(m_error.isEmpty() ? QCoreApplication::translate("SafeFile", "文件未打开") : m_error);
     qint64 done = 0;
     while (done < size) {
         const qint64 n = m_device->write(data + done, size - done);
@@ -209,7 +213,7 @@ bool SafeFile::finish()
     if (m_finished)
         return true;
     if (!m_device || !m_device->isOpen())
-        return fail(m_error.isEmpty() ? QStringLiteral("文件未打开") : m_error);
+        return fail(m_error.isEmpty() ? QCoreApplication::translate("SafeFile", "文件未打开") : m_error);
     if (!m_device->flush() || m_device->error() != QFileDevice::NoError)
         return fail(m_device->errorString());
     QString why;

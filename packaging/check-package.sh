@@ -89,8 +89,13 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin/kvr-analysis" --help 
     || fail "kvr-analysis --help without a display"
 "$bin/kvr-cli" word "$src/demo/demo.ard" -o "$tmp/report.docx" 2>"$tmp/word.log" && [ -s "$tmp/report.docx" ] \
     || { cat "$tmp/word.log" >&2; fail "installed kvr-cli word (template in /usr/share/kvr-analysis)"; }
-QT_QPA_PLATFORM=offscreen "$bin/kvr-analysis" --self-check "$tmp/self-check" "$src/demo/demo.ard" >"$tmp/self-check.log" 2>&1 \
-    || { grep -v '^ok' "$tmp/self-check.log" >&2; fail "installed kvr-analysis --self-check"; }
+# In both interface languages: the English one is compiled into the program.
+for lang in zh_CN.UTF-8 en_US.UTF-8; do
+    env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=$lang QT_QPA_PLATFORM=offscreen \
+        "$bin/kvr-analysis" --self-check "$tmp/self-check" "$src/demo/demo.ard" >"$tmp/self-check.log" 2>&1 \
+        || { grep -v '^ok' "$tmp/self-check.log" >&2; fail "installed kvr-analysis --self-check with LANG=$lang"; }
+done
+grep -q '^ok   interface in English' "$tmp/self-check.log" || fail "installed kvr-analysis speaks English with LANG=en_US.UTF-8"
 
 # The file type and the default application, as the package's dpkg triggers
 # leave them (update-mime-database, update-desktop-database), asked the way

@@ -61,46 +61,44 @@ AnalysisHelperWidget::AnalysisHelperWidget(QWidget *parent)
 void AnalysisHelperWidget::buildUi()
 {
 
-    m_pLabelFilterType = named(new QLabel(QStringLiteral("滤波器类型："), this), "labelFilterType");
+    m_pLabelFilterType = named(new QLabel(tr("滤波器类型："), this), "labelFilterType");
     m_pCBoxFilterType = named(new QComboBox(this), "cBoxFilterType");
-    m_pCBoxFilterType->addItems({QStringLiteral("布莱克曼窗"), QStringLiteral("汉明窗"), QStringLiteral("汉宁窗"),
-                                 QStringLiteral("三角窗"), QStringLiteral("矩形窗")});
+    m_pCBoxFilterType->addItems({tr("布莱克曼窗"), tr("汉明窗"), tr("汉宁窗"), tr("三角窗"), tr("矩形窗")});
     m_pCBoxFilterType->setInsertPolicy(QComboBox::InsertAtBottom);
     m_pCBoxFilterType->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
-    m_pLabelLowPassFreq = named(new QLabel(QStringLiteral("下限截止频率(Hz)："), this), "labelLowPassFreq");
+    m_pLabelLowPassFreq = named(new QLabel(tr("下限截止频率(Hz)："), this), "labelLowPassFreq");
     m_pLEditLowPassFreq = named(new QLineEdit(this), "lEditLowPassFreq");
-    m_pLabelHighPassFreq = named(new QLabel(QStringLiteral("上限截止频率(Hz)："), this), "labelHighPassFreq");
+    m_pLabelHighPassFreq = named(new QLabel(tr("上限截止频率(Hz)："), this), "labelHighPassFreq");
     m_pLEditHighPassFreq = named(new QLineEdit(this), "lEditHighPassFreq");
-    m_pLabelFilterOrder = named(new QLabel(QStringLiteral("滤波阶数："), this), "labelFilterOrder");
+    m_pLabelFilterOrder = named(new QLabel(tr("滤波阶数："), this), "labelFilterOrder");
     m_pBtnFilterOrderSub = orderButton("btnFilterOrderSub", ":/images/Resources/png/order_sub.png", "-", this);
     m_pLEditFilterOrder = named(new QLineEdit(this), "lEditFilterOrder");
     m_pLEditFilterOrder->setAlignment(Qt::AlignCenter);
     m_pBtnFilterOrderAdd = orderButton("btnFilterOrderAdd", ":/images/Resources/png/order_add.png", "+", this);
-    m_pLabelMainFreqName = named(new QLabel(QStringLiteral("主频(Hz)："), this), "labelMainFreqName");
+    m_pLabelMainFreqName = named(new QLabel(tr("主频(Hz)："), this), "labelMainFreqName");
     m_pLabelMainFreq = panelLabel("labelMainFreq", QStringLiteral(" "), this);
     m_pLabelMainFreq->setMinimumWidth(80);
-    m_pBtnSaveFilterWaveData = named(new QPushButton(QStringLiteral("应用到当前波形"), this), "btnSaveFilterWaveData");
-    m_pBtnSaveFilterWaveDataAll =
-        named(new QPushButton(QStringLiteral("应用到所有波形"), this), "btnSaveFilterWaveDataAll");
+    m_pBtnSaveFilterWaveData = named(new QPushButton(tr("应用到当前波形"), this), "btnSaveFilterWaveData");
+    m_pBtnSaveFilterWaveDataAll = named(new QPushButton(tr("应用到所有波形"), this), "btnSaveFilterWaveDataAll");
 
-    m_pLabelBkColor = named(new QLabel(QStringLiteral("波形背景色："), this), "labelBkColor");
+    m_pLabelBkColor = named(new QLabel(tr("波形背景色："), this), "labelBkColor");
     m_pLabelBkColor->setStyleSheet(kBlueStyle);
     m_pCBoxBkColor = named(new QComboBox(this), "cBoxBkColor");
-    m_pCBoxBkColor->addItems({QStringLiteral("白色"), QStringLiteral("黑色")});
+    m_pCBoxBkColor->addItems({tr("白色"), tr("黑色")});
     m_pCBoxBkColor->setStyleSheet(kBlueStyle);
-    m_pLabelManualGainName = named(new QLabel(QStringLiteral("手动增益："), this), "labelManualGainName");
+    m_pLabelManualGainName = named(new QLabel(tr("手动增益："), this), "labelManualGainName");
     m_pLEditManualGain = named(new QLineEdit(this), "lEditManualGain");
-    m_pLabelCurWaveDataIndexName = named(new QLabel(QStringLiteral("波形序号："), this), "labelCurWaveDataIndexName");
+    m_pLabelCurWaveDataIndexName = named(new QLabel(tr("波形序号："), this), "labelCurWaveDataIndexName");
     m_pLabelCurWaveDataIndex = panelLabel("labelCurWaveDataIndex", QStringLiteral("1 / 1"), this);
-    m_pBtnSwapPreviousWave = named(new QPushButton(QStringLiteral("波形往前移"), this), "btnSwapPreviousWave");
-    m_pBtnSwapNextWave = named(new QPushButton(QStringLiteral("波形往后移"), this), "btnSwapNextWave");
-    m_pBtnPreviousWaveData = named(new QPushButton(QStringLiteral("上一个波形"), this), "btnPreviousWaveData");
-    m_pBtnNextWaveData = named(new QPushButton(QStringLiteral("下一个波形"), this), "btnNextWaveData");
-    m_pBtnClearCurMark = named(new QPushButton(QStringLiteral("清除当前标记"), this), "btnClearCurMark");
+    m_pBtnSwapPreviousWave = named(new QPushButton(tr("波形往前移"), this), "btnSwapPreviousWave");
+    m_pBtnSwapNextWave = named(new QPushButton(tr("波形往后移"), this), "btnSwapNextWave");
+    m_pBtnPreviousWaveData = named(new QPushButton(tr("上一个波形"), this), "btnPreviousWaveData");
+    m_pBtnNextWaveData = named(new QPushButton(tr("下一个波形"), this), "btnNextWaveData");
+    m_pBtnClearCurMark = named(new QPushButton(tr("清除当前标记"), this), "btnClearCurMark");
     m_pBtnClearCurMark->setStyleSheet(kBlueStyle);
     m_pBtnAcceptSuggestion = named(new QPushButton(tr("采纳建议"), this), "btnAcceptSuggestion");
     m_pBtnAcceptSuggestion->setEnabled(false);
-    m_pCheckBoxIsWaveStyleFill = named(new QCheckBox(QStringLiteral("波形填充"), this), "checkBoxIsWaveStyleFill");
+    m_pCheckBoxIsWaveStyleFill = named(new QCheckBox(tr("波形填充"), this), "checkBoxIsWaveStyleFill");
     m_pCheckBoxIsWaveStyleFill->setStyleSheet(kBlueStyle);
 
     // Numbers of at most seven digits: the edits need not take the room the
@@ -228,21 +226,21 @@ bool AnalysisHelperWidget::readSettings(WaveParams *out, QString *message) const
     p.blGain = true;
     p.nLowCutoff = m_pLEditLowPassFreq->text().trimmed().toInt(&ok, 10);
     if (!ok) {
-        *message = QStringLiteral("下限截止频率“%1”无效，请输入大于0且小于%2的整数！")
+        *message = tr("下限截止频率“%1”无效，请输入大于0且小于%2的整数！")
                        .arg(m_pLEditLowPassFreq->text())
                        .arg(WaveParams::kMaxCutoff);
         return false;
     }
     p.nHighCutoff = m_pLEditHighPassFreq->text().trimmed().toInt(&ok, 10);
     if (!ok) {
-        *message = QStringLiteral("上限截止频率“%1”无效，请输入大于0且小于%2的整数！")
+        *message = tr("上限截止频率“%1”无效，请输入大于0且小于%2的整数！")
                        .arg(m_pLEditHighPassFreq->text())
                        .arg(WaveParams::kMaxCutoff);
         return false;
     }
     p.nFilterOrder = m_pLEditFilterOrder->text().trimmed().toInt(&ok, 10);
     if (!ok) {
-        *message = QStringLiteral("滤波阶数“%1”无效，请输入%2到%3之间的整数！")
+        *message = tr("滤波阶数“%1”无效，请输入%2到%3之间的整数！")
                        .arg(m_pLEditFilterOrder->text())
                        .arg(WaveParams::kMinOrder)
                        .arg(WaveParams::kMaxOrder);
@@ -250,7 +248,7 @@ bool AnalysisHelperWidget::readSettings(WaveParams *out, QString *message) const
     }
     p.fManualGain = m_pLEditManualGain->text().trimmed().toFloat(&ok);
     if (!ok) {
-        *message = QStringLiteral("手动增益“%1”无效，请输入大于0的数值！").arg(m_pLEditManualGain->text());
+        *message = tr("手动增益“%1”无效，请输入大于0的数值！").arg(m_pLEditManualGain->text());
         return false;
     }
     p.nFilterWindow = windowCodeForItem(m_pCBoxFilterType->currentIndex());
@@ -270,7 +268,7 @@ bool AnalysisHelperWidget::readSettingsOrComplain(WaveParams *out)
     if (m_messageFunc)
         m_messageFunc(message);
     else
-        QMessageBox::warning(this, QStringLiteral("提示"), message, QMessageBox::Ok);
+        QMessageBox::warning(this, tr("提示"), message, QMessageBox::Ok);
     return false;
 }
 

@@ -18,7 +18,7 @@
 FileListWidget::FileListWidget(QWidget *parent)
     : QWidget(parent)
 {
-    m_strFileDescription = QStringLiteral("桩底溶洞数据文件");
+    m_strFileDescription = tr("桩底溶洞数据文件");
 
     auto *layout = new QGridLayout(this);
     layout->setSpacing(6);
@@ -40,7 +40,7 @@ FileListWidget::FileListWidget(QWidget *parent)
     QMetaObject::connectSlotsByName(this);
 }
 
-void FileListWidget::retranslateUi() { m_pLabelCurrentDirName->setText(QStringLiteral("当前目录")); }
+void FileListWidget::retranslateUi() { m_pLabelCurrentDirName->setText(tr("当前目录")); }
 
 void FileListWidget::changeEvent(QEvent *event)
 {
@@ -140,7 +140,7 @@ bool FileListWidget::openFileDialog()
         config.setLastOpenFilePath(strPath);
     }
 
-    const QString title = QStringLiteral("打开文件");
+    const QString title = tr("打开文件");
     const QString filter = QStringLiteral("%1 (*%2)").arg(m_strFileDescription, m_strFileSuffix);
     QString chosen;
     if (m_openFileDialog)

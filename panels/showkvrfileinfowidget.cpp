@@ -82,7 +82,7 @@ void ShowKvrFileInfoWidget::buildUi()
 {
     auto *layout = new QVBoxLayout(this);
 
-    m_pGroupBoxProject = new QGroupBox(QStringLiteral("工程信息"), this);
+    m_pGroupBoxProject = new QGroupBox(tr("工程信息"), this);
     m_pGroupBoxProject->setObjectName(QStringLiteral("groupBoxProject"));
     auto *project = new QGridLayout(m_pGroupBoxProject);
     QWidget *p = m_pGroupBoxProject;
@@ -93,15 +93,15 @@ void ShowKvrFileInfoWidget::buildUi()
     m_pLabelMeasurePoint = makeValueLabel("labelMeasurePoint", p);
     m_pLabelChannel = makeValueLabel("labelChannel", p);
     m_pEditDetectime = makeValueEdit("lEditDetectime", p);
-    addRow(project, 0, "labelWorkName", QStringLiteral("工地名称"), m_pEditWorkName);
-    addRow(project, 1, "labelDetectUnit", QStringLiteral("检测单位"), m_pEditDetectUnit);
-    addRow(project, 2, "labelDetectName", QStringLiteral("检测人员"), m_pEditDetectName);
-    addRow(project, 3, "labelPilingNumber", QStringLiteral("桩号"), m_pEditPilingNumber);
-    addRow(project, 4, "labelMeasurePointName", QStringLiteral("当前测点"), m_pLabelMeasurePoint);
-    addRow(project, 5, "labelChannelName", QStringLiteral("当前通道"), m_pLabelChannel);
-    addRow(project, 6, "labelDetectime", QStringLiteral("检测时间"), m_pEditDetectime);
+    addRow(project, 0, "labelWorkName", tr("工地名称"), m_pEditWorkName);
+    addRow(project, 1, "labelDetectUnit", tr("检测单位"), m_pEditDetectUnit);
+    addRow(project, 2, "labelDetectName", tr("检测人员"), m_pEditDetectName);
+    addRow(project, 3, "labelPilingNumber", tr("桩号"), m_pEditPilingNumber);
+    addRow(project, 4, "labelMeasurePointName", tr("当前测点"), m_pLabelMeasurePoint);
+    addRow(project, 5, "labelChannelName", tr("当前通道"), m_pLabelChannel);
+    addRow(project, 6, "labelDetectime", tr("检测时间"), m_pEditDetectime);
 
-    m_pGroupBoxMeasure = new QGroupBox(QStringLiteral("测量信息"), this);
+    m_pGroupBoxMeasure = new QGroupBox(tr("测量信息"), this);
     m_pGroupBoxMeasure->setObjectName(QStringLiteral("groupBoxMeasure"));
     auto *measure = new QGridLayout(m_pGroupBoxMeasure);
     QWidget *m = m_pGroupBoxMeasure;
@@ -119,18 +119,18 @@ void ShowKvrFileInfoWidget::buildUi()
     m_pEditRollAngle = makeValueEdit("lEditRollAngle", m);
     m_pEditOffsetAngle->setValidator(
         new OffsetAngleValidator(QRegularExpression(QLatin1String(offsetAnglePattern())), m_pEditOffsetAngle));
-    addRow(measure, 0, "labelEmittedPulse", QStringLiteral("发射脉冲(μs)"), m_pEditEmittedPulse);
-    addRow(measure, 1, "labelStandRadius", QStringLiteral("收发间距(mm)"), m_pEditStandRadius);
-    addRow(measure, 2, "labelZeroTime", QStringLiteral("零声时(μs)"), m_pEditZeroTime);
-    addRow(measure, 3, "labelCH1Gain", QStringLiteral("CH1增益"), m_pEditGain[0]);
-    addRow(measure, 4, "labelCH2Gain", QStringLiteral("CH2增益"), m_pEditGain[1]);
-    addRow(measure, 5, "labelCH3Gain", QStringLiteral("CH3增益"), m_pEditGain[2]);
-    addRow(measure, 6, "labelSamplePoints", QStringLiteral("采样点数"), m_pEditSamplePoints);
-    addRow(measure, 7, "labelWaveSpeed", QStringLiteral("波速(m/s)"), m_pEditWaveSpeed);
-    addRow(measure, 8, "labelHeadingAngle", QStringLiteral("方位角(°)"), m_pEditHeadingAngle);
-    addRow(measure, 9, "labelOffsetAngle", QStringLiteral("磁偏角(°)"), m_pEditOffsetAngle);
-    addRow(measure, 10, "labelPitchAngle", QStringLiteral("俯仰角(°)"), m_pEditPitchAngle);
-    addRow(measure, 11, "labelRollAngle", QStringLiteral("翻滚角(°)"), m_pEditRollAngle);
+    addRow(measure, 0, "labelEmittedPulse", tr("发射脉冲(μs)"), m_pEditEmittedPulse);
+    addRow(measure, 1, "labelStandRadius", tr("收发间距(mm)"), m_pEditStandRadius);
+    addRow(measure, 2, "labelZeroTime", tr("零声时(μs)"), m_pEditZeroTime);
+    addRow(measure, 3, "labelCH1Gain", tr("CH1增益"), m_pEditGain[0]);
+    addRow(measure, 4, "labelCH2Gain", tr("CH2增益"), m_pEditGain[1]);
+    addRow(measure, 5, "labelCH3Gain", tr("CH3增益"), m_pEditGain[2]);
+    addRow(measure, 6, "labelSamplePoints", tr("采样点数"), m_pEditSamplePoints);
+    addRow(measure, 7, "labelWaveSpeed", tr("波速(m/s)"), m_pEditWaveSpeed);
+    addRow(measure, 8, "labelHeadingAngle", tr("方位角(°)"), m_pEditHeadingAngle);
+    addRow(measure, 9, "labelOffsetAngle", tr("磁偏角(°)"), m_pEditOffsetAngle);
+    addRow(measure, 10, "labelPitchAngle", tr("俯仰角(°)"), m_pEditPitchAngle);
+    addRow(measure, 11, "labelRollAngle", tr("翻滚角(°)"), m_pEditRollAngle);
 
     layout->addWidget(m_pGroupBoxProject);
     layout->addWidget(m_pGroupBoxMeasure);

@@ -16,12 +16,12 @@ SuggestionAcceptDialog::SuggestionAcceptDialog(const QVector<Entry> &entries, do
     : QDialog(parent)
     , m_entries(entries)
 {
-    setWindowTitle(QStringLiteral("采纳缺陷建议"));
+    setWindowTitle(tr("采纳缺陷建议"));
     setObjectName(QStringLiteral("SuggestionAcceptDialog"));
     auto *layout = new QVBoxLayout(this);
 
     auto *row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("最低置信度："), this));
+    row->addWidget(new QLabel(tr("最低置信度："), this));
     m_pSlider = new QSlider(Qt::Horizontal, this);
     m_pSlider->setObjectName(QStringLiteral("sliderThreshold"));
     m_pSlider->setRange(0, kSteps);
@@ -33,7 +33,7 @@ SuggestionAcceptDialog::SuggestionAcceptDialog(const QVector<Entry> &entries, do
     row->addWidget(m_pLabelThreshold);
     layout->addLayout(row);
 
-    m_pCheckReplace = new QCheckBox(QStringLiteral("替换已有的缺陷标记"), this);
+    m_pCheckReplace = new QCheckBox(tr("替换已有的缺陷标记"), this);
     m_pCheckReplace->setObjectName(QStringLiteral("checkBoxReplace"));
     layout->addWidget(m_pCheckReplace);
 
@@ -43,8 +43,8 @@ SuggestionAcceptDialog::SuggestionAcceptDialog(const QVector<Entry> &entries, do
     layout->addWidget(m_pLabelCount);
 
     auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("采纳"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("采纳"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(tr("取消"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -85,9 +85,9 @@ void SuggestionAcceptDialog::refresh()
         if (e.confidence >= t && e.marked && !replaceMarks())
             ++kept;
     }
-    QString text = QStringLiteral("将采纳 %1 个建议").arg(acceptedCount());
+    QString text = tr("将采纳 %1 个建议").arg(acceptedCount());
     if (kept > 0)
-        text += QStringLiteral("（%1 个波形已有标记，保留原标记）").arg(kept);
+        text += tr("（%1 个波形已有标记，保留原标记）").arg(kept);
     m_pLabelCount->setText(text);
     if (auto *box = findChild<QDialogButtonBox *>()) {
         for (QAbstractButton *b : box->buttons()) {

@@ -48,8 +48,8 @@ PrinterOperation::PrinterOperation(QWidget *parent)
         box.setIcon(QMessageBox::Question);
         box.setWindowTitle(title);
         box.setText(text);
-        QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
-        box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+        QPushButton *yes = box.addButton(tr("是"), QMessageBox::YesRole);
+        box.addButton(tr("否"), QMessageBox::NoRole);
         box.exec();
         return box.clickedButton() == yes;
     };
@@ -144,7 +144,7 @@ void PrinterOperation::failAtOnce(const QString &reason)
 
 QString PrinterOperation::askSavePath(const QString &suffix, const QString &filter)
 {
-    const QString path = m_saveFileDialog(this, QStringLiteral("另存为"), defaultOutputPath(suffix), filter);
+    const QString path = m_saveFileDialog(this, tr("另存为"), defaultOutputPath(suffix), filter);
     if (path.isEmpty())
         return QString();
     // The filter names one kind of file: keep its suffix on the name.
@@ -202,7 +202,7 @@ void PrinterOperation::outputToPrint()
         if (pdf.isEmpty())
             return; // nothing to print: no page at all
         if (!isCompletePdf(pdf, &why))
-            why = QStringLiteral("生成的 PDF 不完整：%1").arg(why);
+            why = tr("生成的 PDF 不完整：%1").arg(why);
         else if (kvrio::writeFile(target, pdf, inputFiles(), &why))
             return;
     }
@@ -216,7 +216,7 @@ void PrinterOperation::outputToWord()
         failAtOnce();
         return;
     }
-    const QString path = askSavePath(QStringLiteral(".docx"), QStringLiteral("保存Word文件(*.docx)"));
+    const QString path = askSavePath(QStringLiteral(".docx"), tr("保存Word文件(*.docx)"));
     if (path.isEmpty())
         return;
     // The report image goes beside the document under the same base name;
@@ -224,9 +224,9 @@ void PrinterOperation::outputToWord()
     const QFileInfo fi(path);
     const QString picture = fi.absolutePath() + QStringLiteral("/") + fi.completeBaseName() + QStringLiteral(".png");
     if (QFileInfo::exists(picture)
-        && !m_question(this, QStringLiteral("提示"),
-                       QStringLiteral("报告图片 %1 已存在，输出Word时将一并替换。\n是否继续？")
-                           .arg(QDir::toNativeSeparators(picture))))
+        && !m_question(
+            this, tr("提示"),
+            tr("报告图片 %1 已存在，输出Word时将一并替换。\n是否继续？").arg(QDir::toNativeSeparators(picture))))
         return;
     startProgress();
     m_strOutputFile = path;
@@ -247,8 +247,8 @@ void PrinterOperation::outputToImage()
         failAtOnce();
         return;
     }
-    QString path = m_saveFileDialog(this, QStringLiteral("另存为"), defaultOutputPath(QStringLiteral(".png")),
-                                    QStringLiteral("PNG图片(*.png);;JPEG图片(*.jpg *.jpeg)"));
+    QString path = m_saveFileDialog(this, tr("另存为"), defaultOutputPath(QStringLiteral(".png")),
+                                    tr("PNG图片(*.png);;JPEG图片(*.jpg *.jpeg)"));
     if (path.isEmpty())
         return;
     // PNG unless the name asks for JPEG.
@@ -280,7 +280,7 @@ void PrinterOperation::outputToPdf()
         failAtOnce();
         return;
     }
-    const QString path = askSavePath(QStringLiteral(".pdf"), QStringLiteral("保存PDF文件(*.pdf)"));
+    const QString path = askSavePath(QStringLiteral(".pdf"), tr("保存PDF文件(*.pdf)"));
     if (path.isEmpty())
         return;
     startProgress();
@@ -299,20 +299,18 @@ int PrinterOperation::runSetupDialog() { return m_pSetupDialog->exec(); }
 void PrinterOperation::onProgressPrompt(int process)
 {
     if (process == 0) {
-        m_pProgressDialog->setPrompt(m_strFailure.isEmpty() ? QStringLiteral("操作失败！")
-                                                            : QStringLiteral("操作失败！\n") + m_strFailure);
+        m_pProgressDialog->setPrompt(m_strFailure.isEmpty() ? tr("操作失败！") : tr("操作失败！\n") + m_strFailure);
         m_pProgressDialog->exitButton()->setVisible(true); // the dialog stays: let the user close it
         emit jobFinished(0);
     } else if (process == 1) {
-        m_pProgressDialog->setPrompt(QStringLiteral("操作成功！"));
+        m_pProgressDialog->setPrompt(tr("操作成功！"));
         m_pProgressDialog->hide();
         if (!m_strOutputFile.isEmpty()) {
             const QString shown = QDir::toNativeSeparators(m_strOutputFile);
             emit outputWritten(m_strOutputFile);
-            emit showStatusMessage(QStringLiteral("已保存：%1").arg(shown));
+            emit showStatusMessage(tr("已保存：%1").arg(shown));
             if (!m_fileOpener(QUrl::fromLocalFile(m_strOutputFile)))
-                m_messageFunc(QStringLiteral("提示"),
-                              QStringLiteral("文件已保存到：\n%1\n\n系统无法打开它，请到该位置查看。").arg(shown));
+                m_messageFunc(tr("提示"), tr("文件已保存到：\n%1\n\n系统无法打开它，请到该位置查看。").arg(shown));
         }
         emit jobFinished(1);
     } else if (process >= 10 && process <= 100 && process % 10 == 0) {

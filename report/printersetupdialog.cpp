@@ -63,6 +63,8 @@ QSpinBox *marginBox(const QString &name, QWidget *parent)
 
 } // namespace
 
+// The standards are named as printed on the report, in Chinese in every
+// interface language; so are the page-number styles.
 const QStringList &PrinterSetupDialog::standardList()
 {
     static const QStringList list = {
@@ -76,7 +78,7 @@ PrinterSetupDialog::PrinterSetupDialog(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("KvrPrintSetupWidget"));
-    setWindowTitle(QStringLiteral("打印设置"));
+    setWindowTitle(tr("打印设置"));
     resize(950, 550);
     setupUi();
     m_messageFunc = [this](const QString &title, const QString &text) { QMessageBox::warning(this, title, text); };
@@ -89,11 +91,11 @@ void PrinterSetupDialog::setSurvey(const QString &surveyPath, const FileHeadPtr 
     m_strSurveyPath = surveyPath;
     m_head = head;
     if (surveyPath.isEmpty()) {
-        labelSurvey->setText(QStringLiteral("未打开检测文件"));
+        labelSurvey->setText(tr("未打开检测文件"));
         labelSurvey->setToolTip(QString());
     } else {
-        labelSurvey->setText(QStringLiteral("本桩：%1（编号、日期、孔深、结果描述等随此检测文件保存）")
-                                 .arg(QFileInfo(surveyPath).fileName()));
+        labelSurvey->setText(
+            tr("本桩：%1（编号、日期、孔深、结果描述等随此检测文件保存）").arg(QFileInfo(surveyPath).fileName()));
         labelSurvey->setToolTip(QDir::toNativeSeparators(QFileInfo(surveyPath).absoluteFilePath()));
     }
 }
@@ -103,54 +105,54 @@ void PrinterSetupDialog::setupUi()
     auto *main = new QHBoxLayout(this);
 
     // Page setup.
-    auto *pageGroup = new QGroupBox(QStringLiteral("页面设置"), this);
+    auto *pageGroup = new QGroupBox(tr("页面设置"), this);
     pageGroup->setObjectName(QStringLiteral("groupBoxPageSetup"));
     auto *pageCol = new QVBoxLayout(pageGroup);
 
-    groupBoxPageHeader = new QGroupBox(QStringLiteral("页眉"), pageGroup);
+    groupBoxPageHeader = new QGroupBox(tr("页眉"), pageGroup);
     groupBoxPageHeader->setObjectName(QStringLiteral("groupBoxPageHeader"));
     auto *hg = new QGridLayout(groupBoxPageHeader);
     editPageHeaderContent = lineEdit(QStringLiteral("editPageHeaderContent"), groupBoxPageHeader);
     cBoxPageHeaderFontSize = fontSizeBox(QStringLiteral("cBoxPageHeaderFontSize"), groupBoxPageHeader);
-    checkBoxPageHeader = new QCheckBox(QStringLiteral("打印页眉："), groupBoxPageHeader);
+    checkBoxPageHeader = new QCheckBox(tr("打印页眉："), groupBoxPageHeader);
     checkBoxPageHeader->setObjectName(QStringLiteral("checkBoxPageHeader"));
-    hg->addWidget(new QLabel(QStringLiteral("内容："), groupBoxPageHeader), 0, 0);
+    hg->addWidget(new QLabel(tr("内容："), groupBoxPageHeader), 0, 0);
     hg->addWidget(editPageHeaderContent, 0, 1);
-    hg->addWidget(new QLabel(QStringLiteral("字体大小："), groupBoxPageHeader), 1, 0);
+    hg->addWidget(new QLabel(tr("字体大小："), groupBoxPageHeader), 1, 0);
     hg->addWidget(cBoxPageHeaderFontSize, 1, 1);
     hg->addWidget(checkBoxPageHeader, 2, 0, 1, 2);
     pageCol->addWidget(groupBoxPageHeader);
 
-    auto *titleGroup = new QGroupBox(QStringLiteral("标题"), pageGroup);
+    auto *titleGroup = new QGroupBox(tr("标题"), pageGroup);
     titleGroup->setObjectName(QStringLiteral("groupBoxTitle"));
     auto *tg = new QGridLayout(titleGroup);
     editTitleContent = lineEdit(QStringLiteral("editTitleContent"), titleGroup);
     cBoxTitleFontSize = fontSizeBox(QStringLiteral("cBoxTitleFontSize"), titleGroup);
-    checkBoxTitle = new QCheckBox(QStringLiteral("打印标题"), titleGroup);
+    checkBoxTitle = new QCheckBox(tr("打印标题"), titleGroup);
     checkBoxTitle->setObjectName(QStringLiteral("checkBoxTitle"));
     checkBoxTitle->setChecked(true);
-    tg->addWidget(new QLabel(QStringLiteral("内容："), titleGroup), 0, 0);
+    tg->addWidget(new QLabel(tr("内容："), titleGroup), 0, 0);
     tg->addWidget(editTitleContent, 0, 1);
-    tg->addWidget(new QLabel(QStringLiteral("字体大小："), titleGroup), 1, 0);
+    tg->addWidget(new QLabel(tr("字体大小："), titleGroup), 1, 0);
     tg->addWidget(cBoxTitleFontSize, 1, 1);
     tg->addWidget(checkBoxTitle, 2, 0, 1, 2);
     pageCol->addWidget(titleGroup);
 
-    auto *footerGroup = new QGroupBox(QStringLiteral("页脚"), pageGroup);
+    auto *footerGroup = new QGroupBox(tr("页脚"), pageGroup);
     footerGroup->setObjectName(QStringLiteral("groupBoxPageFooter"));
     auto *fg = new QGridLayout(footerGroup);
     editPageFooterContent = lineEdit(QStringLiteral("editPageFooterContent"), footerGroup);
     cBoxPageFooterFontSize = fontSizeBox(QStringLiteral("cBoxPageFooterFontSize"), footerGroup);
-    checkBoxPageFooter = new QCheckBox(QStringLiteral("打印页脚"), footerGroup);
+    checkBoxPageFooter = new QCheckBox(tr("打印页脚"), footerGroup);
     checkBoxPageFooter->setObjectName(QStringLiteral("checkBoxPageFooter"));
-    fg->addWidget(new QLabel(QStringLiteral("内容："), footerGroup), 0, 0);
+    fg->addWidget(new QLabel(tr("内容："), footerGroup), 0, 0);
     fg->addWidget(editPageFooterContent, 0, 1);
-    fg->addWidget(new QLabel(QStringLiteral("字体大小："), footerGroup), 1, 0);
+    fg->addWidget(new QLabel(tr("字体大小："), footerGroup), 1, 0);
     fg->addWidget(cBoxPageFooterFontSize, 1, 1);
     fg->addWidget(checkBoxPageFooter, 2, 0, 1, 2);
     pageCol->addWidget(footerGroup);
 
-    auto *numGroup = new QGroupBox(QStringLiteral("页码"), pageGroup);
+    auto *numGroup = new QGroupBox(tr("页码"), pageGroup);
     numGroup->setObjectName(QStringLiteral("groupBoxPageNum"));
     auto *ng = new QGridLayout(numGroup);
     cBoxPageNumStyle = new QComboBox(numGroup);
@@ -159,38 +161,38 @@ void PrinterSetupDialog::setupUi()
                                 QStringLiteral("第1页"), QStringLiteral("第1页 共1页")});
     cBoxPageNumPos = new QComboBox(numGroup);
     cBoxPageNumPos->setObjectName(QStringLiteral("cBoxPageNumPos"));
-    cBoxPageNumPos->addItems({QStringLiteral("页眉左侧"), QStringLiteral("页眉中间"), QStringLiteral("页眉右侧"),
-                              QStringLiteral("页脚左侧"), QStringLiteral("页脚中间"), QStringLiteral("页脚右侧")});
-    checkBoxPageNumStyle = new QCheckBox(QStringLiteral("打印页码"), numGroup);
+    cBoxPageNumPos->addItems(
+        {tr("页眉左侧"), tr("页眉中间"), tr("页眉右侧"), tr("页脚左侧"), tr("页脚中间"), tr("页脚右侧")});
+    checkBoxPageNumStyle = new QCheckBox(tr("打印页码"), numGroup);
     checkBoxPageNumStyle->setObjectName(QStringLiteral("checkBoxPageNumStyle"));
-    ng->addWidget(new QLabel(QStringLiteral("样式："), numGroup), 0, 0);
+    ng->addWidget(new QLabel(tr("样式："), numGroup), 0, 0);
     ng->addWidget(cBoxPageNumStyle, 0, 1);
-    ng->addWidget(new QLabel(QStringLiteral("位置："), numGroup), 1, 0);
+    ng->addWidget(new QLabel(tr("位置："), numGroup), 1, 0);
     ng->addWidget(cBoxPageNumPos, 1, 1);
     ng->addWidget(checkBoxPageNumStyle, 2, 0, 1, 2);
     pageCol->addWidget(numGroup);
 
-    auto *marginGroup = new QGroupBox(QStringLiteral("页边距"), pageGroup);
+    auto *marginGroup = new QGroupBox(tr("页边距"), pageGroup);
     marginGroup->setObjectName(QStringLiteral("groupBoxPageMargin"));
     auto *mg = new QGridLayout(marginGroup);
     spinBoxPageLMargin = marginBox(QStringLiteral("spinBoxPageLMargin"), marginGroup);
     spinBoxPageRMargin = marginBox(QStringLiteral("spinBoxPageRMargin"), marginGroup);
     spinBoxPageTMargin = marginBox(QStringLiteral("spinBoxPageTMargin"), marginGroup);
     spinBoxPageBMargin = marginBox(QStringLiteral("spinBoxPageBMargin"), marginGroup);
-    mg->addWidget(new QLabel(QStringLiteral("左边距："), marginGroup), 0, 0);
+    mg->addWidget(new QLabel(tr("左边距："), marginGroup), 0, 0);
     mg->addWidget(spinBoxPageLMargin, 0, 1);
-    mg->addWidget(new QLabel(QStringLiteral("右边距："), marginGroup), 0, 2);
+    mg->addWidget(new QLabel(tr("右边距："), marginGroup), 0, 2);
     mg->addWidget(spinBoxPageRMargin, 0, 3);
-    mg->addWidget(new QLabel(QStringLiteral("上边距："), marginGroup), 1, 0);
+    mg->addWidget(new QLabel(tr("上边距："), marginGroup), 1, 0);
     mg->addWidget(spinBoxPageTMargin, 1, 1);
-    mg->addWidget(new QLabel(QStringLiteral("下边距："), marginGroup), 1, 2);
+    mg->addWidget(new QLabel(tr("下边距："), marginGroup), 1, 2);
     mg->addWidget(spinBoxPageBMargin, 1, 3);
     pageCol->addWidget(marginGroup);
     pageCol->addStretch();
     main->addWidget(pageGroup);
 
     // Report fields.
-    auto *outGroup = new QGroupBox(QStringLiteral("输出设置"), this);
+    auto *outGroup = new QGroupBox(tr("输出设置"), this);
     outGroup->setObjectName(QStringLiteral("groupBoxOutput"));
     auto *og = new QGridLayout(outGroup);
     labelSurvey = new QLabel(outGroup);
@@ -223,23 +225,23 @@ void PrinterSetupDialog::setupUi()
     textEditReault->setAcceptRichText(false);
 
     const QList<QPair<QString, QWidget *>> rows = {
-        {QStringLiteral("检测单位名称："), lEditGD},
-        {QStringLiteral("报告编号："), lEditReportNum},
-        {QStringLiteral("工程名称："), lEditProject},
-        {QStringLiteral("委托单位："), lEditClient},
-        {QStringLiteral("基桩编号："), lEditPileNum},
-        {QStringLiteral("检测日期："), lEditDateDetect},
-        {QStringLiteral("仪器名称："), lEditDevice},
-        {QStringLiteral("基桩孔深(m)："), lEditPileDepth},
-        {QStringLiteral("桩底标高(m)："), lEditElevation},
-        {QStringLiteral("桩径(m)："), lEditPileDiameter},
-        {QStringLiteral("基桩类型："), lEditPileType},
-        {QStringLiteral("探测目的："), lEditPurpose},
-        {QStringLiteral("执行标准："), cBoxStandard},
-        {QStringLiteral("检测人员："), lEditPerson},
-        {QStringLiteral("审核："), lEditCheck},
-        {QStringLiteral("报告日期："), lEditDateReport},
-        {QStringLiteral("结果描述："), textEditReault},
+        {tr("检测单位名称："), lEditGD},
+        {tr("报告编号："), lEditReportNum},
+        {tr("工程名称："), lEditProject},
+        {tr("委托单位："), lEditClient},
+        {tr("基桩编号："), lEditPileNum},
+        {tr("检测日期："), lEditDateDetect},
+        {tr("仪器名称："), lEditDevice},
+        {tr("基桩孔深(m)："), lEditPileDepth},
+        {tr("桩底标高(m)："), lEditElevation},
+        {tr("桩径(m)："), lEditPileDiameter},
+        {tr("基桩类型："), lEditPileType},
+        {tr("探测目的："), lEditPurpose},
+        {tr("执行标准："), cBoxStandard},
+        {tr("检测人员："), lEditPerson},
+        {tr("审核："), lEditCheck},
+        {tr("报告日期："), lEditDateReport},
+        {tr("结果描述："), textEditReault},
     };
     for (int i = 0; i < rows.size(); ++i) {
         og->addWidget(new QLabel(rows.at(i).first, outGroup), i + 1, 0);
@@ -256,12 +258,12 @@ void PrinterSetupDialog::setupUi()
         buttons->addWidget(b);
         return b;
     };
-    btnExportToWord = button(QStringLiteral("打印到word"), QStringLiteral("btnExportToWord"));
-    btnExportToImage = button(QStringLiteral("打印到图片"), QStringLiteral("btnExportToImage"));
-    btnExportToPdf = button(QStringLiteral("导出PDF"), QStringLiteral("btnExportToPdf"));
-    btnPrintPreview = button(QStringLiteral("打印预览"), QStringLiteral("btnPrintPreview"));
-    btnPrint = button(QStringLiteral("打印"), QStringLiteral("btnPrint"));
-    btnExit = button(QStringLiteral("退出"), QStringLiteral("btnExit"));
+    btnExportToWord = button(tr("打印到word"), QStringLiteral("btnExportToWord"));
+    btnExportToImage = button(tr("打印到图片"), QStringLiteral("btnExportToImage"));
+    btnExportToPdf = button(tr("导出PDF"), QStringLiteral("btnExportToPdf"));
+    btnPrintPreview = button(tr("打印预览"), QStringLiteral("btnPrintPreview"));
+    btnPrint = button(tr("打印"), QStringLiteral("btnPrint"));
+    btnExit = button(tr("退出"), QStringLiteral("btnExit"));
     buttons->addStretch();
     main->addLayout(buttons);
 }
@@ -335,7 +337,7 @@ bool PrinterSetupDialog::storeParams()
         if (!reportfields::parseNumber(numbers.at(i).first, numbers.at(i).second->text(), &values[i], &why)) {
             numbers.at(i).second->setFocus();
             numbers.at(i).second->selectAll();
-            m_messageFunc(QStringLiteral("提示"), why);
+            m_messageFunc(tr("提示"), why);
             return false;
         }
     }
@@ -361,7 +363,7 @@ bool PrinterSetupDialog::storeParams()
     ProjectParams shared;
     const bool kept = reportfields::storeFieldsForSurvey(p, m_strSurveyPath, m_head.data(), &shared, &error);
     if (!kept) {
-        m_messageFunc(QStringLiteral("提示"), error);
+        m_messageFunc(tr("提示"), error);
         return false;
     }
     sProjectParams = shared;

@@ -157,63 +157,59 @@ QAction *MainWindow::makeAction(const char *name, const QString &text, const QSt
 void MainWindow::createActions()
 {
     const QString png = QStringLiteral(":/images/Resources/png/");
-    actionFileOpen = makeAction("actionFileOpen", QStringLiteral("打开文件"), QStringLiteral("打开文件"),
-                                png + "open_ali.png", QStringLiteral("file-open"));
+    actionFileOpen =
+        makeAction("actionFileOpen", tr("打开文件"), tr("打开文件"), png + "open_ali.png", QStringLiteral("file-open"));
     actionFileOpen->setShortcut(QKeySequence::Open);
-    actionFileSave = makeAction("actionFileSave", QStringLiteral("保存"), QStringLiteral("保存文件"),
-                                png + "save_ali.png", QStringLiteral("file-save"));
+    actionFileSave =
+        makeAction("actionFileSave", tr("保存"), tr("保存文件"), png + "save_ali.png", QStringLiteral("file-save"));
     actionFileSave->setShortcut(QKeySequence::Save);
-    actionFilePrintSetup = makeAction("actionFilePrintSetup", QStringLiteral("打印设置"), QStringLiteral("打印设置"),
+    actionFilePrintSetup = makeAction("actionFilePrintSetup", tr("打印设置"), tr("打印设置"),
                                       png + "print_setup_ali.png", QStringLiteral("file-printsetup"));
-    actionFilePrintPreview =
-        makeAction("actionFilePrintPreview", QStringLiteral("打印预览"), QStringLiteral("打印预览"),
-                   png + "print_preview_ali.png", QStringLiteral("file-printpreview"));
-    actionFilePrint = makeAction("actionFilePrint", QStringLiteral("打印"), QStringLiteral("打印"),
-                                 png + "print_ali.png", QStringLiteral("file-print"));
-    actionFileExportToWord =
-        makeAction("actionFileExportToWord", QStringLiteral("输出到Word"), QStringLiteral("输出到Word"),
-                   png + "export_word_ali.png", QStringLiteral("export-word"));
-    actionFileExit = makeAction("actionFileExit", QStringLiteral("退出"), QStringLiteral("退出"), QString(), QString());
+    actionFilePrintPreview = makeAction("actionFilePrintPreview", tr("打印预览"), tr("打印预览"),
+                                        png + "print_preview_ali.png", QStringLiteral("file-printpreview"));
+    actionFilePrint =
+        makeAction("actionFilePrint", tr("打印"), tr("打印"), png + "print_ali.png", QStringLiteral("file-print"));
+    actionFileExportToWord = makeAction("actionFileExportToWord", tr("输出到Word"), tr("输出到Word"),
+                                        png + "export_word_ali.png", QStringLiteral("export-word"));
+    actionFileExit = makeAction("actionFileExit", tr("退出"), tr("退出"), QString(), QString());
 
-    actionSetupInfo = makeAction("actionSetupInfo", QStringLiteral("信息栏"), QStringLiteral("显示信息栏"),
-                                 png + "project_info_ali.png", QStringLiteral("view-setupinfo"));
+    actionSetupInfo = makeAction("actionSetupInfo", tr("信息栏"), tr("显示信息栏"), png + "project_info_ali.png",
+                                 QStringLiteral("view-setupinfo"));
     actionSetupInfo->setCheckable(true);
-    actionSetupAna = makeAction("actionSetupAna", QStringLiteral("分析栏"), QStringLiteral("显示分析栏"),
-                                png + "analysis_setup_ali.png", QStringLiteral("view-setupana"));
+    actionSetupAna = makeAction("actionSetupAna", tr("分析栏"), tr("显示分析栏"), png + "analysis_setup_ali.png",
+                                QStringLiteral("view-setupana"));
     actionSetupAna->setCheckable(true);
-    actionOriginData = makeAction("actionOriginData", QStringLiteral("原始波形"), QStringLiteral("显示原始波形"),
-                                  png + "original_data_ali.png", QStringLiteral("view-origin"));
+    actionOriginData = makeAction("actionOriginData", tr("原始波形"), tr("显示原始波形"), png + "original_data_ali.png",
+                                  QStringLiteral("view-origin"));
     actionOriginData->setCheckable(true);
-    actionHWaveList = makeAction("actionHWaveList", QStringLiteral("横向波列"), QStringLiteral("显示横向波列"),
-                                 png + "h_wavelist_ali.png", QStringLiteral("view-hwaveList"));
+    actionHWaveList = makeAction("actionHWaveList", tr("横向波列"), tr("显示横向波列"), png + "h_wavelist_ali.png",
+                                 QStringLiteral("view-hwaveList"));
     actionHWaveList->setCheckable(true);
     actionHWaveList->setVisible(false);
-    actionVWaveList = makeAction("actionVWaveList", QStringLiteral("纵向波列"), QStringLiteral("显示纵向波列"),
-                                 png + "v_wavelist_ali.png", QStringLiteral("view-vwaveList"));
+    actionVWaveList = makeAction("actionVWaveList", tr("纵向波列"), tr("显示纵向波列"), png + "v_wavelist_ali.png",
+                                 QStringLiteral("view-vwaveList"));
     actionVWaveList->setCheckable(true);
     actionVWaveList->setVisible(false);
     // The amplitude zoom of the wave views (1 to 10 times the waves' gain).
-    actionViewZoomIn = makeAction("actionViewZoomIn", QStringLiteral("波幅增加"), QStringLiteral("波形幅度增加"),
-                                  png + "wave_amp_add_ali.png", QStringLiteral("view-zoomin"));
+    actionViewZoomIn = makeAction("actionViewZoomIn", tr("波幅增加"), tr("波形幅度增加"), png + "wave_amp_add_ali.png",
+                                  QStringLiteral("view-zoomin"));
     actionViewZoomIn->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL + Qt::Key_Equal)});
-    actionViewZoomOut = makeAction("actionViewZoomOut", QStringLiteral("波幅缩小"), QStringLiteral("波形幅度缩小"),
+    actionViewZoomOut = makeAction("actionViewZoomOut", tr("波幅缩小"), tr("波形幅度缩小"),
                                    png + "wave_amp_sub_ali.png", QStringLiteral("view-zoomout"));
     actionViewZoomOut->setShortcut(QKeySequence::ZoomOut);
-    actionViewHStretch = makeAction("actionViewHStretch", QStringLiteral("波长拉伸"), QStringLiteral("波形拉伸"),
-                                    png + "wave_pull_up_ali.png", QStringLiteral("view-stretch"));
-    actionViewHCompress = makeAction("actionViewHCompress", QStringLiteral("波长压缩"), QStringLiteral("波形压缩"),
+    actionViewHStretch = makeAction("actionViewHStretch", tr("波长拉伸"), tr("波形拉伸"), png + "wave_pull_up_ali.png",
+                                    QStringLiteral("view-stretch"));
+    actionViewHCompress = makeAction("actionViewHCompress", tr("波长压缩"), tr("波形压缩"),
                                      png + "wave_pull_dn_ali.png", QStringLiteral("view-compress"));
-    actionViewSpacerAdd = makeAction("actionViewSpacerAdd", QStringLiteral("波距增大"), QStringLiteral("波形间距增大"),
+    actionViewSpacerAdd = makeAction("actionViewSpacerAdd", tr("波距增大"), tr("波形间距增大"),
                                      png + "wave_row_space_add_ali.png", QStringLiteral("view-spaceradd"));
-    actionViewSpacerSub = makeAction("actionViewSpacerSub", QStringLiteral("波距缩小"), QStringLiteral("波形间距缩小"),
+    actionViewSpacerSub = makeAction("actionViewSpacerSub", tr("波距缩小"), tr("波形间距缩小"),
                                      png + "wave_row_space_sub_ali.png", QStringLiteral("view-spacersub"));
-    actionViewNormalized =
-        makeAction("actionViewNormalized", QStringLiteral("归一化波形"), QStringLiteral("归一化波形显示"),
-                   png + "normalized_ali.png", QStringLiteral("view-normalized"));
+    actionViewNormalized = makeAction("actionViewNormalized", tr("归一化波形"), tr("归一化波形显示"),
+                                      png + "normalized_ali.png", QStringLiteral("view-normalized"));
     actionViewNormalized->setCheckable(true);
-    actionViewDensity = makeAction("actionViewDensity", QStringLiteral("变密度显示"),
-                                   QStringLiteral("波列以灰度变密度方式显示，每道波形一列"), png + "v_wavelist_ali.png",
-                                   QStringLiteral("view-density"));
+    actionViewDensity = makeAction("actionViewDensity", tr("变密度显示"), tr("波列以灰度变密度方式显示，每道波形一列"),
+                                   png + "v_wavelist_ali.png", QStringLiteral("view-density"));
     actionViewDensity->setCheckable(true);
     m_pChannelGroup = new QActionGroup(this);
     m_pChannelGroup->setExclusive(true);
@@ -222,39 +218,37 @@ void MainWindow::createActions()
         const char *name;
         QString text;
         int channel;
-    } channels[] = {{&actionChannelAll, "actionChannelAll", QStringLiteral("全部通道"), -1},
+    } channels[] = {{&actionChannelAll, "actionChannelAll", tr("全部通道"), -1},
                     {&actionChannelCh1, "actionChannelCh1", QStringLiteral("CH1"), 0},
                     {&actionChannelCh2, "actionChannelCh2", QStringLiteral("CH2"), 1},
                     {&actionChannelCh3, "actionChannelCh3", QStringLiteral("CH3"), 2}};
     for (const auto &c : channels) {
-        *c.action = makeAction(c.name, c.text, QStringLiteral("波列只显示%1的波形").arg(c.text),
-                               png + "v_wavelist_ali.png", QStringLiteral("view-channel"));
+        *c.action = makeAction(c.name, c.text, tr("波列只显示%1的波形").arg(c.text), png + "v_wavelist_ali.png",
+                               QStringLiteral("view-channel"));
         (*c.action)->setCheckable(true);
         (*c.action)->setData(c.channel);
         m_pChannelGroup->addAction(*c.action);
     }
-    actionChannelAll->setStatusTip(QStringLiteral("波列显示全部通道的波形"));
+    actionChannelAll->setStatusTip(tr("波列显示全部通道的波形"));
     actionChannelAll->setChecked(true);
     connect(m_pChannelGroup, &QActionGroup::triggered, this,
             [this](QAction *a) { m_pShowWaveDataWidget->setChannelFilter(a->data().toInt()); });
-    actionRecentClear =
-        makeAction("actionRecentClear", QStringLiteral("清除列表"), QStringLiteral("清除最近打开的文件列表"),
-                   png + "open_ali.png", QStringLiteral("file-recent-clear"));
+    actionRecentClear = makeAction("actionRecentClear", tr("清除列表"), tr("清除最近打开的文件列表"),
+                                   png + "open_ali.png", QStringLiteral("file-recent-clear"));
 
-    actionFlawMark = makeAction("actionFlawMark", QStringLiteral("启动标记"), QStringLiteral("开始/停止标记波形缺陷"),
-                                QLatin1String(kMarkIcon), QStringLiteral("analysis-actionFlawMark"));
-    actionFileExportToPdf =
-        makeAction("actionFileExportToPdf", QStringLiteral("导出PDF"), QStringLiteral("将报告导出为PDF文件"),
-                   png + "export_word_ali.png", QStringLiteral("export-pdf"));
-    actionEditUndo = makeAction("actionEditUndo", QStringLiteral("撤销"), QStringLiteral("撤销上一步操作"),
-                                png + "undo_ali.png", QStringLiteral("edit-undo"));
+    actionFlawMark = makeAction("actionFlawMark", tr("启动标记"), tr("开始/停止标记波形缺陷"), QLatin1String(kMarkIcon),
+                                QStringLiteral("analysis-actionFlawMark"));
+    actionFileExportToPdf = makeAction("actionFileExportToPdf", tr("导出PDF"), tr("将报告导出为PDF文件"),
+                                       png + "export_word_ali.png", QStringLiteral("export-pdf"));
+    actionEditUndo = makeAction("actionEditUndo", tr("撤销"), tr("撤销上一步操作"), png + "undo_ali.png",
+                                QStringLiteral("edit-undo"));
     actionEditUndo->setShortcut(QKeySequence::Undo);
     // The tool button keeps its short caption; the menu names the command.
-    actionEditUndo->setIconText(QStringLiteral("撤销"));
-    actionEditRedo = makeAction("actionEditRedo", QStringLiteral("重做"), QStringLiteral("重做撤销的操作"),
-                                png + "redo_ali.png", QStringLiteral("edit-redo"));
+    actionEditUndo->setIconText(tr("撤销"));
+    actionEditRedo = makeAction("actionEditRedo", tr("重做"), tr("重做撤销的操作"), png + "redo_ali.png",
+                                QStringLiteral("edit-redo"));
     actionEditRedo->setShortcuts({QKeySequence(Qt::CTRL + Qt::Key_Y), QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z)});
-    actionEditRedo->setIconText(QStringLiteral("重做"));
+    actionEditRedo->setIconText(tr("重做"));
     actionSuggestFlaws =
         makeAction("actionSuggestFlaws", tr("自动识别缺陷"), tr("在所有波形上识别可能的缺陷回波，以空心标记显示建议"),
                    png + "suggest_ali.png", QStringLiteral("analysis-suggest"));
@@ -263,16 +257,16 @@ void MainWindow::createActions()
                    png + "suggest_accept_ali.png", QStringLiteral("analysis-suggest-accept"));
     actionClearSuggestions = makeAction("actionClearSuggestions", tr("清除建议"), tr("清除缺陷建议的标记，文件不变"),
                                         png + "suggest_clear_ali.png", QStringLiteral("analysis-suggest-clear"));
-    actionAbout = makeAction("actionAbout", QStringLiteral("关于"), QStringLiteral("显示软件相关信息"),
-                             png + "info.png", QStringLiteral("help-actionAbout"));
+    actionAbout = makeAction("actionAbout", tr("关于"), tr("显示软件相关信息"), png + "info.png",
+                             QStringLiteral("help-actionAbout"));
 }
 
 void MainWindow::createMenus()
 {
-    menuFile = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    menuFile = menuBar()->addMenu(tr("文件(&F)"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
     menuFile->addAction(actionFileOpen);
-    menuRecent = menuFile->addMenu(QStringLiteral("最近打开"));
+    menuRecent = menuFile->addMenu(tr("最近打开"));
     menuRecent->setObjectName(QStringLiteral("menuRecent"));
     // Surveys that have gone since are greyed whenever the menu opens.
     connect(menuRecent, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentMenu);
@@ -287,7 +281,7 @@ void MainWindow::createMenus()
     menuFile->addSeparator();
     menuFile->addAction(actionFileExit);
 
-    menuView = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    menuView = menuBar()->addMenu(tr("视图(&V)"));
     menuView->setObjectName(QStringLiteral("menuView"));
     for (QAction *a : {actionSetupInfo, actionSetupAna, actionOriginData, actionHWaveList, actionVWaveList,
                        actionViewZoomIn, actionViewZoomOut, actionViewHStretch, actionViewHCompress,
@@ -295,11 +289,11 @@ void MainWindow::createMenus()
         menuView->addAction(a);
     menuView->addSeparator();
     menuView->addAction(actionViewDensity);
-    menuChannel = menuView->addMenu(QStringLiteral("显示通道"));
+    menuChannel = menuView->addMenu(tr("显示通道"));
     menuChannel->setObjectName(QStringLiteral("menuChannel"));
     menuChannel->addActions(m_pChannelGroup->actions());
 
-    menuAnalysis = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    menuAnalysis = menuBar()->addMenu(tr("编辑(&E)"));
     menuAnalysis->setObjectName(QStringLiteral("menuAnalysis"));
     menuAnalysis->addAction(actionEditUndo);
     menuAnalysis->addAction(actionEditRedo);
@@ -310,14 +304,14 @@ void MainWindow::createMenus()
     menuAnalysis->addAction(actionAcceptAllSuggestions);
     menuAnalysis->addAction(actionClearSuggestions);
 
-    menuHelp = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    menuHelp = menuBar()->addMenu(tr("帮助(&H)"));
     menuHelp->setObjectName(QStringLiteral("menuHelp"));
     menuHelp->addAction(actionAbout);
 }
 
 void MainWindow::createToolBar()
 {
-    m_pToolBar = addToolBar(QStringLiteral("工具栏"));
+    m_pToolBar = addToolBar(tr("工具栏"));
     m_pToolBar->setObjectName(QStringLiteral("toolBar"));
     const int side = qRound(32.0 * fontPointScale());
     m_pToolBar->setIconSize(QSize(side, side));
@@ -561,7 +555,7 @@ void MainWindow::setFlawMarkAppearance(bool blMarking)
 {
     const QString resource = QLatin1String(blMarking ? kStopMarkIcon : kMarkIcon);
     actionFlawMark->setIcon(QIcon::fromTheme(QStringLiteral("analysis-actionFlawMark"), QIcon(resource)));
-    actionFlawMark->setText(blMarking ? QStringLiteral("停止标记") : QStringLiteral("启动标记"));
+    actionFlawMark->setText(blMarking ? tr("停止标记") : tr("启动标记"));
 }
 
 void MainWindow::on_actionFlawMark_triggered()
@@ -582,11 +576,11 @@ MainWindow::CloseAnswer MainWindow::askSaveOnClose(const QString &strFileName)
     QMessageBox box(this);
     box.setIcon(QMessageBox::Warning);
     box.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    box.setWindowTitle(QStringLiteral("提示"));
-    box.setText(QStringLiteral("保存更改到") + QLatin1Char('"') + strFileName + QLatin1Char('"'));
-    QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
-    QPushButton *cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setWindowTitle(tr("提示"));
+    box.setText(tr("保存更改到") + QLatin1Char('"') + strFileName + QLatin1Char('"'));
+    QPushButton *yes = box.addButton(tr("是"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(tr("否"), QMessageBox::NoRole);
+    QPushButton *cancel = box.addButton(tr("取消"), QMessageBox::RejectRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(cancel);
     box.exec();
@@ -642,7 +636,7 @@ void MainWindow::rebuildRecentMenu()
         QAction *a = menuRecent->addAction(QStringLiteral("&%1 %2 (%3)%4")
                                                .arg(i + 1)
                                                .arg(fi.fileName(), QDir::toNativeSeparators(fi.absolutePath()),
-                                                    there ? QString() : QStringLiteral(" - 文件不存在")));
+                                                    there ? QString() : tr(" - 文件不存在")));
         a->setObjectName(QStringLiteral("recentFile%1").arg(i));
         a->setToolTip(files.at(i));
         // A survey that has gone is greyed; the list keeps it in case its
@@ -666,8 +660,7 @@ void MainWindow::openRecentFile(int index)
         m_windowState.removeRecentFile(path);
         m_windowState.save(m_strStatePath);
         rebuildRecentMenu();
-        showMessage(QStringLiteral("提示"),
-                    QStringLiteral("文件 %1 已不存在，已从最近打开列表中移除。").arg(QDir::toNativeSeparators(path)));
+        showMessage(tr("提示"), tr("文件 %1 已不存在，已从最近打开列表中移除。").arg(QDir::toNativeSeparators(path)));
         return;
     }
     // Through the file list, exactly like a double-click there.
@@ -733,7 +726,7 @@ void MainWindow::onFileHeaderInfoChanged(HeaderField field, QString strValue)
     if (!r.ok) {
         // The panel shows the stored value again.
         m_pShowWaveDataWidget->setFileHead(m_pFileHead);
-        showMessage(QStringLiteral("提示"), r.message);
+        showMessage(tr("提示"), r.message);
     }
 }
 
@@ -756,7 +749,7 @@ void MainWindow::showMessage(const QString &strTitle, const QString &strText)
     box.setIcon(QMessageBox::Warning);
     box.setWindowTitle(strTitle);
     box.setText(strText);
-    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.addButton(tr("确定"), QMessageBox::AcceptRole);
     box.exec();
 }
 
@@ -771,10 +764,8 @@ void MainWindow::updateEditState()
     const bool loaded = m_blFileLoaded;
     actionEditUndo->setEnabled(loaded && m_document.canUndo());
     actionEditRedo->setEnabled(loaded && m_document.canRedo());
-    actionEditUndo->setText(loaded && m_document.canUndo() ? QStringLiteral("撤销 ") + m_document.undoText()
-                                                           : QStringLiteral("撤销"));
-    actionEditRedo->setText(loaded && m_document.canRedo() ? QStringLiteral("重做 ") + m_document.redoText()
-                                                           : QStringLiteral("重做"));
+    actionEditUndo->setText(loaded && m_document.canUndo() ? tr("撤销 ") + m_document.undoText() : tr("撤销"));
+    actionEditRedo->setText(loaded && m_document.canRedo() ? tr("重做 ") + m_document.redoText() : tr("重做"));
     updateWindowTitle();
 }
 
@@ -794,14 +785,14 @@ void MainWindow::on_actionEditUndo_triggered()
 {
     if (!m_document.undo())
         return;
-    onShowStatusMessage(QStringLiteral("已撤销"));
+    onShowStatusMessage(tr("已撤销"));
 }
 
 void MainWindow::on_actionEditRedo_triggered()
 {
     if (!m_document.redo())
         return;
-    onShowStatusMessage(QStringLiteral("已重做"));
+    onShowStatusMessage(tr("已重做"));
 }
 
 // Refreshes exactly what the document says changed.
@@ -875,7 +866,7 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
     if (!result.ok) {
         // The document that was open stays as it was.
         if (!result.message.isEmpty())
-            showMessage(QStringLiteral("提示"), result.message);
+            showMessage(tr("提示"), result.message);
         if (m_blFileLoaded)
             m_pShowWaveDataWidget->selectFileInList(m_strCurFileName);
         return;
@@ -917,8 +908,7 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
         config.setLastOpenFilePath(folder);
 
     if (!result.warnings.isEmpty()) {
-        showMessage(QStringLiteral("提示"),
-                    QStringLiteral("文件已打开，但以下内容被忽略或更正：\n") + result.warnings.join(QLatin1Char('\n')));
+        showMessage(tr("提示"), tr("文件已打开，但以下内容被忽略或更正：\n") + result.warnings.join(QLatin1Char('\n')));
     }
 }
 
@@ -947,7 +937,7 @@ DocResult MainWindow::openDocument(const QString &path)
     connect(&delay, &QTimer::timeout, this, [&]() {
         busy = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        onShowStatusMessage(QStringLiteral("正在打开 %1 ...").arg(QFileInfo(path).fileName()));
+        onShowStatusMessage(tr("正在打开 %1 ...").arg(QFileInfo(path).fileName()));
         m_pOpenProgress->setValue(0);
         m_pOpenProgress->show();
     });
@@ -982,10 +972,10 @@ bool MainWindow::saveCurrentFile()
     if (!result.ok) {
         // Nothing was replaced: the file on disk is as it was and the
         // changes stay unsaved.
-        showMessage(QStringLiteral("提示"), result.message);
+        showMessage(tr("提示"), result.message);
         return false;
     }
-    onShowStatusMessage(QStringLiteral("已保存 ") + QFileInfo(m_strCurFileName).fileName());
+    onShowStatusMessage(tr("已保存 ") + QFileInfo(m_strCurFileName).fileName());
     return true;
 }
 
@@ -1006,10 +996,10 @@ bool MainWindow::confirmDeleteChannel()
     QMessageBox box(this);
     box.setIcon(QMessageBox::Warning);
     box.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    box.setWindowTitle(QStringLiteral("警告"));
-    box.setText(QStringLiteral("当前操作会删除当前测点当前通道数据\n您确定这样做么？"));
-    QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+    box.setWindowTitle(tr("警告"));
+    box.setText(tr("当前操作会删除当前测点当前通道数据\n您确定这样做么？"));
+    QPushButton *yes = box.addButton(tr("是"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(tr("否"), QMessageBox::NoRole);
     box.setDefaultButton(no);
     box.exec();
     return box.clickedButton() == yes;
@@ -1023,14 +1013,14 @@ void MainWindow::onDeleteCurWaveGroup(int nFocusIndex)
         return;
     if (count == 1) {
         // Asking first and then doing nothing would leave the engineer guessing.
-        showMessage(QStringLiteral("提示"), QStringLiteral("这是文件中唯一的波形，不能删除！"));
+        showMessage(tr("提示"), tr("这是文件中唯一的波形，不能删除！"));
         return;
     }
     if (!confirmDeleteChannel())
         return;
     const DocResult r = m_document.deleteWave(nFocusIndex);
     if (!r.ok)
-        showMessage(QStringLiteral("提示"), r.message);
+        showMessage(tr("提示"), r.message);
 }
 
 void MainWindow::onConfigChanged(int index, WaveParams params)
@@ -1038,9 +1028,9 @@ void MainWindow::onConfigChanged(int index, WaveParams params)
     qDebug("波形参数改变，包括滤波和手动增益 ... %d", index);
     const DocResult r = m_document.applyWaveParams(index, params);
     if (!r.ok)
-        showMessage(QStringLiteral("提示"), r.message);
+        showMessage(tr("提示"), r.message);
     else if (!r.warnings.isEmpty())
-        showMessage(QStringLiteral("提示"), r.warnings.join(QLatin1Char('\n')));
+        showMessage(tr("提示"), r.warnings.join(QLatin1Char('\n')));
 }
 
 float MainWindow::computeAdaptiveGain() const

@@ -15,7 +15,7 @@ KvrFocusedWaveWidget::KvrFocusedWaveWidget(QWidget *parent)
     m_pLayout = new QVBoxLayout(this);
     m_pLayout->setSpacing(0);
     m_pLayout->setContentsMargins(2, 2, 2, 2);
-    groupBoxFocusedWave = new QGroupBox(QStringLiteral("波形区"), this);
+    groupBoxFocusedWave = new QGroupBox(tr("波形区"), this);
     groupBoxFocusedWave->setObjectName(QStringLiteral("groupBoxFocusedWave"));
     gridLayout = new QGridLayout(groupBoxFocusedWave);
     gridLayout->setObjectName(QStringLiteral("gridLayout"));

@@ -889,8 +889,8 @@ QString KvrMultiWaveAssistantWidget::statusText() const
         d = m_fWaveSpeed * t / 2000.0;
     }
     return QString("%1: %2, %3: %4, %5: %6")
-        .arg(QStringLiteral("点数"), QString::number(i), QStringLiteral("时间(μs)"), QString::number(t, 'f', 2),
-             QStringLiteral("距离(mm)"), QString::number(d, 'f', 2));
+        .arg(tr("点数"), QString::number(i), tr("时间(μs)"), QString::number(t, 'f', 2), tr("距离(mm)"),
+             QString::number(d, 'f', 2));
 }
 
 // Said again only when it changed: moving along a row keeps the sample.
@@ -1076,13 +1076,11 @@ QMenu *KvrMultiWaveAssistantWidget::createContextMenu(QWidget *parent)
     if (m_waveAnalyzeInfoList.isEmpty())
         return nullptr;
     auto *menu = new QMenu(parent);
-    QAction *bg = menu->addAction(m_display.blBlackBackground ? QStringLiteral("切换背景色为白色")
-                                                              : QStringLiteral("切换背景色为黑色"));
+    QAction *bg = menu->addAction(m_display.blBlackBackground ? tr("切换背景色为白色") : tr("切换背景色为黑色"));
     connect(bg, &QAction::triggered, this, &KvrMultiWaveAssistantWidget::onWaveBgColorChanged);
-    QAction *fillAction =
-        menu->addAction(m_display.blFill ? QStringLiteral("取消波形填充") : QStringLiteral("启用波形填充"));
+    QAction *fillAction = menu->addAction(m_display.blFill ? tr("取消波形填充") : tr("启用波形填充"));
     connect(fillAction, &QAction::triggered, this, &KvrMultiWaveAssistantWidget::onWaveStyleFillChanged);
-    QAction *del = menu->addAction(QStringLiteral("删除当前测点"));
+    QAction *del = menu->addAction(tr("删除当前测点"));
     connect(del, &QAction::triggered, this, &KvrMultiWaveAssistantWidget::onDeleteCurrWaveGround);
     return menu;
 }

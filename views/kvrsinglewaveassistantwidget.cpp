@@ -314,11 +314,10 @@ void KvrSingleWaveAssistantWidget::paintBackground(QPainter *painter)
     painter->setFont(captionFont);
     if (!ps.isEmpty()) {
         const QRectF up = ps.first();
-        painter->drawText(QRectF(0, up.top(), left, up.height()), Qt::AlignCenter, QStringLiteral("滤\n波\n信\n号"));
+        painter->drawText(QRectF(0, up.top(), left, up.height()), Qt::AlignCenter, tr("滤\n波\n信\n号"));
         if (ps.size() > 1) {
             const QRectF low = ps.at(1);
-            painter->drawText(QRectF(0, low.top(), left, low.height()), Qt::AlignCenter,
-                              QStringLiteral("原\n始\n信\n号"));
+            painter->drawText(QRectF(0, low.top(), left, low.height()), Qt::AlignCenter, tr("原\n始\n信\n号"));
         }
     }
 }
@@ -492,10 +491,9 @@ QString KvrSingleWaveAssistantWidget::spectrumToolTipText() const
         const double a = m_dSpecLo[slot] + (m_dSpecHi[slot] - m_dSpecLo[slot]) * (bottom - m_cursor.y()) / p;
         return QString::number(std::isfinite(a) ? a : 0.0, 'f', 1);
     };
-    QString text = QStringLiteral("频率: ") + QString::number(freq, 'f', 1) + QStringLiteral("Hz\t")
-        + QStringLiteral("幅度: ") + amp(0);
+    QString text = tr("频率: ") + QString::number(freq, 'f', 1) + QStringLiteral("Hz\t") + tr("幅度: ") + amp(0);
     if (ps.size() > 1)
-        text += QStringLiteral("\t幅度: ") + amp(1);
+        text += tr("\t幅度: ") + amp(1);
     return text;
 }
 
@@ -565,7 +563,7 @@ void KvrSingleWaveAssistantWidget::mousePressEvent(QMouseEvent *event)
         if (info && m_blFlawMarking && isValidChannel(info->nChannel) && cursorInArea()) {
             if (m_nSpectrum) {
                 // A frequency is no place for a mark.
-                emit showStatusMessage(QStringLiteral("频谱显示时不能标记缺陷，请在波形曲线上标记"));
+                emit showStatusMessage(tr("频谱显示时不能标记缺陷，请在波形曲线上标记"));
             } else {
                 const int k = markableSample(sampleIndexAt(m_cursor.x()));
                 if (k >= 0 && k != info->nFlawPos)
@@ -593,11 +591,11 @@ QMenu *KvrSingleWaveAssistantWidget::createContextMenu(QWidget *parent)
     if (!waveAnalyzeInfoAt(m_nFocusWaveIndex))
         return nullptr;
     auto *menu = new QMenu(parent);
-    QAction *last = menu->addAction(QStringLiteral("上一个波形"));
+    QAction *last = menu->addAction(tr("上一个波形"));
     connect(last, &QAction::triggered, this, &KvrSingleWaveAssistantWidget::onLastWaveIndex);
-    QAction *next = menu->addAction(QStringLiteral("下一个波形"));
+    QAction *next = menu->addAction(tr("下一个波形"));
     connect(next, &QAction::triggered, this, &KvrSingleWaveAssistantWidget::onNextWaveIndex);
-    QAction *type = menu->addAction(m_nSpectrum ? QStringLiteral("显示曲线波形") : QStringLiteral("显示频谱波形"));
+    QAction *type = menu->addAction(m_nSpectrum ? tr("显示曲线波形") : tr("显示频谱波形"));
     connect(type, &QAction::triggered, this, &KvrSingleWaveAssistantWidget::onDispTypeChanged);
     return menu;
 }

@@ -16,7 +16,7 @@ void ProgressDialog::setupUi()
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("ProgressDialog"));
-    setWindowTitle(QStringLiteral("进度"));
+    setWindowTitle(tr("进度"));
     resize(200, 150);
     setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::WindowStaysOnTopHint);
 
@@ -24,7 +24,7 @@ void ProgressDialog::setupUi()
     gridLayoutMain->setObjectName(QStringLiteral("gridLayoutMain"));
     gridLayoutMain->setContentsMargins(6, 6, 6, 6);
 
-    labelProgressName = new QLabel(QStringLiteral("完成进度："), this);
+    labelProgressName = new QLabel(tr("完成进度："), this);
     labelProgressName->setObjectName(QStringLiteral("labelProgressName"));
     gridLayoutMain->addWidget(labelProgressName, 0, 0);
 
@@ -44,7 +44,7 @@ void ProgressDialog::setupUi()
     labelPrompt->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
     gridLayoutMain->addWidget(labelPrompt, 2, 0, 1, 2);
 
-    btnExit = new QPushButton(QStringLiteral("退出"), this);
+    btnExit = new QPushButton(tr("退出"), this);
     btnExit->setObjectName(QStringLiteral("btnExit"));
     btnExit->setMinimumHeight(40);
     btnExit->setVisible(false);

@@ -44,13 +44,13 @@ ShowAboutDialog::ShowAboutDialog(QWidget *parent)
     retranslateUi();
 }
 
-QString ShowAboutDialog::applicationName() { return QStringLiteral("孔底溶洞探测分析软件"); }
+QString ShowAboutDialog::applicationName() { return tr("孔底溶洞探测分析软件"); }
 
 QString ShowAboutDialog::versionText() { return QStringLiteral("ORG V") + QStringLiteral(KVR_VERSION); }
 
 void ShowAboutDialog::retranslateUi()
 {
-    setWindowTitle(QStringLiteral("关于软件"));
+    setWindowTitle(tr("关于软件"));
     labelSoftwareName->setText(applicationName());
 }
 

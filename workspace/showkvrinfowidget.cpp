@@ -17,7 +17,7 @@ ShowKvrInfoWidget::ShowKvrInfoWidget(QWidget *parent)
 
     m_pFileListWidget = new FileListWidget(this);
     m_pFileListWidget->setFileSuffix(QStringLiteral(".ard"));
-    m_pFileListWidget->setFileDescription(QStringLiteral("桩底溶洞数据文件"));
+    m_pFileListWidget->setFileDescription(tr("桩底溶洞数据文件"));
 
     m_pScrollArea = new QScrollArea(this);
     m_pScrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

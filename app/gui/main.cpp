@@ -11,7 +11,9 @@
 // and question is answered by the program itself and printed on stdout, so
 // such a run never waits for a user.
 #include "Resources/kvrresources.h"
+#include "app/gui/languagemenu.h"
 #include "app/gui/startup.h"
+#include "app/language.h"
 #include "app/paths.h"
 #include "app/systemconfig.h"
 #include "io/filenames.h"
@@ -29,9 +31,9 @@
 #include <QFontInfo>
 #include <QIcon>
 #include <QImage>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
-#include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
@@ -52,8 +54,8 @@ const char *kHelp = "Usage: kvr-analysis [FILE.ard]\n"
                     "\n"
                     "Options:\n"
                     "  --self-check OUTDIR [FILE.ard]\n"
-                    "                 start as usual (data folders, configuration, icons, Qt's\n"
-                    "                 Chinese dialog texts, the CJK font), open FILE when given,\n"
+                    "                 start as usual (data folders, configuration, icons, the\n"
+                    "                 interface language, the CJK font), open FILE when given,\n"
                     "                 print one line per check, save the main window as\n"
                     "                 OUTDIR/main-window.png and exit; works without a display\n"
                     "                 with QT_QPA_PLATFORM=offscreen; its messages and questions\n"
@@ -61,6 +63,10 @@ const char *kHelp = "Usage: kvr-analysis [FILE.ard]\n"
                     "                 rejected or missing FILE does not stop it\n"
                     "  -h, --help     show this help and exit\n"
                     "  --version      show the version and exit\n"
+                    "\n"
+                    "The interface is in Chinese, or in English when the system locale names\n"
+                    "another language (LANG=en_US.UTF-8, for instance); Help > Language\n"
+                    "chooses one for the next start.\n"
                     "\n"
                     "Environment:\n"
                     "  KVR_DATA_ROOT  the data root holding etc/param_config.xml (the\n"
@@ -100,10 +106,16 @@ int runSelfCheck(MainWindow &window, const QString &outDir, const QString &surve
               .arg(SystemConfig::keyCount()));
     check(!window.actionFileOpen->icon().isNull(), QStringLiteral("tool-bar icons loaded"));
     check(!QApplication::windowIcon().isNull(), QStringLiteral("application icon loaded"));
+    // Qt's own dialogs speak the interface language.
+    const bool english = installedUiLanguage() == UiLanguage::English;
     const QString ok = QCoreApplication::translate("QPlatformTheme", "OK");
     const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
-    check(ok == QStringLiteral("确定") && cancel == QStringLiteral("取消"),
-          QStringLiteral("Qt dialog buttons read %1 / %2").arg(ok, cancel));
+    check(english ? ok == QLatin1String("OK") && cancel == QLatin1String("Cancel")
+                  : ok == QStringLiteral("确定") && cancel == QStringLiteral("取消"),
+          QStringLiteral("interface in %1, Qt dialog buttons read %2 / %3")
+              .arg(english ? QStringLiteral("English") : QStringLiteral("Chinese"), ok, cancel));
+    check(!english || window.menuFile->title() != QStringLiteral("文件(&F)"),
+          QStringLiteral("program texts translated: menu %1").arg(window.menuFile->title()));
     const QFontInfo font(QApplication::font());
     check(QFontDatabase().writingSystems(font.family()).contains(QFontDatabase::SimplifiedChinese),
           QStringLiteral("application font %1 resolves to %2, %3 px")
@@ -199,14 +211,18 @@ int main(int argc, char *argv[])
     initKvrResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/Resources/png/kvr-analysis.png")));
 
-    // Qt's own dialogs in Chinese
-    QTranslator translator;
-    installQtTranslation(app, translator);
+    // The interface language of the system first, so that a problem with
+    // the configuration is told in it (such a configuration is replaced by
+    // one that follows the system), then the remembered choice.
+    installUiLanguage(resolveUiLanguage(languageSettingSystem()));
 
     // working directories, configuration
     createDataDirectories();
     SystemConfig::instance().init(configFilePath());
     const QString configProblem = SystemConfig::instance().loadProblem();
+    const UiLanguage language = resolveUiLanguage(SystemConfig::instance().languageSetting());
+    if (language != installedUiLanguage())
+        installUiLanguage(language);
     if (!configProblem.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(configProblem));
 
@@ -223,6 +239,7 @@ int main(int argc, char *argv[])
         answerDialogsAutomatically(app);
     // Without a user the answers are in place before the file opens.
     MainWindow window(withoutUser ? QString() : strStartFile);
+    addLanguageMenu(window);
     if (withoutUser) {
         answerWithoutUser(window);
         if (!strStartFile.isEmpty())
@@ -234,7 +251,7 @@ int main(int argc, char *argv[])
             say("message", QStringLiteral("提示: ") + configProblem);
         else
             QTimer::singleShot(0, &window, [&window, configProblem]() {
-                QMessageBox::warning(&window, QStringLiteral("提示"), configProblem);
+                QMessageBox::warning(&window, QCoreApplication::translate("MainWindow", "提示"), configProblem);
             });
     }
     if (selfCheck) {

@@ -9,12 +9,10 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFont>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -35,15 +33,6 @@ void installFontSubstitutions()
     };
     QFont::insertSubstitutions(QStringLiteral("微软雅黑"), cjk);
     QFont::insertSubstitutions(QStringLiteral("Microsoft YaHei"), cjk);
-}
-
-bool installQtTranslation(QApplication &app, QTranslator &translator)
-{
-    bool ok = translator.load(QStringLiteral(":/language/qt_zh_CN.qm"));
-    if (!ok)
-        ok = translator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
-    app.installTranslator(&translator);
-    return ok;
 }
 
 void computeDisplayScale()
@@ -100,7 +89,7 @@ protected:
                 if (auto *box = qobject_cast<QMessageBox *>(dialog))
                     text += QStringLiteral(": ") + box->text();
                 else if (qobject_cast<QFileDialog *>(dialog))
-                    text += QStringLiteral(": (文件对话框，未选择文件)");
+                    text += QStringLiteral(": (文件对话框，未选择文件)"); // printed, not shown
                 std::printf("dialog %s\n", qUtf8Printable(text));
                 std::fflush(stdout);
                 QPointer<QDialog> guarded(dialog);

@@ -5,7 +5,6 @@
 #include <QString>
 
 class QApplication;
-class QTranslator;
 
 // The start-up file: the only argument when exactly one is given, converted
 // from the local 8-bit encoding; empty otherwise.
@@ -14,10 +13,6 @@ QString startupFilePath(int argc, char *argv[]);
 // Maps "微软雅黑" / "Microsoft YaHei" to a CJK font found on this system.
 // Must run before the first widget is created.
 void installFontSubstitutions();
-
-// Loads ":/language/qt_zh_CN.qm", falling back to Qt's installed
-// translations, and installs the translator either way.
-bool installQtTranslation(QApplication &app, QTranslator &translator);
 
 // Sets the process-wide display scale from the primary screen.
 void computeDisplayScale();

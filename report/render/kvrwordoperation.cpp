@@ -4,6 +4,7 @@
 #include "io/safewrite.h"
 #include "report/render/reportimage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -41,7 +42,8 @@ namespace {
 
 QString pictureFailedText(const QString &picture, const QString &why)
 {
-    return QStringLiteral("无法写入报告图片 %1：%2").arg(QDir::toNativeSeparators(picture), why);
+    return QCoreApplication::translate("KvrWordOperation", "无法写入报告图片 %1：%2")
+        .arg(QDir::toNativeSeparators(picture), why);
 }
 
 } // namespace
@@ -81,9 +83,9 @@ void KvrWordOperation::createKvrImageDoWorker()
     m_strListWaveListFile.clear();
     m_strError.clear();
     if (m_renderer.data().waveGroups.isEmpty())
-        return fail(QStringLiteral("没有可输出的波形"));
+        return fail(QCoreApplication::translate("KvrWordOperation", "没有可输出的波形"));
     if (m_strOutputBaseName.isEmpty() || !QDir(m_strOutputDir).exists())
-        return fail(QStringLiteral("输出目录 %1 不存在").arg(m_strOutputDir));
+        return fail(QCoreApplication::translate("KvrWordOperation", "输出目录 %1 不存在").arg(m_strOutputDir));
     const QString file = imagePath();
     QString why;
     const auto render = [this](QByteArray *png, QString *reason) { return renderImage(png, reason); };
@@ -112,7 +114,8 @@ void KvrWordOperation::createKvrWordDoWorker()
     if (!refused.isEmpty())
         return fail(kvrio::writeFailedText(savePath, refused));
     if (kvrio::isSameFile(savePath, picture))
-        return fail(kvrio::writeFailedText(savePath, QStringLiteral("它与报告图片同名")));
+        return fail(
+            kvrio::writeFailedText(savePath, QCoreApplication::translate("KvrWordOperation", "它与报告图片同名")));
     refused = kvrio::checkOutputTarget(picture, inputs);
     if (!refused.isEmpty())
         return fail(pictureFailedText(picture, refused));
@@ -130,7 +133,8 @@ void KvrWordOperation::createKvrWordDoWorker()
         if (!renderImage(&png, &why))
             return fail(why);
         if (!embedded.open() || embedded.write(png) != png.size() || !embedded.flush())
-            return fail(QStringLiteral("无法写入临时文件 %1：%2").arg(embedded.fileName(), embedded.errorString()));
+            return fail(QCoreApplication::translate("KvrWordOperation", "无法写入临时文件 %1：%2")
+                            .arg(embedded.fileName(), embedded.errorString()));
         embedded.close();
         if (!beside.open() || !beside.write(png) || !beside.finish())
             return fail(pictureFailedText(picture, beside.errorString()));
@@ -140,7 +144,7 @@ void KvrWordOperation::createKvrWordDoWorker()
     if (!createNewWord(m_strTemplatePath)) {
         const QString why = lastError();
         close(false);
-        return fail(why.isEmpty() ? QStringLiteral("无法从模板创建文档") : why);
+        return fail(why.isEmpty() ? QCoreApplication::translate("KvrWordOperation", "无法从模板创建文档") : why);
     }
     setSaveFilePath(savePath);
     const ProjectParams &pp = m_renderer.data().project;
@@ -181,11 +185,13 @@ void KvrWordOperation::createKvrWordDoWorker()
     const bool saved = close(true);
     if (!saved || !QFileInfo::exists(savePath)) {
         const QString why = lastError();
-        return fail(why.isEmpty() ? QStringLiteral("无法保存文档 %1").arg(savePath) : why);
+        return fail(why.isEmpty() ? QCoreApplication::translate("KvrWordOperation", "无法保存文档 %1").arg(savePath)
+                                  : why);
     }
     if (withImage) {
         if (!beside.commit())
-            return fail(QStringLiteral("Word 文件已保存，但") + pictureFailedText(picture, beside.errorString()));
+            return fail(QCoreApplication::translate("KvrWordOperation", "Word 文件已保存，但")
+                        + pictureFailedText(picture, beside.errorString()));
         m_strListWaveListFile.append(picture);
     }
     emit progressPrompt(100);

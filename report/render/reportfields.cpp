@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "io/safewrite.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -169,11 +170,11 @@ bool storeFieldsForSurvey(const ProjectParams &edited, const QString &surveyPath
     const QString path = recordPath(surveyPath);
     auto fail = [error, &path](const QString &why) {
         if (error)
-            *error = QStringLiteral("无法保存本桩的报告内容 %1：%2").arg(path, why);
+            *error = QCoreApplication::translate("ReportFields", "无法保存本桩的报告内容 %1：%2").arg(path, why);
         return false;
     };
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return fail(QStringLiteral("无法创建目录"));
+        return fail(QCoreApplication::translate("ReportFields", "无法创建目录"));
     QString why;
     return kvrio::writeFile(path, bytes, QStringList(), &why) || fail(why);
 }
@@ -187,9 +188,9 @@ struct NumberRule {
     double max;
 };
 const NumberRule kNumberRules[] = {
-    {"fPileDepth", "基桩孔深(m)", 0, 200},
-    {"fElevation", "桩底标高(m)", -1000, 9000},
-    {"fPileDiameter", "桩径(m)", 0, 20},
+    {"fPileDepth", QT_TRANSLATE_NOOP("ReportFields", "基桩孔深(m)"), 0, 200},
+    {"fElevation", QT_TRANSLATE_NOOP("ReportFields", "桩底标高(m)"), -1000, 9000},
+    {"fPileDiameter", QT_TRANSLATE_NOOP("ReportFields", "桩径(m)"), 0, 20},
 };
 
 const NumberRule *ruleOf(const QString &key)
@@ -212,11 +213,12 @@ bool parseNumber(const QString &key, const QString &text, float *value, QString 
     const QString t = text.trimmed();
     auto refuse = [&]() {
         if (message)
-            *message = QStringLiteral("%1 须为 %2 到 %3 之间的数值（保留两位小数），不能是“%4”。")
-                           .arg(QString::fromUtf8(rule->label))
-                           .arg(rule->min)
-                           .arg(rule->max)
-                           .arg(t);
+            *message =
+                QCoreApplication::translate("ReportFields", "%1 须为 %2 到 %3 之间的数值（保留两位小数），不能是“%4”。")
+                    .arg(QCoreApplication::translate("ReportFields", rule->label))
+                    .arg(rule->min)
+                    .arg(rule->max)
+                    .arg(t);
         return false;
     };
     if (t.isEmpty()) {

@@ -4,6 +4,7 @@
 #include "report/render/reportrenderer.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageWriter>
 
@@ -18,20 +19,20 @@ bool encodeImageFor(const QImage &image, const QString &path, QByteArray *bytes,
     if (format.isEmpty())
         format = "png";
     if (!QImageWriter::supportedImageFormats().contains(format))
-        return fail(QStringLiteral("不支持的图片格式 %1").arg(QString::fromLatin1(format)));
+        return fail(QCoreApplication::translate("ReportImage", "不支持的图片格式 %1").arg(QString::fromLatin1(format)));
     if (image.isNull())
-        return fail(QStringLiteral("报告图片为空"));
+        return fail(QCoreApplication::translate("ReportImage", "报告图片为空"));
     QBuffer buffer(bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
     if (format == "jpg" || format == "jpeg")
         writer.setQuality(92);
     if (!writer.write(image))
-        return fail(QStringLiteral("无法编码图片：%1").arg(writer.errorString()));
+        return fail(QCoreApplication::translate("ReportImage", "无法编码图片：%1").arg(writer.errorString()));
     buffer.close();
     QImage back;
     if (!back.loadFromData(*bytes, format.constData()) || back.size() != image.size())
-        return fail(QStringLiteral("编码后的图片无法读回"));
+        return fail(QCoreApplication::translate("ReportImage", "编码后的图片无法读回"));
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "report/render/reportrenderer.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -57,20 +58,20 @@ bool isCompletePdf(const QByteArray &pdf, QString *why)
         return false;
     };
     if (!pdf.startsWith("%PDF-"))
-        return fail(QStringLiteral("缺少 PDF 文件头"));
+        return fail(QCoreApplication::translate("ReportPdf", "缺少 PDF 文件头"));
     int end = pdf.size();
     while (end > 0 && isPdfSpace(pdf.at(end - 1)))
         --end;
     if (end < 5 || pdf.mid(end - 5, 5) != "%%EOF")
-        return fail(QStringLiteral("缺少文件结束标记"));
+        return fail(QCoreApplication::translate("ReportPdf", "缺少文件结束标记"));
     const int sx = pdf.lastIndexOf("startxref", end);
     int pos = sx + 9;
     qint64 xref = 0;
     if (sx < 0 || !readNumber(pdf, pos, &xref) || xref <= 0 || xref >= sx)
-        return fail(QStringLiteral("交叉引用表的位置无效"));
+        return fail(QCoreApplication::translate("ReportPdf", "交叉引用表的位置无效"));
     pos = int(xref);
     if (pdf.mid(pos, 4) != "xref")
-        return fail(QStringLiteral("找不到交叉引用表"));
+        return fail(QCoreApplication::translate("ReportPdf", "找不到交叉引用表"));
     pos += 4;
     int entries = 0;
     for (;;) {
@@ -80,12 +81,12 @@ bool isCompletePdf(const QByteArray &pdf, QString *why)
             break;
         qint64 first = 0, count = 0;
         if (!readNumber(pdf, pos, &first) || !readNumber(pdf, pos, &count) || count <= 0 || count > 10000000)
-            return fail(QStringLiteral("交叉引用表损坏"));
+            return fail(QCoreApplication::translate("ReportPdf", "交叉引用表损坏"));
         while (pos < sx && isPdfSpace(pdf.at(pos)))
             ++pos;
         // Each entry is 20 bytes: offset, generation, 'n' or 'f', end of line.
         if (pos + 20 * count > sx)
-            return fail(QStringLiteral("交叉引用表不完整"));
+            return fail(QCoreApplication::translate("ReportPdf", "交叉引用表不完整"));
         for (qint64 i = 0; i < count; ++i) {
             const QByteArray entry = pdf.mid(pos + int(20 * i), 20);
             if (entry.at(17) != 'n')
@@ -93,19 +94,20 @@ bool isCompletePdf(const QByteArray &pdf, QString *why)
             int p = 0;
             qint64 offset = 0, gen = 0;
             if (!readNumber(entry, p, &offset) || !readNumber(entry, p, &gen) || offset <= 0 || offset >= xref)
-                return fail(QStringLiteral("交叉引用表损坏"));
+                return fail(QCoreApplication::translate("ReportPdf", "交叉引用表损坏"));
             int at = int(offset);
             qint64 number = 0, generation = 0;
             if (!readNumber(pdf, at, &number) || number != first + i || !readNumber(pdf, at, &generation)
                 || generation != gen || pdf.mid(at + 1, 3) != "obj")
-                return fail(QStringLiteral("对象 %1 不在交叉引用表所指的位置").arg(first + i));
+                return fail(
+                    QCoreApplication::translate("ReportPdf", "对象 %1 不在交叉引用表所指的位置").arg(first + i));
             ++entries;
         }
         pos += int(20 * count);
     }
     const QByteArray trailer = pdf.mid(pos, sx - pos);
     if (entries == 0 || !trailer.contains("/Root"))
-        return fail(QStringLiteral("文件尾缺少根对象"));
+        return fail(QCoreApplication::translate("ReportPdf", "文件尾缺少根对象"));
     return true;
 }
 
@@ -116,11 +118,11 @@ bool writeReportPdf(const ReportData &data, const QString &path, QString *error,
         [&data](QByteArray *pdf, QString *why) {
             *pdf = renderReportPdf(data);
             if (pdf->isEmpty()) {
-                *why = QStringLiteral("无法绘制 PDF 页面");
+                *why = QCoreApplication::translate("ReportPdf", "无法绘制 PDF 页面");
                 return false;
             }
             if (!isCompletePdf(*pdf, why)) {
-                *why = QStringLiteral("生成的 PDF 不完整：%1").arg(*why);
+                *why = QCoreApplication::translate("ReportPdf", "生成的 PDF 不完整：%1").arg(*why);
                 return false;
             }
             return true;

@@ -4,6 +4,7 @@
 #include "report/word/docxlayout.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QHash>
 
 #include <QDateTime>
@@ -82,28 +83,28 @@ bool isCompleteArchive(const QByteArray &bytes, int parts, QString *why)
     buffer.setData(bytes);
     QuaZip zip(&buffer);
     if (!zip.open(QuaZip::mdUnzip)) {
-        *why = QStringLiteral("无法读回");
+        *why = QCoreApplication::translate("DocxPackage", "无法读回");
         return false;
     }
     int count = 0;
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         QuaZipFile file(&zip);
         if (!file.open(QIODevice::ReadOnly)) {
-            *why = QStringLiteral("无法读回 %1").arg(zip.getCurrentFileName());
+            *why = QCoreApplication::translate("DocxPackage", "无法读回 %1").arg(zip.getCurrentFileName());
             return false;
         }
         char chunk[64 * 1024];
         while (file.read(chunk, sizeof chunk) > 0) { }
         file.close();
         if (file.getZipError() != UNZ_OK) {
-            *why = QStringLiteral("%1 校验失败").arg(zip.getCurrentFileName());
+            *why = QCoreApplication::translate("DocxPackage", "%1 校验失败").arg(zip.getCurrentFileName());
             return false;
         }
         ++count;
     }
     zip.close();
     if (zip.getZipError() != UNZ_OK || count != parts) {
-        *why = QStringLiteral("应有 %1 个部分，读回 %2 个").arg(parts).arg(count);
+        *why = QCoreApplication::translate("DocxPackage", "应有 %1 个部分，读回 %2 个").arg(parts).arg(count);
         return false;
     }
     return true;
@@ -124,14 +125,17 @@ bool DocxPackage::load(const QString &path, QString *error)
     // A pipe or a device would block the unzipper or feed it without end.
     QString why;
     switch (kvrio::inspectInput(path, &why)) {
-    case kvrio::InputState::Missing: return fail(QStringLiteral("找不到模板文件 %1").arg(path));
-    case kvrio::InputState::NotAFile: return fail(QStringLiteral("模板 %1 不是普通文件").arg(path));
-    case kvrio::InputState::Unreadable: return fail(QStringLiteral("无法读取模板 %1：%2").arg(path, why));
+    case kvrio::InputState::Missing:
+        return fail(QCoreApplication::translate("DocxPackage", "找不到模板文件 %1").arg(path));
+    case kvrio::InputState::NotAFile:
+        return fail(QCoreApplication::translate("DocxPackage", "模板 %1 不是普通文件").arg(path));
+    case kvrio::InputState::Unreadable:
+        return fail(QCoreApplication::translate("DocxPackage", "无法读取模板 %1：%2").arg(path, why));
     case kvrio::InputState::Ok: break;
     }
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdUnzip))
-        return fail(QStringLiteral("模板 %1 不是有效的文档包").arg(path));
+        return fail(QCoreApplication::translate("DocxPackage", "模板 %1 不是有效的文档包").arg(path));
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         QString name = zip.getCurrentFileName();
         if (name.startsWith(QLatin1String("./")))
@@ -140,7 +144,7 @@ bool DocxPackage::load(const QString &path, QString *error)
             continue;
         QuaZipFile file(&zip);
         if (!file.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("无法读取模板中的 %1").arg(name));
+            return fail(QCoreApplication::translate("DocxPackage", "无法读取模板中的 %1").arg(name));
         // A damaged or hostile package may unpack to far more than it
         // holds; read no more than a real document could need.
         QByteArray data;
@@ -154,14 +158,14 @@ bool DocxPackage::load(const QString &path, QString *error)
         file.close();
         total += data.size();
         if (data.size() > kMaxPartSize || total > kMaxPackageSize)
-            return fail(QStringLiteral("模板中的 %1 过大").arg(name));
+            return fail(QCoreApplication::translate("DocxPackage", "模板中的 %1 过大").arg(name));
         m_parts.insert(name, data);
         m_order.append(name);
     }
     zip.close();
 
     if (!m_parts.contains(QString::fromLatin1(kContentTypesPart)))
-        return fail(QStringLiteral("模板缺少 [Content_Types].xml"));
+        return fail(QCoreApplication::translate("DocxPackage", "模板缺少 [Content_Types].xml"));
     m_mainPart = QStringLiteral("word/document.xml");
     // One budget for every part read: together they stay within it.
     XmlBudget budget;
@@ -283,7 +287,7 @@ bool DocxPackage::save(const QString &path, QString *error)
         QuaZip zip(&buffer);
         if (!zip.open(QuaZip::mdCreate)) {
             if (error)
-                *error = QStringLiteral("无法生成文档包 %1").arg(path);
+                *error = QCoreApplication::translate("DocxPackage", "无法生成文档包 %1").arg(path);
             return false;
         }
         QStringList order = m_order;
@@ -309,7 +313,7 @@ bool DocxPackage::save(const QString &path, QString *error)
         zip.close();
         if (!ok || zip.getZipError() != ZIP_OK) {
             if (error)
-                *error = QStringLiteral("无法生成文档包 %1").arg(path);
+                *error = QCoreApplication::translate("DocxPackage", "无法生成文档包 %1").arg(path);
             return false;
         }
     }
@@ -317,7 +321,7 @@ bool DocxPackage::save(const QString &path, QString *error)
     QString why;
     if (!isCompleteArchive(bytes, m_order.size(), &why)) {
         if (error)
-            *error = QStringLiteral("文档包不完整：%1").arg(why);
+            *error = QCoreApplication::translate("DocxPackage", "文档包不完整：%1").arg(why);
         return false;
     }
     // Never over the template it was made from.

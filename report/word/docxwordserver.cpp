@@ -2,6 +2,7 @@
 
 #include "report/word/docxpackage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -112,7 +113,8 @@ public:
                 if (!doc->load(path, &m_state->lastError))
                     return false;
                 if (name == QLatin1String("Add") && !doc->switchTemplateToDocument()) {
-                    m_state->lastError = QStringLiteral("模板 %1 的主文档类型无法识别").arg(path);
+                    m_state->lastError =
+                        QCoreApplication::translate("DocxWordServer", "模板 %1 的主文档类型无法识别").arg(path);
                     return false;
                 }
                 m_state->documents.append(doc);

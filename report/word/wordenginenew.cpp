@@ -2,6 +2,7 @@
 
 #include "report/word/axobject.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QVariant>
 
@@ -28,7 +29,7 @@ bool WordEngineNew::startApplication()
         qDebug("createNewWord: 打开word程序失败，尝试打开WPS程序!");
         if (!m_pWord->setControl(QStringLiteral("kwps.Application"))) {
             qDebug("createNewWord: 打开word程序失败!");
-            m_strLastError = QStringLiteral("没有可用的Word或WPS程序");
+            m_strLastError = QCoreApplication::translate("WordEngine", "没有可用的Word或WPS程序");
             delete m_pWord;
             m_pWord = nullptr;
             return false;
@@ -56,7 +57,7 @@ bool WordEngineNew::createNewWord(const QString &templatePath)
         return true;
     }
     qDebug("createNewWord: 创建word文档失败!");
-    takeServerError(QStringLiteral("无法从模板 %1 创建文档").arg(templatePath));
+    takeServerError(QCoreApplication::translate("WordEngine", "无法从模板 %1 创建文档").arg(templatePath));
     m_blCreateNew = false;
     return false;
 }
@@ -74,7 +75,7 @@ bool WordEngineNew::open(const QString &filePath)
     m_pWorkDocument = m_pWord->querySubObject("ActiveDocument");
     m_blOpened = m_pWorkDocument != nullptr;
     if (!m_blOpened)
-        takeServerError(QStringLiteral("无法打开文档 %1").arg(filePath));
+        takeServerError(QCoreApplication::translate("WordEngine", "无法打开文档 %1").arg(filePath));
     return m_blOpened;
 }
 
@@ -133,7 +134,7 @@ bool WordEngineNew::save()
         return false;
     }
     if (!saved)
-        takeServerError(QStringLiteral("无法保存文档 %1").arg(m_strSaveFilePath));
+        takeServerError(QCoreApplication::translate("WordEngine", "无法保存文档 %1").arg(m_strSaveFilePath));
     return saved;
 }
 

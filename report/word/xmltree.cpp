@@ -1,5 +1,6 @@
 #include "xmltree.h"
 
+#include <QCoreApplication>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -115,20 +116,20 @@ bool XmlDocument::parse(const QByteArray &data, QString *error, XmlBudget *share
         case QXmlStreamReader::DTD:
             // Word parts have none; its entities would be expanded into one
             // piece of text before any budget could be checked.
-            refused = QStringLiteral("模板含有文档类型声明（DTD）");
+            refused = QCoreApplication::translate("XmlTree", "模板含有文档类型声明（DTD）");
             break;
         case QXmlStreamReader::StartElement: {
             if (++depth > budget.maxDepth) {
-                refused = QStringLiteral("模板嵌套过深（超过 %1 层）").arg(budget.maxDepth);
+                refused = QCoreApplication::translate("XmlTree", "模板嵌套过深（超过 %1 层）").arg(budget.maxDepth);
                 break;
             }
             if (++elements > budget.maxElements) {
-                refused = QStringLiteral("模板元素过多（超过 %1 个）").arg(budget.maxElements);
+                refused = QCoreApplication::translate("XmlTree", "模板元素过多（超过 %1 个）").arg(budget.maxElements);
                 break;
             }
             XmlNodePtr n = XmlNode::element(reader.qualifiedName().toString());
             if (n->name == QLatin1String("w:bookmarkStart") && ++bookmarks > budget.maxBookmarks) {
-                refused = QStringLiteral("模板书签过多（超过 %1 个）").arg(budget.maxBookmarks);
+                refused = QCoreApplication::translate("XmlTree", "模板书签过多（超过 %1 个）").arg(budget.maxBookmarks);
                 break;
             }
             for (const auto &d : reader.namespaceDeclarations()) {
@@ -144,7 +145,7 @@ bool XmlDocument::parse(const QByteArray &data, QString *error, XmlBudget *share
                 text += attrName.size() + a.value().size();
             }
             if (text > budget.maxText) {
-                refused = QStringLiteral("模板文字过多（超过 %1 个字符）").arg(budget.maxText);
+                refused = QCoreApplication::translate("XmlTree", "模板文字过多（超过 %1 个字符）").arg(budget.maxText);
                 break;
             }
             if (current)
@@ -161,7 +162,7 @@ bool XmlDocument::parse(const QByteArray &data, QString *error, XmlBudget *share
         case QXmlStreamReader::Characters:
             text += reader.text().size();
             if (text > budget.maxText) {
-                refused = QStringLiteral("模板文字过多（超过 %1 个字符）").arg(budget.maxText);
+                refused = QCoreApplication::translate("XmlTree", "模板文字过多（超过 %1 个字符）").arg(budget.maxText);
                 break;
             }
             if (current)

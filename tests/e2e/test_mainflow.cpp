@@ -1,6 +1,8 @@
 // The main window end to end, driven through the same signals and widgets a
 // user's actions reach: open a survey from the file list, mark a flaw,
 // swap and delete waves, save, reopen, and the safety nets around them.
+#include "Resources/kvrresources.h"
+#include "app/language.h"
 #include "app/systemconfig.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
@@ -119,6 +121,11 @@ void TestMainFlow::initTestCase()
     QVERIFY(m_dir.isValid());
     qputenv("KVR_DATA_ROOT", m_dir.filePath(QStringLiteral("root/")).toUtf8());
     SystemConfig::instance().init(m_dir.filePath(QStringLiteral("param_config.xml")));
+    // The layout checks also run with the (longer) English texts.
+    if (qEnvironmentVariable("KVR_TEST_LANGUAGE") == QLatin1String("en")) {
+        initKvrResources();
+        QVERIFY(installUiLanguage(UiLanguage::English));
+    }
 }
 
 void TestMainFlow::init() { SystemConfig::instance().setNormalized(false); }
