@@ -172,21 +172,9 @@ int main(int argc, char **argv)
     };
     const std::vector<double> focus = focusClicks();
     const int focused = w.document().focusIndex();
-    std::vector<double> cursor;
-    for (int r = 0; r < 400; ++r) {
-        const QPoint at(int(area.left() + 10 + (r * 13) % int(area.width() - 20)),
-                        int(area.top() + 5 + (r * 7) % int(area.height() - 10)));
-        QMouseEvent move(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        t.start();
-        QApplication::sendEvent(list, &move);
-        settle();
-        cursor.push_back(t.nsecsElapsed() / 1e6);
-    }
-    // The same moves with the list's signals held back: its own handling and
-    // repaint, without the status bar's readout.
-    std::vector<double> listOnly;
-    {
-        const QSignalBlocker quiet(list);
+    // Mouse moves over the list, each until its repaint is done.
+    auto cursorMoves = [&]() {
+        std::vector<double> v;
         for (int r = 0; r < 400; ++r) {
             const QPoint at(int(area.left() + 10 + (r * 13) % int(area.width() - 20)),
                             int(area.top() + 5 + (r * 7) % int(area.height() - 10)));
@@ -194,8 +182,17 @@ int main(int argc, char **argv)
             t.start();
             QApplication::sendEvent(list, &move);
             settle();
-            listOnly.push_back(t.nsecsElapsed() / 1e6);
+            v.push_back(t.nsecsElapsed() / 1e6);
         }
+        return v;
+    };
+    const std::vector<double> cursor = cursorMoves();
+    // The same moves with the list's signals held back: its own handling and
+    // repaint, without the status bar's readout.
+    std::vector<double> listOnly;
+    {
+        const QSignalBlocker quiet(list);
+        listOnly = cursorMoves();
     }
     std::printf("focus: median %.3f ms, worst %.3f ms (last focus %d); cursor: median %.3f ms, worst %.3f ms, "
                 "the list alone %.3f ms\n",
