@@ -944,7 +944,7 @@ Do you really want to do this?</translation>
     </message>
     <message>
         <source>采纳建议</source>
-        <translation>Accept Suggestion</translation>
+        <translation>Accept Suggestions</translation>
     </message>
     <message>
         <source>已采纳 %1 个缺陷建议</source>
