@@ -64,6 +64,20 @@ float *numberField(FileHead &h, HeaderField f)
 
 int indexOfRecord(const MeasurementModel &m, const WaveAnalyzeInfoPtr &r) { return m.waveAnalyzeInfoList().indexOf(r); }
 
+// The change notice for edits of the listed waves, found by their records
+// (a record no longer in the list is left out).
+DocChange wavesChanged(const MeasurementModel &m, const WaveAnalyzeInfoList &records)
+{
+    DocChange c;
+    c.what = DocChange::Waves;
+    for (const WaveAnalyzeInfoPtr &r : records) {
+        const int i = indexOfRecord(m, r);
+        if (i >= 0)
+            c.waves << i;
+    }
+    return c;
+}
+
 // Filters the listed waves again (all of them with `all`); returns the
 // problems met, one line per wave.
 QStringList refilter(EditTarget &t, const WaveAnalyzeInfoList &records, bool all)
@@ -221,12 +235,7 @@ DocChange FlawMarkCommand::apply(EditTarget &t, const Saved &s)
         if (const WaveGroupPtr g = t.model.filterWaveGroupAt(m_record->nMeasurePoint))
             g->blocks[ch]->nFlawPos = s.nFilteredPos;
     }
-    DocChange c;
-    c.what = DocChange::Waves;
-    const int i = indexOfRecord(t.model, m_record);
-    if (i >= 0)
-        c.waves << i;
-    return c;
+    return wavesChanged(t.model, {m_record});
 }
 
 DocChange FlawMarkCommand::redo(EditTarget &t)
@@ -308,16 +317,8 @@ DocChange WaveParamsCommand::restore(EditTarget &t, const QVector<WaveAnalyzeInf
         r = values.at(i);
     }
     m_problems = filterChanged ? refilter(t, m_records, m_blAll) : QStringList();
-    DocChange c;
-    c.what = DocChange::Waves;
-    if (!m_blAll) {
-        for (const WaveAnalyzeInfoPtr &r : qAsConst(m_records)) {
-            const int i = indexOfRecord(t.model, r);
-            if (i >= 0)
-                c.waves << i;
-        }
-    }
-    return c;
+    // Every wave when all were set: an empty list of waves says so.
+    return wavesChanged(t.model, m_blAll ? WaveAnalyzeInfoList() : m_records);
 }
 
 DocChange WaveParamsCommand::redo(EditTarget &t)

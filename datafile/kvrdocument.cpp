@@ -668,27 +668,22 @@ DocResult KvrDocument::applyWaveParams(int wave, const WaveParams &params)
 
 DocResult KvrDocument::swapWaves(int wave, int step)
 {
-    DocResult r;
-    if (!checkWave(wave, &r) || !checkWave(wave + step, &r))
-        return r;
-    r.ok = true;
-    if (step == 0)
-        return r;
-    perform(std::unique_ptr<EditCommand>(
-        new WaveOrderCommand(QCoreApplication::translate("KvrDocument", "交换波形"), wave, wave + step, false)));
-    return r;
+    return reorderWave(wave, step, false, QCoreApplication::translate("KvrDocument", "交换波形"));
 }
 
 DocResult KvrDocument::moveWave(int wave, int step)
+{
+    return reorderWave(wave, step, true, QCoreApplication::translate("KvrDocument", "移动波形"));
+}
+
+DocResult KvrDocument::reorderWave(int wave, int step, bool move, const QString &text)
 {
     DocResult r;
     if (!checkWave(wave, &r) || !checkWave(wave + step, &r))
         return r;
     r.ok = true;
-    if (step == 0)
-        return r;
-    perform(std::unique_ptr<EditCommand>(
-        new WaveOrderCommand(QCoreApplication::translate("KvrDocument", "移动波形"), wave, wave + step, true)));
+    if (step != 0)
+        perform(std::unique_ptr<EditCommand>(new WaveOrderCommand(text, wave, wave + step, move)));
     return r;
 }
 

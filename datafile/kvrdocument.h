@@ -154,6 +154,8 @@ private:
     // One undo (false) or redo (true).
     bool step(bool forward);
     bool checkWave(int wave, DocResult *r) const;
+    // Swaps (move false) or moves wave `wave` by `step` places as one command.
+    DocResult reorderWave(int wave, int step, bool move, const QString &text);
     DocResult checkFlawMark(int wave, int sample) const;
 
     FileHeadPtr m_head;
