@@ -75,11 +75,7 @@ void KvrMultiWaveAssistantWidget::updatePointerState()
 void KvrMultiWaveAssistantWidget::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
                                               const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
 {
-    m_waveGroupList = groups;
-    m_filterWaveGroupList = filtered;
-    m_waveAnalyzeInfoList = infos;
-    m_fftInfoList = ffts;
-    m_nFocusWaveIndex = -1;
+    takeWaveData(groups, filtered, infos, ffts);
     refreshShown();
     relayout();
     setFocusWaveIndex(focusIndex);

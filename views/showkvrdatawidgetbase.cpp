@@ -35,14 +35,20 @@ void ShowKvrDataWidgetBase::setFftInfoList(const FftInfoList &list)
     updateWaveDisplay();
 }
 
-void ShowKvrDataWidgetBase::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
-                                        const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
+void ShowKvrDataWidgetBase::takeWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
+                                         const WaveAnalyzeInfoList &infos, const FftInfoList &ffts)
 {
     m_waveGroupList = groups;
     m_filterWaveGroupList = filtered;
     m_waveAnalyzeInfoList = infos;
     m_fftInfoList = ffts;
     m_nFocusWaveIndex = -1;
+}
+
+void ShowKvrDataWidgetBase::setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered,
+                                        const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
+{
+    takeWaveData(groups, filtered, infos, ffts);
     setFocusWaveIndex(focusIndex);
     updateWaveDisplay();
 }

@@ -119,6 +119,9 @@ public slots:
     virtual void updateWaveDisplay();
 
 protected:
+    // Takes the model lists without a focus yet (setWaveData() then sets it).
+    void takeWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
+                      const FftInfoList &ffts);
     virtual void drawBackground(QPainter *painter);
     virtual void calcDrawRegions(QPainter *painter);
     virtual void drawWaves(QPainter *painter);
