@@ -34,23 +34,18 @@ public:
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-QLineEdit *makeValueEdit(const char *name, QWidget *parent)
+// A centred value field, disabled until a survey is shown.
+template<class Field> Field *makeValue(const char *name, QWidget *parent)
 {
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    edit->setEnabled(false);
-    return edit;
+    auto *field = new Field(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    field->setEnabled(false);
+    return field;
 }
 
-QLabel *makeValueLabel(const char *name, QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    label->setEnabled(false);
-    return label;
-}
+QLineEdit *makeValueEdit(const char *name, QWidget *parent) { return makeValue<QLineEdit>(name, parent); }
+QLabel *makeValueLabel(const char *name, QWidget *parent) { return makeValue<QLabel>(name, parent); }
 
 void addRow(QGridLayout *grid, int row, const char *captionName, const QString &caption, QWidget *value)
 {
