@@ -1,6 +1,7 @@
 #include "windowstate.h"
 
 #include "app/paths.h"
+#include "io/safewrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 // Far more than a window state needs; a larger file is not this program's.
@@ -22,8 +22,10 @@ QString WindowState::defaultPath() { return dataRoot() + QStringLiteral("etc/win
 bool WindowState::load(const QString &path)
 {
     *this = WindowState();
+    // Something other than a file (a pipe) is not opened at all.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxStateFileSize)
+    if (kvrio::inspectInput(path) != kvrio::InputState::Ok || !file.open(QIODevice::ReadOnly)
+        || file.size() > kMaxStateFileSize)
         return false;
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
@@ -52,12 +54,7 @@ bool WindowState::save(const QString &path) const
     o.insert(QStringLiteral("recentFiles"), recent);
     const QByteArray bytes = QJsonDocument(o).toJson();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return kvrio::writeFile(path, bytes);
 }
 
 void WindowState::addRecentFile(const QString &path)
