@@ -674,9 +674,12 @@ void MainWindow::on_actionRecentClear_triggered()
     rebuildRecentMenu();
 }
 
+// The same way out as the window's close button (the question, then the
+// window state kept for the next start), and the program ends even when
+// another window of it is still open.
 void MainWindow::on_actionFileExit_triggered()
 {
-    if (confirmClose())
+    if (close())
         QCoreApplication::quit();
 }
 

@@ -104,6 +104,8 @@ private slots:
     void switchingFilesAsksFirst();
     void openingKeepsTheWindowPainting();
     void recentFiles();
+    void layoutKeptForTheNextSession_data();
+    void layoutKeptForTheNextSession();
     void channelFilterIsViewOnly();
     void analysisPanelFitsTheWindow_data();
     void analysisPanelFitsTheWindow();
@@ -569,6 +571,45 @@ void TestMainFlow::recentFiles()
     WindowState saved;
     QVERIFY(saved.load(win.w.windowStatePath()));
     QCOMPARE(saved.recentFiles, win.w.recentFiles());
+}
+
+// Size and panel sizes come back at the next start, whichever way the
+// window was left.
+void TestMainFlow::layoutKeptForTheNextSession_data()
+{
+    QTest::addColumn<bool>("byMenu");
+    QTest::newRow("close button") << false;
+    QTest::newRow("文件 → 退出") << true;
+}
+
+void TestMainFlow::layoutKeptForTheNextSession()
+{
+    QFETCH(bool, byMenu);
+    QString statePath;
+    QByteArray layout;
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+        statePath = win.w.windowStatePath();
+        QFile::remove(statePath);
+        win.w.resize(1100, 700);
+        QCoreApplication::processEvents();
+        layout = win.w.workspace()->layoutState();
+        if (byMenu)
+            win.w.actionFileExit->trigger();
+        else
+            win.w.close();
+        QVERIFY(!win.w.isVisible());
+    }
+    WindowState saved;
+    QVERIFY(saved.load(statePath));
+    QVERIFY(!saved.geometry.isEmpty());
+    QCOMPARE(saved.layout, layout);
+    {
+        MainWindow again;
+        QCOMPARE(again.size(), QSize(1100, 700));
+    }
+    QVERIFY(QFile::remove(statePath)); // the other tests start from the default size
 }
 
 // Showing one channel changes the wave list only: the model, its order and
