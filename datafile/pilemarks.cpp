@@ -1,6 +1,8 @@
 #include "pilemarks.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <algorithm>
 #include <cmath>
 
@@ -37,6 +39,20 @@ void angleSpan(QVector<double> angles, double *from, double *to)
     }
     *from = angles.at(after);
     *to = angles.at((after + angles.size() - 1) % angles.size());
+}
+
+// A number as JSON writes it, rounded to `decimals`.
+QString jsonNumber(double v, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const QByteArray a = QJsonDocument(QJsonArray {std::round(v * scale) / scale}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(a.mid(1, a.size() - 2));
+}
+
+QString jsonString(const QString &text)
+{
+    const QByteArray a = QJsonDocument(QJsonArray {text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(a.mid(1, a.size() - 2));
 }
 
 QString tr(const char *text) { return QCoreApplication::translate("PileAssessment", text); }
@@ -136,7 +152,9 @@ PileAssessment assessPile(const QVector<CaveMark> &marks, double diameterM, cons
     }
     r.assessed = true;
     r.zoneM = std::max(rule.multiplier * r.pileDiameterM, rule.minimumM);
-    r.meets = !r.hasRoof || r.roofM >= r.zoneM;
+    // Depths come from sample counts times 0.002 ms: a roof at the zone's
+    // depth to the micrometre is at it, not inside.
+    r.meets = !r.hasRoof || r.roofM >= r.zoneM - 1e-6;
     if (!r.hasRoof) {
         r.text = tr("桩底以下 %1 m（%2）范围内未发现溶洞。").arg(metres(r.zoneM), ruleText);
     } else if (r.meets) {
@@ -145,6 +163,68 @@ PileAssessment assessPile(const QVector<CaveMark> &marks, double diameterM, cons
         r.text = tr("%1；桩底完整岩层厚度 %2 m，小于要求的 %3 m。").arg(caveText, metres(r.roofM), metres(r.zoneM));
     }
     return r;
+}
+
+} // namespace pile
+
+namespace pile {
+
+QString marksJson(const QVector<CaveMark> &marks)
+{
+    const QString null = QStringLiteral("null");
+    QString s = QStringLiteral("{\n    \"marks\": [");
+    for (int i = 0; i < marks.size(); ++i) {
+        const CaveMark &m = marks.at(i);
+        const bool b = m.hasBottom();
+        s += i ? QStringLiteral(",\n        ") : QStringLiteral("\n        ");
+        s += QStringLiteral("{\"index\": %1, \"nMeasurePoint\": %2, \"nChannel\": %3, \"angle\": %4, "
+                            "\"topSample\": %5, \"topDepthM\": %6, \"bottomSample\": %7, \"bottomDepthM\": %8, "
+                            "\"heightM\": %9}")
+                 .arg(m.index)
+                 .arg(m.measurePoint)
+                 .arg(m.channel)
+                 .arg(jsonNumber(m.angle, 2))
+                 .arg(m.topSample)
+                 .arg(jsonNumber(m.topDepthM, 3))
+                 .arg(b ? QString::number(m.bottomSample) : null)
+                 .arg(b ? jsonNumber(m.bottomDepthM, 3) : null)
+                 .arg(b ? jsonNumber(m.heightM, 3) : null);
+    }
+    s += marks.isEmpty() ? QStringLiteral("]\n}\n") : QStringLiteral("\n    ]\n}\n");
+    return s;
+}
+
+QString marksCsv(const QVector<CaveMark> &marks)
+{
+    QString s =
+        QStringLiteral("index,nMeasurePoint,nChannel,angle,topSample,topDepthM,bottomSample,bottomDepthM,heightM\n");
+    for (const CaveMark &m : marks) {
+        const bool b = m.hasBottom();
+        s += QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9\n")
+                 .arg(m.index)
+                 .arg(m.measurePoint)
+                 .arg(m.channel)
+                 .arg(QString::number(m.angle, 'f', 2))
+                 .arg(m.topSample)
+                 .arg(QString::number(m.topDepthM, 'f', 3))
+                 .arg(b ? QString::number(m.bottomSample) : QString())
+                 .arg(b ? QString::number(m.bottomDepthM, 'f', 3) : QString())
+                 .arg(b ? QString::number(m.heightM, 'f', 3) : QString());
+    }
+    return s;
+}
+
+QString assessmentJson(const PileAssessment &a)
+{
+    const QString null = QStringLiteral("null");
+    return QStringLiteral("{\n    \"pileDiameterM\": %1,\n    \"zoneM\": %2,\n    \"roofM\": %3,\n"
+                          "    \"caveHeightM\": %4,\n    \"meets\": %5,\n    \"text\": %6\n}\n")
+        .arg(jsonNumber(a.pileDiameterM, 3))
+        .arg(jsonNumber(a.zoneM, 3))
+        .arg(a.hasRoof ? jsonNumber(a.roofM, 3) : null)
+        .arg(a.hasHeight ? jsonNumber(a.caveHeightM, 3) : null)
+        .arg(a.meets ? QStringLiteral("true") : QStringLiteral("false"))
+        .arg(jsonString(a.text));
 }
 
 } // namespace pile

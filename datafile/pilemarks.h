@@ -38,6 +38,12 @@ QVector<CaveMark> collectMarks(const WaveAnalyzeInfoList &infos, const FileHead 
 // the caves come shallowest first.
 QVector<QVector<int>> groupCaves(const QVector<CaveMark> &marks, double toleranceM = 0.2);
 
+// The marks as the program writes them out: JSON {"marks": [...]} and CSV
+// (a header row, one row per mark; empty cells where a wave has no bottom).
+// Depths and heights in metres to 3 decimals, angles in degrees to 2.
+QString marksJson(const QVector<CaveMark> &marks);
+QString marksCsv(const QVector<CaveMark> &marks);
+
 struct AssessRule {
     double multiplier = 3.0;
     double minimumM = 5.0;
@@ -59,5 +65,7 @@ struct PileAssessment {
 };
 
 PileAssessment assessPile(const QVector<CaveMark> &marks, double diameterM, const AssessRule &rule = AssessRule());
+// {"pileDiameterM", "zoneM", "roofM" | null, "caveHeightM" | null, "meets", "text"}
+QString assessmentJson(const PileAssessment &a);
 
 } // namespace pile
