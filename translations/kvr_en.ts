@@ -452,6 +452,34 @@
         <source>这是文件中唯一的波形，不能删除！</source>
         <translation>This is the only wave in the file; it cannot be deleted.</translation>
     </message>
+    <message>
+        <source>分析记录 %1 的洞底标记已损坏，已忽略</source>
+        <translation>Analysis record %1: the cave bottom mark is damaged and was ignored</translation>
+    </message>
+    <message>
+        <source>分析记录 %1 的洞底标记没有洞顶，已忽略</source>
+        <translation>Analysis record %1: a cave bottom without a top was ignored</translation>
+    </message>
+    <message>
+        <source>分析记录 %1 的洞底位置 %2 不在洞顶之下的波形内，已忽略</source>
+        <translation>Analysis record %1: the cave bottom %2 is not below the top inside the wave and was ignored</translation>
+    </message>
+    <message>
+        <source>波形 %1 没有洞顶标记，不能标记洞底</source>
+        <translation>Wave %1 has no top mark; a cave bottom needs one</translation>
+    </message>
+    <message>
+        <source>洞底位置 %1 须在洞顶位置 %2 之下</source>
+        <translation>The cave bottom %1 must lie below the top %2</translation>
+    </message>
+    <message>
+        <source>清除洞底标记</source>
+        <translation>Clear Cave Bottom</translation>
+    </message>
+    <message>
+        <source>标记洞底</source>
+        <translation>Mark Cave Bottom</translation>
+    </message>
 </context>
 <context>
     <name>KvrFocusedWaveWidget</name>
@@ -548,6 +576,10 @@ G</translation>
     <message>
         <source>显示频谱波形</source>
         <translation>Show Spectrum</translation>
+    </message>
+    <message>
+        <source>标尺：%1 m 至 %2 m，Δt %3 ms，Δ深度 %4 m</source>
+        <translation>Ruler: %1 m to %2 m, Δt %3 ms, Δdepth %4 m</translation>
     </message>
 </context>
 <context>
@@ -954,6 +986,14 @@ Do you really want to do this?</translation>
         <source>缺陷建议已清除</source>
         <translation>Flaw suggestions cleared</translation>
     </message>
+    <message>
+        <source>标记列表</source>
+        <translation>Marks</translation>
+    </message>
+    <message>
+        <source>显示所有标记的波形：测点、通道、方位角、洞顶、洞底与洞高</source>
+        <translation>All marked waves: point, channel, azimuth, cave top, bottom and height</translation>
+    </message>
 </context>
 <context>
     <name>PrinterOperation</name>
@@ -1233,6 +1273,42 @@ The system cannot open it; please look for it there.</translation>
     <message>
         <source>提示</source>
         <translation>Notice</translation>
+    </message>
+    <message>
+        <source>简要页（信息表只印文件头的内容）</source>
+        <translation>Brief page (information table from the file header only)</translation>
+    </message>
+    <message>
+        <source>桩底以下 max(</source>
+        <translation>Below the pile tip: max(</translation>
+    </message>
+    <message>
+        <source>× 桩径,</source>
+        <translation>× diameter,</translation>
+    </message>
+    <message>
+        <source>) 内不得有溶洞</source>
+        <translation>) free of caves</translation>
+    </message>
+    <message>
+        <source>按标记与桩径拟定的结论</source>
+        <translation>Conclusion drafted from the marks and the diameter</translation>
+    </message>
+    <message>
+        <source>按标记、桩径与检验范围拟定的结论；点“采用”填入结果描述</source>
+        <translation>Conclusion drafted from the marks, the pile diameter and the check zone; Use puts it into the result description</translation>
+    </message>
+    <message>
+        <source>采用</source>
+        <translation>Use</translation>
+    </message>
+    <message>
+        <source>用拟定的结论替换结果描述</source>
+        <translation>Replace the result description with the draft</translation>
+    </message>
+    <message>
+        <source>检验范围：</source>
+        <translation>Check zone:</translation>
     </message>
 </context>
 <context>
@@ -1707,6 +1783,57 @@ The system cannot open it; please look for it there.</translation>
     <message>
         <source>模板文字过多（超过 %1 个字符）</source>
         <translation>The template has too much text (more than %1 characters)</translation>
+    </message>
+</context>
+<context>
+    <name>MarksPanel</name>
+    <message>
+        <source>测点</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>方位角(°)</source>
+        <translation>Azimuth (°)</translation>
+    </message>
+    <message>
+        <source>洞顶(m)</source>
+        <translation>Top (m)</translation>
+    </message>
+    <message>
+        <source>洞底(m)</source>
+        <translation>Bottom (m)</translation>
+    </message>
+    <message>
+        <source>洞高(m)</source>
+        <translation>Height (m)</translation>
+    </message>
+    <message>
+        <source>导出CSV...</source>
+        <translation>Export CSV...</translation>
+    </message>
+    <message>
+        <source>导出标记列表</source>
+        <translation>Export Marks</translation>
+    </message>
+    <message>
+        <source>CSV 文件(*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>已保存：%1</source>
+        <translation>Saved: %1</translation>
+    </message>
+    <message>
+        <source>标记列表.csv</source>
+        <translation>marks.csv</translation>
+    </message>
+    <message>
+        <source>-标记列表.csv</source>
+        <translation>-marks.csv</translation>
     </message>
 </context>
 </TS>

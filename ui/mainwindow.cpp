@@ -83,6 +83,7 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     createToolBar();
     createStatusBar();
     createCentralWidget();
+    createMarksDock();
     m_pShowWaveDataWidget->setHStretchRange(kStretchMin, kStretchMin, kStretchMax);
     m_pShowWaveDataWidget->setVStretchRange(kStretchMin, kStretchMin, kStretchMax);
 

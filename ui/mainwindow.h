@@ -14,7 +14,9 @@
 class QAction;
 class QActionGroup;
 class QProgressBar;
+class QDockWidget;
 class QDragEnterEvent;
+class MarksPanel;
 class QDropEvent;
 class QMimeData;
 class QMenu;
@@ -151,6 +153,10 @@ public slots:
     void onDocumentChanged(const DocChange &change);
     void onDocumentFocusChanged(int index);
     void updateEditState();
+    // The cave bottom asked for in the focused view (Shift + click).
+    void onFlawBottomChanged(int nWaveIndex, int nSample);
+    // The marks table follows the document.
+    void refreshMarks();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -183,6 +189,10 @@ protected:
     virtual bool confirmDeleteChannel();
 
 private:
+    // 视图 → 标记列表: the dock with the marks table (ui/mainwindowmarks.cpp).
+    void createMarksDock();
+    QDockWidget *m_pMarksDock = nullptr;
+    MarksPanel *m_pMarksPanel = nullptr;
     void createActions();
     void createMenus();
     void createToolBar();

@@ -569,7 +569,6 @@ void KvrMultiWaveAssistantWidget::drawDensityTrace(int wave, int x0, int x1, Spa
 
 void KvrMultiWaveAssistantWidget::drawFlawMark(QPainter *painter, int wave, const Placement &at, QRgb color)
 {
-    Q_UNUSED(painter)
     const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(wave);
     const int N = sampleCount();
     // A mark outside the sample range has no place on the trace.
@@ -578,10 +577,26 @@ void KvrMultiWaveAssistantWidget::drawFlawMark(QPainter *painter, int wave, cons
     const double y = m_nTopMargin - m_nScrollY + info->nFlawPos * contentHeight() / N - at.yOffset;
     if (!std::isfinite(y))
         return;
+    const double base = at.baseX - at.xOffset;
+    // A cave with its bottom marked: the interval shaded across the trace's
+    // column and the bottom as a second line.
+    const int bottom = flawBottom(*info);
+    const double yb = bottom > info->nFlawPos && bottom < N
+        ? m_nTopMargin - m_nScrollY + bottom * contentHeight() / N - at.yOffset
+        : y;
+    if (yb > y && std::isfinite(yb)) {
+        QColor shade = QColor::fromRgba(color);
+        shade.setAlpha(60);
+        painter->save();
+        painter->setClipRect(at.clip);
+        painter->fillRect(QRectF(QPointF(base - at.half, y), QPointF(base + at.half, yb)), shade);
+        painter->restore();
+    }
     SpanWriter writer(painter, at.clip);
     writer.setColor(color);
-    const double base = at.baseX - at.xOffset;
     writer.span(ifloor(y), ifloor(base - at.half + 0.5), ifloor(base + at.half + 0.5));
+    if (yb > y && std::isfinite(yb))
+        writer.span(ifloor(yb), ifloor(base - at.half + 0.5), ifloor(base + at.half + 0.5));
 }
 
 double KvrMultiWaveAssistantWidget::sampleY(int sample) const

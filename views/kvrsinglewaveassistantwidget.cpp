@@ -460,10 +460,14 @@ void KvrSingleWaveAssistantWidget::drawWaves(QPainter *painter)
     // The amplitude zoom of the view menu on top of the wave's own gain.
     gf *= double(m_fWaveZoomScale);
     go *= double(m_fWaveZoomScale);
-    if (fb)
+    if (fb) {
+        drawCaveInterval(painter, *info, ps.first());
         drawCurve(painter, *fb, gf, ps.first(), info->nFlawPos);
-    if (ps.size() > 1 && ob)
+    }
+    if (ps.size() > 1 && ob) {
+        drawCaveInterval(painter, *info, ps.at(1));
         drawCurve(painter, *ob, go, ps.at(1), info->nFlawPos);
+    }
     if (!m_suggestions.isEmpty()) {
         if (fb)
             drawSuggestion(painter, *fb, gf, ps.first());
@@ -499,6 +503,7 @@ QString KvrSingleWaveAssistantWidget::spectrumToolTipText() const
 
 void KvrSingleWaveAssistantWidget::drawOverlay(QPainter *painter)
 {
+    drawRuler(painter);
     if (!cursorInArea())
         return;
     const QRectF area = m_drawRegions[0];
@@ -541,6 +546,13 @@ int KvrSingleWaveAssistantWidget::sampleIndexAt(int x) const
 
 void KvrSingleWaveAssistantWidget::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_blRulerDragging) {
+        const QRectF area = m_drawRegions[0];
+        const int x = qBound(int(area.left()), event->pos().x(), int(area.right()));
+        m_nRulerTo = markableSample(sampleIndexAt(x));
+        m_dRulerToY = event->pos().y();
+        emit rulerChanged(rulerText());
+    }
     if (m_nFocusWaveIndex >= 0 && hasValidTrace()) {
         m_cursor = event->pos();
         update();
@@ -557,6 +569,31 @@ void KvrSingleWaveAssistantWidget::mouseMoveEvent(QMouseEvent *event)
 
 void KvrSingleWaveAssistantWidget::mousePressEvent(QMouseEvent *event)
 {
+    // The next click puts a shown ruler away; Ctrl + left starts a new one.
+    if (isRulerShown())
+        clearRuler();
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::ControlModifier && !m_nSpectrum
+        && hasValidTrace()) {
+        m_cursor = event->pos();
+        if (cursorInArea()) {
+            m_blRulerDragging = true;
+            m_nRulerFrom = m_nRulerTo = markableSample(sampleIndexAt(m_cursor.x()));
+            m_dRulerFromY = m_dRulerToY = m_cursor.y();
+            update();
+            event->accept();
+            return;
+        }
+    }
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::ShiftModifier && m_blFlawMarking
+        && !m_nSpectrum) {
+        m_cursor = event->pos();
+        const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+        if (info && isValidChannel(info->nChannel) && cursorInArea()) {
+            const int k = markableSample(sampleIndexAt(m_cursor.x()));
+            if (k >= 0 && k != flawBottom(*info))
+                emit flawBottomChanged(m_nFocusWaveIndex, k);
+        }
+    }
     if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier) {
         m_cursor = event->pos();
         const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
@@ -627,6 +664,13 @@ void KvrSingleWaveAssistantWidget::keyPressEvent(QKeyEvent *event)
             return;
         }
         break;
+    case Qt::Key_Escape:
+        if (isRulerShown()) {
+            clearRuler();
+            event->accept();
+            return;
+        }
+        break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         // Takes the focused wave's suggestion as its flaw mark.
@@ -653,4 +697,99 @@ void KvrSingleWaveAssistantWidget::wheelEvent(QWheelEvent *event)
         return;
     }
     event->ignore();
+}
+
+// ---- Cave interval and ruler ---------------------------------------------
+
+void KvrSingleWaveAssistantWidget::drawCaveInterval(QPainter *painter, const WaveAnalyzeInfo &info, const QRectF &panel)
+{
+    const int top = info.nFlawPos;
+    const int bottom = flawBottom(info);
+    const int N = sampleCount();
+    if (top < 0 || bottom <= top || top >= N)
+        return;
+    const double x0 = sampleX(panel, top);
+    const double x1 = sampleX(panel, qMin(bottom, N));
+    painter->save();
+    painter->fillRect(QRectF(QPointF(x0, panel.top()), QPointF(x1, panel.bottom())), QColor(255, 0, 0, 45));
+    if (bottom < N) {
+        painter->setPen(QPen(QColor(Qt::red), 0, Qt::DashLine));
+        painter->drawLine(QPointF(x1, panel.top()), QPointF(x1, panel.bottom()));
+    }
+    painter->restore();
+}
+
+void KvrSingleWaveAssistantWidget::clearRuler()
+{
+    const bool shown = isRulerShown();
+    m_blRulerDragging = false;
+    m_nRulerFrom = m_nRulerTo = -1;
+    update();
+    if (shown)
+        emit rulerChanged(QString());
+}
+
+void KvrSingleWaveAssistantWidget::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_blRulerDragging && event->button() == Qt::LeftButton) {
+        m_blRulerDragging = false;
+        emit rulerChanged(rulerText());
+        update();
+        event->accept();
+        return;
+    }
+    ShowKvrDataWidgetBase::mouseReleaseEvent(event);
+}
+
+QString KvrSingleWaveAssistantWidget::rulerText() const
+{
+    if (!isRulerShown())
+        return QString();
+    const double speed = double(waveSpeed());
+    auto depth = [speed](int sample) { return sample * 0.002 * speed / 2000.0; };
+    const int a = qMin(m_nRulerFrom, m_nRulerTo);
+    const int b = qMax(m_nRulerFrom, m_nRulerTo);
+    return tr("标尺：%1 m 至 %2 m，Δt %3 ms，Δ深度 %4 m")
+        .arg(depth(a), 0, 'f', 3)
+        .arg(depth(b), 0, 'f', 3)
+        .arg((b - a) * 0.002, 0, 'f', 3)
+        .arg(depth(b) - depth(a), 0, 'f', 3);
+}
+
+void KvrSingleWaveAssistantWidget::drawRuler(QPainter *painter)
+{
+    if (!isRulerShown() || m_nSpectrum)
+        return;
+    const QList<QRectF> ps = panels();
+    if (ps.isEmpty())
+        return;
+    const QRectF &p = ps.first();
+    const QPointF from(sampleX(p, m_nRulerFrom), qBound(p.top(), m_dRulerFromY, p.bottom()));
+    const QPointF to(sampleX(p, m_nRulerTo), qBound(p.top(), m_dRulerToY, p.bottom()));
+    const QColor colour = m_display.blBlackBackground ? QColor(255, 220, 0) : QColor(0, 110, 0);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setPen(QPen(colour, 0, Qt::DashLine));
+    for (const QRectF &panel : ps) {
+        painter->drawLine(QPointF(sampleX(panel, m_nRulerFrom), panel.top()),
+                          QPointF(sampleX(panel, m_nRulerFrom), panel.bottom()));
+        painter->drawLine(QPointF(sampleX(panel, m_nRulerTo), panel.top()),
+                          QPointF(sampleX(panel, m_nRulerTo), panel.bottom()));
+    }
+    painter->setPen(QPen(colour, 2));
+    painter->drawLine(from, to);
+    // The reading beside the line, inside the panel.
+    const QString text = rulerText();
+    const QFontMetrics fm(painter->font());
+    QRectF box(0, 0, fm.horizontalAdvance(text) + 8, fm.height() + 4);
+    box.moveCenter(QPointF((from.x() + to.x()) / 2, qMin(from.y(), to.y()) - box.height()));
+    if (box.left() < p.left())
+        box.moveLeft(p.left());
+    if (box.right() > p.right())
+        box.moveRight(p.right());
+    if (box.top() < p.top())
+        box.moveTop(qMax(from.y(), to.y()) + 4);
+    painter->fillRect(box, m_display.blBlackBackground ? QColor(0, 0, 0, 200) : QColor(255, 255, 255, 220));
+    painter->drawText(box, Qt::AlignCenter, text);
+    painter->restore();
 }

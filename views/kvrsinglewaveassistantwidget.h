@@ -30,6 +30,13 @@ public:
     // 0: curves, 1: spectra.
     bool isSpectrumShown() const { return m_nSpectrum != 0; }
 
+    // The ruler (Ctrl + left drag over the curve): whether it is shown, its
+    // two samples, and its reading. Esc or the next click puts it away.
+    bool isRulerShown() const { return m_nRulerFrom >= 0; }
+    int rulerFrom() const { return m_nRulerFrom; }
+    int rulerTo() const { return m_nRulerTo; }
+    QString rulerText() const;
+
     // True when a trace is focused whose channel names a measured block.
     bool hasValidTrace() const;
 
@@ -62,6 +69,12 @@ signals:
     // Marking (or Enter on a suggestion) asks for the flaw mark of wave
     // nWaveIndex at sample nFlawPos.
     void flawPosChanged(int nWaveIndex, int nFlawPos);
+    // Shift + click while marking asks for the cave bottom of wave
+    // nWaveIndex at sample nSample.
+    void flawBottomChanged(int nWaveIndex, int nSample);
+    // The ruler's reading (both depths, Δt, Δdepth), or an empty text when
+    // the ruler is put away.
+    void rulerChanged(QString strText);
     void indicateWaveDataIdnexChanged(int nWaveDataIndex);
     void waveGroupMoved(int step);
     void showStatusMessage(QString strMsg);
@@ -80,6 +93,7 @@ protected:
 
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void leaveEvent(QEvent *event) override;
@@ -104,7 +118,18 @@ private:
     bool cursorInArea() const;
     void refreshSpectra();
 
+    void clearRuler();
+    // The cave of the focused wave: the interval between its top and bottom
+    // shaded, the bottom drawn dashed.
+    void drawCaveInterval(QPainter *painter, const WaveAnalyzeInfo &info, const QRectF &panel);
+    void drawRuler(QPainter *painter);
+
     bool m_blFlawMarking = false;
+    int m_nRulerFrom = -1;
+    int m_nRulerTo = -1;
+    double m_dRulerFromY = 0; // where the drag began and ended, for the line
+    double m_dRulerToY = 0;
+    bool m_blRulerDragging = false;
     quint8 m_showWaveIdx = 1;
     quint8 m_nSpectrum = 0;
     QImage m_background;

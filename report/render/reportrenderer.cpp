@@ -33,7 +33,7 @@ QString angleSample() { return QStringLiteral("%1%2").arg(QString::fromLatin1(kA
 
 // Room between a depth tick and its label, so that the tick never reads as
 // a minus sign in front of the number.
-double tickLabelGap(const QFontMetricsF &fm) { return qMax(6.0, 0.8 * fm.averageCharWidth()); }
+double tickLabelGap(const QFontMetricsF &fm) { return qMax(8.0, 1.5 * fm.averageCharWidth()); }
 
 // Narrowest spacing at which two traces are still told apart: 0.6 mm on
 // the paper, and never less than 8 device pixels.
@@ -478,6 +478,8 @@ void ReportRenderer::drawDepthTicks(QPainter *painter, double x, bool inward)
         return;
     const QFontMetricsF fm(m_labelFont, painter->device());
     const double lh = qMax(m_fVScale * textHeight(m_labelFont, painter), fm.height());
+    const double top = graphTop();
+    const double bottom = top + m_fGraphHeight;
     painter->setFont(m_labelFont);
     for (const DepthTick &t : ticks) {
         const QString label = QString::asprintf("%.2f", t.metres);
@@ -488,11 +490,14 @@ void ReportRenderer::drawDepthTicks(QPainter *painter, double x, bool inward)
         if (!t.labelled)
             continue;
         const double gap = 20 + tickLabelGap(fm);
+        // The end labels stay inside the frame instead of being crossed by
+        // its top and bottom edges.
+        const double y0 = qBound(top + 4, t.y - lh / 2, bottom - 4 - lh);
         if (inward)
-            drawText(painter, QRectF(x + gap, t.y - lh / 2, fm.horizontalAdvance(label) + 4, lh),
+            drawText(painter, QRectF(x + gap, y0, fm.horizontalAdvance(label) + 4, lh),
                      Qt::AlignLeft | Qt::AlignVCenter, label);
         else
-            drawText(painter, QRectF(0, t.y - lh / 2, x - gap, lh), Qt::AlignRight | Qt::AlignVCenter, label);
+            drawText(painter, QRectF(0, y0, x - gap, lh), Qt::AlignRight | Qt::AlignVCenter, label);
     }
 }
 

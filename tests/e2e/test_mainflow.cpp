@@ -8,6 +8,7 @@
 #include "datafile/synth.h"
 #include "panels/analysishelperwidget.h"
 #include "panels/filelistwidget.h"
+#include "panels/markspanel.h"
 #include "ui/mainwindow.h"
 #include "ui/windowstate.h"
 #include "views/kvrmultiwaveassistantwidget.h"
@@ -29,6 +30,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -91,6 +93,7 @@ private slots:
     void openingAnOriginalShowsItsWaves();
     void anAnalysisSurveyOpensClean();
     void flawMarkEnablesSavingAndSurvivesReopen();
+    void caveMarksAndTheMarksTable();
     void channelDeleteSurvivesReopen();
     void deletingTheLastWaveIsRefused();
     void undoAndRedoFromTheKeyboard();
@@ -192,6 +195,65 @@ void TestMainFlow::anAnalysisSurveyOpensClean()
     QCOMPARE(win.w.document().filePath(), other);
     QVERIFY(win.w.close()); // nor does closing
     QCOMPARE(asked, 0);
+}
+
+// A cave marked top and bottom in the focused view, the marks table
+// following it through undo and clearing, focusing a wave, and its CSV.
+void TestMainFlow::caveMarksAndTheMarksTable()
+{
+    const QString path = makeAnalysisSurvey(QStringLiteral("caves.ard"));
+    Window win;
+    win.open(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    MarksPanel *panel = win.w.findChild<MarksPanel *>();
+    QVERIFY(panel);
+    auto *table = panel->findChild<QTableWidget *>(QStringLiteral("tableMarks"));
+    QAction *show = win.w.findChild<QAction *>(QStringLiteral("actionViewMarks"));
+    QVERIFY(show && show->isCheckable());
+    show->trigger();
+    QCOMPARE(table->rowCount(), 0);
+
+    win.w.actionFlawMark->trigger();
+    const QRectF area = win.focusedView()->drawRegion(0);
+    const int y = int(area.center().y());
+    QTest::mouseClick(win.focusedView(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(int(area.left() + area.width() / 4), y));
+    QTest::mouseClick(win.focusedView(), Qt::LeftButton, Qt::ShiftModifier,
+                      QPoint(int(area.left() + area.width() / 2), y));
+    const WaveAnalyzeInfoPtr r = win.w.document().model().waveAnalyzeInfoAt(0);
+    QVERIFY(r->nFlawPos > 0);
+    QVERIFY(flawBottom(*r) > r->nFlawPos);
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(panel->marks().first().bottomSample, flawBottom(*r));
+
+    // Undo takes the bottom back, and the table follows.
+    win.w.actionEditUndo->trigger();
+    QVERIFY(!panel->marks().first().hasBottom());
+    win.w.actionEditRedo->trigger();
+    QVERIFY(panel->marks().first().hasBottom());
+
+    // A second marked wave; a click on its row focuses it.
+    QVERIFY(win.w.document().setFlawMark(3, 50).ok);
+    QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(panel->marks().first().index, 3); // shallower first
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      table->visualItemRect(table->item(0, 0)).center());
+    QCOMPARE(win.w.document().focusIndex(), 3);
+
+    // The CSV holds the rows; the survey itself is never a target.
+    const QString csv = m_dir.filePath(QStringLiteral("marks.csv"));
+    panel->setSavePathAsker([&](const QString &) { return csv; });
+    panel->findChild<QPushButton *>(QStringLiteral("btnExportMarks"))->click();
+    QCOMPARE(QString::fromUtf8(readAll(csv)), pile::marksCsv(panel->marks()));
+    QString error;
+    QVERIFY(!panel->exportCsv(path, &error));
+
+    // 清除当前标记 clears top and bottom of the focused wave in one step.
+    QVERIFY(win.w.document().setFocusIndex(0));
+    win.clickButton("btnClearCurMark");
+    QCOMPARE(r->nFlawPos, int(kNoValue));
+    QCOMPARE(flawBottom(*r), int(kNoValue));
+    QCOMPARE(table->rowCount(), 1);
 }
 
 void TestMainFlow::flawMarkEnablesSavingAndSurvivesReopen()

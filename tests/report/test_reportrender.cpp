@@ -101,12 +101,16 @@ void TestReportRender::imageGeometry()
     // The zero line starts 20 above the graph.
     QCOMPARE(at(img, left + c, top - 15), kBlue);
 
-    // Depth ticks every 0.5 m with a label left of each, nothing between.
+    // Depth ticks every 0.5 m with a label left of each (the end labels
+    // moved inside the frame), nothing between.
     const double ppm = gh * 0.5 / 4.0;
     for (int i = 0; i <= 8; ++i) {
         QCOMPARE(at(img, left - 10, top + i * ppm), kBlue);
-        QVERIFY2(nonWhite(img, QRectF(0, top + i * ppm - 10, left - 23, 20)) > 0, qPrintable(QString::number(i)));
+        QVERIFY2(nonWhite(img, QRectF(0, top + i * ppm - 40, left - 23, 80)) > 0, qPrintable(QString::number(i)));
     }
+    // No label is crossed by the frame's top or bottom edge.
+    QCOMPARE(nonWhite(img, QRectF(0, top - 2, left - 23, 4)), 0);
+    QCOMPARE(nonWhite(img, QRectF(0, top + gh - 2, left - 23, 4)), 0);
     QCOMPARE(nonWhite(img, QRectF(0, top + 0.5 * ppm - 5, left - 23, 10)), 0);
 
     // Flaw of the second trace: red across its own column (half the

@@ -800,6 +800,76 @@ private slots:
         QCOMPARE(info->nFlawPos, expected);
     }
 
+    // Shift + click asks for the cave bottom; the view draws the cave as
+    // a shaded interval with its bottom.
+    void caveBottomMarking()
+    {
+        Fixture f = sineFixture(1);
+        KvrSingleWaveAssistantWidget v;
+        v.resize(1029, 300);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 1);
+        QSignalSpy bottom(&v, &KvrSingleWaveAssistantWidget::flawBottomChanged);
+        QSignalSpy top(&v, &KvrSingleWaveAssistantWidget::flawPosChanged);
+        QTest::mousePress(&v, Qt::LeftButton, Qt::ShiftModifier, QPoint(525, 100));
+        QCOMPARE(bottom.count(), 0); // marking is off
+        v.setFlawMarking(true);
+        QTest::mousePress(&v, Qt::LeftButton, Qt::ShiftModifier, QPoint(525, 100));
+        QCOMPARE(bottom.count(), 1);
+        QCOMPARE(top.count(), 0);
+        const int expected = qRound(500 * 1024.0 / 999.0);
+        QCOMPARE(bottom.at(0).at(0).toInt(), 1);
+        QCOMPARE(bottom.at(0).at(1).toInt(), expected);
+
+        // As the document stores it: the interval between top and bottom is
+        // shaded, outside it is not.
+        const WaveAnalyzeInfoPtr info = f.infos.at(1);
+        info->nFlawPos = 200;
+        setFlawBottom(*info, expected);
+        v.setFlawMarking(false);
+        v.updateWaveDisplay();
+        const QImage img = renderWidget(v);
+        const int inside = qRound(25 + 350 * 999.0 / 1024.0);
+        const int outside = qRound(25 + 800 * 999.0 / 1024.0);
+        auto reddish = [&img](int x, int y) {
+            const QColor c = img.pixelColor(x, y);
+            return c.red() > c.green() + 20 && c.red() > c.blue() + 20;
+        };
+        QVERIFY2(reddish(inside, 40), qPrintable(img.pixelColor(inside, 40).name()));
+        QVERIFY2(!reddish(outside, 40), qPrintable(img.pixelColor(outside, 40).name()));
+    }
+
+    // Ctrl + drag measures between two points without changing anything;
+    // Esc puts the ruler away.
+    void rulerMeasures()
+    {
+        Fixture f = sineFixture(1);
+        KvrSingleWaveAssistantWidget v;
+        v.resize(1029, 300);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 1);
+        v.setWaveSpeed(4000.0f);
+        v.setFlawMarking(true);
+        QSignalSpy ruler(&v, &KvrSingleWaveAssistantWidget::rulerChanged);
+        QSignalSpy top(&v, &KvrSingleWaveAssistantWidget::flawPosChanged);
+        // Samples 100 and 600 lie under x = 25 + s * 999 / 1024.
+        const QPoint from(qRound(25 + 100 * 999.0 / 1024.0), 100);
+        const QPoint to(qRound(25 + 600 * 999.0 / 1024.0), 120);
+        QTest::mousePress(&v, Qt::LeftButton, Qt::ControlModifier, from);
+        QMouseEvent move(QEvent::MouseMove, to, Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+        QCoreApplication::sendEvent(&v, &move);
+        QTest::mouseRelease(&v, Qt::LeftButton, Qt::ControlModifier, to);
+        QVERIFY(v.isRulerShown());
+        QCOMPARE(top.count(), 0);
+        QCOMPARE(v.rulerFrom(), 100);
+        QCOMPARE(v.rulerTo(), 600);
+        // 100 and 600 samples at 4000 m/s: 0.4 m and 2.4 m, 1 ms apart.
+        QCOMPARE(v.rulerText(), QStringLiteral("标尺：0.400 m 至 2.400 m，Δt 1.000 ms，Δ深度 2.000 m"));
+        QVERIFY(!ruler.isEmpty());
+        QCOMPARE(ruler.last().at(0).toString(), v.rulerText());
+        QTest::keyClick(&v, Qt::Key_Escape);
+        QVERIFY(!v.isRulerShown());
+        QVERIFY(ruler.last().at(0).toString().isEmpty());
+    }
+
     void indicatorAndInvalidChannel_data()
     {
         QTest::addColumn<int>("channel");
