@@ -176,6 +176,8 @@ void PrinterOperation::outputToPrintPreview()
     }
     connect(&preview, &QPrintPreviewDialog::paintRequested, m_pPreviewDialog, &PrinterPreviewDialog::drawPrintPreview);
     preview.exec();
+    if (m_pPreviewDialog->resultCut())
+        emit showStatusMessage(ReportRenderer::resultCutNote());
 }
 
 void PrinterOperation::outputToPrint()
@@ -187,6 +189,8 @@ void PrinterOperation::outputToPrint()
     const QString target = m_pPrinter->outputFileName();
     if (m_pPrinter->outputFormat() != QPrinter::PdfFormat || target.isEmpty()) {
         emit paintRequested(m_pPrinter);
+        if (m_pPreviewDialog->resultCut())
+            emit showStatusMessage(ReportRenderer::resultCutNote());
         return;
     }
     // Printing into a file: the printer writes a private file first, which
@@ -208,8 +212,11 @@ void PrinterOperation::outputToPrint()
             return; // nothing to print: no page at all
         if (!isCompletePdf(pdf, &why))
             why = tr("生成的 PDF 不完整：%1").arg(why);
-        else if (kvrio::writeFile(target, pdf, inputFiles(), &why))
+        else if (kvrio::writeFile(target, pdf, inputFiles(), &why)) {
+            if (m_pPreviewDialog->resultCut())
+                emit showStatusMessage(ReportRenderer::resultCutNote());
             return;
+        }
     }
     qDebug("outputToPrint: 打印到文件失败 ... %s", qUtf8Printable(why));
     failAtOnce(kvrio::writeFailedText(target, why));

@@ -24,6 +24,8 @@ public:
 
     // The data the next print or preview draws.
     void setReportData(const ReportData &data) { m_renderer.setData(data); }
+    // Whether the last drawn page had to cut its conclusion.
+    bool resultCut() const { return m_renderer.resultCut(); }
 
 signals:
     void progressPrompt(int states);

@@ -609,8 +609,18 @@ void TestReportUi::printDrawsPage()
     op.outputToPrint();
     QVERIFY(!QFileInfo::exists(pdf));
     giveData(op);
+    QSignalSpy status(&op, &PrinterOperation::showStatusMessage);
     op.outputToPrint();
     QVERIFY(QFileInfo(pdf).size() > 1000);
+    QCOMPARE(status.count(), 0);
+    // A conclusion too long for the box: the page is printed, and the status
+    // says it was cut.
+    sProjectParams.strReault = sampleFields().strReault.repeated(30);
+    op.setCurrentFileName(QString());
+    op.outputToPrint();
+    QCOMPARE(status.count(), 1);
+    QCOMPARE(status.last().at(0).toString(), ReportRenderer::resultCutNote());
+    sProjectParams.strReault.clear();
 }
 
 QTEST_MAIN(TestReportUi)
