@@ -101,9 +101,10 @@ void TestSuggestCli::listsEveryWaveInInfoOrder()
     QCOMPARE(o.keys(), QStringList {"waves"});
     const QJsonArray waves = o.value("waves").toArray();
     QCOMPARE(waves.size(), infoWaves.size());
-    QStringList expectedKeys = {"index", "nMeasurePoint", "nChannel", "sample", "depthM", "confidence"};
+    QStringList expectedKeys = {"index",      "nMeasurePoint", "nChannel",     "sample",          "depthM",
+                                "confidence", "bottomSample",  "bottomDepthM", "bottomConfidence"};
     expectedKeys.sort();
-    int found = 0;
+    int found = 0, bottoms = 0;
     for (int i = 0; i < waves.size(); ++i) {
         const QJsonObject w = waves.at(i).toObject();
         QStringList keys = w.keys();
@@ -115,9 +116,22 @@ void TestSuggestCli::listsEveryWaveInInfoOrder()
         const double confidence = w.value("confidence").toDouble(-1);
         QVERIFY(confidence >= 0.0 && confidence <= 1.0);
         QCOMPARE(w.value("sample").isNull(), w.value("depthM").isNull());
+        QCOMPARE(w.value("bottomSample").isNull(), w.value("bottomDepthM").isNull());
+        const double bottomConfidence = w.value("bottomConfidence").toDouble(-1);
+        QVERIFY(bottomConfidence >= 0.0 && bottomConfidence <= 1.0);
         if (w.value("sample").isNull()) {
             QCOMPARE(confidence, 0.0);
+            QVERIFY(w.value("bottomSample").isNull());
             continue;
+        }
+        if (w.value("bottomSample").isNull()) {
+            QCOMPARE(bottomConfidence, 0.0);
+        } else {
+            // The floor lies below the top, its depth by the same rule.
+            const int bottom = w.value("bottomSample").toInt();
+            QVERIFY(bottom > w.value("sample").toInt());
+            QVERIFY(qAbs(w.value("bottomDepthM").toDouble() - bottom * 0.002 * speed / 2000.0) <= 0.0005);
+            ++bottoms;
         }
         ++found;
         // Depth as the views show it: sample x 2 us, times the speed over 2000.
@@ -125,7 +139,8 @@ void TestSuggestCli::listsEveryWaveInInfoOrder()
         QVERIFY(sample >= 0 && sample < infoWaves.at(i)[QStringLiteral("nDataCnt")].toInt());
         QVERIFY(qAbs(w.value("depthM").toDouble() - sample * 0.002 * speed / 2000.0) <= 0.0005);
     }
-    QVERIFY(found >= 10); // the generator's caves lie under most points
+    QVERIFY(found >= 10);  // the generator's caves lie under most points
+    QVERIFY(bottoms >= 5); // ... each with a floor 0.8 m below its top
 
     const Run text = runCli({QStringLiteral("suggest"), QStringLiteral("s.ard")}, m_dir.path());
     QCOMPARE(text.code, 0);

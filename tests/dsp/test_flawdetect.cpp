@@ -1,3 +1,4 @@
+#include "datafile/flawsuggest.h"
 #include "datafile/synth.h"
 #include "dsp/flawdetect.h"
 #include "dsp/waveprocessing.h"
@@ -72,12 +73,17 @@ SynthCave caveAt(double depth, double amplitude, double height = 0.0)
     return c;
 }
 
+// The detector over the analysis records `infos` of `s`, given the
+// recording too when `withOriginals`.
+QVector<dsp::FlawSuggestion> detect(const Survey &s, const WaveAnalyzeInfoList &infos, bool withOriginals = true,
+                                    const dsp::SuggestOptions &options = dsp::SuggestOptions())
+{
+    return flawsuggest::suggest(s.filtered, withOriginals ? s.synth.groups : WaveGroupList(), infos, options);
+}
+
 dsp::FlawSuggestion suggestOne(const Survey &s, bool withOriginals = true)
 {
-    dsp::SuggestOptions options;
-    if (withOriginals)
-        options.originals = s.synth.groups;
-    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, s.infos, options);
+    const QVector<dsp::FlawSuggestion> r = detect(s, s.infos, withOriginals);
     return r.isEmpty() ? dsp::FlawSuggestion() : r.first();
 }
 
@@ -246,9 +252,7 @@ void TestFlawDetect::hostileWaves()
         gone->nMeasurePoint = 7;
         infos = {bad, gone};
     }
-    dsp::SuggestOptions options;
-    options.originals = s.synth.groups;
-    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, infos, options);
+    const QVector<dsp::FlawSuggestion> r = detect(s, infos);
     QCOMPARE(r.size(), infos.size());
     for (const dsp::FlawSuggestion &f : r)
         QVERIFY2(!recommended(f), qPrintable(QStringLiteral("suggested %1 (%2)").arg(f.sample).arg(f.confidence)));
@@ -266,7 +270,7 @@ void TestFlawDetect::neighboursRaiseTheConfidence()
     o.wavelet = SynthWavelet::ToneBurst;
     o.bandNoise = 300.0f; // noise inside the band: the filter cannot help
     o.noise = 50.0f;
-    SynthCave cave = caveAt(3.0, 1400.0);
+    SynthCave cave = caveAt(3.0, 1100.0); // alone, a strength of about the threshold
     cave.firstPoint = 1;
     cave.lastPoint = 3;
     cave.channelMask = 0x7;
@@ -274,8 +278,8 @@ void TestFlawDetect::neighboursRaiseTheConfidence()
     const Survey s = makeSurvey(o);
     dsp::SuggestOptions alone;
     alone.useNeighbours = false;
-    const QVector<dsp::FlawSuggestion> single = dsp::suggestFlaws(s.filtered, s.infos, alone);
-    const QVector<dsp::FlawSuggestion> joint = dsp::suggestFlaws(s.filtered, s.infos);
+    const QVector<dsp::FlawSuggestion> single = detect(s, s.infos, false, alone);
+    const QVector<dsp::FlawSuggestion> joint = detect(s, s.infos, false);
     int raised = 0, rightOnly = 0;
     for (int k = 0; k < s.infos.size(); ++k) {
         const WaveAnalyzeInfo &a = *s.infos.at(k);
@@ -304,9 +308,7 @@ void TestFlawDetect::twoRecordsOfOneWave()
     QVERIFY2(single.isValid() && single.confidence < 0.95, qPrintable(QString::number(single.confidence)));
     WaveAnalyzeInfoList twice = s.infos;
     twice << deepCopy(*s.infos.first());
-    dsp::SuggestOptions options;
-    options.originals = s.synth.groups;
-    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, twice, options);
+    const QVector<dsp::FlawSuggestion> r = detect(s, twice);
     QCOMPARE(r.size(), 2);
     for (const dsp::FlawSuggestion &f : r) {
         QCOMPARE(f.sample, single.sample);
@@ -321,15 +323,15 @@ void TestFlawDetect::sameResultForAnyThreadCountAndOrder()
     o.seed = 5;
     o.bandNoise = 200.0f;
     const Survey s = makeSurvey(o);
-    const QVector<dsp::FlawSuggestion> reference = dsp::suggestFlaws(s.filtered, s.infos);
+    const QVector<dsp::FlawSuggestion> reference = detect(s, s.infos, false);
     QThreadPool *pool = QThreadPool::globalInstance();
     const int threads = pool->maxThreadCount();
     pool->setMaxThreadCount(1);
-    const QVector<dsp::FlawSuggestion> one = dsp::suggestFlaws(s.filtered, s.infos);
+    const QVector<dsp::FlawSuggestion> one = detect(s, s.infos, false);
     pool->setMaxThreadCount(8);
     WaveAnalyzeInfoList reversed = s.infos;
     std::reverse(reversed.begin(), reversed.end());
-    const QVector<dsp::FlawSuggestion> backwards = dsp::suggestFlaws(s.filtered, reversed);
+    const QVector<dsp::FlawSuggestion> backwards = detect(s, reversed, false);
     pool->setMaxThreadCount(threads);
     int valid = 0;
     for (int k = 0; k < reference.size(); ++k) {
