@@ -2,6 +2,7 @@
 // the same core code as the application, and writes synthetic surveys.
 #include "cli/clicommon.h"
 #include "cli/editcommand.h"
+#include "cli/markscommand.h"
 #include "cli/reportcommands.h"
 #include "cli/suggestcommand.h"
 #include "datafile/csvexport.h"
@@ -33,6 +34,8 @@ const char *kUsage = "usage: kvr-cli COMMAND ...\n"
                      "        [--missing POINT:CHANNEL[,...]] [--fourth-channel] [--caves D1[,D2...]]\n"
                      "        [--speed M_PER_S] [--gain G]      synthetic original survey\n"
                      "  suggest FILE [--json] [--apply MIN [--replace] [-o OUT]]  flaw suggestions\n"
+                     "  marks FILE [--json|--csv]              the marked caves in depth order\n"
+                     "  assess FILE [--diameter D] [--json]    the pile's conclusion drafted from the marks\n"
                      "  image | pdf | word ...                 report output\n"
                      "POINT and CHANNEL count from 0, as nMeasurePoint and nChannel.\n";
 
@@ -208,6 +211,7 @@ QJsonObject infoJson(const KvrDocument &doc, QString *ordered = nullptr)
             {QStringLiteral("nChannel"), ch},
             {QStringLiteral("fChannelAngle"), asShown(a->fChannelAngle)},
             {QStringLiteral("nFlawPos"), a->nFlawPos},
+            {QStringLiteral("nFlawBottom"), flawBottom(*a)},
             {QStringLiteral("nLowCutoff"), a->nLowCutoff},
             {QStringLiteral("nHighCutoff"), a->nHighCutoff},
             {QStringLiteral("nFilterOrder"), a->nFilterOrder},
@@ -429,5 +433,9 @@ int main(int argc, char *argv[])
         return cmdSynth(args);
     if (command == QLatin1String("suggest"))
         return runSuggestCommand(args);
+    if (command == QLatin1String("marks"))
+        return runMarksCommand(args);
+    if (command == QLatin1String("assess"))
+        return runAssessCommand(args);
     return usage(QStringLiteral("unknown command ") + command);
 }

@@ -8,6 +8,7 @@
 #include "report/render/reportfields.h"
 #include "report/render/reportimage.h"
 #include "report/render/reportpdf.h"
+#include "report/render/reportrenderer.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -196,10 +197,13 @@ int runReportCommand(const QString &command, const QStringList &args)
             return ExitFile;
         }
     } else if (command == QLatin1String("pdf")) {
-        if (!writeReportPdf(data, output, &error, {input})) {
+        bool cut = false;
+        if (!writeReportPdf(data, output, &error, {input}, &cut)) {
             err(kvrio::writeFailedText(output, error));
             return ExitFile;
         }
+        if (cut)
+            err(QStringLiteral("警告: ") + ReportRenderer::resultCutNote());
     } else {
         KvrWordOperation job;
         if (!templatePath.isEmpty())
