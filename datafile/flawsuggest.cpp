@@ -2,8 +2,6 @@
 
 #include "datafile/kvrdocument.h"
 
-#include <QPair>
-
 namespace flawsuggest {
 
 namespace {
@@ -74,7 +72,9 @@ AcceptPlan planAccept(const WaveAnalyzeInfoList &infos, const QVector<dsp::FlawS
         if (!infos.at(k) || !s.isValid())
             continue;
         const int mark = infos.at(k)->nFlawPos;
-        if (mark == s.sample || s.confidence < rule.minConfidence)
+        const bool withBottom = s.hasBottom() && s.bottomConfidence >= rule.minConfidence;
+        if ((mark == s.sample && (!withBottom || flawBottom(*infos.at(k)) == s.bottomSample))
+            || s.confidence < rule.minConfidence)
             continue;
         if (!accepts(rule, s.confidence, mark >= 0)) {
             ++plan.kept;
@@ -83,7 +83,7 @@ AcceptPlan planAccept(const WaveAnalyzeInfoList &infos, const QVector<dsp::FlawS
         AcceptedMark m;
         m.wave = k;
         m.top = s.sample;
-        if (s.hasBottom() && s.bottomConfidence >= rule.minConfidence)
+        if (withBottom)
             m.bottom = s.bottomSample;
         plan.marks << m;
     }
@@ -94,13 +94,13 @@ DocResult acceptSuggestions(KvrDocument &doc, const QVector<dsp::FlawSuggestion>
                             const QString &text, AcceptPlan *plan)
 {
     const AcceptPlan p = planAccept(doc.model().waveAnalyzeInfoList(), suggestions, rule);
-    QVector<QPair<int, int>> tops;
+    QVector<KvrDocument::CaveMarkEdit> edits;
     for (const AcceptedMark &m : p.marks)
-        tops << qMakePair(m.wave, m.top);
+        edits << KvrDocument::CaveMarkEdit {m.wave, m.top, m.bottom >= 0 ? m.bottom : kNoValue};
     DocResult r;
     r.ok = true;
-    if (!tops.isEmpty())
-        r = doc.setFlawMarks(tops, text);
+    if (!edits.isEmpty())
+        r = doc.setCaveMarks(edits, text);
     if (plan)
         *plan = r.ok ? p : AcceptPlan();
     return r;
