@@ -88,11 +88,14 @@ double median(std::vector<double> &v)
     return *mid;
 }
 
+constexpr int kNoiseValues = 256; // samples a noise level is read from, at most
+
 // Robust standard deviation of x[from..to): the median absolute value,
 // taken over every `step`-th sample (neighbouring samples of a band-limited
 // wave say nearly the same).
 double noiseLevel(const std::vector<double> &x, int from, int to, int step)
 {
+    step = std::max(step, (to - from) / kNoiseValues); // more say no more
     std::vector<double> a;
     a.reserve(size_t(std::max(0, to - from) / step + 1));
     for (int i = from; i < to; i += step)
@@ -235,6 +238,41 @@ bool constant(const qint32 *samples, int n)
     return samples && std::all_of(samples, samples + std::max(0, n), [&](qint32 v) { return v == samples[0]; });
 }
 
+// The zero line of samples[0..n): the median of every 16th sample (the
+// pulse cannot move it far).
+double zeroOf(const qint32 *samples, int n)
+{
+    std::vector<double> some;
+    some.reserve(size_t(n / 16 + 1));
+    for (int i = 0; i < n; i += 16)
+        some.push_back(double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel));
+    return median(some);
+}
+
+// A wave as the detector looks at it: the samples around their zero line,
+// less `scale` times the background trace, worked out where needed.
+struct Trace {
+    const qint32 *samples = nullptr;
+    double zero = 0.0;
+    const std::vector<double> *background = nullptr;
+    double scale = 0.0;
+
+    double at(int i) const
+    {
+        double v = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
+        if (background && scale > 0.0 && size_t(i) < background->size())
+            v -= scale * (*background)[size_t(i)];
+        return v;
+    }
+    std::vector<double> all(int n) const
+    {
+        std::vector<double> x(size_t(std::max(0, n)));
+        for (int i = 0; i < n; ++i)
+            x[size_t(i)] = at(i);
+        return x;
+    }
+};
+
 // How much of `background` the wave x carries: the least-squares scale over
 // the first n samples, never negative.
 double backgroundScale(const std::vector<double> &x, const std::vector<double> &background, int n)
@@ -261,16 +299,8 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
 
     // The zero line is the median (of every 16th sample: the pulse cannot
     // move it far).
-    std::vector<double> x = centred(samples, n, 0.0);
-    {
-        std::vector<double> some;
-        some.reserve(size_t(n / 16 + 1));
-        for (int i = 0; i < n; i += 16)
-            some.push_back(x[size_t(i)]);
-        r.zero = median(some);
-        for (double &v : x)
-            v -= r.zero;
-    }
+    r.zero = zeroOf(samples, n);
+    std::vector<double> x = centred(samples, n, r.zero);
     // A recording that stopped early ends in a constant stretch: only what
     // came before it was recorded.
     {
@@ -382,7 +412,7 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
         return r;
     }
     const int quietFrom = std::min(n, end + width);
-    r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 4)) : noise0;
+    r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 8)) : noise0;
     r.s0 = std::min(n, end + width / 2);
     // Neither the last half filter length (where the filter saw past the end
     // of the wave) is searched.
@@ -619,11 +649,13 @@ std::vector<double> wideBand(const std::vector<double> &original, int n, double 
 
 // A few samples carrying half or more of the energy of x[from..to) (taken
 // around their mean): a spike, not an echo.
-bool spikeIn(const std::vector<double> *x, int from, int to)
+bool spikeIn(const Trace *x, int from, int to)
 {
-    if (!x || to - from < 4 || to > int(x->size()))
+    if (!x || to - from < 4)
         return false;
-    std::vector<double> v(x->begin() + from, x->begin() + to);
+    std::vector<double> v(size_t(to - from));
+    for (int j = from; j < to; ++j)
+        v[size_t(j - from)] = x->at(j);
     const double mean = std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
     for (double &e : v)
         e -= mean;
@@ -640,7 +672,7 @@ struct Candidate {
 // Candidates: maxima of the strength above the floor that stand out. A spike
 // in the processed samples or in the recording is marked as such.
 std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &durations, const Shape &s,
-                                    const std::vector<double> *samples, const std::vector<double> *original)
+                                    const Trace *samples, const Trace *original)
 {
     std::vector<Candidate> out;
     const std::vector<float> &v = z.value;
@@ -686,15 +718,14 @@ std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &d
 class ArrivalReader
 {
 public:
-    ArrivalReader(const Shape &s, const std::vector<double> &samples, const std::vector<double> *original)
+    ArrivalReader(const Shape &s, const Trace &samples, const Trace *original)
         : m_shape(s)
     {
         if (original) {
-            m_trace = wideBand(*original, s.n, s.frequency);
-            m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 4));
+            m_trace = wideBand(original->all(s.n), s.n, s.frequency);
+            m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 8));
         } else {
-            m_trace = samples;
-            m_trace.resize(size_t(s.n));
+            m_trace = samples.all(s.n);
             m_noise = s.noise;
         }
     }
@@ -733,17 +764,7 @@ std::vector<int> durationsOf(const std::vector<BandPower> &bands)
 
 // Samples around the zero line as measure() takes them: the median of
 // every 16th sample is the zero.
-std::vector<double> centredAtZero(const qint32 *samples, int n)
-{
-    std::vector<double> x = centred(samples, n, 0.0);
-    std::vector<double> some;
-    for (int i = 0; i < n; i += 16)
-        some.push_back(x[size_t(i)]);
-    const double zero = median(some);
-    for (double &v : x)
-        v -= zero;
-    return x;
-}
+std::vector<double> centredAtZero(const qint32 *samples, int n) { return centred(samples, n, zeroOf(samples, n)); }
 
 // Background traces need this many waves of a channel processed alike; of
 // more, this many spread over the survey are enough for a steady median.
@@ -787,15 +808,6 @@ std::vector<double> backgroundOf(const std::vector<std::vector<double>> &waves, 
     return b;
 }
 
-// The samples with `scale` times the background taken off.
-std::vector<double> residual(std::vector<double> x, const std::vector<double> *background, double scale)
-{
-    if (background && scale > 0.0)
-        for (size_t i = 0; i < x.size() && i < background->size(); ++i)
-            x[i] -= scale * (*background)[i];
-    return x;
-}
-
 } // namespace
 
 double sampleDepthMetres(int sample, double waveSpeed) { return sample * 0.002 * waveSpeed / 2000.0; }
@@ -818,11 +830,9 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
     if (bands.empty())
         return r;
     const Strength z = strengthOf(s, bands, ownNoise(bands));
-    const std::vector<double> processed = centred(samples, s.n, s.zero);
-    std::vector<double> recorded;
-    if (original)
-        recorded = centredAtZero(original, s.n);
-    const std::vector<double> *rec = original ? &recorded : nullptr;
+    const Trace processed {samples, s.zero};
+    const Trace recorded {original, original ? zeroOf(original, s.n) : 0.0};
+    const Trace *rec = original ? &recorded : nullptr;
     const std::vector<Candidate> found = candidatesOf(z, durationsOf(bands), s, &processed, rec);
     if (found.empty())
         return r;
@@ -846,7 +856,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         int n = 0;
         int background = -1; // index into `backgrounds`, -1: none
         Shape shape;
-        double originalScale = 0.0;
+        double originalZero = 0.0, originalScale = 0.0;
         std::vector<BandPower> bands;
         std::vector<double> noise;  // per band, this wave alone
         std::vector<int> durations; // per band, samples
@@ -930,10 +940,10 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
     // What the detector looks at on a wave: the samples with the background
     // taken off, processed and recorded.
     auto processedOf = [&](const Wave &w) {
-        return residual(centred(w.samples, w.shape.n, w.shape.zero), processedBackground(w), w.shape.scale);
+        return Trace {w.samples, w.shape.zero, processedBackground(w), w.shape.scale};
     };
     auto recordedOf = [&](const Wave &w) {
-        return residual(centredAtZero(w.original, w.shape.n), originalBackground(w), w.originalScale);
+        return Trace {w.original, w.originalZero, originalBackground(w), w.originalScale};
     };
 
     // The analysed waves around wave k: the other channels of its measure
@@ -978,8 +988,18 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             w.shape.analysed = false;
             return;
         }
-        if (w.original && originalBackground(w))
-            w.originalScale = backgroundScale(centredAtZero(w.original, w.shape.n), *originalBackground(w), w.shape.n);
+        if (w.original) {
+            w.originalZero = zeroOf(w.original, w.shape.n);
+            if (const std::vector<double> *b = originalBackground(w)) {
+                const Trace t {w.original, w.originalZero};
+                double xb = 0.0, bb = 0.0;
+                for (int i = 0; i < w.shape.n && i < int(b->size()); ++i) {
+                    xb += t.at(i) * (*b)[size_t(i)];
+                    bb += (*b)[size_t(i)] * (*b)[size_t(i)];
+                }
+                w.originalScale = bb > 0.0 ? std::clamp(xb / bb, 0.0, 4.0) : 0.0;
+            }
+        }
         w.bands = bandPowers(x, w.shape);
         w.noise = ownNoise(w.bands);
         w.durations = durationsOf(w.bands);
@@ -1004,10 +1024,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
         }
         w.strength = strengthOf(w.shape, w.bands, noise);
-        const std::vector<double> processed = processedOf(w);
-        std::vector<double> recorded;
-        if (w.original)
-            recorded = recordedOf(w);
+        const Trace processed = processedOf(w), recorded = recordedOf(w);
         w.candidates = candidatesOf(w.strength, w.durations, w.shape, &processed, w.original ? &recorded : nullptr);
     });
     for (Wave &w : waves)
@@ -1045,10 +1062,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             pick = int(std::max_element(confidence.begin(), confidence.end()) - confidence.begin());
         if (confidence[size_t(pick)] < options.minConfidence)
             return;
-        const std::vector<double> processed = processedOf(w);
-        std::vector<double> recorded;
-        if (w.original)
-            recorded = recordedOf(w);
+        const Trace processed = processedOf(w), recorded = recordedOf(w);
         const ArrivalReader reader(w.shape, processed, w.original ? &recorded : nullptr);
         const Candidate &top = w.candidates[size_t(pick)];
         FlawSuggestion &r = result[k];
