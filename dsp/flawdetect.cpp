@@ -48,6 +48,7 @@ constexpr int kGrid = 4;               // samples between the values the detecti
 constexpr double kCandidateFloor = 5.0; // weaker maxima are not candidates
 constexpr double kRise = 0.5;
 constexpr double kDip = 0.7;
+constexpr double kFloorRise = 0.85; // a floor on a stronger echo's tail rises from this much of itself
 
 // The noise power of a band is the median over the neighbouring waves
 // processed alike (this many measure points to each side), but never below
@@ -665,8 +666,9 @@ bool spikeIn(const Trace *x, int from, int to)
 // A candidate before its arrival is read.
 struct Candidate {
     EchoCandidate echo;
-    int reach = 0; // samples around the peak that belong to it
-    int from = 0;  // where it rises out of what came before
+    int reach = 0;          // samples around the peak that belong to it
+    int from = 0;           // where it rises out of what came before
+    bool floorOnly = false; // on the tail of a stronger echo: only a cave's floor
 };
 
 // Candidates: maxima of the strength above the floor that stand out. A spike
@@ -693,13 +695,27 @@ std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &d
             }
             return std::clamp(j, 0, count - 1);
         };
-        const int rise = fallsOff(-1, kRise);
-        if (rise < 0 || fallsOff(1, kDip) < 0)
+        int rise = fallsOff(-1, kRise);
+        bool floorOnly = false;
+        if (rise < 0) {
+            // On the tail of something stronger: a floor echo if the
+            // strength clearly dips in between.
+            int j = i - 1, low = i;
+            for (; j >= 0 && v[size_t(j)] <= top; --j)
+                if (v[size_t(j)] < v[size_t(low)])
+                    low = j;
+            if (j < 0 || v[size_t(low)] > kFloorRise * top)
+                continue;
+            rise = low;
+            floorOnly = true;
+        }
+        if (fallsOff(1, kDip) < 0)
             continue;
 
         Candidate c;
         c.echo.peak = z.first + i * kGrid;
         c.echo.strength = top;
+        c.floorOnly = floorOnly;
         c.reach = std::max(s.period, durations[z.band[size_t(i)]]);
         c.from = std::min(c.echo.peak - c.reach, z.first + rise * kGrid);
         // Wide enough to hold all of an echo, wherever its peak lies.
@@ -1056,10 +1072,14 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         // The first recommended arrival; otherwise the most likely one.
         int pick = -1;
         for (size_t c = 0; c < confidence.size() && pick < 0; ++c)
-            if (confidence[c] >= kRecommendedConfidence)
+            if (confidence[c] >= kRecommendedConfidence && !w.candidates[c].floorOnly)
                 pick = int(c);
         if (pick < 0)
-            pick = int(std::max_element(confidence.begin(), confidence.end()) - confidence.begin());
+            for (size_t c = 0; c < confidence.size(); ++c)
+                if (!w.candidates[c].floorOnly && (pick < 0 || confidence[c] > confidence[size_t(pick)]))
+                    pick = int(c);
+        if (pick < 0)
+            return;
         if (confidence[size_t(pick)] < options.minConfidence)
             return;
         const Trace processed = processedOf(w), recorded = recordedOf(w);

@@ -14,7 +14,8 @@
 // Usage: bench_suggest [surveys] [seed] [--list] [--no-timing] [--no-background]
 //   --list  also print every wave with an echo-to-noise ratio of 3 or more
 //           whose echo was not found ("missed") and every echo-free wave
-//           that got a recommended suggestion ("false"), with the survey's
+//           that got a recommended suggestion ("false"), and every floor
+//           echo with a ratio of 5 or more not found ("missed-floor"), with the survey's
 //           settings and what the detector saw.
 //   --no-timing  skip the timing of a 1000-point survey.
 //   --no-background  detect without taking off each channel's background
@@ -420,6 +421,12 @@ int main(int argc, char *argv[])
                 w.suggested && found[k].hasBottom() && found[k].bottomConfidence >= dsp::kRecommendedConfidence;
             w.bottomRight = w.bottomSuggested && w.hasBottom
                 && std::abs(found[k].bottomSample - t->echoes.at(1).arrival) <= kTolerance;
+            if (list && w.hasBottom && w.bottomSnr >= 5.0 && !w.bottomRight)
+                std::printf("missed-floor s%d p%d c%d wl=%d f=%.0f bw=%.2f noise=%d snr=%.1f top=%d/%.2f floor=%d/%.2f "
+                            "truth: %d %d\n",
+                            s, a.nMeasurePoint, a.nChannel, int(c.o.wavelet), c.o.frequency, c.o.bandwidth, c.noiseKind,
+                            w.bottomSnr, found[k].sample, found[k].confidence, found[k].bottomSample,
+                            found[k].bottomConfidence, t->echoes.at(0).arrival, t->echoes.at(1).arrival);
             const bool missed = w.hasEcho && w.snrRaw >= kHeadlineSnr && !w.right;
             if (list && (missed || (!w.hasEcho && w.suggested))) {
                 const WaveBlock &b = *m.filterWaveGroupAt(a.nMeasurePoint)->blocks[a.nChannel];
