@@ -1,6 +1,7 @@
 #include "cli/suggestcommand.h"
 
 #include "cli/clicommon.h"
+#include "datafile/flawsuggest.h"
 #include "datafile/kvrdocument.h"
 #include "dsp/flawdetect.h"
 
@@ -17,10 +18,11 @@ namespace {
 const char *kSuggestUsage = "usage: kvr-cli suggest FILE [--json]\n"
                             "       kvr-cli suggest FILE --apply MIN_CONFIDENCE [--replace] [-o OUT]\n"
                             "  Lists the suggested flaw position of every wave, in the order of `info`, with\n"
-                            "  its depth and a confidence from 0 to 1 (0.5 or more: recommended).\n"
-                            "  --apply sets the marks of the suggestions at or above MIN_CONFIDENCE and saves\n"
-                            "  the file (in place, or into OUT); waves already marked keep their mark unless\n"
-                            "  --replace is given.\n";
+                            "  its depth and a confidence from 0 to 1 (0.5 or more: recommended), and the\n"
+                            "  cave's floor where a second echo follows, with its own confidence.\n"
+                            "  --apply sets the marks of the suggestions at or above MIN_CONFIDENCE as one\n"
+                            "  step and saves the file (in place, or into OUT); waves already marked keep\n"
+                            "  their mark unless --replace is given.\n";
 
 int usage(const QString &why)
 {
@@ -47,23 +49,31 @@ struct Row {
     int channel = 0;
     dsp::FlawSuggestion suggestion;
     double depth = 0.0;
+    double bottomDepth = 0.0;
 };
+
+QString metres(double m) { return jsonScalar(std::round(m * 1000.0) / 1000.0); }
 
 QString asJson(const QList<Row> &rows)
 {
     QString s = QStringLiteral("{\n    \"waves\": [");
     for (int i = 0; i < rows.size(); ++i) {
         const Row &r = rows.at(i);
-        const bool valid = r.suggestion.isValid();
+        const bool valid = r.suggestion.isValid(), bottom = r.suggestion.hasBottom();
+        const QString null = QStringLiteral("null");
         s += i ? QStringLiteral(",\n        ") : QStringLiteral("\n        ");
         s += QStringLiteral("{\"index\": %1, \"nMeasurePoint\": %2, \"nChannel\": %3, \"sample\": %4, "
-                            "\"depthM\": %5, \"confidence\": %6}")
+                            "\"depthM\": %5, \"confidence\": %6, \"bottomSample\": %7, \"bottomDepthM\": %8, "
+                            "\"bottomConfidence\": %9}")
                  .arg(r.index)
                  .arg(r.point)
                  .arg(r.channel)
-                 .arg(valid ? QString::number(r.suggestion.sample) : QStringLiteral("null"))
-                 .arg(valid ? jsonScalar(std::round(r.depth * 1000.0) / 1000.0) : QStringLiteral("null"))
-                 .arg(jsonScalar(std::round(r.suggestion.confidence * 1000.0) / 1000.0));
+                 .arg(valid ? QString::number(r.suggestion.sample) : null)
+                 .arg(valid ? metres(r.depth) : null)
+                 .arg(jsonScalar(std::round(r.suggestion.confidence * 1000.0) / 1000.0))
+                 .arg(bottom ? QString::number(r.suggestion.bottomSample) : null)
+                 .arg(bottom ? metres(r.bottomDepth) : null)
+                 .arg(jsonScalar(std::round((bottom ? r.suggestion.bottomConfidence : 0.0) * 1000.0) / 1000.0));
     }
     s += rows.isEmpty() ? QStringLiteral("]\n}\n") : QStringLiteral("\n    ]\n}\n");
     return s;
@@ -71,13 +81,19 @@ QString asJson(const QList<Row> &rows)
 
 QString asText(const QList<Row> &rows)
 {
-    QString s = QStringLiteral("  #  point ch  sample  depth(m)  confidence\n");
+    QString s = QStringLiteral("  #  point ch  sample  depth(m)  confidence  bottom  depth(m)  confidence\n");
     int recommended = 0;
     for (const Row &r : rows) {
         if (r.suggestion.isValid()) {
-            s += QString::asprintf("%3d %6d %3d %7d %9.3f %11.3f%s\n", r.index, r.point, r.channel + 1,
-                                   r.suggestion.sample, r.depth, r.suggestion.confidence,
-                                   r.suggestion.confidence >= dsp::kRecommendedConfidence ? "  *" : "");
+            s += QString::asprintf("%3d %6d %3d %7d %9.3f %11.3f", r.index, r.point, r.channel + 1, r.suggestion.sample,
+                                   r.depth, r.suggestion.confidence);
+            if (r.suggestion.hasBottom())
+                s += QString::asprintf(" %7d %9.3f %11.3f", r.suggestion.bottomSample, r.bottomDepth,
+                                       r.suggestion.bottomConfidence);
+            else
+                s += QString::asprintf(" %7s %9s %11s", "-", "-", "-");
+            s +=
+                r.suggestion.confidence >= dsp::kRecommendedConfidence ? QStringLiteral("  *\n") : QStringLiteral("\n");
             recommended += r.suggestion.confidence >= dsp::kRecommendedConfidence;
         } else {
             s += QString::asprintf("%3d %6d %3d %7s %9s %11s\n", r.index, r.point, r.channel + 1, "-", "-", "-");
@@ -138,10 +154,8 @@ int runSuggestCommand(const QStringList &args)
         err(QStringLiteral("警告: ") + w);
 
     const MeasurementModel &m = doc.model();
-    dsp::SuggestOptions options;
-    options.originals = m.waveGroupList();
     const QVector<dsp::FlawSuggestion> found =
-        dsp::suggestFlaws(m.filterWaveGroupList(), m.waveAnalyzeInfoList(), options);
+        flawsuggest::suggest(m.filterWaveGroupList(), m.waveGroupList(), m.waveAnalyzeInfoList());
     const double speed = double(doc.fileHead()->fWaveSpeed);
     QList<Row> rows;
     for (int k = 0; k < found.size(); ++k) {
@@ -152,6 +166,7 @@ int runSuggestCommand(const QStringList &args)
         r.channel = info->nChannel;
         r.suggestion = found.at(k);
         r.depth = dsp::sampleDepthMetres(r.suggestion.sample, speed);
+        r.bottomDepth = dsp::sampleDepthMetres(r.suggestion.bottomSample, speed);
         rows << r;
     }
 
@@ -160,24 +175,15 @@ int runSuggestCommand(const QStringList &args)
         return ExitOk;
     }
 
-    int set = 0, kept = 0;
-    for (const Row &r : rows) {
-        if (!r.suggestion.isValid() || r.suggestion.confidence < minConfidence)
-            continue;
-        const int mark = m.waveAnalyzeInfoAt(r.index)->nFlawPos;
-        if (mark == r.suggestion.sample)
-            continue;
-        if (mark >= 0 && !replace) {
-            ++kept;
-            continue;
-        }
-        // The same undoable command as a click on the wave.
-        const DocResult marked = doc.setFlawMark(r.index, r.suggestion.sample);
-        if (!marked.ok) {
-            err(marked.message);
-            return ExitFile;
-        }
-        ++set;
+    // The window's accept rule, as one step of the history.
+    flawsuggest::AcceptRule rule;
+    rule.minConfidence = minConfidence;
+    rule.replaceMarks = replace;
+    flawsuggest::AcceptPlan plan;
+    const DocResult marked = flawsuggest::acceptSuggestions(doc, found, rule, QStringLiteral("采纳建议"), &plan);
+    if (!marked.ok) {
+        err(marked.message);
+        return ExitFile;
     }
     const DocResult saved = output.isEmpty() ? doc.save() : doc.saveAs(output);
     if (!saved.ok) {
@@ -186,6 +192,6 @@ int runSuggestCommand(const QStringList &args)
     }
     if (json)
         out(asJson(rows));
-    err(QStringLiteral("marks set: %1, existing marks kept: %2").arg(set).arg(kept));
+    err(QStringLiteral("marks set: %1, existing marks kept: %2").arg(plan.marks.size()).arg(plan.kept));
     return ExitOk;
 }

@@ -694,6 +694,36 @@ DocResult KvrDocument::setFlawMarks(const QVector<QPair<int, int>> &marks, const
     return r;
 }
 
+DocResult KvrDocument::setCaveMarks(const QVector<CaveMarkEdit> &marks, const QString &text)
+{
+    std::unique_ptr<EditMacro> macro(new EditMacro(text));
+    for (const CaveMarkEdit &m : marks) {
+        DocResult r = checkFlawMark(m.wave, m.top);
+        if (r.ok && m.bottom != kNoValue)
+            r = checkFlawMark(m.wave, m.bottom);
+        if (r.ok && m.bottom != kNoValue && (m.top < 0 || m.bottom <= m.top)) {
+            r.ok = false;
+            r.message = QCoreApplication::translate("KvrDocument", "洞底位置 %1 须在洞顶位置 %2 之下")
+                            .arg(m.bottom)
+                            .arg(m.top);
+        }
+        if (!r.ok)
+            return r;
+        const WaveAnalyzeInfoPtr a = m_model.waveAnalyzeInfoAt(m.wave);
+        if (m.bottom == kNoValue) {
+            if (a->nFlawPos != m.top)
+                macro->add(std::unique_ptr<EditCommand>(new FlawMarkCommand(a, m.top)));
+        } else if (a->nFlawPos != m.top || flawBottom(*a) != m.bottom) {
+            macro->add(std::unique_ptr<EditCommand>(new FlawMarkCommand(a, m.top, m.bottom, text)));
+        }
+    }
+    DocResult r;
+    r.ok = true;
+    if (macro->size() > 0)
+        perform(std::move(macro));
+    return r;
+}
+
 DocResult KvrDocument::applyWaveParams(int wave, const WaveParams &params)
 {
     DocResult r;

@@ -111,6 +111,15 @@ public:
     // suggestions): every (wave, sample) is checked first; one refused mark
     // refuses them all. Marks that are already where asked are left out.
     DocResult setFlawMarks(const QVector<QPair<int, int>> &marks, const QString &text);
+    // Tops and bottoms as one step named `text`: each wave's top, and its
+    // bottom unless that is kNoValue (then a bottom already marked below the
+    // new top stays). One refused mark refuses them all.
+    struct CaveMarkEdit {
+        int wave = -1;
+        int top = kNoValue;
+        int bottom = kNoValue;
+    };
+    DocResult setCaveMarks(const QVector<CaveMarkEdit> &marks, const QString &text);
     // One wave, or all of them with wave -1; the waves whose filter changed
     // are filtered again (problems with a filter come back as warnings).
     DocResult applyWaveParams(int wave, const WaveParams &params);

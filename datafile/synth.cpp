@@ -257,7 +257,10 @@ SynthSurvey synthesizeSurvey(const SynthOptions &o)
                     const double depth = cave.depth + cave.dip * (p - cave.firstPoint) + rng.range(-0.03, 0.03);
                     const double amplitude = cave.amplitude * rng.range(0.75, 1.25);
                     const double sign = rng.uniform() < 0.5 ? -1.0 : 1.0;
-                    const Wavelet w(o.wavelet, o.frequency * rng.range(0.8, 1.0), o.bandwidth);
+                    const double ratio = rng.range(0.8, 1.0);
+                    const Wavelet w(cave.echoWavelet < 0 ? o.wavelet : SynthWavelet(cave.echoWavelet),
+                                    o.frequency * (cave.echoFrequencyRatio > 0.0 ? cave.echoFrequencyRatio : ratio),
+                                    o.bandwidth);
                     const double t = zeroTime + 2.0 * depth / speed;
                     addEcho(t, sign * amplitude, w);
                     if (cave.height > 0.0)

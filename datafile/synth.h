@@ -33,6 +33,10 @@ struct SynthCave {
     int channelMask = 0x7;     // bit c set: channel c sees it
     double amplitude = 3000.0; // peak amplitude of the top echo before attenuation, sample units
     double bottomRatio = 0.5;  // amplitude of the bottom echo relative to the top
+    // Shape of its echoes (a SynthWavelet), -1: the pulse's own; and their
+    // frequency over the pulse's, 0: drawn from 0.8..1.0.
+    int echoWavelet = -1;
+    double echoFrequencyRatio = 0.0;
 };
 
 // Parts of a wave, to render them apart (for measuring echo and noise levels).

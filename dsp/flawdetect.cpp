@@ -1,5 +1,6 @@
 #include "flawdetect.h"
 
+#include "datafile/records.h"
 #include "fft.h"
 
 #include <QHash>
@@ -47,6 +48,7 @@ constexpr int kGrid = 4;               // samples between the values the detecti
 constexpr double kCandidateFloor = 5.0; // weaker maxima are not candidates
 constexpr double kRise = 0.5;
 constexpr double kDip = 0.7;
+constexpr double kFloorRise = 0.85; // a floor on a stronger echo's tail rises from this much of itself
 
 // The noise power of a band is the median over the neighbouring waves
 // processed alike (this many measure points to each side), but never below
@@ -75,6 +77,9 @@ constexpr double kSamePointWeight = 0.7;
 constexpr double kOtherWeight = 0.4;
 constexpr int kSupportTolerance = 32;
 
+// A cave's floor echoes at most this many samples (1.5 ms) after its top.
+constexpr int kBottomReach = 750;
+
 double median(std::vector<double> &v)
 {
     if (v.empty())
@@ -84,11 +89,14 @@ double median(std::vector<double> &v)
     return *mid;
 }
 
+constexpr int kNoiseValues = 256; // samples a noise level is read from, at most
+
 // Robust standard deviation of x[from..to): the median absolute value,
 // taken over every `step`-th sample (neighbouring samples of a band-limited
 // wave say nearly the same).
 double noiseLevel(const std::vector<double> &x, int from, int to, int step)
 {
+    step = std::max(step, (to - from) / kNoiseValues); // more say no more
     std::vector<double> a;
     a.reserve(size_t(std::max(0, to - from) / step + 1));
     for (int i = from; i < to; i += step)
@@ -211,6 +219,7 @@ struct Shape {
     int s0 = 0;    // searched: s0..s1-1
     int s1 = 0;
     double noise = 0.0; // standard deviation, sample units
+    double scale = 0.0; // of the background trace taken off (0: none)
 };
 
 // The samples as numbers around the zero line; out-of-range values count as
@@ -230,8 +239,59 @@ bool constant(const qint32 *samples, int n)
     return samples && std::all_of(samples, samples + std::max(0, n), [&](qint32 v) { return v == samples[0]; });
 }
 
-// The direct pulse, its ringing and the noise, from the samples alone.
-Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *centredSamples)
+// The zero line of samples[0..n): the median of every 16th sample (the
+// pulse cannot move it far).
+double zeroOf(const qint32 *samples, int n)
+{
+    std::vector<double> some;
+    some.reserve(size_t(n / 16 + 1));
+    for (int i = 0; i < n; i += 16)
+        some.push_back(double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel));
+    return median(some);
+}
+
+// A wave as the detector looks at it: the samples around their zero line,
+// less `scale` times the background trace, worked out where needed.
+struct Trace {
+    const qint32 *samples = nullptr;
+    double zero = 0.0;
+    const std::vector<double> *background = nullptr;
+    double scale = 0.0;
+
+    double at(int i) const
+    {
+        double v = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
+        if (background && scale > 0.0 && size_t(i) < background->size())
+            v -= scale * (*background)[size_t(i)];
+        return v;
+    }
+    std::vector<double> all(int n) const
+    {
+        std::vector<double> x(size_t(std::max(0, n)));
+        for (int i = 0; i < n; ++i)
+            x[size_t(i)] = at(i);
+        return x;
+    }
+};
+
+// How much of `background` the wave x carries: the least-squares scale over
+// the first n samples, never negative.
+double backgroundScale(const std::vector<double> &x, const std::vector<double> &background, int n)
+{
+    double xb = 0.0, bb = 0.0;
+    for (int i = 0; i < n && i < int(background.size()); ++i) {
+        xb += x[size_t(i)] * background[size_t(i)];
+        bb += background[size_t(i)] * background[size_t(i)];
+    }
+    return bb > 0.0 ? std::clamp(xb / bb, 0.0, 4.0) : 0.0;
+}
+
+// The direct pulse, its ringing and the noise. With a background trace (the
+// direct pulse and ringing every wave of the channel carries, centred), that
+// is taken off first: the search then starts where the pulse itself ends,
+// not where its ringing has died away.
+Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *centredSamples,
+              const std::vector<double> *background = nullptr)
 {
     Shape r;
     int n = std::clamp(count, 0, kMaxSamples);
@@ -240,16 +300,8 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
 
     // The zero line is the median (of every 16th sample: the pulse cannot
     // move it far).
-    std::vector<double> x = centred(samples, n, 0.0);
-    {
-        std::vector<double> some;
-        some.reserve(size_t(n / 16 + 1));
-        for (int i = 0; i < n; i += 16)
-            some.push_back(x[size_t(i)]);
-        r.zero = median(some);
-        for (double &v : x)
-            v -= r.zero;
-    }
+    r.zero = zeroOf(samples, n);
+    std::vector<double> x = centred(samples, n, r.zero);
     // A recording that stopped early ends in a constant stretch: only what
     // came before it was recorded.
     {
@@ -316,6 +368,14 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // The pulse may start before the recording does: its width from the
     // falling half.
     const int width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
+    const double pulseEnergy = energy(p0, width);
+    if (background && !background->empty()) {
+        r.scale = backgroundScale(x, *background, n);
+        for (int i = 0; i < n && i < int(background->size()); ++i)
+            x[size_t(i)] -= r.scale * (*background)[size_t(i)];
+        for (int i = 0; i < n; ++i)
+            prefix[size_t(i) + 1] = prefix[size_t(i)] + x[size_t(i)] * x[size_t(i)];
+    }
 
     const int noiseFrom = std::min(n, r1 + 2 * width);
     if (n - noiseFrom < kMinNoiseSamples)
@@ -325,8 +385,10 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // End of the pulse and its ringing: the envelope is down in the noise,
     // or it has a valley out of which another arrival clearly rises.
     const double endLevel = kEndLevel * kEndLevel * noise0 * noise0;
-    const double valleyLevel = 0.04 * energy(p0, width);
-    int end = -1;
+    const double valleyLevel = 0.04 * pulseEnergy;
+    // With the background taken off, the ringing is gone: the search starts
+    // where the pulse itself has fallen off.
+    int end = r.scale > 0.0 ? r1 : -1;
     double previous = energy(r1, width);
     for (int i = r1 + 1; i < n - 1 && end < 0; ++i) {
         const double e = energy(i, width);
@@ -351,7 +413,7 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
         return r;
     }
     const int quietFrom = std::min(n, end + width);
-    r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 4)) : noise0;
+    r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 8)) : noise0;
     r.s0 = std::min(n, end + width / 2);
     // Neither the last half filter length (where the filter saw past the end
     // of the wave) is searched.
@@ -478,8 +540,10 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
                 bands.push_back(std::move(b));
                 continue;
             }
+            // Without the background taken off, the band still rings with
+            // the pulse after s0: it is searched from where that has settled.
             int settled = std::max(0, (s.s0 - b.first + b.step - 1) / b.step);
-            while (b.first + settled * b.step < s.s1 && b.power[size_t(settled)] > kBandSettled * all)
+            while (s.scale <= 0.0 && b.first + settled * b.step < s.s1 && b.power[size_t(settled)] > kBandSettled * all)
                 ++settled;
             b.start = std::max(s.s0, b.first + settled * b.step);
             b.noise = noiseFrom(b.start);
@@ -559,13 +623,12 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
 // out what lies far from the echoes' frequencies, wide enough to keep their
 // shape as recorded. A narrow processing filter makes every echo ring and
 // start earlier than it was recorded; the arrival is read here instead.
-std::vector<double> wideBand(const qint32 *original, int n, double frequency)
+std::vector<double> wideBand(const std::vector<double> &original, int n, double frequency)
 {
     const int size = int(nextPow2(unsigned(n)));
     const RealFft &plan = realFftPlan(size);
     std::vector<double> buf(size_t(plan.bufferSize()), 0.0);
-    for (int i = 0; i < n; ++i)
-        buf[size_t(i)] = double(std::clamp(int(original[i]), 0, 65535) - kZeroLevel);
+    std::copy(original.begin(), original.begin() + std::min(n, int(original.size())), buf.begin());
     plan.forward(buf.data());
     const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
     for (int k = 0; k <= size / 2; ++k) {
@@ -585,15 +648,15 @@ std::vector<double> wideBand(const qint32 *original, int n, double frequency)
     return buf;
 }
 
-// A few samples carrying half or more of the energy of samples[from..to)
-// (taken around their mean): a spike, not an echo.
-bool spikeIn(const qint32 *samples, int from, int to)
+// A few samples carrying half or more of the energy of x[from..to) (taken
+// around their mean): a spike, not an echo.
+bool spikeIn(const Trace *x, int from, int to)
 {
-    if (!samples || to - from < 4)
+    if (!x || to - from < 4)
         return false;
     std::vector<double> v(size_t(to - from));
     for (int j = from; j < to; ++j)
-        v[size_t(j - from)] = double(std::clamp(int(samples[j]), 0, 65535));
+        v[size_t(j - from)] = x->at(j);
     const double mean = std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
     for (double &e : v)
         e -= mean;
@@ -603,14 +666,15 @@ bool spikeIn(const qint32 *samples, int from, int to)
 // A candidate before its arrival is read.
 struct Candidate {
     EchoCandidate echo;
-    int reach = 0; // samples around the peak that belong to it
-    int from = 0;  // where it rises out of what came before
+    int reach = 0;          // samples around the peak that belong to it
+    int from = 0;           // where it rises out of what came before
+    bool floorOnly = false; // on the tail of a stronger echo: only a cave's floor
 };
 
 // Candidates: maxima of the strength above the floor that stand out. A spike
 // in the processed samples or in the recording is marked as such.
 std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &durations, const Shape &s,
-                                    const qint32 *samples, const qint32 *original)
+                                    const Trace *samples, const Trace *original)
 {
     std::vector<Candidate> out;
     const std::vector<float> &v = z.value;
@@ -631,13 +695,27 @@ std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &d
             }
             return std::clamp(j, 0, count - 1);
         };
-        const int rise = fallsOff(-1, kRise);
-        if (rise < 0 || fallsOff(1, kDip) < 0)
+        int rise = fallsOff(-1, kRise);
+        bool floorOnly = false;
+        if (rise < 0) {
+            // On the tail of something stronger: a floor echo if the
+            // strength clearly dips in between.
+            int j = i - 1, low = i;
+            for (; j >= 0 && v[size_t(j)] <= top; --j)
+                if (v[size_t(j)] < v[size_t(low)])
+                    low = j;
+            if (j < 0 || v[size_t(low)] > kFloorRise * top)
+                continue;
+            rise = low;
+            floorOnly = true;
+        }
+        if (fallsOff(1, kDip) < 0)
             continue;
 
         Candidate c;
         c.echo.peak = z.first + i * kGrid;
         c.echo.strength = top;
+        c.floorOnly = floorOnly;
         c.reach = std::max(s.period, durations[z.band[size_t(i)]]);
         c.from = std::min(c.echo.peak - c.reach, z.first + rise * kGrid);
         // Wide enough to hold all of an echo, wherever its peak lies.
@@ -652,28 +730,29 @@ std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &d
 }
 
 // Reads arrivals on one wave: on the recording in a wide band when there is
-// one, else on the processed samples.
+// one, else on the processed samples (both with the background taken off).
 class ArrivalReader
 {
 public:
-    ArrivalReader(const Shape &s, const qint32 *samples, const qint32 *original)
+    ArrivalReader(const Shape &s, const Trace &samples, const Trace *original)
         : m_shape(s)
     {
         if (original) {
-            m_trace = wideBand(original, s.n, s.frequency);
-            m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 4));
+            m_trace = wideBand(original->all(s.n), s.n, s.frequency);
+            m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 8));
         } else {
-            m_trace = centred(samples, s.n, s.zero);
+            m_trace = samples.all(s.n);
             m_noise = s.noise;
         }
     }
     // From the strongest sample of the whole rise and peak (two echoes close
-    // together make one hump, whose top may be the later one).
-    int arrival(const Candidate &c) const
+    // together make one hump, whose top may be the later one). Nothing
+    // before `notBefore` belongs to it.
+    int arrival(const Candidate &c, int notBefore = -1) const
     {
-        const int lo = std::max(0, c.from), hi = std::min(m_shape.s1, c.echo.peak + c.reach + 1);
+        const int lo = std::max({0, c.from, notBefore}), hi = std::min(m_shape.s1, c.echo.peak + c.reach + 1);
         const int cycle = localPeriod(m_trace, lo, hi, m_shape.period);
-        const int leftLimit = std::max(0, m_shape.s0 - m_shape.width / 2);
+        const int leftLimit = std::max({0, m_shape.s0 - m_shape.width / 2, notBefore});
         return leadingHalfPeak(m_trace, (lo + hi) / 2, (hi - lo) / 2, leftLimit, m_shape.s1, cycle, m_noise);
     }
 
@@ -699,6 +778,52 @@ std::vector<int> durationsOf(const std::vector<BandPower> &bands)
     return d;
 }
 
+// Samples around the zero line as measure() takes them: the median of
+// every 16th sample is the zero.
+std::vector<double> centredAtZero(const qint32 *samples, int n) { return centred(samples, n, zeroOf(samples, n)); }
+
+// Background traces need this many waves of a channel processed alike; of
+// more, this many spread over the survey are enough for a steady median.
+constexpr int kMinBackgroundWaves = 5;
+constexpr int kMaxBackgroundWaves = 31;
+constexpr int kBackgroundFade = 64; // samples over which the background is faded out
+
+// The background trace of some waves of one channel: the median of each
+// sample over them. Only the direct pulse and its ringing are kept: from
+// where the median has stayed within four times its own noise for
+// kBackgroundFade samples, it fades out to zero, so that a cave under more
+// than half of the points is not taken for background further down.
+std::vector<double> backgroundOf(const std::vector<std::vector<double>> &waves, int n)
+{
+    std::vector<double> b(size_t(n), 0.0), column(waves.size());
+    for (int i = 0; i < n; ++i) {
+        for (size_t w = 0; w < waves.size(); ++w)
+            column[w] = waves[w][size_t(i)];
+        b[size_t(i)] = median(column);
+    }
+    std::vector<double> magnitude;
+    for (int i = n / 2; i < n; i += 2)
+        magnitude.push_back(std::abs(b[size_t(i)]));
+    const double level = 4.0 * std::max(kMinNoise, kGaussMad * median(magnitude));
+    int peak = 0;
+    for (int i = 1; i < n / 3; ++i)
+        if (std::abs(b[size_t(i)]) > std::abs(b[size_t(peak)]))
+            peak = i;
+    int end = n, quiet = 0;
+    for (int i = peak; i < n; ++i) {
+        quiet = std::abs(b[size_t(i)]) < level ? quiet + 1 : 0;
+        if (quiet >= kBackgroundFade) {
+            end = i - kBackgroundFade + 1;
+            break;
+        }
+    }
+    for (int i = end; i < n; ++i) {
+        const int into = i - end;
+        b[size_t(i)] *= into < kBackgroundFade ? 0.5 + 0.5 * std::cos(kPi * (into + 0.5) / kBackgroundFade) : 0.0;
+    }
+    return b;
+}
+
 } // namespace
 
 double sampleDepthMetres(int sample, double waveSpeed) { return sample * 0.002 * waveSpeed / 2000.0; }
@@ -721,10 +846,13 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
     if (bands.empty())
         return r;
     const Strength z = strengthOf(s, bands, ownNoise(bands));
-    const std::vector<Candidate> found = candidatesOf(z, durationsOf(bands), s, samples, original);
+    const Trace processed {samples, s.zero};
+    const Trace recorded {original, original ? zeroOf(original, s.n) : 0.0};
+    const Trace *rec = original ? &recorded : nullptr;
+    const std::vector<Candidate> found = candidatesOf(z, durationsOf(bands), s, &processed, rec);
     if (found.empty())
         return r;
-    const ArrivalReader reader(s, samples, original);
+    const ArrivalReader reader(s, processed, rec);
     for (const Candidate &c : found) {
         EchoCandidate e = c.echo;
         e.onset = reader.arrival(c);
@@ -733,21 +861,18 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
     return r;
 }
 
-QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
-                                     const SuggestOptions &options)
+QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const SuggestOptions &options)
 {
-    const int count = infos.size();
+    const int count = int(input.size());
     QVector<FlawSuggestion> result(count);
-    auto blockOf = [](const WaveGroupList &list, int g, int c) -> const WaveBlock * {
-        if (g < 0 || g >= list.size() || !list.at(g) || c < 0 || c >= kChannelsPerGroup)
-            return nullptr;
-        return list.at(g)->blocks[c].data();
-    };
 
     struct Wave {
         const qint32 *samples = nullptr;
         const qint32 *original = nullptr;
+        int n = 0;
+        int background = -1; // index into `backgrounds`, -1: none
         Shape shape;
+        double originalZero = 0.0, originalScale = 0.0;
         std::vector<BandPower> bands;
         std::vector<double> noise;  // per band, this wave alone
         std::vector<int> durations; // per band, samples
@@ -756,45 +881,103 @@ QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAn
     };
     std::vector<Wave> waves(static_cast<size_t>(count));
 
-    // Waves by position, for the neighbours.
+    // Waves by position, for the neighbours and the background traces.
     QHash<qint64, int> byPosition;
     auto keyOf = [](int point, int channel) { return qint64(point) * kBlocksPerGroup + channel; };
     for (int k = 0; k < count; ++k) {
-        const WaveAnalyzeInfoPtr &info = infos.at(k);
-        if (!info)
-            continue;
-        const WaveBlock *b = blockOf(filtered, info->nMeasurePoint, info->nChannel);
-        if (!b)
+        const FlawWave &in = input[size_t(k)];
+        if (!in.samples || in.channel < 0 || in.channel >= kBlocksPerGroup)
             continue;
         Wave &w = waves[size_t(k)];
-        w.samples = b->nData;
-        const WaveBlock *o = blockOf(options.originals, info->nMeasurePoint, info->nChannel);
-        if (o && o->nDataCnt >= b->nDataCnt)
-            w.original = o->nData;
-        const qint64 key = keyOf(info->nMeasurePoint, info->nChannel);
-        if (!byPosition.contains(key))
-            byPosition.insert(key, k);
+        w.samples = in.samples;
+        w.n = std::clamp(in.count, 0, kMaxSamples);
+        if (in.original && in.originalCount >= in.count)
+            w.original = in.original;
+        const qint64 key = keyOf(in.measurePoint, in.channel);
+        const auto it = byPosition.constFind(key);
+        if (it == byPosition.constEnd() || in.samples < input[size_t(it.value())].samples)
+            byPosition.insert(key, k); // the same wave whatever the order of the list
     }
+
+    // The background traces: one per channel, processing and length, from
+    // up to kMaxBackgroundWaves of its waves spread over the measure points.
+    struct Background {
+        std::vector<double> processed, original; // empty original: not every wave has a recording
+    };
+    std::vector<Background> backgrounds;
+    if (options.useBackground) {
+        std::map<std::tuple<int, qint64, int>, std::vector<std::pair<int, int>>> groups; // -> (point, wave)
+        for (auto it = byPosition.constBegin(); it != byPosition.constEnd(); ++it) {
+            const FlawWave &in = input[size_t(it.value())];
+            const Wave &w = waves[size_t(it.value())];
+            if (w.n >= kMinSamples)
+                groups[std::make_tuple(in.channel, in.processing, w.n)].push_back({in.measurePoint, it.value()});
+        }
+        for (auto &g : groups) {
+            std::vector<std::pair<int, int>> &members = g.second;
+            if (int(members.size()) < kMinBackgroundWaves)
+                continue;
+            std::sort(members.begin(), members.end());
+            const int n = std::get<2>(g.first), m = int(members.size());
+            const int used = std::min(m, kMaxBackgroundWaves);
+            std::vector<std::vector<double>> processed, original;
+            bool recorded = true;
+            for (int u = 0; u < used; ++u) {
+                const Wave &w = waves[size_t(members[size_t(u * m / used)].second)];
+                processed.push_back(centredAtZero(w.samples, n));
+                recorded = recorded && w.original;
+                if (recorded)
+                    original.push_back(centredAtZero(w.original, n));
+            }
+            Background b;
+            b.processed = backgroundOf(processed, n);
+            if (recorded)
+                b.original = backgroundOf(original, n);
+            for (const std::pair<int, int> &member : members)
+                waves[size_t(member.second)].background = int(backgrounds.size());
+            backgrounds.push_back(std::move(b));
+        }
+        // Records that point to the same wave share its background.
+        for (int k = 0; k < count; ++k) {
+            const FlawWave &in = input[size_t(k)];
+            if (waves[size_t(k)].samples)
+                waves[size_t(k)].background =
+                    waves[size_t(byPosition.value(keyOf(in.measurePoint, in.channel)))].background;
+        }
+    }
+    auto processedBackground = [&](const Wave &w) -> const std::vector<double> * {
+        return w.background >= 0 ? &backgrounds[size_t(w.background)].processed : nullptr;
+    };
+    auto originalBackground = [&](const Wave &w) -> const std::vector<double> * {
+        return w.background >= 0 && !backgrounds[size_t(w.background)].original.empty()
+            ? &backgrounds[size_t(w.background)].original
+            : nullptr;
+    };
+    // What the detector looks at on a wave: the samples with the background
+    // taken off, processed and recorded.
+    auto processedOf = [&](const Wave &w) {
+        return Trace {w.samples, w.shape.zero, processedBackground(w), w.shape.scale};
+    };
+    auto recordedOf = [&](const Wave &w) {
+        return Trace {w.original, w.originalZero, originalBackground(w), w.originalScale};
+    };
+
     // The analysed waves around wave k: the other channels of its measure
     // point and those of the points up to `points` away (never the wave
     // itself, even when two records point to it).
     auto around = [&](int k, int points, auto &&visit) {
-        const WaveAnalyzeInfo &info = *infos.at(k);
+        const FlawWave &in = input[size_t(k)];
         for (int dp = -points; dp <= points; ++dp) {
             for (int ch = 0; ch < kChannelsPerGroup; ++ch) {
-                if (dp == 0 && ch == info.nChannel)
+                if (dp == 0 && ch == in.channel)
                     continue;
-                const auto it = byPosition.constFind(keyOf(info.nMeasurePoint + dp, ch));
+                const auto it = byPosition.constFind(keyOf(in.measurePoint + dp, ch));
                 if (it != byPosition.constEnd() && waves[size_t(it.value())].shape.analysed)
                     visit(it.value(), dp);
             }
         }
     };
-    auto sameFilter = [&](int a, int b) {
-        const WaveAnalyzeInfo &x = *infos.at(a), &y = *infos.at(b);
-        return std::make_tuple(x.nLowCutoff, x.nHighCutoff, x.nFilterOrder, x.nFilterWindow)
-            == std::make_tuple(y.nLowCutoff, y.nHighCutoff, y.nFilterOrder, y.nFilterWindow);
-    };
+    auto sameFilter = [&](int a, int b) { return input[size_t(a)].processing == input[size_t(b)].processing; };
 
     // Each step writes only the slot of its own wave and reads the others
     // only after the step before has finished: the result is the same for any
@@ -815,14 +998,23 @@ QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAn
         Wave &w = waves[size_t(k)];
         if (!w.samples)
             return;
-        const WaveAnalyzeInfo &info = *infos.at(k);
-        const int n = std::clamp(int(filtered.at(info.nMeasurePoint)->blocks[info.nChannel]->nDataCnt), 0, kMaxSamples);
-        // The filter saw past the end of the wave over its last half length.
         std::vector<double> x;
-        w.shape = measure(w.samples, n, int(info.nFilterOrder) / 2, &x);
+        w.shape = measure(w.samples, w.n, input[size_t(k)].edge, &x, processedBackground(w));
         if (!w.shape.analysed || constant(w.original, w.shape.n)) {
             w.shape.analysed = false;
             return;
+        }
+        if (w.original) {
+            w.originalZero = zeroOf(w.original, w.shape.n);
+            if (const std::vector<double> *b = originalBackground(w)) {
+                const Trace t {w.original, w.originalZero};
+                double xb = 0.0, bb = 0.0;
+                for (int i = 0; i < w.shape.n && i < int(b->size()); ++i) {
+                    xb += t.at(i) * (*b)[size_t(i)];
+                    bb += (*b)[size_t(i)] * (*b)[size_t(i)];
+                }
+                w.originalScale = bb > 0.0 ? std::clamp(xb / bb, 0.0, 4.0) : 0.0;
+            }
         }
         w.bands = bandPowers(x, w.shape);
         w.noise = ownNoise(w.bands);
@@ -848,12 +1040,14 @@ QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAn
             noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
         }
         w.strength = strengthOf(w.shape, w.bands, noise);
-        w.candidates = candidatesOf(w.strength, w.durations, w.shape, w.samples, w.original);
+        const Trace processed = processedOf(w), recorded = recordedOf(w);
+        w.candidates = candidatesOf(w.strength, w.durations, w.shape, &processed, w.original ? &recorded : nullptr);
     });
     for (Wave &w : waves)
         w.bands = {}; // the strength is all the next step needs
 
-    // Support from the neighbours, the choice, and its arrival.
+    // Support from the neighbours, the choice, its arrival and the cave's
+    // floor.
     forAll([&](int k) {
         const Wave &w = waves[size_t(k)];
         if (w.candidates.empty())
@@ -867,7 +1061,7 @@ QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAn
             }
             double support = 0.0;
             around(k, 1, [&](int j, int dp) {
-                const double weight = infos.at(j)->nChannel == infos.at(k)->nChannel
+                const double weight = input[size_t(j)].channel == input[size_t(k)].channel
                     ? kSameChannelWeight
                     : (dp == 0 ? kSamePointWeight : kOtherWeight);
                 const double s = waves[size_t(j)].strength.bestWithin(cand.echo.peak, kSupportTolerance);
@@ -878,15 +1072,41 @@ QVector<FlawSuggestion> suggestFlaws(const WaveGroupList &filtered, const WaveAn
         // The first recommended arrival; otherwise the most likely one.
         int pick = -1;
         for (size_t c = 0; c < confidence.size() && pick < 0; ++c)
-            if (confidence[c] >= kRecommendedConfidence)
+            if (confidence[c] >= kRecommendedConfidence && !w.candidates[c].floorOnly)
                 pick = int(c);
         if (pick < 0)
-            pick = int(std::max_element(confidence.begin(), confidence.end()) - confidence.begin());
+            for (size_t c = 0; c < confidence.size(); ++c)
+                if (!w.candidates[c].floorOnly && (pick < 0 || confidence[c] > confidence[size_t(pick)]))
+                    pick = int(c);
+        if (pick < 0)
+            return;
         if (confidence[size_t(pick)] < options.minConfidence)
             return;
-        const ArrivalReader reader(w.shape, w.samples, w.original);
-        result[k].sample = reader.arrival(w.candidates[size_t(pick)]);
-        result[k].confidence = confidence[size_t(pick)];
+        const Trace processed = processedOf(w), recorded = recordedOf(w);
+        const ArrivalReader reader(w.shape, processed, w.original ? &recorded : nullptr);
+        const Candidate &top = w.candidates[size_t(pick)];
+        FlawSuggestion &r = result[k];
+        r.sample = reader.arrival(top);
+        r.confidence = confidence[size_t(pick)];
+        // The floor: the most likely later echo within kBottomReach of the
+        // top's peak, clear of the top echo itself.
+        int floor = -1;
+        for (size_t c = size_t(pick) + 1; c < w.candidates.size(); ++c) {
+            const Candidate &cand = w.candidates[c];
+            if (cand.echo.spike || cand.echo.peak - top.echo.peak > kBottomReach)
+                continue;
+            if (cand.echo.peak - top.echo.peak >= std::max(w.shape.period, top.reach / 2)
+                && (floor < 0 || confidence[c] > confidence[size_t(floor)]))
+                floor = int(c);
+        }
+        if (floor >= 0 && confidence[size_t(floor)] >= options.minConfidence) {
+            const Candidate &f = w.candidates[size_t(floor)];
+            const int at = reader.arrival(f, (top.echo.peak + f.echo.peak) / 2);
+            if (at > r.sample) {
+                r.bottomSample = at;
+                r.bottomConfidence = confidence[size_t(floor)];
+            }
+        }
     });
     return result;
 }

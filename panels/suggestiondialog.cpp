@@ -1,5 +1,7 @@
 #include "suggestiondialog.h"
 
+#include "datafile/flawsuggest.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -68,11 +70,12 @@ void SuggestionAcceptDialog::setReplaceMarks(bool replace) { m_pCheckReplace->se
 
 int SuggestionAcceptDialog::countAccepted(const QVector<Entry> &entries, double threshold, bool replaceMarks)
 {
+    flawsuggest::AcceptRule rule;
+    rule.minConfidence = threshold;
+    rule.replaceMarks = replaceMarks;
     int n = 0;
-    for (const Entry &e : entries) {
-        if (e.confidence >= threshold && (replaceMarks || !e.marked))
-            ++n;
-    }
+    for (const Entry &e : entries)
+        n += flawsuggest::accepts(rule, e.confidence, e.marked);
     return n;
 }
 

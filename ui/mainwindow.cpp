@@ -3,6 +3,7 @@
 #include "Resources/kvrresources.h"
 #include "app/displayscale.h"
 #include "app/systemconfig.h"
+#include "datafile/flawsuggest.h"
 #include "dsp/fft.h"
 #include "dsp/flawdetect.h"
 #include "dsp/waveprocessing.h"
@@ -1181,8 +1182,7 @@ void MainWindow::on_actionSuggestFlaws_triggered()
     const MeasurementModel &model = m_document.model();
     const WaveAnalyzeInfoList infos = model.waveAnalyzeInfoList();
     const WaveGroupList filtered = model.filterWaveGroupList();
-    dsp::SuggestOptions options;
-    options.originals = model.waveGroupList();
+    const WaveGroupList originals = model.waveGroupList();
 
     m_blSuggesting = true;
     const bool large = infos.size() >= kLargeSurveyWaves;
@@ -1193,7 +1193,7 @@ void MainWindow::on_actionSuggestFlaws_triggered()
     QEventLoop loop;
     connect(&watcher, &QFutureWatcher<QVector<dsp::FlawSuggestion>>::finished, &loop, &QEventLoop::quit);
     watcher.setFuture(
-        QtConcurrent::run([filtered, infos, options]() { return dsp::suggestFlaws(filtered, infos, options); }));
+        QtConcurrent::run([filtered, originals, infos]() { return flawsuggest::suggest(filtered, originals, infos); }));
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (large)
         QApplication::restoreOverrideCursor();
@@ -1219,19 +1219,14 @@ void MainWindow::on_actionAcceptAllSuggestions_triggered()
     if (m_suggestions.isEmpty() || dropStaleSuggestions())
         return;
     // One entry per wave whose suggestion is not its mark already.
-    struct Candidate {
-        int wave;
-        int sample;
-    };
-    QVector<Candidate> candidates;
+    QVector<dsp::FlawSuggestion> byWave;
     QVector<SuggestionAcceptDialog::Entry> entries;
     const WaveAnalyzeInfoList &infos = m_document.model().waveAnalyzeInfoList();
     for (int i = 0; i < infos.size(); ++i) {
         const dsp::FlawSuggestion s = m_suggestions.of(infos.at(i));
-        if (!s.isValid() || infos.at(i)->nFlawPos == s.sample)
-            continue;
-        candidates.append({i, s.sample});
-        entries.append({s.confidence, infos.at(i)->nFlawPos >= 0});
+        byWave << s;
+        if (s.isValid() && infos.at(i)->nFlawPos != s.sample)
+            entries.append({s.confidence, infos.at(i)->nFlawPos >= 0});
     }
     if (entries.isEmpty()) {
         onShowStatusMessage(tr("所有建议均已采纳"));
@@ -1243,22 +1238,17 @@ void MainWindow::on_actionAcceptAllSuggestions_triggered()
     if (!accepted)
         return;
     // The marks the dialog counted, as one step of the history.
-    const double threshold = dialog.threshold();
-    const bool replace = dialog.replaceMarks();
-    QVector<QPair<int, int>> marks;
-    for (int k = 0; k < entries.size(); ++k) {
-        const SuggestionAcceptDialog::Entry &e = entries.at(k);
-        if (e.confidence >= threshold && (replace || !e.marked))
-            marks.append(qMakePair(candidates.at(k).wave, candidates.at(k).sample));
-    }
-    if (marks.isEmpty())
-        return;
-    const DocResult r = m_document.setFlawMarks(marks, tr("采纳建议"));
+    flawsuggest::AcceptRule rule;
+    rule.minConfidence = dialog.threshold();
+    rule.replaceMarks = dialog.replaceMarks();
+    flawsuggest::AcceptPlan plan;
+    const DocResult r = flawsuggest::acceptSuggestions(m_document, byWave, rule, tr("采纳建议"), &plan);
     if (!r.ok) {
         showMessage(tr("提示"), r.message);
         return;
     }
-    onShowStatusMessage(tr("已采纳 %1 个缺陷建议").arg(marks.size()));
+    if (!plan.marks.isEmpty())
+        onShowStatusMessage(tr("已采纳 %1 个缺陷建议").arg(plan.marks.size()));
 }
 
 void MainWindow::on_actionClearSuggestions_triggered()

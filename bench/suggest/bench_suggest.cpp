@@ -11,12 +11,16 @@
 // survey's filter ("filtered") is shown beside it. Only suggestions with a
 // confidence of 0.5 or more count.
 //
-// Usage: bench_suggest [surveys] [seed] [--list] [--no-timing]
+// Usage: bench_suggest [surveys] [seed] [--list] [--no-timing] [--no-background]
 //   --list  also print every wave with an echo-to-noise ratio of 3 or more
 //           whose echo was not found ("missed") and every echo-free wave
-//           that got a recommended suggestion ("false"), with the survey's
+//           that got a recommended suggestion ("false"), and every floor
+//           echo with a ratio of 5 or more not found ("missed-floor"), with the survey's
 //           settings and what the detector saw.
 //   --no-timing  skip the timing of a 1000-point survey.
+//   --no-background  detect without taking off each channel's background
+//           trace (to see what it brings).
+#include "datafile/flawsuggest.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
 #include "dsp/flawdetect.h"
@@ -84,13 +88,11 @@ Config makeConfig(int index, quint32 seed)
     o.noise = float(sd * white);
     o.bandNoise = float(sd * std::sqrt(1.0 - white * white));
 
-    // Caves only where the pulse and its ringing have died away, and where
+    // Caves from 0.3 ms after the direct pulse has passed (inside its ringing
+    // when it rings long), half of them within 0.7 ms of that, and where
     // the bottom echo still fits into the recording.
     const double duration = 1.0 / (o.bandwidth * f); // about the pulse's length
-    double ringEnd = 0.0;
-    if (o.ringing > 0.0 && o.ringing * o.pulseAmplitude > sd)
-        ringEnd = o.ringingDecay * std::log(o.ringing * o.pulseAmplitude / sd);
-    const double tMin = 40e-6 + std::max(ringEnd, duration) + 2.0 * duration + 0.1e-3;
+    const double tMin = 40e-6 + 0.5 * duration + 0.3e-3;
     const double tMax = o.samples / kSampleRate - 2.0 * duration - 0.4e-3;
     const double v = o.waveSpeed;
     // Each cave under its own run of points, so that every wave has at most
@@ -111,8 +113,16 @@ Config makeConfig(int index, quint32 seed)
         cave.dip = uni(-0.05, 0.05);
         const double snr = std::exp(uni(std::log(1.0), std::log(20.0)));
         cave.amplitude = snr * sd;
+        // Echoes of the pulse's own shape, or a Ricker wavelet or a Gaussian
+        // under a cosine of 0.85..1.15 times the pulse's frequency.
+        const int shape = pick(4);
+        if (shape >= 2) {
+            cave.echoWavelet = int(shape == 2 ? SynthWavelet::Ricker : SynthWavelet::Gabor);
+            cave.echoFrequencyRatio = uni(0.85, 1.15);
+        }
         const double tLast = tMax - 2.0 * cave.height / v - 2.0 * std::abs(cave.dip) * span / v;
-        const double t = uni(tMin, std::max(tMin, tLast));
+        const bool near = pick(2) == 0;
+        const double t = uni(tMin, std::max(tMin, near ? std::min(tLast, tMin + 0.7e-3) : tLast));
         cave.depth = (t - 40e-6) * v / 2.0 + std::max(0.0, -cave.dip * span);
         o.caves << cave;
     }
@@ -128,6 +138,12 @@ struct WaveResult {
     double confidence = 0.0; // of any suggestion (0: none)
     bool atAnEcho = false;   // the suggestion, whatever its confidence, lies at the earliest echo
     int wavelet = 0, noiseKind = 0, band = 0;
+    bool nearArrival = false; // the earliest echo arrives before 1 ms
+    // The cave's floor: the second echo of the wave.
+    bool hasBottom = false;
+    double bottomSnr = 0.0;       // raw
+    bool bottomSuggested = false; // a floor suggested with a confidence >= 0.5
+    bool bottomRight = false;     // ... within the tolerance of the second echo
 };
 
 // Standard deviation of a wave made of one part after the survey's filter,
@@ -259,6 +275,44 @@ void printBreakdown(const char *title, const std::vector<WaveResult> &waves, Key
     }
 }
 
+// Recall by arrival time, in noise inside the band, and of the floors.
+void printFigures(const std::vector<WaveResult> &waves)
+{
+    Tally near, far, band34, band4, mixed34, mixed4;
+    int bottoms = 0, bottomsFound = 0, floorSuggestions = 0, floorsRight = 0;
+    for (const WaveResult &w : waves) {
+        const bool counted = !w.hasEcho || w.snrRaw >= kHeadlineSnr;
+        if (w.hasEcho && counted)
+            (w.nearArrival ? near : far).add(w);
+        if (w.hasEcho && w.snrRaw >= 3.0 && (w.noiseKind == 1 || w.noiseKind == 2)) {
+            Tally &t = w.noiseKind == 1 ? (w.snrRaw < 4.0 ? band34 : band4) : (w.snrRaw < 4.0 ? mixed34 : mixed4);
+            t.add(w);
+        }
+        if (w.hasBottom && w.bottomSnr >= 5.0) {
+            ++bottoms;
+            bottomsFound += w.bottomRight;
+        }
+        if (counted && w.bottomSuggested) {
+            ++floorSuggestions;
+            floorsRight += w.bottomRight;
+        }
+    }
+    std::printf("by arrival (raw snr >= 3): near (before 1 ms) recall=%.3f precision=%.3f (%d waves), far "
+                "recall=%.3f precision=%.3f (%d waves)\n",
+                near.recall(), near.precision(), near.waves, far.recall(), far.precision(), far.waves);
+    std::printf("in-band noise: recall 3-4=%.3f (%d) 4+=%.3f (%d); mixed: recall 3-4=%.3f (%d) 4+=%.3f (%d)\n",
+                band34.recall(), band34.waves, band4.recall(), band4.waves, mixed34.recall(), mixed34.waves,
+                mixed4.recall(), mixed4.waves);
+    std::printf("bottoms: precision=%.3f (%d suggested) recall=%.3f at bottom snr >= 5 (%d)\n",
+                floorSuggestions ? double(floorsRight) / floorSuggestions : 1.0, floorSuggestions,
+                bottoms ? double(bottomsFound) / bottoms : 1.0, bottoms);
+    std::printf("suggest-extra: near=%.3f far=%.3f inband34=%.3f inband4=%.3f bottom_precision=%.3f "
+                "bottom_recall=%.3f\n",
+                near.recall(), far.recall(), band34.recall(), band4.recall(),
+                floorSuggestions ? double(floorsRight) / floorSuggestions : 1.0,
+                bottoms ? double(bottomsFound) / bottoms : 1.0);
+}
+
 double detectorMsPer1000Points(const QString &dir)
 {
     SynthOptions o;
@@ -269,14 +323,12 @@ double detectorMsPer1000Points(const QString &dir)
     if (!writeSynthSurvey(path, o) || !doc.open(path).ok)
         return -1.0;
     const MeasurementModel &m = doc.model();
-    dsp::SuggestOptions options;
-    options.originals = m.waveGroupList();
     std::vector<double> times, cpu;
     for (int r = 0; r < 7; ++r) {
         const std::clock_t c0 = std::clock();
         const auto t0 = std::chrono::steady_clock::now();
         const QVector<dsp::FlawSuggestion> s =
-            dsp::suggestFlaws(m.filterWaveGroupList(), m.waveAnalyzeInfoList(), options);
+            flawsuggest::suggest(m.filterWaveGroupList(), m.waveGroupList(), m.waveAnalyzeInfoList());
         const auto t1 = std::chrono::steady_clock::now();
         if (s.size() != m.waveCount())
             return -1.0;
@@ -298,6 +350,8 @@ int main(int argc, char *argv[])
     QStringList args = app.arguments().mid(1);
     const bool list = args.removeAll(QStringLiteral("--list")) > 0;
     const bool timing = args.removeAll(QStringLiteral("--no-timing")) == 0;
+    dsp::SuggestOptions options;
+    options.useBackground = args.removeAll(QStringLiteral("--no-background")) == 0;
     const int surveys = args.size() > 0 ? std::max(0, args.at(0).toInt()) : 72;
     const quint32 seed = args.size() > 1 ? quint32(std::max(0, args.at(1).toInt())) : 1u;
     QTemporaryDir dir;
@@ -335,9 +389,8 @@ int main(int argc, char *argv[])
         filteredParts(c.o, SynthEchoes, infos, from, to, &echoPeak, nullptr);
         filteredParts(c.o, SynthNoise, infos, from, to, nullptr, &noiseSd);
 
-        dsp::SuggestOptions options;
-        options.originals = m.waveGroupList();
-        const QVector<dsp::FlawSuggestion> found = dsp::suggestFlaws(m.filterWaveGroupList(), infos, options);
+        const QVector<dsp::FlawSuggestion> found =
+            flawsuggest::suggest(m.filterWaveGroupList(), m.waveGroupList(), infos, options);
         for (int k = 0; k < infos.size(); ++k) {
             const WaveAnalyzeInfo &a = *infos.at(k);
             const SynthWaveTruth *t = truthOf[size_t(k)];
@@ -355,11 +408,25 @@ int main(int argc, char *argv[])
                 w.atAnEcho = found[k].isValid() && std::abs(found[k].sample - e.arrival) <= kTolerance;
                 w.snrRaw = t->noiseStd > 0.0 ? e.peak / t->noiseStd : 1e9;
                 w.snrFiltered = noiseSd[size_t(k)] > 0.0 ? echoPeak[size_t(k)] / noiseSd[size_t(k)] : 1e9;
+                w.nearArrival = e.arrival < int(1e-3 * kSampleRate);
                 if (w.suggested) {
                     w.error = found[k].sample - e.arrival;
                     w.right = std::abs(w.error) <= kTolerance;
                 }
+                w.hasBottom = t->echoes.size() > 1;
+                if (w.hasBottom)
+                    w.bottomSnr = t->noiseStd > 0.0 ? t->echoes.at(1).peak / t->noiseStd : 1e9;
             }
+            w.bottomSuggested =
+                w.suggested && found[k].hasBottom() && found[k].bottomConfidence >= dsp::kRecommendedConfidence;
+            w.bottomRight = w.bottomSuggested && w.hasBottom
+                && std::abs(found[k].bottomSample - t->echoes.at(1).arrival) <= kTolerance;
+            if (list && w.hasBottom && w.bottomSnr >= 5.0 && !w.bottomRight)
+                std::printf("missed-floor s%d p%d c%d wl=%d f=%.0f bw=%.2f noise=%d snr=%.1f top=%d/%.2f floor=%d/%.2f "
+                            "truth: %d %d\n",
+                            s, a.nMeasurePoint, a.nChannel, int(c.o.wavelet), c.o.frequency, c.o.bandwidth, c.noiseKind,
+                            w.bottomSnr, found[k].sample, found[k].confidence, found[k].bottomSample,
+                            found[k].bottomConfidence, t->echoes.at(0).arrival, t->echoes.at(1).arrival);
             const bool missed = w.hasEcho && w.snrRaw >= kHeadlineSnr && !w.right;
             if (list && (missed || (!w.hasEcho && w.suggested))) {
                 const WaveBlock &b = *m.filterWaveGroupAt(a.nMeasurePoint)->blocks[a.nChannel];
@@ -400,6 +467,7 @@ int main(int argc, char *argv[])
         "by noise", waves, [](const WaveResult &w) { return w.noiseKind; }, kNoiseKinds, 3);
     printBreakdown(
         "by filter band", waves, [](const WaveResult &w) { return w.band; }, kBands, 3);
+    printFigures(waves);
     const double ms = timing ? detectorMsPer1000Points(dir.path()) : 0.0;
     std::printf("suggest: precision=%.3f recall=%.3f quiet=%.3f snr=%g ms_per_1000pts=%.1f\n", headline.precision(),
                 headline.recall(), headline.quietShare(), kHeadlineSnr, ms);

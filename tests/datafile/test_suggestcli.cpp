@@ -1,4 +1,6 @@
 #include "clirun.h"
+#include "datafile/flawsuggest.h"
+#include "datafile/kvrdocument.h"
 #include "fixtures.h"
 
 #include <QJsonArray>
@@ -34,6 +36,7 @@ private slots:
     void exitCodes();
     void listsEveryWaveInInfoOrder();
     void applySetsTheMarksAndKeepsTheEngineers();
+    void acceptRuleIsOneStep();
 
 private:
     QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
@@ -101,9 +104,10 @@ void TestSuggestCli::listsEveryWaveInInfoOrder()
     QCOMPARE(o.keys(), QStringList {"waves"});
     const QJsonArray waves = o.value("waves").toArray();
     QCOMPARE(waves.size(), infoWaves.size());
-    QStringList expectedKeys = {"index", "nMeasurePoint", "nChannel", "sample", "depthM", "confidence"};
+    QStringList expectedKeys = {"index",      "nMeasurePoint", "nChannel",     "sample",          "depthM",
+                                "confidence", "bottomSample",  "bottomDepthM", "bottomConfidence"};
     expectedKeys.sort();
-    int found = 0;
+    int found = 0, bottoms = 0;
     for (int i = 0; i < waves.size(); ++i) {
         const QJsonObject w = waves.at(i).toObject();
         QStringList keys = w.keys();
@@ -115,9 +119,22 @@ void TestSuggestCli::listsEveryWaveInInfoOrder()
         const double confidence = w.value("confidence").toDouble(-1);
         QVERIFY(confidence >= 0.0 && confidence <= 1.0);
         QCOMPARE(w.value("sample").isNull(), w.value("depthM").isNull());
+        QCOMPARE(w.value("bottomSample").isNull(), w.value("bottomDepthM").isNull());
+        const double bottomConfidence = w.value("bottomConfidence").toDouble(-1);
+        QVERIFY(bottomConfidence >= 0.0 && bottomConfidence <= 1.0);
         if (w.value("sample").isNull()) {
             QCOMPARE(confidence, 0.0);
+            QVERIFY(w.value("bottomSample").isNull());
             continue;
+        }
+        if (w.value("bottomSample").isNull()) {
+            QCOMPARE(bottomConfidence, 0.0);
+        } else {
+            // The floor lies below the top, its depth by the same rule.
+            const int bottom = w.value("bottomSample").toInt();
+            QVERIFY(bottom > w.value("sample").toInt());
+            QVERIFY(qAbs(w.value("bottomDepthM").toDouble() - bottom * 0.002 * speed / 2000.0) <= 0.0005);
+            ++bottoms;
         }
         ++found;
         // Depth as the views show it: sample x 2 us, times the speed over 2000.
@@ -125,7 +142,8 @@ void TestSuggestCli::listsEveryWaveInInfoOrder()
         QVERIFY(sample >= 0 && sample < infoWaves.at(i)[QStringLiteral("nDataCnt")].toInt());
         QVERIFY(qAbs(w.value("depthM").toDouble() - sample * 0.002 * speed / 2000.0) <= 0.0005);
     }
-    QVERIFY(found >= 10); // the generator's caves lie under most points
+    QVERIFY(found >= 10);  // the generator's caves lie under most points
+    QVERIFY(bottoms >= 5); // ... each with a floor 0.8 m below its top
 
     const Run text = runCli({QStringLiteral("suggest"), QStringLiteral("s.ard")}, m_dir.path());
     QCOMPARE(text.code, 0);
@@ -145,7 +163,7 @@ void TestSuggestCli::applySetsTheMarksAndKeepsTheEngineers()
     QCOMPARE(r.code, 0);
     QVERIFY(readAll(path("s.ard")) == before);
 
-    int marked = 0, chosen = -1;
+    int marked = 0, chosen = -1, bottoms = 0;
     {
         KvrDocument doc;
         QVERIFY(doc.open(path("a.ard")).ok);
@@ -155,11 +173,18 @@ void TestSuggestCli::applySetsTheMarksAndKeepsTheEngineers()
             const int expected = recommended(waves.at(i)) ? waves.at(i)[QStringLiteral("sample")].toInt() : kNoValue;
             QCOMPARE(a->nFlawPos, expected);
             QCOMPARE(doc.model().waveGroupAt(a->nMeasurePoint)->blocks[a->nChannel]->nFlawPos, expected);
+            // Accepting sets the floor too where one was suggested as surely.
+            const QJsonValue bottom = waves.at(i)[QStringLiteral("bottomSample")];
+            const bool withBottom = expected != kNoValue && !bottom.isNull()
+                && waves.at(i)[QStringLiteral("bottomConfidence")].toDouble() >= 0.5;
+            QCOMPARE(flawBottom(*a), withBottom ? bottom.toInt() : kNoValue);
+            bottoms += withBottom;
             marked += expected != kNoValue;
             if (expected != kNoValue && chosen < 0)
                 chosen = i;
         }
         QVERIFY(marked >= 10);
+        QVERIFY(bottoms >= 5);
         // The engineer moves one mark.
         QVERIFY(doc.setFlawMark(chosen, 5).ok);
         QVERIFY(doc.save().ok);
@@ -182,6 +207,47 @@ void TestSuggestCli::applySetsTheMarksAndKeepsTheEngineers()
     KvrDocument doc;
     QVERIFY(doc.open(path("a.ard")).ok);
     QCOMPARE(doc.model().waveAnalyzeInfoAt(chosen)->nFlawPos, waves.at(chosen)[QStringLiteral("sample")].toInt());
+}
+
+// The accept rule on an open document: the engineer's mark is kept, the
+// rest is set as one step of the history, and one undo takes it all back.
+void TestSuggestCli::acceptRuleIsOneStep()
+{
+    KvrDocument doc;
+    QVERIFY(doc.open(path("s.ard")).ok);
+    const MeasurementModel &m = doc.model();
+    const QVector<dsp::FlawSuggestion> found =
+        flawsuggest::suggest(m.filterWaveGroupList(), m.waveGroupList(), m.waveAnalyzeInfoList());
+    int engineers = -1;
+    for (int i = 0; i < found.size() && engineers < 0; ++i)
+        if (found.at(i).confidence >= 0.5)
+            engineers = i;
+    QVERIFY(engineers >= 0);
+    QVERIFY(doc.setFlawMark(engineers, 7).ok);
+    const QString before = doc.undoText();
+
+    flawsuggest::AcceptPlan plan;
+    QVERIFY(
+        flawsuggest::acceptSuggestions(doc, found, flawsuggest::AcceptRule(), QStringLiteral("采纳建议"), &plan).ok);
+    QCOMPARE(plan.kept, 1);
+    QVERIFY(plan.marks.size() >= 10);
+    int bottoms = 0;
+    for (const flawsuggest::AcceptedMark &a : plan.marks) {
+        const WaveAnalyzeInfo &r = *m.waveAnalyzeInfoAt(a.wave);
+        QCOMPARE(r.nFlawPos, a.top);
+        QCOMPARE(flawBottom(r), a.bottom >= 0 ? a.bottom : kNoValue);
+        bottoms += a.bottom >= 0;
+    }
+    QVERIFY(bottoms > 0);
+    QCOMPARE(m.waveAnalyzeInfoAt(engineers)->nFlawPos, 7);
+    QCOMPARE(doc.undoText(), QStringLiteral("采纳建议"));
+
+    QVERIFY(doc.undo());
+    QCOMPARE(doc.undoText(), before);
+    for (int i = 0; i < m.waveCount(); ++i) {
+        QCOMPARE(m.waveAnalyzeInfoAt(i)->nFlawPos, i == engineers ? 7 : kNoValue);
+        QCOMPARE(flawBottom(*m.waveAnalyzeInfoAt(i)), kNoValue);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSuggestCli)

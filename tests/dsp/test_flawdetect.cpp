@@ -1,3 +1,4 @@
+#include "datafile/flawsuggest.h"
 #include "datafile/synth.h"
 #include "dsp/flawdetect.h"
 #include "dsp/waveprocessing.h"
@@ -62,22 +63,40 @@ SynthOptions oneWave()
     return o;
 }
 
-SynthCave caveAt(double depth, double amplitude, double height = 0.0)
+// Seven measure points in a row, CH1 only: enough for the channel's
+// background trace. The waves under the caves are those of point 3.
+SynthOptions sevenPoints()
+{
+    SynthOptions o = oneWave();
+    o.points = 7;
+    o.missing.clear();
+    for (int p = 0; p < o.points; ++p)
+        o.missing << qMakePair(p, 1) << qMakePair(p, 2);
+    return o;
+}
+
+SynthCave caveAt(double depth, double amplitude, double height = 0.0, int point = 0)
 {
     SynthCave c;
     c.depth = depth;
     c.amplitude = amplitude;
     c.height = height;
+    c.firstPoint = c.lastPoint = point;
     c.channelMask = 0x1;
     return c;
 }
 
+// The detector over the analysis records `infos` of `s`, given the
+// recording too when `withOriginals`.
+QVector<dsp::FlawSuggestion> detect(const Survey &s, const WaveAnalyzeInfoList &infos, bool withOriginals = true,
+                                    const dsp::SuggestOptions &options = dsp::SuggestOptions())
+{
+    return flawsuggest::suggest(s.filtered, withOriginals ? s.synth.groups : WaveGroupList(), infos, options);
+}
+
 dsp::FlawSuggestion suggestOne(const Survey &s, bool withOriginals = true)
 {
-    dsp::SuggestOptions options;
-    if (withOriginals)
-        options.originals = s.synth.groups;
-    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, s.infos, options);
+    const QVector<dsp::FlawSuggestion> r = detect(s, s.infos, withOriginals);
     return r.isEmpty() ? dsp::FlawSuggestion() : r.first();
 }
 
@@ -105,39 +124,55 @@ private slots:
 void TestFlawDetect::generatedWaves_data()
 {
     QTest::addColumn<SynthOptions>("options");
-    QTest::addColumn<bool>("found"); // a recommended suggestion at the first echo
+    QTest::addColumn<bool>("found");  // a recommended suggestion at the first echo of the wave under the cave
+    QTest::addColumn<bool>("bottom"); // ... and a recommended floor at its second echo
 
     SynthOptions o = oneWave();
     o.caves = {caveAt(3.0, 2500.0)};
-    QTest::newRow("one clear echo") << o << true;
+    QTest::newRow("one clear echo") << o << true << false;
 
     o = oneWave();
     o.caves = {caveAt(2.0, 2000.0), caveAt(3.5, 6000.0)};
-    QTest::newRow("two echoes: the first, though weaker") << o << true;
+    QTest::newRow("two echoes: the first, though weaker") << o << true << false;
 
     o = oneWave();
     o.caves = {caveAt(2.5, 3000.0, 0.8)};
-    QTest::newRow("cave top and bottom: the top") << o << true;
+    QTest::newRow("cave top and bottom") << o << true << true;
 
     o = oneWave();
-    QTest::newRow("no echo") << o << false;
+    QTest::newRow("no echo") << o << false << false;
 
-    o = oneWave();
+    o = sevenPoints();
     o.ringing = 0.4;
     o.ringingDecay = 0.3e-3;
-    o.caves = {caveAt(0.6, 1000.0)}; // arrives while the ringing is about three times as strong
-    QTest::newRow("echo inside the ringing") << o << false;
+    o.caves = {caveAt(0.6, 1000.0, 0.0, 3)}; // arrives while the ringing is about three times as strong
+    QTest::newRow("echo inside the ringing") << o << true << false;
+
+    o = sevenPoints();
+    o.caves = {caveAt(1.0, 1000.0, 0.0, 3)}; // 0.3 ms after the pulse has passed
+    QTest::newRow("echo 0.3 ms after the pulse") << o << true << false;
+
+    o = sevenPoints();
+    o.ringing = 0.5;
+    o.ringingDecay = 0.3e-3;
+    QTest::newRow("long ringing, no echo") << o << false << false;
+
+    o = sevenPoints();
+    o.ringing = 0.3;
+    o.ringingDecay = 0.2e-3;
+    o.caves = {caveAt(1.2, 3000.0, 1.0, 3)};
+    QTest::newRow("cave top and bottom inside the ringing") << o << true << true;
 
     o = oneWave();
     o.ringing = 0.4;
     o.ringingDecay = 0.1e-3;
     o.caves = {caveAt(3.0, 2000.0)};
-    QTest::newRow("echo after the ringing") << o << true;
+    QTest::newRow("echo after the ringing") << o << true << false;
 
     o = oneWave();
     o.pulseAmplitude = 60000.0;
     o.caves = {caveAt(3.0, 45000.0)};
-    QTest::newRow("clipped pulse and echo") << o << true;
+    QTest::newRow("clipped pulse and echo") << o << true << false;
 
     // Noise inside the pulse's band, which the filter cannot remove.
     o = oneWave();
@@ -147,11 +182,11 @@ void TestFlawDetect::generatedWaves_data()
     o.noise = 60.0f;
     o.bandNoise = 300.0f;
     o.caves = {caveAt(3.0, 2400.0)}; // about 6 times the noise
-    QTest::newRow("echo in noise inside the band") << o << true;
+    QTest::newRow("echo in noise inside the band") << o << true << false;
 
     o.wavelet = SynthWavelet::ToneBurst;
     o.caves = {caveAt(3.0, 3600.0)}; // six cycles: half of what is searched
-    QTest::newRow("long echo in noise inside the band") << o << true;
+    QTest::newRow("long echo in noise inside the band") << o << true << false;
 
     for (SynthWavelet w : {SynthWavelet::Ricker, SynthWavelet::DampedSine, SynthWavelet::ToneBurst}) {
         o = oneWave();
@@ -161,7 +196,7 @@ void TestFlawDetect::generatedWaves_data()
         o.lowFreq = 2000;
         o.highFreq = 12000;
         o.caves = {caveAt(4.0, 2500.0)};
-        QTest::newRow(qPrintable(QStringLiteral("other wavelet %1").arg(int(w)))) << o << true;
+        QTest::newRow(qPrintable(QStringLiteral("other wavelet %1").arg(int(w)))) << o << true << false;
     }
 }
 
@@ -169,19 +204,37 @@ void TestFlawDetect::generatedWaves()
 {
     QFETCH(SynthOptions, options);
     QFETCH(bool, found);
+    QFETCH(bool, bottom);
     const Survey s = makeSurvey(options);
-    QCOMPARE(s.infos.size(), 1);
-    const dsp::FlawSuggestion f = suggestOne(s);
+    const int point = options.points > 1 ? 3 : 0;
+    int k = 0;
+    while (k < s.infos.size() && s.infos.at(k)->nMeasurePoint != point)
+        ++k;
+    QVERIFY(k < s.infos.size());
+    const QVector<dsp::FlawSuggestion> all = detect(s, s.infos);
+    const dsp::FlawSuggestion f = all.at(k);
     QVERIFY(f.confidence >= 0.0 && f.confidence <= 1.0);
+    for (int j = 0; j < all.size(); ++j) // the waves beside the cave stay quiet
+        QVERIFY2(j == k || !recommended(all.at(j)),
+                 qPrintable(QStringLiteral("wave %1: %2").arg(j).arg(all.at(j).sample)));
     if (!found) {
         QVERIFY2(!recommended(f), qPrintable(QStringLiteral("suggested %1 (%2)").arg(f.sample).arg(f.confidence)));
         return;
     }
-    const SynthWaveTruth &t = s.synth.truth.first();
+    const SynthWaveTruth &t = s.synth.truth.at(point);
     QVERIFY(!t.echoes.isEmpty());
     QVERIFY2(recommended(f), qPrintable(QStringLiteral("confidence %1").arg(f.confidence)));
     QVERIFY2(std::abs(f.sample - t.echoes.first().arrival) <= kTolerance,
              qPrintable(QStringLiteral("suggested %1, echo at %2").arg(f.sample).arg(t.echoes.first().arrival)));
+    if (bottom) {
+        QCOMPARE(t.echoes.size(), 2);
+        QVERIFY2(f.hasBottom() && f.bottomConfidence >= dsp::kRecommendedConfidence,
+                 qPrintable(QStringLiteral("floor %1 (%2)").arg(f.bottomSample).arg(f.bottomConfidence)));
+        QVERIFY2(std::abs(f.bottomSample - t.echoes.at(1).arrival) <= kTolerance,
+                 qPrintable(QStringLiteral("floor %1, echo at %2").arg(f.bottomSample).arg(t.echoes.at(1).arrival)));
+    } else if (t.echoes.size() < 2) {
+        QVERIFY(!f.hasBottom() || f.bottomConfidence < dsp::kRecommendedConfidence);
+    }
 }
 
 // A filter narrower than the pulse makes an echo ring and start earlier;
@@ -246,9 +299,7 @@ void TestFlawDetect::hostileWaves()
         gone->nMeasurePoint = 7;
         infos = {bad, gone};
     }
-    dsp::SuggestOptions options;
-    options.originals = s.synth.groups;
-    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, infos, options);
+    const QVector<dsp::FlawSuggestion> r = detect(s, infos);
     QCOMPARE(r.size(), infos.size());
     for (const dsp::FlawSuggestion &f : r)
         QVERIFY2(!recommended(f), qPrintable(QStringLiteral("suggested %1 (%2)").arg(f.sample).arg(f.confidence)));
@@ -266,7 +317,7 @@ void TestFlawDetect::neighboursRaiseTheConfidence()
     o.wavelet = SynthWavelet::ToneBurst;
     o.bandNoise = 300.0f; // noise inside the band: the filter cannot help
     o.noise = 50.0f;
-    SynthCave cave = caveAt(3.0, 1400.0);
+    SynthCave cave = caveAt(3.0, 1100.0); // alone, a strength of about the threshold
     cave.firstPoint = 1;
     cave.lastPoint = 3;
     cave.channelMask = 0x7;
@@ -274,8 +325,8 @@ void TestFlawDetect::neighboursRaiseTheConfidence()
     const Survey s = makeSurvey(o);
     dsp::SuggestOptions alone;
     alone.useNeighbours = false;
-    const QVector<dsp::FlawSuggestion> single = dsp::suggestFlaws(s.filtered, s.infos, alone);
-    const QVector<dsp::FlawSuggestion> joint = dsp::suggestFlaws(s.filtered, s.infos);
+    const QVector<dsp::FlawSuggestion> single = detect(s, s.infos, false, alone);
+    const QVector<dsp::FlawSuggestion> joint = detect(s, s.infos, false);
     int raised = 0, rightOnly = 0;
     for (int k = 0; k < s.infos.size(); ++k) {
         const WaveAnalyzeInfo &a = *s.infos.at(k);
@@ -304,9 +355,7 @@ void TestFlawDetect::twoRecordsOfOneWave()
     QVERIFY2(single.isValid() && single.confidence < 0.95, qPrintable(QString::number(single.confidence)));
     WaveAnalyzeInfoList twice = s.infos;
     twice << deepCopy(*s.infos.first());
-    dsp::SuggestOptions options;
-    options.originals = s.synth.groups;
-    const QVector<dsp::FlawSuggestion> r = dsp::suggestFlaws(s.filtered, twice, options);
+    const QVector<dsp::FlawSuggestion> r = detect(s, twice);
     QCOMPARE(r.size(), 2);
     for (const dsp::FlawSuggestion &f : r) {
         QCOMPARE(f.sample, single.sample);
@@ -321,15 +370,15 @@ void TestFlawDetect::sameResultForAnyThreadCountAndOrder()
     o.seed = 5;
     o.bandNoise = 200.0f;
     const Survey s = makeSurvey(o);
-    const QVector<dsp::FlawSuggestion> reference = dsp::suggestFlaws(s.filtered, s.infos);
+    const QVector<dsp::FlawSuggestion> reference = detect(s, s.infos, false);
     QThreadPool *pool = QThreadPool::globalInstance();
     const int threads = pool->maxThreadCount();
     pool->setMaxThreadCount(1);
-    const QVector<dsp::FlawSuggestion> one = dsp::suggestFlaws(s.filtered, s.infos);
+    const QVector<dsp::FlawSuggestion> one = detect(s, s.infos, false);
     pool->setMaxThreadCount(8);
     WaveAnalyzeInfoList reversed = s.infos;
     std::reverse(reversed.begin(), reversed.end());
-    const QVector<dsp::FlawSuggestion> backwards = dsp::suggestFlaws(s.filtered, reversed);
+    const QVector<dsp::FlawSuggestion> backwards = detect(s, reversed, false);
     pool->setMaxThreadCount(threads);
     int valid = 0;
     for (int k = 0; k < reference.size(); ++k) {

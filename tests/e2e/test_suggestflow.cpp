@@ -3,6 +3,7 @@
 // commands; dismissing them or changing the survey under them never leaves
 // a marker on a wave it was not found on.
 #include "app/systemconfig.h"
+#include "datafile/flawsuggest.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
 #include "dsp/flawdetect.h"
@@ -39,9 +40,8 @@ QByteArray readAll(const QString &path)
 // the command line's `suggest`.
 QVector<dsp::FlawSuggestion> detect(const KvrDocument &doc)
 {
-    dsp::SuggestOptions options;
-    options.originals = doc.model().waveGroupList();
-    return dsp::suggestFlaws(doc.model().filterWaveGroupList(), doc.model().waveAnalyzeInfoList(), options);
+    return flawsuggest::suggest(doc.model().filterWaveGroupList(), doc.model().waveGroupList(),
+                                doc.model().waveAnalyzeInfoList());
 }
 
 struct Window {
