@@ -12,6 +12,7 @@
 
 #include "io/safewrite.h"
 
+#include <cmath>
 #include <functional>
 
 ProjectParams sProjectParams;
@@ -27,6 +28,7 @@ const char *const kKeyNames[] = {
     "strPileType",         "strPurpose",          "strStandard",
     "strReault",           "strPerson",           "strCheck",
     "strDateReport",       "blIsVariableDensity", "strLanguage",
+    "fZoneMultiplier",     "fZoneMinimumM",
 };
 
 const char *const kKeyComments[] = {
@@ -38,10 +40,11 @@ const char *const kKeyComments[] = {
     "基桩类型",           "探测目的",           "执行标准",
     "结果是个啥",         "检测人员",           "审核",
     "报告日期",           "波列是否变密度显示", "界面语言：zh 中文，en English，system 跟随系统",
+    "桩底检验范围：桩径的倍数", "桩底检验范围：最小深度(m)",
 };
 
 constexpr int kKeyCount = int(sizeof(kKeyNames) / sizeof(kKeyNames[0]));
-static_assert(kKeyCount == 24, "the configuration has 24 keys");
+static_assert(kKeyCount == 26, "the configuration has 26 keys");
 // Keys every configuration file has had; a file without one of them starts
 // afresh. Later keys are added to a file that lacks them, nothing else changes.
 constexpr int kRequiredKeyCount = 22;
@@ -381,6 +384,8 @@ QString SystemConfig::valueText(int index) const
     case 21: return p.strDateReport;
     case 22: return boolText(m_blIsVariableDensity);
     case 23: return m_strLanguage;
+    case 24: return floatText(p.fZoneMultiplier);
+    case 25: return floatText(p.fZoneMinimumM);
     default: return QString();
     }
 }
@@ -415,6 +420,15 @@ void SystemConfig::readValues(const QDomElement &sysconfig)
     m_blIsVariableDensity = readBool(text(22));
     const QString language = text(23).trimmed();
     m_strLanguage = language.isEmpty() ? QStringLiteral("system") : language;
+    // The check zone: a missing or unusable value keeps the built-in one.
+    auto zoneValue = [&](int index, float fallback, float most) {
+        const QString t = text(index).trimmed();
+        bool ok = false;
+        const float f = t.toFloat(&ok);
+        return ok && std::isfinite(f) && f > 0.0f && f <= most ? f : fallback;
+    };
+    p.fZoneMultiplier = zoneValue(24, ProjectParams().fZoneMultiplier, 100.0f);
+    p.fZoneMinimumM = zoneValue(25, ProjectParams().fZoneMinimumM, 1000.0f);
 }
 
 void SystemConfig::init(const QString &path)
@@ -573,6 +587,10 @@ bool SystemConfig::setLanguageSetting(const QString &setting)
 }
 
 // Keys 4..21 in one pass over the file, so the report fields change together.
-bool SystemConfig::saveProjectParams() { return writeKeys(4, 21); }
+bool SystemConfig::saveProjectParams()
+{
+    const bool fields = writeKeys(4, 21);
+    return writeKeys(24, 25) && fields;
+}
 
 void SystemConfig::setMaxSamplePoints(int n) { m_nMaxSamplePoints = qBound(1024, n, 4096); }

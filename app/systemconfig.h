@@ -26,6 +26,10 @@ struct ProjectParams {
     QString strPerson;
     QString strCheck;
     QString strDateReport;
+    // The check zone below the pile tip: max(fZoneMultiplier x pile
+    // diameter, fZoneMinimumM metres).
+    float fZoneMultiplier = 3.0f;
+    float fZoneMinimumM = 5.0f;
 };
 
 // The fixed caption of each report field (translatable).
@@ -69,7 +73,7 @@ public:
     bool setNormalized(bool on);
     bool setVariableDensity(bool on);
     bool setLanguageSetting(const QString &setting);
-    bool saveProjectParams();       // keys 4..21
+    bool saveProjectParams();       // keys 4..21, 24 and 25
     void setMaxSamplePoints(int n); // clamped to 1024..4096, not persisted
     bool saveKey(int index);        // one key, or all with -1
 

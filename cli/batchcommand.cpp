@@ -177,7 +177,11 @@ int runBatchCommand(const QStringList &args)
     int cancelled = 0;
     for (const BatchOutcome &o : outcomes) {
         switch (o.state) {
-        case BatchOutcome::Written: std::printf("%s\n", qPrintable(QFileInfo(o.output).absoluteFilePath())); break;
+        case BatchOutcome::Written:
+            std::printf("%s\n", qPrintable(QFileInfo(o.output).absoluteFilePath()));
+            if (!o.warning.isEmpty())
+                err(QStringLiteral("警告: %1: %2").arg(o.output, o.warning));
+            break;
         case BatchOutcome::Kept: err(QStringLiteral("已存在，未覆盖：%1").arg(o.output)); break;
         case BatchOutcome::Failed:
             err(QStringLiteral("kvr-cli: %1: %2").arg(o.input, o.error));

@@ -17,7 +17,8 @@ namespace {
 const char *kEditUsage = "usage: kvr-cli edit FILE [-o OUT] ACTION...\n"
                          "Actions, applied in the order given (waves numbered as `kvr-cli info` lists them, from 0):\n"
                          "  --flaw W=SAMPLE          set the flaw mark of wave W at sample SAMPLE\n"
-                         "  --clear-flaw W           clear the flaw mark of wave W\n"
+                         "  --flaw-bottom W=SAMPLE   set the cave bottom of wave W (below its flaw mark)\n"
+                         "  --clear-flaw W           clear the flaw mark and the cave bottom of wave W\n"
                          "  --swap W                 swap wave W with the next one\n"
                          "  --move W=STEP            move wave W by STEP places (negative: towards the start)\n"
                          "  --delete W               delete wave W\n"
@@ -108,6 +109,11 @@ int runEditCommand(const QStringList &args)
             if (!splitPair(value, &left, &right) || !parseTarget(left, false, &wave) || !toInt(right, &sample))
                 return editUsage(QStringLiteral("--flaw wants W=SAMPLE, not ") + value);
             actions << [=](KvrDocument &d) { return resultText(d.setFlawMark(wave, sample)); };
+        } else if (opt == QLatin1String("--flaw-bottom")) {
+            int sample = 0;
+            if (!splitPair(value, &left, &right) || !parseTarget(left, false, &wave) || !toInt(right, &sample))
+                return editUsage(QStringLiteral("--flaw-bottom wants W=SAMPLE, not ") + value);
+            actions << [=](KvrDocument &d) { return resultText(d.setFlawBottom(wave, sample)); };
         } else if (opt == QLatin1String("--clear-flaw")) {
             if (!parseTarget(value, false, &wave))
                 return editUsage(QStringLiteral("--clear-flaw wants a wave number, not ") + value);

@@ -3,6 +3,7 @@
 #include "cli/clicommon.h"
 #include "cli/batchcommand.h"
 #include "cli/editcommand.h"
+#include "cli/markscommand.h"
 #include "cli/reportcommands.h"
 #include "cli/suggestcommand.h"
 #include "cli/summarycommand.h"
@@ -35,6 +36,8 @@ const char *kUsage = "usage: kvr-cli COMMAND ...\n"
                      "        [--missing POINT:CHANNEL[,...]] [--fourth-channel] [--caves D1[,D2...]]\n"
                      "        [--speed M_PER_S] [--gain G]      synthetic original survey\n"
                      "  suggest FILE [--json] [--apply MIN [--replace] [-o OUT]]  flaw suggestions\n"
+                     "  marks FILE [--json|--csv]              the marked caves in depth order\n"
+                     "  assess FILE [--diameter D] [--json]    the pile's conclusion drafted from the marks\n"
                      "  image | pdf | word ...                 report output\n"
                      "  summary PATH... [--json] [-o OUT]      one row per survey (kvr-cli summary --help)\n"
                      "  batch pdf|word|image PATH... -o OUTDIR one report per survey (kvr-cli batch --help)\n"
@@ -212,6 +215,7 @@ QJsonObject infoJson(const KvrDocument &doc, QString *ordered = nullptr)
             {QStringLiteral("nChannel"), ch},
             {QStringLiteral("fChannelAngle"), asShown(a->fChannelAngle)},
             {QStringLiteral("nFlawPos"), a->nFlawPos},
+            {QStringLiteral("nFlawBottom"), flawBottom(*a)},
             {QStringLiteral("nLowCutoff"), a->nLowCutoff},
             {QStringLiteral("nHighCutoff"), a->nHighCutoff},
             {QStringLiteral("nFilterOrder"), a->nFilterOrder},
@@ -441,5 +445,9 @@ int main(int argc, char *argv[])
         }
         return summary ? runSummaryCommand(args) : runBatchCommand(args);
     }
+    if (command == QLatin1String("marks"))
+        return runMarksCommand(args);
+    if (command == QLatin1String("assess"))
+        return runAssessCommand(args);
     return usage(QStringLiteral("unknown command ") + command);
 }

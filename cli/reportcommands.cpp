@@ -136,10 +136,13 @@ int runReportCommand(const QString &command, const QStringList &args)
     job.templatePath = templatePath;
     job.fields = fields;
     QString error;
-    if (!makeSurveyReport(job, &error)) {
+    QString warning;
+    if (!makeSurveyReport(job, &error, &warning)) {
         err(error);
         return ExitFile;
     }
+    if (!warning.isEmpty())
+        err(QStringLiteral("警告: ") + warning);
     std::printf("%s\n", qPrintable(QFileInfo(output).absoluteFilePath()));
     return ExitOk;
 }

@@ -211,9 +211,17 @@ FlawMarkCommand::FlawMarkCommand(const WaveAnalyzeInfoPtr &record, int nFlawPos)
     , m_nFlawPos(nFlawPos)
 { }
 
+FlawMarkCommand::FlawMarkCommand(const WaveAnalyzeInfoPtr &record, int nFlawPos, int nBottom, const QString &text)
+    : EditCommand(text)
+    , m_record(record)
+    , m_nFlawPos(nFlawPos)
+    , m_nBottom(nBottom)
+    , m_blKeepBottom(false)
+{ }
+
 FlawMarkCommand::Saved FlawMarkCommand::read(EditTarget &t) const
 {
-    Saved s {m_record->nFlawPos, m_record->blModified, kNoValue, kNoValue};
+    Saved s {m_record->nFlawPos, m_record->blModified, kNoValue, kNoValue, flawBottom(*m_record)};
     const int ch = m_record->nChannel;
     if (ch < 0 || ch >= kBlocksPerGroup)
         return s;
@@ -228,6 +236,7 @@ DocChange FlawMarkCommand::apply(EditTarget &t, const Saved &s)
 {
     m_record->nFlawPos = s.nRecordPos;
     m_record->blModified = s.blModified;
+    setFlawBottom(*m_record, s.nBottom);
     const int ch = m_record->nChannel;
     if (ch >= 0 && ch < kBlocksPerGroup) {
         if (const WaveGroupPtr g = t.model.waveGroupAt(m_record->nMeasurePoint))
@@ -242,7 +251,10 @@ DocChange FlawMarkCommand::redo(EditTarget &t)
 {
     if (!m_blDone) {
         m_before = read(t);
-        m_after = {m_nFlawPos, 1, m_nFlawPos, m_nFlawPos};
+        int bottom = m_nBottom;
+        if (m_blKeepBottom)
+            bottom = m_nFlawPos != kNoValue && m_before.nBottom > m_nFlawPos ? m_before.nBottom : kNoValue;
+        m_after = {m_nFlawPos, 1, m_nFlawPos, m_nFlawPos, bottom};
         m_blDone = true;
     }
     return apply(t, m_after);

@@ -61,11 +61,14 @@ struct WaveParams {
 Q_DECLARE_METATYPE(WaveParams)
 
 // Sets (or, with kNoValue, clears) the flaw mark of one wave: its analysis
-// record and its block in both group lists.
+// record and its block in both group lists. The cave bottom stays while it
+// is still below the new top and is cleared with the top otherwise.
 class FlawMarkCommand : public EditCommand
 {
 public:
     FlawMarkCommand(const WaveAnalyzeInfoPtr &record, int nFlawPos);
+    // Sets top and bottom as given (kNoValue: none), named `text`.
+    FlawMarkCommand(const WaveAnalyzeInfoPtr &record, int nFlawPos, int nBottom, const QString &text);
     DocChange redo(EditTarget &target) override;
     DocChange undo(EditTarget &target) override;
 
@@ -75,12 +78,15 @@ private:
         quint8 blModified;
         int nOriginalPos;
         int nFilteredPos;
+        int nBottom;
     };
     DocChange apply(EditTarget &target, const Saved &s);
     Saved read(EditTarget &target) const;
 
     WaveAnalyzeInfoPtr m_record;
     int m_nFlawPos;
+    int m_nBottom = kNoValue;
+    bool m_blKeepBottom = true; // keep the record's bottom when still below the top
     bool m_blDone = false;
     Saved m_before {};
     Saved m_after {};

@@ -26,6 +26,29 @@ constexpr int kReadShare = 40;
 
 bool isFlawPosSound(int pos, int count) { return pos == kNoValue || (pos >= 0 && pos < count); }
 
+// A cave bottom that cannot stand (damaged, without a top, not below it or
+// outside the wave) reads as no bottom; the file still opens.
+void sanitizeBottom(WaveAnalyzeInfo &a, int index, int count, QStringList &warnings)
+{
+    const BottomExt state = bottomExtState(a);
+    if (state == BottomExt::None)
+        return;
+    QString why;
+    const int bottom = flawBottom(a);
+    if (state == BottomExt::Damaged)
+        why = QCoreApplication::translate("KvrDocument", "分析记录 %1 的洞底标记已损坏，已忽略").arg(index + 1);
+    else if (a.nFlawPos == kNoValue || a.nFlawPos < 0)
+        why = QCoreApplication::translate("KvrDocument", "分析记录 %1 的洞底标记没有洞顶，已忽略").arg(index + 1);
+    else if (bottom <= a.nFlawPos || bottom >= count)
+        why = QCoreApplication::translate("KvrDocument", "分析记录 %1 的洞底位置 %2 不在洞顶之下的波形内，已忽略")
+                  .arg(index + 1)
+                  .arg(bottom);
+    if (why.isEmpty())
+        return;
+    warnings << why;
+    setFlawBottom(a, kNoValue);
+}
+
 // Checks one group read from a file; corrects what cannot be used as it
 // stands and says what it corrected.
 void sanitizeGroup(WaveGroup &g, int index, QStringList &warnings)
@@ -132,6 +155,7 @@ bool sanitizeRecord(WaveAnalyzeInfo &a, int index, const WaveGroupList &groups, 
                         .arg(a.nFlawPos);
         a.nFlawPos = kNoValue;
     }
+    sanitizeBottom(a, index, count, warnings);
     return true;
 }
 
@@ -598,6 +622,34 @@ DocResult KvrDocument::setFlawMark(int wave, int sample)
 }
 
 DocResult KvrDocument::clearFlawMark(int wave) { return setFlawMark(wave, kNoValue); }
+
+DocResult KvrDocument::setFlawBottom(int wave, int sample)
+{
+    DocResult r = checkFlawMark(wave, sample);
+    if (!r.ok)
+        return r;
+    const WaveAnalyzeInfoPtr a = m_model.waveAnalyzeInfoAt(wave);
+    if (sample != kNoValue) {
+        if (a->nFlawPos < 0) {
+            r.ok = false;
+            r.message = QCoreApplication::translate("KvrDocument", "波形 %1 没有洞顶标记，不能标记洞底").arg(wave);
+            return r;
+        }
+        if (sample <= a->nFlawPos) {
+            r.ok = false;
+            r.message = QCoreApplication::translate("KvrDocument", "洞底位置 %1 须在洞顶位置 %2 之下")
+                            .arg(sample)
+                            .arg(a->nFlawPos);
+            return r;
+        }
+    }
+    if (flawBottom(*a) == sample)
+        return r;
+    const QString text = sample == kNoValue ? QCoreApplication::translate("KvrDocument", "清除洞底标记")
+                                            : QCoreApplication::translate("KvrDocument", "标记洞底");
+    perform(std::unique_ptr<EditCommand>(new FlawMarkCommand(a, a->nFlawPos, sample, text)));
+    return r;
+}
 
 DocResult KvrDocument::checkFlawMark(int wave, int sample) const
 {

@@ -102,7 +102,11 @@ public:
     // edit that would change nothing succeeds without a command. Waves are
     // indexes into the analysis list.
     DocResult setFlawMark(int wave, int sample);
+    // Clears the top and the bottom of the wave's cave in one step.
     DocResult clearFlawMark(int wave);
+    // The cave bottom of a wave with a top mark (kNoValue clears it alone);
+    // refused without a top, at or above the top, or outside the wave.
+    DocResult setFlawBottom(int wave, int sample);
     // Several marks as one step of the history named `text` (accepting
     // suggestions): every (wave, sample) is checked first; one refused mark
     // refuses them all. Marks that are already where asked are left out.

@@ -160,3 +160,55 @@ void swapToFromDisk(WaveGroupHead &) { }
 void swapToFromDisk(WaveBlock &) { }
 void swapToFromDisk(WaveAnalyzeInfo &) { }
 #endif
+
+// ---- Cave bottom mark ------------------------------------------------------
+
+namespace {
+constexpr char kBottomTag[4] = {'K', 'B', 'T', 'M'};
+constexpr quint16 kBottomVersion = 1;
+
+static_assert(kBottomExtOffset >= int(offsetof(WaveAnalyzeInfo, reserved3))
+                  && kBottomExtOffset + kBottomExtSize
+                      <= int(offsetof(WaveAnalyzeInfo, reserved3) + sizeof(WaveAnalyzeInfo::reserved3)),
+              "the bottom extension lies in the reserved area");
+
+const uchar *bottomExt(const WaveAnalyzeInfo &a) { return reinterpret_cast<const uchar *>(&a) + kBottomExtOffset; }
+
+quint32 bottomCheck(quint16 version, qint32 sample)
+{
+    return ~(qFromLittleEndian<quint32>(reinterpret_cast<const uchar *>(kBottomTag)) + version + quint32(sample));
+}
+} // namespace
+
+BottomExt bottomExtState(const WaveAnalyzeInfo &a)
+{
+    const uchar *p = bottomExt(a);
+    if (std::memcmp(p, kBottomTag, 4) != 0)
+        return BottomExt::None;
+    const quint16 version = qFromLittleEndian<quint16>(p + 4);
+    const quint16 zero = qFromLittleEndian<quint16>(p + 6);
+    const qint32 sample = qFromLittleEndian<qint32>(p + 8);
+    const quint32 check = qFromLittleEndian<quint32>(p + 12);
+    if (version != kBottomVersion || zero != 0 || check != bottomCheck(version, sample) || sample < 0)
+        return BottomExt::Damaged;
+    return BottomExt::Valid;
+}
+
+qint32 flawBottom(const WaveAnalyzeInfo &a)
+{
+    if (bottomExtState(a) != BottomExt::Valid)
+        return kNoValue;
+    return qFromLittleEndian<qint32>(bottomExt(a) + 8);
+}
+
+void setFlawBottom(WaveAnalyzeInfo &a, qint32 sample)
+{
+    uchar *p = reinterpret_cast<uchar *>(&a) + kBottomExtOffset;
+    std::memset(p, 0, kBottomExtSize);
+    if (sample < 0)
+        return;
+    std::memcpy(p, kBottomTag, 4);
+    qToLittleEndian<quint16>(kBottomVersion, p + 4);
+    qToLittleEndian<qint32>(sample, p + 8);
+    qToLittleEndian<quint32>(bottomCheck(kBottomVersion, sample), p + 12);
+}

@@ -196,3 +196,26 @@ void swapToFromDisk(FileHead &h);
 void swapToFromDisk(WaveGroupHead &h);
 void swapToFromDisk(WaveBlock &b);
 void swapToFromDisk(WaveAnalyzeInfo &a);
+
+// ---- Cave bottom mark ------------------------------------------------------
+// The cave bottom of a wave, a sample index below its flaw mark (the cave
+// top), is kept in the analysis record's reserved area as a small tagged
+// extension of 16 bytes at record offset kBottomExtOffset, always
+// little-endian whatever the host:
+//   +0  4 bytes  tag "KBTM" (4B 42 54 4D)
+//   +4  uint16   version, 1
+//   +6  uint16   zero
+//   +8  int32    the bottom sample
+//   +12 uint32   check: ~(0x4D54424B + version + uint32(sample))
+// Without a bottom the 16 bytes are zero. Bytes that do not start with the
+// tag are not ours and are left alone.
+constexpr int kBottomExtOffset = 48;
+constexpr int kBottomExtSize = 16;
+
+enum class BottomExt { None, Valid, Damaged };
+// Whether the record carries the extension, and whether it is sound.
+BottomExt bottomExtState(const WaveAnalyzeInfo &a);
+// The cave bottom, kNoValue when absent or damaged.
+qint32 flawBottom(const WaveAnalyzeInfo &a);
+// Writes the extension; kNoValue removes it (the 16 bytes back to zero).
+void setFlawBottom(WaveAnalyzeInfo &a, qint32 sample);

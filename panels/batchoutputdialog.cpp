@@ -174,7 +174,7 @@ void BatchOutputDialog::onFinished()
         switch (o.state) {
         case BatchOutcome::Written:
             ++written;
-            lines << tr("已输出：%1").arg(out);
+            lines << (o.warning.isEmpty() ? tr("已输出：%1").arg(out) : tr("已输出：%1（%2）").arg(out, o.warning));
             break;
         case BatchOutcome::Kept:
             ++kept;

@@ -6,6 +6,7 @@
 #include "report/render/kvrwordoperation.h"
 #include "report/render/reportfields.h"
 #include "report/render/reportpdf.h"
+#include "report/render/reportrenderer.h"
 #include "widgets/progressdialog.h"
 
 #include <QApplication>
@@ -103,7 +104,11 @@ QString PrinterOperation::surveyPath() const
     return QDir(m_strCurDir).filePath(m_strCurFileName);
 }
 
-void PrinterOperation::updateSurvey() { m_pSetupDialog->setSurvey(surveyPath(), m_head); }
+void PrinterOperation::updateSurvey()
+{
+    m_pSetupDialog->setSurvey(surveyPath(), m_head);
+    m_pSetupDialog->setWaveInfos(m_infos);
+}
 
 // The report fields are those of the open survey's pile: its own record and
 // header, and the project-wide fields of the configuration.
@@ -286,7 +291,9 @@ void PrinterOperation::outputToPdf()
     startProgress();
     m_strOutputFile = path;
     QString error;
-    const bool ok = writeReportPdf(snapshot(), path, &error, inputFiles());
+    bool cut = false;
+    const bool ok = writeReportPdf(snapshot(), path, &error, inputFiles(), &cut);
+    m_strOutputNote = ok && cut ? ReportRenderer::resultCutNote() : QString();
     if (!ok) {
         qDebug("outputToPdf: 导出失败 ... %s", qUtf8Printable(error));
         m_strFailure = kvrio::writeFailedText(path, error);
@@ -308,7 +315,9 @@ void PrinterOperation::onProgressPrompt(int process)
         if (!m_strOutputFile.isEmpty()) {
             const QString shown = QDir::toNativeSeparators(m_strOutputFile);
             emit outputWritten(m_strOutputFile);
-            emit showStatusMessage(tr("已保存：%1").arg(shown));
+            emit showStatusMessage(m_strOutputNote.isEmpty() ? tr("已保存：%1").arg(shown)
+                                                             : tr("已保存：%1（%2）").arg(shown, m_strOutputNote));
+            m_strOutputNote.clear();
             if (!m_fileOpener(QUrl::fromLocalFile(m_strOutputFile)))
                 m_messageFunc(tr("提示"), tr("文件已保存到：\n%1\n\n系统无法打开它，请到该位置查看。").arg(shown));
         }

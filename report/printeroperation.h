@@ -109,6 +109,7 @@ private:
     QString m_strCurDir;
     QString m_strCurFileName;
     QString m_strOutputFile;
+    QString m_strOutputNote; // said with the saved message (a conclusion cut to fit)
     QString m_strFailure;
 
     WaveGroupList m_waveGroups;

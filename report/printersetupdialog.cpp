@@ -1,12 +1,14 @@
 #include "printersetupdialog.h"
 
 #include "app/systemconfig.h"
+#include "datafile/pilemarks.h"
 #include "report/render/printctrlparams.h"
 #include "report/render/reportfields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -188,6 +190,9 @@ void PrinterSetupDialog::setupUi()
     mg->addWidget(new QLabel(tr("下边距："), marginGroup), 1, 2);
     mg->addWidget(spinBoxPageBMargin, 1, 3);
     pageCol->addWidget(marginGroup);
+    checkBoxBriefPage = new QCheckBox(tr("简要页（信息表只印文件头的内容）"), pageGroup);
+    checkBoxBriefPage->setObjectName(QStringLiteral("checkBoxBriefPage"));
+    pageCol->addWidget(checkBoxBriefPage);
     pageCol->addStretch();
     main->addWidget(pageGroup);
 
@@ -224,30 +229,67 @@ void PrinterSetupDialog::setupUi()
     textEditReault->setObjectName(QStringLiteral("textEditReault"));
     textEditReault->setAcceptRichText(false);
 
+    // The check zone below the pile tip: max(multiplier x diameter, minimum).
+    auto *zone = new QWidget(outGroup);
+    auto *zl = new QHBoxLayout(zone);
+    zl->setContentsMargins(0, 0, 0, 0);
+    dSpinZoneMultiplier = new QDoubleSpinBox(zone);
+    dSpinZoneMultiplier->setObjectName(QStringLiteral("dSpinZoneMultiplier"));
+    dSpinZoneMultiplier->setRange(0.5, 100.0);
+    dSpinZoneMultiplier->setSingleStep(0.5);
+    dSpinZoneMultiplier->setDecimals(1);
+    dSpinZoneMinimum = new QDoubleSpinBox(zone);
+    dSpinZoneMinimum->setObjectName(QStringLiteral("dSpinZoneMinimum"));
+    dSpinZoneMinimum->setRange(0.5, 1000.0);
+    dSpinZoneMinimum->setSingleStep(0.5);
+    dSpinZoneMinimum->setDecimals(2);
+    dSpinZoneMinimum->setSuffix(QStringLiteral(" m"));
+    zl->addWidget(new QLabel(tr("桩底以下 max("), zone));
+    zl->addWidget(dSpinZoneMultiplier);
+    zl->addWidget(new QLabel(tr("× 桩径,"), zone));
+    zl->addWidget(dSpinZoneMinimum);
+    zl->addWidget(new QLabel(tr(") 内不得有溶洞"), zone));
+    zl->addStretch();
+
+    // The drafted conclusion beside the typed one; 采用 copies it over.
+    auto *result = new QWidget(outGroup);
+    auto *rl = new QHBoxLayout(result);
+    rl->setContentsMargins(0, 0, 0, 0);
+    textEditDraft = new QTextEdit(result);
+    textEditDraft->setObjectName(QStringLiteral("textEditDraft"));
+    textEditDraft->setReadOnly(true);
+    textEditDraft->setPlaceholderText(tr("按标记与桩径拟定的结论"));
+    textEditDraft->setToolTip(tr("按标记、桩径与检验范围拟定的结论；点“采用”填入结果描述"));
+    btnAdoptDraft = new QPushButton(tr("采用"), result);
+    btnAdoptDraft->setObjectName(QStringLiteral("btnAdoptDraft"));
+    btnAdoptDraft->setAutoDefault(false);
+    btnAdoptDraft->setToolTip(tr("用拟定的结论替换结果描述"));
+    rl->addWidget(textEditReault, 1);
+    rl->addWidget(btnAdoptDraft);
+    rl->addWidget(textEditDraft, 1);
+
     const QList<QPair<QString, QWidget *>> rows = {
-        {tr("检测单位名称："), lEditGD},
-        {tr("报告编号："), lEditReportNum},
-        {tr("工程名称："), lEditProject},
-        {tr("委托单位："), lEditClient},
-        {tr("基桩编号："), lEditPileNum},
-        {tr("检测日期："), lEditDateDetect},
-        {tr("仪器名称："), lEditDevice},
-        {tr("基桩孔深(m)："), lEditPileDepth},
-        {tr("桩底标高(m)："), lEditElevation},
-        {tr("桩径(m)："), lEditPileDiameter},
-        {tr("基桩类型："), lEditPileType},
-        {tr("探测目的："), lEditPurpose},
-        {tr("执行标准："), cBoxStandard},
-        {tr("检测人员："), lEditPerson},
-        {tr("审核："), lEditCheck},
-        {tr("报告日期："), lEditDateReport},
-        {tr("结果描述："), textEditReault},
+        {tr("检测单位名称："), lEditGD},       {tr("报告编号："), lEditReportNum},
+        {tr("工程名称："), lEditProject},      {tr("委托单位："), lEditClient},
+        {tr("基桩编号："), lEditPileNum},      {tr("检测日期："), lEditDateDetect},
+        {tr("仪器名称："), lEditDevice},       {tr("基桩孔深(m)："), lEditPileDepth},
+        {tr("桩底标高(m)："), lEditElevation}, {tr("桩径(m)："), lEditPileDiameter},
+        {tr("基桩类型："), lEditPileType},     {tr("探测目的："), lEditPurpose},
+        {tr("执行标准："), cBoxStandard},      {tr("检验范围："), zone},
+        {tr("检测人员："), lEditPerson},       {tr("审核："), lEditCheck},
+        {tr("报告日期："), lEditDateReport},   {tr("结果描述："), result},
     };
     for (int i = 0; i < rows.size(); ++i) {
         og->addWidget(new QLabel(rows.at(i).first, outGroup), i + 1, 0);
         og->addWidget(rows.at(i).second, i + 1, 1);
     }
     main->addWidget(outGroup, 1);
+    connect(lEditPileDiameter, &QLineEdit::textChanged, this, &PrinterSetupDialog::updateDraft);
+    connect(textEditReault, &QTextEdit::textChanged, this, &PrinterSetupDialog::updateDraft);
+    connect(dSpinZoneMultiplier, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+            &PrinterSetupDialog::updateDraft);
+    connect(dSpinZoneMinimum, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+            &PrinterSetupDialog::updateDraft);
 
     // Buttons.
     auto *buttons = new QVBoxLayout();
@@ -299,6 +341,9 @@ void PrinterSetupDialog::loadParams()
     lEditCheck->setText(p.strCheck);
     lEditDateReport->setText(p.strDateReport);
     textEditReault->setPlainText(p.strReault);
+    dSpinZoneMultiplier->setValue(double(p.fZoneMultiplier));
+    dSpinZoneMinimum->setValue(double(p.fZoneMinimumM));
+    updateDraft();
 
     const PrintCtrlParams &pc = sPrintCtrlParams;
     editPageHeaderContent->setText(pc.strPageHeader);
@@ -312,6 +357,7 @@ void PrinterSetupDialog::loadParams()
     cBoxPageNumStyle->setCurrentIndex(qBound(0, pc.nPageNumStyle, cBoxPageNumStyle->count() - 1));
     cBoxPageNumPos->setCurrentIndex(qBound(0, pc.nPageNumPos, cBoxPageNumPos->count() - 1));
     checkBoxPageNumStyle->setChecked(pc.blPageNum);
+    checkBoxBriefPage->setChecked(pc.blBriefPage);
     // Margins the user never set keep the boxes' own values.
     if (pc.nMarginLeft >= 0)
         spinBoxPageLMargin->setValue(pc.nMarginLeft);
@@ -359,6 +405,8 @@ bool PrinterSetupDialog::storeParams()
     p.strPerson = lEditPerson->text();
     p.strCheck = lEditCheck->text();
     p.strDateReport = lEditDateReport->text();
+    p.fZoneMultiplier = float(dSpinZoneMultiplier->value());
+    p.fZoneMinimumM = float(dSpinZoneMinimum->value());
     QString error;
     ProjectParams shared;
     const bool kept = reportfields::storeFieldsForSurvey(p, m_strSurveyPath, m_head.data(), &shared, &error);
@@ -380,6 +428,7 @@ bool PrinterSetupDialog::storeParams()
     pc.nPageNumStyle = cBoxPageNumStyle->currentIndex();
     pc.nPageNumPos = cBoxPageNumPos->currentIndex();
     pc.blPageNum = checkBoxPageNumStyle->isChecked();
+    pc.blBriefPage = checkBoxBriefPage->isChecked();
     pc.nMarginLeft = spinBoxPageLMargin->value();
     pc.nMarginRight = spinBoxPageRMargin->value();
     pc.nMarginTop = spinBoxPageTMargin->value();
@@ -426,4 +475,33 @@ void PrinterSetupDialog::on_btnExit_clicked()
 {
     if (storeParams())
         reject();
+}
+
+QString PrinterSetupDialog::draftText() const
+{
+    if (!m_head)
+        return QString();
+    float diameter = 0;
+    // A diameter that is not a number yet counts as not given.
+    if (!reportfields::parseNumber(QStringLiteral("fPileDiameter"), lEditPileDiameter->text(), &diameter))
+        diameter = 0;
+    pile::AssessRule rule;
+    rule.multiplier = dSpinZoneMultiplier->value();
+    rule.minimumM = dSpinZoneMinimum->value();
+    return pile::assessPile(pile::collectMarks(m_infos, *m_head), double(diameter), rule).text;
+}
+
+void PrinterSetupDialog::updateDraft()
+{
+    const QString draft = draftText();
+    textEditDraft->setPlainText(draft);
+    btnAdoptDraft->setEnabled(!draft.isEmpty() && draft != textEditReault->toPlainText());
+}
+
+// Only on the engineer's click does the draft take the place of what is
+// typed.
+void PrinterSetupDialog::on_btnAdoptDraft_clicked()
+{
+    textEditReault->setPlainText(textEditDraft->toPlainText());
+    btnAdoptDraft->setEnabled(false);
 }

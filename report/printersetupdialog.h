@@ -10,6 +10,7 @@
 #include <functional>
 
 class QCheckBox;
+class QDoubleSpinBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -33,6 +34,12 @@ public:
     // header); an empty path keeps every field in the configuration.
     void setSurvey(const QString &surveyPath, const FileHeadPtr &head);
     QString surveyPath() const { return m_strSurveyPath; }
+    // The survey's analysis records, read for the marked caves whenever the
+    // draft conclusion is made.
+    void setWaveInfos(const WaveAnalyzeInfoList &infos) { m_infos = infos; }
+    // The conclusion drafted from the marks, the pile diameter and the zone
+    // settings as they stand in the dialog.
+    QString draftText() const;
 
     // Controls into sProjectParams / sPrintCtrlParams and the survey's
     // record, then the project-wide fields into the configuration file.
@@ -57,6 +64,10 @@ public slots:
     void on_btnPrintPreview_clicked();
     void on_btnPrint_clicked();
     void on_btnExit_clicked();
+
+public slots:
+    void updateDraft();
+    void on_btnAdoptDraft_clicked();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -99,6 +110,11 @@ private:
     QLineEdit *lEditCheck = nullptr;
     QLineEdit *lEditDateReport = nullptr;
     QTextEdit *textEditReault = nullptr;
+    QTextEdit *textEditDraft = nullptr;
+    QPushButton *btnAdoptDraft = nullptr;
+    QDoubleSpinBox *dSpinZoneMultiplier = nullptr;
+    QDoubleSpinBox *dSpinZoneMinimum = nullptr;
+    QCheckBox *checkBoxBriefPage = nullptr;
 
     QPushButton *btnExportToWord = nullptr;
     QPushButton *btnExportToImage = nullptr;
@@ -110,5 +126,6 @@ private:
     bool m_blStandardSized = false;
     QString m_strSurveyPath;
     FileHeadPtr m_head;
+    WaveAnalyzeInfoList m_infos;
     MessageFunc m_messageFunc;
 };

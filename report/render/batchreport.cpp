@@ -7,6 +7,7 @@
 #include "report/render/reportfields.h"
 #include "report/render/reportimage.h"
 #include "report/render/reportpdf.h"
+#include "report/render/reportrenderer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -99,7 +100,7 @@ bool setReportField(ProjectParams &p, const QString &key, const QString &value, 
     return false;
 }
 
-bool makeSurveyReport(const ReportJob &job, QString *error)
+bool makeSurveyReport(const ReportJob &job, QString *error, QString *warning)
 {
     LoadedSurvey loaded = KvrDocument::load(job.input);
     if (!loaded.result.ok) {
@@ -130,12 +131,16 @@ bool makeSurveyReport(const ReportJob &job, QString *error)
             return false;
         }
         return true;
-    case ReportKind::Pdf:
-        if (!writeReportPdf(data, job.output, &why, {job.input})) {
+    case ReportKind::Pdf: {
+        bool cut = false;
+        if (!writeReportPdf(data, job.output, &why, {job.input}, &cut)) {
             *error = kvrio::writeFailedText(job.output, why);
             return false;
         }
+        if (cut && warning)
+            *warning = ReportRenderer::resultCutNote();
         return true;
+    }
     case ReportKind::Word: break;
     }
     KvrWordOperation word;
@@ -190,7 +195,7 @@ QVector<BatchOutcome> runReportBatch(const QVector<ReportJob> &jobs, const Batch
                 o.state = BatchOutcome::Kept;
             } else {
                 QString error;
-                o.state = makeSurveyReport(job, &error) ? BatchOutcome::Written : BatchOutcome::Failed;
+                o.state = makeSurveyReport(job, &error, &o.warning) ? BatchOutcome::Written : BatchOutcome::Failed;
                 o.error = error;
             }
             std::lock_guard<std::mutex> lock(progressMutex);

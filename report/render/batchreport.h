@@ -37,8 +37,9 @@ struct ReportJob {
 // Opens the survey, takes its report fields (typed for this survey, else
 // its header, then the project's) and the given ones, and writes the
 // report through the safe writer. Touches no process-wide state, so it may
-// run on a worker thread. False with the reason for the user.
-bool makeSurveyReport(const ReportJob &job, QString *error);
+// run on a worker thread. False with the reason for the user; `warning`
+// (if given) says what the report had to leave out (a conclusion cut to fit).
+bool makeSurveyReport(const ReportJob &job, QString *error, QString *warning = nullptr);
 
 struct BatchOutcome {
     enum State { Written, Kept, Failed, Cancelled };
@@ -46,6 +47,7 @@ struct BatchOutcome {
     QString output;
     State state = Cancelled;
     QString error;
+    QString warning; // written, but see this
 };
 
 struct BatchOptions {

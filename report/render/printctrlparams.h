@@ -32,6 +32,9 @@ struct PrintCtrlParams {
     int nMarginRight = -1;
     int nMarginTop = -1;
     int nMarginBottom = -1;
+    // "简要页": the short information table of the header fields and the
+    // result box as typed, for reports filled in by hand.
+    bool blBriefPage = false;
 
     PrintCtrlParams();
 };

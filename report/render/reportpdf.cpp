@@ -9,7 +9,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-QByteArray renderReportPdf(const ReportData &data)
+QByteArray renderReportPdf(const ReportData &data, bool *resultCut)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -27,6 +27,8 @@ QByteArray renderReportPdf(const ReportData &data)
         renderer.setData(data);
         renderer.drawPrintedPage(&painter);
         painter.end();
+        if (resultCut)
+            *resultCut = renderer.resultCut();
     }
     return buffer.data();
 }
@@ -111,12 +113,13 @@ bool isCompletePdf(const QByteArray &pdf, QString *why)
     return true;
 }
 
-bool writeReportPdf(const ReportData &data, const QString &path, QString *error, const QStringList &inputs)
+bool writeReportPdf(const ReportData &data, const QString &path, QString *error, const QStringList &inputs,
+                    bool *resultCut)
 {
     return kvrio::writeMadeFile(
         path, inputs,
-        [&data](QByteArray *pdf, QString *why) {
-            *pdf = renderReportPdf(data);
+        [&data, resultCut](QByteArray *pdf, QString *why) {
+            *pdf = renderReportPdf(data, resultCut);
             if (pdf->isEmpty()) {
                 *why = QCoreApplication::translate("ReportPdf", "无法绘制 PDF 页面");
                 return false;

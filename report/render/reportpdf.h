@@ -8,7 +8,8 @@
 #include <QStringList>
 
 // The page as a PDF document in memory; empty when it could not be drawn.
-QByteArray renderReportPdf(const ReportData &data);
+// `resultCut` (if given) tells whether the conclusion had to be cut to fit.
+QByteArray renderReportPdf(const ReportData &data, bool *resultCut = nullptr);
 
 // Whether `pdf` is a complete PDF file: the header, a cross-reference table
 // whose entries all point at their objects, the trailer with its root, and
@@ -19,4 +20,4 @@ bool isCompletePdf(const QByteArray &pdf, QString *why = nullptr);
 // writer: an existing file (never one of `inputs`) is replaced only by a
 // complete new one. Returns false with the reason for the user.
 bool writeReportPdf(const ReportData &data, const QString &path, QString *error = nullptr,
-                    const QStringList &inputs = QStringList());
+                    const QStringList &inputs = QStringList(), bool *resultCut = nullptr);

@@ -1,7 +1,9 @@
 #include "reportrenderer.h"
 
 #include "app/labellayout.h"
+#include "datafile/pilemarks.h"
 #include "dsp/gain.h"
+#include "report/render/kvrwordoperation.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -29,6 +31,10 @@ double mmToPixels(double mm, QPaintDevice *device) { return mm * device->logical
 
 QString angleSample() { return QStringLiteral("%1%2").arg(QString::fromLatin1(kAngleSample), QStringLiteral("°")); }
 
+// Room between a depth tick and its label, so that the tick never reads as
+// a minus sign in front of the number.
+double tickLabelGap(const QFontMetricsF &fm) { return qMax(6.0, 0.8 * fm.averageCharWidth()); }
+
 // Narrowest spacing at which two traces are still told apart: 0.6 mm on
 // the paper, and never less than 8 device pixels.
 double minTraceSpacing(QPaintDevice *device) { return qMax(8.0, mmToPixels(0.6, device)); }
@@ -37,7 +43,48 @@ double minTraceSpacing(QPaintDevice *device) { return qMax(8.0, mmToPixels(0.6, 
 // usual 4 pixels, thinner when the traces stand close.
 double tracePenWidth(double spacing) { return qBound(1.0, spacing / 5.0, 4.0); }
 
+bool textFits(const QFont &font, const QString &text, const QRectF &rect, QPaintDevice *device)
+{
+    const QFontMetricsF fm(font, device);
+    const QRectF need = fm.boundingRect(QRectF(0, 0, rect.width(), 1e9), Qt::AlignLeft | Qt::TextWordWrap, text);
+    return need.height() <= rect.height() + 0.5 && need.width() <= rect.width() + 0.5;
+}
+
+// The result text in its box: at the report's result font if it fits,
+// else a smaller one down to 7 pt, else shortened to end with "…" at 7 pt.
+QFont fitResultText(const QFont &base, const QString &text, const QRectF &rect, QPaintDevice *device, QString *shown)
+{
+    *shown = text;
+    QFont font(base, device);
+    if (text.isEmpty() || textFits(font, text, rect, device))
+        return font;
+    const double smallest = qMin(7.0, font.pointSizeF() > 0 ? font.pointSizeF() : 7.0);
+    double size = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
+    while (size > smallest) {
+        size = qMax(smallest, size - 0.5);
+        font.setPointSizeF(size);
+        if (textFits(font, text, rect, device))
+            return font;
+    }
+    // The longest beginning that fits with the ellipsis.
+    int lo = 0, hi = text.size();
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (textFits(font, text.left(mid) + QStringLiteral("…"), rect, device))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    *shown = text.left(lo) + QStringLiteral("…");
+    return font;
+}
+
 } // namespace
+
+QString ReportRenderer::resultCutNote()
+{
+    return QStringLiteral("结果描述过长，打印页中已缩小字号仍放不下，末尾以“…”截断");
+}
 
 double ReportRenderer::textHeight(const QFont &font, QPainter *painter) const
 {
@@ -99,6 +146,7 @@ void ReportRenderer::beginPage(QPainter *painter)
 {
     m_textRects.clear();
     m_cylinderRect = QRectF();
+    m_blResultCut = false;
     m_shownTraces.clear();
     m_fNoteBand = 0;
     Q_UNUSED(painter)
@@ -184,7 +232,7 @@ void ReportRenderer::updateDrawInfo(QPainter *painter)
     m_fHeaderBand =
         (pc.blPageHeader || numInHeader) ? float(textHeight(pc.fontPageHeader, painter) * m_fVScale + 20) : 0.0f;
     m_fTitleBand = pc.blTitle ? float(textHeight(pc.fontTitle, painter) * m_fVScale + 20) : 0.0f;
-    m_fParamBand = float((textHeight(pc.fontParam, painter) * m_fVScale + 20) * 3);
+    m_fParamBand = float((textHeight(pc.fontParam, painter) * m_fVScale + 20) * infoRows());
     m_fResultBand = float((textHeight(pc.fontResult, painter) * m_fVScale + 20) * 6);
     m_fFooterBand =
         (pc.blPageFooter || numInFooter) ? float(m_fVScale * textHeight(pc.fontPageFooter, painter) + 20) : 0.0f;
@@ -288,6 +336,19 @@ void ReportRenderer::drawHeaderAndTable(QPainter *painter)
                  Qt::AlignCenter, m_data.project.strTitleName);
     }
 
+    if (pc.blBriefPage)
+        drawBriefTable(painter);
+    else
+        drawInfoTable(painter);
+    painter->restore();
+}
+
+int ReportRenderer::infoRows() const { return m_data.print.blBriefPage ? 3 : 6; }
+
+// The short table: the header's names and dates in a 3 x 4 grid.
+void ReportRenderer::drawBriefTable(QPainter *painter)
+{
+    const PrintCtrlParams &pc = m_data.print;
     const FileHead &h = *m_data.head;
     const QString texts[3][4] = {
         {QStringLiteral("工地名称: "), decodeText(h.workName), QStringLiteral("检测桩号: "),
@@ -312,7 +373,61 @@ void ReportRenderer::drawHeaderAndTable(QPainter *painter)
             drawText(painter, cell, Qt::AlignCenter, text);
         }
     }
-    painter->restore();
+}
+
+namespace {
+// A report number: empty when not given (0).
+QString fieldNumber(float v) { return v == 0.0f ? QString() : QString::number(double(v), 'f', 2); }
+} // namespace
+
+// The full table: the pile's report fields, as the Word report holds them,
+// three caption and value pairs a row; 执行标准 takes two pairs.
+void ReportRenderer::drawInfoTable(QPainter *painter)
+{
+    const PrintCtrlParams &pc = m_data.print;
+    const ProjectParams &p = m_data.project;
+    struct Cell {
+        QString caption, value;
+        int span;
+    };
+    const QVector<QVector<Cell>> rows = {
+        {{QStringLiteral("工程名称"), p.strProject, 1},
+         {QStringLiteral("委托单位"), p.strClient, 1},
+         {QStringLiteral("检测单位"), p.strGD, 1}},
+        {{QStringLiteral("报告编号"), p.strReportNum, 1},
+         {QStringLiteral("桩基编号"), p.strPileNum, 1},
+         {QStringLiteral("检测日期"), p.strDateDetect, 1}},
+        {{QStringLiteral("基桩类型"), p.strPileType, 1},
+         {QStringLiteral("孔深(m)"), fieldNumber(p.fPileDepth), 1},
+         {QStringLiteral("桩径(m)"), fieldNumber(p.fPileDiameter), 1}},
+        {{QStringLiteral("桩底标高(m)"), fieldNumber(p.fElevation), 1},
+         {QStringLiteral("探测目的"), p.strPurpose, 1},
+         {QStringLiteral("仪器名称"), p.strDevice, 1}},
+        {{QStringLiteral("检测人员"), p.strPerson, 1},
+         {QStringLiteral("审核"), p.strCheck, 1},
+         {QStringLiteral("报告日期"), p.strDateReport, 1}},
+        {{QStringLiteral("执行标准"), KvrWordOperation::standardText(p.strStandard), 3}},
+    };
+    const double rowH = m_fParamBand / double(rows.size());
+    const double pairW = m_dPageWidth / 3.0;
+    painter->setFont(pc.fontParam);
+    const QFontMetricsF fm(pc.fontParam, painter->device());
+    const double captionW = qMin(pairW * 0.45, fm.horizontalAdvance(QStringLiteral("桩底标高(m)")) + 24);
+    for (int r = 0; r < rows.size(); ++r) {
+        double x = m_dLeftMargin;
+        const double y = tableTop() + r * rowH;
+        for (const Cell &c : rows.at(r)) {
+            const double w = pairW * c.span;
+            const QRectF cap(x, y, captionW, rowH);
+            const QRectF val(x + captionW, y, w - captionW, rowH);
+            painter->drawRect(cap);
+            painter->drawRect(val);
+            drawText(painter, cap, Qt::AlignCenter, fm.elidedText(c.caption, Qt::ElideRight, captionW - 12));
+            drawText(painter, val.adjusted(8, 0, -8, 0), int(Qt::AlignLeft | Qt::AlignVCenter),
+                     fm.elidedText(c.value, Qt::ElideRight, qMax(0.0, val.width() - 16)));
+            x += w;
+        }
+    }
 }
 
 // The 0.5 m ticks and the end tick at the graph bottom. A tick whose label
@@ -353,7 +468,7 @@ double ReportRenderer::depthLabelColumn(QPainter *painter) const
     const QFontMetricsF fm(m_labelFont, painter->device());
     const double widest = qMax(fm.horizontalAdvance(QString::asprintf("%.2f", double(m_fMaxPileDepth))),
                                fm.horizontalAdvance(QStringLiteral("00.00")));
-    return 23 + widest + 8;
+    return 20 + tickLabelGap(fm) + widest + 8;
 }
 
 void ReportRenderer::drawDepthTicks(QPainter *painter, double x, bool inward)
@@ -372,11 +487,12 @@ void ReportRenderer::drawDepthTicks(QPainter *painter, double x, bool inward)
             painter->drawLine(QPointF(x - 20, t.y), QPointF(x, t.y));
         if (!t.labelled)
             continue;
+        const double gap = 20 + tickLabelGap(fm);
         if (inward)
-            drawText(painter, QRectF(x + 23, t.y - lh / 2, fm.horizontalAdvance(label) + 4, lh),
+            drawText(painter, QRectF(x + gap, t.y - lh / 2, fm.horizontalAdvance(label) + 4, lh),
                      Qt::AlignLeft | Qt::AlignVCenter, label);
         else
-            drawText(painter, QRectF(0, t.y - lh / 2, x - 23, lh), Qt::AlignCenter, label);
+            drawText(painter, QRectF(0, t.y - lh / 2, x - gap, lh), Qt::AlignRight | Qt::AlignVCenter, label);
     }
 }
 
@@ -579,6 +695,12 @@ void ReportRenderer::drawWaveGraph(QPainter *painter)
             const double y = top + info.nFlawPos * gh / samples;
             painter->setPen(QPen(Qt::red, qMax(penW, 2.0)));
             painter->drawLine(QPointF(x0 - reach, y), QPointF(x0 + reach, y));
+            const int bottom = flawBottom(info);
+            if (bottom > info.nFlawPos) {
+                const double yb = top + bottom * gh / samples;
+                painter->setPen(QPen(Qt::red, qMax(penW, 2.0), Qt::DashLine));
+                painter->drawLine(QPointF(x0 - reach, yb), QPointF(x0 + reach, yb));
+            }
         }
     }
     drawAngleLabels(painter);
@@ -632,21 +754,59 @@ void ReportRenderer::drawBoreholePanel(QPainter *painter)
     painter->setPen(dotted);
     painter->drawArc(bottom, 0, 180 * 16);
 
-    const float speed = m_data.head ? m_data.head->fWaveSpeed : 0.0f;
-    QPolygonF points;
-    for (const auto &info : m_data.infos) {
-        if (info->nFlawPos == kNoValue)
-            continue;
-        const double depth = info->nFlawPos * 0.002 * speed / 2000.0;
-        points.append(QPointF(flawPointX(info->fChannelAngle, w), r + depth * hgt / (m_fMaxPileDepth + 1)));
-    }
-    painter->setPen(QPen(Qt::blue, 10));
-    if (points.size() > 1)
-        painter->drawPolyline(points);
-    painter->setPen(solid);
-    for (const QPointF &pt : points)
-        painter->drawEllipse(pt, 2.0, 2.0);
+    drawCaves(painter, w, hgt);
     painter->restore();
+}
+
+double ReportRenderer::sketchY(double metres, double maxDepth, double height)
+{
+    return maxDepth > 0 ? metres * height / maxDepth : 0.0;
+}
+
+// The marked caves on the sketch, at the depths of the scale beside it: a
+// cave seen by a wave is a bar from its top to its bottom (a dot where only
+// the top is marked) at the wave's angle; the far half of the wall (angles
+// above 180°) is drawn dashed. Within one cave, neighbours in angle order
+// whose depths overlap are joined; separate caves never are.
+void ReportRenderer::drawCaves(QPainter *painter, int w, int hgt)
+{
+    if (!m_data.head)
+        return;
+    const QVector<pile::CaveMark> marks = pile::collectMarks(m_data.infos, *m_data.head);
+    const double maxDepth = m_fMaxPileDepth;
+    auto y = [&](double metres) { return sketchY(metres, maxDepth, hgt); };
+    auto back = [](const pile::CaveMark &m) { return m.angle > 180.0; };
+    const QColor caveColor(Qt::red);
+    const QColor joinColor(Qt::blue);
+    const double barW = qMax(4.0, w / 40.0);
+
+    for (const QVector<int> &cave : pile::groupCaves(marks)) {
+        QVector<int> byAngle = cave;
+        std::sort(byAngle.begin(), byAngle.end(), [&](int a, int b) { return marks.at(a).angle < marks.at(b).angle; });
+        for (int k = 0; k + 1 < byAngle.size(); ++k) {
+            const pile::CaveMark &a = marks.at(byAngle.at(k));
+            const pile::CaveMark &b = marks.at(byAngle.at(k + 1));
+            if (a.topDepthM > b.lowestM() + 0.2 || b.topDepthM > a.lowestM() + 0.2)
+                continue;
+            QPen pen(joinColor, qMax(2.0, barW / 2), back(a) || back(b) ? Qt::DashLine : Qt::SolidLine);
+            painter->setPen(pen);
+            painter->drawLine(QPointF(flawPointX(float(a.angle), w), y(a.topDepthM)),
+                              QPointF(flawPointX(float(b.angle), w), y(b.topDepthM)));
+        }
+    }
+    for (const pile::CaveMark &m : marks) {
+        const double x = flawPointX(float(m.angle), w);
+        if (m.hasBottom()) {
+            QPen pen(caveColor, barW, back(m) ? Qt::DashLine : Qt::SolidLine, Qt::FlatCap);
+            painter->setPen(pen);
+            painter->drawLine(QPointF(x, y(m.topDepthM)), QPointF(x, y(m.bottomDepthM)));
+        } else {
+            painter->setPen(QPen(caveColor, 2));
+            painter->setBrush(back(m) ? QBrush(Qt::white) : QBrush(caveColor));
+            painter->drawEllipse(QPointF(x, y(m.topDepthM)), barW * 0.75, barW * 0.75);
+            painter->setBrush(Qt::NoBrush);
+        }
+    }
 }
 
 void ReportRenderer::drawResultAndFooter(QPainter *painter)
@@ -665,8 +825,18 @@ void ReportRenderer::drawResultAndFooter(QPainter *painter)
     drawText(painter, captionRect, Qt::AlignLeft | Qt::AlignTop, caption);
     const QRectF textRect(inner.left(), captionRect.bottom() + 5, inner.width(),
                           inner.bottom() - captionRect.bottom() - 5);
-    if (textRect.height() > 0)
-        drawText(painter, textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_data.project.strReault);
+    if (textRect.height() > 0) {
+        const QString text = m_data.project.strReault.trimmed();
+        if (pc.blBriefPage) {
+            drawText(painter, textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+        } else {
+            QString shown;
+            const QFont font = fitResultText(pc.fontResult, text, textRect, painter->device(), &shown);
+            m_blResultCut = shown != text;
+            painter->setFont(font);
+            drawText(painter, textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, shown);
+        }
+    }
 
     const QRectF footerRect(m_dLeftMargin, m_dTopMargin + m_dPageHeight - m_fFooterBand, m_dPageWidth, m_fFooterBand);
     const bool number = pc.blPageNum && pc.nPageNumPos >= 3;

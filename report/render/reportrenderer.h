@@ -57,6 +57,15 @@ public:
     // The borehole sketch's outline (pen included), in device pixels; empty
     // when none was drawn.
     QRectF cylinderRect() const { return m_cylinderRect; }
+    // Whether the last page's conclusion was too long for the result box at
+    // the smallest readable size and ends with "…".
+    bool resultCut() const { return m_blResultCut; }
+    // The status note for a page whose conclusion was cut.
+    static QString resultCutNote();
+    // Sketch depth (y within the sketch, 0 at depth 0) of `metres` on a
+    // sketch `height` pixels high for a survey `maxDepth` metres deep: the
+    // same scale as the depth ticks beside it.
+    static double sketchY(double metres, double maxDepth, double height);
     // The note under the wave graph when not every trace could be drawn.
     static QString traceCountNote(int total, int shown);
 
@@ -87,6 +96,10 @@ private:
     const WaveBlock *block(const WaveGroupList &list, const WaveAnalyzeInfo &info) const;
     double textHeight(const QFont &font, QPainter *painter) const;
     void drawText(QPainter *painter, const QRectF &rect, int flags, const QString &text);
+    void drawInfoTable(QPainter *painter);
+    void drawBriefTable(QPainter *painter);
+    int infoRows() const;
+    void drawCaves(QPainter *painter, int w, int hgt);
     void drawBandLine(QPainter *painter, const QFont &font, const QRectF &rect, const QString &text, int textPos,
                       const QString &number, int numberPos);
 
@@ -115,4 +128,5 @@ private:
     QVector<int> m_shownTraces;
     QVector<QRectF> m_textRects;
     QRectF m_cylinderRect;
+    bool m_blResultCut = false;
 };

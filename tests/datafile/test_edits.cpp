@@ -17,7 +17,7 @@ namespace {
 // One edit, drawn at random against the state of a document and replayable
 // on another document in the same state.
 struct Op {
-    enum Kind { Flaw, ClearFlaw, Filter, Gain, Swap, Move, Delete, Header, Marks } kind;
+    enum Kind { Flaw, ClearFlaw, Filter, Gain, Swap, Move, Delete, Header, Marks, Bottom } kind;
     int wave = 0;
     int value = 0;
     WaveParams params;
@@ -38,6 +38,7 @@ DocResult apply(KvrDocument &doc, const Op &op)
     case Op::Delete: return doc.deleteWave(op.wave);
     case Op::Header: return doc.setHeaderField(op.field, op.text);
     case Op::Marks: return doc.setFlawMarks(op.marks, QStringLiteral("采纳建议"));
+    case Op::Bottom: return doc.setFlawBottom(op.wave, op.value);
     }
     return DocResult();
 }
@@ -46,7 +47,7 @@ Op randomOp(const KvrDocument &doc, QRandomGenerator &rng)
 {
     const int n = doc.model().waveCount();
     Op op;
-    op.kind = Op::Kind(rng.bounded(9));
+    op.kind = Op::Kind(rng.bounded(10));
     op.wave = int(rng.bounded(n));
     switch (op.kind) {
     case Op::Flaw: op.value = int(rng.bounded(1024)); break;
@@ -82,6 +83,12 @@ Op randomOp(const KvrDocument &doc, QRandomGenerator &rng)
         for (int k = 0; k < 3; ++k)
             op.marks << qMakePair(int(rng.bounded(n)), int(rng.bounded(1024)));
         break;
+    case Op::Bottom: {
+        // Mostly below the wave's top, now and then not (refused).
+        const int top = doc.model().waveAnalyzeInfoAt(op.wave)->nFlawPos;
+        op.value = (top >= 0 ? top : 0) + int(rng.bounded(300)) - 20;
+        break;
+    }
     default: break;
     }
     return op;

@@ -131,9 +131,9 @@ void TestKvrCli::infoJson()
     QCOMPARE(o.value("workName").toString(), QStringLiteral("清江特大桥桩基工程"));
     const QJsonArray waves = o.value("waves").toArray();
     QCOMPARE(waves.size(), 11);
-    const QStringList waveKeys = {"nMeasurePoint", "nChannel",     "fChannelAngle",  "nFlawPos",    "nLowCutoff",
-                                  "nHighCutoff",   "nFilterOrder", "nFilterWindow",  "fManualGain", "blUserOrder",
-                                  "nDataCnt",      "dMainFreq",    "dFilterMainFreq"};
+    const QStringList waveKeys = {"nMeasurePoint", "nChannel",    "fChannelAngle", "nFlawPos",       "nFlawBottom",
+                                  "nLowCutoff",    "nHighCutoff", "nFilterOrder",  "nFilterWindow",  "fManualGain",
+                                  "blUserOrder",   "nDataCnt",    "dMainFreq",     "dFilterMainFreq"};
     QStringList wk = waves.first().toObject().keys();
     QStringList we = waveKeys;
     wk.sort();

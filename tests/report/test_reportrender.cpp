@@ -59,8 +59,10 @@ private slots:
     void normalizeFactor();
     void flawPointInsidePanel_data();
     void flawPointInsidePanel();
+    void sketchMarksSitOnTheirTicks();
     void printedPageBands();
     void resultTextInsideBox();
+    void longConclusionIsCutVisibly();
     void uprightAngleLabelsStayOutOfTheTable();
     void pdfRenders();
     void chooseLabels_data();
@@ -210,6 +212,61 @@ void TestReportRender::flawPointInsidePanel()
     QVERIFY(qAbs(ReportRenderer::flawPointX(angle, 200.0) - x) < 1e-6);
 }
 
+void TestReportRender::sketchMarksSitOnTheirTicks()
+{
+    // 1000 samples at 4000 m/s: 4 m deep, ticks every 0.5 m. A cave from
+    // sample 500 (2.0 m) to 750 (3.0 m) at 90° stands mid-sketch; a top
+    // alone at 2.5 m is a dot.
+    ReportData d = makeReportData({{90.0f, 1000, 500}, {0.0f, 1000, 625}});
+    setFlawBottom(*d.infos.at(0), 750);
+    ReportRenderer r;
+    r.setData(d);
+    const QImage img = r.renderImage();
+    const QRectF sketch = r.cylinderRect();
+    QVERIFY(!sketch.isEmpty());
+
+    // Centre rows of the runs of tick pixels on the panel's inner edge.
+    QVector<double> ticks;
+    const int tickX = qRound(r.panelLeft() + 12);
+    for (int y = qRound(r.graphTop()) - 5, run = 0; y < img.height(); ++y) {
+        const bool on = (img.pixel(tickX, y) & 0xffffff) == kBlue;
+        if (on)
+            ++run;
+        if (!on && run > 0) {
+            ticks << y - (run + 1) / 2.0;
+            run = 0;
+        }
+    }
+    QCOMPARE(ticks.size(), 9); // 0.0 .. 4.0 m
+
+    // Rows with pure red in the middle column of the sketch: the cave's bar.
+    const int midX = qRound(sketch.center().x());
+    int first = -1, last = -1;
+    for (int y = 0; y < img.height(); ++y) {
+        if ((img.pixel(midX, y) & 0xffffff) == kRed) {
+            first = first < 0 ? y : first;
+            last = y;
+        }
+    }
+    QVERIFY(first > 0);
+    QVERIFY2(qAbs(first - ticks.at(4)) <= 1.0, qPrintable(QStringLiteral("%1 vs %2").arg(first).arg(ticks.at(4))));
+    QVERIFY2(qAbs(last - ticks.at(6)) <= 1.0, qPrintable(QStringLiteral("%1 vs %2").arg(last).arg(ticks.at(6))));
+
+    // The dot of the top-only mark at 0° (right wall) on the 2.5 m tick.
+    double sum = 0;
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = qRound(sketch.center().x() + sketch.width() / 4); x < qRound(sketch.right()); ++x) {
+            if ((img.pixel(x, y) & 0xffffff) == kRed) {
+                sum += y;
+                ++n;
+            }
+        }
+    }
+    QVERIFY(n > 0);
+    QVERIFY2(qAbs(sum / n - ticks.at(5)) <= 1.0, qPrintable(QStringLiteral("%1 vs %2").arg(sum / n).arg(ticks.at(5))));
+}
+
 void TestReportRender::printedPageBands()
 {
     ReportData d = makeReportData({{0.0f}, {120.0f}});
@@ -252,6 +309,27 @@ void TestReportRender::resultTextInsideBox()
     QCOMPARE(diffElsewhere, 0);
 }
 
+void TestReportRender::longConclusionIsCutVisibly()
+{
+    ReportData d = makeReportData({{0.0f}, {120.0f}});
+    d.project = sampleFields();
+    ReportRenderer r;
+    printedPage(d, &r);
+    QVERIFY(!r.resultCut());
+    // Thirty sentences do not fit at any readable size.
+    d.project.strReault = sampleFields().strReault.repeated(30);
+    printedPage(d, &r);
+    QVERIFY(r.resultCut());
+    // The PDF says so as well.
+    bool cut = false;
+    QVERIFY(!renderReportPdf(d, &cut).isEmpty());
+    QVERIFY(cut);
+    // Slightly too long for the report font: smaller type, nothing cut.
+    d.project.strReault = sampleFields().strReault.repeated(4);
+    printedPage(d, &r);
+    QVERIFY(!r.resultCut());
+}
+
 void TestReportRender::uprightAngleLabelsStayOutOfTheTable()
 {
     // Many narrow columns and a large coordinate font: the labels stand
@@ -261,6 +339,7 @@ void TestReportRender::uprightAngleLabelsStayOutOfTheTable()
         traces.append({float(9 * k)});
     ReportData d = makeReportData(traces);
     d.print.fontCoordinate.setPointSize(24);
+    d.print.blBriefPage = true; // the short table has an empty cell
     ReportRenderer r;
     const QImage page = printedPage(d, &r);
     QVERIFY(r.labelBand() > 200.0f);

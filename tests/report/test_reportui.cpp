@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
@@ -30,6 +31,7 @@ private slots:
     void initTestCase();
     void setupDefaults();
     void storeAndReload();
+    void draftIsTakenOnlyOnClick();
     void numbers_data();
     void numbers();
     void perSurveyFields();
@@ -124,6 +126,44 @@ void TestReportUi::storeAndReload()
     QCOMPARE(child<QLineEdit>(&dlg, "lEditPileDepth")->text(), QStringLiteral("7.00"));
     QCOMPARE(child<QLineEdit>(&dlg, "lEditPileDiameter")->text(), QStringLiteral("0.00"));
     QCOMPARE(child<QComboBox>(&dlg, "cBoxStandard")->currentIndex(), 1);
+}
+
+void TestReportUi::draftIsTakenOnlyOnClick()
+{
+    // One cave top at sample 400 (1.6 m at 4000 m/s).
+    PrinterSetupDialog dlg;
+    dlg.setSurvey(QString(), m_data.head);
+    dlg.setWaveInfos(m_data.infos);
+    dlg.show();
+    QTextEdit *typed = child<QTextEdit>(&dlg, "textEditReault");
+    QTextEdit *draft = child<QTextEdit>(&dlg, "textEditDraft");
+    QPushButton *adopt = child<QPushButton>(&dlg, "btnAdoptDraft");
+    child<QLineEdit>(&dlg, "lEditPileDiameter")->setText(QString());
+    QVERIFY(draft->toPlainText().contains(QStringLiteral("未给出桩径")));
+    typed->setPlainText(QStringLiteral("手写的结论"));
+
+    child<QLineEdit>(&dlg, "lEditPileDiameter")->setText(QStringLiteral("2"));
+    QCOMPARE(draft->toPlainText(),
+             QStringLiteral("桩底以下 1.60 m 处发现溶洞（1 个波形，方位 120.0°）；"
+                            "桩底完整岩层厚度 1.60 m，小于要求的 6.00 m。"));
+    child<QDoubleSpinBox>(&dlg, "dSpinZoneMinimum")->setValue(8.0);
+    QVERIFY(draft->toPlainText().endsWith(QStringLiteral("小于要求的 8.00 m。")));
+    QCOMPARE(typed->toPlainText(), QStringLiteral("手写的结论"));
+    QVERIFY(adopt->isEnabled());
+    adopt->click();
+    QCOMPARE(typed->toPlainText(), draft->toPlainText());
+    QVERIFY(!adopt->isEnabled());
+
+    // The zone settings are kept with the project's fields.
+    child<QPushButton>(&dlg, "btnExit")->click();
+    QCOMPARE(sProjectParams.fZoneMinimumM, 8.0f);
+    QCOMPARE(sProjectParams.strReault, draft->toPlainText());
+    sProjectParams = ProjectParams();
+    SystemConfig::instance().init(m_dir.filePath(QStringLiteral("param_config.xml")));
+    QCOMPARE(sProjectParams.fZoneMinimumM, 8.0f);
+    QCOMPARE(sProjectParams.fZoneMultiplier, 3.0f);
+    sProjectParams.fZoneMinimumM = 5.0f;
+    QVERIFY(SystemConfig::instance().saveProjectParams());
 }
 
 void TestReportUi::numbers_data()
