@@ -22,15 +22,6 @@ namespace {
 
 constexpr float kMaxWaveSpeed = 20000.0f; // m/s; anything above is not a wave speed
 
-// Depth below the hole bottom of a sample: 0.002 ms a sample, there and back.
-double depthOf(int sample, double waveSpeed) { return sample * 0.002 * waveSpeed / 2000.0; }
-
-double wrapAngle(double a)
-{
-    a = std::fmod(a, 360.0);
-    return a < 0 ? a + 360.0 : a;
-}
-
 bool readAt(QFile &f, qint64 pos, void *data, qint64 size)
 {
     return f.seek(pos) && f.read(static_cast<char *>(data), size) == size;
@@ -40,28 +31,24 @@ QString tr(const char *text) { return QCoreApplication::translate("SurveyScan", 
 
 } // namespace
 
-PileFindings pileFindings(const WaveAnalyzeInfoList &infos, const FileHead &head, double diameterM)
+PileFindings pileFindings(const WaveAnalyzeInfoList &infos, const FileHead &head, double diameterM,
+                          const pile::AssessRule &rule)
 {
     PileFindings f;
-    for (const auto &a : infos) {
-        if (!a || a->nFlawPos < 0)
-            continue;
-        ++f.marks;
-        const double top = depthOf(a->nFlawPos, head.fWaveSpeed);
-        if (!f.hasRoof || top < f.roofM)
-            f.roofM = top;
-        f.hasRoof = true;
-        f.caves.append({wrapAngle(double(a->fChannelAngle) + double(head.fOffsetAngle)), top, top});
+    const QVector<pile::CaveMark> marks = pile::collectMarks(infos, head);
+    const pile::PileAssessment a = pile::assessPile(marks, diameterM, rule);
+    f.marks = marks.size();
+    f.hasRoof = a.hasRoof;
+    f.roofM = a.roofM;
+    for (const pile::CaveMark &m : marks) {
+        f.hasHeight = f.hasHeight || m.hasBottom();
+        f.caves.append({m.angle, m.topDepthM, m.lowestM()});
     }
-    // The check zone under the pile tip: three diameters, at least 5 m.
-    if (diameterM > 0) {
-        f.assessed = true;
-        const double zone = qMax(3.0 * diameterM, 5.0);
-        f.meets = !f.hasRoof || f.roofM > zone;
-        f.conclusion = f.meets ? QStringLiteral("满足") : QStringLiteral("不满足");
-    } else {
-        f.conclusion = QStringLiteral("未评定");
-    }
+    f.maxHeightM = a.maxHeightM;
+    f.assessed = a.assessed;
+    f.meets = a.assessed && a.meets;
+    f.text = a.text;
+    f.conclusion = !a.assessed ? QStringLiteral("未评定") : a.meets ? QStringLiteral("满足") : QStringLiteral("不满足");
     return f;
 }
 

@@ -4,6 +4,7 @@
 // error, never an exception to the caller's loop.
 #pragma once
 
+#include "datafile/pilemarks.h"
 #include "datafile/records.h"
 
 #include <QDateTime>
@@ -27,6 +28,7 @@ struct PileFindings {
     double roofM = 0;       // the shallowest cave top
     bool hasHeight = false; // a cave height is known (a bottom is marked)
     double maxHeightM = 0;  // the largest marked cave height
+    QString text;           // the drafted conclusion
     bool assessed = false;  // false without a diameter
     bool meets = false;     // assessed and no cave top inside the check zone
     QString conclusion;     // 满足 / 不满足 / 未评定
@@ -34,9 +36,10 @@ struct PileFindings {
 };
 
 // The marks of a survey and the assessment of its pile for `diameterM`
-// (0: not given). The one place the columns 标记数, 最浅溶洞顶板, 最大洞高
-// and 结论 are computed.
-PileFindings pileFindings(const WaveAnalyzeInfoList &infos, const FileHead &head, double diameterM);
+// (0: not given) under `rule`. The one place the columns 标记数, 最浅溶洞顶板,
+// 最大洞高 and 结论 are computed.
+PileFindings pileFindings(const WaveAnalyzeInfoList &infos, const FileHead &head, double diameterM,
+                          const pile::AssessRule &rule = pile::AssessRule());
 
 struct SurveyScan {
     QString path;

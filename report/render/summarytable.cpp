@@ -79,7 +79,8 @@ QVector<SummaryRow> summaryRows(const QVector<SurveyScan> &scans, double fallbac
             r.waves = s.waves;
             const ProjectParams fields = reportfields::fieldsForSurvey(shared, s.path, &s.head);
             r.diameterM = fields.fPileDiameter > 0 ? double(fields.fPileDiameter) : qMax(0.0, fallbackDiameterM);
-            r.findings = pileFindings(s.infos, s.head, r.diameterM);
+            r.findings = pileFindings(s.infos, s.head, r.diameterM,
+                                      {double(shared.fZoneMultiplier), double(shared.fZoneMinimumM)});
         }
         rows << r;
     }

@@ -88,6 +88,7 @@ private:
     QTemporaryDir m_dir;
     QTemporaryDir m_root;
     double m_roofP1 = 0;
+    double m_heightP1 = 0;
 };
 
 void TestBridge::initTestCase()
@@ -104,8 +105,10 @@ void TestBridge::initTestCase()
         KvrDocument doc;
         QVERIFY(doc.open(path("P1.ard")).ok);
         QVERIFY(doc.setFlawMarks({{3, 1000}, {5, 1500}}, QStringLiteral("marks")).ok);
+        QVERIFY(doc.setFlawBottom(3, 1200).ok);
         QVERIFY(doc.save().ok);
         m_roofP1 = 1000 * 0.002 * double(doc.fileHead()->fWaveSpeed) / 2000.0;
+        m_heightP1 = 200 * 0.002 * double(doc.fileHead()->fWaveSpeed) / 2000.0;
     }
     o.seed = 2;
     QVERIFY(!makeAnalysis(path("P2.ard"), o).isEmpty());
@@ -197,7 +200,7 @@ void TestBridge::summaryJson()
     QCOMPARE(p1.value("waves").toInt(), 12);
     QCOMPARE(p1.value("marks").toInt(), 2);
     QVERIFY(qAbs(p1.value("roofM").toDouble() - m_roofP1) < 0.001);
-    QVERIFY(p1.value("caveHeightM").isNull());
+    QVERIFY(qAbs(p1.value("caveHeightM").toDouble() - m_heightP1) < 0.001);
     QCOMPARE(p1.value("meets"), QJsonValue(false)); // the roof lies inside the 5 m zone
     QVERIFY(p1.value("error").isNull());
     QCOMPARE(p2.value("marks").toInt(), 0);
@@ -247,7 +250,9 @@ void TestBridge::summaryFiles()
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
     const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 5);
-    QCOMPARE(lines[1], QStringLiteral("P1.ard,3#墩-2号桩,4,12,2,%1,,未评定,").arg(m_roofP1, 0, 'f', 2));
+    QCOMPARE(
+        lines[1],
+        QStringLiteral("P1.ard,3#墩-2号桩,4,12,2,%1,%2,未评定,").arg(m_roofP1, 0, 'f', 2).arg(m_heightP1, 0, 'f', 2));
     QVERIFY(lines[3].startsWith(QStringLiteral("P3.ard,,,,,,,,")));
     QCOMPARE(runCli({"summary", ".", "-o", csv, "--no-bom"}, m_dir.path()).code, 1);
     QVERIFY(readAll(csv).startsWith("文件"));
