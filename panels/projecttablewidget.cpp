@@ -72,8 +72,11 @@ QVariant ProjectTableModel::data(const QModelIndex &index, int role) const
     const SummaryRow &r = m_rows.at(index.row());
     const PileFindings &f = r.findings;
     const int c = index.column();
-    if (role == Qt::ToolTipRole)
-        return r.ok() ? r.path : tr("%1\n无法读取：%2").arg(r.path, r.error);
+    if (role == Qt::ToolTipRole) {
+        if (!r.ok())
+            return tr("%1\n无法读取：%2").arg(r.path, r.error);
+        return c == Verdict && !f.text.isEmpty() ? f.text : r.path;
+    }
     if (role == Qt::ForegroundRole) {
         if (!r.ok() && c == Pile)
             return QColor(Qt::darkRed);
