@@ -62,8 +62,7 @@ QStringList rowTexts(const SummaryRow &r)
 
 } // namespace
 
-QVector<SummaryRow> summaryRows(const QVector<SurveyScan> &scans, double fallbackDiameterM,
-                                const ProjectParams &shared)
+QVector<SummaryRow> summaryRows(const QVector<SurveyScan> &scans, double fallbackDiameterM, const ProjectParams &shared)
 {
     QVector<SummaryRow> rows;
     rows.reserve(scans.size());
@@ -346,7 +345,7 @@ QByteArray summaryPdf(const QVector<SummaryRow> &rows)
         const int width = page.width();
         // Columns: share of the width; the last one is the strip.
         const QStringList headers = summaryHeaders().mid(0, 8) << tr("溶洞分布（角度 × 深度）");
-        const QVector<double> share = {0.14, 0.10, 0.06, 0.06, 0.06, 0.11, 0.10, 0.08, 0.29};
+        const QVector<double> share = {0.12, 0.11, 0.06, 0.06, 0.06, 0.11, 0.10, 0.09, 0.29};
         QVector<int> x(share.size() + 1);
         for (int i = 0; i < share.size(); ++i)
             x[i + 1] = x[i] + int(share[i] * width);
@@ -398,7 +397,11 @@ QByteArray summaryPdf(const QVector<SummaryRow> &rows)
                 if (r.ok()) {
                     for (int c = 0; c < 8; ++c)
                         p.drawText(QRect(x[c], y, x[c + 1] - x[c], rowH).adjusted(4, 0, -4, 0),
-                                   (c >= 2 && c <= 6 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, texts[c]);
+                                   (c >= 2 && c <= 6 ? Qt::AlignRight
+                                        : c == 7     ? Qt::AlignHCenter
+                                                     : Qt::AlignLeft)
+                                       | Qt::AlignVCenter,
+                                   texts[c]);
                     // The strip: angle 0..360 across, depth down.
                     const QRect strip = QRect(x[8], y, x[9] - x[8], rowH)
                                             .adjusted(int(2 * mm), int(1 * mm), -int(1 * mm), -int(1 * mm));
