@@ -1,10 +1,12 @@
 // kvr-cli: opens, inspects, converts and exports detection data files with
 // the same core code as the application, and writes synthetic surveys.
 #include "cli/clicommon.h"
+#include "cli/batchcommand.h"
 #include "cli/editcommand.h"
 #include "cli/markscommand.h"
 #include "cli/reportcommands.h"
 #include "cli/suggestcommand.h"
+#include "cli/summarycommand.h"
 #include "datafile/csvexport.h"
 #include "datafile/fileoperation.h"
 #include "datafile/kvrdocument.h"
@@ -37,6 +39,8 @@ const char *kUsage = "usage: kvr-cli COMMAND ...\n"
                      "  marks FILE [--json|--csv]              the marked caves in depth order\n"
                      "  assess FILE [--diameter D] [--json]    the pile's conclusion drafted from the marks\n"
                      "  image | pdf | word ...                 report output\n"
+                     "  summary PATH... [--json] [-o OUT]      one row per survey (kvr-cli summary --help)\n"
+                     "  batch pdf|word|image PATH... -o OUTDIR one report per survey (kvr-cli batch --help)\n"
                      "POINT and CHANNEL count from 0, as nMeasurePoint and nChannel.\n";
 
 int usage(const QString &why = QString())
@@ -433,6 +437,14 @@ int main(int argc, char *argv[])
         return cmdSynth(args);
     if (command == QLatin1String("suggest"))
         return runSuggestCommand(args);
+    if (command == QLatin1String("summary") || command == QLatin1String("batch")) {
+        const bool summary = command == QLatin1String("summary");
+        if (args.contains(QStringLiteral("--help"))) {
+            std::fputs(summary ? summaryCommandUsage() : batchCommandUsage(), stdout);
+            return ExitOk;
+        }
+        return summary ? runSummaryCommand(args) : runBatchCommand(args);
+    }
     if (command == QLatin1String("marks"))
         return runMarksCommand(args);
     if (command == QLatin1String("assess"))

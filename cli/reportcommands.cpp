@@ -3,12 +3,8 @@
 
 #include "app/paths.h"
 #include "app/systemconfig.h"
-#include "datafile/kvrdocument.h"
-#include "report/render/kvrwordoperation.h"
+#include "report/render/batchreport.h"
 #include "report/render/reportfields.h"
-#include "report/render/reportimage.h"
-#include "report/render/reportpdf.h"
-#include "report/render/reportrenderer.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -38,63 +34,33 @@ int usage(const QString &why)
     return ExitUsage;
 }
 
-// Sets one report field by its name; false (with a reason) for an unknown
-// key or a value that does not fit the field.
-bool setField(ProjectParams &p, const QString &key, const QString &value, QString *why)
+} // namespace
+
+void loadReportSettings()
 {
-    QString *text = nullptr;
-    if (key == QLatin1String("strTitleName"))
-        text = &p.strTitleName;
-    else if (key == QLatin1String("strGD"))
-        text = &p.strGD;
-    else if (key == QLatin1String("strReportNum"))
-        text = &p.strReportNum;
-    else if (key == QLatin1String("strProject"))
-        text = &p.strProject;
-    else if (key == QLatin1String("strClient"))
-        text = &p.strClient;
-    else if (key == QLatin1String("strPileNum"))
-        text = &p.strPileNum;
-    else if (key == QLatin1String("strDateDetect"))
-        text = &p.strDateDetect;
-    else if (key == QLatin1String("strDevice"))
-        text = &p.strDevice;
-    else if (key == QLatin1String("strPileType"))
-        text = &p.strPileType;
-    else if (key == QLatin1String("strPurpose"))
-        text = &p.strPurpose;
-    else if (key == QLatin1String("strReault"))
-        text = &p.strReault;
-    else if (key == QLatin1String("strPerson"))
-        text = &p.strPerson;
-    else if (key == QLatin1String("strCheck"))
-        text = &p.strCheck;
-    else if (key == QLatin1String("strDateReport"))
-        text = &p.strDateReport;
-    if (text) {
-        *text = QString(value).replace(QLatin1String("\\n"), QLatin1String("\n"));
-        return true;
+    // Report fields from the configuration, when there is one (the first
+    // instance() call sets the built-in values).
+    SystemConfig &config = SystemConfig::instance();
+    if (QFileInfo::exists(configFilePath())) {
+        config.init(configFilePath());
+        if (!config.loadProblem().isEmpty())
+            err(QStringLiteral("警告: ") + config.loadProblem());
     }
-    if (key == QLatin1String("fPileDepth"))
-        return reportfields::parseNumber(key, value, &p.fPileDepth, why);
-    if (key == QLatin1String("fElevation"))
-        return reportfields::parseNumber(key, value, &p.fElevation, why);
-    if (key == QLatin1String("fPileDiameter"))
-        return reportfields::parseNumber(key, value, &p.fPileDiameter, why);
-    if (key == QLatin1String("strStandard")) {
-        bool ok = false;
-        const int i = value.toInt(&ok);
-        if (ok && (i == 0 || i == 1))
-            p.strStandard = i;
-        else
-            *why = QStringLiteral("strStandard is 0 or 1");
-        return ok && (i == 0 || i == 1);
-    }
-    *why = QStringLiteral("unknown field ") + key;
-    return false;
 }
 
-} // namespace
+QString checkReportFields(const QStringList &fields)
+{
+    ProjectParams scratch;
+    for (const QString &f : fields) {
+        const int eq = f.indexOf(QLatin1Char('='));
+        QString why;
+        if (eq <= 0)
+            return QStringLiteral("bad --field ") + f;
+        if (!setReportField(scratch, f.left(eq), f.mid(eq + 1), &why))
+            return QStringLiteral("bad --field %1: %2").arg(f, why);
+    }
+    return QString();
+}
 
 bool isReportCommand(const QString &command)
 {
@@ -105,7 +71,12 @@ const char *reportUsage() { return kReportUsage; }
 
 QCoreApplication *createCliApplication(int &argc, char **argv)
 {
-    if (argc > 1 && isReportCommand(QString::fromLocal8Bit(argv[1]))) {
+    // The batch draws reports and the summary draws its PDF: they need fonts too.
+    const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (isReportCommand(command) || command == QLatin1String("batch") || command == QLatin1String("summary")) {
+        // Hash tables in a fixed order: the PDF writer lays out its fonts by
+        // them, so the same survey gives the same file in every run.
+        qSetGlobalQHashSeed(0);
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
             && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -150,89 +121,28 @@ int runReportCommand(const QString &command, const QStringList &args)
     if (!targetAccepted(output, {input, templatePath}))
         return ExitFile;
 
-    // Report fields from the configuration, when there is one (the first
-    // instance() call sets the built-in values).
-    SystemConfig &config = SystemConfig::instance();
-    if (QFileInfo::exists(configFilePath())) {
-        config.init(configFilePath());
-        if (!config.loadProblem().isEmpty())
-            err(QStringLiteral("警告: ") + config.loadProblem());
-    }
+    loadReportSettings();
     // Checked before anything is opened: a wrong field is a usage error.
-    {
-        ProjectParams scratch;
-        for (const QString &f : fields) {
-            const int eq = f.indexOf(QLatin1Char('='));
-            QString why;
-            if (eq <= 0)
-                return usage(QStringLiteral("bad --field ") + f);
-            if (!setField(scratch, f.left(eq), f.mid(eq + 1), &why))
-                return usage(QStringLiteral("bad --field %1: %2").arg(f, why));
-        }
-    }
+    const QString badField = checkReportFields(fields);
+    if (!badField.isEmpty())
+        return usage(badField);
 
-    KvrDocument doc;
-    const DocResult r = doc.open(input);
-    if (!r.ok) {
-        err(r.message);
+    ReportJob job;
+    job.kind = command == QLatin1String("image") ? ReportKind::Image
+               : command == QLatin1String("pdf") ? ReportKind::Pdf
+                                                 : ReportKind::Word;
+    job.input = input;
+    job.output = output;
+    job.templatePath = templatePath;
+    job.fields = fields;
+    QString error;
+    QString warning;
+    if (!makeSurveyReport(job, &error, &warning)) {
+        err(error);
         return ExitFile;
     }
-    const MeasurementModel &m = doc.model();
-    config.setMaxSamplePoints(m.maxSamplePoints());
-    ReportData data =
-        ReportData::borrow(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(), doc.fileHead());
-    // The fields of this pile (typed in the program for this survey, else
-    // from its header) and the project's, then those given here.
-    data.project = reportfields::fieldsForSurvey(sProjectParams, input, doc.fileHead().data());
-    for (const QString &f : fields) {
-        const int eq = f.indexOf(QLatin1Char('='));
-        QString why;
-        setField(data.project, f.left(eq), f.mid(eq + 1), &why);
-    }
-
-    QString error;
-    if (command == QLatin1String("image")) {
-        if (!writeReportImage(data, output, &error, {input})) {
-            err(kvrio::writeFailedText(output, error));
-            return ExitFile;
-        }
-    } else if (command == QLatin1String("pdf")) {
-        bool cut = false;
-        if (!writeReportPdf(data, output, &error, {input}, &cut)) {
-            err(kvrio::writeFailedText(output, error));
-            return ExitFile;
-        }
-        if (cut)
-            err(QStringLiteral("警告: ") + ReportRenderer::resultCutNote());
-    } else {
-        KvrWordOperation job;
-        if (!templatePath.isEmpty())
-            job.setTemplatePath(templatePath);
-        QString why;
-        switch (kvrio::inspectInput(job.templatePath(), &why)) {
-        case kvrio::InputState::Missing: err(QStringLiteral("找不到模板文件 ") + job.templatePath()); return ExitFile;
-        case kvrio::InputState::NotAFile:
-            err(QStringLiteral("模板 %1 不是普通文件").arg(job.templatePath()));
-            return ExitFile;
-        case kvrio::InputState::Unreadable:
-            err(QStringLiteral("无法读取模板 %1：%2").arg(job.templatePath(), why));
-            return ExitFile;
-        case kvrio::InputState::Ok: break;
-        }
-        int result = -1;
-        QObject::connect(&job, &KvrWordOperation::progressPrompt, [&result](int code) {
-            if (code == 0 || code == 1)
-                result = code;
-        });
-        job.setReportData(data);
-        job.setInputFiles({input});
-        job.setOutputPath(output);
-        job.createKvrWordDoWorker();
-        if (result != 1) {
-            err(QStringLiteral("无法生成Word文件 %1：%2").arg(output, job.errorText()));
-            return ExitFile;
-        }
-    }
+    if (!warning.isEmpty())
+        err(QStringLiteral("警告: ") + warning);
     std::printf("%s\n", qPrintable(QFileInfo(output).absoluteFilePath()));
     return ExitOk;
 }

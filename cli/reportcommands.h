@@ -13,6 +13,13 @@ bool isReportCommand(const QString &command);
 // runs with a core application.
 QCoreApplication *createCliApplication(int &argc, char **argv);
 
+// Loads the report settings from the configuration of the data root, when
+// there is one (warns on stderr about a damaged one).
+void loadReportSettings();
+// Empty when every "KEY=VALUE" of `fields` names a report field and fits
+// it; otherwise why not.
+QString checkReportFields(const QStringList &fields);
+
 // The usage lines of the report subcommands (also part of kvr-cli --help).
 const char *reportUsage();
 

@@ -1,8 +1,8 @@
 #include "filelistwidget.h"
 
 #include "app/systemconfig.h"
+#include "datafile/surveyscan.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -83,14 +82,7 @@ void FileListWidget::refreshFileList()
 // "P2" before "P10": digits compare as numbers, letters without regard to case.
 void FileListWidget::sortNaturally(QStringList &names)
 {
-    // A named locale: the "C" locale compares code points and knows no numbers.
-    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(names.begin(), names.end(), [&collator](const QString &a, const QString &b) {
-        const int c = collator.compare(a, b);
-        return c != 0 ? c < 0 : a < b;
-    });
+    std::stable_sort(names.begin(), names.end(), naturalLess);
 }
 
 void FileListWidget::showDirectory(const QString &dir)

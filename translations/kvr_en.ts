@@ -121,6 +121,113 @@
     </message>
 </context>
 <context>
+    <name>BatchOutputDialog</name>
+    <message>
+        <source>批量输出</source>
+        <translation>Batch Output</translation>
+    </message>
+    <message>
+        <source>表中全部（%1 个）</source>
+        <translation>All in the table (%1)</translation>
+    </message>
+    <message>
+        <source>选中的行（%1 个）</source>
+        <translation>Selected rows (%1)</translation>
+    </message>
+    <message>
+        <source>PDF</source>
+        <translation>PDF</translation>
+    </message>
+    <message>
+        <source>Word</source>
+        <translation>Word</translation>
+    </message>
+    <message>
+        <source>图片</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>浏览…</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>覆盖已有文件</source>
+        <translation>Replace existing files</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>测量文件：</source>
+        <translation>Surveys:</translation>
+    </message>
+    <message>
+        <source>输出格式：</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>输出文件夹：</source>
+        <translation>Output folder:</translation>
+    </message>
+    <message>
+        <source>选择输出文件夹</source>
+        <translation>Choose Output Folder</translation>
+    </message>
+    <message>
+        <source>没有要输出的测量文件</source>
+        <translation>No surveys to output</translation>
+    </message>
+    <message>
+        <source>无法使用输出文件夹 %1</source>
+        <translation>Cannot use the output folder %1</translation>
+    </message>
+    <message>
+        <source>正在输出…</source>
+        <translation>Writing reports...</translation>
+    </message>
+    <message>
+        <source>正在取消：正在输出的报告完成后停止…</source>
+        <translation>Cancelling: stopping once the reports under way are done...</translation>
+    </message>
+    <message>
+        <source>已完成 %1 / %2</source>
+        <translation>Done %1 / %2</translation>
+    </message>
+    <message>
+        <source>已输出：%1</source>
+        <translation>Written: %1</translation>
+    </message>
+    <message>
+        <source>已输出：%1（%2）</source>
+        <translation>Written: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>已存在，未覆盖：%1</source>
+        <translation>Exists, kept: %1</translation>
+    </message>
+    <message>
+        <source>失败：%1：%2</source>
+        <translation>Failed: %1: %2</translation>
+    </message>
+    <message>
+        <source>已取消：%1</source>
+        <translation>Cancelled: %1</translation>
+    </message>
+    <message>
+        <source>输出 %1 个，保留 %2 个，失败 %3 个，取消 %4 个</source>
+        <translation>%1 written, %2 kept, %3 failed, %4 cancelled</translation>
+    </message>
+</context>
+<context>
     <name>DocxPackage</name>
     <message>
         <source>无法读回</source>
@@ -994,6 +1101,18 @@ Do you really want to do this?</translation>
         <source>显示所有标记的波形：测点、通道、方位角、洞顶、洞底与洞高</source>
         <translation>All marked waves: point, channel, azimuth, cave top, bottom and height</translation>
     </message>
+    <message>
+        <source>批量输出…</source>
+        <translation>Batch Output...</translation>
+    </message>
+    <message>
+        <source>导出汇总表…</source>
+        <translation>Export Summary...</translation>
+    </message>
+    <message>
+        <source>工程汇总</source>
+        <translation>Project Table</translation>
+    </message>
 </context>
 <context>
     <name>PrinterOperation</name>
@@ -1324,6 +1443,94 @@ The system cannot open it; please look for it there.</translation>
     <message>
         <source>退出</source>
         <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectTableModel</name>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>桩号</source>
+        <translation>Pile</translation>
+    </message>
+    <message>
+        <source>测点数</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>波形数</source>
+        <translation>Waves</translation>
+    </message>
+    <message>
+        <source>标记数</source>
+        <translation>Marks</translation>
+    </message>
+    <message>
+        <source>最浅溶洞顶板 (m)</source>
+        <translation>Shallowest Roof (m)</translation>
+    </message>
+    <message>
+        <source>最大洞高 (m)</source>
+        <translation>Largest Height (m)</translation>
+    </message>
+    <message>
+        <source>结论</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>报告</source>
+        <translation>Report</translation>
+    </message>
+    <message>
+        <source>%1
+无法读取：%2</source>
+        <translation>%1
+Cannot read: %2</translation>
+    </message>
+    <message>
+        <source>无法读取：%1</source>
+        <translation>Cannot read: %1</translation>
+    </message>
+    <message>
+        <source>已输出 %1</source>
+        <translation>Written %1</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectTableWidget</name>
+    <message>
+        <source>工程汇总 - %1</source>
+        <translation>Project Table - %1</translation>
+    </message>
+    <message>
+        <source>正在读取…</source>
+        <translation>Reading...</translation>
+    </message>
+    <message>
+        <source>%1 个测量文件，%2 个无法读取</source>
+        <translation>%1 surveys, %2 cannot be read</translation>
+    </message>
+    <message>
+        <source>%1 个测量文件</source>
+        <translation>%1 surveys</translation>
+    </message>
+    <message>
+        <source>汇总表</source>
+        <translation>summary</translation>
+    </message>
+    <message>
+        <source>导出汇总表</source>
+        <translation>Export Summary</translation>
+    </message>
+    <message>
+        <source>Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv);;PDF 文件 (*.pdf)</source>
+        <translation>Excel workbook (*.xlsx);;CSV file (*.csv);;PDF file (*.pdf)</translation>
+    </message>
+    <message>
+        <source>汇总表的格式由扩展名决定：.xlsx、.csv 或 .pdf</source>
+        <translation>The summary's format follows its extension: .xlsx, .csv or .pdf</translation>
     </message>
 </context>
 <context>

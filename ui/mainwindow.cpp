@@ -280,6 +280,10 @@ void MainWindow::createMenus()
     menuFile->addSeparator();
     menuFile->addAction(actionFileExportToWord);
     menuFile->addAction(actionFileExportToPdf);
+    menuFile->addAction(tr("批量输出…"), this, &MainWindow::onBatchOutput)
+        ->setObjectName(QStringLiteral("menuItemBatchOutput"));
+    menuFile->addAction(tr("导出汇总表…"), this, &MainWindow::onExportSummary)
+        ->setObjectName(QStringLiteral("menuItemExportSummary"));
     menuFile->addSeparator();
     menuFile->addAction(actionFileExit);
 
@@ -290,6 +294,8 @@ void MainWindow::createMenus()
                        actionViewSpacerAdd, actionViewSpacerSub, actionViewNormalized})
         menuView->addAction(a);
     menuView->addSeparator();
+    menuView->addAction(tr("工程汇总"), this, &MainWindow::onShowProjectTable)
+        ->setObjectName(QStringLiteral("menuItemProjectTable"));
     menuView->addAction(actionViewDensity);
     menuChannel = menuView->addMenu(tr("显示通道"));
     menuChannel->setObjectName(QStringLiteral("menuChannel"));

@@ -25,6 +25,7 @@ class QToolBar;
 class QToolButton;
 class QVBoxLayout;
 class PrinterOperation;
+class ProjectTableWidget;
 class ShowAboutDialog;
 class ShowKvrWaveDataWidget;
 class StatusWidget;
@@ -188,6 +189,11 @@ protected:
     // The "警告" question before a channel is deleted; true for "是".
     virtual bool confirmDeleteChannel();
 
+    // 工程汇总, 批量输出 and 导出汇总表: the project table of the file list's folder.
+    void onShowProjectTable();
+    void onBatchOutput();
+    void onExportSummary();
+
 private:
     // 视图 → 标记列表: the dock with the marks table (ui/mainwindowmarks.cpp).
     void createMarksDock();
@@ -296,4 +302,5 @@ private:
     bool m_blOpening = false;
     WindowState m_windowState;
     QString m_strStatePath;
+    ProjectTableWidget *m_projectTable = nullptr;
 };
