@@ -1,4 +1,6 @@
 #include "reportcommands.h"
+
+#include "io/textcheck.h"
 #include "cli/clicommon.h"
 
 #include "app/paths.h"
@@ -165,6 +167,10 @@ int runReportCommand(const QString &command, const QStringList &args)
             QString why;
             if (eq <= 0)
                 return usage(QStringLiteral("bad --field ") + f);
+            if (!kvrio::isCleanText(f.mid(eq + 1)))
+                return usage(QStringLiteral("bad --field %1: the value holds invalid text (bytes that are not in the "
+                                            "locale's encoding, or control characters)")
+                                 .arg(f.left(eq)));
             if (!setField(scratch, f.left(eq), f.mid(eq + 1), &why))
                 return usage(QStringLiteral("bad --field %1: %2").arg(f, why));
         }

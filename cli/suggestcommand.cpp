@@ -92,6 +92,8 @@ QString asText(const QList<Row> &rows)
 
 } // namespace
 
+const char *suggestCommandUsage() { return kSuggestUsage; }
+
 int runSuggestCommand(const QStringList &args)
 {
     QString file, output, apply;
@@ -126,6 +128,9 @@ int runSuggestCommand(const QStringList &args)
         return usage(QStringLiteral("-o and --replace go with --apply"));
     }
 
+    kvrio::SurveyLock lock;
+    if (!apply.isEmpty() && !lockSurvey(lock, output.isEmpty() ? file : output))
+        return ExitFile;
     KvrDocument doc;
     const DocResult opened = doc.open(file);
     if (!opened.ok) {
