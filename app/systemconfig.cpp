@@ -86,6 +86,12 @@ bool saveXml(const QDomDocument &doc, const QString &fileName)
     else
         out.insertBefore(declaration, first);
     const QByteArray data = out.toByteArray(4);
+    // Never written through a link (a link put there since the start too).
+    const QString moved = kvrio::moveAsideIfNotOwned(fileName);
+    if (!moved.isEmpty())
+        qWarning("%s", qUtf8Printable(moved));
+    if (kvrio::inspectOwnedFile(fileName) == kvrio::OwnedFileState::Other)
+        return false;
     kvrio::SafeFile file(fileName);
     if (!file.open()) {
         qDebug("SystemConfig::saveXml: cannot open ... %s, %s", qUtf8Printable(fileName),
@@ -435,9 +441,15 @@ void SystemConfig::init(const QString &path)
 {
     m_path = path;
     m_loadProblem.clear();
+    // A link, a second name of another file, a directory or a pipe where the
+    // configuration belongs is moved aside first: it is never read or
+    // written through.
+    const QString moved = kvrio::moveAsideIfNotOwned(path);
     QDomDocument doc;
     QString problem;
     const LoadResult loaded = loadXml(doc, path, &problem);
+    if (!moved.isEmpty())
+        m_loadProblem = moved + QCoreApplication::translate("SystemConfig", "，已恢复默认设置");
     if (loaded == LoadResult::Ok) {
         const QDomElement element = doc.documentElement().firstChildElement();
         qDebug("第一个子节点 element.tagName() ... %s", qUtf8Printable(element.tagName()));

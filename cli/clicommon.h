@@ -2,6 +2,7 @@
 #pragma once
 
 #include "io/safewrite.h"
+#include "io/surveylock.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,19 @@ inline bool targetAccepted(const QString &target, const QStringList &inputs = QS
     if (!why.isEmpty())
         err(kvrio::writeFailedText(target, why));
     return why.isEmpty();
+}
+
+// How long a command that rewrites a survey waits for another writer of it.
+constexpr int kSurveyLockTimeoutMs = 10000;
+
+// Takes the survey's write lock for a read-modify-write; says why not.
+inline bool lockSurvey(kvrio::SurveyLock &lock, const QString &path)
+{
+    QString why;
+    if (lock.acquire(path, kSurveyLockTimeoutMs, &why))
+        return true;
+    err(why);
+    return false;
 }
 
 } // namespace cli

@@ -159,9 +159,15 @@ int runEditCommand(const QStringList &args)
             const bool undo = opt == QLatin1String("--undo");
             actions << [=](KvrDocument &d) {
                 for (int k = 0; k < n; ++k) {
-                    if (!(undo ? d.undo() : d.redo()))
+                    if (!(undo ? d.undo() : d.redo())) {
+                        if (undo && d.history().droppedCount() > 0)
+                            return QStringLiteral("没有可撤销的操作（还剩 %1 次）：较早的 %2 步超出了撤销历史的内存上限，"
+                                                  "已不再保留")
+                                .arg(n - k)
+                                .arg(d.history().droppedCount());
                         return undo ? QStringLiteral("没有可撤销的操作（还剩 %1 次）").arg(n - k)
                                     : QStringLiteral("没有可重做的操作（还剩 %1 次）").arg(n - k);
+                    }
                 }
                 return QString();
             };
@@ -176,6 +182,10 @@ int runEditCommand(const QStringList &args)
     if (actions.isEmpty())
         return editUsage(QStringLiteral("no action given"));
 
+    // The file that is read and then rewritten is held for the whole edit.
+    kvrio::SurveyLock lock;
+    if (!lockSurvey(lock, output.isEmpty() ? file : output))
+        return ExitFile;
     KvrDocument doc;
     const DocResult opened = doc.open(file);
     if (!opened.ok) {
@@ -186,6 +196,9 @@ int runEditCommand(const QStringList &args)
     }
     for (const QString &w : opened.warnings)
         err(QStringLiteral("警告: ") + w);
+    // Every action is a step of its own, so that --undo N takes back exactly
+    // the last N actions.
+    doc.setHistoryMerging(false);
     for (int k = 0; k < actions.size(); ++k) {
         const QString why = actions.at(k)(doc);
         if (!why.isEmpty()) {

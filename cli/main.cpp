@@ -18,6 +18,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QScopedPointer>
 #include <QTextStream>
 #include <cstdio>
@@ -77,20 +78,46 @@ void printHelp()
     }
     std::fputs("\n"
                "Options:\n"
-               "  -h, --help     show this help and exit\n"
+               "  -h, --help     show this help and exit; after a command: that command's usage\n"
                "  --version      show the version and exit\n"
+               "  --verbose      also print the diagnostic log lines on stderr (without it\n"
+               "                 stderr carries warnings and errors only)\n"
                "\n"
                "Environment:\n"
                "  KVR_DATA_ROOT  the data root of kvr-analysis; the report commands take\n"
                "                 the report fields from its etc/param_config.xml\n"
+               "  KVR_DEBUG=1    the same as --verbose\n"
                "  QT_QPA_PLATFORM  the report commands draw offscreen when it is unset\n"
                "                   and there is no display\n"
                "\n"
                "Exit status:\n",
                stdout);
-    std::printf("  %d              success\n", ExitOk);
-    std::printf("  %d              a file is missing, rejected or cannot be written\n", ExitFile);
-    std::printf("  %d              wrong usage\n", ExitUsage);
+    std::printf("  %d              done\n", ExitOk);
+    std::printf("  %d              a file is missing, rejected or not written\n", ExitFile);
+    std::printf("  %d              wrong usage, or an action refused (nothing written)\n", ExitUsage);
+}
+
+// The usage of one command: its own text where it has one, else its lines
+// of the command list.
+QString commandUsage(const QString &command)
+{
+    if (command == QLatin1String("edit"))
+        return QString::fromUtf8(editCommandUsage());
+    if (command == QLatin1String("suggest"))
+        return QString::fromUtf8(suggestCommandUsage());
+    if (isReportCommand(command))
+        return QString::fromUtf8(reportUsage());
+    QString text;
+    bool inCommand = false;
+    for (const QString &line : QString::fromUtf8(kUsage).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("  ")) && !line.startsWith(QLatin1String("   ")))
+            inCommand = line.mid(2).section(QLatin1Char(' '), 0, 0) == command;
+        else if (!line.startsWith(QLatin1String("   ")))
+            inCommand = false;
+        if (inCommand)
+            text += (text.isEmpty() ? QStringLiteral("usage: kvr-cli ") + line.trimmed() : line) + QLatin1Char('\n');
+    }
+    return text;
 }
 
 void out(const QString &text)
@@ -290,6 +317,9 @@ int cmdConvert(const QStringList &args)
     // -o naming the file itself is the same as saving in place.
     if (a.values.contains(QStringLiteral("-o")) && !targetAccepted(a.values.value(QStringLiteral("-o"))))
         return ExitFile;
+    kvrio::SurveyLock lock;
+    if (!lockSurvey(lock, a.values.value(QStringLiteral("-o"), a.positional.first())))
+        return ExitFile;
     KvrDocument doc;
     if (!openOrReport(doc, a.positional.first()))
         return ExitFile;
@@ -407,6 +437,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("kvr-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KVR_VERSION));
     QStringList args = app.arguments().mid(1);
+    // Diagnostics only when asked for: a sound file gives a silent stderr.
+    const bool verbose =
+        args.removeAll(QStringLiteral("--verbose")) > 0 || qEnvironmentVariable("KVR_DEBUG") == QLatin1String("1");
+    if (!verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
     if (args.isEmpty())
         return usage();
     const QString command = args.takeFirst();
@@ -418,19 +453,27 @@ int main(int argc, char *argv[])
         std::puts("kvr-cli " KVR_VERSION);
         return ExitOk;
     }
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        const QString text = commandUsage(command);
+        if (text.isEmpty())
+            return usage(QStringLiteral("unknown command ") + command);
+        std::fputs(text.toUtf8().constData(), stdout);
+        return ExitOk;
+    }
+    // An empty argument is never meant: "-o \"\"" would otherwise write in place.
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i).isEmpty())
+            return usage(i ? args.at(i - 1) + QStringLiteral(" needs a value, not an empty argument")
+                           : QStringLiteral("an empty argument after ") + command);
+    }
     if (isReportCommand(command))
         return runReportCommand(command, args);
     if (command == QLatin1String("info"))
         return cmdInfo(args);
     if (command == QLatin1String("convert"))
         return cmdConvert(args);
-    if (command == QLatin1String("edit")) {
-        if (args.contains(QStringLiteral("--help"))) {
-            std::fputs(editCommandUsage(), stdout);
-            return ExitOk;
-        }
+    if (command == QLatin1String("edit"))
         return runEditCommand(args);
-    }
     if (command == QLatin1String("export-csv"))
         return cmdExportCsv(args);
     if (command == QLatin1String("synth"))

@@ -1,4 +1,6 @@
 #include "reportcommands.h"
+
+#include "io/textcheck.h"
 #include "cli/clicommon.h"
 
 #include "app/paths.h"
@@ -56,6 +58,10 @@ QString checkReportFields(const QStringList &fields)
         QString why;
         if (eq <= 0)
             return QStringLiteral("bad --field ") + f;
+        if (!kvrio::isCleanText(f.mid(eq + 1)))
+            return QStringLiteral("bad --field %1: the value holds invalid text (bytes that are not in the "
+                                  "locale's encoding, or control characters)")
+                .arg(f.left(eq));
         if (!setReportField(scratch, f.left(eq), f.mid(eq + 1), &why))
             return QStringLiteral("bad --field %1: %2").arg(f, why);
     }

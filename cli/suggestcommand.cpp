@@ -108,6 +108,8 @@ QString asText(const QList<Row> &rows)
 
 } // namespace
 
+const char *suggestCommandUsage() { return kSuggestUsage; }
+
 int runSuggestCommand(const QStringList &args)
 {
     QString file, output, apply;
@@ -142,6 +144,9 @@ int runSuggestCommand(const QStringList &args)
         return usage(QStringLiteral("-o and --replace go with --apply"));
     }
 
+    kvrio::SurveyLock lock;
+    if (!apply.isEmpty() && !lockSurvey(lock, output.isEmpty() ? file : output))
+        return ExitFile;
     KvrDocument doc;
     const DocResult opened = doc.open(file);
     if (!opened.ok) {

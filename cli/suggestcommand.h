@@ -6,3 +6,5 @@
 // `args` are the arguments after "suggest". Returns the process exit status
 // (0 ok, 1 file missing or rejected, 2 usage).
 int runSuggestCommand(const QStringList &args);
+// Its usage text.
+const char *suggestCommandUsage();

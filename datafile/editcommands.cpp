@@ -4,6 +4,8 @@
 #include "dsp/waveprocessing.h"
 
 #include <QCoreApplication>
+#include "io/textcheck.h"
+
 #include <QTextCodec>
 #include <algorithm>
 #include <cmath>
@@ -11,7 +13,6 @@
 
 namespace {
 
-constexpr float kMaxWaveSpeed = 20000.0f; // m/s, as the file reader accepts
 
 struct FieldInfo {
     HeaderField field;
@@ -141,7 +142,11 @@ QString headerfield::valueText(const FileHead &head, HeaderField f)
 QString headerfield::store(FileHead &head, HeaderField f, const QString &value)
 {
     if (char *text = textField(head, f)) {
+        // Undecodable input (lone surrogate halves) and control characters
+        // would be stored as "?" or garble the field: refused, never stored.
         QTextCodec *codec = QTextCodec::codecForName("gb18030");
+        if (!kvrio::isCleanText(value) || (codec && !codec->canEncode(value)))
+            return QCoreApplication::translate("EditCommand", "%1含有无法保存的字符（无效的编码或控制字符）").arg(label(f));
         const QByteArray bytes = codec ? codec->fromUnicode(value) : value.toUtf8();
         if (bytes.size() > kTextFieldSize)
             return QCoreApplication::translate("EditCommand", "%1“%2”过长：最多%3个字节（约%4个汉字）")
@@ -154,9 +159,10 @@ QString headerfield::store(FileHead &head, HeaderField f, const QString &value)
     bool ok = false;
     const float v = value.trimmed().toFloat(&ok);
     if (f == HeaderField::WaveSpeed) {
-        if (!ok || !std::isfinite(v) || v <= 0.0f || v > kMaxWaveSpeed)
-            return QCoreApplication::translate("EditCommand", "波速“%1”无效，请输入大于0且不超过%2的数值！")
+        if (!ok || !std::isfinite(v) || v < kMinWaveSpeed || v > kMaxWaveSpeed)
+            return QCoreApplication::translate("EditCommand", "波速“%1”无效，请输入%2到%3之间的数值（m/s）！")
                 .arg(value)
+                .arg(double(kMinWaveSpeed))
                 .arg(double(kMaxWaveSpeed));
         head.fWaveSpeed = v;
         return QString();
@@ -519,4 +525,32 @@ bool HeaderFieldCommand::mergeWith(const EditCommand &next)
         return false;
     m_after = n->m_after;
     return true;
+}
+
+// ---- What the commands keep ------------------------------------------------
+// A list handle costs a pointer per wave; records kept by value cost their
+// size.
+
+qint64 EditMacro::memoryBytes() const
+{
+    qint64 bytes = 256;
+    for (const auto &c : m_commands)
+        bytes += c->memoryBytes();
+    return bytes;
+}
+
+qint64 WaveParamsCommand::memoryBytes() const
+{
+    return 256 + qint64(m_records.size()) * qint64(sizeof(void *))
+        + qint64(m_before.size() + m_after.size()) * qint64(sizeof(WaveAnalyzeInfo));
+}
+
+qint64 WaveOrderCommand::memoryBytes() const
+{
+    return 256 + qint64(m_before.size() + m_after.size()) * qint64(sizeof(void *)) + m_userOrderBefore.size();
+}
+
+qint64 DeleteWaveCommand::memoryBytes() const
+{
+    return 256 + qint64(m_before.size() + m_after.size()) * qint64(sizeof(void *)) + qint64(sizeof(WaveAnalyzeInfo));
 }

@@ -102,6 +102,7 @@ public:
     int size() const { return int(m_commands.size()); }
     DocChange redo(EditTarget &target) override;
     DocChange undo(EditTarget &target) override;
+    qint64 memoryBytes() const override;
 
 private:
     std::vector<std::unique_ptr<EditCommand>> m_commands;
@@ -118,6 +119,7 @@ public:
     DocChange undo(EditTarget &target) override;
     // Waves whose filter could not be designed at the last redo or undo.
     QStringList problems() const { return m_problems; }
+    qint64 memoryBytes() const override;
 
 private:
     DocChange restore(EditTarget &target, const QVector<WaveAnalyzeInfo> &values);
@@ -144,6 +146,7 @@ public:
     // Steps of one wave by one place in a row (the order buttons) merge.
     int id() const override;
     bool mergeWith(const EditCommand &next) override;
+    qint64 memoryBytes() const override;
 
 private:
     int m_nFrom, m_nTo;
@@ -162,6 +165,7 @@ public:
     explicit DeleteWaveCommand(int index);
     DocChange redo(EditTarget &target) override;
     DocChange undo(EditTarget &target) override;
+    qint64 memoryBytes() const override;
 
 private:
     int m_nIndex;

@@ -5,19 +5,51 @@ void EditHistory::push(std::unique_ptr<EditCommand> command)
     if (!command)
         return;
     if (m_nIndex < int(m_commands.size())) {
+        for (auto it = m_commands.begin() + m_nIndex; it != m_commands.end(); ++it)
+            m_nBytes -= (*it)->memoryBytes();
         m_commands.erase(m_commands.begin() + m_nIndex, m_commands.end());
         if (m_nCleanIndex > m_nIndex)
             m_nCleanIndex = -1; // the saved state was undone and is now gone
     }
     // Merging into the command at the saved point would change what was saved
     // without the history noticing.
-    if (m_nIndex > 0 && m_nCleanIndex != m_nIndex && command->id() >= 0) {
+    if (m_blMerging && m_nIndex > 0 && m_nCleanIndex != m_nIndex && command->id() >= 0) {
         EditCommand &last = *m_commands.back();
-        if (last.id() == command->id() && last.mergeWith(*command))
+        const qint64 before = last.memoryBytes();
+        if (last.id() == command->id() && last.mergeWith(*command)) {
+            m_nBytes += last.memoryBytes() - before;
+            trim();
             return;
+        }
     }
+    m_nBytes += command->memoryBytes();
     m_commands.push_back(std::move(command));
     m_nIndex = int(m_commands.size());
+    trim();
+}
+
+void EditHistory::setBudget(qint64 bytes)
+{
+    m_nBudget = bytes;
+    trim();
+}
+
+void EditHistory::trim()
+{
+    int drop = 0;
+    qint64 bytes = m_nBytes;
+    while (bytes > m_nBudget && drop < int(m_commands.size()) - 1) {
+        bytes -= m_commands[size_t(drop)]->memoryBytes();
+        ++drop;
+    }
+    if (drop == 0)
+        return;
+    m_commands.erase(m_commands.begin(), m_commands.begin() + drop);
+    m_nBytes = bytes;
+    m_nIndex -= drop;
+    m_nDropped += drop;
+    if (m_nCleanIndex >= 0)
+        m_nCleanIndex = m_nCleanIndex >= drop ? m_nCleanIndex - drop : -1; // the saved point went with them
 }
 
 QString EditHistory::undoText() const { return canUndo() ? m_commands[size_t(m_nIndex - 1)]->text() : QString(); }
@@ -45,4 +77,6 @@ void EditHistory::clear()
     m_commands.clear();
     m_nIndex = 0;
     m_nCleanIndex = 0;
+    m_nBytes = 0;
+    m_nDropped = 0;
 }

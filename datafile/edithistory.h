@@ -62,6 +62,9 @@ public:
     // the history: mergeWith() takes over the later command's effect and
     // returns true, or returns false to keep them apart.
     virtual int id() const { return -1; }
+    // About how many bytes the command keeps to redo and undo itself; the
+    // history's memory budget counts these.
+    virtual qint64 memoryBytes() const { return 256; }
     virtual bool mergeWith(const EditCommand &next)
     {
         Q_UNUSED(next)
@@ -106,8 +109,29 @@ public:
     // Empties the history; the present state is the saved point.
     void clear();
 
+    // The most the kept commands may hold together (memoryBytes()); past it
+    // the oldest steps are dropped, the last one is always kept. Dropping
+    // the saved point leaves the survey unsaved until the next save.
+    static constexpr qint64 kDefaultBudget = qint64(256) << 20;
+    void setBudget(qint64 bytes);
+    qint64 budget() const { return m_nBudget; }
+    qint64 memoryBytes() const { return m_nBytes; }
+    // Steps dropped for the budget since the last clear().
+    int droppedCount() const { return m_nDropped; }
+
+    // Whether commands that agree merge into one step (typing in one header
+    // field, stepping one wave with the order buttons). Off, every action is
+    // a step of its own.
+    void setMerging(bool on) { m_blMerging = on; }
+
 private:
+    void trim();
+
     std::vector<std::unique_ptr<EditCommand>> m_commands;
     int m_nIndex = 0;
     int m_nCleanIndex = 0;
+    qint64 m_nBudget = kDefaultBudget;
+    qint64 m_nBytes = 0;
+    int m_nDropped = 0;
+    bool m_blMerging = true;
 };

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr float kMaxWaveSpeed = 20000.0f; // m/s; anything above is not a wave speed
 constexpr float kMaxManualGain = 10000.0f;
 constexpr int kMaxFilterOrder = kMaxSamples;
 // Reading takes this part of an open's progress, processing the rest.
@@ -167,6 +166,13 @@ void sanitizeHeader(FileHead &h, bool original, QStringList &warnings)
         if (!original)
             warnings << QCoreApplication::translate("KvrDocument", "文件头的波速无效，已改为 4000");
         h.fWaveSpeed = 4000.0f;
+    } else if (h.fWaveSpeed < kMinWaveSpeed && !original) {
+        // Kept as recorded (it is what the engineer stored), but every depth
+        // derived from it is next to nothing.
+        warnings << QCoreApplication::translate("KvrDocument", "文件头的波速 %1 m/s 不在 %2 到 %3 m/s 之间，深度可能不对")
+                        .arg(double(h.fWaveSpeed))
+                        .arg(double(kMinWaveSpeed))
+                        .arg(double(kMaxWaveSpeed));
     }
     if (!std::isfinite(h.fOffsetAngle)) {
         warnings << QCoreApplication::translate("KvrDocument", "文件头的磁偏角无效，已改为 0");
@@ -293,7 +299,7 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
             break;
         sanitizeGroup(*g, index, warnings);
         maxSamplePoints = qMax(maxSamplePoints, g->head.nSamplePoints);
-        if (g->head.nWaveSpeed > 0 && g->head.nWaveSpeed <= int(kMaxWaveSpeed))
+        if (g->head.nWaveSpeed >= int(kMinWaveSpeed) && g->head.nWaveSpeed <= int(kMaxWaveSpeed))
             maxWaveSpeed = qMax(maxWaveSpeed, g->head.nWaveSpeed);
         model.addWaveGroup(g);
         model.addFilterWaveGroup(processedCopy(*g, &arena));
@@ -384,6 +390,7 @@ LoadedSurvey KvrDocument::load(const QString &path, const OpenProgress &progress
     // only when the whole file was read (adopt()).
     LoadedSurvey loaded;
     loaded.path = path;
+    loaded.identity = kvrio::fileIdentity(path);
     FileHead &head = loaded.head;
     MeasurementModel &model = loaded.model;
     ReadState state;
@@ -459,6 +466,7 @@ DocResult KvrDocument::adopt(LoadedSurvey loaded)
     m_model = loaded.model;
     m_model.setFocusIndex(0);
     m_path = loaded.path;
+    m_diskIdentity = loaded.identity;
     m_open = true;
     m_wasOriginal = loaded.original;
     m_oldVersion = loaded.old;
@@ -537,6 +545,7 @@ DocResult KvrDocument::writeTo(const QString &path)
     m_head->modifyFlags = 0;
     m_head->modifyFlags2 = 0;
     m_path = path;
+    m_diskIdentity = kvrio::fileIdentity(path);
     m_blConversionPending = false;
     m_history.setClean();
     r.ok = true;
@@ -545,6 +554,8 @@ DocResult KvrDocument::writeTo(const QString &path)
 }
 
 // ---- Edits ------------------------------------------------------------------
+
+bool KvrDocument::changedOnDisk() const { return m_open && kvrio::fileIdentity(m_path) != m_diskIdentity; }
 
 bool KvrDocument::isModified() const { return m_open && (m_blConversionPending || !m_history.isClean()); }
 
@@ -761,8 +772,17 @@ DocResult KvrDocument::moveWave(int wave, int step)
 DocResult KvrDocument::reorderWave(int wave, int step, bool move, const QString &text)
 {
     DocResult r;
-    if (!checkWave(wave, &r) || !checkWave(wave + step, &r))
+    if (!checkWave(wave, &r))
         return r;
+    // The target place in 64 bits: a step near the integer limits must not wrap.
+    const qint64 target = qint64(wave) + qint64(step);
+    if (target < 0 || target >= m_model.waveCount()) {
+        r.message = QCoreApplication::translate("KvrDocument", "波形 %1 移动 %2 位后超出范围（共 %3 个波形，从0开始）")
+                        .arg(wave)
+                        .arg(step)
+                        .arg(m_model.waveCount());
+        return r;
+    }
     r.ok = true;
     if (step != 0)
         perform(std::unique_ptr<EditCommand>(new WaveOrderCommand(text, wave, wave + step, move)));

@@ -41,6 +41,7 @@ struct LoadedSurvey {
     bool old = false;
     float adaptiveGain = 1.0f;
     int maxSamplePoints = 0;
+    kvrio::FileIdentity identity; // the file as it was when reading began
 };
 
 class KvrDocument : public QObject
@@ -77,6 +78,10 @@ public:
     DocResult saveAs(const QString &path);
 
     bool isOpen() const { return m_open; }
+    // True when the file on disk is no longer the one this document read or
+    // last wrote (another program replaced or changed it): saving over it
+    // would lose that program's changes without a word.
+    bool changedOnDisk() const;
     QString filePath() const { return m_path; }
     bool wasOriginalOnDisk() const { return m_wasOriginal; }
     bool isOldVersion() const { return m_oldVersion; }
@@ -139,6 +144,9 @@ public:
     QString redoText() const { return m_history.redoText(); }
     bool undo();
     bool redo();
+    // See EditHistory::setMerging() and setBudget().
+    void setHistoryMerging(bool on) { m_history.setMerging(on); }
+    void setHistoryBudget(qint64 bytes) { m_history.setBudget(bytes); }
 
     // The one unsaved state.
     bool isModified() const;
@@ -181,4 +189,5 @@ private:
     bool m_blConversionPending = false;
     EditHistory m_history;
     SaveDeviceFactory m_deviceFactory;
+    kvrio::FileIdentity m_diskIdentity;
 };

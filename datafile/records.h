@@ -29,6 +29,10 @@ constexpr float kNoValueF = -100.0f;
 constexpr int kZeroLevel = 32767; // zero line of the 16-bit samples
 constexpr double kSampleRate = 500000.0;
 constexpr quint32 kHeadTagBase = 0x1234ABCDu;
+// Wave speeds that mean something, in m/s: water and the softest soils lie
+// well above the lower bound, the hardest rock well below the upper one.
+constexpr float kMinWaveSpeed = 100.0f;
+constexpr float kMaxWaveSpeed = 20000.0f;
 
 // Change bits of FileHead::modifyFlags.
 enum ModifyFlag : quint32 {

@@ -1,12 +1,14 @@
 #include "safewrite.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #if defined(Q_OS_UNIX)
 #include <fcntl.h>
@@ -302,6 +304,72 @@ bool writeMadeFile(const QString &target, const QStringList &inputs, const Conte
     if (!ok && error)
         *error = why;
     return ok;
+}
+
+OwnedFileState inspectOwnedFile(const QString &path)
+{
+#if defined(Q_OS_UNIX)
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT ? OwnedFileState::Absent : OwnedFileState::Other;
+    return S_ISREG(st.st_mode) && st.st_nlink == 1 ? OwnedFileState::PlainFile : OwnedFileState::Other;
+#else
+    const QFileInfo info(path);
+    if (info.isSymLink() || info.isShortcut())
+        return OwnedFileState::Other;
+    if (!info.exists())
+        return OwnedFileState::Absent;
+    return info.isFile() ? OwnedFileState::PlainFile : OwnedFileState::Other;
+#endif
+}
+
+QString moveAsideIfNotOwned(const QString &path)
+{
+    if (inspectOwnedFile(path) != OwnedFileState::Other)
+        return QString();
+    const QString bad = path + QStringLiteral(".bad");
+    // rename() moves the link or the name itself, never what it points to.
+    const QByteArray from = QFile::encodeName(path), to = QFile::encodeName(bad);
+    if (inspectOwnedFile(bad) == OwnedFileState::PlainFile || QFileInfo(bad).isSymLink())
+        QFile::remove(bad);
+    if (std::rename(from.constData(), to.constData()) != 0)
+        return QCoreApplication::translate("SafeFile", "%1 不是普通文件，也无法移开：%2")
+            .arg(shown(path), systemError(errno));
+    qWarning("%s", qUtf8Printable(QStringLiteral("moved aside, not a plain file: %1 -> %2").arg(path, bad)));
+    return QCoreApplication::translate("SafeFile", "%1 不是普通文件（链接或其他），已移到 %2")
+        .arg(shown(path), shown(bad));
+}
+
+bool writeOwnedFile(const QString &path, const QByteArray &bytes, const QStringList &inputs, QString *error,
+                    QString *notice)
+{
+    const QString moved = moveAsideIfNotOwned(path);
+    if (notice)
+        *notice = moved;
+    if (inspectOwnedFile(path) == OwnedFileState::Other) {
+        if (error)
+            *error = moved;
+        return false;
+    }
+    return writeFile(path, bytes, inputs, error);
+}
+
+FileIdentity fileIdentity(const QString &path)
+{
+    FileIdentity id;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return id;
+    id.size = info.size();
+    id.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+#if defined(Q_OS_UNIX)
+    struct stat st;
+    if (statPath(path, &st)) {
+        id.device = quint64(st.st_dev);
+        id.inode = quint64(st.st_ino);
+    }
+#endif
+    return id;
 }
 
 } // namespace kvrio

@@ -88,6 +88,39 @@ using ContentMaker = std::function<bool(QByteArray *content, QString *why)>;
 bool writeMadeFile(const QString &target, const QStringList &inputs, const ContentMaker &make,
                    QString *error = nullptr);
 
+// The program's own files (the window state, the configuration, the report
+// field records) are never read or written through a link. Absent: nothing
+// there yet; PlainFile: a regular file with this one name; Other: a symbolic
+// link (also a dangling one), a second name of a file (hard link), a
+// directory, pipe, device or socket.
+enum class OwnedFileState { Absent, PlainFile, Other };
+OwnedFileState inspectOwnedFile(const QString &path);
+// Moves whatever is not a plain file at `path` aside as "<path>.bad" (an
+// older ".bad" is replaced); returns a message for the user when it moved
+// something (or could not), empty otherwise. Nothing a link points to is
+// touched.
+QString moveAsideIfNotOwned(const QString &path);
+// writeFile() for a program-owned file: moveAsideIfNotOwned() first (its
+// message in `notice`), and never onto one of `inputs` (the open survey).
+bool writeOwnedFile(const QString &path, const QByteArray &bytes, const QStringList &inputs = QStringList(),
+                    QString *error = nullptr, QString *notice = nullptr);
+
+// What tells one version of a file from another without reading it: size,
+// modification time and the file itself (device and inode where the system
+// has them). A missing file has size -1.
+struct FileIdentity {
+    qint64 size = -1;
+    qint64 modifiedMs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileIdentity &o) const
+    {
+        return size == o.size && modifiedMs == o.modifiedMs && device == o.device && inode == o.inode;
+    }
+    bool operator!=(const FileIdentity &o) const { return !(*this == o); }
+};
+FileIdentity fileIdentity(const QString &path);
+
 // "无法写入文件 <target>：<why>", the one way outputs report a failure.
 QString writeFailedText(const QString &target, const QString &why);
 

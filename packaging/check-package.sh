@@ -42,6 +42,7 @@ expected=(
     /usr/share/mime/packages/kvr-analysis.xml
     /usr/share/man/man1/kvr-analysis.1.gz
     /usr/share/man/man1/kvr-cli.1.gz
+    /usr/share/bash-completion/completions/kvr-cli
     /usr/share/doc/kvr-analysis/copyright
     /usr/share/doc/kvr-analysis/changelog.gz
 )
@@ -106,6 +107,7 @@ xdg() {
     env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_DATA_DIRS="$root/usr/share" XDG_DATA_HOME="$tmp/home/share" \
         XDG_CONFIG_HOME="$tmp/home/config" XDG_CURRENT_DESKTOP=GNOME xdg-mime "$@"
 }
+bash -n "$root/usr/share/bash-completion/completions/kvr-cli" || fail "kvr-cli bash completion"
 cp "$src/demo/demo.ard" "$tmp/original-renamed.bin"
 "$bin/kvr-cli" convert "$src/demo/demo.ard" -o "$tmp/analysed.ard" 2>/dev/null || fail "installed kvr-cli convert"
 cp "$tmp/analysed.ard" "$tmp/analysed-renamed"

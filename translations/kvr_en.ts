@@ -324,8 +324,8 @@
         <translation>%1 &quot;%2&quot; is too long: at most %3 bytes (about %4 Chinese characters)</translation>
     </message>
     <message>
-        <source>波速“%1”无效，请输入大于0且不超过%2的数值！</source>
-        <translation>Wave speed &quot;%1&quot; is invalid: enter a number greater than 0 and not above %2.</translation>
+        <source>波速“%1”无效，请输入%2到%3之间的数值（m/s）！</source>
+        <translation>Wave speed &quot;%1&quot; is invalid: enter a number from %2 to %3 (m/s).</translation>
     </message>
     <message>
         <source>磁偏角“%1”无效，请输入0到360之间的数值！</source>
@@ -374,6 +374,10 @@
     <message>
         <source>修改</source>
         <translation>Edit </translation>
+    </message>
+    <message>
+        <source>%1含有无法保存的字符（无效的编码或控制字符）</source>
+        <translation>%1 holds characters that cannot be stored (invalid encoding or control characters)</translation>
     </message>
 </context>
 <context>
@@ -472,8 +476,16 @@
         <translation>Analysis record %1: flaw position %2 is outside the wave, cleared</translation>
     </message>
     <message>
+        <source>波形 %1 移动 %2 位后超出范围（共 %3 个波形，从0开始）</source>
+        <translation>Wave %1 moved by %2 places falls outside the list (%3 waves, counted from 0)</translation>
+    </message>
+    <message>
         <source>文件头的波速无效，已改为 4000</source>
         <translation>Invalid wave speed in the header, changed to 4000</translation>
+    </message>
+    <message>
+        <source>文件头的波速 %1 m/s 不在 %2 到 %3 m/s 之间，深度可能不对</source>
+        <translation>The wave speed in the header, %1 m/s, is outside %2 to %3 m/s: depths may be wrong</translation>
     </message>
     <message>
         <source>文件头的磁偏角无效，已改为 0</source>
@@ -1113,6 +1125,22 @@ Do you really want to do this?</translation>
         <source>工程汇总</source>
         <translation>Project Table</translation>
     </message>
+    <message>
+        <source>“%1”在打开后已被其他程序修改。覆盖它会丢失那些修改。</source>
+        <translation>&quot;%1&quot; was changed by another program after it was opened. Overwriting it loses those changes.</translation>
+    </message>
+    <message>
+        <source>覆盖</source>
+        <translation>Overwrite</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>检测数据文件 (*.ard)</source>
+        <translation>Survey files (*.ard)</translation>
+    </message>
 </context>
 <context>
     <name>PrinterOperation</name>
@@ -1570,6 +1598,38 @@ Cannot read: %2</translation>
         <source>%1 须为 %2 到 %3 之间的数值（保留两位小数），不能是“%4”。</source>
         <translation>%1 must be a number from %2 to %3 (two decimals), not &quot;%4&quot;.</translation>
     </message>
+    <message>
+        <source>本桩的报告内容 %1：%2</source>
+        <translation>Report fields of this pile %1: %2</translation>
+    </message>
+    <message>
+        <source>不是普通文件（链接或其他），未读取</source>
+        <translation>not a plain file (a link or something else); not read</translation>
+    </message>
+    <message>
+        <source>无法读取</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>文件过大，未读取</source>
+        <translation>too large; not read</translation>
+    </message>
+    <message>
+        <source>内容已损坏，未读取</source>
+        <translation>damaged; not read</translation>
+    </message>
+    <message>
+        <source>字段 %1 不是文字，未采用</source>
+        <translation>field %1 is not text; left out</translation>
+    </message>
+    <message>
+        <source>字段 %1 含有无效字符，已去掉</source>
+        <translation>field %1 held invalid characters; they were removed</translation>
+    </message>
+    <message>
+        <source>字段 %1 的数值无效，未采用</source>
+        <translation>field %1 holds an invalid number; left out</translation>
+    </message>
 </context>
 <context>
     <name>ReportImage</name>
@@ -1694,6 +1754,22 @@ Cannot read: %2</translation>
     <message>
         <source>文件未打开</source>
         <translation>the file is not open</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件，也无法移开：%2</source>
+        <translation>%1 is not a plain file and cannot be moved aside: %2</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件（链接或其他），已移到 %2</source>
+        <translation>%1 is not a plain file (a link or something else); moved to %2</translation>
+    </message>
+    <message>
+        <source>无法锁定 %1：%2</source>
+        <translation>Cannot lock %1: %2</translation>
+    </message>
+    <message>
+        <source>另一个程序正在修改 %1（它持有该文件的写入锁，已等待 %2 秒），请稍后再试</source>
+        <translation>Another program is changing %1 (it holds the file's write lock; waited %2 s); try again later</translation>
     </message>
 </context>
 <context>

@@ -27,6 +27,7 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMenuBar>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
@@ -628,8 +629,15 @@ void MainWindow::saveWindowState()
 {
     m_windowState.geometry = saveGeometry();
     m_windowState.layout = m_pShowWaveDataWidget->layoutState();
-    if (!m_windowState.save(m_strStatePath))
-        qDebug("MainWindow: 窗口状态未能保存 ... %s", qUtf8Printable(m_strStatePath));
+    // Never onto the survey that is open, whatever name the state file has.
+    QStringList inputs;
+    if (m_document.isOpen())
+        inputs << m_document.filePath();
+    QString notice;
+    if (!m_windowState.save(m_strStatePath, inputs, &notice))
+        qWarning("MainWindow: 窗口状态未能保存 ... %s", qUtf8Printable(m_strStatePath));
+    if (!notice.isEmpty())
+        qWarning("%s", qUtf8Printable(notice));
 }
 
 // ---- Recent files ---------------------------------------------------------
@@ -666,7 +674,7 @@ void MainWindow::openRecentFile(int index)
     const QString path = m_windowState.recentFiles.at(index);
     if (!QFileInfo(path).isFile()) {
         m_windowState.removeRecentFile(path);
-        m_windowState.save(m_strStatePath);
+        m_windowState.save(m_strStatePath, {m_document.filePath()});
         rebuildRecentMenu();
         showMessage(tr("提示"), tr("文件 %1 已不存在，已从最近打开列表中移除。").arg(QDir::toNativeSeparators(path)));
         return;
@@ -678,7 +686,7 @@ void MainWindow::openRecentFile(int index)
 void MainWindow::on_actionRecentClear_triggered()
 {
     m_windowState.recentFiles.clear();
-    m_windowState.save(m_strStatePath);
+    m_windowState.save(m_strStatePath, {m_document.filePath()});
     rebuildRecentMenu();
 }
 
@@ -911,7 +919,7 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
 
     // Remembered for the recent-files menu and the next start.
     m_windowState.addRecentFile(strFileName);
-    m_windowState.save(m_strStatePath);
+    m_windowState.save(m_strStatePath, {m_document.filePath()});
     rebuildRecentMenu();
     SystemConfig &config = SystemConfig::instance();
     const QString folder = QFileInfo(strFileName).absolutePath();
@@ -979,6 +987,28 @@ bool MainWindow::saveCurrentFile()
 {
     if (!m_document.isOpen())
         return true;
+    if (m_document.changedOnDisk()) {
+        const QString name = QFileInfo(m_document.filePath()).fileName();
+        DiskChangedAnswer answer = DiskChangedAnswer::Cancel;
+        if (m_diskChangedQuestion) {
+            answer = m_diskChangedQuestion(name);
+        } else {
+            QMessageBox box(QMessageBox::Warning, tr("提示"),
+                            tr("“%1”在打开后已被其他程序修改。覆盖它会丢失那些修改。").arg(name), QMessageBox::NoButton,
+                            this);
+            QPushButton *overwrite = box.addButton(tr("覆盖"), QMessageBox::DestructiveRole);
+            QPushButton *saveAs = box.addButton(tr("另存为"), QMessageBox::AcceptRole);
+            box.addButton(tr("取消"), QMessageBox::RejectRole);
+            box.exec();
+            answer = box.clickedButton() == overwrite ? DiskChangedAnswer::Overwrite
+                : box.clickedButton() == saveAs       ? DiskChangedAnswer::SaveAs
+                                                      : DiskChangedAnswer::Cancel;
+        }
+        if (answer == DiskChangedAnswer::Cancel)
+            return false;
+        if (answer == DiskChangedAnswer::SaveAs)
+            return saveCurrentFileAs();
+    }
     const DocResult result = m_document.save();
     if (!result.ok) {
         // Nothing was replaced: the file on disk is as it was and the
@@ -986,6 +1016,33 @@ bool MainWindow::saveCurrentFile()
         showMessage(tr("提示"), result.message);
         return false;
     }
+    onShowStatusMessage(tr("已保存 ") + QFileInfo(m_strCurFileName).fileName());
+    return true;
+}
+
+bool MainWindow::saveCurrentFileAs()
+{
+    if (!m_document.isOpen())
+        return true;
+    const QString path = m_saveAsPath ? m_saveAsPath(m_document.filePath())
+                                      : QFileDialog::getSaveFileName(this, tr("另存为"), m_document.filePath(),
+                                                                     tr("检测数据文件 (*.ard)"));
+    if (path.isEmpty())
+        return false;
+    const DocResult result = m_document.saveAs(path);
+    if (!result.ok) {
+        showMessage(tr("提示"), result.message);
+        return false;
+    }
+    // From now on the window works on the new file; the old one stays as it was.
+    m_strCurFileName = m_document.filePath();
+    m_pShowWaveDataWidget->setDirectoryAndFile(QFileInfo(m_strCurFileName).absolutePath(), m_strCurFileName);
+    m_pPrinterOperation->setCurrentDir(QFileInfo(m_strCurFileName).absolutePath());
+    m_pPrinterOperation->setCurrentFileName(m_strCurFileName);
+    m_windowState.addRecentFile(m_strCurFileName);
+    m_windowState.save(m_strStatePath, {m_strCurFileName});
+    rebuildRecentMenu();
+    updateEditState();
     onShowStatusMessage(tr("已保存 ") + QFileInfo(m_strCurFileName).fileName());
     return true;
 }

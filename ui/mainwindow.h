@@ -66,6 +66,14 @@ public:
     void setDeleteQuestion(DeleteQuestion question);
     // Replaces the modal "采纳全部建议" dialog (tests set its choice and answer).
     void setAcceptSuggestionsQuestion(AcceptSuggestionsQuestion question);
+    // The question before 保存 when another program changed the file on disk
+    // since it was opened or saved.
+    enum class DiskChangedAnswer { Overwrite, SaveAs, Cancel };
+    using DiskChangedQuestion = std::function<DiskChangedAnswer(const QString &strFileName)>;
+    void setDiskChangedQuestion(DiskChangedQuestion question) { m_diskChangedQuestion = std::move(question); }
+    // Replaces the file dialog that asks where to save a copy (tests).
+    using SaveAsPathFunc = std::function<QString(const QString &strCurrentPath)>;
+    void setSaveAsPathFunc(SaveAsPathFunc func) { m_saveAsPath = std::move(func); }
 
     // The open document and the workspace showing it.
     KvrDocument &document() { return m_document; }
@@ -186,6 +194,8 @@ protected:
     virtual void setWorkspaceWaveSpeed(float fWaveSpeed);
     // The save flow; returns whether the file was written.
     virtual bool saveCurrentFile();
+    // Writes the survey to a new path and works on that file from then on.
+    bool saveCurrentFileAs();
     // The "警告" question before a channel is deleted; true for "是".
     virtual bool confirmDeleteChannel();
 
@@ -294,6 +304,8 @@ private:
     MessageFunc m_messageFunc;
     DeleteQuestion m_deleteQuestion;
     AcceptSuggestionsQuestion m_acceptSuggestionsQuestion;
+    DiskChangedQuestion m_diskChangedQuestion;
+    SaveAsPathFunc m_saveAsPath;
     FlawSuggestions m_suggestions;
     bool m_blSuggesting = false;
 

@@ -17,8 +17,18 @@ public:
     static QString defaultPath();
 
     // A missing or unreadable file leaves an empty state and returns false.
+    // Only a plain file is read, never one behind a link. A geometry or a
+    // splitter layout that does not look like what the window writes (sizes
+    // and counts out of bounds) is left empty, with a log line.
     bool load(const QString &path);
-    bool save(const QString &path) const;
+    // Never through a link, and never onto one of `inputs` (the open survey):
+    // what stands at `path` that is not a plain file is moved aside as
+    // ".bad" first, and `notice` says so.
+    bool save(const QString &path, const QStringList &inputs = QStringList(), QString *notice = nullptr) const;
+
+    // The checks load() applies, for the window's own use too.
+    static bool isSaneGeometry(const QByteArray &geometry);
+    static bool isSaneLayout(const QByteArray &layout);
 
     QByteArray geometry; // QWidget::saveGeometry()
     QByteArray layout;   // the workspace's splitter sizes

@@ -123,10 +123,11 @@ int runSelfCheck(MainWindow &window, const QString &outDir, const QString &surve
               .arg(font.pixelSize()));
 
     if (!surveyFile.isEmpty()) {
-        check(window.isFileLoaded() && window.document().model().waveCount() > 0,
-              QStringLiteral("survey %1 opened with %2 waves")
-                  .arg(surveyFile)
-                  .arg(window.document().model().waveCount()));
+        const bool loaded = window.isFileLoaded() && window.document().model().waveCount() > 0;
+        check(loaded, loaded ? QStringLiteral("survey %1 opened with %2 waves")
+                                   .arg(surveyFile)
+                                   .arg(window.document().model().waveCount())
+                             : QStringLiteral("survey %1 not opened").arg(surveyFile));
     }
 
     QDir().mkpath(outDir);

@@ -2,6 +2,7 @@
 
 #include "app/paths.h"
 #include "io/safewrite.h"
+#include "io/textcheck.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -107,12 +108,17 @@ QString surveyKey(const QString &surveyPath)
         QCryptographicHash::hash(canonicalPath(surveyPath).toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
+namespace {
+QStringList readRecord(const QString &path, ProjectParams *p);
+} // namespace
+
 QString recordPath(const QString &surveyPath)
 {
     return dataRoot() + QStringLiteral("uDataDir/reportfields/") + surveyKey(surveyPath) + QStringLiteral(".json");
 }
 
-ProjectParams fieldsForSurvey(const ProjectParams &shared, const QString &surveyPath, const FileHead *head)
+ProjectParams fieldsForSurvey(const ProjectParams &shared, const QString &surveyPath, const FileHead *head,
+                              QStringList *problems)
 {
     ProjectParams p = shared;
     const HeaderValues h = headerValues(head);
@@ -120,20 +126,11 @@ ProjectParams fieldsForSurvey(const ProjectParams &shared, const QString &survey
         p.strGD = h.unit;
     if (!surveyPath.isEmpty()) {
         clearPerSurvey(p);
-        QFile file(recordPath(surveyPath));
-        // A record is a few hundred bytes; anything far larger is not ours,
-        // and something other than a file (a pipe) is not opened at all.
-        if (kvrio::inspectInput(file.fileName()) == kvrio::InputState::Ok && file.open(QIODevice::ReadOnly)
-            && file.size() < 1024 * 1024) {
-            const QJsonObject fields =
-                QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("fields")).toObject();
-            for (const TextField &f : kTextFields)
-                p.*f.member = fields.value(QLatin1String(f.key)).toString();
-            for (const NumberField &f : kNumberFields) {
-                const double v = fields.value(QLatin1String(f.key)).toDouble();
-                p.*f.member = std::isfinite(v) ? float(v) : 0.0f;
-            }
-        }
+        const QStringList found = readRecord(recordPath(surveyPath), &p);
+        if (problems)
+            *problems << found;
+        for (const QString &problem : found)
+            qWarning("%s", qUtf8Printable(problem));
     }
     for (const TextField &f : kTextFields) {
         const QString fromHeader = headerValueOf(h, f.key);
@@ -168,6 +165,15 @@ bool storeFieldsForSurvey(const ProjectParams &edited, const QString &surveyPath
     const QByteArray bytes = QJsonDocument(record).toJson();
 
     const QString path = recordPath(surveyPath);
+    for (const NumberField &f : kNumberFields) {
+        QString why;
+        float checked = 0.0f;
+        if (!parseNumber(QLatin1String(f.key), QString::number(double(edited.*f.member), 'f', 2), &checked, &why)) {
+            if (error)
+                *error = why;
+            return false;
+        }
+    }
     auto fail = [error, &path](const QString &why) {
         if (error)
             *error = QCoreApplication::translate("ReportFields", "无法保存本桩的报告内容 %1：%2").arg(path, why);
@@ -176,7 +182,12 @@ bool storeFieldsForSurvey(const ProjectParams &edited, const QString &surveyPath
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return fail(QCoreApplication::translate("ReportFields", "无法创建目录"));
     QString why;
-    return kvrio::writeFile(path, bytes, QStringList(), &why) || fail(why);
+    // Never through a link, and never onto the survey itself.
+    QString notice;
+    const bool written = kvrio::writeOwnedFile(path, bytes, {surveyPath}, &why, &notice);
+    if (!notice.isEmpty())
+        qWarning("%s", qUtf8Printable(notice));
+    return written || fail(why);
 }
 
 namespace {
@@ -235,5 +246,73 @@ bool parseNumber(const QString &key, const QString &text, float *value, QString 
     *value = float(v);
     return true;
 }
+
+namespace {
+
+// Reads a pile's record into `p`: each good field is kept; what is damaged,
+// too large, not a plain file or out of range is left out and said.
+QStringList readRecord(const QString &path, ProjectParams *p)
+{
+    QStringList problems;
+    auto problem = [&problems, &path](const QString &why) {
+        problems << QCoreApplication::translate("ReportFields", "本桩的报告内容 %1：%2").arg(path, why);
+    };
+    switch (kvrio::inspectOwnedFile(path)) {
+    case kvrio::OwnedFileState::Absent: return problems;
+    case kvrio::OwnedFileState::Other:
+        problem(QCoreApplication::translate("ReportFields", "不是普通文件（链接或其他），未读取"));
+        return problems;
+    case kvrio::OwnedFileState::PlainFile: break;
+    }
+    // A record is a few hundred bytes; anything far larger is not ours.
+    constexpr qint64 kMaxRecordBytes = 1024 * 1024;
+    QFile file(path);
+    if (kvrio::inspectInput(path) != kvrio::InputState::Ok || !file.open(QIODevice::ReadOnly)) {
+        problem(QCoreApplication::translate("ReportFields", "无法读取"));
+        return problems;
+    }
+    if (file.size() > kMaxRecordBytes) {
+        problem(QCoreApplication::translate("ReportFields", "文件过大，未读取"));
+        return problems;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject()
+        || !doc.object().value(QLatin1String("fields")).isObject()) {
+        problem(QCoreApplication::translate("ReportFields", "内容已损坏，未读取"));
+        return problems;
+    }
+    const QJsonObject fields = doc.object().value(QLatin1String("fields")).toObject();
+    for (const TextField &f : kTextFields) {
+        const QJsonValue v = fields.value(QLatin1String(f.key));
+        if (!v.isString() && !v.isUndefined() && !v.isNull()) {
+            problem(QCoreApplication::translate("ReportFields", "字段 %1 不是文字，未采用").arg(QLatin1String(f.key)));
+            continue;
+        }
+        bool changed = false;
+        p->*f.member = kvrio::cleanText(v.toString(), &changed);
+        if (changed)
+            problem(
+                QCoreApplication::translate("ReportFields", "字段 %1 含有无效字符，已去掉").arg(QLatin1String(f.key)));
+    }
+    for (const NumberField &f : kNumberFields) {
+        const QJsonValue v = fields.value(QLatin1String(f.key));
+        if (v.isUndefined() || v.isNull())
+            continue;
+        float value = 0.0f;
+        QString why;
+        if (!v.isDouble() || !std::isfinite(v.toDouble())
+            || !parseNumber(QLatin1String(f.key), QString::number(v.toDouble(), 'f', 2), &value, &why)
+            || std::abs(double(value) - v.toDouble()) > 0.005) {
+            problem(
+                QCoreApplication::translate("ReportFields", "字段 %1 的数值无效，未采用").arg(QLatin1String(f.key)));
+            continue;
+        }
+        p->*f.member = value;
+    }
+    return problems;
+}
+
+} // namespace
 
 } // namespace reportfields

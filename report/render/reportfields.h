@@ -22,6 +22,7 @@
 #include "datafile/records.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace reportfields {
 
@@ -43,7 +44,10 @@ QString recordPath(const QString &surveyPath);
 // The report fields for a survey: the project-wide ones from `shared`, the
 // pile's from its record, and the header's values wherever nothing was
 // typed. An empty `surveyPath` gives `shared` as it is.
-ProjectParams fieldsForSurvey(const ProjectParams &shared, const QString &surveyPath, const FileHead *head);
+// What in the record is damaged, not a plain file or out of range is left
+// out and said in `problems` (and in the log); its good fields are kept.
+ProjectParams fieldsForSurvey(const ProjectParams &shared, const QString &surveyPath, const FileHead *head,
+                              QStringList *problems = nullptr);
 
 // Keeps the edited fields: the pile's go into the survey's record (written
 // safely: an old record is replaced only by a complete new one), the

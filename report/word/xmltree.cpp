@@ -1,5 +1,7 @@
 #include "xmltree.h"
 
+#include "io/textcheck.h"
+
 #include <QCoreApplication>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -183,15 +185,27 @@ bool XmlDocument::parse(const QByteArray &data, QString *error, XmlBudget *share
     return true;
 }
 
+// Only characters XML may carry reach the bytes: text from a damaged record
+// or undecodable input (a lone surrogate half would turn the UTF-8 into
+// something no reader opens) is cleaned here, where every part is written.
+static bool isWellFormed(const QByteArray &xml)
+{
+    QXmlStreamReader r(xml);
+    while (!r.atEnd())
+        r.readNext();
+    return !r.hasError();
+}
+
 static void writeNode(QXmlStreamWriter &w, const XmlNode &n)
 {
     if (n.kind == XmlNode::Text) {
-        w.writeCharacters(n.text);
+        w.writeCharacters(kvrio::cleanText(n.text));
         return;
     }
+    Q_ASSERT(kvrio::isCleanText(n.name));
     w.writeStartElement(n.name);
     for (const auto &a : n.attributes)
-        w.writeAttribute(a.first, a.second);
+        w.writeAttribute(a.first, kvrio::cleanText(a.second));
     for (const auto &c : n.children)
         writeNode(w, *c);
     w.writeEndElement();
@@ -206,6 +220,7 @@ QByteArray XmlDocument::serialize() const
         if (m_root)
             writeNode(w, *m_root);
     }
+    Q_ASSERT(isWellFormed(body));
     return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n") + body;
 }
 

@@ -113,6 +113,7 @@ private slots:
     void mergesAndNames();
     void refusedEditsChangeNothing();
     void shorterTextLeavesNothingBehind();
+    void historyKeepsItsBudget();
 
 private:
     QString survey(const QString &name) const { return m_dir.filePath(name); }
@@ -367,6 +368,45 @@ void TestEdits::shorterTextLeavesNothingBehind()
     QVERIFY(doc.undo());
     QVERIFY(QByteArray(h.workName, kTextFieldSize) == before);
     QCOMPARE(h.modifyFlags & ModWorkName, 0u);
+}
+
+// The history holds at most its budget: the oldest steps go, the newest is
+// always kept, and a dropped saved point leaves the survey unsaved until the
+// next save.
+void TestEdits::historyKeepsItsBudget()
+{
+    KvrDocument doc;
+    QVERIFY(doc.open(survey("analysis.ard")).ok);
+    const int waves = doc.model().waveCount();
+    WaveParams gain;
+    gain.blGain = true;
+    // One "all waves" step keeps every record twice.
+    const qint64 step = 2 * qint64(waves) * qint64(sizeof(WaveAnalyzeInfo));
+    doc.setHistoryBudget(3 * step + step / 2);
+    for (int k = 1; k <= 6; ++k) {
+        gain.fManualGain = 1.0f + 0.5f * k;
+        QVERIFY(doc.applyWaveParams(-1, gain).ok);
+        if (k == 1)
+            QVERIFY(doc.save().ok); // the saved point: soon dropped
+        QVERIFY(doc.history().memoryBytes() <= doc.history().budget());
+    }
+    QCOMPARE(doc.history().count(), 3);
+    QCOMPARE(doc.history().droppedCount(), 3);
+    int undone = 0;
+    while (doc.undo())
+        ++undone;
+    QCOMPARE(undone, 3);
+    QCOMPARE(doc.model().waveAnalyzeInfoAt(0)->fManualGain, 1.0f + 0.5f * 3);
+    QVERIFY(doc.isModified()); // the saved state cannot be reached again
+    QVERIFY(doc.save().ok);
+    QVERIFY(!doc.isModified());
+
+    // A single step larger than the budget is still kept: the last edit can
+    // always be taken back.
+    doc.setHistoryBudget(1);
+    QVERIFY(doc.applyWaveParams(-1, gain).ok);
+    QCOMPARE(doc.history().count(), 1);
+    QVERIFY(doc.undo());
 }
 
 QTEST_GUILESS_MAIN(TestEdits)

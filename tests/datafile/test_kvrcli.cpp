@@ -41,6 +41,14 @@ private slots:
     void refusedEditsWriteNothing_data();
     void refusedEditsWriteNothing();
 
+    void undecodableTextRefused();
+    void suggestApplyNeedsANumber();
+    void helpOfEveryCommand_data();
+    void helpOfEveryCommand();
+    void soundFileGivesSilentStderr();
+    void undoTakesBackActions();
+    void concurrentEditsKeepBoth();
+
 private:
     QTemporaryDir m_dir;
 };
@@ -272,6 +280,18 @@ void TestKvrCli::refusedEditsWriteNothing_data()
                                     << QStringLiteral("磁偏角");
     QTest::newRow("no action") << QStringList {} << 2 << QStringLiteral("no action");
     QTest::newRow("swap past the end") << QStringList {"--swap", "10"} << 2 << QStringLiteral("超出范围");
+    QTest::newRow("empty output name") << QStringList {"-o", "", "--swap", "1"} << 2
+                                       << QStringLiteral("-o needs a value");
+    QTest::newRow("control character in a text") << QStringList {"--set", "workName=a\x01" "b"} << 2
+                                                  << QStringLiteral("无法保存的字符");
+    for (const char *speed : {"0", "10", "1e-45", "1e9", "99.9"})
+        QTest::newRow(qPrintable(QStringLiteral("speed %1").arg(QLatin1String(speed))))
+            << QStringList {"--set", QStringLiteral("fWaveSpeed=%1").arg(QLatin1String(speed))} << 2
+            << QStringLiteral("100到20000");
+    QTest::newRow("step past the integer limit") << QStringList {"--move", "1=2147483647"} << 2
+                                                 << QStringLiteral("移动 2147483647 位后超出范围");
+    QTest::newRow("step below the integer limit") << QStringList {"--move", "1=-2147483648"} << 2
+                                                  << QStringLiteral("移动 -2147483648 位后超出范围");
 }
 
 void TestKvrCli::refusedEditsWriteNothing()
@@ -292,4 +312,110 @@ void TestKvrCli::refusedEditsWriteNothing()
 }
 
 QTEST_GUILESS_MAIN(TestKvrCli)
+// Bytes that are not text in the locale's encoding (a GBK terminal under a
+// UTF-8 locale) are refused, never stored as "?".
+void TestKvrCli::undecodableTextRefused()
+{
+    QCOMPARE(runCli({"convert", "s.ard", "-o", "gbk.ard"}, m_dir.path()).code, 0);
+    const QByteArray before = readAll(m_dir.filePath("gbk.ard"));
+    const QStringList shell = {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                               QStringLiteral("exec \"$0\" \"$@\" \"workName=$(printf 'ab\\271\\244')\"")};
+    const Run r = runCli({"edit", "gbk.ard", "--set"}, m_dir.path(), shell);
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains(QStringLiteral("无法保存的字符")), qPrintable(r.err));
+    QVERIFY(readAll(m_dir.filePath("gbk.ard")) == before);
+    const Run field = runCli({"word", "gbk.ard", "-o", "gbk.docx", "--field"}, m_dir.path(),
+                             {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                              QStringLiteral("exec \"$0\" \"$@\" \"strReault=$(printf '\\271\\244')\"")});
+    QCOMPARE(field.code, 2);
+    QVERIFY2(field.err.contains(QStringLiteral("strReault")), qPrintable(field.err));
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("gbk.docx")));
+}
+
+void TestKvrCli::suggestApplyNeedsANumber()
+{
+    QCOMPARE(runCli({"convert", "s.ard", "-o", "sa.ard"}, m_dir.path()).code, 0);
+    const QByteArray before = readAll(m_dir.filePath("sa.ard"));
+    for (const QStringList &args : {QStringList {"suggest", "sa.ard", "--apply", ""},
+                                    QStringList {"suggest", "sa.ard", "--apply", "0.5", "-o", ""}}) {
+        const Run r = runCli(args, m_dir.path());
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.out.isEmpty());
+    }
+    QVERIFY(readAll(m_dir.filePath("sa.ard")) == before);
+}
+
+void TestKvrCli::helpOfEveryCommand_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char *c : {"info", "convert", "edit", "export-csv", "synth", "suggest", "image", "pdf", "word"})
+        QTest::newRow(c) << QString::fromLatin1(c);
+}
+
+void TestKvrCli::helpOfEveryCommand()
+{
+    QFETCH(QString, command);
+    for (const char *flag : {"--help", "-h"}) {
+        const Run r = runCli({command, QString::fromLatin1(flag)}, m_dir.path());
+        QCOMPARE(r.code, 0);
+        QVERIFY2(QString::fromUtf8(r.out).contains(QStringLiteral("kvr-cli ") + command), r.out.constData());
+    }
+}
+
+void TestKvrCli::soundFileGivesSilentStderr()
+{
+    QCOMPARE(runCli({"convert", "s.ard", "-o", "quiet.ard"}, m_dir.path()).code, 0);
+    for (const QStringList &args : {QStringList {"info", "quiet.ard"}, QStringList {"convert", "quiet.ard"},
+                                    QStringList {"edit", "quiet.ard", "--flaw", "0=100"}}) {
+        const Run r = runCli(args, m_dir.path());
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    }
+    // The diagnostics are there when asked for (the tests' own logging rule
+    // taken out of the way).
+    QProcess verbose;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    verbose.setProcessEnvironment(env);
+    verbose.setWorkingDirectory(m_dir.path());
+    verbose.start(QStringLiteral(KVR_CLI), {"info", "quiet.ard", "--verbose"});
+    QVERIFY(verbose.waitForFinished(60000));
+    QCOMPARE(verbose.exitCode(), 0);
+    QVERIFY(!verbose.readAllStandardError().isEmpty());
+}
+
+// Every action is a step of its own: --undo N takes back the last N.
+void TestKvrCli::undoTakesBackActions()
+{
+    QCOMPARE(runCli({"convert", "s.ard", "-o", "undo.ard"}, m_dir.path()).code, 0);
+    const QJsonObject before = infoOf("undo.ard", m_dir.path());
+    QCOMPARE(runCli({"edit", "undo.ard", "--set", "workName=A", "--set", "workName=B", "--undo", "1"}, m_dir.path())
+                 .code,
+             0);
+    QCOMPARE(infoOf("undo.ard", m_dir.path()).value("workName").toString(), QStringLiteral("A"));
+    QCOMPARE(runCli({"edit", "undo.ard", "--swap", "3", "--swap", "4", "--undo", "2"}, m_dir.path()).code, 0);
+    const QJsonObject after = infoOf("undo.ard", m_dir.path());
+    for (int i = 0; i < 6; ++i)
+        QVERIFY(sameWave(waveOf(after, i), waveOf(before, i)));
+}
+
+// Two writers of one file: each waits for the other, no edit is lost.
+void TestKvrCli::concurrentEditsKeepBoth()
+{
+    for (int round = 0; round < 5; ++round) {
+        QCOMPARE(runCli({"convert", "s.ard", "-o", "both.ard"}, m_dir.path()).code, 0);
+        QProcess a, b;
+        a.setWorkingDirectory(m_dir.path());
+        b.setWorkingDirectory(m_dir.path());
+        a.start(QStringLiteral(KVR_CLI), {"edit", "both.ard", "--set", "workName=A"});
+        b.start(QStringLiteral(KVR_CLI), {"edit", "both.ard", "--set", "detectUnit=B"});
+        QVERIFY(a.waitForFinished(60000) && b.waitForFinished(60000));
+        QCOMPARE(a.exitCode(), 0);
+        QCOMPARE(b.exitCode(), 0);
+        const QJsonObject info = infoOf("both.ard", m_dir.path());
+        QCOMPARE(info.value("workName").toString(), QStringLiteral("A"));
+        QCOMPARE(info.value("detectUnit").toString(), QStringLiteral("B"));
+    }
+}
+
 #include "test_kvrcli.moc"

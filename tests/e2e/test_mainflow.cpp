@@ -101,6 +101,8 @@ private slots:
     void swapSurvivesReopen();
     void rejectedFileKeepsTheOpenDocument();
     void failedSaveKeepsFileAndChanges();
+    void saveAsksWhenTheFileChangedOnDisk_data();
+    void saveAsksWhenTheFileChangedOnDisk();
     void closeFlow_data();
     void closeFlow();
     void switchingFilesAsksFirst_data();
@@ -807,6 +809,65 @@ void TestMainFlow::windowRemembersItsLayout()
     QVERIFY(QTest::qWaitForWindowExposed(&again));
     QTRY_COMPARE(again.size(), size);
     QCOMPARE(again.workspace()->findChild<QSplitter *>()->sizes(), sizes);
+}
+
+void TestMainFlow::saveAsksWhenTheFileChangedOnDisk_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("覆盖") << int(MainWindow::DiskChangedAnswer::Overwrite);
+    QTest::newRow("另存为") << int(MainWindow::DiskChangedAnswer::SaveAs);
+    QTest::newRow("取消") << int(MainWindow::DiskChangedAnswer::Cancel);
+}
+
+// Another program changed the survey after it was opened: 保存 asks before
+// it overwrites that program's work.
+void TestMainFlow::saveAsksWhenTheFileChangedOnDisk()
+{
+    QFETCH(int, answer);
+    const QString path = makeAnalysisSurvey(QStringLiteral("changed.ard"));
+    const QString copy = m_dir.filePath(QStringLiteral("changed-copy.ard"));
+    QFile::remove(copy);
+    Window win;
+    int asked = 0;
+    win.w.setDiskChangedQuestion([&](const QString &) {
+        ++asked;
+        return MainWindow::DiskChangedAnswer(answer);
+    });
+    win.w.setSaveAsPathFunc([&](const QString &) { return copy; });
+    win.open(path);
+    QVERIFY(win.w.document().setFlawMark(0, 200).ok);
+
+    // The other program's version: same length, other bytes, a new file.
+    QByteArray theirs = readAll(path);
+    theirs[400] = char(theirs[400] ^ 0x20);
+    {
+        QSaveFile other(path);
+        QVERIFY(other.open(QIODevice::WriteOnly) && other.write(theirs) == theirs.size() && other.commit());
+    }
+    win.w.actionFileSave->trigger();
+    QCOMPARE(asked, 1);
+    switch (MainWindow::DiskChangedAnswer(answer)) {
+    case MainWindow::DiskChangedAnswer::Overwrite:
+        QVERIFY(readAll(path) != theirs);
+        QVERIFY(!win.w.hasUnsavedChanges());
+        break;
+    case MainWindow::DiskChangedAnswer::SaveAs:
+        QCOMPARE(readAll(path), theirs);
+        QVERIFY(QFileInfo::exists(copy));
+        QCOMPARE(win.w.document().filePath(), copy);
+        QVERIFY(!win.w.hasUnsavedChanges());
+        break;
+    case MainWindow::DiskChangedAnswer::Cancel:
+        QCOMPARE(readAll(path), theirs);
+        QVERIFY(win.w.hasUnsavedChanges());
+        break;
+    }
+    // Once saved, the file on disk is this window's own again: no question.
+    if (!win.w.hasUnsavedChanges()) {
+        QVERIFY(win.w.document().setFlawMark(1, 220).ok);
+        win.w.actionFileSave->trigger();
+        QCOMPARE(asked, 1);
+    }
 }
 
 QTEST_MAIN(TestMainFlow)
