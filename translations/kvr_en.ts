@@ -611,6 +611,22 @@ G</translation>
         <translation>Save the file</translation>
     </message>
     <message>
+        <source>另存为...</source>
+        <translation>Save As...</translation>
+    </message>
+    <message>
+        <source>把数据文件保存到新的位置</source>
+        <translation>Save the survey to a new file</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>数据文件 (*.ard)</source>
+        <translation>Survey files (*.ard)</translation>
+    </message>
+    <message>
         <source>打印设置</source>
         <translation>Print Setup</translation>
     </message>

@@ -23,6 +23,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMenuBar>
@@ -163,6 +164,9 @@ void MainWindow::createActions()
     actionFileSave =
         makeAction("actionFileSave", tr("保存"), tr("保存文件"), png + "save_ali.png", QStringLiteral("file-save"));
     actionFileSave->setShortcut(QKeySequence::Save);
+    actionFileSaveAs =
+        makeAction("actionFileSaveAs", tr("另存为..."), tr("把数据文件保存到新的位置"), QString(), QString());
+    actionFileSaveAs->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_S));
     actionFilePrintSetup = makeAction("actionFilePrintSetup", tr("打印设置"), tr("打印设置"),
                                       png + "print_setup_ali.png", QStringLiteral("file-printsetup"));
     actionFilePrintPreview = makeAction("actionFilePrintPreview", tr("打印预览"), tr("打印预览"),
@@ -271,6 +275,7 @@ void MainWindow::createMenus()
     // Surveys that have gone since are greyed whenever the menu opens.
     connect(menuRecent, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentMenu);
     menuFile->addAction(actionFileSave);
+    menuFile->addAction(actionFileSaveAs);
     menuFile->addSeparator();
     menuFile->addAction(actionFilePrintSetup);
     menuFile->addAction(actionFilePrintPreview);
@@ -396,9 +401,9 @@ void MainWindow::setActionStates(bool blFileLoaded)
     // document.
     updateEditState();
     for (QAction *a :
-         {actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord, actionFileExportToPdf,
-          actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList, actionViewHStretch, actionViewSpacerAdd,
-          actionViewNormalized, actionFlawMark, actionViewDensity, actionSuggestFlaws})
+         {actionFileSaveAs, actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord,
+          actionFileExportToPdf, actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList, actionViewHStretch,
+          actionViewSpacerAdd, actionViewNormalized, actionFlawMark, actionViewDensity, actionSuggestFlaws})
         a->setEnabled(blFileLoaded);
     actionAcceptAllSuggestions->setEnabled(blFileLoaded && !m_suggestions.isEmpty());
     actionClearSuggestions->setEnabled(blFileLoaded && !m_suggestions.isEmpty());
@@ -980,6 +985,39 @@ bool MainWindow::saveCurrentFile()
     }
     onShowStatusMessage(tr("已保存 ") + QFileInfo(m_strCurFileName).fileName());
     return true;
+}
+
+// The survey goes to a new file; the old one stays as it was and the window
+// works on the new one from now on.
+void MainWindow::on_actionFileSaveAs_triggered()
+{
+    if (!m_document.isOpen())
+        return;
+    if (!m_saveAsDialog)
+        m_saveAsDialog = [](QWidget *parent, const QString &caption, const QString &path, const QString &filter) {
+            return QFileDialog::getSaveFileName(parent, caption, path, filter);
+        };
+    QString path = m_saveAsDialog(this, tr("另存为"), m_strCurFileName, tr("数据文件 (*.ard)"));
+    if (path.isEmpty())
+        return;
+    // A new name without an ending gets the survey's (an existing path is
+    // taken as chosen, so that the usual checks refuse a folder).
+    if (!QFileInfo::exists(path) && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".ard");
+    const DocResult result = m_document.saveAs(path);
+    if (!result.ok) {
+        showMessage(tr("提示"), result.message);
+        return;
+    }
+    m_strCurFileName = QFileInfo(m_document.filePath()).absoluteFilePath();
+    m_pPrinterOperation->setCurrentDir(QFileInfo(m_strCurFileName).absolutePath());
+    m_pPrinterOperation->setCurrentFileName(m_strCurFileName);
+    m_pShowWaveDataWidget->selectFileInList(m_strCurFileName);
+    m_windowState.addRecentFile(m_strCurFileName);
+    m_windowState.save(m_strStatePath);
+    rebuildRecentMenu();
+    updateEditState();
+    onShowStatusMessage(tr("已保存 ") + QFileInfo(m_strCurFileName).fileName());
 }
 
 // ---- Model edits ------------------------------------------------------

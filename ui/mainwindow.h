@@ -63,6 +63,10 @@ public:
     void setDeleteQuestion(DeleteQuestion question);
     // Replaces the modal "采纳全部建议" dialog (tests set its choice and answer).
     void setAcceptSuggestionsQuestion(AcceptSuggestionsQuestion question);
+    // Replaces the file dialog of 另存为 (parent, caption, proposed path,
+    // filter; returns the chosen path or nothing).
+    using SaveAsDialog = std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
+    void setSaveAsDialog(SaveAsDialog dialog) { m_saveAsDialog = std::move(dialog); }
 
     // The open document and the workspace showing it.
     KvrDocument &document() { return m_document; }
@@ -108,6 +112,7 @@ public slots:
     // Bound by name to the actions.
     void on_actionFileOpen_triggered();
     void on_actionFileSave_triggered();
+    void on_actionFileSaveAs_triggered();
     void on_actionSetupInfo_triggered();
     void on_actionSetupAna_triggered();
     void on_actionOriginData_triggered();
@@ -221,6 +226,7 @@ public:
 
     QAction *actionFileOpen = nullptr;
     QAction *actionFileSave = nullptr;
+    QAction *actionFileSaveAs = nullptr;
     QAction *actionFilePrintSetup = nullptr;
     QAction *actionFilePrintPreview = nullptr;
     QAction *actionFilePrint = nullptr;
@@ -277,6 +283,7 @@ private:
     float m_fWaveZoomScale = 1.0f; // amplitude zoom of the views
     MessageFunc m_messageFunc;
     DeleteQuestion m_deleteQuestion;
+    SaveAsDialog m_saveAsDialog;
     AcceptSuggestionsQuestion m_acceptSuggestionsQuestion;
     FlawSuggestions m_suggestions;
     bool m_blSuggesting = false;

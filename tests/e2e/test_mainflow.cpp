@@ -98,6 +98,7 @@ private slots:
     void swapSurvivesReopen();
     void rejectedFileKeepsTheOpenDocument();
     void failedSaveKeepsFileAndChanges();
+    void saveAsMovesTheWindowToTheNewFile();
     void closeFlow_data();
     void closeFlow();
     void switchingFilesAsksFirst_data();
@@ -422,6 +423,62 @@ void TestMainFlow::failedSaveKeepsFileAndChanges()
     QVERIFY(win.w.actionFileSave->isEnabled());
     QVERIFY(win.w.hasUnsavedChanges());
     QCOMPARE(readAll(path), before);
+}
+
+// 另存为 writes the survey to the chosen path (".ard" added when missing),
+// leaves the old file as it was, and the window works on the new file; a
+// refused target or a cancelled dialog changes nothing.
+void TestMainFlow::saveAsMovesTheWindowToTheNewFile()
+{
+    const QString path = makeSurvey(QStringLiteral("saveas.ard"));
+    const QByteArray before = readAll(path);
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("copies")));
+    const QString copyDir = m_dir.filePath(QStringLiteral("copies"));
+    Window win;
+    win.open(path);
+    win.clickButton("btnSwapNextWave");
+    QVERIFY(win.w.hasUnsavedChanges());
+
+    QString answer, proposed;
+    int asked = 0;
+    win.w.setSaveAsDialog([&](QWidget *, const QString &, const QString &start, const QString &) {
+        ++asked;
+        proposed = start;
+        return answer;
+    });
+    for (const QString &refused : {QString(), copyDir}) {
+        answer = refused;
+        win.w.actionFileSaveAs->trigger();
+        QCOMPARE(win.w.document().filePath(), path);
+        QVERIFY(win.w.hasUnsavedChanges());
+    }
+    QCOMPARE(asked, 2);
+    QCOMPARE(QFileInfo(proposed).absoluteFilePath(), QFileInfo(path).absoluteFilePath());
+    QCOMPARE(win.messages.size(), 1); // the directory, not the cancel
+    QVERIFY(win.messages.first().startsWith(QStringLiteral("提示|")));
+
+    answer = copyDir + QStringLiteral("/copy");
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    QTest::keyClick(&win.w, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(asked, 3);
+    const QString copy = copyDir + QStringLiteral("/copy.ard");
+    QCOMPARE(QFileInfo(win.w.document().filePath()).absoluteFilePath(), copy);
+    QCOMPARE(readAll(path), before);
+    QVERIFY(!win.w.hasUnsavedChanges() && !win.w.actionFileSave->isEnabled());
+    QVERIFY(win.w.windowTitle().startsWith(QStringLiteral("copy.ard")));
+    QCOMPARE(win.w.recentFiles().value(0), copy);
+    FileListWidget *list = win.w.workspace()->infoWidget()->fileListWidget();
+    QCOMPARE(list->currentDir(), copyDir);
+    QVERIFY(list->fileNames().contains(QStringLiteral("copy.ard")));
+
+    // The next edit and save go to the new file only.
+    win.clickButton("btnSwapNextWave");
+    win.w.actionFileSave->trigger();
+    QCOMPARE(readAll(path), before);
+    KvrDocument reopened;
+    QVERIFY(reopened.open(copy).ok);
+    QVERIFY(readAll(copy) != before);
+    QVERIFY(win.messages.size() == 1);
 }
 
 void TestMainFlow::closeFlow_data()
