@@ -9,6 +9,7 @@
 #include "panels/filelistwidget.h"
 #include "panels/suggestiondialog.h"
 #include "report/printeroperation.h"
+#include "ui/helpdialog.h"
 #include "widgets/showaboutdialog.h"
 #include "widgets/statuswidget.h"
 #include "workspace/showkvrinfowidget.h"
@@ -165,7 +166,7 @@ void MainWindow::createActions()
         makeAction("actionFileSave", tr("保存"), tr("保存文件"), png + "save_ali.png", QStringLiteral("file-save"));
     actionFileSave->setShortcut(QKeySequence::Save);
     actionFileSaveAs =
-        makeAction("actionFileSaveAs", tr("另存为..."), tr("把数据文件保存到新的位置"), QString(), QString());
+        makeAction("actionFileSaveAs", tr("另存为…"), tr("把数据文件保存到新的位置"), QString(), QString());
     actionFileSaveAs->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_S));
     actionFilePrintSetup = makeAction("actionFilePrintSetup", tr("打印设置"), tr("打印设置"),
                                       png + "print_setup_ali.png", QStringLiteral("file-printsetup"));
@@ -261,6 +262,8 @@ void MainWindow::createActions()
                    png + "suggest_accept_ali.png", QStringLiteral("analysis-suggest-accept"));
     actionClearSuggestions = makeAction("actionClearSuggestions", tr("清除建议"), tr("清除缺陷建议的标记，文件不变"),
                                         png + "suggest_clear_ali.png", QStringLiteral("analysis-suggest-clear"));
+    actionHelpManual = makeAction("actionHelpManual", tr("使用说明"), tr("打开本程序的使用说明"), QString(), QString());
+    actionHelpManual->setShortcut(QKeySequence::HelpContents);
     actionAbout = makeAction("actionAbout", tr("关于"), tr("显示软件相关信息"), png + "info.png",
                              QStringLiteral("help-actionAbout"));
 }
@@ -311,6 +314,7 @@ void MainWindow::createMenus()
 
     menuHelp = menuBar()->addMenu(tr("帮助(&H)"));
     menuHelp->setObjectName(QStringLiteral("menuHelp"));
+    menuHelp->addAction(actionHelpManual);
     menuHelp->addAction(actionAbout);
 }
 
@@ -571,6 +575,13 @@ void MainWindow::on_actionFlawMark_triggered()
 }
 
 void MainWindow::on_actionAbout_triggered() { m_pAboutDialog->exec(); }
+
+void MainWindow::on_actionHelpManual_triggered()
+{
+    if (!m_pHelpDialog)
+        m_pHelpDialog = new HelpDialog(this);
+    m_pHelpDialog->showManual();
+}
 
 // ---- Close flow -------------------------------------------------------
 

@@ -24,6 +24,7 @@ class QToolButton;
 class QVBoxLayout;
 class PrinterOperation;
 class ShowAboutDialog;
+class HelpDialog;
 class ShowKvrWaveDataWidget;
 class StatusWidget;
 class SuggestionAcceptDialog;
@@ -113,6 +114,7 @@ public slots:
     void on_actionFileOpen_triggered();
     void on_actionFileSave_triggered();
     void on_actionFileSaveAs_triggered();
+    void on_actionHelpManual_triggered();
     void on_actionSetupInfo_triggered();
     void on_actionSetupAna_triggered();
     void on_actionOriginData_triggered();
@@ -227,6 +229,7 @@ public:
     QAction *actionFileOpen = nullptr;
     QAction *actionFileSave = nullptr;
     QAction *actionFileSaveAs = nullptr;
+    QAction *actionHelpManual = nullptr;
     QAction *actionFilePrintSetup = nullptr;
     QAction *actionFilePrintPreview = nullptr;
     QAction *actionFilePrint = nullptr;
@@ -272,6 +275,7 @@ private:
     KvrDocument m_document;
     QWidget *m_pEmptyPage = nullptr; // page 1
     ShowAboutDialog *m_pAboutDialog = nullptr;
+    HelpDialog *m_pHelpDialog = nullptr;
 
     FileHeadPtr m_pFileHead;
     int m_nCurPageIndex = 2;

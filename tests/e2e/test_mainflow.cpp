@@ -8,6 +8,7 @@
 #include "datafile/synth.h"
 #include "panels/analysishelperwidget.h"
 #include "panels/filelistwidget.h"
+#include "ui/helpdialog.h"
 #include "ui/mainwindow.h"
 #include "ui/windowstate.h"
 #include "views/kvrmultiwaveassistantwidget.h"
@@ -30,6 +31,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 #include <cstring>
@@ -99,6 +101,7 @@ private slots:
     void rejectedFileKeepsTheOpenDocument();
     void failedSaveKeepsFileAndChanges();
     void saveAsMovesTheWindowToTheNewFile();
+    void helpShowsTheGuideInTheInterfaceLanguage();
     void closeFlow_data();
     void closeFlow();
     void switchingFilesAsksFirst_data();
@@ -479,6 +482,31 @@ void TestMainFlow::saveAsMovesTheWindowToTheNewFile()
     QVERIFY(reopened.open(copy).ok);
     QVERIFY(readAll(copy) != before);
     QVERIFY(win.messages.size() == 1);
+}
+
+// F1 opens the guide of the interface language, and the guide names every
+// shortcut the window's actions have.
+void TestMainFlow::helpShowsTheGuideInTheInterfaceLanguage()
+{
+    Window win;
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    QTest::keyClick(&win.w, Qt::Key_F1);
+    auto *browser = win.w.findChild<QTextBrowser *>(QStringLiteral("helpBrowser"));
+    QVERIFY(browser && browser->isVisible());
+    const bool english = installedUiLanguage() == UiLanguage::English;
+    QCOMPARE(browser->source().toString(), QStringLiteral("qrc") + HelpDialog::manualPath(installedUiLanguage()));
+    const QString text = browser->toPlainText();
+    QVERIFY(text.contains(QStringLiteral("Keyboard shortcuts")) == english);
+    QVERIFY(text.contains(QStringLiteral("快捷键")) == !english);
+    int shortcuts = 0;
+    for (const QAction *a : win.w.findChildren<QAction *>()) {
+        for (const QKeySequence &k : a->shortcuts()) {
+            ++shortcuts;
+            const QString key = k.toString(QKeySequence::PortableText);
+            QVERIFY2(text.contains(key), qPrintable(a->objectName() + QLatin1Char(' ') + key));
+        }
+    }
+    QVERIFY(shortcuts >= 8);
 }
 
 void TestMainFlow::closeFlow_data()
