@@ -132,6 +132,20 @@ QString headerfield::label(HeaderField f) { return QCoreApplication::translate("
 
 quint32 headerfield::changeBit(HeaderField f) { return info(f).bit; }
 
+quint32 headerfield::changedBits(const FileHead &a, const FileHead &b)
+{
+    quint32 bits = 0;
+    for (HeaderField f : all()) {
+        const bool same = textField(a, f) ? std::memcmp(textField(a, f), textField(b, f), kTextFieldSize) == 0
+                                          : std::memcmp(numberField(const_cast<FileHead &>(a), f),
+                                                        numberField(const_cast<FileHead &>(b), f), sizeof(float))
+                == 0;
+        if (!same)
+            bits |= changeBit(f);
+    }
+    return bits;
+}
+
 QString headerfield::valueText(const FileHead &head, HeaderField f)
 {
     if (const char *text = textField(head, f))
@@ -227,7 +241,7 @@ FlawMarkCommand::FlawMarkCommand(const WaveAnalyzeInfoPtr &record, int nFlawPos,
 
 FlawMarkCommand::Saved FlawMarkCommand::read(EditTarget &t) const
 {
-    Saved s {m_record->nFlawPos, m_record->blModified, kNoValue, kNoValue, flawBottom(*m_record)};
+    Saved s {m_record->nFlawPos, kNoValue, kNoValue, flawBottom(*m_record)};
     const int ch = m_record->nChannel;
     if (ch < 0 || ch >= kBlocksPerGroup)
         return s;
@@ -241,7 +255,6 @@ FlawMarkCommand::Saved FlawMarkCommand::read(EditTarget &t) const
 DocChange FlawMarkCommand::apply(EditTarget &t, const Saved &s)
 {
     m_record->nFlawPos = s.nRecordPos;
-    m_record->blModified = s.blModified;
     setFlawBottom(*m_record, s.nBottom);
     const int ch = m_record->nChannel;
     if (ch >= 0 && ch < kBlocksPerGroup) {
@@ -260,7 +273,7 @@ DocChange FlawMarkCommand::redo(EditTarget &t)
         int bottom = m_nBottom;
         if (m_blKeepBottom)
             bottom = m_nFlawPos != kNoValue && m_before.nBottom > m_nFlawPos ? m_before.nBottom : kNoValue;
-        m_after = {m_nFlawPos, 1, m_nFlawPos, m_nFlawPos, bottom};
+        m_after = {m_nFlawPos, m_nFlawPos, m_nFlawPos, bottom};
         m_blDone = true;
     }
     return apply(t, m_after);
@@ -355,7 +368,6 @@ DocChange WaveParamsCommand::redo(EditTarget &t)
             }
             if (m_params.blGain)
                 a.fManualGain = m_params.fManualGain;
-            a.blModified = 1;
             m_after << a;
         }
         m_blDone = true;
@@ -438,18 +450,15 @@ DocChange DeleteWaveCommand::redo(EditTarget &t)
     if (!m_blDone) {
         m_before = t.model.waveAnalyzeInfoList();
         m_nDeletedBefore = t.head.deleteChannelCnt;
-        m_nFlagsBefore = t.head.modifyFlags;
         m_nFocusBefore = t.model.focusIndex();
         t.model.deleteChannel(m_nIndex, t.head);
         m_after = t.model.waveAnalyzeInfoList();
         m_nDeletedAfter = t.head.deleteChannelCnt;
-        m_nFlagsAfter = t.head.modifyFlags;
         m_nFocusAfter = t.model.focusIndex();
         m_blDone = true;
     } else {
         t.model.replaceWaveAnalyzeInfoList(m_after);
         t.head.deleteChannelCnt = m_nDeletedAfter;
-        t.head.modifyFlags = m_nFlagsAfter;
         t.model.setFocusIndex(m_nFocusAfter);
     }
     DocChange c;
@@ -462,7 +471,6 @@ DocChange DeleteWaveCommand::undo(EditTarget &t)
 {
     t.model.replaceWaveAnalyzeInfoList(m_before);
     t.head.deleteChannelCnt = m_nDeletedBefore;
-    t.head.modifyFlags = m_nFlagsBefore;
     t.model.setFocusIndex(m_nFocusBefore);
     DocChange c;
     c.what = DocChange::Order | DocChange::Header;
@@ -482,7 +490,6 @@ HeaderFieldCommand::HeaderFieldCommand(HeaderField field, const FileHead &before
 HeaderFieldCommand::Value HeaderFieldCommand::read(const FileHead &head, HeaderField field)
 {
     Value v;
-    v.nFlags = head.modifyFlags;
     if (const char *text = textField(head, field))
         v.bytes = QByteArray(text, kTextFieldSize);
     else
@@ -493,7 +500,6 @@ HeaderFieldCommand::Value HeaderFieldCommand::read(const FileHead &head, HeaderF
 
 void HeaderFieldCommand::write(FileHead &head, HeaderField field, const Value &v)
 {
-    head.modifyFlags = v.nFlags;
     if (char *text = textField(head, field))
         std::memcpy(text, v.bytes.constData(), kTextFieldSize);
     else

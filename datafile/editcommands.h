@@ -28,6 +28,8 @@ bool fromKey(const QString &key, HeaderField *f);
 QString label(HeaderField f);
 // Its change bit in FileHead::modifyFlags.
 quint32 changeBit(HeaderField f);
+// The change bits of the fields whose bytes differ between two headers.
+quint32 changedBits(const FileHead &a, const FileHead &b);
 // The field's value as text (numbers as the panel shows them).
 QString valueText(const FileHead &head, HeaderField f);
 // Checks a new value; on success stores it in `head` (without the change
@@ -75,7 +77,6 @@ public:
 private:
     struct Saved {
         int nRecordPos;
-        quint8 blModified;
         int nOriginalPos;
         int nFilteredPos;
         int nBottom;
@@ -172,7 +173,6 @@ private:
     bool m_blDone = false;
     WaveAnalyzeInfoList m_before, m_after;
     qint32 m_nDeletedBefore = 0, m_nDeletedAfter = 0;
-    quint32 m_nFlagsBefore = 0, m_nFlagsAfter = 0;
     int m_nFocusBefore = 0, m_nFocusAfter = 0;
 };
 
@@ -188,10 +188,9 @@ public:
     bool mergeWith(const EditCommand &next) override;
 
 private:
-    // The field's bytes and the change words, as they were and as they become.
+    // The field's bytes, as they were and as they become.
     struct Value {
         QByteArray bytes;
-        quint32 nFlags = 0;
     };
     static Value read(const FileHead &head, HeaderField field);
     static void write(FileHead &head, HeaderField field, const Value &v);

@@ -475,6 +475,8 @@ DocResult KvrDocument::adopt(LoadedSurvey loaded)
     // conversion is the engineer's choice, so it counts as unsaved.
     m_blConversionPending = loaded.original || loaded.old;
     m_history.clear();
+    rememberSavedState();
+    updateChangeMarks();
     SystemConfig::instance().setMaxSamplePoints(loaded.maxSamplePoints);
     for (const QString &w : qAsConst(r.warnings))
         qDebug("onSelectedFile: %s", qPrintable(w));
@@ -534,20 +536,18 @@ DocResult KvrDocument::writeTo(const QString &path)
         return r;
     }
 
-    for (const auto &a : m_model.waveAnalyzeInfoList()) {
-        a->blModified = 0;
+    for (const auto &a : m_model.waveAnalyzeInfoList())
         a->blFilterChanged = 0;
-    }
     m_head->waveGroupCnt = disk.waveGroupCnt;
     m_head->deleteChannelCnt = disk.deleteChannelCnt;
     m_head->fWaveZoomScale = disk.fWaveZoomScale;
     m_adaptiveGain = disk.fWaveZoomScale;
-    m_head->modifyFlags = 0;
-    m_head->modifyFlags2 = 0;
     m_path = path;
     m_diskIdentity = kvrio::fileIdentity(path);
     m_blConversionPending = false;
     m_history.setClean();
+    rememberSavedState();
+    updateChangeMarks();
     r.ok = true;
     emit stateChanged();
     return r;
@@ -558,6 +558,42 @@ DocResult KvrDocument::writeTo(const QString &path)
 bool KvrDocument::changedOnDisk() const { return m_open && kvrio::fileIdentity(m_path) != m_diskIdentity; }
 
 bool KvrDocument::isModified() const { return m_open && (m_blConversionPending || !m_history.isClean()); }
+
+void KvrDocument::rememberSavedState()
+{
+    m_savedHead = *m_head;
+    m_savedWaves.clear();
+    m_savedWaves.reserve(m_model.waveCount());
+    for (const WaveAnalyzeInfoPtr &a : m_model.waveAnalyzeInfoList())
+        m_savedWaves.insert(a.get(),
+                            SavedWave {a, a->nFlawPos, flawBottom(*a), a->nHighCutoff, a->nLowCutoff, a->nFilterOrder, a->nFilterWindow,
+                                       a->fManualGain});
+}
+
+void KvrDocument::updateChangeMarks()
+{
+    // At the saved point nothing differs, so the marks are clear exactly when
+    // the history says the survey is saved (a conversion still pending
+    // aside); between, they name what a save would change.
+    const bool clean = !isModified();
+    quint32 flags = clean ? 0 : headerfield::changedBits(*m_head, m_savedHead);
+    if (m_blConversionPending
+        || (!clean
+            && (m_head->deleteChannelCnt != m_savedHead.deleteChannelCnt
+                || m_model.waveCount() != m_savedWaves.size())))
+        flags |= ModTypeOrVersion;
+    m_head->modifyFlags = flags;
+    m_head->modifyFlags2 = 0;
+    for (const WaveAnalyzeInfoPtr &a : m_model.waveAnalyzeInfoList()) {
+        const auto it = m_savedWaves.constFind(a.get());
+        const bool same = clean
+            || (it != m_savedWaves.constEnd() && it->nFlawPos == a->nFlawPos
+                && it->nFlawBottom == flawBottom(*a) && it->nHighCutoff == a->nHighCutoff
+                && it->nLowCutoff == a->nLowCutoff && it->nFilterOrder == a->nFilterOrder
+                && it->nFilterWindow == a->nFilterWindow && it->fManualGain == a->fManualGain);
+        a->blModified = same ? 0 : 1;
+    }
+}
 
 bool KvrDocument::setFocusIndex(int index)
 {
@@ -570,6 +606,7 @@ bool KvrDocument::setFocusIndex(int index)
 
 void KvrDocument::announce(const DocChange &change)
 {
+    updateChangeMarks();
     if (change.has(DocChange::Order))
         SystemConfig::instance().setMaxSamplePoints(m_model.maxSamplePoints());
     emit changed(change);
@@ -821,7 +858,6 @@ DocResult KvrDocument::setHeaderField(HeaderField field, const QString &value)
         : headerfield::valueText(after, field) == headerfield::valueText(*m_head, field);
     if (same)
         return r; // the same value: nothing to record
-    after.modifyFlags |= headerfield::changeBit(field);
     perform(std::unique_ptr<EditCommand>(new HeaderFieldCommand(field, *m_head, after)));
     return r;
 }

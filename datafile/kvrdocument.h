@@ -8,7 +8,10 @@
 // undo and redo the document announces what changed (changed()), and the
 // unsaved state is one thing: the history is not at the point of the last
 // save or open, or an original or old-version file still waits for its
-// conversion to be written.
+// conversion to be written. The change marks of the file (the header's
+// change words, each record's blModified) are derived from it: they name
+// what differs from the file as last saved or opened, so undoing past a save
+// brings back only what the save did not hold.
 #pragma once
 
 #include "datafile/editcommands.h"
@@ -17,6 +20,7 @@
 #include "datafile/records.h"
 #include "io/safewrite.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSaveFile>
 #include <QString>
@@ -169,6 +173,10 @@ private:
     static DocResult readSurvey(const QString &path, FileHead &head, MeasurementModel &model, ReadState &state,
                                 const OpenProgress &progress = OpenProgress());
     DocResult writeTo(const QString &path);
+    // The present state becomes the one on disk: the change marks clear.
+    void rememberSavedState();
+    // Sets the change marks from the difference to the state on disk.
+    void updateChangeMarks();
     // Applies a new command, records it and announces the change.
     DocChange perform(std::unique_ptr<EditCommand> command);
     void announce(const DocChange &change);
@@ -190,4 +198,13 @@ private:
     EditHistory m_history;
     SaveDeviceFactory m_deviceFactory;
     kvrio::FileIdentity m_diskIdentity;
+
+    // What an edit can change, as the file on disk holds it.
+    struct SavedWave {
+        WaveAnalyzeInfoPtr record;
+        qint32 nFlawPos, nFlawBottom, nHighCutoff, nLowCutoff, nFilterOrder, nFilterWindow;
+        float fManualGain;
+    };
+    FileHead m_savedHead {};
+    QHash<const WaveAnalyzeInfo *, SavedWave> m_savedWaves;
 };

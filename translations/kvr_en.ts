@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>HelpDialog</name>
+    <message>
+        <source>使用说明</source>
+        <translation>User Guide</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>AnalysisHelperWidget</name>
     <message>
         <source>滤波器类型：</source>
@@ -760,6 +771,30 @@ G</translation>
     <message>
         <source>保存文件</source>
         <translation>Save the file</translation>
+    </message>
+    <message>
+        <source>使用说明</source>
+        <translation>User Guide</translation>
+    </message>
+    <message>
+        <source>打开本程序的使用说明</source>
+        <translation>Open the user guide of this program</translation>
+    </message>
+    <message>
+        <source>另存为…</source>
+        <translation>Save As...</translation>
+    </message>
+    <message>
+        <source>把数据文件保存到新的位置</source>
+        <translation>Save the survey to a new file</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>数据文件 (*.ard)</source>
+        <translation>Survey files (*.ard)</translation>
     </message>
     <message>
         <source>打印设置</source>

@@ -10,6 +10,7 @@
 #include "panels/filelistwidget.h"
 #include "panels/suggestiondialog.h"
 #include "report/printeroperation.h"
+#include "ui/helpdialog.h"
 #include "widgets/showaboutdialog.h"
 #include "widgets/statuswidget.h"
 #include "workspace/showkvrinfowidget.h"
@@ -24,6 +25,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMenuBar>
@@ -166,6 +168,9 @@ void MainWindow::createActions()
     actionFileSave =
         makeAction("actionFileSave", tr("保存"), tr("保存文件"), png + "save_ali.png", QStringLiteral("file-save"));
     actionFileSave->setShortcut(QKeySequence::Save);
+    actionFileSaveAs =
+        makeAction("actionFileSaveAs", tr("另存为…"), tr("把数据文件保存到新的位置"), QString(), QString());
+    actionFileSaveAs->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_S));
     actionFilePrintSetup = makeAction("actionFilePrintSetup", tr("打印设置"), tr("打印设置"),
                                       png + "print_setup_ali.png", QStringLiteral("file-printsetup"));
     actionFilePrintPreview = makeAction("actionFilePrintPreview", tr("打印预览"), tr("打印预览"),
@@ -260,6 +265,8 @@ void MainWindow::createActions()
                    png + "suggest_accept_ali.png", QStringLiteral("analysis-suggest-accept"));
     actionClearSuggestions = makeAction("actionClearSuggestions", tr("清除建议"), tr("清除缺陷建议的标记，文件不变"),
                                         png + "suggest_clear_ali.png", QStringLiteral("analysis-suggest-clear"));
+    actionHelpManual = makeAction("actionHelpManual", tr("使用说明"), tr("打开本程序的使用说明"), QString(), QString());
+    actionHelpManual->setShortcut(QKeySequence::HelpContents);
     actionAbout = makeAction("actionAbout", tr("关于"), tr("显示软件相关信息"), png + "info.png",
                              QStringLiteral("help-actionAbout"));
 }
@@ -274,6 +281,7 @@ void MainWindow::createMenus()
     // Surveys that have gone since are greyed whenever the menu opens.
     connect(menuRecent, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentMenu);
     menuFile->addAction(actionFileSave);
+    menuFile->addAction(actionFileSaveAs);
     menuFile->addSeparator();
     menuFile->addAction(actionFilePrintSetup);
     menuFile->addAction(actionFilePrintPreview);
@@ -315,6 +323,7 @@ void MainWindow::createMenus()
 
     menuHelp = menuBar()->addMenu(tr("帮助(&H)"));
     menuHelp->setObjectName(QStringLiteral("menuHelp"));
+    menuHelp->addAction(actionHelpManual);
     menuHelp->addAction(actionAbout);
 }
 
@@ -405,9 +414,9 @@ void MainWindow::setActionStates(bool blFileLoaded)
     // document.
     updateEditState();
     for (QAction *a :
-         {actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord, actionFileExportToPdf,
-          actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList, actionViewHStretch, actionViewSpacerAdd,
-          actionViewNormalized, actionFlawMark, actionViewDensity, actionSuggestFlaws})
+         {actionFileSaveAs, actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord,
+          actionFileExportToPdf, actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList, actionViewHStretch,
+          actionViewSpacerAdd, actionViewNormalized, actionFlawMark, actionViewDensity, actionSuggestFlaws})
         a->setEnabled(blFileLoaded);
     actionAcceptAllSuggestions->setEnabled(blFileLoaded && !m_suggestions.isEmpty());
     actionClearSuggestions->setEnabled(blFileLoaded && !m_suggestions.isEmpty());
@@ -575,6 +584,13 @@ void MainWindow::on_actionFlawMark_triggered()
 }
 
 void MainWindow::on_actionAbout_triggered() { m_pAboutDialog->exec(); }
+
+void MainWindow::on_actionHelpManual_triggered()
+{
+    if (!m_pHelpDialog)
+        m_pHelpDialog = new HelpDialog(this);
+    m_pHelpDialog->showManual();
+}
 
 // ---- Close flow -------------------------------------------------------
 
@@ -1020,25 +1036,34 @@ bool MainWindow::saveCurrentFile()
     return true;
 }
 
+// The survey goes to a new file; the old one stays as it was and the window
+// works on the new one from now on.
+void MainWindow::on_actionFileSaveAs_triggered() { saveCurrentFileAs(); }
+
 bool MainWindow::saveCurrentFileAs()
 {
     if (!m_document.isOpen())
         return true;
-    const QString path = m_saveAsPath ? m_saveAsPath(m_document.filePath())
-                                      : QFileDialog::getSaveFileName(this, tr("另存为"), m_document.filePath(),
-                                                                     tr("检测数据文件 (*.ard)"));
+    if (!m_saveAsDialog)
+        m_saveAsDialog = [](QWidget *parent, const QString &caption, const QString &path, const QString &filter) {
+            return QFileDialog::getSaveFileName(parent, caption, path, filter);
+        };
+    QString path = m_saveAsDialog(this, tr("另存为"), m_strCurFileName, tr("数据文件 (*.ard)"));
     if (path.isEmpty())
         return false;
+    // A new name without an ending gets the survey's (an existing path is
+    // taken as chosen, so that the usual checks refuse a folder).
+    if (!QFileInfo::exists(path) && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".ard");
     const DocResult result = m_document.saveAs(path);
     if (!result.ok) {
         showMessage(tr("提示"), result.message);
         return false;
     }
-    // From now on the window works on the new file; the old one stays as it was.
-    m_strCurFileName = m_document.filePath();
-    m_pShowWaveDataWidget->setDirectoryAndFile(QFileInfo(m_strCurFileName).absolutePath(), m_strCurFileName);
+    m_strCurFileName = QFileInfo(m_document.filePath()).absoluteFilePath();
     m_pPrinterOperation->setCurrentDir(QFileInfo(m_strCurFileName).absolutePath());
     m_pPrinterOperation->setCurrentFileName(m_strCurFileName);
+    m_pShowWaveDataWidget->selectFileInList(m_strCurFileName);
     m_windowState.addRecentFile(m_strCurFileName);
     m_windowState.save(m_strStatePath, {m_strCurFileName});
     rebuildRecentMenu();

@@ -27,6 +27,7 @@ class QVBoxLayout;
 class PrinterOperation;
 class ProjectTableWidget;
 class ShowAboutDialog;
+class HelpDialog;
 class ShowKvrWaveDataWidget;
 class StatusWidget;
 class SuggestionAcceptDialog;
@@ -71,9 +72,10 @@ public:
     enum class DiskChangedAnswer { Overwrite, SaveAs, Cancel };
     using DiskChangedQuestion = std::function<DiskChangedAnswer(const QString &strFileName)>;
     void setDiskChangedQuestion(DiskChangedQuestion question) { m_diskChangedQuestion = std::move(question); }
-    // Replaces the file dialog that asks where to save a copy (tests).
-    using SaveAsPathFunc = std::function<QString(const QString &strCurrentPath)>;
-    void setSaveAsPathFunc(SaveAsPathFunc func) { m_saveAsPath = std::move(func); }
+    // Replaces the file dialog of 另存为 (parent, caption, proposed path,
+    // filter; returns the chosen path or nothing).
+    using SaveAsDialog = std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
+    void setSaveAsDialog(SaveAsDialog dialog) { m_saveAsDialog = std::move(dialog); }
 
     // The open document and the workspace showing it.
     KvrDocument &document() { return m_document; }
@@ -119,6 +121,8 @@ public slots:
     // Bound by name to the actions.
     void on_actionFileOpen_triggered();
     void on_actionFileSave_triggered();
+    void on_actionFileSaveAs_triggered();
+    void on_actionHelpManual_triggered();
     void on_actionSetupInfo_triggered();
     void on_actionSetupAna_triggered();
     void on_actionOriginData_triggered();
@@ -247,6 +251,8 @@ public:
 
     QAction *actionFileOpen = nullptr;
     QAction *actionFileSave = nullptr;
+    QAction *actionFileSaveAs = nullptr;
+    QAction *actionHelpManual = nullptr;
     QAction *actionFilePrintSetup = nullptr;
     QAction *actionFilePrintPreview = nullptr;
     QAction *actionFilePrint = nullptr;
@@ -292,6 +298,7 @@ private:
     KvrDocument m_document;
     QWidget *m_pEmptyPage = nullptr; // page 1
     ShowAboutDialog *m_pAboutDialog = nullptr;
+    HelpDialog *m_pHelpDialog = nullptr;
 
     FileHeadPtr m_pFileHead;
     int m_nCurPageIndex = 2;
@@ -303,9 +310,9 @@ private:
     float m_fWaveZoomScale = 1.0f; // amplitude zoom of the views
     MessageFunc m_messageFunc;
     DeleteQuestion m_deleteQuestion;
+    SaveAsDialog m_saveAsDialog;
     AcceptSuggestionsQuestion m_acceptSuggestionsQuestion;
     DiskChangedQuestion m_diskChangedQuestion;
-    SaveAsPathFunc m_saveAsPath;
     FlawSuggestions m_suggestions;
     bool m_blSuggesting = false;
 

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
+#include <cstring>
 
 using namespace fixtures;
 
@@ -100,6 +101,114 @@ QByteArray saved(KvrDocument &doc, const QString &path)
     return r.ok ? readAll(path) : QByteArray();
 }
 
+FileHead headOf(const QByteArray &file)
+{
+    FileHead h;
+    std::memcpy(&h, file.constData(), sizeof h);
+    return h;
+}
+
+// The change words a file should carry: the edited fields whose bytes differ
+// from the file saved before it, 0x02 for a changed count of deleted waves.
+quint32 expectedChangeWords(const QByteArray &before, const QByteArray &after)
+{
+    const FileHead a = headOf(before), b = headOf(after);
+    const struct {
+        qint64 offset, size;
+        quint32 bit;
+    } fields[] = {
+        {offsetof(FileHead, workName), kTextFieldSize, ModWorkName},
+        {offsetof(FileHead, detectUnit), kTextFieldSize, ModDetectUnit},
+        {offsetof(FileHead, detectName), kTextFieldSize, ModDetectName},
+        {offsetof(FileHead, pilingNumber), kTextFieldSize, ModPilingNumber},
+        {offsetof(FileHead, detectTime), kTextFieldSize, ModDetectTime},
+        {offsetof(FileHead, fWaveSpeed), 4, ModWaveSpeed},
+        {offsetof(FileHead, fOffsetAngle), 4, ModOffsetAngle},
+    };
+    quint32 bits = a.deleteChannelCnt != b.deleteChannelCnt ? quint32(ModTypeOrVersion) : 0u;
+    for (const auto &f : fields) {
+        if (before.mid(f.offset, f.size) != after.mid(f.offset, f.size))
+            bits |= f.bit;
+    }
+    return bits;
+}
+
+// The bytes of a saved survey without its change words.
+QByteArray withoutChangeWords(QByteArray file)
+{
+    std::memset(file.data() + offsetof(FileHead, modifyFlags), 0, 8);
+    return file;
+}
+
+// Every analysis record of a saved survey has blModified clear.
+bool noRecordMarkedModified(const QByteArray &file)
+{
+    const FileHead h = headOf(file);
+    const int records = kChannelsPerGroup * h.waveGroupCnt - h.deleteChannelCnt;
+    for (int j = 0; j < records; ++j) {
+        if (file.at(recordOffset(h.waveGroupCnt, j) + offsetof(WaveAnalyzeInfo, blModified)) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Watches a document's change notices: every record or header byte an edit,
+// undo or redo changes must be named by the notice it sends (the change
+// marks aside, which follow the saved state, not the edit).
+class NoticeChecker
+{
+public:
+    explicit NoticeChecker(KvrDocument &doc)
+        : m_doc(doc)
+    {
+        QObject::connect(&doc, &KvrDocument::changed, [this](const DocChange &c) {
+            m_last = c;
+            ++m_count;
+        });
+    }
+    // Runs one step and checks its notice; returns what the step returned.
+    template<typename F> bool check(F step)
+    {
+        const QVector<QByteArray> before = records();
+        FileHead head = *m_doc.fileHead();
+        const int count = m_count;
+        const bool ok = step();
+        if (m_count == count)
+            return ok && records() == before; // no notice: nothing may have changed
+        const DocChange &c = m_last;
+        FileHead now = *m_doc.fileHead();
+        head.modifyFlags = now.modifyFlags = 0;
+        if (std::memcmp(&head, &now, sizeof head) != 0 && !c.has(DocChange::Header))
+            return false;
+        const QVector<QByteArray> after = records();
+        if (c.has(DocChange::Order))
+            return true;
+        if (after.size() != before.size())
+            return false;
+        for (int i = 0; i < after.size(); ++i) {
+            const bool named = c.has(DocChange::Waves) && (c.waves.isEmpty() || c.waves.contains(i));
+            if (after.at(i) != before.at(i) && !named)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    QVector<QByteArray> records() const
+    {
+        QVector<QByteArray> r;
+        for (const WaveAnalyzeInfoPtr &a : m_doc.model().waveAnalyzeInfoList()) {
+            WaveAnalyzeInfo copy = *a;
+            copy.blModified = 0;
+            r << QByteArray(reinterpret_cast<const char *>(&copy), sizeof copy);
+        }
+        return r;
+    }
+    KvrDocument &m_doc;
+    DocChange m_last;
+    int m_count = 0;
+};
+
 } // namespace
 
 class TestEdits : public QObject
@@ -110,6 +219,9 @@ private slots:
     void undoAndRedoEverything_data();
     void undoAndRedoEverything();
     void unsavedFollowsHistory();
+    void savedInTheMiddle_data() { undoAndRedoEverything_data(); }
+    void savedInTheMiddle();
+    void undoPastSaveKeepsSavedMarksClear();
     void mergesAndNames();
     void refusedEditsChangeNothing();
     void shorterTextLeavesNothingBehind();
@@ -172,12 +284,17 @@ void TestEdits::undoAndRedoEverything()
     // undoes and redoes them all.
     KvrDocument kept, cycled;
     QVERIFY(kept.open(path).ok && cycled.open(path).ok);
+    NoticeChecker notices(cycled);
     QRandomGenerator rng(seed);
     int done = 0;
     for (int k = 0; k < 40; ++k) {
         const Op op = randomOp(kept, rng);
         const DocResult a = apply(kept, op);
-        const DocResult b = apply(cycled, op);
+        DocResult b;
+        QVERIFY(notices.check([&] {
+            b = apply(cycled, op);
+            return true;
+        }));
         QCOMPARE(b.ok, a.ok);
         QCOMPARE(b.message, a.message);
         done += a.ok ? 1 : 0;
@@ -188,12 +305,12 @@ void TestEdits::undoAndRedoEverything()
     QCOMPARE(kept.history().count(), steps);
 
     for (int k = 0; k < steps; ++k)
-        QVERIFY(cycled.undo());
+        QVERIFY(notices.check([&] { return cycled.undo(); }));
     QVERIFY(!cycled.canUndo());
     QVERIFY(saved(cycled, out) == unedited);
 
     for (int k = 0; k < steps; ++k)
-        QVERIFY(cycled.redo());
+        QVERIFY(notices.check([&] { return cycled.redo(); }));
     QVERIFY(!cycled.canRedo());
     const QByteArray redone = saved(cycled, out);
     QVERIFY(redone == saved(kept, out));
@@ -241,6 +358,82 @@ void TestEdits::unsavedFollowsHistory()
     // Opening another survey starts a new history.
     QVERIFY(doc.open(survey("missing.ard")).ok);
     QVERIFY(!doc.canUndo() && !doc.canRedo() && !doc.isModified());
+}
+
+// Saving halfway through random edits, undos (also past the save) and new
+// edits changes nothing of what is finally written but the change words, and
+// those name exactly what differs from the file saved before.
+void TestEdits::savedInTheMiddle()
+{
+    QFETCH(QString, file);
+    QFETCH(quint32, seed);
+    const QString path = survey(file);
+    const QString mid = m_dir.filePath(QStringLiteral("mid-%1").arg(file));
+    const QString out = m_dir.filePath(QStringLiteral("end-%1").arg(file));
+
+    KvrDocument plain, saving, straight;
+    QVERIFY(plain.open(path).ok && saving.open(path).ok && straight.open(path).ok);
+    const QByteArray unedited = saved(plain, out);
+    QRandomGenerator rng(seed);
+    const auto edit = [&](int count) {
+        for (int k = 0; k < count; ++k) {
+            const Op op = randomOp(saving, rng);
+            const DocResult a = apply(saving, op);
+            QCOMPARE(apply(straight, op).ok, a.ok);
+        }
+    };
+    const auto undo = [&](int count) {
+        for (int k = 0; k < count; ++k)
+            QCOMPARE(straight.undo(), saving.undo());
+    };
+
+    edit(15);
+    const QByteArray middle = saved(saving, mid);
+    QVERIFY(!middle.isEmpty());
+    QVERIFY(!saving.isModified());
+    const quint32 conversion = straight.isConversionPending() ? quint32(ModTypeOrVersion) : 0u;
+    QCOMPARE(headOf(middle).modifyFlags, expectedChangeWords(unedited, middle) | conversion);
+    edit(10);
+    undo(int(rng.bounded(quint32(saving.history().count() + 1))));
+    const QByteArray back = saved(saving, out);
+    edit(int(rng.bounded(4)));
+    const QByteArray end = saved(saving, out);
+    const QByteArray reference = saved(straight, out);
+
+    QVERIFY(withoutChangeWords(end) == withoutChangeWords(reference));
+    QCOMPARE(headOf(end).modifyFlags, expectedChangeWords(back, end));
+    QCOMPARE(headOf(end).modifyFlags2, 0u);
+    QCOMPARE(headOf(back).modifyFlags, expectedChangeWords(middle, back));
+    QVERIFY(noRecordMarkedModified(middle) && noRecordMarkedModified(back) && noRecordMarkedModified(end));
+}
+
+// Two header fields and a mark edited, saved, the last field undone: only
+// that field's bit and no wave come back as changed, in memory and on disk.
+void TestEdits::undoPastSaveKeepsSavedMarksClear()
+{
+    KvrDocument doc;
+    QVERIFY(doc.open(survey("analysis.ard")).ok);
+    const FileHead &h = *doc.fileHead();
+    QVERIFY(doc.setFlawMark(1, 100).ok);
+    QVERIFY(doc.setHeaderField(HeaderField::WorkName, QStringLiteral("一号桥")).ok);
+    QVERIFY(doc.setHeaderField(HeaderField::DetectUnit, QStringLiteral("检测所")).ok);
+    QCOMPARE(h.modifyFlags, quint32(ModWorkName | ModDetectUnit));
+    QVERIFY(doc.model().waveAnalyzeInfoAt(1)->blModified);
+    const QString path = m_dir.filePath("marks.ard");
+    QVERIFY(doc.saveAs(path).ok);
+    QCOMPARE(headOf(readAll(path)).modifyFlags, quint32(ModWorkName | ModDetectUnit));
+    QCOMPARE(h.modifyFlags, 0u);
+
+    QVERIFY(doc.undo());
+    QCOMPARE(h.modifyFlags, quint32(ModDetectUnit));
+    QVERIFY(!doc.model().waveAnalyzeInfoAt(1)->blModified);
+    QVERIFY(doc.undo() && doc.undo());
+    QCOMPARE(h.modifyFlags, quint32(ModWorkName | ModDetectUnit));
+    QVERIFY(doc.model().waveAnalyzeInfoAt(1)->blModified);
+    QVERIFY(doc.redo() && doc.redo() && doc.redo());
+    QVERIFY(!doc.isModified());
+    QCOMPARE(h.modifyFlags, 0u);
+    QVERIFY(!doc.model().waveAnalyzeInfoAt(1)->blModified);
 }
 
 void TestEdits::mergesAndNames()

@@ -9,6 +9,7 @@
 #include "panels/analysishelperwidget.h"
 #include "panels/filelistwidget.h"
 #include "panels/markspanel.h"
+#include "ui/helpdialog.h"
 #include "ui/mainwindow.h"
 #include "ui/windowstate.h"
 #include "views/kvrmultiwaveassistantwidget.h"
@@ -32,6 +33,7 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 #include <cstring>
@@ -103,6 +105,8 @@ private slots:
     void failedSaveKeepsFileAndChanges();
     void saveAsksWhenTheFileChangedOnDisk_data();
     void saveAsksWhenTheFileChangedOnDisk();
+    void saveAsMovesTheWindowToTheNewFile();
+    void helpShowsTheGuideInTheInterfaceLanguage();
     void closeFlow_data();
     void closeFlow();
     void switchingFilesAsksFirst_data();
@@ -488,6 +492,87 @@ void TestMainFlow::failedSaveKeepsFileAndChanges()
     QCOMPARE(readAll(path), before);
 }
 
+// 另存为 writes the survey to the chosen path (".ard" added when missing),
+// leaves the old file as it was, and the window works on the new file; a
+// refused target or a cancelled dialog changes nothing.
+void TestMainFlow::saveAsMovesTheWindowToTheNewFile()
+{
+    const QString path = makeSurvey(QStringLiteral("saveas.ard"));
+    const QByteArray before = readAll(path);
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("copies")));
+    const QString copyDir = m_dir.filePath(QStringLiteral("copies"));
+    Window win;
+    win.open(path);
+    win.clickButton("btnSwapNextWave");
+    QVERIFY(win.w.hasUnsavedChanges());
+
+    QString answer, proposed;
+    int asked = 0;
+    win.w.setSaveAsDialog([&](QWidget *, const QString &, const QString &start, const QString &) {
+        ++asked;
+        proposed = start;
+        return answer;
+    });
+    for (const QString &refused : {QString(), copyDir}) {
+        answer = refused;
+        win.w.actionFileSaveAs->trigger();
+        QCOMPARE(win.w.document().filePath(), path);
+        QVERIFY(win.w.hasUnsavedChanges());
+    }
+    QCOMPARE(asked, 2);
+    QCOMPARE(QFileInfo(proposed).absoluteFilePath(), QFileInfo(path).absoluteFilePath());
+    QCOMPARE(win.messages.size(), 1); // the directory, not the cancel
+    QVERIFY(win.messages.first().startsWith(QStringLiteral("提示|")));
+
+    answer = copyDir + QStringLiteral("/copy");
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    QTest::keyClick(&win.w, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(asked, 3);
+    const QString copy = copyDir + QStringLiteral("/copy.ard");
+    QCOMPARE(QFileInfo(win.w.document().filePath()).absoluteFilePath(), copy);
+    QCOMPARE(readAll(path), before);
+    QVERIFY(!win.w.hasUnsavedChanges() && !win.w.actionFileSave->isEnabled());
+    QVERIFY(win.w.windowTitle().startsWith(QStringLiteral("copy.ard")));
+    QCOMPARE(win.w.recentFiles().value(0), copy);
+    FileListWidget *list = win.w.workspace()->infoWidget()->fileListWidget();
+    QCOMPARE(list->currentDir(), copyDir);
+    QVERIFY(list->fileNames().contains(QStringLiteral("copy.ard")));
+
+    // The next edit and save go to the new file only.
+    win.clickButton("btnSwapNextWave");
+    win.w.actionFileSave->trigger();
+    QCOMPARE(readAll(path), before);
+    KvrDocument reopened;
+    QVERIFY(reopened.open(copy).ok);
+    QVERIFY(readAll(copy) != before);
+    QVERIFY(win.messages.size() == 1);
+}
+
+// F1 opens the guide of the interface language, and the guide names every
+// shortcut the window's actions have.
+void TestMainFlow::helpShowsTheGuideInTheInterfaceLanguage()
+{
+    Window win;
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    QTest::keyClick(&win.w, Qt::Key_F1);
+    auto *browser = win.w.findChild<QTextBrowser *>(QStringLiteral("helpBrowser"));
+    QVERIFY(browser && browser->isVisible());
+    const bool english = installedUiLanguage() == UiLanguage::English;
+    QCOMPARE(browser->source().toString(), QStringLiteral("qrc") + HelpDialog::manualPath(installedUiLanguage()));
+    const QString text = browser->toPlainText();
+    QVERIFY(text.contains(QStringLiteral("Keyboard shortcuts")) == english);
+    QVERIFY(text.contains(QStringLiteral("快捷键")) == !english);
+    int shortcuts = 0;
+    for (const QAction *a : win.w.findChildren<QAction *>()) {
+        for (const QKeySequence &k : a->shortcuts()) {
+            ++shortcuts;
+            const QString key = k.toString(QKeySequence::PortableText);
+            QVERIFY2(text.contains(key), qPrintable(a->objectName() + QLatin1Char(' ') + key));
+        }
+    }
+    QVERIFY(shortcuts >= 8);
+}
+
 void TestMainFlow::closeFlow_data()
 {
     QTest::addColumn<bool>("edit");
@@ -833,7 +918,7 @@ void TestMainFlow::saveAsksWhenTheFileChangedOnDisk()
         ++asked;
         return MainWindow::DiskChangedAnswer(answer);
     });
-    win.w.setSaveAsPathFunc([&](const QString &) { return copy; });
+    win.w.setSaveAsDialog([&](QWidget *, const QString &, const QString &, const QString &) { return copy; });
     win.open(path);
     QVERIFY(win.w.document().setFlawMark(0, 200).ok);
 
