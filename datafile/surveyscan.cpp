@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr float kMaxWaveSpeed = 20000.0f; // m/s; anything above is not a wave speed
 
 bool readAt(QFile &f, qint64 pos, void *data, qint64 size)
 {
@@ -152,7 +151,7 @@ SurveyScan scanSurvey(const QString &path)
         }
         swapToFromDisk(gh);
         heading[g] = std::isfinite(gh.fHeadingAngle) ? gh.fHeadingAngle : 0.0f;
-        if (gh.nWaveSpeed > 0 && gh.nWaveSpeed <= int(kMaxWaveSpeed))
+        if (gh.nWaveSpeed >= int(kMinWaveSpeed) && gh.nWaveSpeed <= int(kMaxWaveSpeed))
             maxWaveSpeed = qMax(maxWaveSpeed, gh.nWaveSpeed);
         for (int b = 0; b < kBlocksPerGroup; ++b) {
             uchar raw[8];
