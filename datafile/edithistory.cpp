@@ -1,5 +1,7 @@
 #include "edithistory.h"
 
+#include <algorithm>
+
 void EditHistory::push(std::unique_ptr<EditCommand> command)
 {
     if (!command)
@@ -36,20 +38,30 @@ void EditHistory::setBudget(qint64 bytes)
 
 void EditHistory::trim()
 {
+    // The oldest steps go first, but never the one the next undo takes back.
     int drop = 0;
     qint64 bytes = m_nBytes;
-    while (bytes > m_nBudget && drop < int(m_commands.size()) - 1) {
+    while (bytes > m_nBudget && drop < m_nIndex - 1) {
         bytes -= m_commands[size_t(drop)]->memoryBytes();
         ++drop;
     }
-    if (drop == 0)
-        return;
-    m_commands.erase(m_commands.begin(), m_commands.begin() + drop);
+    if (drop > 0) {
+        m_commands.erase(m_commands.begin(), m_commands.begin() + drop);
+        m_nIndex -= drop;
+        m_nDropped += drop;
+        if (m_nCleanIndex >= 0)
+            m_nCleanIndex = m_nCleanIndex >= drop ? m_nCleanIndex - drop : -1; // the saved point went with them
+    }
+    // Still too much: the steps that were undone go, the farthest first,
+    // keeping one to redo.
+    while (bytes > m_nBudget && int(m_commands.size()) > std::max(m_nIndex + 1, 1)) {
+        bytes -= m_commands.back()->memoryBytes();
+        m_commands.pop_back();
+        ++m_nDropped;
+        if (m_nCleanIndex > int(m_commands.size()))
+            m_nCleanIndex = -1;
+    }
     m_nBytes = bytes;
-    m_nIndex -= drop;
-    m_nDropped += drop;
-    if (m_nCleanIndex >= 0)
-        m_nCleanIndex = m_nCleanIndex >= drop ? m_nCleanIndex - drop : -1; // the saved point went with them
 }
 
 QString EditHistory::undoText() const { return canUndo() ? m_commands[size_t(m_nIndex - 1)]->text() : QString(); }

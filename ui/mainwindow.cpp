@@ -29,7 +29,6 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMenuBar>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
@@ -168,8 +167,8 @@ void MainWindow::createActions()
     actionFileSave =
         makeAction("actionFileSave", tr("保存"), tr("保存文件"), png + "save_ali.png", QStringLiteral("file-save"));
     actionFileSave->setShortcut(QKeySequence::Save);
-    actionFileSaveAs =
-        makeAction("actionFileSaveAs", tr("另存为…"), tr("把数据文件保存到新的位置"), QString(), QString());
+    actionFileSaveAs = makeAction("actionFileSaveAs", tr("另存为…"), tr("把数据文件保存到新的位置"),
+                                  png + "save_ali.png", QStringLiteral("document-save-as"));
     actionFileSaveAs->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_S));
     actionFilePrintSetup = makeAction("actionFilePrintSetup", tr("打印设置"), tr("打印设置"),
                                       png + "print_setup_ali.png", QStringLiteral("file-printsetup"));
@@ -265,7 +264,8 @@ void MainWindow::createActions()
                    png + "suggest_accept_ali.png", QStringLiteral("analysis-suggest-accept"));
     actionClearSuggestions = makeAction("actionClearSuggestions", tr("清除建议"), tr("清除缺陷建议的标记，文件不变"),
                                         png + "suggest_clear_ali.png", QStringLiteral("analysis-suggest-clear"));
-    actionHelpManual = makeAction("actionHelpManual", tr("使用说明"), tr("打开本程序的使用说明"), QString(), QString());
+    actionHelpManual = makeAction("actionHelpManual", tr("使用说明"), tr("打开本程序的使用说明"), png + "info.png",
+                                  QStringLiteral("help-contents"));
     actionHelpManual->setShortcut(QKeySequence::HelpContents);
     actionAbout = makeAction("actionAbout", tr("关于"), tr("显示软件相关信息"), png + "info.png",
                              QStringLiteral("help-actionAbout"));

@@ -594,9 +594,17 @@ void TestEdits::historyKeepsItsBudget()
     QVERIFY(doc.save().ok);
     QVERIFY(!doc.isModified());
 
+    // With everything undone, a smaller budget drops the steps to redo, the
+    // farthest first, and keeps the next one.
+    doc.setHistoryBudget(1);
+    QCOMPARE(doc.history().index(), 0);
+    QCOMPARE(doc.history().count(), 1);
+    QVERIFY(doc.redo());
+    QCOMPARE(doc.model().waveAnalyzeInfoAt(0)->fManualGain, 1.0f + 0.5f * 4);
+    QVERIFY(doc.undo());
+
     // A single step larger than the budget is still kept: the last edit can
     // always be taken back.
-    doc.setHistoryBudget(1);
     QVERIFY(doc.applyWaveParams(-1, gain).ok);
     QCOMPARE(doc.history().count(), 1);
     QVERIFY(doc.undo());

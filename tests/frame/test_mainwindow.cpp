@@ -73,8 +73,8 @@ void TestMainWindow::structure()
     }
     // The 21 commands, the PDF export, undo and redo, variable density, the
     // four channel filters, clearing the recent files and the three flaw
-    // suggestion commands, and the marks table.
-    QCOMPARE(actions, 34);
+    // suggestion commands, the marks table, 另存为 and the user guide.
+    QCOMPARE(actions, 36);
     QCOMPARE(w.actionFileOpen->shortcut(), QKeySequence(QKeySequence::Open));
     QCOMPARE(w.actionFlawMark->statusTip(), QStringLiteral("开始/停止标记波形缺陷"));
     for (QAction *hidden : {w.actionHWaveList, w.actionVWaveList})
@@ -109,7 +109,8 @@ void TestMainWindow::initialActionStates()
 {
     MainWindow w;
     // The marks table can be shown at any time (empty without a survey).
-    QCOMPARE(enabledActions(w), (QStringList {"actionAbout", "actionFileExit", "actionFileOpen", "actionViewMarks"}));
+    QCOMPARE(enabledActions(w),
+             (QStringList {"actionAbout", "actionFileExit", "actionFileOpen", "actionHelpManual", "actionViewMarks"}));
 }
 
 void TestMainWindow::fileLoadedActionStates()
@@ -118,12 +119,13 @@ void TestMainWindow::fileLoadedActionStates()
     w.setActionStates(true);
     QCOMPARE(
         enabledActions(w),
-        (QStringList {"actionAbout",        "actionChannelAll",     "actionChannelCh1",       "actionChannelCh2",
-                      "actionChannelCh3",   "actionFileExit",       "actionFileExportToPdf",  "actionFileExportToWord",
-                      "actionFileOpen",     "actionFilePrint",      "actionFilePrintPreview", "actionFilePrintSetup",
-                      "actionFlawMark",     "actionOriginData",     "actionSetupAna",         "actionSetupInfo",
-                      "actionSuggestFlaws", "actionVWaveList",      "actionViewDensity",      "actionViewHStretch",
-                      "actionViewMarks",    "actionViewNormalized", "actionViewSpacerAdd",    "actionViewZoomIn"}));
+        (QStringList {"actionAbout",         "actionChannelAll",   "actionChannelCh1",       "actionChannelCh2",
+                      "actionChannelCh3",    "actionFileExit",     "actionFileExportToPdf",  "actionFileExportToWord",
+                      "actionFileOpen",      "actionFilePrint",    "actionFilePrintPreview", "actionFilePrintSetup",
+                      "actionFileSaveAs",    "actionFlawMark",     "actionHelpManual",       "actionOriginData",
+                      "actionSetupAna",      "actionSetupInfo",    "actionSuggestFlaws",     "actionVWaveList",
+                      "actionViewDensity",   "actionViewHStretch", "actionViewMarks",        "actionViewNormalized",
+                      "actionViewSpacerAdd", "actionViewZoomIn"}));
     QVERIFY(w.actionSetupInfo->isChecked());
     QVERIFY(w.actionSetupAna->isChecked());
     QVERIFY(w.actionOriginData->isChecked());
