@@ -157,7 +157,7 @@ void TestMainFlow::openingAnOriginalShowsItsWaves()
     Window win;
     win.open(path);
     QVERIFY(win.w.isFileLoaded());
-    QCOMPARE(win.w.workspace()->waveCount(), 12);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 12);
     QCOMPARE(win.wavePanel()->waveListWidget()->waveCount(), 12);
     QCOMPARE(win.w.workspace()->focusWaveIndex(), 0);
     QVERIFY(win.w.actionFilePrint->isEnabled());
@@ -238,7 +238,7 @@ void TestMainFlow::channelDeleteSurvivesReopen()
     win.w.onFocusWaveIndexChanged(2);
     win.wavePanel()->waveListWidget()->waveView()->onDeleteCurrWaveGround();
     QCOMPARE(win.deleteQuestions, 1);
-    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 11);
     QCOMPARE(win.w.workspace()->focusWaveIndex(), 2);
     QCOMPARE(win.w.fileHead()->deleteChannelCnt, 1);
     QVERIFY(win.w.actionFileSave->isEnabled());
@@ -261,13 +261,13 @@ void TestMainFlow::deletingTheLastWaveIsRefused()
     QVERIFY(writeSynthSurvey(path, o));
     Window win;
     win.open(path);
-    QCOMPARE(win.w.workspace()->waveCount(), 1);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 1);
     win.wavePanel()->waveListWidget()->waveView()->onDeleteCurrWaveGround();
     // Refused with a word, before any question.
     QCOMPARE(win.deleteQuestions, 0);
     QCOMPARE(win.messages.size(), 1);
     QVERIFY(win.messages.first().contains(QStringLiteral("唯一的波形")));
-    QCOMPARE(win.w.workspace()->waveCount(), 1);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 1);
 }
 
 void TestMainFlow::undoAndRedoFromTheKeyboard()
@@ -279,13 +279,13 @@ void TestMainFlow::undoAndRedoFromTheKeyboard()
     const WaveAnalyzeInfoList before = win.w.document().model().waveAnalyzeInfoList();
     win.w.onFocusWaveIndexChanged(3);
     win.wavePanel()->waveListWidget()->waveView()->onDeleteCurrWaveGround();
-    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 11);
     QVERIFY(win.w.isWindowModified());
     QCOMPARE(win.w.actionEditUndo->text(), QStringLiteral("撤销 删除波形"));
     QVERIFY(!win.w.actionEditRedo->isEnabled());
 
     QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(win.w.workspace()->waveCount(), 12);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 12);
     QCOMPARE(win.wavePanel()->waveListWidget()->waveAnalyzeInfoList(), before);
     QCOMPARE(win.w.workspace()->focusWaveIndex(), 3);
     QVERIFY(!win.w.isWindowModified()); // back where it was saved
@@ -293,10 +293,10 @@ void TestMainFlow::undoAndRedoFromTheKeyboard()
     QCOMPARE(win.w.actionEditRedo->text(), QStringLiteral("重做 删除波形"));
 
     QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 11);
     QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&win.w, Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 11);
     QVERIFY(win.w.isWindowModified());
 
     // Applying to all waves and undoing it restores every wave's settings
@@ -365,7 +365,7 @@ void TestMainFlow::swapSurvivesReopen()
         second = win.w.document().model().waveAnalyzeInfoAt(1)->fChannelAngle;
         win.clickButton("btnSwapNextWave");
         QCOMPARE(win.w.workspace()->focusWaveIndex(), 1);
-        QCOMPARE(win.w.workspace()->waveAnalyzeInfoAt(0)->fChannelAngle, second);
+        QCOMPARE(win.w.workspace()->waveWidget()->waveAnalyzeInfoAt(0)->fChannelAngle, second);
         QVERIFY(win.w.actionFileSave->isEnabled());
         QVERIFY(win.w.isWindowModified());
         win.w.actionFileSave->trigger();
@@ -398,7 +398,7 @@ void TestMainFlow::rejectedFileKeepsTheOpenDocument()
     win.open(bad);
     QCOMPARE(win.messages, QStringList {QStringLiteral("提示|文件不完整或者格式不正确！")});
     QCOMPARE(win.w.document().filePath(), good);
-    QCOMPARE(win.w.workspace()->waveCount(), 12);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 12);
     QVERIFY(win.w.actionFileSave->isEnabled());
 
     win.open(m_dir.filePath(QStringLiteral("missing.ard")));
@@ -524,7 +524,7 @@ void TestMainFlow::openingKeepsTheWindowPainting()
     win.open(path);
     QVERIFY(sawOpening);
     QVERIFY(!win.w.isOpening());
-    QCOMPARE(win.w.workspace()->waveCount(), 90);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 90);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 

@@ -39,7 +39,7 @@ private slots:
     void zoomLimits();
     void stretchAndSpacingLimits_data();
     void stretchAndSpacingLimits();
-    void stretchResetBeforeLoadChangesNothing();
+    void scalesWaitForASurvey();
     void flawMarkToggle();
     void normalizedWritesConfig();
 
@@ -134,29 +134,30 @@ void TestMainWindow::fileLoadedActionStates()
 void TestMainWindow::zoomLimits()
 {
     MainWindow w;
+    auto zoom = [&]() { return w.viewState().value(WaveViewState::Scale::Zoom); };
     w.setActionStates(true);
     QVERIFY(!w.actionViewZoomOut->isEnabled());
     for (int i = 0; i < 8; ++i)
         w.actionViewZoomIn->trigger();
-    QCOMPARE(w.waveZoomScale(), 9.0f);
+    QCOMPARE(zoom(), 9.0f);
     QVERIFY(w.actionViewZoomIn->isEnabled());
 
     w.actionViewZoomIn->trigger();
-    QCOMPARE(w.waveZoomScale(), 10.0f);
+    QCOMPARE(zoom(), 10.0f);
     QVERIFY(!w.actionViewZoomIn->isEnabled());
     QVERIFY(w.actionViewZoomOut->isEnabled());
-    w.on_actionViewZoomIn_triggered(); // beyond the limit
-    QCOMPARE(w.waveZoomScale(), 10.0f);
+    w.stepScale(WaveViewState::Scale::Zoom, 1); // beyond the limit
+    QCOMPARE(zoom(), 10.0f);
 
     for (int i = 0; i < 8; ++i)
         w.actionViewZoomOut->trigger();
-    QCOMPARE(w.waveZoomScale(), 2.0f);
+    QCOMPARE(zoom(), 2.0f);
     w.actionViewZoomOut->trigger();
-    QCOMPARE(w.waveZoomScale(), 1.0f);
+    QCOMPARE(zoom(), 1.0f);
     QVERIFY(!w.actionViewZoomOut->isEnabled());
     QVERIFY(w.actionViewZoomIn->isEnabled());
-    w.on_actionViewZoomOut_triggered();
-    QCOMPARE(w.waveZoomScale(), 1.0f);
+    w.stepScale(WaveViewState::Scale::Zoom, -1);
+    QCOMPARE(zoom(), 1.0f);
 }
 
 void TestMainWindow::stretchAndSpacingLimits_data()
@@ -173,8 +174,9 @@ void TestMainWindow::stretchAndSpacingLimits()
     w.setActionStates(true);
     QAction *add = horizontal ? w.actionViewHStretch : w.actionViewSpacerAdd;
     QAction *sub = horizontal ? w.actionViewHCompress : w.actionViewSpacerSub;
-    auto scale = [&]() { return horizontal ? w.waveHStretchScale() : w.waveVStretchScale(); };
-    auto other = [&]() { return horizontal ? w.waveVStretchScale() : w.waveHStretchScale(); };
+    using Scale = WaveViewState::Scale;
+    auto scale = [&]() { return w.viewState().value(horizontal ? Scale::TimeStretch : Scale::Spacing); };
+    auto other = [&]() { return w.viewState().value(horizontal ? Scale::Spacing : Scale::TimeStretch); };
 
     QCOMPARE(scale(), 1.0f);
     QVERIFY(!sub->isEnabled());
@@ -198,22 +200,15 @@ void TestMainWindow::stretchAndSpacingLimits()
     QCOMPARE(scale(), 1.0f);
 }
 
-void TestMainWindow::stretchResetBeforeLoadChangesNothing()
+// Without a survey the scale commands are off and stepping changes nothing.
+void TestMainWindow::scalesWaitForASurvey()
 {
     MainWindow w;
-    const QStringList before = enabledActions(w);
-    w.onStretchScaleReset(true, true);
-    QCOMPARE(enabledActions(w), before);
-
-    w.setActionStates(true);
-    w.actionViewHStretch->trigger();
-    w.actionViewSpacerAdd->trigger();
-    QVERIFY(w.actionViewHCompress->isEnabled() && w.actionViewSpacerSub->isEnabled());
-    w.onStretchScaleReset(false, false);
-    QVERIFY(!w.actionViewHCompress->isEnabled());
-    QVERIFY(!w.actionViewSpacerSub->isEnabled());
-    QVERIFY(w.actionViewHStretch->isEnabled());
-    QVERIFY(w.actionViewSpacerAdd->isEnabled());
+    w.stepScale(WaveViewState::Scale::TimeStretch, 2);
+    QCOMPARE(w.viewState().value(WaveViewState::Scale::TimeStretch), 1.0f);
+    for (QAction *a : {w.actionViewZoomIn, w.actionViewZoomOut, w.actionViewHStretch, w.actionViewHCompress,
+                       w.actionViewSpacerAdd, w.actionViewSpacerSub})
+        QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
 }
 
 void TestMainWindow::flawMarkToggle()
