@@ -7,9 +7,11 @@
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"
+#include "views/waverender.h"
 #include "views/wavescrollwidgetbase.h"
 
 #include <QMenu>
+#include <QPainter>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -889,6 +891,35 @@ private slots:
         list.waveView()->onDeleteCurrWaveGround();
         QCOMPARE(focus.count(), 1);
         QCOMPARE(del.count(), 1);
+    }
+    // A trace drawn into a layer at the screen's scale factor is continuous:
+    // every device row between its ends is coloured.
+    void traceIsContinuousAtEveryScaleFactor_data()
+    {
+        QTest::addColumn<qreal>("dpr");
+        for (qreal dpr : {1.0, 1.25, 1.5, 2.0})
+            QTest::newRow(qPrintable(QString::number(dpr))) << dpr;
+    }
+    void traceIsContinuousAtEveryScaleFactor()
+    {
+        QFETCH(qreal, dpr);
+        const int rows = 80;
+        QImage layer(qRound(40 * dpr), qRound(rows * dpr), QImage::Format_ARGB32_Premultiplied);
+        layer.setDevicePixelRatio(dpr);
+        layer.fill(Qt::white);
+        {
+            QPainter painter(&layer);
+            waveview::RowSpanRaster raster;
+            raster.reset(rows);
+            for (int y = 0; y < rows; ++y)
+                raster.addPoint(20.0 + 5.0 * std::sin(y * 0.3), y);
+            raster.flush(&painter, qRgb(0, 0, 0), 20, QRect(0, 0, 40, rows));
+        }
+        for (int row = 0; row < qFloor((rows - 1) * dpr); ++row) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(layer.constScanLine(row));
+            QVERIFY2(std::any_of(line, line + layer.width(), [](QRgb c) { return qGray(c) < 128; }),
+                     qPrintable(QStringLiteral("device row %1 is empty").arg(row)));
+        }
     }
 };
 
