@@ -82,8 +82,10 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     // Size, place and panel sizes of the last session, and its recent files.
     m_strStatePath = WindowState::defaultPath();
     m_windowState.load(m_strStatePath);
-    if (!m_windowState.geometry.isEmpty())
+    if (!m_windowState.geometry.isEmpty()) {
         restoreGeometry(m_windowState.geometry);
+        keepOnScreen();
+    }
     if (!m_windowState.layout.isEmpty())
         m_pShowWaveDataWidget->restoreLayoutState(m_windowState.layout);
     rebuildRecentMenu();
@@ -428,6 +430,27 @@ void MainWindow::setActionStates(bool blFileLoaded)
 }
 
 void MainWindow::setCloseQuestion(CloseQuestion question) { m_closeQuestion = std::move(question); }
+
+// A place saved on another screen layout (a screen gone, a smaller one, a
+// task bar moved) is brought wholly onto the available area of the screen
+// the window is mostly on.
+void MainWindow::keepOnScreen()
+{
+    if (isMaximized() || isFullScreen())
+        return;
+    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect frame = frameGeometry();
+    const QRect fitted = WindowState::fitIntoArea(frame, screen->availableGeometry());
+    if (fitted == frame)
+        return;
+    // The frame is larger than the client area by the window decorations.
+    resize(size() - (frame.size() - fitted.size()));
+    move(fitted.topLeft());
+}
 
 WaveViewState &MainWindow::viewState() const { return *m_pShowWaveDataWidget->viewState(); }
 

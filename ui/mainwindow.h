@@ -166,6 +166,7 @@ private:
     void createToolBar();
     void createStatusBar();
     void createCentralWidget();
+    void keepOnScreen();
     QAction *makeAction(const char *name, const QString &text, const QString &statusTip, const QString &resource,
                         const QString &theme);
     void setFlawMarkAppearance(bool blMarking);

@@ -42,6 +42,8 @@ private slots:
     void scalesWaitForASurvey();
     void flawMarkToggle();
     void normalizedWritesConfig();
+    void placeFitsTheAvailableArea_data();
+    void placeFitsTheAvailableArea();
 
 private:
     QTemporaryDir m_dir;
@@ -237,6 +239,25 @@ void TestMainWindow::normalizedWritesConfig()
     QVERIFY(f.readAll().contains(before ? "<blNormalized>0<" : "<blNormalized>1<"));
     w.actionViewNormalized->trigger();
     QCOMPARE(SystemConfig::instance().isNormalized(), before);
+}
+
+void TestMainWindow::placeFitsTheAvailableArea_data()
+{
+    // A 1920 x 1040 area below a 40 px task bar.
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("inside stays") << QRect(100, 100, 1280, 800) << QRect(100, 100, 1280, 800);
+    QTest::newRow("off the right edge") << QRect(1500, 100, 1280, 800) << QRect(640, 100, 1280, 800);
+    QTest::newRow("under the task bar") << QRect(100, 0, 1280, 800) << QRect(100, 40, 1280, 800);
+    QTest::newRow("on a screen gone") << QRect(-2000, 200, 1280, 800) << QRect(0, 200, 1280, 800);
+    QTest::newRow("larger than the area") << QRect(-10, 20, 2560, 1440) << QRect(0, 40, 1920, 1040);
+}
+
+void TestMainWindow::placeFitsTheAvailableArea()
+{
+    QFETCH(QRect, frame);
+    QFETCH(QRect, expected);
+    QCOMPARE(WindowState::fitIntoArea(frame, QRect(0, 40, 1920, 1040)), expected);
 }
 
 QTEST_MAIN(TestMainWindow)
