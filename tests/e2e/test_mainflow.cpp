@@ -13,6 +13,7 @@
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"
+#include "views/wavescrollwidgetbase.h"
 #include "widgets/statuswidget.h"
 #include "workspace/showkvrinfowidget.h"
 #include "workspace/showkvrwavedatawidget.h"
@@ -107,6 +108,10 @@ private slots:
     void layoutKeptForTheNextSession_data();
     void layoutKeptForTheNextSession();
     void channelFilterIsViewOnly();
+    void stepsSwapsAndDeletesCountTheShownWaves_data();
+    void stepsSwapsAndDeletesCountTheShownWaves();
+    void channelFilterResetsForAnotherSurvey();
+    void stretchHoldsAcrossResizes();
     void analysisPanelFitsTheWindow_data();
     void analysisPanelFitsTheWindow();
     void windowRemembersItsLayout();
@@ -665,6 +670,128 @@ void TestMainFlow::channelFilterIsViewOnly()
 
     win.w.actionChannelAll->trigger();
     QCOMPARE(list->shownWaves().size(), 11);
+}
+
+void TestMainFlow::stepsSwapsAndDeletesCountTheShownWaves_data()
+{
+    // The survey's channels by wave (checked below): 111022210002, so CH2
+    // shows waves 0, 1, 2 and 7.
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("focus");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("expectedFocus");
+    QTest::addColumn<int>("expectedShown");
+    QTest::addColumn<bool>("edited");
+    QTest::newRow("all: next") << -1 << 2 << "btnNextWaveData" << 3 << 12 << false;
+    QTest::newRow("CH2: next over hidden waves") << 1 << 2 << "btnNextWaveData" << 7 << 4 << false;
+    QTest::newRow("CH2: previous") << 1 << 7 << "btnPreviousWaveData" << 2 << 4 << false;
+    QTest::newRow("CH2: next from the last") << 1 << 7 << "btnNextWaveData" << 7 << 4 << false;
+    QTest::newRow("CH2: swap on") << 1 << 2 << "btnSwapNextWave" << 7 << 4 << true;
+    QTest::newRow("CH2: swap back from the first") << 1 << 0 << "btnSwapPreviousWave" << 0 << 4 << false;
+    QTest::newRow("CH2: delete") << 1 << 2 << "delete" << 6 << 3 << true;
+    QTest::newRow("CH2: delete the last shown") << 1 << 7 << "delete" << 2 << 3 << true;
+    QTest::newRow("all: delete the second-to-last") << -1 << 10 << "delete" << 10 << 11 << true;
+    QTest::newRow("all: delete the last") << -1 << 11 << "delete" << 10 << 11 << true;
+}
+
+// Stepping, swapping and deleting in the window go by the waves the list
+// shows: a hidden wave is never stepped to, swapped or left focused.
+void TestMainFlow::stepsSwapsAndDeletesCountTheShownWaves()
+{
+    QFETCH(int, channel);
+    QFETCH(int, focus);
+    QFETCH(QString, action);
+    QFETCH(int, expectedFocus);
+    QFETCH(int, expectedShown);
+    QFETCH(bool, edited);
+    const QString path = makeSurvey(QStringLiteral("shown.ard"));
+    Window win;
+    win.open(path);
+    const MeasurementModel &model = win.w.document().model();
+    QCOMPARE(model.waveCount(), 12);
+    QString channels;
+    for (int i = 0; i < model.waveCount(); ++i)
+        channels += QString::number(model.waveAnalyzeInfoAt(i)->nChannel);
+    QCOMPARE(channels, QStringLiteral("111022210002"));
+    const WaveAnalyzeInfoList before = model.waveAnalyzeInfoList();
+    win.w.onFocusWaveIndexChanged(focus);
+    if (channel >= 0)
+        win.w.setChannelFilter(channel);
+    QCOMPARE(win.w.document().focusIndex(), focus);
+
+    if (action == QLatin1String("delete")) {
+        win.focusedView()->setFocus();
+        QTest::keyClick(win.focusedView(), Qt::Key_Delete);
+    } else {
+        win.clickButton(qPrintable(action));
+    }
+    QCOMPARE(win.w.document().focusIndex(), expectedFocus);
+    QCOMPARE(win.w.viewState().shownWaves().size(), expectedShown);
+    QCOMPARE(win.wavePanel()->waveListWidget()->waveView()->shownWaves(), win.w.viewState().shownWaves());
+    QCOMPARE(win.w.viewState().isShown(expectedFocus), true);
+    QCOMPARE(win.w.document().canUndo(), edited);
+    if (action == QLatin1String("btnSwapNextWave")) {
+        // The two CH2 records changed places; the hidden waves between stayed.
+        QCOMPARE(model.waveAnalyzeInfoAt(7), before.at(2));
+        QCOMPARE(model.waveAnalyzeInfoAt(2), before.at(7));
+        for (int i = 3; i < 7; ++i)
+            QCOMPARE(model.waveAnalyzeInfoAt(i), before.at(i));
+    }
+}
+
+// A filter chosen for one survey does not carry over to the next; while it
+// is on, the status bar says how many waves it shows.
+void TestMainFlow::channelFilterResetsForAnotherSurvey()
+{
+    const QString first = makeAnalysisSurvey(QStringLiteral("filter-a.ard"));
+    const QString second = makeAnalysisSurvey(QStringLiteral("filter-b.ard"), 5);
+    Window win;
+    win.open(first);
+    auto *label = win.w.findChild<QLabel *>(QStringLiteral("filterStatus"));
+    QVERIFY(label);
+    QVERIFY(label->isHidden());
+    win.w.actionChannelCh2->trigger();
+    QCOMPARE(label->text(), QStringLiteral("显示 CH2：4 / 12"));
+    QVERIFY(!label->isHidden());
+
+    win.open(second);
+    QCOMPARE(win.w.currentFileName(), second);
+    QCOMPARE(win.w.viewState().channelFilter(), -1);
+    QCOMPARE(win.w.viewState().shownWaves().size(), 15);
+    QCOMPARE(win.wavePanel()->waveListWidget()->waveView()->shownWaves().size(), 15);
+    QVERIFY(win.w.actionChannelAll->isChecked());
+    QVERIFY(label->isHidden());
+}
+
+// Stretch and spacing are the view state's: resizing the window keeps them,
+// and the next step goes on from there.
+void TestMainFlow::stretchHoldsAcrossResizes()
+{
+    using Scale = WaveViewState::Scale;
+    const QString path = makeAnalysisSurvey(QStringLiteral("stretch.ard"));
+    Window win;
+    win.open(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    win.w.actionViewHStretch->trigger();
+    win.w.actionViewHStretch->trigger();
+    win.w.actionViewSpacerAdd->trigger();
+    win.w.resize(1200, 760);
+    QTRY_COMPARE(win.w.size(), QSize(1200, 760));
+    QApplication::processEvents();
+
+    KvrMultiWaveAssistantWidget *list = win.wavePanel()->waveListWidget()->waveView();
+    WaveScrollWidgetBase *strip = win.wavePanel()->singleWaveFrame();
+    QCOMPARE(win.w.viewState().value(Scale::TimeStretch), 3.0f);
+    QCOMPARE(list->timeStretch(), 3.0f);
+    QCOMPARE(list->traceSpacing(), 2.0f);
+    QVERIFY(qAbs(list->contentSize().height() - list->waveArea().height() * 3) <= 1.0);
+    QCOMPARE(strip->hStretchScale(), 3.0f);
+    QCOMPARE(strip->waveWidget()->width(), qRound(strip->scrollArea()->maximumViewportSize().width() * 3.0));
+    QVERIFY(win.w.actionViewHCompress->isEnabled());
+
+    win.w.actionViewHStretch->trigger();
+    QCOMPARE(win.w.viewState().value(Scale::TimeStretch), 4.0f);
+    QCOMPARE(list->timeStretch(), 4.0f);
 }
 
 void TestMainFlow::analysisPanelFitsTheWindow_data()
