@@ -840,6 +840,15 @@ void KvrMultiWaveAssistantWidget::drawOverlay(QPainter *painter)
     const QRectF area = m_drawRegions[0];
     painter->setPen(QPen(QColor(Qt::darkGreen), 0));
     painter->drawLine(QPointF(area.left(), m_cursor.y()), QPointF(area.right(), m_cursor.y()));
+    // The focused trace stays over the line, so a flaw mark just set at the
+    // cursor's sample shows at once.
+    const int row = m_cursor.y() - m_focusImagePos.y();
+    const qreal dpr = m_focusImage.devicePixelRatioF();
+    if (!m_focusImage.isNull() && row >= 0 && row * dpr < m_focusImage.height()) {
+        const QRectF source(0, row * dpr, m_focusImage.width(), dpr);
+        const QRectF target(m_focusImagePos.x(), m_cursor.y(), m_focusImage.width() / dpr, 1);
+        painter->drawImage(target, m_focusImage, source);
+    }
 }
 
 void KvrMultiWaveAssistantWidget::repaintCursorLine(int y)

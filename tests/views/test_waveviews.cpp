@@ -265,6 +265,23 @@ private slots:
         QCOMPARE(v.focusWaveIndex(), -1);
     }
 
+    // A mark set at the cursor's sample is not hidden under the cursor line.
+    void flawMarkShowsOverTheCursorLine()
+    {
+        Fixture f = sineFixture(1);
+        f.infos.at(0)->nFlawPos = 300;
+        KvrMultiWaveAssistantWidget v;
+        v.resize(700, 30 + 1024 + 8); // one row per sample
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        v.setIndicateWaveDataIndex(300);
+        QCOMPARE(v.cursorPos().y(), 330);
+        const QImage img = renderWidget(v);
+        auto at = [&](int x, int y) { return img.pixel(x, y) | 0xff000000u; };
+        const int x = baselineX(0, f.infos.size());
+        QCOMPARE(at(x + 2, 330), qRgb(0, 0, 255));
+        QCOMPARE(at(690, 330), QColor(Qt::darkGreen).rgb());
+    }
+
     void statusTextFromIndicator()
     {
         Fixture f = sineFixture(1);
