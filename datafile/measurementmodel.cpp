@@ -191,8 +191,8 @@ bool MeasurementModel::deleteChannel(int index, FileHead &head)
     for (const auto &a : qAsConst(anaInfoBak))
         addWaveAnalyzeInfo(a);
 
-    qDebug("onDeleteCurWaveGroup: 删除后 ... %d", m_infos.size());
-    m_focus = (index + 1 < m_infos.size()) ? index : 0;
+    // The wave that took the deleted one's place, or the new last wave.
+    m_focus = qMin(index, m_infos.size() - 1);
     return true;
 }
 

@@ -71,8 +71,9 @@ public:
     // deletions); the focus stays within the list.
     void replaceWaveAnalyzeInfoList(const WaveAnalyzeInfoList &list);
     // Removes analysis record `index` and rebuilds the lists; raises
-    // deleteChannelCnt and change bit 0x02 of `head`. Refused (false) for an
-    // index out of range or when only one record is left.
+    // deleteChannelCnt and change bit 0x02 of `head`; the focus goes to the
+    // wave that took its place, or to the new last one. Refused (false) for
+    // an index out of range or when only one record is left.
     bool deleteChannel(int index, FileHead &head);
 
     // Largest nSamplePoints over the groups (0 when empty).

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +36,19 @@ FileListWidget::FileListWidget(QWidget *parent)
     layout->addWidget(m_pEditCurrentDir, 0, 1);
     layout->addWidget(m_pListWidgetFileName, 1, 0, 1, 2);
 
+    // A survey written into the folder by another program (or removed)
+    // shows without a restart.
+    m_pWatcher = new QFileSystemWatcher(this);
+    // The row the engineer picked stays picked.
+    connect(m_pWatcher, &QFileSystemWatcher::directoryChanged, this, [this]() {
+        const QListWidgetItem *picked = m_pListWidgetFileName->currentItem();
+        const QString name = picked ? picked->text() : QString();
+        refreshFileList();
+        const QList<QListWidgetItem *> again = m_pListWidgetFileName->findItems(name, Qt::MatchExactly);
+        if (!name.isEmpty() && !again.isEmpty())
+            m_pListWidgetFileName->setCurrentItem(again.first());
+    });
+
     retranslateUi();
     QMetaObject::connectSlotsByName(this);
 }
@@ -60,10 +74,22 @@ void FileListWidget::makeCurrentFileDirCurrent()
     m_pEditCurrentDir->setText(m_strCurrentDir);
 }
 
+void FileListWidget::watchCurrentDir()
+{
+    const QStringList watched = m_pWatcher->directories();
+    if (watched == QStringList {m_strCurrentDir})
+        return;
+    if (!watched.isEmpty())
+        m_pWatcher->removePaths(watched);
+    if (!m_strCurrentDir.isEmpty())
+        m_pWatcher->addPath(m_strCurrentDir);
+}
+
 void FileListWidget::refreshFileList()
 {
     m_pListWidgetFileName->clear();
     m_fileNames.clear();
+    watchCurrentDir();
     if (m_strCurrentDir.isEmpty())
         return;
 

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -74,6 +75,8 @@ protected:
 private:
     void retranslateUi();
     void makeCurrentFileDirCurrent();
+    // The folder watcher follows the shown folder.
+    void watchCurrentDir();
 
     QString m_strCurrentDir;
     QString m_strCurrentFilePath;
@@ -85,4 +88,5 @@ private:
     QLabel *m_pLabelCurrentDirName = nullptr;
     QLineEdit *m_pEditCurrentDir = nullptr;
     QListWidget *m_pListWidgetFileName = nullptr;
+    QFileSystemWatcher *m_pWatcher = nullptr;
 };

@@ -28,6 +28,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -44,12 +45,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
-
-constexpr float kZoomMin = 1.0f;
-constexpr float kZoomMax = 10.0f;
-constexpr float kStretchMin = 1.0f;
-constexpr float kStretchMax = 5.0f;
-constexpr float kScaleStep = 1.0f;
 
 const char kMarkIcon[] = ":/images/Resources/png/wave_mark_ali.png";
 const char kStopMarkIcon[] = ":/images/Resources/png/wave_stop_mark_ali.png";
@@ -87,14 +82,14 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     createStatusBar();
     createCentralWidget();
     createMarksDock();
-    m_pShowWaveDataWidget->setHStretchRange(kStretchMin, kStretchMin, kStretchMax);
-    m_pShowWaveDataWidget->setVStretchRange(kStretchMin, kStretchMin, kStretchMax);
 
     // Size, place and panel sizes of the last session, and its recent files.
     m_strStatePath = WindowState::defaultPath();
     m_windowState.load(m_strStatePath);
-    if (!m_windowState.geometry.isEmpty())
+    if (!m_windowState.geometry.isEmpty()) {
         restoreGeometry(m_windowState.geometry);
+        keepOnScreen();
+    }
     if (!m_windowState.layout.isEmpty())
         m_pShowWaveDataWidget->restoreLayoutState(m_windowState.layout);
     rebuildRecentMenu();
@@ -110,7 +105,6 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(ws, &ShowKvrWaveDataWidget::showStatusMessage, this, &MainWindow::onShowStatusMessage);
     connect(ws, &ShowKvrWaveDataWidget::selectedFile, this, &MainWindow::onSelectedFile);
     connect(ws, &ShowKvrWaveDataWidget::flawPosChanged, this, &MainWindow::onFlawPosChanged);
-    connect(ws, &ShowKvrWaveDataWidget::stretchScaleReset, this, &MainWindow::onStretchScaleReset);
     connect(ws, &ShowKvrWaveDataWidget::fileHeaderInfoChanged, this, &MainWindow::onFileHeaderInfoChanged);
     connect(ws, &ShowKvrWaveDataWidget::deleteCurWaveGroup, this, &MainWindow::onDeleteCurWaveGroup);
     connect(ws, &ShowKvrWaveDataWidget::focusWaveIndexChanged, this, &MainWindow::onFocusWaveIndexChanged);
@@ -212,6 +206,22 @@ void MainWindow::createActions()
                                      png + "wave_row_space_add_ali.png", QStringLiteral("view-spaceradd"));
     actionViewSpacerSub = makeAction("actionViewSpacerSub", tr("波距缩小"), tr("波形间距缩小"),
                                      png + "wave_row_space_sub_ali.png", QStringLiteral("view-spacersub"));
+    // The six scale commands: one step of one of the view state's scales.
+    const struct {
+        QAction *action;
+        WaveViewState::Scale scale;
+        int step;
+    } scaleSteps[] = {{actionViewZoomIn, WaveViewState::Scale::Zoom, 1},
+                      {actionViewZoomOut, WaveViewState::Scale::Zoom, -1},
+                      {actionViewHStretch, WaveViewState::Scale::TimeStretch, 1},
+                      {actionViewHCompress, WaveViewState::Scale::TimeStretch, -1},
+                      {actionViewSpacerAdd, WaveViewState::Scale::Spacing, 1},
+                      {actionViewSpacerSub, WaveViewState::Scale::Spacing, -1}};
+    for (const auto &c : scaleSteps) {
+        const WaveViewState::Scale scale = c.scale;
+        const int step = c.step;
+        connect(c.action, &QAction::triggered, this, [this, scale, step]() { stepScale(scale, step); });
+    }
     actionViewNormalized = makeAction("actionViewNormalized", tr("归一化波形"), tr("归一化波形显示"),
                                       png + "normalized_ali.png", QStringLiteral("view-normalized"));
     actionViewNormalized->setCheckable(true);
@@ -239,7 +249,7 @@ void MainWindow::createActions()
     actionChannelAll->setStatusTip(tr("波列显示全部通道的波形"));
     actionChannelAll->setChecked(true);
     connect(m_pChannelGroup, &QActionGroup::triggered, this,
-            [this](QAction *a) { m_pShowWaveDataWidget->setChannelFilter(a->data().toInt()); });
+            [this](QAction *a) { setChannelFilter(a->data().toInt()); });
     actionRecentClear = makeAction("actionRecentClear", tr("清除列表"), tr("清除最近打开的文件列表"),
                                    png + "open_ali.png", QStringLiteral("file-recent-clear"));
 
@@ -384,6 +394,10 @@ void MainWindow::createStatusBar()
     m_pOpenProgress->setMaximumWidth(200);
     m_pOpenProgress->hide();
     bar->addWidget(m_pOpenProgress);
+    m_pFilterLabel = new QLabel(bar);
+    m_pFilterLabel->setObjectName(QStringLiteral("filterStatus"));
+    m_pFilterLabel->hide();
+    bar->addPermanentWidget(m_pFilterLabel);
 }
 
 void MainWindow::createCentralWidget()
@@ -413,21 +427,16 @@ void MainWindow::setActionStates(bool blFileLoaded)
     // Open, Exit and About are always enabled; save, undo and redo follow the
     // document.
     updateEditState();
-    for (QAction *a :
-         {actionFileSaveAs, actionFilePrint, actionFilePrintPreview, actionFilePrintSetup, actionFileExportToWord,
-          actionFileExportToPdf, actionSetupInfo, actionSetupAna, actionOriginData, actionVWaveList, actionViewHStretch,
-          actionViewSpacerAdd, actionViewNormalized, actionFlawMark, actionViewDensity, actionSuggestFlaws})
+    for (QAction *a : {actionFileSaveAs, actionFilePrint, actionFilePrintPreview, actionFilePrintSetup,
+                       actionFileExportToWord, actionFileExportToPdf, actionSetupInfo, actionSetupAna, actionOriginData,
+                       actionVWaveList, actionViewNormalized, actionFlawMark, actionViewDensity, actionSuggestFlaws})
         a->setEnabled(blFileLoaded);
     actionAcceptAllSuggestions->setEnabled(blFileLoaded && !m_suggestions.isEmpty());
     actionClearSuggestions->setEnabled(blFileLoaded && !m_suggestions.isEmpty());
     m_pChannelGroup->setEnabled(blFileLoaded);
     actionViewDensity->setChecked(SystemConfig::instance().isVariableDensity());
     actionHWaveList->setEnabled(false);
-    actionViewHCompress->setEnabled(false);
-    actionViewSpacerSub->setEnabled(false);
-    const float zoom = waveZoomScale();
-    actionViewZoomIn->setEnabled(blFileLoaded && zoom < kZoomMax);
-    actionViewZoomOut->setEnabled(blFileLoaded && zoom > kZoomMin);
+    updateScaleActions();
     if (blFileLoaded) {
         actionSetupInfo->setChecked(true);
         actionSetupAna->setChecked(true);
@@ -440,105 +449,110 @@ void MainWindow::setActionStates(bool blFileLoaded)
 
 void MainWindow::setCloseQuestion(CloseQuestion question) { m_closeQuestion = std::move(question); }
 
-float MainWindow::waveZoomScale() const { return m_fWaveZoomScale; }
+// A place saved on another screen layout (a screen gone, a smaller one, a
+// task bar moved) is brought wholly onto the available area of the screen
+// the window is mostly on.
+void MainWindow::keepOnScreen()
+{
+    if (isMaximized() || isFullScreen())
+        return;
+    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect frame = frameGeometry();
+    const QRect fitted = WindowState::fitIntoArea(frame, screen->availableGeometry());
+    if (fitted == frame)
+        return;
+    // The frame is larger than the client area by the window decorations.
+    resize(size() - (frame.size() - fitted.size()));
+    move(fitted.topLeft());
+}
+
+WaveViewState &MainWindow::viewState() const { return *m_pShowWaveDataWidget->viewState(); }
 
 // ---- Scale commands ---------------------------------------------------
 
-void MainWindow::on_actionViewZoomIn_triggered()
+void MainWindow::stepScale(WaveViewState::Scale scale, int steps)
 {
-    const float z = m_fWaveZoomScale + kScaleStep;
-    if (z > kZoomMax) {
-        m_fWaveZoomScale = kZoomMax;
-        setWorkspaceZoomScale(kZoomMax);
-        actionViewZoomIn->setEnabled(false);
-    } else if (z > kZoomMin) {
-        m_fWaveZoomScale = z;
-        setWorkspaceZoomScale(z);
-        if (z >= kZoomMax)
-            actionViewZoomIn->setEnabled(false);
-    } else {
-        m_fWaveZoomScale = kZoomMin;
-        setWorkspaceZoomScale(kZoomMin);
-    }
-    if (!actionViewZoomOut->isEnabled())
-        actionViewZoomOut->setEnabled(true);
+    if (m_blFileLoaded)
+        viewState().step(scale, steps);
+    updateScaleActions();
 }
 
-void MainWindow::on_actionViewZoomOut_triggered()
+void MainWindow::updateScaleActions()
 {
-    const float z = m_fWaveZoomScale - kScaleStep;
-    if (z > kZoomMax) {
-        m_fWaveZoomScale = kZoomMax;
-        setWorkspaceZoomScale(kZoomMax);
-    } else if (z > kZoomMin) {
-        m_fWaveZoomScale = z;
-        setWorkspaceZoomScale(z);
-    } else {
-        m_fWaveZoomScale = kZoomMin;
-        setWorkspaceZoomScale(kZoomMin);
-        actionViewZoomOut->setEnabled(false);
-    }
-    if (!actionViewZoomIn->isEnabled())
-        actionViewZoomIn->setEnabled(true);
+    using Scale = WaveViewState::Scale;
+    const WaveViewState &state = viewState();
+    const bool on = m_blFileLoaded;
+    actionViewZoomIn->setEnabled(on && state.canStep(Scale::Zoom, 1));
+    actionViewZoomOut->setEnabled(on && state.canStep(Scale::Zoom, -1));
+    actionViewHStretch->setEnabled(on && state.canStep(Scale::TimeStretch, 1));
+    actionViewHCompress->setEnabled(on && state.canStep(Scale::TimeStretch, -1));
+    actionViewSpacerAdd->setEnabled(on && state.canStep(Scale::Spacing, 1));
+    actionViewSpacerSub->setEnabled(on && state.canStep(Scale::Spacing, -1));
 }
 
-void MainWindow::on_actionViewHStretch_triggered()
+// ---- Channel filter -----------------------------------------------------
+
+void MainWindow::setChannelFilter(int channel)
 {
-    const float s = qMin(waveHStretchScale() + kScaleStep, kStretchMax);
-    setWaveHStretchScale(s);
-    if (s >= kStretchMax)
-        actionViewHStretch->setEnabled(false);
-    actionViewHCompress->setEnabled(true);
+    viewState().setChannelFilter(channel);
+    for (QAction *a : m_pChannelGroup->actions())
+        a->setChecked(a->data().toInt() == viewState().channelFilter());
+    keepFocusShown();
+    updateFilterStatus();
 }
 
-void MainWindow::on_actionViewHCompress_triggered()
+void MainWindow::keepFocusShown()
 {
-    const float s = qMax(waveHStretchScale() - kScaleStep, kStretchMin);
-    setWaveHStretchScale(s);
-    if (s <= kStretchMin)
-        actionViewHCompress->setEnabled(false);
-    actionViewHStretch->setEnabled(true);
+    const int focus = m_document.focusIndex();
+    if (focus < 0 || viewState().isShown(focus))
+        return;
+    const int target = viewState().nearestShown(focus);
+    if (target >= 0)
+        m_document.setFocusIndex(target);
 }
 
-void MainWindow::on_actionViewSpacerAdd_triggered()
+QString MainWindow::filterStatusText() const
 {
-    const float s = qMin(waveVStretchScale() + kScaleStep, kStretchMax);
-    setWaveVStretchScale(s);
-    if (s >= kStretchMax)
-        actionViewSpacerAdd->setEnabled(false);
-    actionViewSpacerSub->setEnabled(true);
+    const WaveViewState &state = viewState();
+    if (!m_blFileLoaded || state.channelFilter() < 0)
+        return QString();
+    return tr("显示 CH%1：%2 / %3")
+        .arg(state.channelFilter() + 1)
+        .arg(state.shownWaves().size())
+        .arg(state.waveCount());
 }
 
-void MainWindow::on_actionViewSpacerSub_triggered()
+void MainWindow::updateFilterStatus()
 {
-    const float s = qMax(waveVStretchScale() - kScaleStep, kStretchMin);
-    setWaveVStretchScale(s);
-    if (s <= kStretchMin)
-        actionViewSpacerSub->setEnabled(false);
-    actionViewSpacerAdd->setEnabled(true);
+    const QString text = filterStatusText();
+    m_pFilterLabel->setText(text);
+    m_pFilterLabel->setVisible(!text.isEmpty());
 }
 
 // ---- View toggles -----------------------------------------------------
 
 void MainWindow::on_actionSetupInfo_triggered()
 {
-    const bool shown = isInfoPanelShown();
-    setInfoPanelShown(!shown);
+    const bool shown = m_pShowWaveDataWidget->isInfoPanelVisible();
+    m_pShowWaveDataWidget->setInfoPanelVisible(!shown);
     actionSetupInfo->setChecked(!shown);
 }
 
 void MainWindow::on_actionSetupAna_triggered()
 {
-    const bool shown = isAnaPanelShown();
-    setAnaPanelShown(!shown);
+    const bool shown = m_pShowWaveDataWidget->isAnalysisPanelVisible();
+    m_pShowWaveDataWidget->setAnalysisPanelVisible(!shown);
     actionSetupAna->setChecked(!shown);
 }
 
 void MainWindow::on_actionOriginData_triggered()
 {
-    const bool isOn = isOriginDataOn();
-    qDebug("原始波形显示 isOn ... %d", isOn ? 1 : 0);
-    setOriginDataOn(!isOn);
+    const bool isOn = m_pShowWaveDataWidget->isOriginalDisplay();
+    m_pShowWaveDataWidget->setOriginalDisplay(!isOn);
     actionOriginData->setChecked(!isOn);
 }
 
@@ -546,7 +560,7 @@ void MainWindow::on_actionViewNormalized_triggered()
 {
     const bool on = actionViewNormalized->isChecked();
     SystemConfig::instance().setNormalized(on);
-    showNormalizedWaves(on);
+    m_pShowWaveDataWidget->updateNormalizedDisplay();
 }
 
 void MainWindow::on_actionViewDensity_triggered()
@@ -555,19 +569,8 @@ void MainWindow::on_actionViewDensity_triggered()
     m_pShowWaveDataWidget->refreshDisplayState();
 }
 
-// Each step stretches or compresses the time axis as the tool-bar commands
-// do, within their limits.
-void MainWindow::onTimeStretchRequested(int steps)
-{
-    if (!m_blFileLoaded)
-        return;
-    for (int i = 0; i < qAbs(steps); ++i) {
-        QAction *a = steps > 0 ? actionViewHStretch : actionViewHCompress;
-        if (!a->isEnabled())
-            break;
-        a->trigger();
-    }
-}
+// Steps of the time stretch, within its range.
+void MainWindow::onTimeStretchRequested(int steps) { stepScale(WaveViewState::Scale::TimeStretch, steps); }
 
 void MainWindow::setFlawMarkAppearance(bool blMarking)
 {
@@ -578,8 +581,8 @@ void MainWindow::setFlawMarkAppearance(bool blMarking)
 
 void MainWindow::on_actionFlawMark_triggered()
 {
-    const bool marking = !isFlawMarkOn();
-    setFlawMarkOn(marking);
+    const bool marking = !m_pShowWaveDataWidget->isFlawMarking();
+    m_pShowWaveDataWidget->setFlawMarking(marking);
     setFlawMarkAppearance(marking);
 }
 
@@ -719,40 +722,34 @@ void MainWindow::on_actionFileExit_triggered()
 
 void MainWindow::onShowStatusMessage(QString strMsg) { m_pStatusWidget->setText(strMsg); }
 
-void MainWindow::onStretchScaleReset(bool blHStretch, bool blVStretch)
-{
-    Q_UNUSED(blHStretch)
-    Q_UNUSED(blVStretch)
-    qDebug("onStretchScaleReset: 拉伸系数复位!");
-    if (!m_blFileLoaded)
-        return;
-    actionViewHCompress->setEnabled(false);
-    actionViewSpacerSub->setEnabled(false);
-    actionViewHStretch->setEnabled(true);
-    actionViewSpacerAdd->setEnabled(true);
-}
-
 void MainWindow::onFocusWaveIndexChanged(int nWaveIndex)
 {
-    qDebug("主窗口接受到焦点波形改变 nWaveIndex ... %d", nWaveIndex);
-    setFocusWaveIndex(nWaveIndex);
+    // The document tells the workspace (focusChanged).
+    if (nWaveIndex >= 0 && nWaveIndex < m_document.model().waveCount())
+        m_document.setFocusIndex(nWaveIndex);
 }
 
+// Steps count the waves the list shows.
 void MainWindow::onWaveGroupMoved(int step)
 {
-    qDebug("MainWindow: 选中波形序号移动 ... %d", step);
-    const int target = focusWaveIndex() + step;
-    if (target >= 0 && target < waveCount())
-        setFocusWaveIndex(target);
+    const int target = viewState().shownNeighbour(m_document.focusIndex(), step);
+    if (target >= 0)
+        m_document.setFocusIndex(target);
 }
 
+// With the shown neighbour `step` shown waves away; a hidden wave never
+// takes part.
 void MainWindow::onWaveGroupSwaped(int step)
 {
-    const int from = focusWaveIndex();
-    const int target = from + step;
-    if (target < 0 || target >= waveCount())
+    const int from = m_document.focusIndex();
+    if (!viewState().isShown(from))
         return;
-    swapWaveGroups(from, target);
+    const int target = viewState().shownNeighbour(from, step);
+    if (target < 0)
+        return;
+    const DocResult r = m_document.swapWaves(from, target - from);
+    if (!r.ok)
+        onShowStatusMessage(r.message);
 }
 
 void MainWindow::onFileHeaderInfoChanged(HeaderField field, QString strValue)
@@ -837,16 +834,18 @@ void MainWindow::onDocumentChanged(const DocChange &change)
     if (change.has(DocChange::Order)) {
         m_pShowWaveDataWidget->setSampleCount(model.maxSamplePoints());
         refreshWorkspaceData(m_document.focusIndex());
+        keepFocusShown();
+        updateFilterStatus();
     } else if (change.has(DocChange::Waves)) {
-        redrawWorkspace();
+        m_pShowWaveDataWidget->updateWaveDisplay();
     }
     if (change.has(DocChange::Header)) {
         // Texts, wave speed (depth axes, the distance under the cursor),
         // declination (angle labels) and the focused point's name.
         m_pShowWaveDataWidget->setFileHead(m_pFileHead);
-        setWorkspaceWaveSpeed(m_pFileHead->fWaveSpeed);
+        m_pShowWaveDataWidget->setWaveSpeed(m_pFileHead->fWaveSpeed);
         m_pShowWaveDataWidget->setFocusWaveIndex(m_document.focusIndex());
-        redrawWorkspace();
+        m_pShowWaveDataWidget->updateWaveDisplay();
     }
     // Suggestions follow their waves to their new places, or go.
     if (!dropStaleSuggestions() && change.has(DocChange::Order))
@@ -912,15 +911,17 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
     showSuggestions();
     FileHead &head = *m_pFileHead;
     m_strCurFileName = strFileName;
-    m_fWaveZoomScale = head.fWaveZoomScale;
     m_pShowWaveDataWidget->setDirectoryAndFile(strDir, strFileName);
     m_pShowWaveDataWidget->setFileHead(m_pFileHead);
     m_pShowWaveDataWidget->setSampleCount(m_document.model().maxSamplePoints());
-    m_pShowWaveDataWidget->setWaveZoomScale(m_fWaveZoomScale);
-    qDebug("自适应的增益为 ... %f", double(m_document.adaptiveGain()));
     m_pShowWaveDataWidget->setWaveSpeed(head.fWaveSpeed);
-    m_pShowWaveDataWidget->setWaveHStretchScale(kStretchMin);
-    m_pShowWaveDataWidget->setWaveVStretchScale(kStretchMin);
+    // Another survey starts as saved, unstretched and with every channel shown.
+    WaveViewState &view = viewState();
+    view.setValue(WaveViewState::Scale::Zoom, head.fWaveZoomScale);
+    view.setValue(WaveViewState::Scale::TimeStretch, WaveViewState::range(WaveViewState::Scale::TimeStretch).minimum);
+    view.setValue(WaveViewState::Scale::Spacing, WaveViewState::range(WaveViewState::Scale::Spacing).minimum);
+    view.setChannelFilter(-1);
+    actionChannelAll->setChecked(true);
 
     m_blFileLoaded = true;
     setActionStates(true);
@@ -929,6 +930,7 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
     m_pShowWaveDataWidget->setOriginalDisplay(true);
     refreshWorkspaceData(m_document.model().waveCount() > 0 ? 0 : -1);
     m_pShowWaveDataWidget->updateWaveDisplay();
+    updateFilterStatus();
     m_pPrinterOperation->setCurrentDir(strDir);
     m_pPrinterOperation->setCurrentFileName(strFileName);
     updateEditState();
@@ -1126,12 +1128,6 @@ void MainWindow::onConfigChanged(int index, WaveParams params)
         showMessage(tr("提示"), r.warnings.join(QLatin1Char('\n')));
 }
 
-float MainWindow::computeAdaptiveGain() const
-{
-    const MeasurementModel &model = m_document.model();
-    return dsp::computeAdaptiveGain(model.waveGroupList(), model.waveAnalyzeInfoList());
-}
-
 // ---- Report -------------------------------------------------------------
 
 void MainWindow::handOverReportData()
@@ -1199,54 +1195,11 @@ void MainWindow::dropEvent(QDropEvent *event)
     m_pShowWaveDataWidget->setCurrentFile(path);
 }
 
-// ---- Workspace routing ----------------------------------------------------
-
-void MainWindow::setWorkspaceZoomScale(float fZoom) { m_pShowWaveDataWidget->setWaveZoomScale(fZoom); }
-float MainWindow::waveHStretchScale() const { return m_pShowWaveDataWidget->waveHStretchScale(); }
-float MainWindow::waveVStretchScale() const { return m_pShowWaveDataWidget->waveVStretchScale(); }
-void MainWindow::setWaveHStretchScale(float fScale) { m_pShowWaveDataWidget->setWaveHStretchScale(fScale); }
-void MainWindow::setWaveVStretchScale(float fScale) { m_pShowWaveDataWidget->setWaveVStretchScale(fScale); }
-bool MainWindow::isInfoPanelShown() const { return m_pShowWaveDataWidget->isInfoPanelVisible(); }
-void MainWindow::setInfoPanelShown(bool blShow) { m_pShowWaveDataWidget->setInfoPanelVisible(blShow); }
-bool MainWindow::isAnaPanelShown() const { return m_pShowWaveDataWidget->isAnalysisPanelVisible(); }
-void MainWindow::setAnaPanelShown(bool blShow) { m_pShowWaveDataWidget->setAnalysisPanelVisible(blShow); }
-bool MainWindow::isOriginDataOn() const { return m_pShowWaveDataWidget->isOriginalDisplay(); }
-void MainWindow::setOriginDataOn(bool blOn) { m_pShowWaveDataWidget->setOriginalDisplay(blOn); }
-bool MainWindow::isFlawMarkOn() const { return m_pShowWaveDataWidget->isFlawMarking(); }
-void MainWindow::setFlawMarkOn(bool blOn) { m_pShowWaveDataWidget->setFlawMarking(blOn); }
-void MainWindow::showNormalizedWaves(bool blNormalized)
-{
-    Q_UNUSED(blNormalized)
-    m_pShowWaveDataWidget->updateNormalizedDisplay();
-}
-int MainWindow::focusWaveIndex() const { return m_pShowWaveDataWidget->focusWaveIndex(); }
-
-void MainWindow::setFocusWaveIndex(int nIndex)
-{
-    if (nIndex < 0 || nIndex >= m_document.model().waveCount())
-        return;
-    // The document tells the workspace (focusChanged).
-    m_document.setFocusIndex(nIndex);
-}
-
-int MainWindow::waveCount() const { return m_document.model().waveCount(); }
-
-void MainWindow::swapWaveGroups(int nFrom, int nTo)
-{
-    const DocResult r = m_document.swapWaves(nFrom, nTo - nFrom);
-    if (!r.ok)
-        onShowStatusMessage(r.message);
-}
-
-void MainWindow::redrawWorkspace() { m_pShowWaveDataWidget->updateWaveDisplay(); }
-void MainWindow::setWorkspaceWaveSpeed(float fWaveSpeed) { m_pShowWaveDataWidget->setWaveSpeed(fWaveSpeed); }
-
 // ---- Flaw suggestions -------------------------------------------------------
 
 void MainWindow::showSuggestions()
 {
-    m_pShowWaveDataWidget->waveWidget()->setSuggestions(
-        m_suggestions.forList(m_document.model().waveAnalyzeInfoList()));
+    viewState().setSuggestions(m_suggestions.forList(m_document.model().waveAnalyzeInfoList()));
     actionAcceptAllSuggestions->setEnabled(m_blFileLoaded && !m_suggestions.isEmpty());
     actionClearSuggestions->setEnabled(m_blFileLoaded && !m_suggestions.isEmpty());
 }

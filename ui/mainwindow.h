@@ -6,6 +6,7 @@
 #include "datafile/records.h"
 #include "ui/flawsuggestions.h"
 #include "ui/windowstate.h"
+#include "workspace/waveviewstate.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -18,6 +19,7 @@ class QDockWidget;
 class QDragEnterEvent;
 class MarksPanel;
 class QDropEvent;
+class QLabel;
 class QMimeData;
 class QMenu;
 class QStackedWidget;
@@ -84,9 +86,6 @@ public:
     // The document's one unsaved state (false while no survey is open).
     bool hasUnsavedChanges() const;
 
-    // The adaptive gain of the open survey (computed by the core).
-    float computeAdaptiveGain() const;
-
     // The surveys opened last (most recent first) and where they are kept.
     QStringList recentFiles() const { return m_windowState.recentFiles; }
     QString windowStatePath() const { return m_strStatePath; }
@@ -112,10 +111,16 @@ public:
     QStackedWidget *stackedWidget() const { return m_pStackedWidget; }
     QToolBar *toolBar() const { return m_pToolBar; }
 
-    // Current scales of the workspace.
-    float waveZoomScale() const;
-    virtual float waveHStretchScale() const;
-    virtual float waveVStretchScale() const;
+    // How the survey is shown (the workspace's).
+    WaveViewState &viewState() const;
+    // One step of a tool-bar scale (negative: down) within its range; the
+    // actions follow.
+    void stepScale(WaveViewState::Scale scale, int steps);
+    // Shows every wave (-1) or one channel's (0..2); the focus moves to a
+    // shown wave.
+    void setChannelFilter(int channel);
+    // "显示 CH2：20 / 60" while a channel filter is on, else empty.
+    QString filterStatusText() const;
 
 public slots:
     // Bound by name to the actions.
@@ -126,12 +131,6 @@ public slots:
     void on_actionSetupInfo_triggered();
     void on_actionSetupAna_triggered();
     void on_actionOriginData_triggered();
-    void on_actionViewZoomIn_triggered();
-    void on_actionViewZoomOut_triggered();
-    void on_actionViewHStretch_triggered();
-    void on_actionViewHCompress_triggered();
-    void on_actionViewSpacerAdd_triggered();
-    void on_actionViewSpacerSub_triggered();
     void on_actionViewNormalized_triggered();
     void on_actionFilePrintPreview_triggered();
     void on_actionFilePrintSetup_triggered();
@@ -153,7 +152,6 @@ public slots:
     void onShowStatusMessage(QString strMsg);
     void onSelectedFile(QString strDir, QString strFileName);
     void onFlawPosChanged(int nWaveIndex, int nFlawPos);
-    void onStretchScaleReset(bool blHStretch, bool blVStretch);
     void onFileHeaderInfoChanged(HeaderField field, QString strValue);
     void onDeleteCurWaveGroup(int nFocusIndex);
     void onFocusWaveIndexChanged(int nWaveIndex);
@@ -176,32 +174,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
-    // ---- Workspace routing -------------------------------------------
-    // The commands the window sends down to the workspace.
-    virtual void setWorkspaceZoomScale(float fZoom);
-    virtual void setWaveHStretchScale(float fScale);
-    virtual void setWaveVStretchScale(float fScale);
-    virtual bool isInfoPanelShown() const;
-    virtual void setInfoPanelShown(bool blShow);
-    virtual bool isAnaPanelShown() const;
-    virtual void setAnaPanelShown(bool blShow);
-    virtual bool isOriginDataOn() const;
-    virtual void setOriginDataOn(bool blOn);
-    virtual bool isFlawMarkOn() const;
-    virtual void setFlawMarkOn(bool blOn);
-    virtual void showNormalizedWaves(bool blNormalized);
-    virtual int focusWaveIndex() const;
-    virtual void setFocusWaveIndex(int nIndex);
-    virtual int waveCount() const;
-    virtual void swapWaveGroups(int nFrom, int nTo);
-    virtual void redrawWorkspace();
-    virtual void setWorkspaceWaveSpeed(float fWaveSpeed);
     // The save flow; returns whether the file was written.
-    virtual bool saveCurrentFile();
+    bool saveCurrentFile();
     // Writes the survey to a new path and works on that file from then on.
     bool saveCurrentFileAs();
     // The "警告" question before a channel is deleted; true for "是".
-    virtual bool confirmDeleteChannel();
+    bool confirmDeleteChannel();
 
     // 工程汇总, 批量输出 and 导出汇总表: the project table of the file list's folder.
     void onShowProjectTable();
@@ -218,12 +196,18 @@ private:
     void createToolBar();
     void createStatusBar();
     void createCentralWidget();
+    void keepOnScreen();
     QAction *makeAction(const char *name, const QString &text, const QString &statusTip, const QString &resource,
                         const QString &theme);
     void setFlawMarkAppearance(bool blMarking);
     CloseAnswer askSaveOnClose(const QString &strFileName);
     void showMessage(const QString &strTitle, const QString &strText);
     void refreshWorkspaceData(int nFocusIndex);
+    // Enables the scale actions after the view state's ranges.
+    void updateScaleActions();
+    // Moves the document's focus onto a shown wave when it is on a hidden one.
+    void keepFocusShown();
+    void updateFilterStatus();
     void handOverReportData();
     // Asks before the open survey is replaced by another; true to go on.
     bool mayReplaceDocument();
@@ -307,7 +291,6 @@ private:
     QString m_strCurFileName;
 
     CloseQuestion m_closeQuestion;
-    float m_fWaveZoomScale = 1.0f; // amplitude zoom of the views
     MessageFunc m_messageFunc;
     DeleteQuestion m_deleteQuestion;
     SaveAsDialog m_saveAsDialog;
@@ -318,6 +301,7 @@ private:
 
     QActionGroup *m_pChannelGroup = nullptr;
     QProgressBar *m_pOpenProgress = nullptr;
+    QLabel *m_pFilterLabel = nullptr;
     bool m_blOpening = false;
     WindowState m_windowState;
     QString m_strStatePath;

@@ -28,7 +28,7 @@ void MainWindow::createMarksDock()
     menuView->addSeparator();
     menuView->addAction(toggle);
 
-    connect(m_pMarksPanel, &MarksPanel::waveActivated, this, &MainWindow::setFocusWaveIndex);
+    connect(m_pMarksPanel, &MarksPanel::waveActivated, this, &MainWindow::onFocusWaveIndexChanged);
     connect(m_pMarksPanel, &MarksPanel::showStatusMessage, this, &MainWindow::onShowStatusMessage);
     connect(&m_document, &KvrDocument::changed, this, &MainWindow::refreshMarks);
     connect(&m_document, &KvrDocument::stateChanged, this, &MainWindow::refreshMarks);

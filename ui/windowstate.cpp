@@ -161,3 +161,19 @@ bool WindowState::removeRecentFile(const QString &path)
     }
     return false;
 }
+
+QRect WindowState::fitIntoArea(const QRect &frame, const QRect &available)
+{
+    if (!available.isValid())
+        return frame;
+    QRect r(frame.topLeft(), frame.size().boundedTo(available.size()));
+    if (r.right() > available.right())
+        r.moveRight(available.right());
+    if (r.bottom() > available.bottom())
+        r.moveBottom(available.bottom());
+    if (r.left() < available.left())
+        r.moveLeft(available.left());
+    if (r.top() < available.top())
+        r.moveTop(available.top());
+    return r;
+}

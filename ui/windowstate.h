@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -39,4 +40,8 @@ public:
     void addRecentFile(const QString &path);
     // True when it was listed.
     bool removeRecentFile(const QString &path);
+
+    // `frame` moved, and shrunk where it is larger, so that it lies wholly
+    // inside `available` (a screen's area without its task bars).
+    static QRect fitIntoArea(const QRect &frame, const QRect &available);
 };

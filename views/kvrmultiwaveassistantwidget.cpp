@@ -117,30 +117,27 @@ void KvrMultiWaveAssistantWidget::invalidateAll()
 
 void KvrMultiWaveAssistantWidget::refreshShown()
 {
-    m_shown.clear();
-    m_shown.reserve(m_waveAnalyzeInfoList.size());
-    for (int i = 0; i < m_waveAnalyzeInfoList.size(); ++i) {
-        const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(i);
-        if (m_nChannelFilter < 0 || (info && info->nChannel == m_nChannelFilter))
-            m_shown.append(i);
+    const int n = m_waveAnalyzeInfoList.size();
+    if (m_blShownGiven) {
+        // A list that is longer than the model's (it changed first) shows
+        // only the waves that exist.
+        while (!m_shown.isEmpty() && m_shown.last() >= n)
+            m_shown.removeLast();
+        return;
     }
+    m_shown.resize(n);
+    for (int i = 0; i < n; ++i)
+        m_shown[i] = i;
 }
 
-void KvrMultiWaveAssistantWidget::setChannelFilter(int channel)
+void KvrMultiWaveAssistantWidget::setShownWaves(const QVector<int> &shown)
 {
-    channel = (channel >= 0 && channel < kChannelsPerGroup) ? channel : -1;
-    if (channel == m_nChannelFilter)
-        return;
-    m_nChannelFilter = channel;
+    m_blShownGiven = true;
+    m_shown = shown;
     updateWaveDisplay();
     updatePointerState();
-    // The focus goes to a wave the list shows: the next one on, else the last.
-    if (m_nFocusWaveIndex >= 0 && !m_shown.isEmpty() && shownPosition(m_nFocusWaveIndex) < 0) {
-        const auto it = std::lower_bound(m_shown.begin(), m_shown.end(), m_nFocusWaveIndex);
-        emit focusWaveIndexChanged(it != m_shown.end() ? *it : m_shown.last());
-    } else if (m_nFocusWaveIndex >= 0) {
+    if (m_nFocusWaveIndex >= 0 && shownPosition(m_nFocusWaveIndex) >= 0)
         ensureWaveVisible(m_nFocusWaveIndex);
-    }
 }
 
 int KvrMultiWaveAssistantWidget::shownPosition(int wave) const
@@ -858,6 +855,15 @@ void KvrMultiWaveAssistantWidget::drawOverlay(QPainter *painter)
     const QRectF area = m_drawRegions[0];
     painter->setPen(QPen(QColor(Qt::darkGreen), 0));
     painter->drawLine(QPointF(area.left(), m_cursor.y()), QPointF(area.right(), m_cursor.y()));
+    // The focused trace stays over the line, so a flaw mark just set at the
+    // cursor's sample shows at once.
+    const int row = m_cursor.y() - m_focusImagePos.y();
+    const qreal dpr = m_focusImage.devicePixelRatioF();
+    if (!m_focusImage.isNull() && row >= 0 && row * dpr < m_focusImage.height()) {
+        const QRectF source(0, row * dpr, m_focusImage.width(), dpr);
+        const QRectF target(m_focusImagePos.x(), m_cursor.y(), m_focusImage.width() / dpr, 1);
+        painter->drawImage(target, m_focusImage, source);
+    }
 }
 
 void KvrMultiWaveAssistantWidget::repaintCursorLine(int y)
@@ -1058,8 +1064,8 @@ void KvrMultiWaveAssistantWidget::mouseReleaseEvent(QMouseEvent *event)
         m_blDragging = false;
         const int hit = hitTest(event->pos().x());
         const int focus = m_nFocusWaveIndex;
-        if (focus >= 0 && focus < m_waveAnalyzeInfoList.size() && hit >= 0) {
-            const int step = hit - focus;
+        if (focus >= 0 && focus < m_waveAnalyzeInfoList.size() && hit >= 0 && shownPosition(focus) >= 0) {
+            const int step = shownPosition(hit) - shownPosition(focus);
             if (step != 0)
                 emit waveGroupSwaped(step);
         }

@@ -69,10 +69,10 @@ public:
     QRectF waveArea() const { return m_drawRegions[0]; }
 
     // ---- What is shown ------------------------------------------------
-    // -1 shows every wave; 0..2 only the waves of that channel (CH1..CH3).
-    // Showing fewer waves changes nothing in the model.
-    int channelFilter() const { return m_nChannelFilter; }
-    void setChannelFilter(int channel);
+    // The waves to show (ascending analysis-list indexes; the view state's
+    // list, shared). Until a list is given every wave is shown. Showing fewer
+    // waves changes nothing in the model.
+    void setShownWaves(const QVector<int> &shown);
     // Analysis-list indexes of the shown waves, ascending.
     const QVector<int> &shownWaves() const { return m_shown; }
 
@@ -126,6 +126,7 @@ signals:
     void deleteCurWaveGroup(int nFocusIndex);
     void waveStyleFillChanged();
     void waveBkColorChanged();
+    // Dragging the focused trace onto another: `step` shown waves on (negative: back).
     void waveGroupSwaped(int step);
     // Enter on a wave with a suggestion: its flaw mark at the suggested sample.
     void flawPosChanged(int nWaveIndex, int nFlawPos);
@@ -205,7 +206,7 @@ private:
 
     bool m_blDragging = false;
     QString m_strLastStatus;
-    int m_nChannelFilter = -1;
+    bool m_blShownGiven = false;
     QVector<int> m_shown;
     int m_nScrollX = 0;
     int m_nScrollY = 0;

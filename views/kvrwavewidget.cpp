@@ -3,20 +3,11 @@
 #include "kvrmultiwaveassistantwidget.h"
 
 #include <QGridLayout>
-#include <QResizeEvent>
 #include <QScrollBar>
-#include <algorithm>
 #include <cmath>
 
 namespace {
 constexpr int kBarExtent = 20;
-
-float clampStretch(float v, float lo, float hi)
-{
-    if (!std::isfinite(v))
-        return lo;
-    return v < lo ? lo : (v > hi ? hi : v);
-}
 } // namespace
 
 KvrWaveWidget::KvrWaveWidget(QWidget *parent)
@@ -112,66 +103,7 @@ float KvrWaveWidget::waveSpeed() const { return m_pWaveView->waveSpeed(); }
 void KvrWaveWidget::setWaveSpeed(float speed) { m_pWaveView->setWaveSpeed(speed); }
 void KvrWaveWidget::setIndicateWaveDataIndex(int index) { m_pWaveView->setIndicateWaveDataIndex(index); }
 void KvrWaveWidget::updateWaveDisplay() { m_pWaveView->updateWaveDisplay(); }
-int KvrWaveWidget::channelFilter() const { return m_pWaveView->channelFilter(); }
-void KvrWaveWidget::setChannelFilter(int channel) { m_pWaveView->setChannelFilter(channel); }
 bool KvrWaveWidget::handleNavigationKey(int key) { return m_pWaveView->handleNavigationKey(key); }
-
-void KvrWaveWidget::stepFocus(int step)
-{
-    const QVector<int> &shown = m_pWaveView->shownWaves();
-    const int focus = m_pWaveView->focusWaveIndex();
-    if (step == 0 || shown.isEmpty())
-        return;
-    const int pos = int(std::lower_bound(shown.begin(), shown.end(), focus) - shown.begin());
-    const bool exact = pos < shown.size() && shown.at(pos) == focus;
-    const int target = (exact || step < 0) ? pos + step : pos + step - 1;
-    if (target >= 0 && target < shown.size())
-        emit focusWaveIndexChanged(shown.at(target));
-}
-
-void KvrWaveWidget::setHStretchRange(float minimum, float defaultValue, float maximum)
-{
-    m_fHMin = minimum;
-    m_fHDef = defaultValue;
-    m_fHMax = maximum;
-    m_fHCur = defaultValue;
-}
-
-void KvrWaveWidget::setVStretchRange(float minimum, float defaultValue, float maximum)
-{
-    m_fVMin = minimum;
-    m_fVDef = defaultValue;
-    m_fVMax = maximum;
-    m_fVCur = defaultValue;
-}
-
-void KvrWaveWidget::setHStretchScale(float value, bool apply)
-{
-    if (value == m_fHCur)
-        return;
-    m_fHCur = clampStretch(value, m_fHMin, m_fHMax);
-    if (apply)
-        m_pWaveView->setTraceSpacing(m_fHCur);
-}
-
-void KvrWaveWidget::setVStretchScale(float value, bool apply)
-{
-    if (value == m_fVCur)
-        return;
-    m_fVCur = clampStretch(value, m_fVMin, m_fVMax);
-    if (apply)
-        m_pWaveView->setTimeStretch(m_fVCur);
-}
-
-void KvrWaveWidget::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    m_fHCur = m_fHDef;
-    m_fVCur = m_fVDef;
-    m_pWaveView->setTraceSpacing(m_fHCur);
-    m_pWaveView->setTimeStretch(m_fVCur);
-    emit stretchScaleReset(true, true);
-}
 
 void KvrWaveWidget::onWaveBkColorChanged()
 {

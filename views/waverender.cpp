@@ -166,7 +166,12 @@ void SpanWriter::setColor(QRgb color)
         m_painter->setPen(QPen(QColor::fromRgb(m_color), 0));
 }
 
-void SpanWriter::drawWithPainter(int row, int x0, int x1) { m_painter->drawLine(x0, row, x1, row); }
+// A whole logical row is filled: at a device pixel ratio above 1 a cosmetic
+// line would cover one device row of each and leave gaps between them.
+void SpanWriter::drawWithPainter(int row, int x0, int x1)
+{
+    m_painter->fillRect(QRect(qMin(x0, x1), row, qAbs(x1 - x0) + 1, 1), QColor::fromRgb(m_color));
+}
 
 void RowSpanRaster::flush(QPainter *painter, QRgb color, int baselineX, const QRect &clip)
 {
@@ -192,14 +197,13 @@ void RowSpanRaster::flush(QPainter *painter, QRgb color, int baselineX, const QR
             for (int x = a; x <= b; ++x)
                 line[x] = color;
         } else {
-            painter->drawLine(a, r, b, r);
+            painter->fillRect(QRect(a, r, b - a + 1, 1), QColor::fromRgba(color));
         }
     };
     color |= 0xff000000u; // the traces are opaque
     if (!img) {
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing, false);
-        painter->setPen(QPen(QColor::fromRgba(color), 0));
     }
     for (int r = qMax(minRow, m_first); r <= qMin(m_last, rows - 1); ++r) {
         if (m_lo[r] <= m_hi[r])

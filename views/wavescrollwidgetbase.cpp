@@ -33,74 +33,32 @@ void WaveScrollWidgetBase::initUI()
     if (m_pWaveWidget)
         m_pScrollArea->setWidget(m_pWaveWidget);
     m_pLayout->addWidget(m_pScrollArea);
-    qDebug("WaveScrollWidgetBase::initUI: m_pWaveWidget ... %p", static_cast<void *>(m_pWaveWidget));
 }
 
-void WaveScrollWidgetBase::setHStretchRange(float minimum, float defaultValue, float maximum)
+void WaveScrollWidgetBase::setHStretchScale(float value)
 {
-    m_fHStretchMin = minimum;
-    m_fHStretchDef = defaultValue;
-    m_fHStretchMax = maximum;
-    m_fHStretchCur = defaultValue;
-}
-
-void WaveScrollWidgetBase::setVStretchRange(float minimum, float defaultValue, float maximum)
-{
-    m_fVStretchMin = minimum;
-    m_fVStretchDef = defaultValue;
-    m_fVStretchMax = maximum;
-    m_fVStretchCur = defaultValue;
-}
-
-static float clampStretch(float v, float lo, float hi)
-{
-    if (!std::isfinite(v))
-        return lo;
-    return v < lo ? lo : (v > hi ? hi : v);
-}
-
-void WaveScrollWidgetBase::setHStretchScale(float value, bool apply)
-{
-    if (value == m_fHStretchCur)
+    value = std::isfinite(value) ? qMax(1.0f, value) : 1.0f;
+    if (value == m_fHStretch)
         return;
-    const float old = m_fHStretchCur;
-    m_fHStretchCur = clampStretch(value, m_fHStretchMin, m_fHStretchMax);
-    if (!apply || !m_pWaveWidget || m_fHStretchCur == old || old <= 0.0f)
+    m_fHStretch = value;
+    layoutWaveWidget();
+}
+
+// At stretch 1 the scroll area sizes the widget itself; stretched, the
+// widget is as high as the viewport without the horizontal bar and
+// stretch times as wide.
+void WaveScrollWidgetBase::layoutWaveWidget()
+{
+    if (!m_pWaveWidget)
         return;
-    int w = m_pWaveWidget->width();
-    int h = m_pWaveWidget->height();
-    const int viewportWidth = m_pScrollArea->viewport()->width();
-    QScrollBar *bar = m_pScrollArea->horizontalScrollBar();
-    const int barHeight = bar->height();
-    const int newWidth = int(m_fHStretchCur / old * w);
-    if (newWidth > viewportWidth && !bar->isVisible())
-        h -= barHeight;
-    else if (newWidth <= viewportWidth && bar->isVisible())
-        h += barHeight;
+    if (m_fHStretch <= 1.0f) {
+        m_pScrollArea->setWidgetResizable(true);
+        return;
+    }
     m_pScrollArea->setWidgetResizable(false);
-    m_pWaveWidget->resize(newWidth, qMax(0, h));
-}
-
-void WaveScrollWidgetBase::setVStretchScale(float value, bool apply)
-{
-    if (value == m_fVStretchCur)
-        return;
-    const float old = m_fVStretchCur;
-    m_fVStretchCur = clampStretch(value, m_fVStretchMin, m_fVStretchMax);
-    if (!apply || !m_pWaveWidget || m_fVStretchCur == old || old <= 0.0f)
-        return;
-    int w = m_pWaveWidget->width();
-    int h = m_pWaveWidget->height();
-    const int viewportHeight = m_pScrollArea->viewport()->height();
-    QScrollBar *bar = m_pScrollArea->verticalScrollBar();
-    const int barWidth = bar->width();
-    const int newHeight = int(m_fVStretchCur / old * h);
-    if (newHeight > viewportHeight && !bar->isVisible())
-        w -= barWidth;
-    else if (newHeight <= viewportHeight && bar->isVisible())
-        w += barWidth;
-    m_pScrollArea->setWidgetResizable(false);
-    m_pWaveWidget->resize(qMax(0, w), newHeight);
+    const QSize room = m_pScrollArea->maximumViewportSize();
+    const int barHeight = m_pScrollArea->horizontalScrollBar()->minimumHeight();
+    m_pWaveWidget->resize(qRound(room.width() * m_fHStretch), qMax(0, room.height() - barHeight));
 }
 
 // The wheel over a view that only scrolls sideways (the time axis of the
@@ -126,8 +84,5 @@ bool WaveScrollWidgetBase::eventFilter(QObject *watched, QEvent *event)
 void WaveScrollWidgetBase::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_pScrollArea->setWidgetResizable(true);
-    m_fHStretchCur = m_fHStretchDef;
-    m_fVStretchCur = m_fVStretchDef;
-    emit stretchScaleReset(true, true);
+    layoutWaveWidget();
 }

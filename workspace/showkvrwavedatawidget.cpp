@@ -5,8 +5,6 @@
 
 #include "app/displayscale.h"
 #include "app/systemconfig.h"
-#include "views/kvrmultiwaveassistantwidget.h"
-#include "views/kvrwavewidget.h"
 #include "widgets/minisplitter.h"
 
 #include <QDataStream>
@@ -18,6 +16,8 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
     , m_strDir(QDir::homePath())
     , m_pFileHead(newFileHead())
 {
+    // First child, so the views it feeds go before it.
+    m_pViewState = new WaveViewState(this);
     m_pLayout = new QVBoxLayout(this);
     m_pLayout->setSpacing(2);
     m_pLayout->setContentsMargins(0, 0, 0, 0);
@@ -35,24 +35,12 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
     m_pLayout->addWidget(m_pSplitter);
 
     connect(m_pInfoWidget, &ShowKvrInfoWidget::selectedFile, this, &ShowKvrWaveDataWidget::selectedFile);
-    connect(m_pInfoWidget, &ShowKvrInfoWidget::flawPosChanged, this, &ShowKvrWaveDataWidget::flawPosChanged);
-    connect(m_pInfoWidget, &ShowKvrInfoWidget::indicateWaveDataIdnexChanged, m_pWaveWidget,
-            &ShowKvrWaveWidget::setIndicateWaveDataIndex);
-    // Stepping and keys in the info panel's focused view go through the wave
-    // list, like those of the wave panel.
-    connect(m_pInfoWidget, &ShowKvrInfoWidget::waveGroupMoved, m_pWaveWidget, &ShowKvrWaveWidget::onWaveGroupMoved);
-    connect(m_pInfoWidget, &ShowKvrInfoWidget::navigationKeyPressed, m_pWaveWidget,
-            &ShowKvrWaveWidget::onNavigationKeyPressed);
-    connect(m_pInfoWidget, &ShowKvrInfoWidget::timeStretchRequested, this,
-            &ShowKvrWaveDataWidget::timeStretchRequested);
-    connect(m_pInfoWidget, &ShowKvrInfoWidget::stretchScaleReset, this, &ShowKvrWaveDataWidget::stretchScaleReset);
     connect(m_pInfoWidget, &ShowKvrInfoWidget::fileHeaderInfoChanged, this,
             &ShowKvrWaveDataWidget::fileHeaderInfoChanged);
 
     connect(m_pWaveWidget, &ShowKvrWaveWidget::showStatusMessage, this, &ShowKvrWaveDataWidget::showStatusMessage);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::focusWaveIndexChanged, this,
             &ShowKvrWaveDataWidget::focusWaveIndexChanged);
-    connect(m_pWaveWidget, &ShowKvrWaveWidget::stretchScaleReset, this, &ShowKvrWaveDataWidget::stretchScaleReset);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::deleteCurWaveGroup, this, &ShowKvrWaveDataWidget::deleteCurWaveGroup);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::flawPosChanged, this, &ShowKvrWaveDataWidget::flawPosChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveGroupMoved, this, &ShowKvrWaveDataWidget::waveGroupMoved);
@@ -65,6 +53,7 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
             &ShowKvrWaveDataWidget::timeStretchRequested);
     // The panels show the configuration's switches before a survey is open.
     refreshDisplayState();
+    m_pWaveWidget->setViewState(m_pViewState);
 }
 
 ShowKvrWaveDataWidget::~ShowKvrWaveDataWidget() = default;
@@ -90,95 +79,39 @@ void ShowKvrWaveDataWidget::setWaveData(const WaveGroupList &groups, const WaveG
                                         const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
 {
     m_pWaveWidget->setWaveData(groups, filtered, infos, ffts, focusIndex);
-    m_pInfoWidget->setFocusWaveIndex(groups, filtered, infos, ffts, focusIndex);
+    m_pInfoWidget->showFocusedWave(groups, infos, focusIndex);
+    // After the views hold the new lists, so the shown list fits them.
+    m_pViewState->setWaves(infos);
 }
 
 void ShowKvrWaveDataWidget::clearWaveData()
 {
     m_pWaveWidget->clearWaveData();
-    m_pInfoWidget->clearWaveData();
+    m_pInfoWidget->showFocusedWave({}, {}, -1);
+    m_pViewState->setWaves({});
 }
 
-const WaveGroupList &ShowKvrWaveDataWidget::waveGroupList() const { return m_pWaveWidget->waveGroupList(); }
-const WaveGroupList &ShowKvrWaveDataWidget::filterWaveGroupList() const { return m_pWaveWidget->filterWaveGroupList(); }
-const WaveAnalyzeInfoList &ShowKvrWaveDataWidget::waveAnalyzeInfoList() const
-{
-    return m_pWaveWidget->waveAnalyzeInfoList();
-}
-const FftInfoList &ShowKvrWaveDataWidget::fftInfoList() const { return m_pWaveWidget->fftInfoList(); }
-int ShowKvrWaveDataWidget::waveCount() const { return m_pWaveWidget->waveCount(); }
-WaveAnalyzeInfoPtr ShowKvrWaveDataWidget::waveAnalyzeInfoAt(int i) const { return m_pWaveWidget->waveAnalyzeInfoAt(i); }
 int ShowKvrWaveDataWidget::focusWaveIndex() const { return m_pWaveWidget->focusWaveIndex(); }
 
 void ShowKvrWaveDataWidget::setFocusWaveIndex(int index)
 {
-    m_pInfoWidget->setFocusWaveIndex(waveGroupList(), filterWaveGroupList(), waveAnalyzeInfoList(), fftInfoList(),
-                                     index);
+    const ShowKvrWaveWidget *w = m_pWaveWidget;
+    m_pInfoWidget->showFocusedWave(w->waveGroupList(), w->waveAnalyzeInfoList(), index);
     m_pWaveWidget->setFocusWaveIndex(index);
 }
 
-void ShowKvrWaveDataWidget::setWaveZoomScale(float zoom)
-{
-    m_pInfoWidget->setWaveZoomScale(zoom);
-    m_pWaveWidget->setWaveZoomScale(zoom);
-}
-
-float ShowKvrWaveDataWidget::waveHStretchScale() const { return m_pInfoWidget->hStretchScale(); }
-
-void ShowKvrWaveDataWidget::setWaveHStretchScale(float scale)
-{
-    qDebug("ShowKvrWaveDataWidget::setWaveHStretchScale: fWaveScale ... %f", scale);
-    m_pInfoWidget->setWaveHStretchScale(scale);
-    m_pWaveWidget->setWaveHStretchScale(scale);
-}
-
-float ShowKvrWaveDataWidget::waveVStretchScale() const { return m_pInfoWidget->vStretchScale(); }
-
-void ShowKvrWaveDataWidget::setWaveVStretchScale(float scale)
-{
-    qDebug("ShowKvrWaveDataWidget::setWaveVStretchScale: fWaveScale ... %f", scale);
-    m_pInfoWidget->setWaveVStretchScale(scale);
-    m_pWaveWidget->setWaveVStretchScale(scale);
-}
-
-void ShowKvrWaveDataWidget::setHStretchRange(float minimum, float defaultValue, float maximum)
-{
-    m_pInfoWidget->setHStretchRange(minimum, defaultValue, maximum);
-    m_pWaveWidget->setHStretchRange(minimum, defaultValue, maximum);
-}
-
-void ShowKvrWaveDataWidget::setVStretchRange(float minimum, float defaultValue, float maximum)
-{
-    m_pInfoWidget->setVStretchRange(minimum, defaultValue, maximum);
-    m_pWaveWidget->setVStretchRange(minimum, defaultValue, maximum);
-}
-
-void ShowKvrWaveDataWidget::setWaveSpeed(float speed)
-{
-    m_pInfoWidget->setWaveSpeed(speed);
-    m_pWaveWidget->setWaveSpeed(speed);
-}
+void ShowKvrWaveDataWidget::setWaveSpeed(float speed) { m_pWaveWidget->setWaveSpeed(speed); }
 
 void ShowKvrWaveDataWidget::updateNormalizedDisplay()
 {
     refreshDisplayState();
     m_pWaveWidget->updateNormalizedDisplay();
-    m_pInfoWidget->updateWaveDisplay();
 }
 
-void ShowKvrWaveDataWidget::updateWaveDisplay()
-{
-    m_pWaveWidget->updateWaveDisplay();
-    m_pInfoWidget->updateWaveDisplay();
-}
+void ShowKvrWaveDataWidget::updateWaveDisplay() { m_pWaveWidget->updateWaveDisplay(); }
 
 bool ShowKvrWaveDataWidget::isFlawMarking() const { return m_pWaveWidget->isFlawMarking(); }
-
-void ShowKvrWaveDataWidget::setFlawMarking(bool on)
-{
-    m_pInfoWidget->setFlawMarking(on);
-    m_pWaveWidget->setFlawMarking(on);
-}
+void ShowKvrWaveDataWidget::setFlawMarking(bool on) { m_pWaveWidget->setFlawMarking(on); }
 
 void ShowKvrWaveDataWidget::setSampleCount(int count)
 {
@@ -198,13 +131,7 @@ void ShowKvrWaveDataWidget::refreshDisplayState()
     state.blBlackBackground = config.isBgColorBlack();
     state.fFontScale = fontPointScale();
     state.blVariableDensity = config.isVariableDensity();
-    m_pWaveWidget->setDisplayState(state);
-    m_pInfoWidget->setDisplayState(state);
-}
-
-WaveDisplayState ShowKvrWaveDataWidget::displayState() const
-{
-    return m_pWaveWidget->waveListWidget()->waveView()->displayState();
+    m_pViewState->setDisplayState(state);
 }
 
 void ShowKvrWaveDataWidget::setInfoPanelVisible(bool visible)
@@ -217,8 +144,6 @@ void ShowKvrWaveDataWidget::setInfoPanelVisible(bool visible)
 
 bool ShowKvrWaveDataWidget::isAnalysisPanelVisible() const { return m_pWaveWidget->isAnalysisPanelVisible(); }
 void ShowKvrWaveDataWidget::setAnalysisPanelVisible(bool visible) { m_pWaveWidget->setAnalysisPanelVisible(visible); }
-int ShowKvrWaveDataWidget::channelFilter() const { return m_pWaveWidget->channelFilter(); }
-void ShowKvrWaveDataWidget::setChannelFilter(int channel) { m_pWaveWidget->setChannelFilter(channel); }
 
 QByteArray ShowKvrWaveDataWidget::layoutState() const
 {

@@ -1,12 +1,12 @@
 // The wave workspace, the main window's central page: the info panel on
 // the left and the wave panel on the right. Signals of both halves are
-// passed up to the main window; the main window's commands come down here
-// and are forwarded to the half they concern.
+// passed up to the main window. The workspace owns the WaveViewState the
+// views are drawn from.
 #pragma once
 
 #include "datafile/editcommands.h"
 #include "datafile/records.h"
-#include "views/wavedisplaystate.h"
+#include "workspace/waveviewstate.h"
 
 #include <QString>
 #include <QWidget>
@@ -25,6 +25,8 @@ public:
 
     ShowKvrInfoWidget *infoWidget() const { return m_pInfoWidget; }
     ShowKvrWaveWidget *waveWidget() const { return m_pWaveWidget; }
+    // How the survey is shown (filter, scales, display, suggestions).
+    WaveViewState *viewState() const { return m_pViewState; }
 
     // File choice.
     bool openFileDialog();
@@ -39,26 +41,13 @@ public:
     FileHeadPtr fileHead() const { return m_pFileHead; }
     void setFileHead(const FileHeadPtr &head);
 
-    // The model lists (wave panel) and the focus.
+    // The model lists and the focus (the document's), handed to the views.
     void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
                      const FftInfoList &ffts, int focusIndex);
     void clearWaveData();
-    const WaveGroupList &waveGroupList() const;
-    const WaveGroupList &filterWaveGroupList() const;
-    const WaveAnalyzeInfoList &waveAnalyzeInfoList() const;
-    const FftInfoList &fftInfoList() const;
-    int waveCount() const;
-    WaveAnalyzeInfoPtr waveAnalyzeInfoAt(int i) const;
     int focusWaveIndex() const;
     void setFocusWaveIndex(int index);
 
-    void setWaveZoomScale(float zoom);
-    float waveHStretchScale() const;
-    void setWaveHStretchScale(float scale);
-    float waveVStretchScale() const;
-    void setWaveVStretchScale(float scale);
-    void setHStretchRange(float minimum, float defaultValue, float maximum);
-    void setVStretchRange(float minimum, float defaultValue, float maximum);
     void setWaveSpeed(float speed);
     void updateNormalizedDisplay();
     void updateWaveDisplay();
@@ -66,20 +55,15 @@ public:
     bool isFlawMarking() const;
     void setFlawMarking(bool on);
     // The display switches of the configuration and the sample count of the
-    // open survey, handed to every view; call after any of them changed.
+    // open survey, into the view state; call after any of them changed.
     void refreshDisplayState();
     void setSampleCount(int count);
-    WaveDisplayState displayState() const;
     bool isInfoPanelVisible() const { return m_blInfoVisible; }
     void setInfoPanelVisible(bool visible);
     bool isAnalysisPanelVisible() const;
     void setAnalysisPanelVisible(bool visible);
     bool isOriginalDisplay() const;
     void setOriginalDisplay(bool on);
-    // The wave list shows every wave (-1) or one channel's (0..2); the
-    // model and its indexes stay as they are.
-    int channelFilter() const;
-    void setChannelFilter(int channel);
     // Sizes of the splitters between the panels, to keep between sessions.
     QByteArray layoutState() const;
     bool restoreLayoutState(const QByteArray &state);
@@ -92,7 +76,6 @@ signals:
     void showStatusMessage(QString strMsg);
     void selectedFile(QString strDir, QString strFileName);
     void flawPosChanged(int nWaveIndex, int nFlawPos);
-    void stretchScaleReset(bool blHStretch, bool blVStretch);
     void fileHeaderInfoChanged(HeaderField field, QString strValue);
     void deleteCurWaveGroup(int nFocusIndex);
     void focusWaveIndexChanged(int nWaveIndex);
@@ -107,6 +90,7 @@ private:
     MiniSplitter *m_pSplitter = nullptr;
     ShowKvrInfoWidget *m_pInfoWidget = nullptr;
     ShowKvrWaveWidget *m_pWaveWidget = nullptr;
+    WaveViewState *m_pViewState = nullptr;
     QString m_strDir;
     QString m_strFileName;
     FileHeadPtr m_pFileHead;

@@ -53,7 +53,6 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     // Wave list.
     connect(m_pKvrWaveWidget, &KvrWaveWidget::showStatusMessage, this, &ShowKvrWaveWidget::showStatusMessage);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::focusWaveIndexChanged, this, &ShowKvrWaveWidget::onFocusWaveIndexChanged);
-    connect(m_pKvrWaveWidget, &KvrWaveWidget::stretchScaleReset, this, &ShowKvrWaveWidget::stretchScaleReset);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::deleteCurWaveGroup, this, &ShowKvrWaveWidget::deleteCurWaveGroup);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveStyleFillChanged, this, &ShowKvrWaveWidget::onWaveStyleFillChanged);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveWidget::onWaveBkColorChanged);
@@ -73,7 +72,6 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
             &ShowKvrWaveWidget::setIndicateWaveDataIndex);
     connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::waveGroupMoved, this,
             &ShowKvrWaveWidget::onWaveGroupMoved);
-    connect(m_pSingleWaveFrame, &WaveScrollWidgetBase::stretchScaleReset, this, &ShowKvrWaveWidget::stretchScaleReset);
     connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::navigationKeyPressed, this,
             &ShowKvrWaveWidget::onNavigationKeyPressed);
     connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::timeStretchRequested, this,
@@ -134,12 +132,6 @@ void ShowKvrWaveWidget::setFocusWaveIndex(int index)
     m_pAnalysisHelper->setFocusWaveIndex(index);
 }
 
-void ShowKvrWaveWidget::setWaveZoomScale(float zoom)
-{
-    m_pKvrWaveWidget->setWaveZoomScale(zoom);
-    m_pSingleWaveView->setWaveZoomScale(zoom);
-}
-
 void ShowKvrWaveWidget::setWaveSpeed(float speed)
 {
     m_pKvrWaveWidget->setWaveSpeed(speed);
@@ -147,26 +139,6 @@ void ShowKvrWaveWidget::setWaveSpeed(float speed)
 }
 
 void ShowKvrWaveWidget::setIndicateWaveDataIndex(int index) { m_pKvrWaveWidget->setIndicateWaveDataIndex(index); }
-
-void ShowKvrWaveWidget::setWaveHStretchScale(float scale)
-{
-    m_pSingleWaveFrame->setHStretchScale(scale, true);
-    m_pKvrWaveWidget->setVStretchScale(scale, true);
-}
-
-void ShowKvrWaveWidget::setWaveVStretchScale(float scale) { m_pKvrWaveWidget->setHStretchScale(scale, true); }
-
-void ShowKvrWaveWidget::setHStretchRange(float minimum, float defaultValue, float maximum)
-{
-    m_pSingleWaveFrame->setHStretchRange(minimum, defaultValue, maximum);
-    m_pKvrWaveWidget->setHStretchRange(minimum, defaultValue, maximum);
-}
-
-void ShowKvrWaveWidget::setVStretchRange(float minimum, float defaultValue, float maximum)
-{
-    m_pSingleWaveFrame->setVStretchRange(minimum, defaultValue, maximum);
-    m_pKvrWaveWidget->setVStretchRange(minimum, defaultValue, maximum);
-}
 
 bool ShowKvrWaveWidget::isFlawMarking() const { return m_pSingleWaveView->isFlawMarking(); }
 void ShowKvrWaveWidget::setFlawMarking(bool on) { m_pSingleWaveView->setFlawMarking(on); }
@@ -183,8 +155,6 @@ void ShowKvrWaveWidget::fitAnalysisArea()
     m_pAnalysisArea->setFixedHeight(m_pAnalysisHelper->minimumSizeHint().height() + barHeight);
 }
 
-int ShowKvrWaveWidget::channelFilter() const { return m_pKvrWaveWidget->channelFilter(); }
-void ShowKvrWaveWidget::setChannelFilter(int channel) { m_pKvrWaveWidget->setChannelFilter(channel); }
 void ShowKvrWaveWidget::onNavigationKeyPressed(int key) { m_pKvrWaveWidget->handleNavigationKey(key); }
 
 void ShowKvrWaveWidget::updateNormalizedDisplay()
@@ -200,18 +170,47 @@ void ShowKvrWaveWidget::updateWaveDisplay()
     m_pAnalysisHelper->updateWaveDisplay();
 }
 
-void ShowKvrWaveWidget::setDisplayState(const WaveDisplayState &state)
+void ShowKvrWaveWidget::setViewState(const WaveViewState *state)
 {
-    m_pKvrWaveWidget->waveView()->setDisplayState(state);
-    m_pSingleWaveView->setDisplayState(state);
-    m_pAnalysisHelper->setDisplayState(state);
+    if (m_pViewState)
+        disconnect(m_pViewState, nullptr, this, nullptr);
+    m_pViewState = state;
+    if (!state)
+        return;
+    connect(state, &WaveViewState::changed, this, &ShowKvrWaveWidget::applyViewState);
+    applyViewState(WaveViewState::Aspects(0xff));
 }
 
-void ShowKvrWaveWidget::setSuggestions(const WaveSuggestionList &suggestions)
+// Each view gets what changed, nothing else.
+void ShowKvrWaveWidget::applyViewState(WaveViewState::Aspects aspects)
 {
-    m_pKvrWaveWidget->waveView()->setSuggestions(suggestions);
-    m_pSingleWaveView->setSuggestions(suggestions);
-    m_pAnalysisHelper->setSuggestions(suggestions);
+    const WaveViewState &s = *m_pViewState;
+    KvrMultiWaveAssistantWidget *list = m_pKvrWaveWidget->waveView();
+    if (aspects & WaveViewState::Display) {
+        list->setDisplayState(s.displayState());
+        m_pSingleWaveView->setDisplayState(s.displayState());
+        m_pAnalysisHelper->setDisplayState(s.displayState());
+    }
+    if (aspects & WaveViewState::Zoom) {
+        const float zoom = s.value(WaveViewState::Scale::Zoom);
+        list->setWaveZoomScale(zoom);
+        m_pSingleWaveView->setWaveZoomScale(zoom);
+    }
+    if (aspects & WaveViewState::TimeStretch) {
+        // Time runs across the focused strip and down the list.
+        const float stretch = s.value(WaveViewState::Scale::TimeStretch);
+        m_pSingleWaveFrame->setHStretchScale(stretch);
+        list->setTimeStretch(stretch);
+    }
+    if (aspects & WaveViewState::Spacing)
+        list->setTraceSpacing(s.value(WaveViewState::Scale::Spacing));
+    if (aspects & WaveViewState::Suggestions) {
+        list->setSuggestions(s.suggestions());
+        m_pSingleWaveView->setSuggestions(s.suggestions());
+        m_pAnalysisHelper->setSuggestions(s.suggestions());
+    }
+    if (aspects & WaveViewState::Shown)
+        list->setShownWaves(s.shownWaves());
 }
 
 void ShowKvrWaveWidget::onFocusWaveIndexChanged(int nWaveIndex)
@@ -228,15 +227,7 @@ void ShowKvrWaveWidget::onWaveBkColorChanged()
 
 void ShowKvrWaveWidget::onWaveStyleFillChanged() { emit waveStyleFillChanged(); }
 
-void ShowKvrWaveWidget::onWaveGroupMoved(int step)
-{
-    qDebug("ShowKvrWaveWidget: 波形序号改变 ... %d", step);
-    // With one channel shown, stepping goes through the waves the list shows.
-    if (m_pKvrWaveWidget->channelFilter() >= 0)
-        m_pKvrWaveWidget->stepFocus(step);
-    else
-        emit waveGroupMoved(step);
-}
+void ShowKvrWaveWidget::onWaveGroupMoved(int step) { emit waveGroupMoved(step); }
 
 void ShowKvrWaveWidget::onFlawPosChanged(int nWaveIndex, int nFlawPos)
 {

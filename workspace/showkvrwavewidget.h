@@ -1,10 +1,11 @@
 // The wave panel: the focused-wave strip with the analysis panel above the
-// wave list. Signals of the views and the panel are passed upward unchanged.
+// wave list. Signals of the views and the panel are passed upward unchanged;
+// how the views draw comes from the workspace's WaveViewState.
 #pragma once
 
 #include "datafile/editcommands.h"
 #include "datafile/records.h"
-#include "views/wavedisplaystate.h"
+#include "workspace/waveviewstate.h"
 
 #include <QString>
 #include <QWidget>
@@ -46,17 +47,8 @@ public:
 
     int focusWaveIndex() const;
     void setFocusWaveIndex(int index);
-    void setWaveZoomScale(float zoom);
     void setWaveSpeed(float speed);
     void setIndicateWaveDataIndex(int index);
-
-    // Time-axis stretch: the focused strip horizontally, the wave list
-    // vertically (time runs downward there).
-    void setWaveHStretchScale(float scale);
-    // Spacing between the traces: the wave list horizontally.
-    void setWaveVStretchScale(float scale);
-    void setHStretchRange(float minimum, float defaultValue, float maximum);
-    void setVStretchRange(float minimum, float defaultValue, float maximum);
 
     bool isFlawMarking() const;
     void setFlawMarking(bool on);
@@ -64,9 +56,6 @@ public:
     void setOriginalDisplay(bool on);
     bool isAnalysisPanelVisible() const;
     void setAnalysisPanelVisible(bool visible);
-    // The wave list shows every wave (-1) or one channel's (0..2).
-    int channelFilter() const;
-    void setChannelFilter(int channel);
     // A wave-list key pressed in a focused-wave view.
     void onNavigationKeyPressed(int key);
 
@@ -75,11 +64,8 @@ public:
     // Redraws every view (data or display setting changed).
     void updateWaveDisplay();
 
-    // How the views draw (handed down from the workspace).
-    void setDisplayState(const WaveDisplayState &state);
-    // Flaw suggestions shown as markers by the wave list and the focused
-    // view and offered by the analysis panel (empty: none).
-    void setSuggestions(const WaveSuggestionList &suggestions);
+    // The state the views are drawn from; the panel follows its changes.
+    void setViewState(const WaveViewState *state);
 
 public slots:
     void onFocusWaveIndexChanged(int nWaveIndex);
@@ -91,7 +77,6 @@ public slots:
 signals:
     void showStatusMessage(QString strMsg);
     void focusWaveIndexChanged(int nWaveIndex);
-    void stretchScaleReset(bool blHStretch, bool blVStretch);
     void deleteCurWaveGroup(int nFocusIndex);
     void flawPosChanged(int nWaveIndex, int nFlawPos);
     void waveGroupMoved(int step);
@@ -103,6 +88,7 @@ signals:
 
 private:
     void fitAnalysisArea();
+    void applyViewState(WaveViewState::Aspects aspects);
 
     QVBoxLayout *m_pLayout = nullptr;
     MiniSplitter *m_pSplitter = nullptr;
@@ -112,5 +98,5 @@ private:
     AnalysisHelperWidget *m_pAnalysisHelper = nullptr;
     QScrollArea *m_pAnalysisArea = nullptr;
     KvrWaveWidget *m_pKvrWaveWidget = nullptr;
-    QString m_strScratch;
+    const WaveViewState *m_pViewState = nullptr;
 };

@@ -155,7 +155,8 @@ void TestModel::deleteChannel_data()
     QTest::addColumn<bool>("done");
     QTest::addColumn<int>("newFocus");
     QTest::newRow("wave 2 of 6") << 2 << true << 2;
-    QTest::newRow("last wave") << 5 << true << 0;
+    QTest::newRow("second-to-last wave") << 4 << true << 4;
+    QTest::newRow("last wave") << 5 << true << 4;
     QTest::newRow("first wave") << 0 << true << 0;
     QTest::newRow("out of range") << 6 << false << 3;
     QTest::newRow("negative") << -1 << false << 3;

@@ -15,6 +15,7 @@
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"
+#include "views/wavescrollwidgetbase.h"
 #include "widgets/statuswidget.h"
 #include "workspace/showkvrinfowidget.h"
 #include "workspace/showkvrwavedatawidget.h"
@@ -116,6 +117,10 @@ private slots:
     void layoutKeptForTheNextSession_data();
     void layoutKeptForTheNextSession();
     void channelFilterIsViewOnly();
+    void stepsSwapsAndDeletesCountTheShownWaves_data();
+    void stepsSwapsAndDeletesCountTheShownWaves();
+    void channelFilterResetsForAnotherSurvey();
+    void stretchHoldsAcrossResizes();
     void analysisPanelFitsTheWindow_data();
     void analysisPanelFitsTheWindow();
     void windowRemembersItsLayout();
@@ -166,7 +171,7 @@ void TestMainFlow::openingAnOriginalShowsItsWaves()
     Window win;
     win.open(path);
     QVERIFY(win.w.isFileLoaded());
-    QCOMPARE(win.w.workspace()->waveCount(), 12);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 12);
     QCOMPARE(win.wavePanel()->waveListWidget()->waveCount(), 12);
     QCOMPARE(win.w.workspace()->focusWaveIndex(), 0);
     QVERIFY(win.w.actionFilePrint->isEnabled());
@@ -306,7 +311,7 @@ void TestMainFlow::channelDeleteSurvivesReopen()
     win.w.onFocusWaveIndexChanged(2);
     win.wavePanel()->waveListWidget()->waveView()->onDeleteCurrWaveGround();
     QCOMPARE(win.deleteQuestions, 1);
-    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 11);
     QCOMPARE(win.w.workspace()->focusWaveIndex(), 2);
     QCOMPARE(win.w.fileHead()->deleteChannelCnt, 1);
     QVERIFY(win.w.actionFileSave->isEnabled());
@@ -329,13 +334,13 @@ void TestMainFlow::deletingTheLastWaveIsRefused()
     QVERIFY(writeSynthSurvey(path, o));
     Window win;
     win.open(path);
-    QCOMPARE(win.w.workspace()->waveCount(), 1);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 1);
     win.wavePanel()->waveListWidget()->waveView()->onDeleteCurrWaveGround();
     // Refused with a word, before any question.
     QCOMPARE(win.deleteQuestions, 0);
     QCOMPARE(win.messages.size(), 1);
     QVERIFY(win.messages.first().contains(QStringLiteral("唯一的波形")));
-    QCOMPARE(win.w.workspace()->waveCount(), 1);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 1);
 }
 
 void TestMainFlow::undoAndRedoFromTheKeyboard()
@@ -347,13 +352,13 @@ void TestMainFlow::undoAndRedoFromTheKeyboard()
     const WaveAnalyzeInfoList before = win.w.document().model().waveAnalyzeInfoList();
     win.w.onFocusWaveIndexChanged(3);
     win.wavePanel()->waveListWidget()->waveView()->onDeleteCurrWaveGround();
-    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 11);
     QVERIFY(win.w.isWindowModified());
     QCOMPARE(win.w.actionEditUndo->text(), QStringLiteral("撤销 删除波形"));
     QVERIFY(!win.w.actionEditRedo->isEnabled());
 
     QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(win.w.workspace()->waveCount(), 12);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 12);
     QCOMPARE(win.wavePanel()->waveListWidget()->waveAnalyzeInfoList(), before);
     QCOMPARE(win.w.workspace()->focusWaveIndex(), 3);
     QVERIFY(!win.w.isWindowModified()); // back where it was saved
@@ -361,10 +366,10 @@ void TestMainFlow::undoAndRedoFromTheKeyboard()
     QCOMPARE(win.w.actionEditRedo->text(), QStringLiteral("重做 删除波形"));
 
     QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 11);
     QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&win.w, Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(win.w.workspace()->waveCount(), 11);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 11);
     QVERIFY(win.w.isWindowModified());
 
     // Applying to all waves and undoing it restores every wave's settings
@@ -433,7 +438,7 @@ void TestMainFlow::swapSurvivesReopen()
         second = win.w.document().model().waveAnalyzeInfoAt(1)->fChannelAngle;
         win.clickButton("btnSwapNextWave");
         QCOMPARE(win.w.workspace()->focusWaveIndex(), 1);
-        QCOMPARE(win.w.workspace()->waveAnalyzeInfoAt(0)->fChannelAngle, second);
+        QCOMPARE(win.w.workspace()->waveWidget()->waveAnalyzeInfoAt(0)->fChannelAngle, second);
         QVERIFY(win.w.actionFileSave->isEnabled());
         QVERIFY(win.w.isWindowModified());
         win.w.actionFileSave->trigger();
@@ -466,7 +471,7 @@ void TestMainFlow::rejectedFileKeepsTheOpenDocument()
     win.open(bad);
     QCOMPARE(win.messages, QStringList {QStringLiteral("提示|文件不完整或者格式不正确！")});
     QCOMPARE(win.w.document().filePath(), good);
-    QCOMPARE(win.w.workspace()->waveCount(), 12);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 12);
     QVERIFY(win.w.actionFileSave->isEnabled());
 
     win.open(m_dir.filePath(QStringLiteral("missing.ard")));
@@ -673,7 +678,7 @@ void TestMainFlow::openingKeepsTheWindowPainting()
     win.open(path);
     QVERIFY(sawOpening);
     QVERIFY(!win.w.isOpening());
-    QCOMPARE(win.w.workspace()->waveCount(), 90);
+    QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 90);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
@@ -741,7 +746,7 @@ void TestMainFlow::layoutKeptForTheNextSession()
         QVERIFY(QTest::qWaitForWindowExposed(&win.w));
         statePath = win.w.windowStatePath();
         QFile::remove(statePath);
-        win.w.resize(1100, 700);
+        win.w.resize(760, 560); // within the 800 x 600 of the offscreen screen
         QCoreApplication::processEvents();
         layout = win.w.workspace()->layoutState();
         if (byMenu)
@@ -756,7 +761,7 @@ void TestMainFlow::layoutKeptForTheNextSession()
     QCOMPARE(saved.layout, layout);
     {
         MainWindow again;
-        QCOMPARE(again.size(), QSize(1100, 700));
+        QCOMPARE(again.size(), QSize(760, 560));
     }
     QVERIFY(QFile::remove(statePath)); // the other tests start from the default size
 }
@@ -814,6 +819,128 @@ void TestMainFlow::channelFilterIsViewOnly()
 
     win.w.actionChannelAll->trigger();
     QCOMPARE(list->shownWaves().size(), 11);
+}
+
+void TestMainFlow::stepsSwapsAndDeletesCountTheShownWaves_data()
+{
+    // The survey's channels by wave (checked below): 111022210002, so CH2
+    // shows waves 0, 1, 2 and 7.
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("focus");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("expectedFocus");
+    QTest::addColumn<int>("expectedShown");
+    QTest::addColumn<bool>("edited");
+    QTest::newRow("all: next") << -1 << 2 << "btnNextWaveData" << 3 << 12 << false;
+    QTest::newRow("CH2: next over hidden waves") << 1 << 2 << "btnNextWaveData" << 7 << 4 << false;
+    QTest::newRow("CH2: previous") << 1 << 7 << "btnPreviousWaveData" << 2 << 4 << false;
+    QTest::newRow("CH2: next from the last") << 1 << 7 << "btnNextWaveData" << 7 << 4 << false;
+    QTest::newRow("CH2: swap on") << 1 << 2 << "btnSwapNextWave" << 7 << 4 << true;
+    QTest::newRow("CH2: swap back from the first") << 1 << 0 << "btnSwapPreviousWave" << 0 << 4 << false;
+    QTest::newRow("CH2: delete") << 1 << 2 << "delete" << 6 << 3 << true;
+    QTest::newRow("CH2: delete the last shown") << 1 << 7 << "delete" << 2 << 3 << true;
+    QTest::newRow("all: delete the second-to-last") << -1 << 10 << "delete" << 10 << 11 << true;
+    QTest::newRow("all: delete the last") << -1 << 11 << "delete" << 10 << 11 << true;
+}
+
+// Stepping, swapping and deleting in the window go by the waves the list
+// shows: a hidden wave is never stepped to, swapped or left focused.
+void TestMainFlow::stepsSwapsAndDeletesCountTheShownWaves()
+{
+    QFETCH(int, channel);
+    QFETCH(int, focus);
+    QFETCH(QString, action);
+    QFETCH(int, expectedFocus);
+    QFETCH(int, expectedShown);
+    QFETCH(bool, edited);
+    const QString path = makeSurvey(QStringLiteral("shown.ard"));
+    Window win;
+    win.open(path);
+    const MeasurementModel &model = win.w.document().model();
+    QCOMPARE(model.waveCount(), 12);
+    QString channels;
+    for (int i = 0; i < model.waveCount(); ++i)
+        channels += QString::number(model.waveAnalyzeInfoAt(i)->nChannel);
+    QCOMPARE(channels, QStringLiteral("111022210002"));
+    const WaveAnalyzeInfoList before = model.waveAnalyzeInfoList();
+    win.w.onFocusWaveIndexChanged(focus);
+    if (channel >= 0)
+        win.w.setChannelFilter(channel);
+    QCOMPARE(win.w.document().focusIndex(), focus);
+
+    if (action == QLatin1String("delete")) {
+        win.focusedView()->setFocus();
+        QTest::keyClick(win.focusedView(), Qt::Key_Delete);
+    } else {
+        win.clickButton(qPrintable(action));
+    }
+    QCOMPARE(win.w.document().focusIndex(), expectedFocus);
+    QCOMPARE(win.w.viewState().shownWaves().size(), expectedShown);
+    QCOMPARE(win.wavePanel()->waveListWidget()->waveView()->shownWaves(), win.w.viewState().shownWaves());
+    QCOMPARE(win.w.viewState().isShown(expectedFocus), true);
+    QCOMPARE(win.w.document().canUndo(), edited);
+    if (action == QLatin1String("btnSwapNextWave")) {
+        // The two CH2 records changed places; the hidden waves between stayed.
+        QCOMPARE(model.waveAnalyzeInfoAt(7), before.at(2));
+        QCOMPARE(model.waveAnalyzeInfoAt(2), before.at(7));
+        for (int i = 3; i < 7; ++i)
+            QCOMPARE(model.waveAnalyzeInfoAt(i), before.at(i));
+    }
+}
+
+// A filter chosen for one survey does not carry over to the next; while it
+// is on, the status bar says how many waves it shows.
+void TestMainFlow::channelFilterResetsForAnotherSurvey()
+{
+    const QString first = makeAnalysisSurvey(QStringLiteral("filter-a.ard"));
+    const QString second = makeAnalysisSurvey(QStringLiteral("filter-b.ard"), 5);
+    Window win;
+    win.open(first);
+    auto *label = win.w.findChild<QLabel *>(QStringLiteral("filterStatus"));
+    QVERIFY(label);
+    QVERIFY(label->isHidden());
+    win.w.actionChannelCh2->trigger();
+    QCOMPARE(label->text(), QStringLiteral("显示 CH2：4 / 12"));
+    QVERIFY(!label->isHidden());
+
+    win.open(second);
+    QCOMPARE(win.w.currentFileName(), second);
+    QCOMPARE(win.w.viewState().channelFilter(), -1);
+    QCOMPARE(win.w.viewState().shownWaves().size(), 15);
+    QCOMPARE(win.wavePanel()->waveListWidget()->waveView()->shownWaves().size(), 15);
+    QVERIFY(win.w.actionChannelAll->isChecked());
+    QVERIFY(label->isHidden());
+}
+
+// Stretch and spacing are the view state's: resizing the window keeps them,
+// and the next step goes on from there.
+void TestMainFlow::stretchHoldsAcrossResizes()
+{
+    using Scale = WaveViewState::Scale;
+    const QString path = makeAnalysisSurvey(QStringLiteral("stretch.ard"));
+    Window win;
+    win.open(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    win.w.actionViewHStretch->trigger();
+    win.w.actionViewHStretch->trigger();
+    win.w.actionViewSpacerAdd->trigger();
+    win.w.resize(1200, 760);
+    QTRY_COMPARE(win.w.size(), QSize(1200, 760));
+    QApplication::processEvents();
+
+    KvrMultiWaveAssistantWidget *list = win.wavePanel()->waveListWidget()->waveView();
+    WaveScrollWidgetBase *strip = win.wavePanel()->singleWaveFrame();
+    QCOMPARE(win.w.viewState().value(Scale::TimeStretch), 3.0f);
+    QCOMPARE(list->timeStretch(), 3.0f);
+    QCOMPARE(list->traceSpacing(), 2.0f);
+    QVERIFY(qAbs(list->contentSize().height() - list->waveArea().height() * 3) <= 1.0);
+    QCOMPARE(strip->hStretchScale(), 3.0f);
+    QCOMPARE(strip->waveWidget()->width(), qRound(strip->scrollArea()->maximumViewportSize().width() * 3.0));
+    QVERIFY(win.w.actionViewHCompress->isEnabled());
+
+    win.w.actionViewHStretch->trigger();
+    QCOMPARE(win.w.viewState().value(Scale::TimeStretch), 4.0f);
+    QCOMPARE(list->timeStretch(), 4.0f);
 }
 
 void TestMainFlow::analysisPanelFitsTheWindow_data()
@@ -879,9 +1006,9 @@ void TestMainFlow::windowRemembersItsLayout()
     QSize size;
     {
         Window win;
-        win.w.resize(1100, 700);
+        win.w.resize(760, 560); // within the 800 x 600 of the offscreen screen
         QVERIFY(QTest::qWaitForWindowExposed(&win.w));
-        QTRY_COMPARE(win.w.size(), QSize(1100, 700));
+        QTRY_COMPARE(win.w.size(), QSize(760, 560));
         QSplitter *splitter = win.w.workspace()->findChild<QSplitter *>();
         QVERIFY(splitter);
         splitter->setSizes({400, splitter->width() - 400 - splitter->handleWidth()});

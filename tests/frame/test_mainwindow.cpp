@@ -39,9 +39,11 @@ private slots:
     void zoomLimits();
     void stretchAndSpacingLimits_data();
     void stretchAndSpacingLimits();
-    void stretchResetBeforeLoadChangesNothing();
+    void scalesWaitForASurvey();
     void flawMarkToggle();
     void normalizedWritesConfig();
+    void placeFitsTheAvailableArea_data();
+    void placeFitsTheAvailableArea();
 
 private:
     QTemporaryDir m_dir;
@@ -137,29 +139,30 @@ void TestMainWindow::fileLoadedActionStates()
 void TestMainWindow::zoomLimits()
 {
     MainWindow w;
+    auto zoom = [&]() { return w.viewState().value(WaveViewState::Scale::Zoom); };
     w.setActionStates(true);
     QVERIFY(!w.actionViewZoomOut->isEnabled());
     for (int i = 0; i < 8; ++i)
         w.actionViewZoomIn->trigger();
-    QCOMPARE(w.waveZoomScale(), 9.0f);
+    QCOMPARE(zoom(), 9.0f);
     QVERIFY(w.actionViewZoomIn->isEnabled());
 
     w.actionViewZoomIn->trigger();
-    QCOMPARE(w.waveZoomScale(), 10.0f);
+    QCOMPARE(zoom(), 10.0f);
     QVERIFY(!w.actionViewZoomIn->isEnabled());
     QVERIFY(w.actionViewZoomOut->isEnabled());
-    w.on_actionViewZoomIn_triggered(); // beyond the limit
-    QCOMPARE(w.waveZoomScale(), 10.0f);
+    w.stepScale(WaveViewState::Scale::Zoom, 1); // beyond the limit
+    QCOMPARE(zoom(), 10.0f);
 
     for (int i = 0; i < 8; ++i)
         w.actionViewZoomOut->trigger();
-    QCOMPARE(w.waveZoomScale(), 2.0f);
+    QCOMPARE(zoom(), 2.0f);
     w.actionViewZoomOut->trigger();
-    QCOMPARE(w.waveZoomScale(), 1.0f);
+    QCOMPARE(zoom(), 1.0f);
     QVERIFY(!w.actionViewZoomOut->isEnabled());
     QVERIFY(w.actionViewZoomIn->isEnabled());
-    w.on_actionViewZoomOut_triggered();
-    QCOMPARE(w.waveZoomScale(), 1.0f);
+    w.stepScale(WaveViewState::Scale::Zoom, -1);
+    QCOMPARE(zoom(), 1.0f);
 }
 
 void TestMainWindow::stretchAndSpacingLimits_data()
@@ -176,8 +179,9 @@ void TestMainWindow::stretchAndSpacingLimits()
     w.setActionStates(true);
     QAction *add = horizontal ? w.actionViewHStretch : w.actionViewSpacerAdd;
     QAction *sub = horizontal ? w.actionViewHCompress : w.actionViewSpacerSub;
-    auto scale = [&]() { return horizontal ? w.waveHStretchScale() : w.waveVStretchScale(); };
-    auto other = [&]() { return horizontal ? w.waveVStretchScale() : w.waveHStretchScale(); };
+    using Scale = WaveViewState::Scale;
+    auto scale = [&]() { return w.viewState().value(horizontal ? Scale::TimeStretch : Scale::Spacing); };
+    auto other = [&]() { return w.viewState().value(horizontal ? Scale::Spacing : Scale::TimeStretch); };
 
     QCOMPARE(scale(), 1.0f);
     QVERIFY(!sub->isEnabled());
@@ -201,22 +205,15 @@ void TestMainWindow::stretchAndSpacingLimits()
     QCOMPARE(scale(), 1.0f);
 }
 
-void TestMainWindow::stretchResetBeforeLoadChangesNothing()
+// Without a survey the scale commands are off and stepping changes nothing.
+void TestMainWindow::scalesWaitForASurvey()
 {
     MainWindow w;
-    const QStringList before = enabledActions(w);
-    w.onStretchScaleReset(true, true);
-    QCOMPARE(enabledActions(w), before);
-
-    w.setActionStates(true);
-    w.actionViewHStretch->trigger();
-    w.actionViewSpacerAdd->trigger();
-    QVERIFY(w.actionViewHCompress->isEnabled() && w.actionViewSpacerSub->isEnabled());
-    w.onStretchScaleReset(false, false);
-    QVERIFY(!w.actionViewHCompress->isEnabled());
-    QVERIFY(!w.actionViewSpacerSub->isEnabled());
-    QVERIFY(w.actionViewHStretch->isEnabled());
-    QVERIFY(w.actionViewSpacerAdd->isEnabled());
+    w.stepScale(WaveViewState::Scale::TimeStretch, 2);
+    QCOMPARE(w.viewState().value(WaveViewState::Scale::TimeStretch), 1.0f);
+    for (QAction *a : {w.actionViewZoomIn, w.actionViewZoomOut, w.actionViewHStretch, w.actionViewHCompress,
+                       w.actionViewSpacerAdd, w.actionViewSpacerSub})
+        QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
 }
 
 void TestMainWindow::flawMarkToggle()
@@ -245,6 +242,25 @@ void TestMainWindow::normalizedWritesConfig()
     QVERIFY(f.readAll().contains(before ? "<blNormalized>0<" : "<blNormalized>1<"));
     w.actionViewNormalized->trigger();
     QCOMPARE(SystemConfig::instance().isNormalized(), before);
+}
+
+void TestMainWindow::placeFitsTheAvailableArea_data()
+{
+    // A 1920 x 1040 area below a 40 px task bar.
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("inside stays") << QRect(100, 100, 1280, 800) << QRect(100, 100, 1280, 800);
+    QTest::newRow("off the right edge") << QRect(1500, 100, 1280, 800) << QRect(640, 100, 1280, 800);
+    QTest::newRow("under the task bar") << QRect(100, 0, 1280, 800) << QRect(100, 40, 1280, 800);
+    QTest::newRow("on a screen gone") << QRect(-2000, 200, 1280, 800) << QRect(0, 200, 1280, 800);
+    QTest::newRow("larger than the area") << QRect(-10, 20, 2560, 1440) << QRect(0, 40, 1920, 1040);
+}
+
+void TestMainWindow::placeFitsTheAvailableArea()
+{
+    QFETCH(QRect, frame);
+    QFETCH(QRect, expected);
+    QCOMPARE(WindowState::fitIntoArea(frame, QRect(0, 40, 1920, 1040)), expected);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -19,6 +19,7 @@ private slots:
     void openFileDialog();
     void naturalOrder_data();
     void naturalOrder();
+    void followsItsFolder();
 
 private:
     static void touch(const QString &path)
@@ -174,6 +175,28 @@ void TestFileList::naturalOrder()
     // A directory that is gone leaves the list as it is.
     w.showDirectory(dir.filePath(QStringLiteral("gone")));
     QCOMPARE(w.fileNames(), listed);
+}
+
+// A survey written into the shown folder appears, a removed one goes, and
+// the row the engineer picked stays picked.
+void TestFileList::followsItsFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString d = QDir(dir.path()).absolutePath();
+    touch(d + "/a.ard");
+    touch(d + "/b.ard");
+    FileListWidget w;
+    auto *list = w.findChild<QListWidget *>(QStringLiteral("listWidgetFileName"));
+    w.showCurrentFile(d + "/b.ard");
+    list->setCurrentItem(list->findItems(QStringLiteral("a.ard"), Qt::MatchExactly).value(0));
+
+    touch(d + "/new.ard");
+    QTRY_COMPARE(list->count(), 3);
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("a.ard"));
+    QVERIFY(QFile::remove(d + "/b.ard"));
+    QTRY_COMPARE(list->count(), 2);
+    QCOMPARE(list->item(1)->text(), QStringLiteral("new.ard"));
 }
 
 QTEST_MAIN(TestFileList)

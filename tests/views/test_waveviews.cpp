@@ -4,14 +4,14 @@
 #include "app/displayscale.h"
 #include "app/systemconfig.h"
 #include "dsp/fft.h"
-#include "views/kvrfocusedwavewidget.h"
 #include "views/kvrmultiwaveassistantwidget.h"
 #include "views/kvrsinglewaveassistantwidget.h"
 #include "views/kvrwavewidget.h"
+#include "views/waverender.h"
 #include "views/wavescrollwidgetbase.h"
 
 #include <QMenu>
-#include <QPushButton>
+#include <QPainter>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -90,19 +90,6 @@ void moveTo(QWidget &w, QPoint p)
     QApplication::sendEvent(&w, &e);
 }
 
-// Counts resize events of a watched widget.
-class ResizeCounter : public QObject
-{
-public:
-    int count = 0;
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Resize)
-            ++count;
-        return false;
-    }
-};
-
 } // namespace
 
 class TestWaveViews : public QObject
@@ -140,39 +127,31 @@ private slots:
         cfg.setMaxSamplePoints(1024);
     }
 
-    void stretchClampsAndResizesOnce()
+    // The drawing widget is the stretch times the viewport's width, also
+    // after the frame is resized.
+    void stretchHoldsAcrossResizes()
     {
         auto *drawing = new QWidget;
         WaveScrollWidgetBase frame(drawing);
         frame.resize(400, 300);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        frame.setHStretchRange(1.0f, 1.0f, 5.0f);
-        frame.setVStretchRange(1.0f, 1.0f, 5.0f);
-        const int w0 = drawing->width();
-        QVERIFY(w0 > 0);
-        ResizeCounter counter;
-        drawing->installEventFilter(&counter);
+        const int w0 = frame.scrollArea()->maximumViewportSize().width();
+        QCOMPARE(drawing->width(), w0);
 
-        frame.setHStretchScale(7.0f);
-        QCOMPARE(frame.hStretchScale(), 5.0f);
-        QCOMPARE(drawing->width(), 5 * w0);
-        QCOMPARE(counter.count, 1);
-        frame.setHStretchScale(5.0f);
-        QCOMPARE(counter.count, 1);
-
-        frame.setVStretchScale(2.0f);
-        QCOMPARE(frame.vStretchScale(), 2.0f);
-        QVERIFY(frame.scrollArea()->widgetResizable() == false);
-
-        QSignalSpy reset(&frame, &WaveScrollWidgetBase::stretchScaleReset);
+        frame.setHStretchScale(3.0f);
+        QCOMPARE(drawing->width(), 3 * w0);
         frame.resize(500, 350);
-        QCOMPARE(reset.count(), 1);
-        QCOMPARE(reset.at(0).at(0).toBool(), true);
-        QCOMPARE(reset.at(0).at(1).toBool(), true);
-        QCOMPARE(frame.hStretchScale(), 1.0f);
-        QCOMPARE(frame.vStretchScale(), 1.0f);
+        QApplication::processEvents();
+        const int w1 = frame.scrollArea()->maximumViewportSize().width();
+        QVERIFY(w1 > w0);
+        QCOMPARE(frame.hStretchScale(), 3.0f);
+        QCOMPARE(drawing->width(), 3 * w1);
+
+        frame.setHStretchScale(1.0f);
+        QApplication::processEvents();
         QVERIFY(frame.scrollArea()->widgetResizable());
+        QCOMPARE(drawing->width(), frame.scrollArea()->viewport()->width());
     }
 
     void paintsNothingWithoutFocusOrTraces_data()
@@ -284,6 +263,23 @@ private slots:
         QCOMPARE(v.focusWaveIndex(), -1);
         v.setFocusWaveIndex(0);
         QCOMPARE(v.focusWaveIndex(), -1);
+    }
+
+    // A mark set at the cursor's sample is not hidden under the cursor line.
+    void flawMarkShowsOverTheCursorLine()
+    {
+        Fixture f = sineFixture(1);
+        f.infos.at(0)->nFlawPos = 300;
+        KvrMultiWaveAssistantWidget v;
+        v.resize(700, 30 + 1024 + 8); // one row per sample
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        v.setIndicateWaveDataIndex(300);
+        QCOMPARE(v.cursorPos().y(), 330);
+        const QImage img = renderWidget(v);
+        auto at = [&](int x, int y) { return img.pixel(x, y) | 0xff000000u; };
+        const int x = baselineX(0, f.infos.size());
+        QCOMPARE(at(x + 2, 330), qRgb(0, 0, 255));
+        QCOMPARE(at(690, 330), QColor(Qt::darkGreen).rgb());
     }
 
     void statusTextFromIndicator()
@@ -457,7 +453,14 @@ private slots:
         KvrMultiWaveAssistantWidget v;
         v.resize(70 + 100 + 5, 300);
         v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, focus);
-        v.setChannelFilter(filter);
+        if (filter >= 0) {
+            QVector<int> shown;
+            for (int i = 0; i < f.infos.size(); ++i) {
+                if (f.infos.at(i)->nChannel == filter)
+                    shown.append(i);
+            }
+            v.setShownWaves(shown);
+        }
         QSignalSpy moved(&v, &KvrMultiWaveAssistantWidget::focusWaveIndexChanged);
         QTest::keyClick(&v, Qt::Key(key));
         if (expected < 0) {
@@ -975,25 +978,35 @@ private slots:
         list.waveView()->onDeleteCurrWaveGround();
         QCOMPARE(focus.count(), 1);
         QCOMPARE(del.count(), 1);
-
-        KvrFocusedWaveWidget framed;
-        QSignalSpy moved(&framed, &KvrFocusedWaveWidget::waveGroupMoved);
-        QSignalSpy flaw(&framed, &KvrFocusedWaveWidget::flawPosChanged);
-        auto *last = framed.findChild<QPushButton *>("btnLastWave");
-        auto *next = framed.findChild<QPushButton *>("btnNextWave");
-        QVERIFY(last && next);
-        QVERIFY(!last->isEnabled());
-        framed.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
-        QVERIFY(last->isEnabled());
-        last->click();
-        next->click();
-        framed.waveView()->onNextWaveIndex();
-        QCOMPARE(moved.count(), 3);
-        QCOMPARE(moved.at(0).at(0).toInt(), -1);
-        QCOMPARE(moved.at(1).at(0).toInt(), 1);
-        emit framed.waveView()->flawPosChanged(0, 10);
-        QCOMPARE(flaw.count(), 1);
-        QCOMPARE(flaw.at(0).at(1).toInt(), 10);
+    }
+    // A trace drawn into a layer at the screen's scale factor is continuous:
+    // every device row between its ends is coloured.
+    void traceIsContinuousAtEveryScaleFactor_data()
+    {
+        QTest::addColumn<qreal>("dpr");
+        for (qreal dpr : {1.0, 1.25, 1.5, 2.0})
+            QTest::newRow(qPrintable(QString::number(dpr))) << dpr;
+    }
+    void traceIsContinuousAtEveryScaleFactor()
+    {
+        QFETCH(qreal, dpr);
+        const int rows = 80;
+        QImage layer(qRound(40 * dpr), qRound(rows * dpr), QImage::Format_ARGB32_Premultiplied);
+        layer.setDevicePixelRatio(dpr);
+        layer.fill(Qt::white);
+        {
+            QPainter painter(&layer);
+            waveview::RowSpanRaster raster;
+            raster.reset(rows);
+            for (int y = 0; y < rows; ++y)
+                raster.addPoint(20.0 + 5.0 * std::sin(y * 0.3), y);
+            raster.flush(&painter, qRgb(0, 0, 0), 20, QRect(0, 0, 40, rows));
+        }
+        for (int row = 0; row < qFloor((rows - 1) * dpr); ++row) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(layer.constScanLine(row));
+            QVERIFY2(std::any_of(line, line + layer.width(), [](QRgb c) { return qGray(c) < 128; }),
+                     qPrintable(QStringLiteral("device row %1 is empty").arg(row)));
+        }
     }
 };
 
