@@ -62,7 +62,7 @@ grep -E '\.(a|so|h)$' "$tmp/contents" && fail "libraries or headers in the packa
 # Control fields: run-time dependencies, the version of the changelog
 version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in fonts-wqy-microhei qttranslations5-l10n libqt5widgets5 libquazip1-qt5; do
+for dep in fonts-wqy-microhei qttranslations5-l10n libqt5widgets5 libminizip1 libxlsxwriter4; do
     [[ "$depends" == *"$dep"* ]] || fail "Depends lacks $dep: $depends"
 done
 changelog_version=$(dpkg-parsechangelog -l "$src/packaging/changelog" -S Version)

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake
     qtbase5-dev qtbase5-dev-tools qttranslations5-l10n qttools5-dev qttools5-dev-tools
-    libquazip1-qt5-dev zlib1g-dev
+    libminizip-dev libxlsxwriter-dev zlib1g-dev
     fonts-wqy-microhei
     poppler-utils python3-docx
     libfftw3-dev

@@ -277,6 +277,10 @@
         <translation>Cannot read %1 in the template</translation>
     </message>
     <message>
+        <source>模板 %1 过大</source>
+        <translation>The template %1 is too large</translation>
+    </message>
+    <message>
         <source>模板中的 %1 过大</source>
         <translation>%1 in the template is too large</translation>
     </message>

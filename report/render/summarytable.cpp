@@ -15,10 +15,9 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTemporaryDir>
 #include <cmath>
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipnewinfo.h>
+#include <xlsxwriter.h>
 
 namespace {
 
@@ -139,190 +138,114 @@ QByteArray summaryCsv(const QVector<SummaryRow> &rows, bool bom)
     return (bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
 }
 
-namespace {
-
-QString xmlText(const QString &s) { return s.toHtmlEscaped(); }
-
-// "A", "B", ... "Z", "AA": the column letters of a cell reference.
-QString columnName(int c)
-{
-    QString name;
-    for (++c; c > 0; c = (c - 1) / 26)
-        name.prepend(QChar(QLatin1Char('A').unicode() + (c - 1) % 26));
-    return name;
-}
-
-// A zip archive of the parts, in the order given, with fixed times.
-bool zipParts(const QList<QPair<QString, QByteArray>> &parts, QByteArray *bytes)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    {
-        QuaZip zip(&buffer);
-        if (!zip.open(QuaZip::mdCreate))
-            return false;
-        for (const auto &part : parts) {
-            QuaZipNewInfo info(part.first);
-            info.dateTime = QDateTime(QDate(1980, 1, 1), QTime(0, 0));
-            QuaZipFile file(&zip);
-            if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION))
-                return false;
-            const bool ok = file.write(part.second) == part.second.size();
-            file.close();
-            if (!ok || file.getZipError() != ZIP_OK)
-                return false;
-        }
-        zip.close();
-        if (zip.getZipError() != ZIP_OK)
-            return false;
-    }
-    *bytes = buffer.data();
-    return true;
-}
-
-} // namespace
-
 bool summaryXlsx(const QVector<SummaryRow> &rows, QByteArray *bytes, QString *error)
 {
-    // Styles: 0 plain, 1 title (bold, larger), 2 header (bold, wrapped,
-    // bottom border), 3 number with two decimals.
     const QStringList headers = summaryHeaders();
     const int columns = headers.size();
-    QVector<int> widths(columns);
     auto widthOf = [](const QString &s) {
         int w = 0;
         for (const QChar c : s)
             w += c.unicode() >= 0x2e80 ? 2 : 1; // CJK takes two columns
         return w;
     };
-    QString sheet;
-    auto cellRef = [](int row, int col) { return columnName(col) + QString::number(row + 1); };
-    auto textCell = [&](int row, int col, const QString &text, int style) {
-        if (text.isEmpty())
-            return;
-        sheet += QStringLiteral("<c r=\"%1\" t=\"inlineStr\"%2><is><t xml:space=\"preserve\">%3</t></is></c>")
-                     .arg(cellRef(row, col), style ? QStringLiteral(" s=\"%1\"").arg(style) : QString(), xmlText(text));
+    QVector<int> widths(columns);
+    for (int c = 0; c < columns; ++c)
+        widths[c] = widthOf(headers[c]);
+    for (const SummaryRow &r : rows) {
+        const QStringList texts = rowTexts(r);
+        for (int c = 0; c < texts.size() && c < columns; ++c)
+            widths[c] = qMax(widths[c], widthOf(texts[c]));
+    }
+
+    // The library writes a file; it is made in a private folder and read
+    // back, so the caller writes it through the safe writer like any output.
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        *error = tr("无法生成工作簿：%1").arg(dir.errorString());
+        return false;
+    }
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("summary.xlsx")));
+    const QByteArray tmp = QFile::encodeName(dir.path());
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE; // rows go out as written; strings inline
+    options.tmpdir = const_cast<char *>(tmp.constData());
+    lxw_workbook *book = workbook_new_opt(path.constData(), &options);
+    if (!book) {
+        *error = tr("无法生成工作簿");
+        return false;
+    }
+    const QDate today = QDate::currentDate();
+    lxw_doc_properties properties = {};
+    const QByteArray docTitle = tr("基桩溶洞检测汇总表").toUtf8();
+    properties.title = const_cast<char *>(docTitle.constData());
+    // The day it was made, not the second: the same table makes the same bytes all day.
+    properties.created = time_t(QDateTime(today, QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
+    workbook_set_properties(book, &properties);
+    lxw_worksheet *sheet = workbook_add_worksheet(book, tr("汇总").toUtf8().constData());
+    lxw_format *titleFormat = workbook_add_format(book);
+    format_set_bold(titleFormat);
+    format_set_font_size(titleFormat, 14);
+    lxw_format *headerFormat = workbook_add_format(book);
+    format_set_bold(headerFormat);
+    format_set_text_wrap(headerFormat);
+    format_set_align(headerFormat, LXW_ALIGN_VERTICAL_CENTER);
+    format_set_bottom(headerFormat, LXW_BORDER_THIN);
+    lxw_format *numberFormat = workbook_add_format(book);
+    format_set_num_format(numberFormat, "0.00");
+
+    for (int c = 0; c < columns; ++c)
+        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), qMin(60, widths[c] + 2), nullptr);
+    worksheet_freeze_panes(sheet, 2, 0);
+    // Printed across: landscape, all columns on the page's width.
+    worksheet_set_landscape(sheet);
+    worksheet_set_paper(sheet, 9); // A4
+    worksheet_fit_to_pages(sheet, 1, 0);
+
+    auto text = [&](int row, int col, const QString &value, lxw_format *format) {
+        if (!value.isEmpty())
+            worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col), value.toUtf8().constData(), format);
     };
-    auto numberCell = [&](int row, int col, double value, int style) {
-        sheet += QStringLiteral("<c r=\"%1\"%2><v>%3</v></c>")
-                     .arg(cellRef(row, col), style ? QStringLiteral(" s=\"%1\"").arg(style) : QString(),
-                          QString::number(value, 'g', 15));
+    auto number = [&](int row, int col, double value, lxw_format *format) {
+        worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(col), value, format);
     };
     const QString site = siteOf(rows);
     const QString title =
         tr("基桩溶洞检测汇总表  工程：%1  日期：%2")
-            .arg(site.isEmpty() ? tr("（未填）") : site, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-    sheet += QStringLiteral("<row r=\"1\" ht=\"24\" customHeight=\"1\">");
-    textCell(0, 0, title, 1);
-    sheet += QStringLiteral("</row><row r=\"2\">");
-    for (int c = 0; c < columns; ++c) {
-        textCell(1, c, headers[c], 2);
-        widths[c] = widthOf(headers[c]);
-    }
-    sheet += QStringLiteral("</row>");
+            .arg(site.isEmpty() ? tr("（未填）") : site, today.toString(QStringLiteral("yyyy-MM-dd")));
+    worksheet_set_row(sheet, 0, 24, nullptr);
+    worksheet_merge_range(sheet, 0, 0, 0, lxw_col_t(columns - 1), title.toUtf8().constData(), titleFormat);
+    for (int c = 0; c < columns; ++c)
+        text(1, c, headers[c], headerFormat);
     for (int i = 0; i < rows.size(); ++i) {
         const SummaryRow &r = rows[i];
         const int row = i + 2;
         const QStringList texts = rowTexts(r);
-        for (int c = 0; c < texts.size(); ++c)
-            widths[c] = qMax(widths[c], widthOf(texts[c]));
-        sheet += QStringLiteral("<row r=\"%1\">").arg(row + 1);
-        textCell(row, 0, texts[0], 0);
-        textCell(row, 1, texts[1], 0);
+        text(row, 0, texts[0], nullptr);
+        text(row, 1, texts[1], nullptr);
         if (r.ok()) {
             const PileFindings &f = r.findings;
-            numberCell(row, 2, r.points, 0);
-            numberCell(row, 3, r.waves, 0);
-            numberCell(row, 4, f.marks, 0);
+            number(row, 2, r.points, nullptr);
+            number(row, 3, r.waves, nullptr);
+            number(row, 4, f.marks, nullptr);
             if (f.hasRoof)
-                numberCell(row, 5, f.roofM, 3);
+                number(row, 5, f.roofM, numberFormat);
             if (f.hasHeight)
-                numberCell(row, 6, f.maxHeightM, 3);
+                number(row, 6, f.maxHeightM, numberFormat);
         }
-        textCell(row, 7, texts[7], 0);
-        textCell(row, 8, texts[8], 0);
-        sheet += QStringLiteral("</row>");
+        text(row, 7, texts[7], nullptr);
+        text(row, 8, texts[8], nullptr);
     }
-    QString cols;
-    for (int c = 0; c < columns; ++c)
-        cols += QStringLiteral("<col min=\"%1\" max=\"%1\" width=\"%2\" customWidth=\"1\"/>")
-                    .arg(c + 1)
-                    .arg(qMin(60, widths[c] + 2));
-    const QString worksheet =
-        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                       "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                       "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-                       "<dimension ref=\"A1:%1\"/>"
-                       "<sheetViews><sheetView workbookViewId=\"0\">"
-                       "<pane ySplit=\"2\" topLeftCell=\"A3\" activePane=\"bottomLeft\" state=\"frozen\"/>"
-                       "<selection pane=\"bottomLeft\"/></sheetView></sheetViews>"
-                       "<sheetFormatPr defaultRowHeight=\"15\"/><cols>%2</cols><sheetData>%3</sheetData>"
-                       "<mergeCells count=\"1\"><mergeCell ref=\"A1:%4\"/></mergeCells>"
-                       "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
-                       "footer=\"0.3\"/></worksheet>")
-            .arg(cellRef(rows.size() + 1, columns - 1), cols, sheet, cellRef(0, columns - 1));
-    const QByteArray styles =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-        "<numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"0.00\"/></numFmts>"
-        "<fonts count=\"3\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font>"
-        "<font><b/><sz val=\"14\"/><name val=\"Calibri\"/></font>"
-        "<font><b/><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
-        "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
-        "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
-        "<borders count=\"2\"><border><left/><right/><top/><bottom/><diagonal/></border>"
-        "<border><left/><right/><top/><bottom style=\"thin\"><color auto=\"1\"/></bottom><diagonal/></border>"
-        "</borders>"
-        "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
-        "<cellXfs count=\"4\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
-        "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyFont=\"1\"/>"
-        "<xf numFmtId=\"0\" fontId=\"2\" fillId=\"0\" borderId=\"1\" xfId=\"0\" applyFont=\"1\" applyBorder=\"1\" "
-        "applyAlignment=\"1\"><alignment wrapText=\"1\" vertical=\"center\"/></xf>"
-        "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
-        "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
-        "</styleSheet>";
-    const QList<QPair<QString, QByteArray>> parts = {
-        {QStringLiteral("[Content_Types].xml"),
-         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-         "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-         "<Override PartName=\"/xl/workbook.xml\" "
-         "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-         "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
-         "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
-         "<Override PartName=\"/xl/styles.xml\" "
-         "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
-         "</Types>"},
-        {QStringLiteral("_rels/.rels"),
-         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-         "<Relationship Id=\"rId1\" "
-         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-         "Target=\"xl/workbook.xml\"/></Relationships>"},
-        {QStringLiteral("xl/workbook.xml"),
-         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                        "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-                        "<sheets><sheet name=\"%1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>")
-             .arg(xmlText(tr("汇总")))
-             .toUtf8()},
-        {QStringLiteral("xl/_rels/workbook.xml.rels"),
-         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-         "<Relationship Id=\"rId1\" "
-         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-         "Target=\"worksheets/sheet1.xml\"/>"
-         "<Relationship Id=\"rId2\" "
-         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-         "Target=\"styles.xml\"/></Relationships>"},
-        {QStringLiteral("xl/worksheets/sheet1.xml"), worksheet.toUtf8()},
-        {QStringLiteral("xl/styles.xml"), styles},
-    };
-    if (!zipParts(parts, bytes)) {
-        *error = tr("无法生成工作簿");
+    const lxw_error closed = workbook_close(book);
+    if (closed != LXW_NO_ERROR) {
+        *error = tr("无法生成工作簿：%1").arg(QString::fromUtf8(lxw_strerror(closed)));
         return false;
     }
+    QFile file(dir.filePath(QStringLiteral("summary.xlsx")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = tr("无法生成工作簿：%1").arg(file.errorString());
+        return false;
+    }
+    *bytes = file.readAll();
     return true;
 }
 

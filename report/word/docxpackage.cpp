@@ -1,6 +1,7 @@
 #include "docxpackage.h"
 
 #include "io/safewrite.h"
+#include "io/ziparchive.h"
 #include "report/word/docxlayout.h"
 
 #include <QBuffer>
@@ -14,11 +15,6 @@
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QSet>
-
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipnewinfo.h>
-#include <zlib.h>
 
 const char *DocxPackage::kTemplateMainType =
     "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
@@ -79,32 +75,19 @@ int twipsAttr(const XmlNodePtr &n, const char *name, int fallback)
 // the bytes about to be written are a whole package of `parts` parts.
 bool isCompleteArchive(const QByteArray &bytes, int parts, QString *why)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdUnzip)) {
+    const kvrzip::ReadResult back = kvrzip::readArchive(bytes, kMaxPartSize, kMaxPackageSize);
+    if (back.error == kvrzip::ReadError::NotAnArchive) {
         *why = QCoreApplication::translate("DocxPackage", "无法读回");
         return false;
     }
-    int count = 0;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *why = QCoreApplication::translate("DocxPackage", "无法读回 %1").arg(zip.getCurrentFileName());
-            return false;
-        }
-        char chunk[64 * 1024];
-        while (file.read(chunk, sizeof chunk) > 0) { }
-        file.close();
-        if (file.getZipError() != UNZ_OK) {
-            *why = QCoreApplication::translate("DocxPackage", "%1 校验失败").arg(zip.getCurrentFileName());
-            return false;
-        }
-        ++count;
+    if (!back.ok()) {
+        *why = QCoreApplication::translate("DocxPackage", "%1 校验失败").arg(back.entry);
+        return false;
     }
-    zip.close();
-    if (zip.getZipError() != UNZ_OK || count != parts) {
-        *why = QCoreApplication::translate("DocxPackage", "应有 %1 个部分，读回 %2 个").arg(parts).arg(count);
+    if (back.entries.size() != parts) {
+        *why = QCoreApplication::translate("DocxPackage", "应有 %1 个部分，读回 %2 个")
+                   .arg(parts)
+                   .arg(back.entries.size());
         return false;
     }
     return true;
@@ -121,7 +104,6 @@ bool DocxPackage::load(const QString &path, QString *error)
     };
     m_order.clear();
     m_parts.clear();
-    qint64 total = 0;
     // A pipe or a device would block the unzipper or feed it without end.
     QString why;
     switch (kvrio::inspectInput(path, &why)) {
@@ -133,36 +115,35 @@ bool DocxPackage::load(const QString &path, QString *error)
         return fail(QCoreApplication::translate("DocxPackage", "无法读取模板 %1：%2").arg(path, why));
     case kvrio::InputState::Ok: break;
     }
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
+    // A package larger than all its parts may be is refused unread.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QCoreApplication::translate("DocxPackage", "无法读取模板 %1：%2").arg(path, file.errorString()));
+    if (file.size() > kMaxPackageSize)
+        return fail(QCoreApplication::translate("DocxPackage", "模板 %1 过大").arg(path));
+    const QByteArray archive = file.read(kMaxPackageSize + 1);
+    file.close();
+    // A damaged or hostile package may unpack to far more than it holds;
+    // read no more than a real document could need.
+    const kvrzip::ReadResult read = kvrzip::readArchive(archive, kMaxPartSize, kMaxPackageSize);
+    switch (read.error) {
+    case kvrzip::ReadError::None: break;
+    case kvrzip::ReadError::NotAnArchive:
         return fail(QCoreApplication::translate("DocxPackage", "模板 %1 不是有效的文档包").arg(path));
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QString name = zip.getCurrentFileName();
+    case kvrzip::ReadError::Damaged:
+        return fail(QCoreApplication::translate("DocxPackage", "无法读取模板中的 %1").arg(read.entry));
+    case kvrzip::ReadError::TooLarge:
+        return fail(QCoreApplication::translate("DocxPackage", "模板中的 %1 过大").arg(read.entry));
+    }
+    for (const kvrzip::Entry &entry : read.entries) {
+        QString name = entry.name;
         if (name.startsWith(QLatin1String("./")))
             name = name.mid(2);
         if (name.isEmpty() || name.endsWith(QLatin1Char('/')))
             continue;
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(QCoreApplication::translate("DocxPackage", "无法读取模板中的 %1").arg(name));
-        // A damaged or hostile package may unpack to far more than it
-        // holds; read no more than a real document could need.
-        QByteArray data;
-        data.reserve(int(qBound<qint64>(0, file.usize(), kMaxPartSize + 1)));
-        while (data.size() <= kMaxPartSize) {
-            const QByteArray chunk = file.read(1024 * 1024);
-            if (chunk.isEmpty())
-                break;
-            data += chunk;
-        }
-        file.close();
-        total += data.size();
-        if (data.size() > kMaxPartSize || total > kMaxPackageSize)
-            return fail(QCoreApplication::translate("DocxPackage", "模板中的 %1 过大").arg(name));
-        m_parts.insert(name, data);
+        m_parts.insert(name, entry.data);
         m_order.append(name);
     }
-    zip.close();
 
     if (!m_parts.contains(QString::fromLatin1(kContentTypesPart)))
         return fail(QCoreApplication::translate("DocxPackage", "模板缺少 [Content_Types].xml"));
@@ -281,43 +262,18 @@ bool DocxPackage::save(const QString &path, QString *error)
     flush();
     // The archive is built in memory, read back, and written through the
     // safe writer: an existing document is replaced only by a complete new one.
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    {
-        QuaZip zip(&buffer);
-        if (!zip.open(QuaZip::mdCreate)) {
-            if (error)
-                *error = QCoreApplication::translate("DocxPackage", "无法生成文档包 %1").arg(path);
-            return false;
-        }
-        QStringList order = m_order;
-        order.removeAll(QString::fromLatin1(kContentTypesPart));
-        order.prepend(QString::fromLatin1(kContentTypesPart));
-        bool ok = true;
-        for (const QString &name : order) {
-            QuaZipNewInfo info(name);
-            info.dateTime = QDateTime(QDate(1980, 1, 1), QTime(0, 0));
-            QuaZipFile file(&zip);
-            if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION)) {
-                ok = false;
-                break;
-            }
-            const QByteArray data = m_parts.value(name);
-            ok = file.write(data) == data.size();
-            file.close();
-            if (!ok || file.getZipError() != ZIP_OK) {
-                ok = false;
-                break;
-            }
-        }
-        zip.close();
-        if (!ok || zip.getZipError() != ZIP_OK) {
-            if (error)
-                *error = QCoreApplication::translate("DocxPackage", "无法生成文档包 %1").arg(path);
-            return false;
-        }
+    QStringList order = m_order;
+    order.removeAll(QString::fromLatin1(kContentTypesPart));
+    order.prepend(QString::fromLatin1(kContentTypesPart));
+    QVector<kvrzip::Entry> entries;
+    for (const QString &name : order)
+        entries.append({name, m_parts.value(name)});
+    QByteArray bytes;
+    if (!kvrzip::writeArchive(entries, &bytes)) {
+        if (error)
+            *error = QCoreApplication::translate("DocxPackage", "无法生成文档包 %1").arg(path);
+        return false;
     }
-    const QByteArray bytes = buffer.data();
     QString why;
     if (!isCompleteArchive(bytes, m_order.size(), &why)) {
         if (error)

@@ -9,6 +9,7 @@
 // which the harness packs with its content types.
 #include "tests/fuzz/fuzzsupport.h"
 
+#include "io/ziparchive.h"
 #include "report/word/docxpackage.h"
 #include "report/word/wordenginenew.h"
 
@@ -16,9 +17,6 @@
 #include <QImage>
 
 #ifdef KVR_FUZZ_EXPAND
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipnewinfo.h>
 #endif
 
 namespace {
@@ -36,23 +34,12 @@ QByteArray packTemplate(const QByteArray &documentXml)
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
         "<Override PartName=\"/word/document.xml\" ContentType=\"application/vnd.openxmlformats-"
         "officedocument.wordprocessingml.template.main+xml\"/></Types>";
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    {
-        QuaZip zip(&buffer);
-        if (!zip.open(QuaZip::mdCreate))
-            fuzz::fail("zip.open", __FILE__, __LINE__);
-        for (const auto &part : {qMakePair(QStringLiteral("[Content_Types].xml"), types),
-                                 qMakePair(QStringLiteral("word/document.xml"), documentXml)}) {
-            QuaZipFile f(&zip);
-            if (!f.open(QIODevice::WriteOnly, QuaZipNewInfo(part.first), nullptr, 0, 0, 0)
-                || f.write(part.second) != part.second.size())
-                fuzz::fail("zip part", __FILE__, __LINE__);
-            f.close();
-        }
-        zip.close();
-    }
-    return buffer.data();
+    QByteArray bytes;
+    if (!kvrzip::writeArchive(
+            {{QStringLiteral("[Content_Types].xml"), types}, {QStringLiteral("word/document.xml"), documentXml}},
+            &bytes, kvrzip::Method::Store))
+        fuzz::fail("zip", __FILE__, __LINE__);
+    return bytes;
 }
 #endif
 

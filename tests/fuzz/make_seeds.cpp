@@ -9,6 +9,7 @@
 // OUTDIR/survey_claims (header patches with a claimed length).
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
+#include "io/ziparchive.h"
 #include "tests/fuzz/fuzzsupport.h"
 
 #include <QCoreApplication>
@@ -18,10 +19,6 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipnewinfo.h>
 
 namespace {
 
@@ -128,18 +125,11 @@ bool configs(const QString &dir)
 
 bool zipStored(const QString &path, const QList<QPair<QString, QByteArray>> &parts)
 {
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        return false;
-    for (const auto &p : parts) {
-        QuaZipFile f(&zip);
-        QuaZipNewInfo info(p.first);
-        if (!f.open(QIODevice::WriteOnly, info, nullptr, 0, 0, 0) || f.write(p.second) != p.second.size())
-            return false;
-        f.close();
-    }
-    zip.close();
-    return zip.getZipError() == ZIP_OK;
+    QVector<kvrzip::Entry> entries;
+    for (const auto &p : parts)
+        entries.append({p.first, p.second});
+    QByteArray bytes;
+    return kvrzip::writeArchive(entries, &bytes, kvrzip::Method::Store) && writeBytes(path, bytes);
 }
 
 bool templates(const QString &dir, const QString &templateDir)

@@ -8,36 +8,29 @@
 #include <QRegularExpression>
 #include <QString>
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
+#include "io/ziparchive.h"
+
+#include <QFile>
 
 inline bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &parts)
 {
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        return false;
-    for (const auto &p : parts) {
-        QuaZipFile f(&zip);
-        if (!f.open(QIODevice::WriteOnly, QuaZipNewInfo(p.first)))
-            return false;
-        f.write(p.second);
-        f.close();
-    }
-    zip.close();
-    return zip.getZipError() == 0;
+    QVector<kvrzip::Entry> entries;
+    for (const auto &p : parts)
+        entries.append({p.first, p.second});
+    QByteArray bytes;
+    QFile file(path);
+    return kvrzip::writeArchive(entries, &bytes) && file.open(QIODevice::WriteOnly)
+        && file.write(bytes) == bytes.size();
 }
 
 inline QMap<QString, QByteArray> readZip(const QString &path)
 {
     QMap<QString, QByteArray> parts;
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return parts;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile f(&zip);
-        if (f.open(QIODevice::ReadOnly))
-            parts.insert(zip.getCurrentFileName(), f.readAll());
-    }
+    for (const kvrzip::Entry &e : kvrzip::readArchive(file.readAll()).entries)
+        parts.insert(e.name, e.data);
     return parts;
 }
 

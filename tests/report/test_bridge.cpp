@@ -3,6 +3,7 @@
 #include "../datafile/clirun.h"
 #include "../datafile/fixtures.h"
 #include "datafile/surveyscan.h"
+#include "docxfixture.h"
 #include "report/render/batchreport.h"
 #include "report/render/reportpdf.h"
 #include "report/render/summarytable.h"
@@ -14,22 +15,13 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
 
 using namespace fixtures;
 
 namespace {
 
 // One part of a zip archive.
-QByteArray zipPart(const QString &zipPath, const QString &name)
-{
-    QuaZip zip(zipPath);
-    if (!zip.open(QuaZip::mdUnzip) || !zip.setCurrentFile(name))
-        return QByteArray();
-    QuaZipFile f(&zip);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray zipPart(const QString &zipPath, const QString &name) { return readZip(zipPath).value(name); }
 
 struct Cell {
     QString type, style, text;
