@@ -1176,6 +1176,10 @@ Do you really want to do this?</translation>
         <source>检测数据文件 (*.ard)</source>
         <translation>Survey files (*.ard)</translation>
     </message>
+    <message>
+        <source>深度范围…</source>
+        <translation>Depth Range…</translation>
+    </message>
 </context>
 <context>
     <name>PrinterOperation</name>
@@ -2152,6 +2156,37 @@ Cannot read: %2</translation>
     <message>
         <source>-标记列表.csv</source>
         <translation>-marks.csv</translation>
+    </message>
+</context>
+<context>
+    <name>DepthWindowDialog</name>
+    <message>
+        <source>深度范围</source>
+        <translation>Depth Range</translation>
+    </message>
+    <message>
+        <source>起始深度：</source>
+        <translation>From depth:</translation>
+    </message>
+    <message>
+        <source>终止深度：</source>
+        <translation>To depth:</translation>
+    </message>
+    <message>
+        <source>波形列表和当前波形显示同一深度范围；不改变测试数据。</source>
+        <translation>The wave list and the focused wave show the same depth range; the survey is not changed.</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>复位</source>
+        <translation>Reset</translation>
     </message>
 </context>
 </TS>

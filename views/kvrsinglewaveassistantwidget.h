@@ -43,7 +43,8 @@ public:
     // The panels: one, or two stacked halves with display type 2.
     QList<QRectF> panels() const;
 
-    // The sample index under widget x (as reported while the mouse moves).
+    // The sample index under widget x (as reported while the mouse moves),
+    // within the depth window.
     int sampleIndexAt(int x) const;
 
     // The spectrum tool tip for the current cursor (empty outside the area
@@ -81,8 +82,9 @@ signals:
     // A wave-list key (arrows, Home/End, Page Up/Down, Delete) pressed here;
     // the wave list decides where it leads.
     void navigationKeyPressed(int key);
-    // Ctrl + wheel: stretch (positive) or compress the time axis by steps.
-    void timeStretchRequested(int steps);
+    // Ctrl + wheel: narrow (steps > 0) or widen the depth window about
+    // `sample`, the one under the pointer.
+    void depthZoomRequested(int sample, int steps);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

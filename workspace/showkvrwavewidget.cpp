@@ -57,10 +57,20 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveStyleFillChanged, this, &ShowKvrWaveWidget::onWaveStyleFillChanged);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveWidget::onWaveBkColorChanged);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
-    connect(m_pKvrWaveWidget, &KvrWaveWidget::timeStretchRequested, this, &ShowKvrWaveWidget::timeStretchRequested);
     // Enter on a suggestion in the wave list.
-    connect(m_pKvrWaveWidget->waveView(), &KvrMultiWaveAssistantWidget::flawPosChanged, this,
-            &ShowKvrWaveWidget::onFlawPosChanged);
+    KvrMultiWaveAssistantWidget *list = m_pKvrWaveWidget->waveView();
+    connect(list, &KvrMultiWaveAssistantWidget::flawPosChanged, this, &ShowKvrWaveWidget::onFlawPosChanged);
+    // The depth window: dragged on the list's scale, zoomed with Ctrl + wheel.
+    connect(list, &KvrMultiWaveAssistantWidget::depthWindowRequested, this, &ShowKvrWaveWidget::depthWindowRequested);
+    connect(list, &KvrMultiWaveAssistantWidget::depthWindowResetRequested, this,
+            &ShowKvrWaveWidget::depthWindowResetRequested);
+    connect(list, &KvrMultiWaveAssistantWidget::depthZoomRequested, this, &ShowKvrWaveWidget::depthZoomRequested);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::depthZoomRequested, this,
+            &ShowKvrWaveWidget::depthZoomRequested);
+    connect(list, &KvrMultiWaveAssistantWidget::scrollGeometryChanged, this, &ShowKvrWaveWidget::followListScroll);
+    QScrollBar *across = m_pSingleWaveFrame->scrollArea()->horizontalScrollBar();
+    connect(across, &QScrollBar::valueChanged, this, &ShowKvrWaveWidget::followFocusedScroll);
+    connect(across, &QScrollBar::rangeChanged, this, &ShowKvrWaveWidget::followListScroll);
 
     // Focused-wave strip: the sample under the cursor goes straight to the
     // wave list's indicator.
@@ -74,8 +84,6 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
             &ShowKvrWaveWidget::onWaveGroupMoved);
     connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::navigationKeyPressed, this,
             &ShowKvrWaveWidget::onNavigationKeyPressed);
-    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::timeStretchRequested, this,
-            &ShowKvrWaveWidget::timeStretchRequested);
 
     // Analysis panel.
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupMoved, this, &ShowKvrWaveWidget::onWaveGroupMoved);
@@ -211,6 +219,44 @@ void ShowKvrWaveWidget::applyViewState(WaveViewState::Aspects aspects)
     }
     if (aspects & WaveViewState::Shown)
         list->setShownWaves(s.shownWaves());
+    if (aspects & WaveViewState::DepthWindow) {
+        const WaveViewState::SampleWindow w = s.depthWindow();
+        list->setSampleWindow(w.from, w.to);
+        m_pSingleWaveView->setSampleWindow(w.from, w.to);
+    }
+}
+
+// The list scrolls down the time axis, the focused strip across it; both
+// lay the same window out at the same stretch, so the same share scrolled
+// shows the same samples.
+void ShowKvrWaveWidget::followListScroll()
+{
+    if (m_blFollowing)
+        return;
+    const KvrMultiWaveAssistantWidget *list = m_pKvrWaveWidget->waveView();
+    QScrollBar *across = m_pSingleWaveFrame->scrollArea()->horizontalScrollBar();
+    const int content = list->contentSize().height();
+    const int drawn = m_pSingleWaveView->width();
+    if (content <= 0 || drawn <= 0 || across->maximum() <= 0)
+        return;
+    m_blFollowing = true;
+    across->setValue(qRound(double(list->scrollOffset().y()) / content * drawn));
+    m_blFollowing = false;
+}
+
+void ShowKvrWaveWidget::followFocusedScroll()
+{
+    if (m_blFollowing)
+        return;
+    KvrMultiWaveAssistantWidget *list = m_pKvrWaveWidget->waveView();
+    const QScrollBar *across = m_pSingleWaveFrame->scrollArea()->horizontalScrollBar();
+    const int content = list->contentSize().height();
+    const int drawn = m_pSingleWaveView->width();
+    if (content <= 0 || drawn <= 0)
+        return;
+    m_blFollowing = true;
+    list->setScrollOffset(QPoint(list->scrollOffset().x(), qRound(double(across->value()) / drawn * content)));
+    m_blFollowing = false;
 }
 
 void ShowKvrWaveWidget::onFocusWaveIndexChanged(int nWaveIndex)

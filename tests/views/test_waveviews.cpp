@@ -195,7 +195,7 @@ private slots:
         QTest::addColumn<int>("x");
         QTest::addColumn<int>("expected");
         // Six traces: slot width 625 / 7.
-        QTest::newRow("left of first slot") << 0 << 5 << 0;
+        QTest::newRow("left of first slot") << 0 << 71 << 0; // left of 70 is the depth scale
         QTest::newRow("first slot") << 0 << 70 + 80 << 0;
         QTest::newRow("third baseline") << 0 << baselineX(2, 6) << 2;
         QTest::newRow("beyond last slot") << 0 << 699 << 5;
@@ -483,39 +483,43 @@ private slots:
     }
 
     // The wheel scrolls down the time axis, Shift + wheel across the traces,
-    // Ctrl + wheel asks for a stretch of the time axis.
-    void wheelScrollsAndStretches_data()
+    // Ctrl + wheel asks to zoom the depth window about the sample under the
+    // pointer.
+    void wheelScrollsAndZooms_data()
     {
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<int>("delta");
         QTest::addColumn<QPoint>("offset");
-        QTest::addColumn<int>("stretch"); // steps asked for, 0: none
+        QTest::addColumn<int>("zoom"); // steps asked for, 0: none
         QTest::newRow("wheel down") << int(Qt::NoModifier) << -120 << QPoint(0, 60) << 0;
         QTest::newRow("wheel up at the top") << int(Qt::NoModifier) << 120 << QPoint(0, 0) << 0;
         QTest::newRow("shift + wheel") << int(Qt::ShiftModifier) << -240 << QPoint(120, 0) << 0;
         QTest::newRow("ctrl + wheel up") << int(Qt::ControlModifier) << 120 << QPoint(0, 0) << 1;
         QTest::newRow("ctrl + wheel down") << int(Qt::ControlModifier) << -240 << QPoint(0, 0) << -2;
     }
-    void wheelScrollsAndStretches()
+    void wheelScrollsAndZooms()
     {
         QFETCH(int, modifiers);
         QFETCH(int, delta);
         QFETCH(QPoint, offset);
-        QFETCH(int, stretch);
+        QFETCH(int, zoom);
         Fixture f = sineFixture(100);
         KvrMultiWaveAssistantWidget v;
         v.resize(70 + 200 + 5, 30 + 300 + 8);
         v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
         v.setTimeStretch(2.0f);
         v.setScrollOffset(QPoint(0, 0));
-        QSignalSpy asked(&v, &KvrMultiWaveAssistantWidget::timeStretchRequested);
+        QSignalSpy asked(&v, &KvrMultiWaveAssistantWidget::depthZoomRequested);
         QWheelEvent wheel(QPointF(150, 150), QPointF(150, 150), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
         QApplication::sendEvent(&v, &wheel);
         QCOMPARE(v.scrollOffset(), offset);
-        QCOMPARE(asked.count(), stretch != 0 ? 1 : 0);
-        if (stretch != 0)
-            QCOMPARE(asked.at(0).at(0).toInt(), stretch);
+        QCOMPARE(asked.count(), zoom != 0 ? 1 : 0);
+        if (zoom != 0) {
+            // 300 rows stretched twice hold the 1024 samples: y 150 is 120 rows down.
+            QCOMPARE(asked.at(0).at(0).toInt(), qRound(120 * 1024 / 600.0));
+            QCOMPARE(asked.at(0).at(1).toInt(), zoom);
+        }
     }
 
     // 300 traces cannot be squeezed into 200 px: the list keeps the minimum
