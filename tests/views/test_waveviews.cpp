@@ -413,6 +413,61 @@ private slots:
         QCOMPARE(dark.pixel(295, lower) | 0xff000000u, qRgb(0, 255, 0));
     }
 
+    // The depth scale's labels never overlap, at any height, display scale,
+    // length of survey and depth window, and the end of the axis is labelled.
+    void depthLabelsNeverOverlap_data()
+    {
+        QTest::addColumn<int>("samples");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<int>("height"); // of the wave area
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<int>("from"); // depth window; to <= from: none
+        QTest::addColumn<int>("to");
+        QTest::addColumn<double>("stretch");
+        QTest::newRow("tall survey, low list at 2x") << 4096 << 5000.0 << 150 << 2.0 << 0 << 0 << 1.0;
+        QTest::newRow("tall survey, very low list") << 4096 << 6000.0 << 60 << 1.0 << 0 << 0 << 1.0;
+        QTest::newRow("usual survey and list") << 1024 << 4000.0 << 600 << 1.0 << 0 << 0 << 1.0;
+        QTest::newRow("narrow window") << 1024 << 4000.0 << 400 << 1.5 << 300 << 330 << 1.0;
+        QTest::newRow("stretched window, scrolled") << 2048 << 4500.0 << 300 << 1.25 << 200 << 1800 << 4.0;
+    }
+    void depthLabelsNeverOverlap()
+    {
+        QFETCH(int, samples);
+        QFETCH(double, speed);
+        QFETCH(int, height);
+        QFETCH(double, scale);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(double, stretch);
+        Fixture f = sineFixture(3, samples);
+        WaveDisplayState state;
+        state.nSampleCount = samples;
+        state.fFontScale = scale;
+        KvrMultiWaveAssistantWidget v;
+        v.setDisplayState(state);
+        v.resize(800, qRound(30 * scale) + height + qRound(8 * scale));
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        v.setWaveSpeed(float(speed));
+        v.setSampleWindow(from, to);
+        v.setTimeStretch(float(stretch));
+        v.setScrollOffset(QPoint(0, v.contentSize().height() / 3));
+
+        const QVector<KvrMultiWaveAssistantWidget::DepthLabel> labels = v.depthLabels();
+        QVERIFY2(labels.size() >= 2, qPrintable(QString::number(labels.size())));
+        const double text = std::floor(14 * scale); // the scale's pixel size
+        const QRectF area = v.waveArea();
+        for (int i = 0; i < labels.size(); ++i) {
+            QVERIFY(labels.at(i).y >= area.top() - 0.5 && labels.at(i).y <= area.bottom() + 1.5);
+            if (i > 0)
+                QVERIFY2(labels.at(i).y - labels.at(i - 1).y >= 1.2 * text,
+                         qPrintable(labels.at(i - 1).text + QLatin1Char(' ') + labels.at(i).text));
+        }
+        // Unscrolled to the end, the last label is the axis's end.
+        v.setScrollOffset(QPoint(0, v.contentSize().height()));
+        const double end = (to > from ? to : samples) * 0.002 * speed / 2000.0;
+        QCOMPARE(v.depthLabels().last().text, QString::number(end, 'f', 2));
+    }
+
     // Keys move the focus through the waves the list shows. 30 traces in a
     // wave area 100 px wide: pitch 4, 25 traces a screenful.
     void navigationKeys_data()
