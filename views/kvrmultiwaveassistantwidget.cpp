@@ -48,12 +48,20 @@ QString angleLabel(const WaveAnalyzeInfo &info, double offset)
 }
 
 // Grey of a drawn sample in the variable-density display: positive
-// half-waves dark, negative light, the zero line mid grey.
-QRgb densityGrey(double a)
+// half-waves dark, negative light, the zero line mid grey; `range` from the
+// zero line is full black or white.
+QRgb densityGrey(double a, double range)
 {
-    const int g = qBound(0, qRound(255.0 * (kFullScale - a) / kFullScale), 255);
+    const int g = qBound(0, qRound(127.5 - 127.5 * (a - kMidLevel) / range), 255);
     return qRgb(g, g, g);
 }
+
+// Samples looked at for the grey range: enough for a stable percentile,
+// few enough to take no noticeable time on the largest survey.
+constexpr int kRangeTraces = 400;
+constexpr int kRangeSamplesPerTrace = 512;
+// The share of samples that may lie beyond the grey range (drawn saturated).
+constexpr double kRangePercentile = 0.99;
 } // namespace
 
 KvrMultiWaveAssistantWidget::KvrMultiWaveAssistantWidget(QWidget *parent)
@@ -97,11 +105,53 @@ void KvrMultiWaveAssistantWidget::setWaveSpeed(float speed)
 
 void KvrMultiWaveAssistantWidget::setDisplayState(const WaveDisplayState &state)
 {
+    m_blDensityRangeDirty = true;
     ShowKvrDataWidgetBase::setDisplayState(state); // the minimum pitch may change
+}
+
+double KvrMultiWaveAssistantWidget::densityRange() const
+{
+    if (!m_blDensityRangeDirty)
+        return m_dDensityRange;
+    m_blDensityRangeDirty = false;
+    const int from = windowFrom(), to = windowTo();
+    const int P = m_shown.size();
+    const int traceStride = qMax(1, (P + kRangeTraces - 1) / kRangeTraces);
+    const int sampleStride = qMax(1, (to - from + kRangeSamplesPerTrace - 1) / kRangeSamplesPerTrace);
+    QVector<double> distances;
+    distances.reserve(qMin(P, kRangeTraces) * qMin(to - from, kRangeSamplesPerTrace));
+    for (int p = 0; p < P; p += traceStride) {
+        const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_shown.at(p));
+        if (!info || !isValidChannel(info->nChannel))
+            continue;
+        const WaveGroupPtr group = filterWaveGroupAt(info->nMeasurePoint);
+        if (!group || !group->blocks[info->nChannel])
+            continue;
+        const WaveBlock &block = *group->blocks[info->nChannel];
+        const int n = qMin(validSampleCount(block), to);
+        if (n <= from)
+            continue;
+        const double g =
+            displayGain(*info, block, qMin(validSampleCount(block), sampleCount()), m_display.blNormalized);
+        for (int j = from; j < n; j += sampleStride)
+            if (block.nData[j] != kNoValue)
+                distances.append(std::abs(transferSample(block.nData[j], g) - kMidLevel));
+    }
+    // Flat or no traces: the whole scale, as a full-scale sample would need.
+    double range = kMidLevel;
+    if (!distances.isEmpty()) {
+        const auto k = distances.begin() + qMin(int(distances.size()) - 1, int(distances.size() * kRangePercentile));
+        std::nth_element(distances.begin(), k, distances.end());
+        if (*k >= 1.0)
+            range = *k;
+    }
+    m_dDensityRange = range;
+    return range;
 }
 
 void KvrMultiWaveAssistantWidget::updateWaveDisplay()
 {
+    m_blDensityRangeDirty = true;
     refreshShown();
     relayout();
     invalidateAll();
@@ -577,6 +627,7 @@ void KvrMultiWaveAssistantWidget::drawDensityTrace(int wave, int x0, int x1, Spa
     if (n == 0)
         return;
     const double g = displayGain(*info, block, n, m_display.blNormalized) * double(m_fWaveZoomScale);
+    const double range = densityRange();
     const qint32 *u = block.nData;
     for (const RowRun &run : qAsConst(m_runs)) {
         if (run.start >= n)
@@ -592,7 +643,7 @@ void KvrMultiWaveAssistantWidget::drawDensityTrace(int wave, int x0, int x1, Spa
                 pick = u[j];
             }
         }
-        writer.setColor(densityGrey(transferSample(pick, g)));
+        writer.setColor(densityGrey(transferSample(pick, g), range));
         writer.span(run.row, x0, x1);
     }
 }

@@ -78,6 +78,14 @@ public:
     // nullptr with no traces.
     QMenu *createContextMenu(QWidget *parent = nullptr);
 
+    // The distance from the zero line (in drawn sample units, before the
+    // amplitude zoom) that the variable-density display shows as full black
+    // or white: a high percentile of the shown traces' samples in the depth
+    // window, so that a survey of weak echoes shows its bands as clearly as
+    // a strong one. Worked out once after each change of the data, the shown
+    // waves, the window or the display state, not on every paint.
+    double densityRange() const;
+
     // The wave area (region 0) from the last layout.
     QRectF waveArea() const { return m_drawRegions[0]; }
 
@@ -233,6 +241,8 @@ private:
     void repaintDepthDrag(int y0, int y1);
 
     bool m_blDragging = false;
+    mutable double m_dDensityRange = 0.0;
+    mutable bool m_blDensityRangeDirty = true;
     // A drag over the depth scale: where it began and where it is (widget y).
     bool m_blDepthDragging = false;
     int m_nDepthDragFrom = 0;

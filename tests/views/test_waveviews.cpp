@@ -468,6 +468,57 @@ private slots:
         QCOMPARE(v.depthLabels().last().text, QString::number(end, 'f', 2));
     }
 
+    // Variable density scales its greys to the survey: the crests of weak
+    // echoes are as dark at the default zoom as those of strong ones, one
+    // wild sample does not wash the rest out, and the zoom still darkens.
+    void densityGreysFollowTheSurvey()
+    {
+        auto survey = [](double amplitude, bool spike) {
+            return makeFixture(20, 1024, [=](int m, int c, int j) {
+                if (spike && m == 3 && c == 0 && j == 500)
+                    return qint32(65000);
+                return qint32(32767 + amplitude * std::sin(j * 0.05 + c));
+            });
+        };
+        WaveDisplayState state;
+        state.blVariableDensity = true;
+        auto crestGrey = [&](const Fixture &f, float zoom, double *range) {
+            KvrMultiWaveAssistantWidget v;
+            v.setDisplayState(state);
+            v.resize(70 + 625 + 5, 30 + 1024 + 8); // a row per sample
+            v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, f.infos.size() - 1);
+            v.setWaveZoomScale(zoom);
+            *range = v.densityRange();
+            // Trace 0 (channel 0) crests at sample 31 (0.05 j = pi / 2) and
+            // is lightest at sample 94.
+            const int x = qRound(70 + v.tracePitch());
+            const QImage img = renderWidget(v);
+            return QPair<int, int>(qGray(img.pixel(x, 30 + 31)), qGray(img.pixel(x, 30 + 94)));
+        };
+        double weak = 0, strong = 0, spiked = 0, zoomed = 0;
+        const QPair<int, int> weakGrey = crestGrey(survey(600, false), 1.0f, &weak);
+        const QPair<int, int> strongGrey = crestGrey(survey(15000, false), 1.0f, &strong);
+        QVERIFY2(weakGrey.first < 30 && weakGrey.second > 225,
+                 qPrintable(QStringLiteral("%1 %2").arg(weakGrey.first).arg(weakGrey.second)));
+        QVERIFY(qAbs(strongGrey.first - weakGrey.first) <= 3);
+        QVERIFY(qAbs(strong / weak - 25.0) < 0.5);
+        crestGrey(survey(600, true), 1.0f, &spiked);
+        QVERIFY(qAbs(spiked / weak - 1.0) < 0.05);
+        // The zoom is on top of the survey's range: half a crest's height
+        // (sample 10, sin 0.48) darkens with it.
+        const Fixture f = survey(600, false);
+        KvrMultiWaveAssistantWidget v;
+        v.setDisplayState(state);
+        v.resize(70 + 625 + 5, 30 + 1024 + 8);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, f.infos.size() - 1);
+        const int x = qRound(70 + v.tracePitch());
+        const int before = qGray(renderWidget(v).pixel(x, 30 + 10));
+        v.setWaveZoomScale(2.0f);
+        zoomed = v.densityRange();
+        QCOMPARE(zoomed, weak);
+        QVERIFY(qGray(renderWidget(v).pixel(x, 30 + 10)) < before - 40);
+    }
+
     // Keys move the focus through the waves the list shows. 30 traces in a
     // wave area 100 px wide: pitch 4, 25 traces a screenful.
     void navigationKeys_data()
@@ -688,11 +739,11 @@ private slots:
         const QImage img = renderWidget(v);
         auto at = [&](int x, int y) { return img.pixel(x, y) | 0xff000000u; };
         const int upper = 30 + 100, lower = 30 + 400, flawRow = 30 + 128;
-        // Trace 0 spans 108 .. 182: 255 * (65535 - 49151) / 65535 = 63.75,
-        // then 255 * (65535 - 16383) / 65535 = 191.25.
-        QCOMPARE(at(108, upper), qRgb(64, 64, 64));
-        QCOMPARE(at(182, upper), qRgb(64, 64, 64));
-        QCOMPARE(at(145, lower), qRgb(191, 191, 191));
+        // Trace 0 spans 108 .. 182; its swing is the largest of the survey,
+        // so full black, then full white.
+        QCOMPARE(at(108, upper), qRgb(0, 0, 0));
+        QCOMPARE(at(182, upper), qRgb(0, 0, 0));
+        QCOMPARE(at(145, lower), qRgb(255, 255, 255));
         QCOMPARE(at(107, upper), qRgb(255, 255, 255)); // left of the first column
         // Trace 1 (no values) is mid grey from 183 on.
         QCOMPARE(at(183, upper), qRgb(128, 128, 128));
