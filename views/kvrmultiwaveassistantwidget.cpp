@@ -60,8 +60,10 @@ QRgb densityGrey(double a, double range)
 // few enough to take no noticeable time on the largest survey.
 constexpr int kRangeTraces = 400;
 constexpr int kRangeSamplesPerTrace = 512;
-// The share of samples that may lie beyond the grey range (drawn saturated).
-constexpr double kRangePercentile = 0.99;
+// The share of samples within the grey range; the rest, mostly the direct
+// pulse, is drawn saturated. Much higher, the direct pulse sets the range and
+// the echoes of caves fade into the mid grey.
+constexpr double kRangePercentile = 0.90;
 } // namespace
 
 KvrMultiWaveAssistantWidget::KvrMultiWaveAssistantWidget(QWidget *parent)

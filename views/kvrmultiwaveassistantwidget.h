@@ -80,9 +80,9 @@ public:
 
     // The distance from the zero line (in drawn sample units, before the
     // amplitude zoom) that the variable-density display shows as full black
-    // or white: a high percentile of the shown traces' samples in the depth
+    // or white: the 90th percentile of the shown traces' samples in the depth
     // window, so that a survey of weak echoes shows its bands as clearly as
-    // a strong one. Worked out once after each change of the data, the shown
+    // a strong one (the direct pulse, about a tenth of a trace, saturates). Worked out once after each change of the data, the shown
     // waves, the window or the display state, not on every paint.
     double densityRange() const;
 
