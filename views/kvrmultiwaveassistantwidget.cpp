@@ -38,6 +38,11 @@ constexpr int kMinFlawMark = 7;
 // one, however wide the traces are spaced.
 constexpr double kMinMarkerRadius = 3.0;
 constexpr double kMaxMarkerRadius = 6.0;
+// Closer than this the traces leave no room for a ring: it would cover the
+// neighbours' bands and the band it points at. A suggestion is then a small
+// wedge beside its trace instead, this wide and twice as high.
+constexpr double kMinRingPitch = 5.0;
+constexpr double kWedge = 5.0;
 
 QString angleLabel(const WaveAnalyzeInfo &info, double offset)
 {
@@ -702,7 +707,9 @@ double KvrMultiWaveAssistantWidget::markerRadius(const Placement &at) const
 }
 
 // An open circle around the trace at the suggested sample, so that the trace
-// and a flaw mark at the same place stay visible inside it.
+// and a flaw mark at the same place stay visible inside it; where the traces
+// are too close for that, a wedge left of the trace's column pointing at the
+// sample, which leaves the column itself as it is.
 void KvrMultiWaveAssistantWidget::drawSuggestion(QPainter *painter, int wave, const Placement &at)
 {
     const dsp::FlawSuggestion s = suggestionAt(wave);
@@ -711,6 +718,27 @@ void KvrMultiWaveAssistantWidget::drawSuggestion(QPainter *painter, int wave, co
     const double y = sampleY(s.sample) - at.yOffset;
     if (!std::isfinite(y))
         return;
+    const double S = tracePitch();
+    if (S < kMinRingPitch) {
+        const int column = ifloor(at.baseX - S / 2.0 + 0.5) - at.xOffset; // the trace's first pixel
+        const QRect beside(at.clip.left(), at.clip.top(), column - at.clip.left(), at.clip.height());
+        if (beside.width() <= 0)
+            return;
+        const QPointF wedge[3] = {QPointF(column, y + 0.5), QPointF(column - kWedge, y + 0.5 - kWedge),
+                                  QPointF(column - kWedge, y + 0.5 + kWedge)};
+        QPen pen = suggestionPen(s);
+        const bool strong = s.confidence >= dsp::kRecommendedConfidence;
+        painter->save();
+        painter->setClipRect(beside);
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        pen.setStyle(Qt::SolidLine);
+        pen.setWidthF(1.0);
+        painter->setPen(pen);
+        painter->setBrush(strong ? QBrush(pen.color()) : QBrush(Qt::NoBrush));
+        painter->drawPolygon(wedge, 3);
+        painter->restore();
+        return;
+    }
     const double r = markerRadius(at);
     painter->save();
     painter->setClipRect(at.clip);

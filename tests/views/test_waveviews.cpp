@@ -519,6 +519,57 @@ private slots:
         QVERIFY(qGray(renderWidget(v).pixel(x, 30 + 10)) < before - 40);
     }
 
+    // Where the traces are 1 to 4 px apart a suggestion is a small mark
+    // left of its trace: the trace's own column and everything right of it
+    // look exactly as without the suggestion.
+    void suggestionBesideCloseTraces_data()
+    {
+        QTest::addColumn<bool>("density");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("area"); // width of the wave area
+        QTest::addColumn<double>("confidence");
+        QTest::newRow("density, 1 px") << true << 200 << 601 << 0.9;
+        QTest::newRow("density, 3 px, weak") << true << 60 << 543 << 0.3;
+        QTest::newRow("wiggles, 4 px") << false << 50 << 604 << 0.9;
+    }
+    void suggestionBesideCloseTraces()
+    {
+        QFETCH(bool, density);
+        QFETCH(int, points);
+        QFETCH(int, area);
+        QFETCH(double, confidence);
+        const Fixture f = sineFixture(points);
+        WaveDisplayState state;
+        state.blVariableDensity = density;
+        KvrMultiWaveAssistantWidget v;
+        v.setDisplayState(state);
+        v.resize(70 + area + 5, 30 + 512 + 8);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        const double pitch = v.tracePitch();
+        QVERIFY(pitch >= 1.0 && pitch <= 4.0);
+        const QImage without = renderWidget(v);
+        const int wave = f.infos.size() / 2, sample = 300;
+        WaveSuggestionList list(f.infos.size());
+        list[wave] = {f.infos.at(wave), dsp::FlawSuggestion {sample, confidence, -1, 0.0}};
+        v.setSuggestions(list);
+        const QImage with = renderWidget(v);
+
+        const int column = int(std::floor(70 + (wave + 1) * pitch - pitch / 2.0 + 0.5));
+        const int row = 30 + sample / 2;
+        for (int y = 30; y < 30 + 512; ++y)
+            for (int x = column; x < 70 + area; ++x)
+                QVERIFY2(with.pixel(x, y) == without.pixel(x, y), qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        int marked = 0;
+        for (int x = column - 6; x < column; ++x)
+            marked += with.pixel(x, row) != without.pixel(x, row) ? 1 : 0;
+        QVERIFY(marked >= 1);
+        // Nothing far above or below the sample changes.
+        for (int x = 70; x < column; ++x) {
+            QCOMPARE(with.pixel(x, row - 8), without.pixel(x, row - 8));
+            QCOMPARE(with.pixel(x, row + 8), without.pixel(x, row + 8));
+        }
+    }
+
     // Keys move the focus through the waves the list shows. 30 traces in a
     // wave area 100 px wide: pitch 4, 25 traces a screenful.
     void navigationKeys_data()
