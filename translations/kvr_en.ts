@@ -656,24 +656,12 @@
 <context>
     <name>KvrSingleWaveAssistantWidget</name>
     <message>
-        <source>滤
-波
-信
-号</source>
-        <translation>F
-I
-L
-T</translation>
+        <source>滤波信号</source>
+        <translation>Filtered</translation>
     </message>
     <message>
-        <source>原
-始
-信
-号</source>
-        <translation>O
-R
-I
-G</translation>
+        <source>原始信号</source>
+        <translation>Original</translation>
     </message>
     <message>
         <source>频率: </source>

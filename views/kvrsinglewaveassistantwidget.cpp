@@ -9,6 +9,7 @@
 
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -315,17 +316,83 @@ void KvrSingleWaveAssistantWidget::paintBackground(QPainter *painter)
         }
     }
 
-    QFont captionFont = painter->font();
-    captionFont.setPixelSize(qMax(1, int(std::floor(16 * s))));
-    painter->setFont(captionFont);
-    if (!ps.isEmpty()) {
-        const QRectF up = ps.first();
-        painter->drawText(QRectF(0, up.top(), left, up.height()), Qt::AlignCenter, tr("滤\n波\n信\n号"));
-        if (ps.size() > 1) {
-            const QRectF low = ps.at(1);
-            painter->drawText(QRectF(0, low.top(), left, low.height()), Qt::AlignCenter, tr("原\n始\n信\n号"));
+    drawCaptions(painter, 0);
+}
+
+// The captions beside the panels, each within its own panel's height, in
+// the left margin starting at widget x `x`.
+void KvrSingleWaveAssistantWidget::drawCaptions(QPainter *painter, int x)
+{
+    const QList<QRectF> ps = panels();
+    const double s = m_display.fFontScale;
+    const double left = m_drawRegions[0].left();
+    const QStringList captions = {tr("滤波信号"), tr("原始信号")};
+    for (int i = 0; i < ps.size() && i < captions.size(); ++i) {
+        const QRectF room(x + 1, ps.at(i).top() + 1, left - 3, ps.at(i).height() - 2);
+        const Caption c = fitCaption(captions.at(i), painter->font(), qMax(1, int(std::floor(16 * s))), room.size());
+        if (c.pixelSize <= 0)
+            continue;
+        QFont captionFont = painter->font();
+        captionFont.setPixelSize(c.pixelSize);
+        painter->setFont(captionFont);
+        if (c.stacked) {
+            painter->drawText(room, Qt::AlignCenter, c.text);
+            continue;
+        }
+        painter->save();
+        painter->translate(room.center());
+        painter->rotate(-90);
+        painter->drawText(QRectF(-room.height() / 2, -room.width() / 2, room.height(), room.width()), Qt::AlignCenter,
+                          c.text);
+        painter->restore();
+    }
+}
+
+KvrSingleWaveAssistantWidget::Caption KvrSingleWaveAssistantWidget::fitCaption(const QString &text, const QFont &font,
+                                                                               int pixelSize, const QSizeF &room)
+{
+    Caption c;
+    if (text.isEmpty() || room.width() < 1.0 || room.height() < 1.0)
+        return c;
+    bool chinese = true;
+    for (const QChar ch : text)
+        chinese = chinese && ch.script() == QChar::Script_Han;
+    QFont f = font;
+    // Stacked: as many lines as characters, each as wide as a character.
+    if (chinese) {
+        // Smaller than this a stack of characters reads worse than a line.
+        const int smallest = qMax(kMinCaptionPixels, 11);
+        for (int px = pixelSize; px >= smallest; --px) {
+            f.setPixelSize(px);
+            const QFontMetricsF fm(f);
+            double widest = 0.0;
+            for (const QChar ch : text)
+                widest = qMax(widest, fm.horizontalAdvance(ch));
+            const double tall = fm.height() * text.size();
+            if (widest <= room.width() && tall <= room.height()) {
+                c.stacked = true;
+                c.pixelSize = px;
+                c.text = text.split(QString(), Qt::SkipEmptyParts).join(QLatin1Char('\n'));
+                c.extent = QSizeF(widest, tall);
+                return c;
+            }
         }
     }
+    // Turned: one line along the panel's height, as high as the room is wide.
+    for (int px = pixelSize; px >= kMinCaptionPixels; --px) {
+        f.setPixelSize(px);
+        const QFontMetricsF fm(f);
+        if (fm.height() > room.width() && px > kMinCaptionPixels)
+            continue;
+        const double along = fm.horizontalAdvance(text);
+        if (along <= room.height() || px == kMinCaptionPixels) {
+            c.pixelSize = px;
+            c.text = along <= room.height() ? text : fm.elidedText(text, Qt::ElideRight, room.height());
+            c.extent = QSizeF(fm.height(), qMin(along, fm.horizontalAdvance(c.text)));
+            return c;
+        }
+    }
+    return c;
 }
 
 void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock &block, double gain,
@@ -515,6 +582,16 @@ QString KvrSingleWaveAssistantWidget::spectrumToolTipText() const
 
 void KvrSingleWaveAssistantWidget::drawOverlay(QPainter *painter)
 {
+    // Stretched and scrolled, the captions stay at the window's left edge.
+    const int shownLeft = visibleRegion().boundingRect().left();
+    if (!m_nSpectrum && shownLeft > 0 && shownLeft < width()) {
+        const QRect margin(shownLeft, 0, int(m_drawRegions[0].left()), height());
+        painter->save();
+        painter->fillRect(margin, m_display.blBlackBackground ? QColor(Qt::black) : QColor(Qt::white));
+        painter->setPen(QPen(m_display.blBlackBackground ? QColor(Qt::white) : QColor(Qt::black), 0));
+        drawCaptions(painter, shownLeft);
+        painter->restore();
+    }
     drawRuler(painter);
     if (!cursorInArea())
         return;

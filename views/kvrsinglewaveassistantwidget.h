@@ -59,6 +59,20 @@ public:
     // nullptr without a focused trace.
     QMenu *createContextMenu(QWidget *parent = nullptr);
 
+    // How a panel's caption ("滤波信号", "Filtered") goes into the room
+    // beside the panel: Chinese one character a line while the stack fits,
+    // any other text (or a stack that does not fit) turned a quarter to read
+    // upward; the type shrinks from `pixelSize` to fit, down to
+    // kMinCaptionPixels, and below that the text is cut with "…".
+    struct Caption {
+        bool stacked = false;
+        int pixelSize = 0;
+        QString text;  // as drawn, "\n" between stacked characters
+        QSizeF extent; // the drawn text's width and height on the screen
+    };
+    static constexpr int kMinCaptionPixels = 8;
+    static Caption fitCaption(const QString &text, const QFont &font, int pixelSize, const QSizeF &room);
+
 public slots:
     void setFocusWaveIndex(int index) override;
     void updateWaveDisplay() override;
@@ -116,6 +130,7 @@ private:
     void drawSuggestion(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel);
     int spectrumBins() const;
     void paintBackground(QPainter *painter);
+    void drawCaptions(QPainter *painter, int x);
     void drawSpectrum(QPainter *painter, int slot, const QRectF &panel) const;
     bool cursorInArea() const;
     void refreshSpectra();

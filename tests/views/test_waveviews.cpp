@@ -570,6 +570,40 @@ private slots:
         }
     }
 
+    // A panel's caption always lies within the room beside its own panel, in
+    // either language, and stays whole wherever there is room to read it.
+    void captionsFitBesideTheirPanel_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("height"); // of the panel's room; 22 px wide
+        QTest::addColumn<int>("pixels"); // wanted type size
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<bool>("stacked");
+        QTest::newRow("Chinese, one panel") << QStringLiteral("滤波信号") << 200 << 16 << true << true;
+        QTest::newRow("Chinese, two stretched panels") << QStringLiteral("原始信号") << 58 << 16 << true << true;
+        QTest::newRow("Chinese, two low panels") << QStringLiteral("原始信号") << 40 << 16 << true << false;
+        QTest::newRow("Chinese at 2x") << QStringLiteral("滤波信号") << 300 << 32 << true << true;
+        QTest::newRow("English, one panel") << QStringLiteral("Filtered") << 200 << 16 << true << false;
+        QTest::newRow("English, two stretched panels") << QStringLiteral("Original") << 58 << 16 << true << false;
+        QTest::newRow("English, a sliver") << QStringLiteral("Original") << 20 << 16 << false << false;
+    }
+    void captionsFitBesideTheirPanel()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, height);
+        QFETCH(int, pixels);
+        QFETCH(bool, whole);
+        QFETCH(bool, stacked);
+        const QSizeF room(22, height);
+        const auto c = KvrSingleWaveAssistantWidget::fitCaption(text, QFont(), pixels, room);
+        QVERIFY(c.pixelSize >= KvrSingleWaveAssistantWidget::kMinCaptionPixels && c.pixelSize <= pixels);
+        QCOMPARE(c.stacked, stacked);
+        // Stacked, the extent is upright; turned, the line runs along the height.
+        QVERIFY2(c.extent.width() <= room.width() && c.extent.height() <= room.height(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(c.extent.width()).arg(c.extent.height())));
+        QCOMPARE(QString(c.text).remove(QLatin1Char('\n')) == text, whole);
+    }
+
     // Keys move the focus through the waves the list shows. 30 traces in a
     // wave area 100 px wide: pitch 4, 25 traces a screenful.
     void navigationKeys_data()
