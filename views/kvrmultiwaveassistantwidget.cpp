@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QSet>
 #include <QWheelEvent>
 #include <algorithm>
 #include <climits>
@@ -790,22 +791,25 @@ void KvrMultiWaveAssistantWidget::repaintTrace(int wave)
         update(r);
 }
 
-// Labels above the traces in the window. Where the spacing is too narrow for
-// every label, an evenly spaced subset is drawn that never overlaps and always
-// holds the flawed waves' labels; the focused wave's label is always drawn,
-// in the focus colour.
-void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
+QFont KvrMultiWaveAssistantWidget::labelFont() const
 {
-    const bool black = m_display.blBlackBackground;
-    const double S = tracePitch();
-    const int top = m_nTopMargin;
-    const int F = m_nFocusWaveIndex;
-    const double offset = m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0;
-    QFont font = painter->font();
+    QFont font = this->font();
     font.setPixelSize(qMax(1, int(std::floor(12 * m_display.fFontScale))));
     font.setWeight(50);
-    painter->setFont(font);
-    const QFontMetricsF fm(font);
+    return font;
+}
+
+// Where the spacing is too narrow for every label, an evenly spaced subset
+// that never overlaps; the focused wave's label and the flawed waves' are
+// always in it (as far as the band holds them), moved aside from each other
+// where they crowd. A label that would be cut at either end of the band is
+// left out, except the focused one, which is moved inside.
+QVector<KvrMultiWaveAssistantWidget::AngleLabel> KvrMultiWaveAssistantWidget::angleLabels() const
+{
+    const double S = tracePitch();
+    const int F = m_nFocusWaveIndex;
+    const double offset = m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0;
+    const QFontMetricsF fm(labelFont());
     int first = 0, last = -1;
     visibleRange(&first, &last);
     // Labels may reach further out than their traces.
@@ -813,33 +817,22 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
     first = qMax(0, first - extra);
     last = qMin(m_shown.size() - 1, last + extra);
 
-    // Which labels to draw: the focused one first (drawn apart below), then
-    // the flawed waves', then as many others as fit.
     LabelRequest request;
     request.gap = fm.horizontalAdvance(QLatin1Char(' '));
-    request.shiftPriority = false;
-    QVector<int> positions;
-    QStringList texts;
-    int focusedPos = -1;
-    const double bandLeft = m_nLeftMargin;
-    const double bandRight = m_nLeftMargin + m_drawRegions[0].width();
-    QVector<QLineF> ticks;
+    request.low = m_nLeftMargin;
+    request.high = m_nLeftMargin + m_drawRegions[0].width();
+    QVector<AngleLabel> candidates;
     for (int p = first; p <= last; ++p) {
         const int wave = m_shown.at(p);
-        if (wave == F)
-            focusedPos = p;
         const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(wave);
-        const QString text = info ? angleLabel(*info, offset) : QString();
-        const double x = baselineX(p), w = fm.horizontalAdvance(text);
-        // A label cut at either end of the band would read as another angle.
-        if (!info || (wave != F && (x - w / 2.0 < bandLeft || x + w / 2.0 > bandRight))) {
-            if (S >= kMinWigglePitch)
-                ticks.append(QLineF(x, top - 8, x, top));
+        if (!info)
             continue;
-        }
-        const int i = positions.size();
-        positions.append(p);
-        texts.append(text);
+        const QString text = angleLabel(*info, offset);
+        const double x = baselineX(p), w = fm.horizontalAdvance(text);
+        if (wave != F && (x - w / 2.0 < request.low || x + w / 2.0 > request.high))
+            continue;
+        const int i = candidates.size();
+        candidates.append({wave, x, x, w, text});
         request.centers.append(x);
         request.extents.append(w);
         if (wave == F)
@@ -847,39 +840,60 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
         else if (info->nFlawPos != kNoValue && info->nFlawPos >= 0)
             request.priority.append(i);
     }
-    QVector<bool> labelled(positions.size(), false);
-    for (const LabelPlacement &l : chooseLabels(request))
-        labelled[l.index] = true;
-
-    painter->setPen(QColor(Qt::black));
-    for (int i = 0; i < positions.size(); ++i) {
-        const int p = positions.at(i);
-        if (p == focusedPos)
-            continue;
-        const double x = baselineX(p);
-        if (labelled.at(i)) {
-            const double w = request.extents.at(i);
-            painter->drawText(QRectF(x - w / 2.0 - 1.0, 0, w + 2.0, top - 1), Qt::AlignCenter, texts.at(i));
-        }
-        if (labelled.at(i) || S >= kMinWigglePitch)
-            ticks.append(QLineF(x, top - 8, x, top));
+    QVector<AngleLabel> chosen;
+    for (const LabelPlacement &l : chooseLabels(request)) {
+        AngleLabel label = candidates.at(l.index);
+        label.center = l.center;
+        chosen.append(label);
     }
-    painter->drawLines(ticks);
-    if (focusedPos >= 0) {
-        const double x = baselineX(focusedPos);
-        painter->setPen(focusColorFor(black));
-        painter->drawLine(QPointF(x, top - 8), QPointF(x, top));
-        if (const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(F)) {
-            const QString text = angleLabel(*info, offset);
-            const double tw = fm.horizontalAdvance(text);
-            // Whole, also for a trace at either end of the window.
-            const double boxLeft =
-                qBound(double(m_nLeftMargin), x - tw / 2.0, qMax(double(m_nLeftMargin), bandRight - tw));
-            const QRectF box(boxLeft, 0, tw, top - 1);
-            // Over the neighbours' ticks, on the band's own background.
-            painter->fillRect(box.adjusted(-1, 0, 1, -8), palette().color(backgroundRole()));
-            painter->drawText(box, Qt::AlignCenter, text);
+    return chosen;
+}
+
+// The labels above the traces in the window and a tick for each; the
+// focused wave's in the focus colour on the band's own background. A label
+// moved aside points at its trace with a slanted tick.
+void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
+{
+    const bool black = m_display.blBlackBackground;
+    const double S = tracePitch();
+    const int top = m_nTopMargin;
+    painter->setFont(labelFont());
+    const QVector<AngleLabel> labels = angleLabels();
+    QSet<int> labelled;
+    for (const AngleLabel &l : labels)
+        labelled.insert(l.wave);
+
+    QVector<QLineF> ticks;
+    if (S >= kMinWigglePitch) {
+        int first = 0, last = -1;
+        visibleRange(&first, &last);
+        for (int p = first; p <= last; ++p) {
+            if (!labelled.contains(m_shown.at(p)))
+                ticks.append(QLineF(baselineX(p), top - 8, baselineX(p), top));
         }
+    }
+    const AngleLabel *focused = nullptr;
+    for (const AngleLabel &l : labels) {
+        if (l.wave == m_nFocusWaveIndex) {
+            focused = &l;
+            continue;
+        }
+        ticks.append(QLineF(l.center, top - 8, l.x, top));
+    }
+    painter->setPen(QColor(Qt::black));
+    painter->drawLines(ticks);
+    for (const AngleLabel &l : labels) {
+        if (&l != focused)
+            painter->drawText(QRectF(l.center - l.width / 2.0 - 1.0, 0, l.width + 2.0, top - 1), Qt::AlignCenter,
+                              l.text);
+    }
+    if (focused) {
+        painter->setPen(focusColorFor(black));
+        painter->drawLine(QPointF(focused->center, top - 8), QPointF(focused->x, top));
+        const QRectF box(focused->center - focused->width / 2.0, 0, focused->width, top - 1);
+        // Over the neighbours' ticks, on the band's own background.
+        painter->fillRect(box.adjusted(-1, 0, 1, -8), palette().color(backgroundRole()));
+        painter->drawText(box, Qt::AlignCenter, focused->text);
     }
 }
 

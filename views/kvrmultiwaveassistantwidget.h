@@ -70,6 +70,17 @@ public:
     };
     QVector<DepthLabel> depthLabels() const;
 
+    // The direction labels drawn above the traces in the window, in order
+    // along the band: the one place that decides which are drawn and where.
+    struct AngleLabel {
+        int wave;      // analysis-list index
+        double x;      // the trace's baseline
+        double center; // where the label is drawn (moved aside when crowded)
+        double width;
+        QString text;
+    };
+    QVector<AngleLabel> angleLabels() const;
+
     // The status text for the current cursor, or an empty string when the
     // cursor is outside the wave area or there are no traces.
     QString statusText() const;
@@ -227,8 +238,8 @@ private:
     // Radius of a suggestion's marker around the trace.
     double markerRadius(const Placement &at) const;
     void drawSuggestion(QPainter *painter, int wave, const Placement &at);
-    // The direction labels and their ticks above the visible traces: the one
-    // place that decides which labels are drawn.
+    QFont labelFont() const;
+    // The direction labels and their ticks above the visible traces.
     void drawAngleLabels(QPainter *painter);
     void rebuildBand();
     void rebuildFocusImage();

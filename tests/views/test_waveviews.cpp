@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -602,6 +603,44 @@ private slots:
         QVERIFY2(c.extent.width() <= room.width() && c.extent.height() <= room.height(),
                  qPrintable(QStringLiteral("%1 x %2").arg(c.extent.width()).arg(c.extent.height())));
         QCOMPARE(QString(c.text).remove(QLatin1Char('\n')) == text, whole);
+    }
+
+    // Too close for every label, the list still labels the focused wave and
+    // every flawed one, also the flawed neighbours of the focused wave, and
+    // no two labels overlap.
+    void flawedWavesKeepTheirLabels_data()
+    {
+        QTest::addColumn<int>("focus");
+        QTest::newRow("the wave after a run of marks") << 32;
+        QTest::newRow("the wave before it") << 29;
+        QTest::newRow("a marked wave") << 31;
+        QTest::newRow("far away") << 100;
+    }
+    void flawedWavesKeepTheirLabels()
+    {
+        QFETCH(int, focus);
+        Fixture f = sineFixture(40); // 120 traces 5.2 px apart
+        const QVector<int> flawed = {30, 31, 80};
+        for (int wave : flawed)
+            f.infos.at(wave)->nFlawPos = 100;
+        KvrMultiWaveAssistantWidget v;
+        setUpList(v, f, 0);
+        v.setFocusWaveIndex(focus);
+        const auto labels = v.angleLabels();
+        QSet<int> labelled;
+        for (const auto &l : labels)
+            labelled.insert(l.wave);
+        QVERIFY(labelled.contains(focus));
+        for (int wave : flawed)
+            QVERIFY2(labelled.contains(wave), qPrintable(QString::number(wave)));
+        QVERIFY(labels.size() < f.infos.size()); // a subset
+        for (int i = 0; i < labels.size(); ++i) {
+            QVERIFY(labels.at(i).center - labels.at(i).width / 2 >= 70 - 1e-6);
+            QVERIFY(labels.at(i).center + labels.at(i).width / 2 <= 695 + 1e-6);
+            if (i > 0)
+                QVERIFY(labels.at(i).center - labels.at(i - 1).center
+                        >= (labels.at(i).width + labels.at(i - 1).width) / 2);
+        }
     }
 
     // Keys move the focus through the waves the list shows. 30 traces in a
