@@ -699,6 +699,14 @@
         <source>标尺：%1 m 至 %2 m，Δt %3 ms，Δ深度 %4 m</source>
         <translation>Ruler: %1 m to %2 m, Δt %3 ms, Δdepth %4 m</translation>
     </message>
+    <message>
+        <source>滤波</source>
+        <translation>Filt.</translation>
+    </message>
+    <message>
+        <source>原始</source>
+        <translation>Orig.</translation>
+    </message>
 </context>
 <context>
     <name>KvrWordOperation</name>

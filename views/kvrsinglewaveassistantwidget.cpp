@@ -326,10 +326,15 @@ void KvrSingleWaveAssistantWidget::drawCaptions(QPainter *painter, int x)
     const QList<QRectF> ps = panels();
     const double s = m_display.fFontScale;
     const double left = m_drawRegions[0].left();
+    // In panels too low for the caption, its short form.
     const QStringList captions = {tr("滤波信号"), tr("原始信号")};
+    const QStringList shortCaptions = {tr("滤波"), tr("原始")};
+    const int pixels = qMax(1, int(std::floor(16 * s)));
     for (int i = 0; i < ps.size() && i < captions.size(); ++i) {
         const QRectF room(x + 1, ps.at(i).top() + 1, left - 3, ps.at(i).height() - 2);
-        const Caption c = fitCaption(captions.at(i), painter->font(), qMax(1, int(std::floor(16 * s))), room.size());
+        Caption c = fitCaption(captions.at(i), painter->font(), pixels, room.size());
+        if (QString(c.text).remove(QLatin1Char('\n')) != captions.at(i))
+            c = fitCaption(shortCaptions.at(i), painter->font(), pixels, room.size());
         if (c.pixelSize <= 0)
             continue;
         QFont captionFont = painter->font();

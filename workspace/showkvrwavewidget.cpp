@@ -26,7 +26,9 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     topLayout->setContentsMargins(0, 0, 0, 0);
     m_pSingleWaveView = new KvrSingleWaveAssistantWidget;
     m_pSingleWaveFrame = new WaveScrollWidgetBase(m_pSingleWaveView, m_pTopWidget);
-    m_pSingleWaveFrame->setMinimumHeight(200);
+    // Low enough that on a small logical screen (1920 x 1080 at 200 %) the
+    // wave list keeps the larger share of the height.
+    m_pSingleWaveFrame->setMinimumHeight(100);
     // The panel keeps the room its texts need; a window too narrow for it
     // scrolls it sideways instead of cutting its texts.
     m_pAnalysisHelper = new AnalysisHelperWidget;

@@ -125,6 +125,7 @@ private slots:
     void stretchHoldsAcrossResizes();
     void depthWindowIsSharedByBothViews();
     void depthWindowFromTheMenu();
+    void waveListKeepsItsShareOfASmallScreen();
     void analysisPanelFitsTheWindow_data();
     void analysisPanelFitsTheWindow();
     void windowRemembersItsLayout();
@@ -1048,6 +1049,23 @@ void TestMainFlow::depthWindowFromTheMenu()
     again.reset();
     QVERIFY(!state.hasDepthWindow());
     QVERIFY(!win.w.document().isModified());
+}
+
+// On a small logical screen (1920 x 1080 at 200 % is 960 x 540) the wave
+// list keeps a usable share of the wave panel beside the focused strip and
+// the analysis panel.
+void TestMainFlow::waveListKeepsItsShareOfASmallScreen()
+{
+    const QString path = makeAnalysisSurvey(QStringLiteral("small.ard"));
+    Window win;
+    win.open(path);
+    win.w.resize(960, 500);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    QTRY_COMPARE(win.w.size(), QSize(960, 500));
+    QApplication::processEvents();
+    const int panel = win.wavePanel()->height();
+    const int list = win.wavePanel()->waveListWidget()->height();
+    QVERIFY2(list >= 0.4 * panel, qPrintable(QStringLiteral("%1 of %2").arg(list).arg(panel)));
 }
 
 void TestMainFlow::analysisPanelFitsTheWindow_data()
