@@ -391,7 +391,7 @@ void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
 
 int KvrMultiWaveAssistantWidget::depthFontPixels() const { return qMax(1, int(std::floor(14 * m_display.fFontScale))); }
 
-// Labels at least two and a half text heights apart, and at most about six
+// Labels at least two and a half text heights apart, and at most about ten
 // in the window, so that neither a tall survey in a low window nor a narrow
 // depth window crowds or empties the scale; ticks at a fifth of that step.
 void KvrMultiWaveAssistantWidget::depthScale(QVector<double> *ticks, QVector<DepthLabel> *labels,
@@ -408,7 +408,7 @@ void KvrMultiWaveAssistantWidget::depthScale(QVector<double> *ticks, QVector<Dep
         return;
     const double perMetre = content / range;
     const int f = depthFontPixels();
-    const double labelStep = niceStep(qMax(2.5 * f / perMetre, h / perMetre / 6.0));
+    const double labelStep = niceStep(qMax(2.5 * f / perMetre, h / perMetre / 10.0));
     if (!(labelStep > 0.0))
         return;
     double tickStep = labelStep / 5.0;

@@ -48,9 +48,11 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     m_pKvrWaveWidget = new KvrWaveWidget;
     m_pSplitter->addWidget(m_pTopWidget);
     m_pSplitter->addWidget(m_pKvrWaveWidget);
-    m_pSplitter->setStretchFactor(0, 1);
-    m_pSplitter->setStretchFactor(1, 4);
-    m_pSplitter->setSizes({200, 800});
+    // The focused strip and its panel take about two fifths, the list the
+    // rest, whatever the height.
+    m_pSplitter->setStretchFactor(0, 2);
+    m_pSplitter->setStretchFactor(1, 3);
+    m_pSplitter->setSizes({400, 600});
 
     // Wave list.
     connect(m_pKvrWaveWidget, &KvrWaveWidget::showStatusMessage, this, &ShowKvrWaveWidget::showStatusMessage);
