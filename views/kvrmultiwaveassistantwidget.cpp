@@ -117,6 +117,15 @@ void KvrMultiWaveAssistantWidget::setDisplayState(const WaveDisplayState &state)
     ShowKvrDataWidgetBase::setDisplayState(state); // the minimum pitch may change
 }
 
+const WaveBlock *KvrMultiWaveAssistantWidget::filteredBlock(int wave, WaveAnalyzeInfoPtr *info) const
+{
+    *info = waveAnalyzeInfoAt(wave);
+    if (!*info || !isValidChannel((*info)->nChannel))
+        return nullptr;
+    const WaveGroupPtr group = filterWaveGroupAt((*info)->nMeasurePoint);
+    return group ? group->blocks[(*info)->nChannel].data() : nullptr;
+}
+
 double KvrMultiWaveAssistantWidget::densityRange() const
 {
     if (!m_blDensityRangeDirty)
@@ -129,13 +138,11 @@ double KvrMultiWaveAssistantWidget::densityRange() const
     QVector<double> distances;
     distances.reserve(qMin(P, kRangeTraces) * qMin(to - from, kRangeSamplesPerTrace));
     for (int p = 0; p < P; p += traceStride) {
-        const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_shown.at(p));
-        if (!info || !isValidChannel(info->nChannel))
+        WaveAnalyzeInfoPtr info;
+        const WaveBlock *shown = filteredBlock(m_shown.at(p), &info);
+        if (!shown)
             continue;
-        const WaveGroupPtr group = filterWaveGroupAt(info->nMeasurePoint);
-        if (!group || !group->blocks[info->nChannel])
-            continue;
-        const WaveBlock &block = *group->blocks[info->nChannel];
+        const WaveBlock &block = *shown;
         const int n = qMin(validSampleCount(block), to);
         if (n <= from)
             continue;
@@ -525,13 +532,11 @@ void KvrMultiWaveAssistantWidget::drawWaves(QPainter *painter)
 void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb color, const Placement &at,
                                             SpanWriter &writer)
 {
-    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(wave);
-    if (!info || !isValidChannel(info->nChannel))
+    WaveAnalyzeInfoPtr info;
+    const WaveBlock *shown = filteredBlock(wave, &info);
+    if (!shown)
         return;
-    const WaveGroupPtr group = filterWaveGroupAt(info->nMeasurePoint);
-    if (!group || !group->blocks[info->nChannel])
-        return;
-    const WaveBlock &block = *group->blocks[info->nChannel];
+    const WaveBlock &block = *shown;
     const int cnt = validSampleCount(block);
     if (cnt == 0) {
         qDebug("没有数据");
@@ -624,13 +629,11 @@ void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb co
 
 void KvrMultiWaveAssistantWidget::drawDensityTrace(int wave, int x0, int x1, SpanWriter &writer)
 {
-    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(wave);
-    if (!info || !isValidChannel(info->nChannel))
+    WaveAnalyzeInfoPtr info;
+    const WaveBlock *shown = filteredBlock(wave, &info);
+    if (!shown)
         return;
-    const WaveGroupPtr group = filterWaveGroupAt(info->nMeasurePoint);
-    if (!group || !group->blocks[info->nChannel])
-        return;
-    const WaveBlock &block = *group->blocks[info->nChannel];
+    const WaveBlock &block = *shown;
     const int n = qMin(validSampleCount(block), sampleCount());
     if (n == 0)
         return;

@@ -207,6 +207,9 @@ private:
     void relayout();
     void refreshShown();
     void refreshStatus();
+    // The filtered block wave `wave` draws and its record; nullptr when the
+    // record, its channel or its block is missing.
+    const WaveBlock *filteredBlock(int wave, WaveAnalyzeInfoPtr *info) const;
     // Mouse tracking and pointer shape for the traces shown (none: forbidden).
     void updatePointerState();
     int sampleCount() const;
