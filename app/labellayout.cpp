@@ -171,3 +171,15 @@ QVector<LabelPlacement> chooseLabels(const LabelRequest &r)
     }
     return result(chosen);
 }
+
+double niceStep(double least)
+{
+    if (!(least > 0.0) || !std::isfinite(least))
+        return 0.0;
+    const double power = std::pow(10.0, std::floor(std::log10(least)));
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        if (m * power >= least * (1.0 - 1e-12))
+            return m * power;
+    }
+    return 10.0 * power;
+}

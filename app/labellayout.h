@@ -36,3 +36,8 @@ struct LabelPlacement {
 // The labels to draw, ordered by their centre. Two chosen labels i and j
 // always satisfy |center_i - center_j| >= (extent_i + extent_j) / 2 + gap.
 QVector<LabelPlacement> chooseLabels(const LabelRequest &request);
+
+// The smallest step of 1, 2 or 5 times a power of ten that is at least
+// `least` (a scale's tick or label step); 0 for a `least` that is not a
+// positive finite number.
+double niceStep(double least);

@@ -660,24 +660,12 @@
 <context>
     <name>KvrSingleWaveAssistantWidget</name>
     <message>
-        <source>滤
-波
-信
-号</source>
-        <translation>F
-I
-L
-T</translation>
+        <source>滤波信号</source>
+        <translation>Filtered</translation>
     </message>
     <message>
-        <source>原
-始
-信
-号</source>
-        <translation>O
-R
-I
-G</translation>
+        <source>原始信号</source>
+        <translation>Original</translation>
     </message>
     <message>
         <source>频率: </source>
@@ -714,6 +702,14 @@ G</translation>
     <message>
         <source>标尺：%1 m 至 %2 m，Δt %3 ms，Δ深度 %4 m</source>
         <translation>Ruler: %1 m to %2 m, Δt %3 ms, Δdepth %4 m</translation>
+    </message>
+    <message>
+        <source>滤波</source>
+        <translation>Filt.</translation>
+    </message>
+    <message>
+        <source>原始</source>
+        <translation>Orig.</translation>
     </message>
 </context>
 <context>
@@ -1179,6 +1175,10 @@ Do you really want to do this?</translation>
     <message>
         <source>检测数据文件 (*.ard)</source>
         <translation>Survey files (*.ard)</translation>
+    </message>
+    <message>
+        <source>深度范围…</source>
+        <translation>Depth Range…</translation>
     </message>
 </context>
 <context>
@@ -2156,6 +2156,37 @@ Cannot read: %2</translation>
     <message>
         <source>-标记列表.csv</source>
         <translation>-marks.csv</translation>
+    </message>
+</context>
+<context>
+    <name>DepthWindowDialog</name>
+    <message>
+        <source>深度范围</source>
+        <translation>Depth Range</translation>
+    </message>
+    <message>
+        <source>起始深度：</source>
+        <translation>From depth:</translation>
+    </message>
+    <message>
+        <source>终止深度：</source>
+        <translation>To depth:</translation>
+    </message>
+    <message>
+        <source>波形列表和当前波形显示同一深度范围；不改变测试数据。</source>
+        <translation>The wave list and the focused wave show the same depth range; the survey is not changed.</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>复位</source>
+        <translation>Reset</translation>
     </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 #include "panels/filelistwidget.h"
 #include "panels/suggestiondialog.h"
 #include "report/printeroperation.h"
+#include "ui/depthwindowdialog.h"
 #include "ui/helpdialog.h"
 #include "widgets/showaboutdialog.h"
 #include "widgets/statuswidget.h"
@@ -111,7 +112,6 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(ws, &ShowKvrWaveDataWidget::waveGroupMoved, this, &MainWindow::onWaveGroupMoved);
     connect(ws, &ShowKvrWaveDataWidget::waveGroupSwaped, this, &MainWindow::onWaveGroupSwaped);
     connect(ws, &ShowKvrWaveDataWidget::configChanged, this, &MainWindow::onConfigChanged);
-    connect(ws, &ShowKvrWaveDataWidget::timeStretchRequested, this, &MainWindow::onTimeStretchRequested);
     connect(&m_document, &KvrDocument::changed, this, &MainWindow::onDocumentChanged);
     connect(&m_document, &KvrDocument::stateChanged, this, &MainWindow::updateEditState);
     connect(&m_document, &KvrDocument::focusChanged, this, &MainWindow::onDocumentFocusChanged);
@@ -316,6 +316,12 @@ void MainWindow::createMenus()
     menuView->addAction(tr("工程汇总"), this, &MainWindow::onShowProjectTable)
         ->setObjectName(QStringLiteral("menuItemProjectTable"));
     menuView->addAction(actionViewDensity);
+    QAction *depthWindow = menuView->addAction(tr("深度范围…"));
+    depthWindow->setObjectName(QStringLiteral("menuItemDepthWindow"));
+    connect(depthWindow, &QAction::triggered, this, [this]() {
+        if (m_blFileLoaded)
+            DepthWindowDialog(viewState(), double(m_pFileHead->fWaveSpeed), this).exec();
+    });
     menuChannel = menuView->addMenu(tr("显示通道"));
     menuChannel->setObjectName(QStringLiteral("menuChannel"));
     menuChannel->addActions(m_pChannelGroup->actions());
@@ -568,9 +574,6 @@ void MainWindow::on_actionViewDensity_triggered()
     SystemConfig::instance().setVariableDensity(actionViewDensity->isChecked());
     m_pShowWaveDataWidget->refreshDisplayState();
 }
-
-// Steps of the time stretch, within its range.
-void MainWindow::onTimeStretchRequested(int steps) { stepScale(WaveViewState::Scale::TimeStretch, steps); }
 
 void MainWindow::setFlawMarkAppearance(bool blMarking)
 {

@@ -158,8 +158,6 @@ public slots:
     void onWaveGroupMoved(int step);
     void onWaveGroupSwaped(int step);
     void onConfigChanged(int index, WaveParams params);
-    // Ctrl + wheel over a wave view.
-    void onTimeStretchRequested(int steps);
     // From the document.
     void onDocumentChanged(const DocChange &change);
     void onDocumentFocusChanged(int index);

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QSet>
 #include <QWheelEvent>
 #include <algorithm>
 #include <climits>
@@ -38,6 +39,11 @@ constexpr int kMinFlawMark = 7;
 // one, however wide the traces are spaced.
 constexpr double kMinMarkerRadius = 3.0;
 constexpr double kMaxMarkerRadius = 6.0;
+// Closer than this the traces leave no room for a ring: it would cover the
+// neighbours' bands and the band it points at. A suggestion is then a small
+// wedge beside its trace instead, this wide and twice as high.
+constexpr double kMinRingPitch = 5.0;
+constexpr double kWedge = 5.0;
 
 QString angleLabel(const WaveAnalyzeInfo &info, double offset)
 {
@@ -48,12 +54,22 @@ QString angleLabel(const WaveAnalyzeInfo &info, double offset)
 }
 
 // Grey of a drawn sample in the variable-density display: positive
-// half-waves dark, negative light, the zero line mid grey.
-QRgb densityGrey(double a)
+// half-waves dark, negative light, the zero line mid grey; `range` from the
+// zero line is full black or white.
+QRgb densityGrey(double a, double range)
 {
-    const int g = qBound(0, qRound(255.0 * (kFullScale - a) / kFullScale), 255);
+    const int g = qBound(0, qRound(127.5 - 127.5 * (a - kMidLevel) / range), 255);
     return qRgb(g, g, g);
 }
+
+// Samples looked at for the grey range: enough for a stable percentile,
+// few enough to take no noticeable time on the largest survey.
+constexpr int kRangeTraces = 400;
+constexpr int kRangeSamplesPerTrace = 512;
+// The share of samples within the grey range; the rest, mostly the direct
+// pulse, is drawn saturated. Much higher, the direct pulse sets the range and
+// the echoes of caves fade into the mid grey.
+constexpr double kRangePercentile = 0.90;
 } // namespace
 
 KvrMultiWaveAssistantWidget::KvrMultiWaveAssistantWidget(QWidget *parent)
@@ -97,11 +113,60 @@ void KvrMultiWaveAssistantWidget::setWaveSpeed(float speed)
 
 void KvrMultiWaveAssistantWidget::setDisplayState(const WaveDisplayState &state)
 {
+    m_blDensityRangeDirty = true;
     ShowKvrDataWidgetBase::setDisplayState(state); // the minimum pitch may change
+}
+
+const WaveBlock *KvrMultiWaveAssistantWidget::filteredBlock(int wave, WaveAnalyzeInfoPtr *info) const
+{
+    *info = waveAnalyzeInfoAt(wave);
+    if (!*info || !isValidChannel((*info)->nChannel))
+        return nullptr;
+    const WaveGroupPtr group = filterWaveGroupAt((*info)->nMeasurePoint);
+    return group ? group->blocks[(*info)->nChannel].data() : nullptr;
+}
+
+double KvrMultiWaveAssistantWidget::densityRange() const
+{
+    if (!m_blDensityRangeDirty)
+        return m_dDensityRange;
+    m_blDensityRangeDirty = false;
+    const int from = windowFrom(), to = windowTo();
+    const int P = m_shown.size();
+    const int traceStride = qMax(1, (P + kRangeTraces - 1) / kRangeTraces);
+    const int sampleStride = qMax(1, (to - from + kRangeSamplesPerTrace - 1) / kRangeSamplesPerTrace);
+    QVector<double> distances;
+    distances.reserve(qMin(P, kRangeTraces) * qMin(to - from, kRangeSamplesPerTrace));
+    for (int p = 0; p < P; p += traceStride) {
+        WaveAnalyzeInfoPtr info;
+        const WaveBlock *shown = filteredBlock(m_shown.at(p), &info);
+        if (!shown)
+            continue;
+        const WaveBlock &block = *shown;
+        const int n = qMin(validSampleCount(block), to);
+        if (n <= from)
+            continue;
+        const double g =
+            displayGain(*info, block, qMin(validSampleCount(block), sampleCount()), m_display.blNormalized);
+        for (int j = from; j < n; j += sampleStride)
+            if (block.nData[j] != kNoValue)
+                distances.append(std::abs(transferSample(block.nData[j], g) - kMidLevel));
+    }
+    // Flat or no traces: the whole scale, as a full-scale sample would need.
+    double range = kMidLevel;
+    if (!distances.isEmpty()) {
+        const auto k = distances.begin() + qMin(int(distances.size()) - 1, int(distances.size() * kRangePercentile));
+        std::nth_element(distances.begin(), k, distances.end());
+        if (*k >= 1.0)
+            range = *k;
+    }
+    m_dDensityRange = range;
+    return range;
 }
 
 void KvrMultiWaveAssistantWidget::updateWaveDisplay()
 {
+    m_blDensityRangeDirty = true;
     refreshShown();
     relayout();
     invalidateAll();
@@ -163,7 +228,7 @@ void KvrMultiWaveAssistantWidget::layoutRegions(int W, int H)
     const int right = qRound(5 * s);
     const int bottom = qRound(8 * s);
     setMargins(left, top, right, bottom);
-    setAxisRange(0.0f, float(sampleCount() * 0.002));
+    setAxisRange(float(windowFrom() * 0.002), float(windowTo() * 0.002));
     const QRectF area(left, top, qMax(0, W - left - right), qMax(0, H - top - bottom));
     for (int k = 0; k < 3; ++k)
         m_drawRegions[k] = area;
@@ -313,51 +378,83 @@ void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
     painter->drawLine(left, top, left, H - bottom);
     painter->drawLine(right, top, right, H - bottom);
 
+    QFont font = painter->font();
+    font.setPixelSize(depthFontPixels());
+    font.setWeight(50);
+    painter->setFont(font);
+    const int f = font.pixelSize();
+    QVector<double> ticks, majors;
+    QVector<DepthLabel> labels;
+    depthScale(&ticks, &labels, &majors);
+    for (double y : qAsConst(ticks))
+        painter->drawLine(QPointF(left - 5, y), QPointF(left, y));
+    for (double y : qAsConst(majors))
+        painter->drawLine(QPointF(left - 10, y), QPointF(left, y));
+    for (const DepthLabel &l : qAsConst(labels))
+        painter->drawText(QRectF(2, l.y - f, left - 12, 2 * f), Qt::AlignCenter, l.text);
+
+    painter->fillRect(QRect(left, top, qRound(w), qRound(h + 1)), bgColor(black));
+}
+
+int KvrMultiWaveAssistantWidget::depthFontPixels() const { return qMax(1, int(std::floor(14 * m_display.fFontScale))); }
+
+// Labels at least two and a half text heights apart, and at most about ten
+// in the window, so that neither a tall survey in a low window nor a narrow
+// depth window crowds or empties the scale; ticks at a fifth of that step.
+void KvrMultiWaveAssistantWidget::depthScale(QVector<double> *ticks, QVector<DepthLabel> *labels,
+                                             QVector<double> *majorTicks) const
+{
     const double v = m_fWaveSpeed;
     const double d0 = m_fAxisStart * v / 2000.0;
     const double d1 = m_fAxisEnd * v / 2000.0;
     const double range = d1 - d0;
     const double content = contentHeight();
-
-    QFont font = painter->font();
-    font.setPixelSize(qMax(1, int(std::floor(14 * m_display.fFontScale))));
-    font.setWeight(50);
-    painter->setFont(font);
-    const int f = font.pixelSize();
-
-    // Ticks every 0.1 m over the part of the list in the window. A zero or
-    // non-finite range (wave speed 0, say) has no ticks, and a range far
-    // denser than the pixels is not walked.
-    if (std::isfinite(range) && range > 0.0 && h > 0.0 && content > 0.0) {
-        const double step = content * 0.1 / range;
-        const double nTicks = std::round(range / 0.1);
-        if (nTicks <= 4.0 * content + 10.0) {
-            const int n = int(nTicks);
-            const int k0 = qMax(0, int(std::floor(m_nScrollY / step)));
-            const int k1 = qMin(n, int(std::ceil((m_nScrollY + h) / step)));
-            for (int k = k0; k <= k1; ++k) {
-                const double y = top + k * step - m_nScrollY;
-                if (y < top - 0.5 || y > top + h + 0.5)
-                    continue;
-                if (k % 10 != 0) {
-                    painter->drawLine(QPointF(left - 5, y), QPointF(left, y));
-                } else {
-                    painter->drawLine(QPointF(left - 10, y), QPointF(left, y));
-                    painter->drawText(QRectF(2, y - f, left - 12, 2 * f), Qt::AlignCenter,
-                                      QString::asprintf("%.2f", d0 + 0.1 * k));
-                }
-            }
-        }
-    }
-    // The end of the axis, when it is in the window.
+    const double top = m_nTopMargin;
+    const double h = m_drawRegions[0].height();
+    if (!std::isfinite(range) || !(range > 0.0) || !(h > 0.0) || !(content > 0.0))
+        return;
+    const double perMetre = content / range;
+    const int f = depthFontPixels();
+    const double labelStep = niceStep(qMax(2.5 * f / perMetre, h / perMetre / 10.0));
+    if (!(labelStep > 0.0))
+        return;
+    double tickStep = labelStep / 5.0;
+    if (tickStep * perMetre < 3.0)
+        tickStep = labelStep;
+    const int decimals = labelStep >= 0.01 ? 2 : 3;
+    const double shownTop = d0 + m_nScrollY / perMetre;
+    const double shownBottom = d0 + (m_nScrollY + h) / perMetre;
+    const double k0 = std::ceil(shownTop / tickStep - 1e-9);
+    const double k1 = std::floor(shownBottom / tickStep + 1e-9);
     const double end = top + content - m_nScrollY;
-    if (end <= top + h + 0.5) {
-        painter->drawLine(QPointF(left - 10, end), QPointF(left, end));
-        if (std::isfinite(d1))
-            painter->drawText(QRectF(2, end - f + 5, left - 12, f + 5), Qt::AlignCenter, QString::asprintf("%.2f", d1));
+    const bool endShown = end <= top + h + 0.5;
+    for (double k = k0; k <= k1 && k - k0 < 10000.0; k += 1.0) {
+        const double d = k * tickStep;
+        const double y = top + (d - d0) * perMetre - m_nScrollY;
+        if (y < top - 0.5 || y > top + h + 0.5)
+            continue;
+        const double q = d / labelStep;
+        if (std::abs(q - std::round(q)) > 1e-6) {
+            ticks->append(y);
+            continue;
+        }
+        majorTicks->append(y);
+        // The end of the axis has its own label.
+        if (!(endShown && std::abs(end - y) < 1.5 * f))
+            labels->append({y, QString::number(d, 'f', decimals)});
     }
+    if (endShown) {
+        majorTicks->append(end);
+        labels->append({end, QString::number(d1, 'f', decimals)});
+    }
+}
 
-    painter->fillRect(QRect(left, top, qRound(w), qRound(h + 1)), bgColor(black));
+QVector<KvrMultiWaveAssistantWidget::DepthLabel> KvrMultiWaveAssistantWidget::depthLabels() const
+{
+    QVector<double> ticks, majors;
+    QVector<DepthLabel> labels;
+    depthScale(&ticks, &labels, &majors);
+    return labels;
 }
 
 // Target rows of the wave area and the samples on each: a row covers the
@@ -366,14 +463,14 @@ void KvrMultiWaveAssistantWidget::drawBackground(QPainter *painter)
 void KvrMultiWaveAssistantWidget::buildRowRuns(int yOffset)
 {
     m_runs.clear();
-    const int N = sampleCount();
-    const double step = contentHeight() / N;
+    const int from = windowFrom(), to = windowTo();
+    const double step = rowsPerSample();
     const double top = m_nTopMargin;
     const double h = m_drawRegions[0].height();
     m_blDenseRows = step <= 1.0;
     if (!(step > 0.0) || h <= 0.0)
         return;
-    const double y0 = top - m_nScrollY; // widget y of sample 0
+    const double y0 = top - m_nScrollY; // widget y of the window's first sample
     const int rows = int(std::ceil(h));
     m_runs.reserve(rows);
     for (int r = 0; r < rows; ++r) {
@@ -384,8 +481,8 @@ void KvrMultiWaveAssistantWidget::buildRowRuns(int yOffset)
             start = int(std::floor(rowTop / step));
             end = start + 1;
         }
-        start = qMax(0, start);
-        end = qMin(N, end);
+        start = qMax(from, from + start);
+        end = qMin(to, from + end);
         if (start >= end)
             continue;
         m_runs.append({int(top) + r - yOffset, start, end});
@@ -435,13 +532,11 @@ void KvrMultiWaveAssistantWidget::drawWaves(QPainter *painter)
 void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb color, const Placement &at,
                                             SpanWriter &writer)
 {
-    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(wave);
-    if (!info || !isValidChannel(info->nChannel))
+    WaveAnalyzeInfoPtr info;
+    const WaveBlock *shown = filteredBlock(wave, &info);
+    if (!shown)
         return;
-    const WaveGroupPtr group = filterWaveGroupAt(info->nMeasurePoint);
-    if (!group || !group->blocks[info->nChannel])
-        return;
-    const WaveBlock &block = *group->blocks[info->nChannel];
+    const WaveBlock &block = *shown;
     const int cnt = validSampleCount(block);
     if (cnt == 0) {
         qDebug("没有数据");
@@ -469,15 +564,16 @@ void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb co
 
     if (!m_blDenseRows) {
         // Fewer samples than rows: lines from sample to sample.
-        const double step = contentHeight() / N;
-        const double y0 = m_nTopMargin - m_nScrollY - at.yOffset;
+        const double step = rowsPerSample();
+        const int from = windowFrom();
+        const double y0 = sampleY(from) - at.yOffset;
         const double top = at.clip.top(), bottom = at.clip.bottom() + 1;
-        const int j0 = qMax(0, int(std::floor((top - y0) / step)) - 1);
-        const int j1 = qMin(n - 1, int(std::ceil((bottom - y0) / step)) + 1);
+        const int j0 = qMax(0, from + int(std::floor((top - y0) / step)) - 1);
+        const int j1 = qMin(n - 1, from + int(std::ceil((bottom - y0) / step)) + 1);
         for (int j = j0; j <= j1; ++j) {
             const double a = transferSample(u[j], g);
             const double x = qBound(xLo, base + (a - kMidLevel) * at.swing / kMidLevel, xHi) + 0.5;
-            const double y = y0 + j * step;
+            const double y = y0 + (j - from) * step;
             m_raster.addPoint(x, y);
             if (fill && a >= kMidLevel)
                 m_raster.addFill(x, y);
@@ -533,17 +629,16 @@ void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb co
 
 void KvrMultiWaveAssistantWidget::drawDensityTrace(int wave, int x0, int x1, SpanWriter &writer)
 {
-    const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(wave);
-    if (!info || !isValidChannel(info->nChannel))
+    WaveAnalyzeInfoPtr info;
+    const WaveBlock *shown = filteredBlock(wave, &info);
+    if (!shown)
         return;
-    const WaveGroupPtr group = filterWaveGroupAt(info->nMeasurePoint);
-    if (!group || !group->blocks[info->nChannel])
-        return;
-    const WaveBlock &block = *group->blocks[info->nChannel];
+    const WaveBlock &block = *shown;
     const int n = qMin(validSampleCount(block), sampleCount());
     if (n == 0)
         return;
     const double g = displayGain(*info, block, n, m_display.blNormalized) * double(m_fWaveZoomScale);
+    const double range = densityRange();
     const qint32 *u = block.nData;
     for (const RowRun &run : qAsConst(m_runs)) {
         if (run.start >= n)
@@ -559,7 +654,7 @@ void KvrMultiWaveAssistantWidget::drawDensityTrace(int wave, int x0, int x1, Spa
                 pick = u[j];
             }
         }
-        writer.setColor(densityGrey(transferSample(pick, g)));
+        writer.setColor(densityGrey(transferSample(pick, g), range));
         writer.span(run.row, x0, x1);
     }
 }
@@ -571,16 +666,14 @@ void KvrMultiWaveAssistantWidget::drawFlawMark(QPainter *painter, int wave, cons
     // A mark outside the sample range has no place on the trace.
     if (!info || info->nFlawPos == kNoValue || info->nFlawPos < 0 || info->nFlawPos >= N)
         return;
-    const double y = m_nTopMargin - m_nScrollY + info->nFlawPos * contentHeight() / N - at.yOffset;
+    const double y = sampleY(info->nFlawPos) - at.yOffset;
     if (!std::isfinite(y))
         return;
     const double base = at.baseX - at.xOffset;
     // A cave with its bottom marked: the interval shaded across the trace's
     // column and the bottom as a second line.
     const int bottom = flawBottom(*info);
-    const double yb = bottom > info->nFlawPos && bottom < N
-        ? m_nTopMargin - m_nScrollY + bottom * contentHeight() / N - at.yOffset
-        : y;
+    const double yb = bottom > info->nFlawPos && bottom < N ? sampleY(bottom) - at.yOffset : y;
     if (yb > y && std::isfinite(yb)) {
         QColor shade = QColor::fromRgba(color);
         shade.setAlpha(60);
@@ -596,9 +689,20 @@ void KvrMultiWaveAssistantWidget::drawFlawMark(QPainter *painter, int wave, cons
         writer.span(ifloor(yb), ifloor(base - at.half + 0.5), ifloor(base + at.half + 0.5));
 }
 
-double KvrMultiWaveAssistantWidget::sampleY(int sample) const
+double KvrMultiWaveAssistantWidget::rowsPerSample() const { return contentHeight() / (windowTo() - windowFrom()); }
+
+double KvrMultiWaveAssistantWidget::sampleY(double sample) const
 {
-    return m_nTopMargin - m_nScrollY + sample * contentHeight() / sampleCount();
+    return m_nTopMargin - m_nScrollY + (sample - windowFrom()) * rowsPerSample();
+}
+
+int KvrMultiWaveAssistantWidget::sampleAtY(double y) const
+{
+    const double step = rowsPerSample();
+    if (!(step > 0.0) || !std::isfinite(step))
+        return windowFrom();
+    const double s = windowFrom() + (y - m_nTopMargin + m_nScrollY) / step;
+    return qBound(0, int(std::floor(s + 0.5)), sampleCount());
 }
 
 double KvrMultiWaveAssistantWidget::markerRadius(const Placement &at) const
@@ -607,7 +711,9 @@ double KvrMultiWaveAssistantWidget::markerRadius(const Placement &at) const
 }
 
 // An open circle around the trace at the suggested sample, so that the trace
-// and a flaw mark at the same place stay visible inside it.
+// and a flaw mark at the same place stay visible inside it; where the traces
+// are too close for that, a wedge left of the trace's column pointing at the
+// sample, which leaves the column itself as it is.
 void KvrMultiWaveAssistantWidget::drawSuggestion(QPainter *painter, int wave, const Placement &at)
 {
     const dsp::FlawSuggestion s = suggestionAt(wave);
@@ -616,6 +722,27 @@ void KvrMultiWaveAssistantWidget::drawSuggestion(QPainter *painter, int wave, co
     const double y = sampleY(s.sample) - at.yOffset;
     if (!std::isfinite(y))
         return;
+    const double S = tracePitch();
+    if (S < kMinRingPitch) {
+        const int column = ifloor(at.baseX - S / 2.0 + 0.5) - at.xOffset; // the trace's first pixel
+        const QRect beside(at.clip.left(), at.clip.top(), column - at.clip.left(), at.clip.height());
+        if (beside.width() <= 0)
+            return;
+        const QPointF wedge[3] = {QPointF(column, y + 0.5), QPointF(column - kWedge, y + 0.5 - kWedge),
+                                  QPointF(column - kWedge, y + 0.5 + kWedge)};
+        QPen pen = suggestionPen(s);
+        const bool strong = s.confidence >= dsp::kRecommendedConfidence;
+        painter->save();
+        painter->setClipRect(beside);
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        pen.setStyle(Qt::SolidLine);
+        pen.setWidthF(1.0);
+        painter->setPen(pen);
+        painter->setBrush(strong ? QBrush(pen.color()) : QBrush(Qt::NoBrush));
+        painter->drawPolygon(wedge, 3);
+        painter->restore();
+        return;
+    }
     const double r = markerRadius(at);
     painter->save();
     painter->setClipRect(at.clip);
@@ -667,22 +794,25 @@ void KvrMultiWaveAssistantWidget::repaintTrace(int wave)
         update(r);
 }
 
-// Labels above the traces in the window. Where the spacing is too narrow for
-// every label, an evenly spaced subset is drawn that never overlaps and always
-// holds the flawed waves' labels; the focused wave's label is always drawn,
-// in the focus colour.
-void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
+QFont KvrMultiWaveAssistantWidget::labelFont() const
 {
-    const bool black = m_display.blBlackBackground;
-    const double S = tracePitch();
-    const int top = m_nTopMargin;
-    const int F = m_nFocusWaveIndex;
-    const double offset = m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0;
-    QFont font = painter->font();
+    QFont font = this->font();
     font.setPixelSize(qMax(1, int(std::floor(12 * m_display.fFontScale))));
     font.setWeight(50);
-    painter->setFont(font);
-    const QFontMetricsF fm(font);
+    return font;
+}
+
+// Where the spacing is too narrow for every label, an evenly spaced subset
+// that never overlaps; the focused wave's label and the flawed waves' are
+// always in it (as far as the band holds them), moved aside from each other
+// where they crowd. A label that would be cut at either end of the band is
+// left out, except the focused one, which is moved inside.
+QVector<KvrMultiWaveAssistantWidget::AngleLabel> KvrMultiWaveAssistantWidget::angleLabels() const
+{
+    const double S = tracePitch();
+    const int F = m_nFocusWaveIndex;
+    const double offset = m_pFileHead ? double(m_pFileHead->fOffsetAngle) : 0.0;
+    const QFontMetricsF fm(labelFont());
     int first = 0, last = -1;
     visibleRange(&first, &last);
     // Labels may reach further out than their traces.
@@ -690,33 +820,22 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
     first = qMax(0, first - extra);
     last = qMin(m_shown.size() - 1, last + extra);
 
-    // Which labels to draw: the focused one first (drawn apart below), then
-    // the flawed waves', then as many others as fit.
     LabelRequest request;
     request.gap = fm.horizontalAdvance(QLatin1Char(' '));
-    request.shiftPriority = false;
-    QVector<int> positions;
-    QStringList texts;
-    int focusedPos = -1;
-    const double bandLeft = m_nLeftMargin;
-    const double bandRight = m_nLeftMargin + m_drawRegions[0].width();
-    QVector<QLineF> ticks;
+    request.low = m_nLeftMargin;
+    request.high = m_nLeftMargin + m_drawRegions[0].width();
+    QVector<AngleLabel> candidates;
     for (int p = first; p <= last; ++p) {
         const int wave = m_shown.at(p);
-        if (wave == F)
-            focusedPos = p;
         const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(wave);
-        const QString text = info ? angleLabel(*info, offset) : QString();
-        const double x = baselineX(p), w = fm.horizontalAdvance(text);
-        // A label cut at either end of the band would read as another angle.
-        if (!info || (wave != F && (x - w / 2.0 < bandLeft || x + w / 2.0 > bandRight))) {
-            if (S >= kMinWigglePitch)
-                ticks.append(QLineF(x, top - 8, x, top));
+        if (!info)
             continue;
-        }
-        const int i = positions.size();
-        positions.append(p);
-        texts.append(text);
+        const QString text = angleLabel(*info, offset);
+        const double x = baselineX(p), w = fm.horizontalAdvance(text);
+        if (wave != F && (x - w / 2.0 < request.low || x + w / 2.0 > request.high))
+            continue;
+        const int i = candidates.size();
+        candidates.append({wave, x, x, w, text});
         request.centers.append(x);
         request.extents.append(w);
         if (wave == F)
@@ -724,39 +843,60 @@ void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
         else if (info->nFlawPos != kNoValue && info->nFlawPos >= 0)
             request.priority.append(i);
     }
-    QVector<bool> labelled(positions.size(), false);
-    for (const LabelPlacement &l : chooseLabels(request))
-        labelled[l.index] = true;
-
-    painter->setPen(QColor(Qt::black));
-    for (int i = 0; i < positions.size(); ++i) {
-        const int p = positions.at(i);
-        if (p == focusedPos)
-            continue;
-        const double x = baselineX(p);
-        if (labelled.at(i)) {
-            const double w = request.extents.at(i);
-            painter->drawText(QRectF(x - w / 2.0 - 1.0, 0, w + 2.0, top - 1), Qt::AlignCenter, texts.at(i));
-        }
-        if (labelled.at(i) || S >= kMinWigglePitch)
-            ticks.append(QLineF(x, top - 8, x, top));
+    QVector<AngleLabel> chosen;
+    for (const LabelPlacement &l : chooseLabels(request)) {
+        AngleLabel label = candidates.at(l.index);
+        label.center = l.center;
+        chosen.append(label);
     }
-    painter->drawLines(ticks);
-    if (focusedPos >= 0) {
-        const double x = baselineX(focusedPos);
-        painter->setPen(focusColorFor(black));
-        painter->drawLine(QPointF(x, top - 8), QPointF(x, top));
-        if (const WaveAnalyzeInfoPtr &info = m_waveAnalyzeInfoList.at(F)) {
-            const QString text = angleLabel(*info, offset);
-            const double tw = fm.horizontalAdvance(text);
-            // Whole, also for a trace at either end of the window.
-            const double boxLeft =
-                qBound(double(m_nLeftMargin), x - tw / 2.0, qMax(double(m_nLeftMargin), bandRight - tw));
-            const QRectF box(boxLeft, 0, tw, top - 1);
-            // Over the neighbours' ticks, on the band's own background.
-            painter->fillRect(box.adjusted(-1, 0, 1, -8), palette().color(backgroundRole()));
-            painter->drawText(box, Qt::AlignCenter, text);
+    return chosen;
+}
+
+// The labels above the traces in the window and a tick for each; the
+// focused wave's in the focus colour on the band's own background. A label
+// moved aside points at its trace with a slanted tick.
+void KvrMultiWaveAssistantWidget::drawAngleLabels(QPainter *painter)
+{
+    const bool black = m_display.blBlackBackground;
+    const double S = tracePitch();
+    const int top = m_nTopMargin;
+    painter->setFont(labelFont());
+    const QVector<AngleLabel> labels = angleLabels();
+    QSet<int> labelled;
+    for (const AngleLabel &l : labels)
+        labelled.insert(l.wave);
+
+    QVector<QLineF> ticks;
+    if (S >= kMinWigglePitch) {
+        int first = 0, last = -1;
+        visibleRange(&first, &last);
+        for (int p = first; p <= last; ++p) {
+            if (!labelled.contains(m_shown.at(p)))
+                ticks.append(QLineF(baselineX(p), top - 8, baselineX(p), top));
         }
+    }
+    const AngleLabel *focused = nullptr;
+    for (const AngleLabel &l : labels) {
+        if (l.wave == m_nFocusWaveIndex) {
+            focused = &l;
+            continue;
+        }
+        ticks.append(QLineF(l.center, top - 8, l.x, top));
+    }
+    painter->setPen(QColor(Qt::black));
+    painter->drawLines(ticks);
+    for (const AngleLabel &l : labels) {
+        if (&l != focused)
+            painter->drawText(QRectF(l.center - l.width / 2.0 - 1.0, 0, l.width + 2.0, top - 1), Qt::AlignCenter,
+                              l.text);
+    }
+    if (focused) {
+        painter->setPen(focusColorFor(black));
+        painter->drawLine(QPointF(focused->center, top - 8), QPointF(focused->x, top));
+        const QRectF box(focused->center - focused->width / 2.0, 0, focused->width, top - 1);
+        // Over the neighbours' ticks, on the band's own background.
+        painter->fillRect(box.adjusted(-1, 0, 1, -8), palette().color(backgroundRole()));
+        painter->drawText(box, Qt::AlignCenter, focused->text);
     }
 }
 
@@ -850,9 +990,18 @@ bool KvrMultiWaveAssistantWidget::cursorInWaveArea() const
 
 void KvrMultiWaveAssistantWidget::drawOverlay(QPainter *painter)
 {
+    const QRectF area = m_drawRegions[0];
+    if (m_blDepthDragging && m_nDepthDragTo != m_nDepthDragFrom) {
+        // The range the drag will show, across the scale and the traces.
+        const QRectF band(0, qMin(m_nDepthDragFrom, m_nDepthDragTo), area.right(),
+                          std::abs(m_nDepthDragTo - m_nDepthDragFrom));
+        painter->fillRect(band, QColor(0, 120, 215, 60));
+        painter->setPen(QPen(QColor(0, 120, 215), 0));
+        painter->drawLine(QPointF(0, band.top()), QPointF(area.right(), band.top()));
+        painter->drawLine(QPointF(0, band.bottom()), QPointF(area.right(), band.bottom()));
+    }
     if (!cursorInWaveArea())
         return;
-    const QRectF area = m_drawRegions[0];
     painter->setPen(QPen(QColor(Qt::darkGreen), 0));
     painter->drawLine(QPointF(area.left(), m_cursor.y()), QPointF(area.right(), m_cursor.y()));
     // The focused trace stays over the line, so a flaw mark just set at the
@@ -898,8 +1047,7 @@ QString KvrMultiWaveAssistantWidget::statusText() const
 {
     if (m_shown.isEmpty() || !cursorInWaveArea())
         return QString();
-    const int N = sampleCount();
-    const int i = qRound(N * (m_cursor.y() - m_nTopMargin + m_nScrollY) / contentHeight());
+    const int i = sampleAtY(m_cursor.y());
     double t = 0.0, d = 0.0;
     if (i >= 0) {
         t = 2.0 * i;
@@ -929,7 +1077,7 @@ void KvrMultiWaveAssistantWidget::leaveEvent(QEvent *event)
 void KvrMultiWaveAssistantWidget::setIndicateWaveDataIndex(int index)
 {
     layoutRegions(width(), height());
-    const double y = m_nTopMargin + double(index) * contentHeight() / sampleCount() - m_nScrollY;
+    const double y = sampleY(index);
     if (!std::isfinite(y))
         return;
     const int old = m_cursor.y();
@@ -1034,7 +1182,9 @@ void KvrMultiWaveAssistantWidget::wheelEvent(QWheelEvent *event)
     }
     if (event->modifiers() & Qt::ControlModifier) {
         const int steps = delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : -1);
-        emit timeStretchRequested(steps);
+        const int y =
+            qBound(int(m_drawRegions[0].top()), qRound(event->position().y()), int(m_drawRegions[0].bottom()));
+        emit depthZoomRequested(sampleAtY(y), steps);
     } else {
         const int by = -delta * kWheelStep / 120;
         const bool across = (event->modifiers() & Qt::ShiftModifier) || d.y() == 0;
@@ -1043,8 +1193,38 @@ void KvrMultiWaveAssistantWidget::wheelEvent(QWheelEvent *event)
     event->accept();
 }
 
+bool KvrMultiWaveAssistantWidget::onDepthScale(const QPoint &pos) const
+{
+    const QRectF area = m_drawRegions[0];
+    return !m_shown.isEmpty() && area.height() > 0 && pos.x() < area.left() && pos.y() >= area.top()
+        && pos.y() <= area.bottom();
+}
+
+void KvrMultiWaveAssistantWidget::repaintDepthDrag(int y0, int y1)
+{
+    update(QRect(0, qMin(y0, y1) - 1, width(), std::abs(y1 - y0) + 3));
+}
+
+void KvrMultiWaveAssistantWidget::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && onDepthScale(event->pos())) {
+        m_blDepthDragging = false;
+        emit depthWindowResetRequested();
+        event->accept();
+        return;
+    }
+    ShowKvrDataWidgetBase::mouseDoubleClickEvent(event);
+}
+
 void KvrMultiWaveAssistantWidget::mousePressEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier && onDepthScale(event->pos())) {
+        m_blDepthDragging = true;
+        m_nDepthDragFrom = m_nDepthDragTo = event->pos().y();
+        setCursor(Qt::SizeVerCursor);
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier) {
         m_cursor = event->pos();
         if (!m_shown.isEmpty()) {
@@ -1059,6 +1239,21 @@ void KvrMultiWaveAssistantWidget::mousePressEvent(QMouseEvent *event)
 
 void KvrMultiWaveAssistantWidget::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (m_blDepthDragging && event->button() == Qt::LeftButton) {
+        m_blDepthDragging = false;
+        setCursor(Qt::ArrowCursor);
+        const QRectF area = m_drawRegions[0];
+        const int y = qBound(int(area.top()), event->pos().y(), int(area.bottom()));
+        repaintDepthDrag(m_nDepthDragFrom, m_nDepthDragTo);
+        // A click, or a slip of a few pixels, is no window.
+        if (std::abs(y - m_nDepthDragFrom) >= 4) {
+            const int a = sampleAtY(qMin(y, m_nDepthDragFrom));
+            const int b = sampleAtY(qMax(y, m_nDepthDragFrom));
+            emit depthWindowRequested(a, b);
+        }
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier && !m_shown.isEmpty()) {
         setCursor(Qt::ArrowCursor);
         m_blDragging = false;
@@ -1075,10 +1270,20 @@ void KvrMultiWaveAssistantWidget::mouseReleaseEvent(QMouseEvent *event)
 
 void KvrMultiWaveAssistantWidget::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_blDepthDragging) {
+        const QRectF area = m_drawRegions[0];
+        const int old = m_nDepthDragTo;
+        m_nDepthDragTo = qBound(int(area.top()), event->pos().y(), int(area.bottom()));
+        repaintDepthDrag(m_nDepthDragFrom, old);
+        repaintDepthDrag(m_nDepthDragFrom, m_nDepthDragTo);
+        event->accept();
+        return;
+    }
     const int old = m_cursor.y();
     m_cursor = event->pos();
     refreshStatus();
-    const Qt::CursorShape shape = m_blDragging ? Qt::SizeHorCursor : Qt::ArrowCursor;
+    const Qt::CursorShape shape =
+        m_blDragging ? Qt::SizeHorCursor : (onDepthScale(event->pos()) ? Qt::SizeVerCursor : Qt::ArrowCursor);
     if (cursor().shape() != shape)
         setCursor(shape);
     if (old != m_cursor.y()) {

@@ -57,6 +57,30 @@ public:
     // else an empty string.
     QString suggestionToolTip(const QPoint &pos) const override;
 
+    // The sample at widget y (within 0 .. the sample count).
+    int sampleAtY(double y) const;
+
+    // The labels of the depth scale in the window, top to bottom: whole
+    // multiples of one step (1, 2 or 5 times a power of ten metres) that
+    // keep them apart at any height and depth range, and the end of the
+    // axis when it is in the window.
+    struct DepthLabel {
+        double y;
+        QString text;
+    };
+    QVector<DepthLabel> depthLabels() const;
+
+    // The direction labels drawn above the traces in the window, in order
+    // along the band: the one place that decides which are drawn and where.
+    struct AngleLabel {
+        int wave;      // analysis-list index
+        double x;      // the trace's baseline
+        double center; // where the label is drawn (moved aside when crowded)
+        double width;
+        QString text;
+    };
+    QVector<AngleLabel> angleLabels() const;
+
     // The status text for the current cursor, or an empty string when the
     // cursor is outside the wave area or there are no traces.
     QString statusText() const;
@@ -64,6 +88,14 @@ public:
     // The context menu as shown on a right click (the caller owns it);
     // nullptr with no traces.
     QMenu *createContextMenu(QWidget *parent = nullptr);
+
+    // The distance from the zero line (in drawn sample units, before the
+    // amplitude zoom) that the variable-density display shows as full black
+    // or white: the 90th percentile of the shown traces' samples in the depth
+    // window, so that a survey of weak echoes shows its bands as clearly as
+    // a strong one (the direct pulse, about a tenth of a trace, saturates). Worked out once after each change of the data, the shown
+    // waves, the window or the display state, not on every paint.
+    double densityRange() const;
 
     // The wave area (region 0) from the last layout.
     QRectF waveArea() const { return m_drawRegions[0]; }
@@ -130,8 +162,13 @@ signals:
     void waveGroupSwaped(int step);
     // Enter on a wave with a suggestion: its flaw mark at the suggested sample.
     void flawPosChanged(int nWaveIndex, int nFlawPos);
-    // Ctrl + wheel: stretch (positive) or compress the time axis by steps.
-    void timeStretchRequested(int steps);
+    // Dragging over the depth scale: show samples [from, to) only.
+    void depthWindowRequested(int from, int to);
+    // A double click on the depth scale: show the whole trace again.
+    void depthWindowResetRequested();
+    // Ctrl + wheel: narrow (steps > 0) or widen the depth window about
+    // `sample`, the one under the pointer.
+    void depthZoomRequested(int sample, int steps);
     // The scroll offset, the list's size or the window's size changed.
     void scrollGeometryChanged();
 
@@ -145,6 +182,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -169,6 +207,9 @@ private:
     void relayout();
     void refreshShown();
     void refreshStatus();
+    // The filtered block wave `wave` draws and its record; nullptr when the
+    // record, its channel or its block is missing.
+    const WaveBlock *filteredBlock(int wave, WaveAnalyzeInfoPtr *info) const;
     // Mouse tracking and pointer shape for the traces shown (none: forbidden).
     void updatePointerState();
     int sampleCount() const;
@@ -193,18 +234,33 @@ private:
     void drawTrace(QPainter *painter, int wave, QRgb color, const Placement &at, waveview::SpanWriter &writer);
     void drawDensityTrace(int wave, int x0, int x1, waveview::SpanWriter &writer);
     void drawFlawMark(QPainter *painter, int wave, const Placement &at, QRgb color);
+    // Pixel rows per sample down the list.
+    double rowsPerSample() const;
     // Widget y of sample `sample` of the list (NaN when there is no axis).
-    double sampleY(int sample) const;
+    double sampleY(double sample) const;
     // Radius of a suggestion's marker around the trace.
     double markerRadius(const Placement &at) const;
     void drawSuggestion(QPainter *painter, int wave, const Placement &at);
-    // The direction labels and their ticks above the visible traces: the one
-    // place that decides which labels are drawn.
+    QFont labelFont() const;
+    // The direction labels and their ticks above the visible traces.
     void drawAngleLabels(QPainter *painter);
     void rebuildBand();
     void rebuildFocusImage();
 
+    // Whether widget point `pos` is on the depth scale beside the wave area.
+    bool onDepthScale(const QPoint &pos) const;
+    // The ticks of the depth scale in the window (widget y) and its labels.
+    void depthScale(QVector<double> *ticks, QVector<DepthLabel> *labels, QVector<double> *majorTicks) const;
+    int depthFontPixels() const;
+    void repaintDepthDrag(int y0, int y1);
+
     bool m_blDragging = false;
+    mutable double m_dDensityRange = 0.0;
+    mutable bool m_blDensityRangeDirty = true;
+    // A drag over the depth scale: where it began and where it is (widget y).
+    bool m_blDepthDragging = false;
+    int m_nDepthDragFrom = 0;
+    int m_nDepthDragTo = 0;
     QString m_strLastStatus;
     bool m_blShownGiven = false;
     QVector<int> m_shown;

@@ -2,11 +2,14 @@
 
 #include "waverender.h"
 
+#include "app/labellayout.h"
+
 #include "dsp/fft.h"
 #include "dsp/gain.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -164,7 +167,7 @@ void KvrSingleWaveAssistantWidget::layoutRegions(int W, int H)
     if (m_nSpectrum)
         setAxisRange(0.0f, 125.0f); // kHz
     else
-        setAxisRange(0.0f, float(sampleCount() * 0.002)); // the scale the curves are drawn on
+        setAxisRange(float(windowFrom() * 0.002), float(windowTo() * 0.002)); // the scale the curves are drawn on
     const QRectF area(kMarginLeft, kMarginTop, qMax(0, W - kMarginLeft - kMarginRight),
                       qMax(0, H - kMarginTop - kMarginBottom));
     m_drawRegions[0] = area;
@@ -264,32 +267,36 @@ void KvrSingleWaveAssistantWidget::paintBackground(QPainter *painter)
 
     if (width > 0.0) {
         if (!m_nSpectrum) {
-            // Ticks every 0.1 ms, every fifth long and labelled with the time
-            // above and the depth below. Zero or non-finite ranges have none.
+            // Labels with the time above and the depth below, at a step of
+            // 1, 2 or 5 times a power of ten that keeps about four to eight
+            // in the depth window and them apart; ticks at a fifth of it.
+            // Zero or non-finite ranges have none.
             const double t0 = m_fAxisStart, t1 = m_fAxisEnd;
             const double range = t1 - t0;
             const double v = std::isfinite(m_fWaveSpeed) ? double(m_fWaveSpeed) : 0.0;
-            if (std::isfinite(range) && range > 0.0) {
-                const double nTicks = std::round(range / 0.1);
-                if (nTicks <= 4.0 * width + 10.0) {
-                    const int n = int(nTicks);
-                    for (int k = 0; k <= n; ++k) {
-                        const double t = t0 + 0.1 * k;
-                        const double x = left + (t - t0) / range * width;
-                        if (x > area.right() + 0.5)
-                            break;
-                        const bool major = k % 5 == 0;
-                        const int len = major ? 8 : 4;
-                        painter->drawLine(QPointF(x, top - len), QPointF(x, top));
-                        painter->drawLine(QPointF(x, bottom), QPointF(x, bottom + len));
-                        if (!major)
-                            continue;
-                        const double depth = t * v / 2000.0;
-                        const bool first = k == 0;
-                        label(x, 0, aboveH, QString::asprintf(first ? "%.0f ms" : "%.2f", t), first);
-                        if (std::isfinite(depth))
-                            label(x, belowY, belowH, QString::asprintf(first ? "%.0f m" : "%.2f", depth), first);
-                    }
+            const double perMs = width / range;
+            const double labelStep = niceStep(qMax(60.0 * s / perMs, range / 8.0));
+            if (std::isfinite(range) && range > 0.0 && labelStep > 0.0) {
+                const double tickStep = labelStep / 5.0 * perMs >= 3.0 ? labelStep / 5.0 : labelStep;
+                const char *format = labelStep >= 0.01 ? "%.2f" : "%.3f";
+                const double k0 = std::ceil(t0 / tickStep - 1e-9), k1 = std::floor(t1 / tickStep + 1e-9);
+                for (double k = k0; k <= k1 && k - k0 < 10000.0; k += 1.0) {
+                    const double t = k * tickStep;
+                    const double x = left + (t - t0) * perMs;
+                    const double q = t / labelStep;
+                    const bool major = std::abs(q - std::round(q)) < 1e-6;
+                    const int len = major ? 8 : 4;
+                    painter->drawLine(QPointF(x, top - len), QPointF(x, top));
+                    painter->drawLine(QPointF(x, bottom), QPointF(x, bottom + len));
+                    if (!major)
+                        continue;
+                    const double depth = t * v / 2000.0;
+                    // The left end of the whole trace carries the units.
+                    const bool first = std::abs(t) < 1e-9;
+                    label(x, 0, aboveH, first ? QStringLiteral("0 ms") : QString::asprintf(format, t), first);
+                    if (std::isfinite(depth))
+                        label(x, belowY, belowH, first ? QStringLiteral("0 m") : QString::asprintf(format, depth),
+                              first);
                 }
             }
         } else {
@@ -309,17 +316,88 @@ void KvrSingleWaveAssistantWidget::paintBackground(QPainter *painter)
         }
     }
 
-    QFont captionFont = painter->font();
-    captionFont.setPixelSize(qMax(1, int(std::floor(16 * s))));
-    painter->setFont(captionFont);
-    if (!ps.isEmpty()) {
-        const QRectF up = ps.first();
-        painter->drawText(QRectF(0, up.top(), left, up.height()), Qt::AlignCenter, tr("滤\n波\n信\n号"));
-        if (ps.size() > 1) {
-            const QRectF low = ps.at(1);
-            painter->drawText(QRectF(0, low.top(), left, low.height()), Qt::AlignCenter, tr("原\n始\n信\n号"));
+    drawCaptions(painter, 0);
+}
+
+// The captions beside the panels, each within its own panel's height, in
+// the left margin starting at widget x `x`.
+void KvrSingleWaveAssistantWidget::drawCaptions(QPainter *painter, int x)
+{
+    const QList<QRectF> ps = panels();
+    const double s = m_display.fFontScale;
+    const double left = m_drawRegions[0].left();
+    // In panels too low for the caption, its short form.
+    const QStringList captions = {tr("滤波信号"), tr("原始信号")};
+    const QStringList shortCaptions = {tr("滤波"), tr("原始")};
+    const int pixels = qMax(1, int(std::floor(16 * s)));
+    for (int i = 0; i < ps.size() && i < captions.size(); ++i) {
+        const QRectF room(x + 1, ps.at(i).top() + 1, left - 3, ps.at(i).height() - 2);
+        Caption c = fitCaption(captions.at(i), painter->font(), pixels, room.size());
+        if (QString(c.text).remove(QLatin1Char('\n')) != captions.at(i))
+            c = fitCaption(shortCaptions.at(i), painter->font(), pixels, room.size());
+        if (c.pixelSize <= 0)
+            continue;
+        QFont captionFont = painter->font();
+        captionFont.setPixelSize(c.pixelSize);
+        painter->setFont(captionFont);
+        if (c.stacked) {
+            painter->drawText(room, Qt::AlignCenter, c.text);
+            continue;
+        }
+        painter->save();
+        painter->translate(room.center());
+        painter->rotate(-90);
+        painter->drawText(QRectF(-room.height() / 2, -room.width() / 2, room.height(), room.width()), Qt::AlignCenter,
+                          c.text);
+        painter->restore();
+    }
+}
+
+KvrSingleWaveAssistantWidget::Caption KvrSingleWaveAssistantWidget::fitCaption(const QString &text, const QFont &font,
+                                                                               int pixelSize, const QSizeF &room)
+{
+    Caption c;
+    if (text.isEmpty() || room.width() < 1.0 || room.height() < 1.0)
+        return c;
+    bool chinese = true;
+    for (const QChar ch : text)
+        chinese = chinese && ch.script() == QChar::Script_Han;
+    QFont f = font;
+    // Stacked: as many lines as characters, each as wide as a character.
+    if (chinese) {
+        // Smaller than this a stack of characters reads worse than a line.
+        const int smallest = qMax(kMinCaptionPixels, 11);
+        for (int px = pixelSize; px >= smallest; --px) {
+            f.setPixelSize(px);
+            const QFontMetricsF fm(f);
+            double widest = 0.0;
+            for (const QChar ch : text)
+                widest = qMax(widest, fm.horizontalAdvance(ch));
+            const double tall = fm.height() * text.size();
+            if (widest <= room.width() && tall <= room.height()) {
+                c.stacked = true;
+                c.pixelSize = px;
+                c.text = text.split(QString(), Qt::SkipEmptyParts).join(QLatin1Char('\n'));
+                c.extent = QSizeF(widest, tall);
+                return c;
+            }
         }
     }
+    // Turned: one line along the panel's height, as high as the room is wide.
+    for (int px = pixelSize; px >= kMinCaptionPixels; --px) {
+        f.setPixelSize(px);
+        const QFontMetricsF fm(f);
+        if (fm.height() > room.width() && px > kMinCaptionPixels)
+            continue;
+        const double along = fm.horizontalAdvance(text);
+        if (along <= room.height() || px == kMinCaptionPixels) {
+            c.pixelSize = px;
+            c.text = along <= room.height() ? text : fm.elidedText(text, Qt::ElideRight, room.height());
+            c.extent = QSizeF(fm.height(), qMin(along, fm.horizontalAdvance(c.text)));
+            return c;
+        }
+    }
+    return c;
 }
 
 void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock &block, double gain,
@@ -328,16 +406,21 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
     const int N = sampleCount();
     const double p = panel.height();
     const double zeroY = panel.top() + p / 2.0;
-    const double dx = panel.width() / N;
     const int n = qMin(validSampleCount(block), N);
     if (panel.width() <= 0.0 || p <= 0.0)
         return;
+    // The depth window's samples and one beyond either end, so that the
+    // curve runs to the panel's edges.
+    const int j0 = qMax(0, windowFrom() - 1);
+    const int j1 = qMin(n, windowTo() + 1);
     QVector<QPointF> points;
-    points.reserve(n);
+    points.reserve(qMax(0, j1 - j0));
     QVector<QLineF> fills;
     const bool fill = m_display.blFill;
-    for (int j = 0; j < n; ++j) {
-        const double x = panel.left() + j * dx;
+    painter->save();
+    painter->setClipRect(panel.adjusted(0, -1, 0, 1));
+    for (int j = j0; j < j1; ++j) {
+        const double x = sampleX(panel, j);
         const double y = curveY(block.nData[j], gain, panel);
         points.append(QPointF(x, y));
         if (fill && y <= zeroY)
@@ -349,9 +432,10 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
         painter->drawPolyline(points.constData(), points.size());
     else if (points.size() == 1)
         painter->drawPoint(points.first());
+    painter->restore();
     // A mark outside the sample range has no place on the trace.
-    if (flawPos != kNoValue && flawPos >= 0 && flawPos < N) {
-        const double x = panel.left() + double(flawPos) * dx;
+    if (flawPos != kNoValue && flawPos >= windowFrom() && flawPos < qMin(N, windowTo() + 1)) {
+        const double x = sampleX(panel, flawPos);
         if (std::isfinite(x)) {
             painter->save();
             painter->setPen(QPen(QColor(Qt::red), 0));
@@ -363,7 +447,7 @@ void KvrSingleWaveAssistantWidget::drawCurve(QPainter *painter, const WaveBlock 
 
 double KvrSingleWaveAssistantWidget::sampleX(const QRectF &panel, int sample) const
 {
-    return panel.left() + double(sample) * panel.width() / sampleCount();
+    return panel.left() + double(sample - windowFrom()) * panel.width() / (windowTo() - windowFrom());
 }
 
 // An open circle on the curve at the suggested sample, and an open triangle
@@ -503,6 +587,16 @@ QString KvrSingleWaveAssistantWidget::spectrumToolTipText() const
 
 void KvrSingleWaveAssistantWidget::drawOverlay(QPainter *painter)
 {
+    // Stretched and scrolled, the captions stay at the window's left edge.
+    const int shownLeft = visibleRegion().boundingRect().left();
+    if (!m_nSpectrum && shownLeft > 0 && shownLeft < width()) {
+        const QRect margin(shownLeft, 0, int(m_drawRegions[0].left()), height());
+        painter->save();
+        painter->fillRect(margin, m_display.blBlackBackground ? QColor(Qt::black) : QColor(Qt::white));
+        painter->setPen(QPen(m_display.blBlackBackground ? QColor(Qt::white) : QColor(Qt::black), 0));
+        drawCaptions(painter, shownLeft);
+        painter->restore();
+    }
     drawRuler(painter);
     if (!cursorInArea())
         return;
@@ -512,10 +606,10 @@ void KvrSingleWaveAssistantWidget::drawOverlay(QPainter *painter)
     // The flaw mark stays above the cursor line, so the line never hides it.
     const WaveAnalyzeInfoPtr info = waveAnalyzeInfoAt(m_nFocusWaveIndex);
     const int N = sampleCount();
-    if (!m_nSpectrum && info && info->nFlawPos >= 0 && info->nFlawPos < N) {
+    if (!m_nSpectrum && info && info->nFlawPos >= windowFrom() && info->nFlawPos < N && info->nFlawPos <= windowTo()) {
         painter->setPen(QPen(QColor(Qt::red), 0));
         for (const QRectF &p : panels()) {
-            const double x = p.left() + double(info->nFlawPos) * p.width() / N;
+            const double x = sampleX(p, info->nFlawPos);
             painter->drawLine(QPointF(x, p.top()), QPointF(x, p.bottom()));
         }
     }
@@ -541,7 +635,7 @@ int KvrSingleWaveAssistantWidget::sampleIndexAt(int x) const
     // The scale the curve and the mark are drawn on, so that a click marks
     // the sample under the pointer also in a survey whose waves differ in
     // length.
-    return qRound(qRound(x - area.left()) * double(sampleCount()) / area.width());
+    return windowFrom() + qRound(qRound(x - area.left()) * double(windowTo() - windowFrom()) / area.width());
 }
 
 void KvrSingleWaveAssistantWidget::mouseMoveEvent(QMouseEvent *event)
@@ -685,14 +779,16 @@ void KvrSingleWaveAssistantWidget::keyPressEvent(QKeyEvent *event)
     ShowKvrDataWidgetBase::keyPressEvent(event);
 }
 
-// Ctrl + wheel asks for a stretch of the time axis; the plain wheel is left to
+// Ctrl + wheel asks to zoom the depth window about the pointer; the plain wheel is left to
 // the scrolling frame around the view.
 void KvrSingleWaveAssistantWidget::wheelEvent(QWheelEvent *event)
 {
     const QPoint d = event->angleDelta();
     const int delta = d.y() != 0 ? d.y() : d.x();
     if ((event->modifiers() & Qt::ControlModifier) && delta != 0) {
-        emit timeStretchRequested(delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : -1));
+        const QRectF area = m_drawRegions[0];
+        const int x = qBound(int(area.left()), qRound(event->position().x()), int(area.right()));
+        emit depthZoomRequested(sampleIndexAt(x), delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : -1));
         event->accept();
         return;
     }
@@ -711,6 +807,7 @@ void KvrSingleWaveAssistantWidget::drawCaveInterval(QPainter *painter, const Wav
     const double x0 = sampleX(panel, top);
     const double x1 = sampleX(panel, qMin(bottom, N));
     painter->save();
+    painter->setClipRect(panel);
     painter->fillRect(QRectF(QPointF(x0, panel.top()), QPointF(x1, panel.bottom())), QColor(255, 0, 0, 45));
     if (bottom < N) {
         painter->setPen(QPen(QColor(Qt::red), 0, Qt::DashLine));

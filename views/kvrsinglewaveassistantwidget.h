@@ -43,7 +43,8 @@ public:
     // The panels: one, or two stacked halves with display type 2.
     QList<QRectF> panels() const;
 
-    // The sample index under widget x (as reported while the mouse moves).
+    // The sample index under widget x (as reported while the mouse moves),
+    // within the depth window.
     int sampleIndexAt(int x) const;
 
     // The spectrum tool tip for the current cursor (empty outside the area
@@ -57,6 +58,20 @@ public:
     // The context menu as shown on a right click (the caller owns it);
     // nullptr without a focused trace.
     QMenu *createContextMenu(QWidget *parent = nullptr);
+
+    // How a panel's caption ("滤波信号", "Filtered") goes into the room
+    // beside the panel: Chinese one character a line while the stack fits,
+    // any other text (or a stack that does not fit) turned a quarter to read
+    // upward; the type shrinks from `pixelSize` to fit, down to
+    // kMinCaptionPixels, and below that the text is cut with "…".
+    struct Caption {
+        bool stacked = false;
+        int pixelSize = 0;
+        QString text;  // as drawn, "\n" between stacked characters
+        QSizeF extent; // the drawn text's width and height on the screen
+    };
+    static constexpr int kMinCaptionPixels = 8;
+    static Caption fitCaption(const QString &text, const QFont &font, int pixelSize, const QSizeF &room);
 
 public slots:
     void setFocusWaveIndex(int index) override;
@@ -81,8 +96,9 @@ signals:
     // A wave-list key (arrows, Home/End, Page Up/Down, Delete) pressed here;
     // the wave list decides where it leads.
     void navigationKeyPressed(int key);
-    // Ctrl + wheel: stretch (positive) or compress the time axis by steps.
-    void timeStretchRequested(int steps);
+    // Ctrl + wheel: narrow (steps > 0) or widen the depth window about
+    // `sample`, the one under the pointer.
+    void depthZoomRequested(int sample, int steps);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -114,6 +130,7 @@ private:
     void drawSuggestion(QPainter *painter, const WaveBlock &block, double gain, const QRectF &panel);
     int spectrumBins() const;
     void paintBackground(QPainter *painter);
+    void drawCaptions(QPainter *painter, int x);
     void drawSpectrum(QPainter *painter, int slot, const QRectF &panel) const;
     bool cursorInArea() const;
     void refreshSpectra();

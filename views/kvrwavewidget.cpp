@@ -36,7 +36,6 @@ KvrWaveWidget::KvrWaveWidget(QWidget *parent)
     connect(v, &KvrMultiWaveAssistantWidget::waveStyleFillChanged, this, &KvrWaveWidget::waveStyleFillChanged);
     connect(v, &KvrMultiWaveAssistantWidget::waveBkColorChanged, this, &KvrWaveWidget::waveBkColorChanged);
     connect(v, &KvrMultiWaveAssistantWidget::waveGroupSwaped, this, &KvrWaveWidget::waveGroupSwaped);
-    connect(v, &KvrMultiWaveAssistantWidget::timeStretchRequested, this, &KvrWaveWidget::timeStretchRequested);
     connect(v, &KvrMultiWaveAssistantWidget::scrollGeometryChanged, this, &KvrWaveWidget::syncScrollBars);
     connect(m_pHBar, &QScrollBar::valueChanged, this, [this](int x) {
         if (!m_blSyncing)

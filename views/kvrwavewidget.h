@@ -60,7 +60,6 @@ signals:
     void waveStyleFillChanged();
     void waveBkColorChanged();
     void waveGroupSwaped(int step);
-    void timeStretchRequested(int steps);
 
 private:
     void syncScrollBars();

@@ -220,6 +220,27 @@ QPen ShowKvrDataWidgetBase::suggestionPen(const dsp::FlawSuggestion &s) const
     return pen;
 }
 
+void ShowKvrDataWidgetBase::setSampleWindow(int from, int to)
+{
+    if (from == m_nWindowFrom && to == m_nWindowTo)
+        return;
+    m_nWindowFrom = from;
+    m_nWindowTo = to;
+    updateWaveDisplay();
+}
+
+int ShowKvrDataWidgetBase::windowFrom() const
+{
+    const int n = qBound(1, m_display.nSampleCount, kMaxSamples);
+    return m_nWindowTo > m_nWindowFrom ? qBound(0, m_nWindowFrom, n - 1) : 0;
+}
+
+int ShowKvrDataWidgetBase::windowTo() const
+{
+    const int n = qBound(1, m_display.nSampleCount, kMaxSamples);
+    return m_nWindowTo > m_nWindowFrom ? qBound(windowFrom() + 1, m_nWindowTo, n) : n;
+}
+
 void ShowKvrDataWidgetBase::restoreDefaults()
 {
     setMargins(20, 20, 20, 20);

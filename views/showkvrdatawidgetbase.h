@@ -94,6 +94,13 @@ public:
     const WaveDisplayState &displayState() const { return m_display; }
     virtual void setDisplayState(const WaveDisplayState &state);
 
+    // The samples [from, to) the time axis lays out (the view state's depth
+    // window); to <= from: the whole trace. Redraws.
+    virtual void setSampleWindow(int from, int to);
+    // The window within 0 .. the display state's sample count.
+    int windowFrom() const;
+    int windowTo() const;
+
     // Flaw suggestions to show (the window's, not the survey's); redraws.
     const WaveSuggestionList &suggestions() const { return m_suggestions; }
     void setSuggestions(const WaveSuggestionList &list);
@@ -166,6 +173,8 @@ protected:
     int m_nFocusWaveIndex = -1;
     WaveDisplayState m_display;
     WaveSuggestionList m_suggestions;
+    int m_nWindowFrom = 0;
+    int m_nWindowTo = 0;
 
 private:
     void rebuildWaveLayer();

@@ -30,8 +30,12 @@ void WaveScrollWidgetBase::initUI()
     m_pScrollArea->setAlignment(Qt::AlignCenter);
     m_pScrollArea->installEventFilter(this);
     m_pScrollArea->viewport()->installEventFilter(this);
-    if (m_pWaveWidget)
+    if (m_pWaveWidget) {
         m_pScrollArea->setWidget(m_pWaveWidget);
+        // What the drawing keeps at the window's edge moves with the scroll.
+        connect(m_pScrollArea->horizontalScrollBar(), &QScrollBar::valueChanged, m_pWaveWidget,
+                QOverload<>::of(&QWidget::update));
+    }
     m_pLayout->addWidget(m_pScrollArea);
 }
 

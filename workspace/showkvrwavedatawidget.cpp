@@ -49,8 +49,12 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
             &ShowKvrWaveDataWidget::onWaveStyleFillChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveDataWidget::onWaveBkColorChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::configChanged, this, &ShowKvrWaveDataWidget::configChanged);
-    connect(m_pWaveWidget, &ShowKvrWaveWidget::timeStretchRequested, this,
-            &ShowKvrWaveDataWidget::timeStretchRequested);
+    // The depth window is how the survey is looked at: the views ask, the
+    // view state holds it.
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::depthWindowRequested, m_pViewState, &WaveViewState::setDepthWindow);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::depthWindowResetRequested, m_pViewState,
+            &WaveViewState::resetDepthWindow);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::depthZoomRequested, m_pViewState, &WaveViewState::zoomDepthWindow);
     // The panels show the configuration's switches before a survey is open.
     refreshDisplayState();
     m_pWaveWidget->setViewState(m_pViewState);
@@ -66,6 +70,8 @@ void ShowKvrWaveDataWidget::setDirectoryAndFile(const QString &dir, const QStrin
 {
     m_strDir = dir;
     m_strFileName = fileName;
+    // Another survey is shown whole.
+    m_pViewState->resetDepthWindow();
 }
 
 void ShowKvrWaveDataWidget::setFileHead(const FileHeadPtr &head)

@@ -82,8 +82,6 @@ signals:
     void waveGroupMoved(int step);
     void waveGroupSwaped(int step);
     void configChanged(int index, WaveParams params);
-    // Ctrl + wheel over a wave view: stretch (positive) or compress the time axis.
-    void timeStretchRequested(int steps);
 
 private:
     QVBoxLayout *m_pLayout = nullptr;

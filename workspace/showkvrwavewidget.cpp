@@ -26,7 +26,9 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     topLayout->setContentsMargins(0, 0, 0, 0);
     m_pSingleWaveView = new KvrSingleWaveAssistantWidget;
     m_pSingleWaveFrame = new WaveScrollWidgetBase(m_pSingleWaveView, m_pTopWidget);
-    m_pSingleWaveFrame->setMinimumHeight(200);
+    // Low enough that on a small logical screen (1920 x 1080 at 200 %) the
+    // wave list keeps the larger share of the height.
+    m_pSingleWaveFrame->setMinimumHeight(100);
     // The panel keeps the room its texts need; a window too narrow for it
     // scrolls it sideways instead of cutting its texts.
     m_pAnalysisHelper = new AnalysisHelperWidget;
@@ -46,9 +48,11 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     m_pKvrWaveWidget = new KvrWaveWidget;
     m_pSplitter->addWidget(m_pTopWidget);
     m_pSplitter->addWidget(m_pKvrWaveWidget);
-    m_pSplitter->setStretchFactor(0, 1);
-    m_pSplitter->setStretchFactor(1, 4);
-    m_pSplitter->setSizes({200, 800});
+    // The focused strip and its panel take about two fifths, the list the
+    // rest, whatever the height.
+    m_pSplitter->setStretchFactor(0, 2);
+    m_pSplitter->setStretchFactor(1, 3);
+    m_pSplitter->setSizes({400, 600});
 
     // Wave list.
     connect(m_pKvrWaveWidget, &KvrWaveWidget::showStatusMessage, this, &ShowKvrWaveWidget::showStatusMessage);
@@ -57,10 +61,20 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveStyleFillChanged, this, &ShowKvrWaveWidget::onWaveStyleFillChanged);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveBkColorChanged, this, &ShowKvrWaveWidget::onWaveBkColorChanged);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
-    connect(m_pKvrWaveWidget, &KvrWaveWidget::timeStretchRequested, this, &ShowKvrWaveWidget::timeStretchRequested);
     // Enter on a suggestion in the wave list.
-    connect(m_pKvrWaveWidget->waveView(), &KvrMultiWaveAssistantWidget::flawPosChanged, this,
-            &ShowKvrWaveWidget::onFlawPosChanged);
+    KvrMultiWaveAssistantWidget *list = m_pKvrWaveWidget->waveView();
+    connect(list, &KvrMultiWaveAssistantWidget::flawPosChanged, this, &ShowKvrWaveWidget::onFlawPosChanged);
+    // The depth window: dragged on the list's scale, zoomed with Ctrl + wheel.
+    connect(list, &KvrMultiWaveAssistantWidget::depthWindowRequested, this, &ShowKvrWaveWidget::depthWindowRequested);
+    connect(list, &KvrMultiWaveAssistantWidget::depthWindowResetRequested, this,
+            &ShowKvrWaveWidget::depthWindowResetRequested);
+    connect(list, &KvrMultiWaveAssistantWidget::depthZoomRequested, this, &ShowKvrWaveWidget::depthZoomRequested);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::depthZoomRequested, this,
+            &ShowKvrWaveWidget::depthZoomRequested);
+    connect(list, &KvrMultiWaveAssistantWidget::scrollGeometryChanged, this, &ShowKvrWaveWidget::followListScroll);
+    QScrollBar *across = m_pSingleWaveFrame->scrollArea()->horizontalScrollBar();
+    connect(across, &QScrollBar::valueChanged, this, &ShowKvrWaveWidget::followFocusedScroll);
+    connect(across, &QScrollBar::rangeChanged, this, &ShowKvrWaveWidget::followListScroll);
 
     // Focused-wave strip: the sample under the cursor goes straight to the
     // wave list's indicator.
@@ -74,8 +88,6 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
             &ShowKvrWaveWidget::onWaveGroupMoved);
     connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::navigationKeyPressed, this,
             &ShowKvrWaveWidget::onNavigationKeyPressed);
-    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::timeStretchRequested, this,
-            &ShowKvrWaveWidget::timeStretchRequested);
 
     // Analysis panel.
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupMoved, this, &ShowKvrWaveWidget::onWaveGroupMoved);
@@ -211,6 +223,44 @@ void ShowKvrWaveWidget::applyViewState(WaveViewState::Aspects aspects)
     }
     if (aspects & WaveViewState::Shown)
         list->setShownWaves(s.shownWaves());
+    if (aspects & WaveViewState::DepthWindow) {
+        const WaveViewState::SampleWindow w = s.depthWindow();
+        list->setSampleWindow(w.from, w.to);
+        m_pSingleWaveView->setSampleWindow(w.from, w.to);
+    }
+}
+
+// The list scrolls down the time axis, the focused strip across it; both
+// lay the same window out at the same stretch, so the same share scrolled
+// shows the same samples.
+void ShowKvrWaveWidget::followListScroll()
+{
+    if (m_blFollowing)
+        return;
+    const KvrMultiWaveAssistantWidget *list = m_pKvrWaveWidget->waveView();
+    QScrollBar *across = m_pSingleWaveFrame->scrollArea()->horizontalScrollBar();
+    const int content = list->contentSize().height();
+    const int drawn = m_pSingleWaveView->width();
+    if (content <= 0 || drawn <= 0 || across->maximum() <= 0)
+        return;
+    m_blFollowing = true;
+    across->setValue(qRound(double(list->scrollOffset().y()) / content * drawn));
+    m_blFollowing = false;
+}
+
+void ShowKvrWaveWidget::followFocusedScroll()
+{
+    if (m_blFollowing)
+        return;
+    KvrMultiWaveAssistantWidget *list = m_pKvrWaveWidget->waveView();
+    const QScrollBar *across = m_pSingleWaveFrame->scrollArea()->horizontalScrollBar();
+    const int content = list->contentSize().height();
+    const int drawn = m_pSingleWaveView->width();
+    if (content <= 0 || drawn <= 0)
+        return;
+    m_blFollowing = true;
+    list->setScrollOffset(QPoint(list->scrollOffset().x(), qRound(double(across->value()) / drawn * content)));
+    m_blFollowing = false;
 }
 
 void ShowKvrWaveWidget::onFocusWaveIndexChanged(int nWaveIndex)

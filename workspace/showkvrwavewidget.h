@@ -84,10 +84,18 @@ signals:
     void waveStyleFillChanged();
     void waveBkColorChanged();
     void configChanged(int index, WaveParams params);
-    void timeStretchRequested(int steps);
+    // From the views, for the view state's depth window: show samples
+    // [from, to), the whole trace again, or zoom about `sample`.
+    void depthWindowRequested(int from, int to);
+    void depthWindowResetRequested();
+    void depthZoomRequested(int sample, int steps);
 
 private:
     void fitAnalysisArea();
+    // With the time axis stretched, the list's vertical scroll and the
+    // focused strip's horizontal scroll show the same part of the window.
+    void followListScroll();
+    void followFocusedScroll();
     void applyViewState(WaveViewState::Aspects aspects);
 
     QVBoxLayout *m_pLayout = nullptr;
@@ -99,4 +107,5 @@ private:
     QScrollArea *m_pAnalysisArea = nullptr;
     KvrWaveWidget *m_pKvrWaveWidget = nullptr;
     const WaveViewState *m_pViewState = nullptr;
+    bool m_blFollowing = false;
 };

@@ -1,6 +1,7 @@
 // How the open survey is shown, owned in one place: the channel filter and
 // the list of shown waves, the amplitude zoom, the time stretch, the spacing
-// of the traces, the display switches and the flaw suggestions. The views
+// of the traces, the display switches, the flaw suggestions and the depth
+// window (the time range both wave views show). The views
 // are drawn from it: the workspace hands them what changed, the window's
 // actions read canStep(), and nothing else keeps its own copy of a value.
 //
@@ -26,6 +27,7 @@ public:
         Spacing = 0x08,     // pitch of the list's traces
         Display = 0x10,     // WaveDisplayState
         Suggestions = 0x20, // flaw suggestions
+        DepthWindow = 0x40, // the samples both views lay out
     };
     Q_DECLARE_FLAGS(Aspects, Aspect)
 
@@ -74,11 +76,39 @@ public:
     const WaveSuggestionList &suggestions() const { return m_suggestions; }
     void setSuggestions(const WaveSuggestionList &suggestions);
 
+    // ---- Depth window ---------------------------------------------------
+    // The samples [from, to) the wave list lays out down its height and the
+    // focused view across its width: the whole trace unless a window is set.
+    // It is how the survey is looked at, not an edit: nothing of it is saved,
+    // and another survey starts without one.
+    struct SampleWindow {
+        int from = 0;
+        int to = 0;
+        bool operator==(const SampleWindow &o) const { return from == o.from && to == o.to; }
+    };
+    // The narrowest window, in samples.
+    static constexpr int kMinWindowSamples = 8;
+    // A wheel step zooms the window by this factor.
+    static constexpr double kWindowZoomStep = 1.25;
+    bool hasDepthWindow() const { return m_blWindow; }
+    // The window within 0 .. the display state's sample count.
+    SampleWindow depthWindow() const;
+    // Shows samples [from, to) (either order), brought within the trace and
+    // widened to kMinWindowSamples; the whole trace clears the window. The
+    // time stretch goes back to 1, so both views show exactly that range.
+    void setDepthWindow(int from, int to);
+    // Narrows (steps > 0) or widens the window about `sample`, which stays
+    // where it is on the screen.
+    void zoomDepthWindow(int sample, int steps);
+    void resetDepthWindow();
+
 signals:
     void changed(WaveViewState::Aspects aspects);
 
 private:
     float &valueRef(Scale scale);
+    int sampleCount() const;
+    void setWindow(int from, int to);
     void refreshShown();
 
     float m_fZoom = 1.0f;
@@ -90,6 +120,8 @@ private:
     QVector<int> m_shown;
     WaveDisplayState m_display;
     WaveSuggestionList m_suggestions;
+    bool m_blWindow = false;
+    SampleWindow m_window;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(WaveViewState::Aspects)

@@ -9,6 +9,7 @@
 #include "panels/analysishelperwidget.h"
 #include "panels/filelistwidget.h"
 #include "panels/markspanel.h"
+#include "ui/depthwindowdialog.h"
 #include "ui/helpdialog.h"
 #include "ui/mainwindow.h"
 #include "ui/windowstate.h"
@@ -22,6 +23,7 @@
 #include "workspace/showkvrwavewidget.h"
 
 #include <QAction>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,6 +123,9 @@ private slots:
     void stepsSwapsAndDeletesCountTheShownWaves();
     void channelFilterResetsForAnotherSurvey();
     void stretchHoldsAcrossResizes();
+    void depthWindowIsSharedByBothViews();
+    void depthWindowFromTheMenu();
+    void waveListKeepsItsShareOfASmallScreen();
     void analysisPanelFitsTheWindow_data();
     void analysisPanelFitsTheWindow();
     void windowRemembersItsLayout();
@@ -941,6 +946,126 @@ void TestMainFlow::stretchHoldsAcrossResizes()
     win.w.actionViewHStretch->trigger();
     QCOMPARE(win.w.viewState().value(Scale::TimeStretch), 4.0f);
     QCOMPARE(list->timeStretch(), 4.0f);
+}
+
+// A drag over the list's depth scale shows that range in the list and the
+// focused curve; stretched, both scroll together; Ctrl + wheel zooms about the
+// pointer; none of it touches the survey, and another survey opens whole.
+void TestMainFlow::depthWindowIsSharedByBothViews()
+{
+    const QString path = makeAnalysisSurvey(QStringLiteral("window.ard"));
+    const QString other = makeAnalysisSurvey(QStringLiteral("window-b.ard"));
+    Window win;
+    win.open(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    KvrMultiWaveAssistantWidget *list = win.wavePanel()->waveListWidget()->waveView();
+    KvrSingleWaveAssistantWidget *one = win.focusedView();
+    const WaveViewState &state = win.w.viewState();
+    // The same samples at the two ends of both views (the end is exclusive).
+    auto shownBy = [](int a, int b) { return QPair<int, int>(a, b); };
+    auto listShows = [&]() {
+        const QRectF area = list->waveArea();
+        return shownBy(list->sampleAtY(area.top()), list->sampleAtY(area.top() + area.height()));
+    };
+    auto curveShows = [&]() {
+        const QRectF area = one->panels().first();
+        return shownBy(one->sampleIndexAt(int(area.left())), one->sampleIndexAt(int(area.left() + area.width())));
+    };
+    QCOMPARE(listShows(), shownBy(0, 1024));
+    QCOMPARE(curveShows(), shownBy(0, 1024));
+
+    const QRectF area = list->waveArea();
+    const QPoint from(int(area.left()) / 2, int(area.top() + area.height() / 4));
+    const QPoint to(from.x(), int(area.top() + area.height() / 2));
+    const int a = list->sampleAtY(from.y()), b = list->sampleAtY(to.y());
+    QTest::mousePress(list, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent drag(QEvent::MouseMove, to, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list, &drag);
+    QTest::mouseRelease(list, Qt::LeftButton, Qt::NoModifier, to);
+    QVERIFY(state.hasDepthWindow());
+    QCOMPARE(state.depthWindow().from, a);
+    QCOMPARE(state.depthWindow().to, b);
+    QApplication::processEvents();
+    QCOMPARE(listShows(), shownBy(a, b));
+    QCOMPARE(curveShows(), shownBy(a, b));
+    QVERIFY(!win.w.document().isModified());
+
+    // Stretched within the window, scrolling either view scrolls the other.
+    win.w.actionViewHStretch->trigger();
+    win.w.actionViewHStretch->trigger();
+    QApplication::processEvents();
+    list->setScrollOffset(QPoint(0, list->contentSize().height()));
+    QApplication::processEvents();
+    QScrollBar *across = win.wavePanel()->singleWaveFrame()->scrollArea()->horizontalScrollBar();
+    const QRectF panel = one->panels().first();
+    auto curveFirst = [&]() { return one->sampleIndexAt(across->value() + int(panel.left())); };
+    QVERIFY(list->sampleAtY(area.top()) > a);
+    QVERIFY2(qAbs(curveFirst() - list->sampleAtY(area.top())) <= 2,
+             qPrintable(QStringLiteral("%1 %2").arg(curveFirst()).arg(list->sampleAtY(area.top()))));
+    across->setValue(0);
+    QCOMPARE(list->sampleAtY(area.top()), a);
+
+    // Ctrl + wheel over the curve: the sample under the pointer stays there.
+    win.w.stepScale(WaveViewState::Scale::TimeStretch, -5);
+    QTRY_COMPARE(across->maximum(), 0);
+    const QRectF whole = one->panels().first();
+    const QPoint at(int(whole.left() + whole.width() / 3), int(whole.center().y()));
+    const int under = one->sampleIndexAt(at.x());
+    QWheelEvent wheel(at, one->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(one, &wheel);
+    QApplication::processEvents();
+    QVERIFY(state.depthWindow().to - state.depthWindow().from < b - a);
+    QVERIFY(qAbs(one->sampleIndexAt(at.x()) - under) <= 1);
+    QCOMPARE(listShows(), curveShows());
+    QVERIFY(!win.w.document().isModified());
+
+    win.open(other);
+    QCOMPARE(win.w.currentFileName(), other);
+    QVERIFY(!state.hasDepthWindow());
+    QCOMPARE(listShows(), shownBy(0, 1024));
+}
+
+// 视图 → 深度范围… in metres, and its reset.
+void TestMainFlow::depthWindowFromTheMenu()
+{
+    const QString path = makeAnalysisSurvey(QStringLiteral("window-menu.ard"));
+    Window win;
+    win.open(path);
+    WaveViewState &state = win.w.viewState();
+    const double speed = win.w.fileHead()->fWaveSpeed;
+    DepthWindowDialog dialog(state, speed);
+    QCOMPARE(dialog.fromBox()->value(), 0.0);
+    QVERIFY(qAbs(dialog.toBox()->value() - DepthWindowDialog::sampleDepth(1024, speed)) < 1e-3);
+    // From and to in either order; metres at the survey's speed.
+    dialog.fromBox()->setValue(1.2);
+    dialog.toBox()->setValue(0.4);
+    dialog.apply();
+    QCOMPARE(state.depthWindow().from, DepthWindowDialog::depthSample(0.4, speed));
+    QCOMPARE(state.depthWindow().to, DepthWindowDialog::depthSample(1.2, speed));
+    QVERIFY(qAbs(DepthWindowDialog::sampleDepth(state.depthWindow().to, speed) - 1.2) < 0.01);
+    DepthWindowDialog again(state, speed);
+    QVERIFY(qAbs(again.fromBox()->value() - 0.4) < 0.01);
+    again.reset();
+    QVERIFY(!state.hasDepthWindow());
+    QVERIFY(!win.w.document().isModified());
+}
+
+// On a small logical screen (1920 x 1080 at 200 % is 960 x 540) the wave
+// list keeps a usable share of the wave panel beside the focused strip and
+// the analysis panel.
+void TestMainFlow::waveListKeepsItsShareOfASmallScreen()
+{
+    const QString path = makeAnalysisSurvey(QStringLiteral("small.ard"));
+    Window win;
+    win.open(path);
+    win.w.resize(960, 500);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    QTRY_COMPARE(win.w.size(), QSize(960, 500));
+    QApplication::processEvents();
+    const int panel = win.wavePanel()->height();
+    const int list = win.wavePanel()->waveListWidget()->height();
+    QVERIFY2(list >= 0.4 * panel, qPrintable(QStringLiteral("%1 of %2").arg(list).arg(panel)));
 }
 
 void TestMainFlow::analysisPanelFitsTheWindow_data()

@@ -40,6 +40,9 @@ private slots:
     void stretchAndSpacingLimits_data();
     void stretchAndSpacingLimits();
     void scalesWaitForASurvey();
+    void depthWindowStaysOnTheTrace_data();
+    void depthWindowStaysOnTheTrace();
+    void depthWindowZoomsAboutASample();
     void flawMarkToggle();
     void normalizedWritesConfig();
     void placeFitsTheAvailableArea_data();
@@ -214,6 +217,74 @@ void TestMainWindow::scalesWaitForASurvey()
     for (QAction *a : {w.actionViewZoomIn, w.actionViewZoomOut, w.actionViewHStretch, w.actionViewHCompress,
                        w.actionViewSpacerAdd, w.actionViewSpacerSub})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+}
+
+namespace {
+// A view state over 1024-sample waves, stretched three times.
+void prepare(WaveViewState &state)
+{
+    WaveDisplayState display;
+    display.nSampleCount = 1024;
+    state.setDisplayState(display);
+    state.setValue(WaveViewState::Scale::TimeStretch, 3.0f);
+}
+} // namespace
+
+void TestMainWindow::depthWindowStaysOnTheTrace_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("shownFrom");
+    QTest::addColumn<int>("shownTo");
+    QTest::newRow("inside") << 100 << 300 << 100 << 300;
+    QTest::newRow("either order") << 300 << 100 << 100 << 300;
+    QTest::newRow("beyond both ends: the whole trace") << -50 << 5000 << 0 << 1024;
+    QTest::newRow("too narrow, widened about its middle") << 500 << 501 << 496 << 504;
+    QTest::newRow("too narrow at the end") << 1020 << 1030 << 1016 << 1024;
+}
+
+// Whatever is asked, the window lies on the trace and is at least a few
+// samples wide; a window sets the stretch back to 1 so that both views show
+// exactly it, and the whole trace is no window.
+void TestMainWindow::depthWindowStaysOnTheTrace()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, shownFrom);
+    QFETCH(int, shownTo);
+    WaveViewState state;
+    prepare(state);
+    QVector<WaveViewState::Aspects> changed;
+    connect(&state, &WaveViewState::changed, this, [&changed](WaveViewState::Aspects a) { changed << a; });
+    state.setDepthWindow(from, to);
+    QCOMPARE(state.depthWindow().from, shownFrom);
+    QCOMPARE(state.depthWindow().to, shownTo);
+    QCOMPARE(state.hasDepthWindow(), !(shownFrom == 0 && shownTo == 1024));
+    QCOMPARE(state.value(WaveViewState::Scale::TimeStretch), 1.0f);
+    QCOMPARE(changed.count(), 1);
+    const WaveViewState::Aspects aspects = changed.first();
+    QVERIFY(aspects & WaveViewState::TimeStretch);
+    QCOMPARE(bool(aspects & WaveViewState::DepthWindow), state.hasDepthWindow());
+}
+
+// The wheel narrows or widens the window keeping the pointer's sample at its
+// place; widened past the trace, the window is gone.
+void TestMainWindow::depthWindowZoomsAboutASample()
+{
+    WaveViewState state;
+    prepare(state);
+    state.zoomDepthWindow(256, 2);
+    WaveViewState::SampleWindow w = state.depthWindow();
+    QVERIFY(qAbs((w.to - w.from) - 1024 / (1.25 * 1.25)) <= 1.0);
+    QVERIFY(qAbs(double(256 - w.from) / (w.to - w.from) - 0.25) < 0.01);
+    // Narrowing always narrows, down to the least width.
+    for (int k = 0; k < 60; ++k)
+        state.zoomDepthWindow(300, 1);
+    w = state.depthWindow();
+    QCOMPARE(w.to - w.from, int(WaveViewState::kMinWindowSamples));
+    QVERIFY(w.from <= 300 && 300 <= w.to);
+    state.zoomDepthWindow(300, -100);
+    QVERIFY(!state.hasDepthWindow());
 }
 
 void TestMainWindow::flawMarkToggle()

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -195,7 +196,7 @@ private slots:
         QTest::addColumn<int>("x");
         QTest::addColumn<int>("expected");
         // Six traces: slot width 625 / 7.
-        QTest::newRow("left of first slot") << 0 << 5 << 0;
+        QTest::newRow("left of first slot") << 0 << 71 << 0; // left of 70 is the depth scale
         QTest::newRow("first slot") << 0 << 70 + 80 << 0;
         QTest::newRow("third baseline") << 0 << baselineX(2, 6) << 2;
         QTest::newRow("beyond last slot") << 0 << 699 << 5;
@@ -413,6 +414,235 @@ private slots:
         QCOMPARE(dark.pixel(295, lower) | 0xff000000u, qRgb(0, 255, 0));
     }
 
+    // The depth scale's labels never overlap, at any height, display scale,
+    // length of survey and depth window, and the end of the axis is labelled.
+    void depthLabelsNeverOverlap_data()
+    {
+        QTest::addColumn<int>("samples");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<int>("height"); // of the wave area
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<int>("from"); // depth window; to <= from: none
+        QTest::addColumn<int>("to");
+        QTest::addColumn<double>("stretch");
+        QTest::newRow("tall survey, low list at 2x") << 4096 << 5000.0 << 150 << 2.0 << 0 << 0 << 1.0;
+        QTest::newRow("tall survey, very low list") << 4096 << 6000.0 << 60 << 1.0 << 0 << 0 << 1.0;
+        QTest::newRow("usual survey and list") << 1024 << 4000.0 << 600 << 1.0 << 0 << 0 << 1.0;
+        QTest::newRow("narrow window") << 1024 << 4000.0 << 400 << 1.5 << 300 << 330 << 1.0;
+        QTest::newRow("stretched window, scrolled") << 2048 << 4500.0 << 300 << 1.25 << 200 << 1800 << 4.0;
+    }
+    void depthLabelsNeverOverlap()
+    {
+        QFETCH(int, samples);
+        QFETCH(double, speed);
+        QFETCH(int, height);
+        QFETCH(double, scale);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(double, stretch);
+        Fixture f = sineFixture(3, samples);
+        WaveDisplayState state;
+        state.nSampleCount = samples;
+        state.fFontScale = scale;
+        KvrMultiWaveAssistantWidget v;
+        v.setDisplayState(state);
+        v.resize(800, qRound(30 * scale) + height + qRound(8 * scale));
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        v.setWaveSpeed(float(speed));
+        v.setSampleWindow(from, to);
+        v.setTimeStretch(float(stretch));
+        v.setScrollOffset(QPoint(0, v.contentSize().height() / 3));
+
+        const QVector<KvrMultiWaveAssistantWidget::DepthLabel> labels = v.depthLabels();
+        QVERIFY2(labels.size() >= 2, qPrintable(QString::number(labels.size())));
+        const double text = std::floor(14 * scale); // the scale's pixel size
+        const QRectF area = v.waveArea();
+        for (int i = 0; i < labels.size(); ++i) {
+            QVERIFY(labels.at(i).y >= area.top() - 0.5 && labels.at(i).y <= area.bottom() + 1.5);
+            if (i > 0)
+                QVERIFY2(labels.at(i).y - labels.at(i - 1).y >= 1.2 * text,
+                         qPrintable(labels.at(i - 1).text + QLatin1Char(' ') + labels.at(i).text));
+        }
+        // Unscrolled to the end, the last label is the axis's end.
+        v.setScrollOffset(QPoint(0, v.contentSize().height()));
+        const double end = (to > from ? to : samples) * 0.002 * speed / 2000.0;
+        QCOMPARE(v.depthLabels().last().text, QString::number(end, 'f', 2));
+    }
+
+    // Variable density scales its greys to the survey: the crests of weak
+    // echoes are as dark at the default zoom as those of strong ones, one
+    // wild sample does not wash the rest out, and the zoom still darkens.
+    void densityGreysFollowTheSurvey()
+    {
+        auto survey = [](double amplitude, bool spike) {
+            return makeFixture(20, 1024, [=](int m, int c, int j) {
+                if (spike && m == 3 && c == 0 && j == 500)
+                    return qint32(65000);
+                return qint32(32767 + amplitude * std::sin(j * 0.05 + c));
+            });
+        };
+        WaveDisplayState state;
+        state.blVariableDensity = true;
+        auto crestGrey = [&](const Fixture &f, float zoom, double *range) {
+            KvrMultiWaveAssistantWidget v;
+            v.setDisplayState(state);
+            v.resize(70 + 625 + 5, 30 + 1024 + 8); // a row per sample
+            v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, f.infos.size() - 1);
+            v.setWaveZoomScale(zoom);
+            *range = v.densityRange();
+            // Trace 0 (channel 0) crests at sample 31 (0.05 j = pi / 2) and
+            // is lightest at sample 94.
+            const int x = qRound(70 + v.tracePitch());
+            const QImage img = renderWidget(v);
+            return QPair<int, int>(qGray(img.pixel(x, 30 + 31)), qGray(img.pixel(x, 30 + 94)));
+        };
+        double weak = 0, strong = 0, spiked = 0, zoomed = 0;
+        const QPair<int, int> weakGrey = crestGrey(survey(600, false), 1.0f, &weak);
+        const QPair<int, int> strongGrey = crestGrey(survey(15000, false), 1.0f, &strong);
+        QVERIFY2(weakGrey.first < 30 && weakGrey.second > 225,
+                 qPrintable(QStringLiteral("%1 %2").arg(weakGrey.first).arg(weakGrey.second)));
+        QVERIFY(qAbs(strongGrey.first - weakGrey.first) <= 3);
+        QVERIFY(qAbs(strong / weak - 25.0) < 0.5);
+        crestGrey(survey(600, true), 1.0f, &spiked);
+        QVERIFY(qAbs(spiked / weak - 1.0) < 0.05);
+        // The zoom is on top of the survey's range: half a crest's height
+        // (sample 10, sin 0.48) darkens with it.
+        const Fixture f = survey(600, false);
+        KvrMultiWaveAssistantWidget v;
+        v.setDisplayState(state);
+        v.resize(70 + 625 + 5, 30 + 1024 + 8);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, f.infos.size() - 1);
+        const int x = qRound(70 + v.tracePitch());
+        const int before = qGray(renderWidget(v).pixel(x, 30 + 10));
+        v.setWaveZoomScale(2.0f);
+        zoomed = v.densityRange();
+        QCOMPARE(zoomed, weak);
+        QVERIFY(qGray(renderWidget(v).pixel(x, 30 + 10)) < before - 40);
+    }
+
+    // Where the traces are 1 to 4 px apart a suggestion is a small mark
+    // left of its trace: the trace's own column and everything right of it
+    // look exactly as without the suggestion.
+    void suggestionBesideCloseTraces_data()
+    {
+        QTest::addColumn<bool>("density");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("area"); // width of the wave area
+        QTest::addColumn<double>("confidence");
+        QTest::newRow("density, 1 px") << true << 200 << 601 << 0.9;
+        QTest::newRow("density, 3 px, weak") << true << 60 << 543 << 0.3;
+        QTest::newRow("wiggles, 4 px") << false << 50 << 604 << 0.9;
+    }
+    void suggestionBesideCloseTraces()
+    {
+        QFETCH(bool, density);
+        QFETCH(int, points);
+        QFETCH(int, area);
+        QFETCH(double, confidence);
+        const Fixture f = sineFixture(points);
+        WaveDisplayState state;
+        state.blVariableDensity = density;
+        KvrMultiWaveAssistantWidget v;
+        v.setDisplayState(state);
+        v.resize(70 + area + 5, 30 + 512 + 8);
+        v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
+        const double pitch = v.tracePitch();
+        QVERIFY(pitch >= 1.0 && pitch <= 4.0);
+        const QImage without = renderWidget(v);
+        const int wave = f.infos.size() / 2, sample = 300;
+        WaveSuggestionList list(f.infos.size());
+        list[wave] = {f.infos.at(wave), dsp::FlawSuggestion {sample, confidence, -1, 0.0}};
+        v.setSuggestions(list);
+        const QImage with = renderWidget(v);
+
+        const int column = int(std::floor(70 + (wave + 1) * pitch - pitch / 2.0 + 0.5));
+        const int row = 30 + sample / 2;
+        for (int y = 30; y < 30 + 512; ++y)
+            for (int x = column; x < 70 + area; ++x)
+                QVERIFY2(with.pixel(x, y) == without.pixel(x, y), qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        int marked = 0;
+        for (int x = column - 6; x < column; ++x)
+            marked += with.pixel(x, row) != without.pixel(x, row) ? 1 : 0;
+        QVERIFY(marked >= 1);
+        // Nothing far above or below the sample changes.
+        for (int x = 70; x < column; ++x) {
+            QCOMPARE(with.pixel(x, row - 8), without.pixel(x, row - 8));
+            QCOMPARE(with.pixel(x, row + 8), without.pixel(x, row + 8));
+        }
+    }
+
+    // A panel's caption always lies within the room beside its own panel, in
+    // either language, and stays whole wherever there is room to read it.
+    void captionsFitBesideTheirPanel_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("height"); // of the panel's room; 22 px wide
+        QTest::addColumn<int>("pixels"); // wanted type size
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<bool>("stacked");
+        QTest::newRow("Chinese, one panel") << QStringLiteral("滤波信号") << 200 << 16 << true << true;
+        QTest::newRow("Chinese, two stretched panels") << QStringLiteral("原始信号") << 58 << 16 << true << true;
+        QTest::newRow("Chinese, two low panels") << QStringLiteral("原始信号") << 40 << 16 << true << false;
+        QTest::newRow("Chinese at 2x") << QStringLiteral("滤波信号") << 300 << 32 << true << true;
+        QTest::newRow("English, one panel") << QStringLiteral("Filtered") << 200 << 16 << true << false;
+        QTest::newRow("English, two stretched panels") << QStringLiteral("Original") << 58 << 16 << true << false;
+        QTest::newRow("English, a sliver") << QStringLiteral("Original") << 20 << 16 << false << false;
+    }
+    void captionsFitBesideTheirPanel()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, height);
+        QFETCH(int, pixels);
+        QFETCH(bool, whole);
+        QFETCH(bool, stacked);
+        const QSizeF room(22, height);
+        const auto c = KvrSingleWaveAssistantWidget::fitCaption(text, QFont(), pixels, room);
+        QVERIFY(c.pixelSize >= KvrSingleWaveAssistantWidget::kMinCaptionPixels && c.pixelSize <= pixels);
+        QCOMPARE(c.stacked, stacked);
+        // Stacked, the extent is upright; turned, the line runs along the height.
+        QVERIFY2(c.extent.width() <= room.width() && c.extent.height() <= room.height(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(c.extent.width()).arg(c.extent.height())));
+        QCOMPARE(QString(c.text).remove(QLatin1Char('\n')) == text, whole);
+    }
+
+    // Too close for every label, the list still labels the focused wave and
+    // every flawed one, also the flawed neighbours of the focused wave, and
+    // no two labels overlap.
+    void flawedWavesKeepTheirLabels_data()
+    {
+        QTest::addColumn<int>("focus");
+        QTest::newRow("the wave after a run of marks") << 32;
+        QTest::newRow("the wave before it") << 29;
+        QTest::newRow("a marked wave") << 31;
+        QTest::newRow("far away") << 100;
+    }
+    void flawedWavesKeepTheirLabels()
+    {
+        QFETCH(int, focus);
+        Fixture f = sineFixture(40); // 120 traces 5.2 px apart
+        const QVector<int> flawed = {30, 31, 80};
+        for (int wave : flawed)
+            f.infos.at(wave)->nFlawPos = 100;
+        KvrMultiWaveAssistantWidget v;
+        setUpList(v, f, 0);
+        v.setFocusWaveIndex(focus);
+        const auto labels = v.angleLabels();
+        QSet<int> labelled;
+        for (const auto &l : labels)
+            labelled.insert(l.wave);
+        QVERIFY(labelled.contains(focus));
+        for (int wave : flawed)
+            QVERIFY2(labelled.contains(wave), qPrintable(QString::number(wave)));
+        QVERIFY(labels.size() < f.infos.size()); // a subset
+        for (int i = 0; i < labels.size(); ++i) {
+            QVERIFY(labels.at(i).center - labels.at(i).width / 2 >= 70 - 1e-6);
+            QVERIFY(labels.at(i).center + labels.at(i).width / 2 <= 695 + 1e-6);
+            if (i > 0)
+                QVERIFY(labels.at(i).center - labels.at(i - 1).center
+                        >= (labels.at(i).width + labels.at(i - 1).width) / 2);
+        }
+    }
+
     // Keys move the focus through the waves the list shows. 30 traces in a
     // wave area 100 px wide: pitch 4, 25 traces a screenful.
     void navigationKeys_data()
@@ -483,39 +713,43 @@ private slots:
     }
 
     // The wheel scrolls down the time axis, Shift + wheel across the traces,
-    // Ctrl + wheel asks for a stretch of the time axis.
-    void wheelScrollsAndStretches_data()
+    // Ctrl + wheel asks to zoom the depth window about the sample under the
+    // pointer.
+    void wheelScrollsAndZooms_data()
     {
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<int>("delta");
         QTest::addColumn<QPoint>("offset");
-        QTest::addColumn<int>("stretch"); // steps asked for, 0: none
+        QTest::addColumn<int>("zoom"); // steps asked for, 0: none
         QTest::newRow("wheel down") << int(Qt::NoModifier) << -120 << QPoint(0, 60) << 0;
         QTest::newRow("wheel up at the top") << int(Qt::NoModifier) << 120 << QPoint(0, 0) << 0;
         QTest::newRow("shift + wheel") << int(Qt::ShiftModifier) << -240 << QPoint(120, 0) << 0;
         QTest::newRow("ctrl + wheel up") << int(Qt::ControlModifier) << 120 << QPoint(0, 0) << 1;
         QTest::newRow("ctrl + wheel down") << int(Qt::ControlModifier) << -240 << QPoint(0, 0) << -2;
     }
-    void wheelScrollsAndStretches()
+    void wheelScrollsAndZooms()
     {
         QFETCH(int, modifiers);
         QFETCH(int, delta);
         QFETCH(QPoint, offset);
-        QFETCH(int, stretch);
+        QFETCH(int, zoom);
         Fixture f = sineFixture(100);
         KvrMultiWaveAssistantWidget v;
         v.resize(70 + 200 + 5, 30 + 300 + 8);
         v.setWaveData(f.groups, f.filtered, f.infos, f.ffts, 0);
         v.setTimeStretch(2.0f);
         v.setScrollOffset(QPoint(0, 0));
-        QSignalSpy asked(&v, &KvrMultiWaveAssistantWidget::timeStretchRequested);
+        QSignalSpy asked(&v, &KvrMultiWaveAssistantWidget::depthZoomRequested);
         QWheelEvent wheel(QPointF(150, 150), QPointF(150, 150), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
         QApplication::sendEvent(&v, &wheel);
         QCOMPARE(v.scrollOffset(), offset);
-        QCOMPARE(asked.count(), stretch != 0 ? 1 : 0);
-        if (stretch != 0)
-            QCOMPARE(asked.at(0).at(0).toInt(), stretch);
+        QCOMPARE(asked.count(), zoom != 0 ? 1 : 0);
+        if (zoom != 0) {
+            // 300 rows stretched twice hold the 1024 samples: y 150 is 120 rows down.
+            QCOMPARE(asked.at(0).at(0).toInt(), qRound(120 * 1024 / 600.0));
+            QCOMPARE(asked.at(0).at(1).toInt(), zoom);
+        }
     }
 
     // 300 traces cannot be squeezed into 200 px: the list keeps the minimum
@@ -629,11 +863,11 @@ private slots:
         const QImage img = renderWidget(v);
         auto at = [&](int x, int y) { return img.pixel(x, y) | 0xff000000u; };
         const int upper = 30 + 100, lower = 30 + 400, flawRow = 30 + 128;
-        // Trace 0 spans 108 .. 182: 255 * (65535 - 49151) / 65535 = 63.75,
-        // then 255 * (65535 - 16383) / 65535 = 191.25.
-        QCOMPARE(at(108, upper), qRgb(64, 64, 64));
-        QCOMPARE(at(182, upper), qRgb(64, 64, 64));
-        QCOMPARE(at(145, lower), qRgb(191, 191, 191));
+        // Trace 0 spans 108 .. 182; its swing is the largest of the survey,
+        // so full black, then full white.
+        QCOMPARE(at(108, upper), qRgb(0, 0, 0));
+        QCOMPARE(at(182, upper), qRgb(0, 0, 0));
+        QCOMPARE(at(145, lower), qRgb(255, 255, 255));
         QCOMPARE(at(107, upper), qRgb(255, 255, 255)); // left of the first column
         // Trace 1 (no values) is mid grey from 183 on.
         QCOMPARE(at(183, upper), qRgb(128, 128, 128));
