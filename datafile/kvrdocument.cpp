@@ -130,9 +130,7 @@ bool sanitizeRecord(WaveAnalyzeInfo &a, int index, const WaveGroupList &groups, 
     seen.insert(key);
     const WaveGroup &g = *groups.at(a.nMeasurePoint);
     if (!std::isfinite(a.fChannelAngle) || a.fChannelAngle < -360.0f || a.fChannelAngle > 720.0f) {
-        float angle = g.head.fHeadingAngle + 120.0f * a.nChannel;
-        if (angle > 360.0f)
-            angle -= 360.0f;
+        const float angle = storedChannelAngle(g.head.fHeadingAngle + 120.0f * a.nChannel);
         warnings
             << QCoreApplication::translate("KvrDocument", "分析记录 %1 的通道角度无效，已按方位角重算").arg(index + 1);
         a.fChannelAngle = angle;
@@ -318,10 +316,7 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
             WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
             a->nMeasurePoint = index;
             a->nChannel = b;
-            float angle = g->head.fHeadingAngle + 120.0f * b;
-            if (angle > 360.0f)
-                angle -= 360.0f;
-            a->fChannelAngle = angle;
+            a->fChannelAngle = storedChannelAngle(g->head.fHeadingAngle + 120.0f * b);
             a->nFlawPos = g->blocks[b]->nFlawPos;
             a->nHighCutoff = g->head.nHighFreq;
             a->nLowCutoff = g->head.nLowFreq;
@@ -343,8 +338,7 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
             WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
             if (!fop.readAnalysis(*a))
                 break;
-            if (a->fChannelAngle > 360.0f)
-                a->fChannelAngle -= 360.0f;
+            a->fChannelAngle = storedChannelAngle(a->fChannelAngle);
             if (old) {
                 a->fManualGain = 1.0f;
                 a->nFilterWindow = 4;

@@ -183,6 +183,15 @@ WaveGroupPtr newWaveGroup(); // zero head, four new blocks
 WaveAnalyzeInfoPtr newWaveAnalyzeInfo();
 FftInfoPtr newFftInfo(); // all zero
 
+// A direction in degrees wrapped to [0, 360): the one rule for every channel
+// angle shown or placed (wave list, report, marks, sketch). Not a number
+// gives 0.
+double wrapAngle(double degrees);
+// A channel angle as the file keeps it: above 360 it loses 360 once. The
+// stored angles, and the order of the wave list, follow this rule of the
+// format; what is shown goes through wrapAngle.
+float storedChannelAngle(float degrees);
+
 // Explicit deep copies (own buffers).
 FileHeadPtr deepCopy(const FileHead &h);
 WaveBlockPtr deepCopy(const WaveBlock &b);

@@ -41,9 +41,7 @@ constexpr double kMaxMarkerRadius = 6.0;
 
 QString angleLabel(const WaveAnalyzeInfo &info, double offset)
 {
-    double angle = double(info.fChannelAngle) + offset;
-    if (angle > 360.0)
-        angle -= 360.0;
+    const double angle = wrapAngle(double(info.fChannelAngle) + offset);
     return QString("%1%2").arg(angle, 0, 'f', 1).arg(QStringLiteral("°"));
 }
 

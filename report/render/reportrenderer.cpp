@@ -509,17 +509,13 @@ float ReportRenderer::normalizeFactor(const WaveBlock &block, int sampleCount)
 
 QString ReportRenderer::angleLabel(float channelAngle, float offsetAngle)
 {
-    float angle = channelAngle + offsetAngle;
-    if (angle > 360)
-        angle -= 360;
-    return QStringLiteral("%1%2").arg(double(angle), 0, 'f', 1).arg(QStringLiteral("°"));
+    const double angle = wrapAngle(double(channelAngle) + double(offsetAngle));
+    return QStringLiteral("%1%2").arg(angle, 0, 'f', 1).arg(QStringLiteral("°"));
 }
 
 double ReportRenderer::flawPointX(float channelAngle, double w)
 {
-    double deg = std::fmod(double(channelAngle), 360.0);
-    if (deg < 0)
-        deg += 360.0;
+    const double deg = wrapAngle(double(channelAngle));
     const double c = std::cos(qDegreesToRadians(deg)) * w / 2;
     // Points on the far half of the wall are drawn at their mirror inside
     // the sketch rather than outside it.
