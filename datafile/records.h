@@ -109,7 +109,7 @@ struct WaveAnalyzeInfo {
 
 // Main frequencies of one wave group (original and processed block 0..3);
 // memory only, never written to a file. The spectra themselves are computed
-// when a view shows them (dsp::blockSpectrum), not kept for every group.
+// when a view shows them (dsp::amplitudeSpectrum), not kept for every group.
 struct FftInfo {
     double dMainFreq[4];
     double dFilterMainFreq[4];

@@ -473,7 +473,7 @@ void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb co
         const int j0 = qMax(0, int(std::floor((top - y0) / step)) - 1);
         const int j1 = qMin(n - 1, int(std::ceil((bottom - y0) / step)) + 1);
         for (int j = j0; j <= j1; ++j) {
-            const double a = transferSample(u[j], g);
+            const double a = dsp::drawnValue(u[j], g);
             const double x = qBound(xLo, base + (a - kMidLevel) * at.swing / kMidLevel, xHi) + 0.5;
             const double y = y0 + j * step;
             m_raster.addPoint(x, y);
@@ -510,7 +510,7 @@ void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb co
                 const int x = px(u[j]);
                 lo = qMin(lo, x);
                 hi = qMax(hi, x);
-                if (fill && transferSample(u[j], g) >= kMidLevel)
+                if (fill && dsp::drawnValue(u[j], g) >= kMidLevel)
                     fillHi = qMax(fillHi, x);
             }
             writer.span(row, lo, hi);
@@ -557,7 +557,7 @@ void KvrMultiWaveAssistantWidget::drawDensityTrace(int wave, int x0, int x1, Spa
                 pick = u[j];
             }
         }
-        writer.setColor(densityGrey(transferSample(pick, g)));
+        writer.setColor(densityGrey(dsp::drawnValue(pick, g)));
         writer.span(run.row, x0, x1);
     }
 }

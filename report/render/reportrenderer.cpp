@@ -565,7 +565,7 @@ void ReportRenderer::drawTrace(QPainter *painter, int k, double halfSwing, const
     };
     for (int i = 0; i < cnt; ++i) {
         const int s = b->nData[i];
-        const double a = s == kNoValue ? kMid : qBound(0.0, (s - kMid) * gain + kMid, kFull);
+        const double a = dsp::drawnValue(s, gain);
         const double x = qBound(x0 - halfSwing, x0 + (a - kMid) * 2 * c / kFull, x0 + halfSwing);
         const double y = top + i * p;
         const long long r = (long long)std::floor(y * rowsPerUnit);
