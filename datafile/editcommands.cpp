@@ -1,7 +1,7 @@
 #include "editcommands.h"
 
 #include "datafile/measurementmodel.h"
-#include "dsp/waveprocessing.h"
+#include "datafile/processing.h"
 
 #include <QCoreApplication>
 #include "io/textcheck.h"
@@ -80,19 +80,17 @@ DocChange wavesChanged(const MeasurementModel &m, const WaveAnalyzeInfoList &rec
 }
 
 // Filters the listed waves again (all of them with `all`); returns the
-// problems met, one line per wave.
-QStringList refilter(EditTarget &t, const WaveAnalyzeInfoList &records, bool all)
+// problems met.
+QVector<processing::WaveProblem> refilter(EditTarget &t, const WaveAnalyzeInfoList &records, bool all)
 {
-    const MeasurementModel &m = t.model;
+    MeasurementModel &m = t.model;
     if (all)
-        return dsp::applyWaveParams(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(),
-                                    m.fftInfoList(), -1);
-    QStringList problems;
+        return processing::processWaves(m, -1);
+    QVector<processing::WaveProblem> problems;
     for (const WaveAnalyzeInfoPtr &r : records) {
         const int i = indexOfRecord(m, r);
         if (i >= 0)
-            problems << dsp::applyWaveParams(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(),
-                                             m.fftInfoList(), i);
+            problems << processing::processWaves(m, i);
     }
     return problems;
 }
@@ -347,7 +345,7 @@ DocChange WaveParamsCommand::restore(EditTarget &t, const QVector<WaveAnalyzeInf
         filterChanged = filterChanged || filterDiffers(r, values.at(i));
         r = values.at(i);
     }
-    m_problems = filterChanged ? refilter(t, m_records, m_blAll) : QStringList();
+    m_problems = filterChanged ? refilter(t, m_records, m_blAll) : QVector<processing::WaveProblem>();
     // Every wave when all were set: an empty list of waves says so.
     return wavesChanged(t.model, m_blAll ? WaveAnalyzeInfoList() : m_records);
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "datafile/edithistory.h"
+#include "datafile/processing.h"
 #include "datafile/records.h"
 
 #include <QString>
@@ -118,8 +119,8 @@ public:
     WaveParamsCommand(const QString &strText, const WaveAnalyzeInfoList &records, const WaveParams &params);
     DocChange redo(EditTarget &target) override;
     DocChange undo(EditTarget &target) override;
-    // Waves whose filter could not be designed at the last redo or undo.
-    QStringList problems() const { return m_problems; }
+    // Waves that could not be filtered at the last redo or undo.
+    QVector<processing::WaveProblem> problems() const { return m_problems; }
     qint64 memoryBytes() const override;
 
 private:
@@ -131,7 +132,7 @@ private:
     bool m_blDone = false;
     QVector<WaveAnalyzeInfo> m_before;
     QVector<WaveAnalyzeInfo> m_after;
-    QStringList m_problems;
+    QVector<processing::WaveProblem> m_problems;
 };
 
 // A new order of the analysis list (swap, move). The list keeps the user's

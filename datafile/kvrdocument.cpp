@@ -3,7 +3,7 @@
 #include "app/systemconfig.h"
 #include "datafile/fileformat.h"
 #include "datafile/fileoperation.h"
-#include "dsp/waveprocessing.h"
+#include "datafile/processing.h"
 
 #include "io/safewrite.h"
 
@@ -130,9 +130,7 @@ bool sanitizeRecord(WaveAnalyzeInfo &a, int index, const WaveGroupList &groups, 
     seen.insert(key);
     const WaveGroup &g = *groups.at(a.nMeasurePoint);
     if (!std::isfinite(a.fChannelAngle) || a.fChannelAngle < -360.0f || a.fChannelAngle > 720.0f) {
-        float angle = g.head.fHeadingAngle + 120.0f * a.nChannel;
-        if (angle > 360.0f)
-            angle -= 360.0f;
+        const float angle = storedChannelAngle(g.head.fHeadingAngle + 120.0f * a.nChannel);
         warnings
             << QCoreApplication::translate("KvrDocument", "分析记录 %1 的通道角度无效，已按方位角重算").arg(index + 1);
         a.fChannelAngle = angle;
@@ -318,10 +316,7 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
             WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
             a->nMeasurePoint = index;
             a->nChannel = b;
-            float angle = g->head.fHeadingAngle + 120.0f * b;
-            if (angle > 360.0f)
-                angle -= 360.0f;
-            a->fChannelAngle = angle;
+            a->fChannelAngle = storedChannelAngle(g->head.fHeadingAngle + 120.0f * b);
             a->nFlawPos = g->blocks[b]->nFlawPos;
             a->nHighCutoff = g->head.nHighFreq;
             a->nLowCutoff = g->head.nLowFreq;
@@ -343,8 +338,7 @@ DocResult KvrDocument::readSurvey(const QString &path, FileHead &head, Measureme
             WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
             if (!fop.readAnalysis(*a))
                 break;
-            if (a->fChannelAngle > 360.0f)
-                a->fChannelAngle -= 360.0f;
+            a->fChannelAngle = storedChannelAngle(a->fChannelAngle);
             if (old) {
                 a->fManualGain = 1.0f;
                 a->nFilterWindow = 4;
@@ -416,9 +410,8 @@ LoadedSurvey KvrDocument::load(const QString &path, const OpenProgress &progress
         model.addFftInfo(newFftInfo());
 
     qDebug("波形个数为 ... %d, %d, %d", model.waveCount(), maxSamplePoints, head.waveGroupCnt);
-    warnings << dsp::applyWaveParams(
-        model.waveGroupList(), model.filterWaveGroupList(), model.waveAnalyzeInfoList(), model.fftInfoList(), -1,
-        [&](int done, int total) { report(kReadShare + (100 - kReadShare) * done / qMax(1, total)); });
+    warnings << processing::describe(processing::processWaves(
+        model, -1, [&](int done, int total) { report(kReadShare + (100 - kReadShare) * done / qMax(1, total)); }));
 
     head.modifyFlags = 0;
     head.modifyFlags2 = 0;
@@ -428,7 +421,7 @@ LoadedSurvey KvrDocument::load(const QString &path, const OpenProgress &progress
     } else {
         head.fWaveZoomScale = qBound(1.0f, head.fWaveZoomScale, 10.0f);
     }
-    const float gain = dsp::computeAdaptiveGain(model.waveGroupList(), model.waveAnalyzeInfoList());
+    const float gain = processing::adaptiveGain(model.waveGroupList(), model.waveAnalyzeInfoList());
     if (gain != head.fWaveZoomScale)
         head.fWaveZoomScale = gain;
     qDebug("自适应的增益为 ... %f", double(gain));
@@ -516,7 +509,7 @@ DocResult KvrDocument::writeTo(const QString &path)
     // The adaptive gain of the waves as they are now, as the next open will
     // find it: deleting the loudest wave changes it, and a file saved twice
     // without edits in between keeps every byte.
-    disk.fWaveZoomScale = dsp::computeAdaptiveGain(groups, records);
+    disk.fWaveZoomScale = processing::adaptiveGain(groups, records);
 
     qDebug("重新写入全部的波形数据!\r\n");
     const QString failed = QCoreApplication::translate("KvrDocument", "保存文件失败：%1，原文件未被改动！");
@@ -791,7 +784,7 @@ DocResult KvrDocument::applyWaveParams(int wave, const WaveParams &params)
                                                     : QCoreApplication::translate("KvrDocument", "应用到所有波形"),
                                           records, params);
     perform(std::unique_ptr<EditCommand>(command));
-    r.warnings = command->problems();
+    r.warnings = processing::describe(command->problems());
     r.ok = true;
     return r;
 }

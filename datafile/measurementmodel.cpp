@@ -83,6 +83,17 @@ WaveGroupPtr processedCopy(const WaveGroup &original, WaveBlockArena *arena)
     return copy;
 }
 
+MeasurementModel MeasurementModel::fromLists(const WaveGroupList &groups, const WaveGroupList &processed,
+                                             const WaveAnalyzeInfoList &records, const FftInfoList &spectra)
+{
+    MeasurementModel m;
+    m.m_groups = groups;
+    m.m_filtered = processed;
+    m.m_infos = records;
+    m.m_ffts = spectra;
+    return m;
+}
+
 WaveAnalyzeInfoPtr MeasurementModel::waveAnalyzeInfoAt(int i) const
 {
     return (i >= 0 && i < m_infos.size()) ? m_infos.at(i) : WaveAnalyzeInfoPtr();

@@ -37,6 +37,11 @@ WaveGroupPtr processedCopy(const WaveGroup &original, WaveBlockArena *arena = nu
 class MeasurementModel
 {
 public:
+    // A model over lists made elsewhere (synthetic surveys, benchmarks): the
+    // handles are shared, the analysis list keeps its order.
+    static MeasurementModel fromLists(const WaveGroupList &groups, const WaveGroupList &processed,
+                                      const WaveAnalyzeInfoList &records, const FftInfoList &spectra);
+
     const WaveGroupList &waveGroupList() const { return m_groups; }
     const WaveGroupList &filterWaveGroupList() const { return m_filtered; }
     const WaveAnalyzeInfoList &waveAnalyzeInfoList() const { return m_infos; }

@@ -10,16 +10,6 @@ namespace pile {
 
 namespace {
 
-double wrapAngle(double a)
-{
-    a = std::fmod(a, 360.0);
-    if (a < 0)
-        a += 360.0;
-    if (a >= 360.0)
-        a = 0;
-    return a;
-}
-
 QString metres(double m) { return QString::number(m, 'f', 2); }
 QString degrees(double d) { return QString::number(d, 'f', 1); }
 

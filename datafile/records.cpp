@@ -2,6 +2,7 @@
 
 #include <QTextCodec>
 #include <QtEndian>
+#include <cmath>
 #include <cstring>
 
 FileHeadPtr newFileHead()
@@ -56,6 +57,18 @@ FftInfoPtr newFftInfo()
     std::memset(f.data(), 0, sizeof(FftInfo));
     return f;
 }
+
+double wrapAngle(double degrees)
+{
+    if (!std::isfinite(degrees))
+        return 0.0;
+    double a = std::fmod(degrees, 360.0);
+    if (a < 0)
+        a += 360.0;
+    return a >= 360.0 ? 0.0 : a;
+}
+
+float storedChannelAngle(float degrees) { return degrees > 360.0f ? degrees - 360.0f : degrees; }
 
 FileHeadPtr deepCopy(const FileHead &h) { return FileHeadPtr(new FileHead(h)); }
 

@@ -109,7 +109,7 @@ struct WaveAnalyzeInfo {
 
 // Main frequencies of one wave group (original and processed block 0..3);
 // memory only, never written to a file. The spectra themselves are computed
-// when a view shows them (dsp::blockSpectrum), not kept for every group.
+// when a view shows them (dsp::amplitudeSpectrum), not kept for every group.
 struct FftInfo {
     double dMainFreq[4];
     double dFilterMainFreq[4];
@@ -182,6 +182,15 @@ WaveBlockPtr newWaveBlock(); // samples 32767, nDataCnt 0, nFlawPos -100
 WaveGroupPtr newWaveGroup(); // zero head, four new blocks
 WaveAnalyzeInfoPtr newWaveAnalyzeInfo();
 FftInfoPtr newFftInfo(); // all zero
+
+// A direction in degrees wrapped to [0, 360): the one rule for every channel
+// angle shown or placed (wave list, report, marks, sketch). Not a number
+// gives 0.
+double wrapAngle(double degrees);
+// A channel angle as the file keeps it: above 360 it loses 360 once. The
+// stored angles, and the order of the wave list, follow this rule of the
+// format; what is shown goes through wrapAngle.
+float storedChannelAngle(float degrees);
 
 // Explicit deep copies (own buffers).
 FileHeadPtr deepCopy(const FileHead &h);

@@ -178,10 +178,7 @@ SurveyScan scanSurvey(const QString &path)
                 WaveAnalyzeInfoPtr a = newWaveAnalyzeInfo();
                 a->nMeasurePoint = g;
                 a->nChannel = b;
-                float angle = heading[g] + 120.0f * b;
-                if (angle > 360.0f)
-                    angle -= 360.0f;
-                a->fChannelAngle = angle;
+                a->fChannelAngle = storedChannelAngle(heading[g] + 120.0f * b);
                 a->nFlawPos = blocks[g][b].flaw;
                 s.infos << a;
             }
@@ -204,10 +201,9 @@ SurveyScan scanSurvey(const QString &path)
                 continue;
             seen.insert(key);
             if (!std::isfinite(a->fChannelAngle) || a->fChannelAngle < -360.0f || a->fChannelAngle > 720.0f) {
-                float angle = heading[a->nMeasurePoint] + 120.0f * a->nChannel;
-                a->fChannelAngle = angle > 360.0f ? angle - 360.0f : angle;
-            } else if (a->fChannelAngle > 360.0f) {
-                a->fChannelAngle -= 360.0f;
+                a->fChannelAngle = storedChannelAngle(heading[a->nMeasurePoint] + 120.0f * a->nChannel);
+            } else {
+                a->fChannelAngle = storedChannelAngle(a->fChannelAngle);
             }
             const int count = blocks[a->nMeasurePoint][a->nChannel].count;
             if (a->nFlawPos != kNoValue && (a->nFlawPos < 0 || a->nFlawPos >= count))

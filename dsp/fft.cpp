@@ -89,12 +89,6 @@ ComplexSeq toComplex(const std::vector<double> &values, int length)
     return out;
 }
 
-ComplexSeq toComplex(const WaveBlock &block, int length)
-{
-    const int n = std::clamp(int(block.nDataCnt), 0, kMaxSamples);
-    return toComplex(block.nData, n, length);
-}
-
 void bitReverse(ComplexSeq &x)
 {
     const size_t n = x.size();
@@ -437,54 +431,26 @@ const RealFft &realFftPlan(int n)
 
 // ---------------------------------------------------------------------------
 
-namespace {
-// Magnitudes |X[k]|, k = 0..count-1, of the nextPow2(count)-point transform.
-void magnitudes(const qint32 *samples, int count, double *out)
-{
-    const int p = int(nextPow2(unsigned(count)));
-    const RealFft &plan = realFftPlan(p);
-    double *buf = scratch(plan.bufferSize());
-    for (int i = 0; i < count; ++i)
-        buf[i] = double(samples[i]);
-    std::fill(buf + count, buf + plan.bufferSize(), 0.0);
-    plan.forward(buf);
-    // bins above p/2 mirror the lower ones
-    const int half = p / 2;
-    const int low = std::min(count - 1, half);
-    for (int k = 0; k <= low; ++k)
-        out[k] = std::sqrt(buf[2 * k] * buf[2 * k] + buf[2 * k + 1] * buf[2 * k + 1]);
-    for (int k = low + 1; k < count; ++k)
-        out[k] = out[p - k];
-}
-} // namespace
-
-QSharedPointer<QVector<double>> amplitudeSpectrum(const WaveBlockPtr &block)
-{
-    auto out = QSharedPointer<QVector<double>>::create();
-    if (!block)
-        return out;
-    const int n = std::clamp(int(block->nDataCnt), 0, kMaxSamples);
-    if (n <= 0)
-        return out;
-    out->resize(n);
-    magnitudes(block->nData, n, out->data());
-    return out;
-}
-
-double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, double *row)
+double spectrumFromBins(const double *bins, int stride, int count, double fs, double *row)
 {
     if (count <= 0)
         return 0.0;
-    magnitudes(samples, count, row);
+    const int p = int(nextPow2(unsigned(count)));
+    const int half = p / 2;
+    const int low = std::min(count - 1, half);
     row[0] = 0.0;
-    for (int k = 1; k < count; ++k)
-        row[k] = 2.0 * row[k] / double(count);
+    for (int k = 1; k <= low; ++k) {
+        const double re = bins[2 * k * stride], im = bins[2 * k * stride + 1];
+        row[k] = 2.0 * std::sqrt(re * re + im * im) / double(count);
+    }
+    for (int k = low + 1; k < count; ++k) // the upper bins mirror the lower ones
+        row[k] = row[p - k];
     if (count < 2)
         return 0.0;
     // Peak among the bins whose reported frequency k * fs / (count - 1) does
     // not exceed half the rate (never beyond bin P/2, whose upper neighbours
     // only mirror the lower ones); exact ties go to the lowest bin.
-    const int last = std::min((count - 1) / 2, int(nextPow2(unsigned(count))) / 2);
+    const int last = std::min((count - 1) / 2, half);
     int best = 0;
     for (int k = 1; k <= last; ++k)
         if (row[k] > row[best])
@@ -492,24 +458,26 @@ double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, dou
     return double(best) * (fs / double(count - 1));
 }
 
-QVector<double> blockSpectrum(const WaveBlock &block, double fs, double *mainFrequency)
+double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, double *row)
 {
-    const int n = std::clamp(int(block.nDataCnt), 0, kMaxSamples);
-    QVector<double> row(n);
-    const double f = spectrumAndMainFrequency(block.nData, n, fs, row.data());
+    if (count <= 0)
+        return 0.0;
+    const RealFft &plan = realFftPlan(int(nextPow2(unsigned(count))));
+    double *buf = scratch(plan.bufferSize());
+    for (int i = 0; i < count; ++i)
+        buf[i] = double(samples[i]);
+    std::fill(buf + count, buf + plan.bufferSize(), 0.0);
+    plan.forward(buf);
+    return spectrumFromBins(buf, 1, count, fs, row);
+}
+
+QVector<double> amplitudeSpectrum(const qint32 *samples, int count, double fs, double *mainFrequency)
+{
+    QVector<double> row(std::max(count, 0));
+    const double f = samples ? spectrumAndMainFrequency(samples, count, fs, row.data()) : 0.0;
     if (mainFrequency)
         *mainFrequency = f;
     return row;
-}
-
-bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original)
-{
-    if (!block || !info || channel < 0 || channel >= kBlocksPerGroup)
-        return false;
-    double f = 0.0;
-    blockSpectrum(*block, fs, &f);
-    (original ? info->dMainFreq : info->dFilterMainFreq)[channel] = f;
-    return true;
 }
 
 } // namespace dsp

@@ -11,10 +11,8 @@
 //    used from any number of threads at once.
 #pragma once
 
-#include "datafile/records.h"
-
-#include <QSharedPointer>
 #include <QVector>
+#include <QtGlobal>
 #include <complex>
 #include <vector>
 
@@ -30,7 +28,6 @@ unsigned nextPow2(unsigned n);
 // the input. `length` below the number of inputs keeps the first `length`.
 ComplexSeq toComplex(const int *samples, int count, int length);
 ComplexSeq toComplex(const std::vector<double> &values, int length);
-ComplexSeq toComplex(const WaveBlock &block, int length);
 
 // In-place bit-reversal permutation (length a power of two).
 void bitReverse(ComplexSeq &x);
@@ -86,24 +83,20 @@ private:
 // Process-wide plan of the given power-of-two length; built once, then shared.
 const RealFft &realFftPlan(int n);
 
-// |X[k]| of the raw samples for k = 0..n-1 of the nextPow2(n)-point transform
-// (n = nDataCnt, limited to 0..4096); empty when n <= 0.
-QSharedPointer<QVector<double>> amplitudeSpectrum(const WaveBlockPtr &block);
-
 // Single-sided amplitude spectrum of `count` raw samples into row[0..count-1]
 // (bin 0 cleared) and the main frequency in Hz: the lowest bin of the peak
 // among the bins k with k * fs/(count - 1) <= fs/2 (never beyond
 // nextPow2(count)/2), times fs/(count - 1); 0 when count < 2.
 double spectrumAndMainFrequency(const qint32 *samples, int count, double fs, double *row);
 
-// The single-sided amplitude spectrum of the block's valid samples (as
-// spectrumAndMainFrequency computes it, one value per sample), for a view
-// that shows it; the main frequency goes to `mainFrequency` when given.
-QVector<double> blockSpectrum(const WaveBlock &block, double fs = kSampleRate, double *mainFrequency = nullptr);
+// The same from the half spectrum `bins` (interleaved, as RealFft gives it)
+// of the samples zero-padded to stride x nextPow2(count) points, read at
+// every `stride`-th bin: a transform made for filtering gives the spectrum
+// without a second one.
+double spectrumFromBins(const double *bins, int stride, int count, double fs, double *row);
 
-// Sets the main frequency of `channel` (0..3) in `info`: of the original block
-// when `original`, else of the processed one. Returns false (and changes
-// nothing) for a null block/record or a channel outside 0..3.
-bool computeFftInfo(const WaveBlockPtr &block, FftInfo *info, int channel, double fs, bool original);
+// The spectrum of `count` samples as a view shows it (one value per
+// sample); the main frequency goes to `mainFrequency` when given.
+QVector<double> amplitudeSpectrum(const qint32 *samples, int count, double fs, double *mainFrequency = nullptr);
 
 } // namespace dsp

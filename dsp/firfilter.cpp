@@ -2,7 +2,6 @@
 #include "fft.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace {
@@ -10,10 +9,11 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kFourPi = 12.566370614359172;
 
-void setError(QString *error, const QString &text)
+bool refuse(FirError *error, FirError why)
 {
     if (error)
-        *error = text;
+        *error = why;
+    return false;
 }
 
 bool isKnownWindow(const QString &w)
@@ -117,36 +117,25 @@ double FirFilter::responseMagnitude(double f1, double f2, double fs, int length,
 }
 
 bool FirFilter::design(const QString &band, const QString &windowType, double f1, double f2, double fs, int order,
-                       double amplitude, QString *error)
+                       double amplitude, FirError *error)
 {
     coefficients.clear();
-    if (order < 1 || order > kMaxOrder) {
-        setError(error, QStringLiteral("filter order %1 outside 1..%2").arg(order).arg(kMaxOrder));
-        return false;
-    }
-    if (!std::isfinite(fs) || fs <= 0.0) {
-        setError(error, QStringLiteral("sampling rate %1 is not positive").arg(fs));
-        return false;
-    }
+    if (error)
+        *error = FirError::None;
+    if (order < 1 || order > kMaxOrder)
+        return refuse(error, FirError::Order);
+    if (!std::isfinite(fs) || fs <= 0.0)
+        return refuse(error, FirError::SampleRate);
     const bool twoEdges = band != QLatin1String("lowpass") && band != QLatin1String("highpass");
     const double nyquist = fs / 2.0;
     const bool edgesOk = twoEdges ? (std::isfinite(f1) && std::isfinite(f2) && f1 > 0.0 && f1 < f2 && f2 < nyquist)
                                   : (std::isfinite(f1) && f1 > 0.0 && f1 < nyquist && std::isfinite(f2));
-    if (!edgesOk) {
-        setError(error,
-                 twoEdges
-                     ? QStringLiteral("cut-offs %1..%2 Hz not within 0 < f1 < f2 < %3 Hz").arg(f1).arg(f2).arg(nyquist)
-                     : QStringLiteral("cut-off %1 Hz not within 0 < f1 < %2 Hz").arg(f1).arg(nyquist));
-        return false;
-    }
-    if (!isKnownWindow(windowType)) {
-        setError(error, QStringLiteral("unknown window \"%1\"").arg(windowType));
-        return false;
-    }
-    if (!std::isfinite(amplitude) || amplitude == 0.0) {
-        setError(error, QStringLiteral("window amplitude %1 unusable").arg(amplitude));
-        return false;
-    }
+    if (!edgesOk)
+        return refuse(error, FirError::CutOffs);
+    if (!isKnownWindow(windowType))
+        return refuse(error, FirError::Window);
+    if (!std::isfinite(amplitude) || amplitude == 0.0)
+        return refuse(error, FirError::Amplitude);
 
     const int length = order + 1;
     ideal.resize(size_t(length));
@@ -158,69 +147,45 @@ bool FirFilter::design(const QString &band, const QString &windowType, double f1
     double peak = 0.0;
     for (double w : window)
         peak = std::max(peak, std::abs(w));
-    if (!(peak > 1e-12 * std::abs(amplitude))) {
-        setError(error, QStringLiteral("window %1 vanishes at %2 taps").arg(windowType).arg(length));
-        return false;
-    }
+    if (!(peak > 1e-12 * std::abs(amplitude)))
+        return refuse(error, FirError::Vanishes);
     std::vector<double> taps(static_cast<size_t>(length));
     for (int i = 0; i < length; ++i)
         taps[size_t(i)] = ideal[size_t(i)] * window[size_t(i)];
     const double g = responseMagnitude(f1, f2, fs, length, taps);
-    if (!std::isfinite(g) || g < 1e-300) {
-        setError(error, QStringLiteral("filter has no gain at %1 Hz").arg((f1 + f2) / 2.0));
-        return false;
-    }
+    if (!std::isfinite(g) || g < 1e-300)
+        return refuse(error, FirError::NoGain);
     for (double &t : taps) {
         t /= g;
-        if (!std::isfinite(t)) {
-            setError(error, QStringLiteral("filter taps are not finite"));
-            return false;
-        }
+        if (!std::isfinite(t))
+            return refuse(error, FirError::NotFinite);
     }
     coefficients = std::move(taps);
     return true;
 }
 
 bool FirFilter::designByCode(int band, int windowType, double f1, double f2, double fs, int order, double amplitude,
-                             QString *error)
+                             FirError *error)
 {
     return design(bandName(band), windowName(windowType), f1, f2, fs, order, amplitude, error);
 }
 
 bool FirFilter::lowpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
-                        QString *error)
+                        FirError *error)
 {
     return designByCode(FirBand::LowPass, windowType, f1, f2, fs, order, double(amplitude), error);
 }
 
 bool FirFilter::highpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
-                         QString *error)
+                         FirError *error)
 {
     return designByCode(FirBand::HighPass, windowType, f1, f2, fs, order, double(amplitude), error);
 }
 
 bool FirFilter::bandpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
-                         QString *error)
+                         FirError *error)
 {
     return designByCode(FirBand::BandPass, windowType, f1, f2, fs, order, double(amplitude), error);
-}
-
-bool FirFilter::filterSamples(int *samples, int count) const
-{
-    if (count <= 0 || !samples)
-        return true;
-    if (coefficients.empty() || count > kMaxFilterSamples)
-        return false;
-    const int taps = int(coefficients.size());
-    const int length = dsp::convolutionLength(count, taps);
-    const std::vector<double> kernel = dsp::kernelSpectrum(coefficients, length);
-    std::vector<double> buf(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        buf[size_t(i)] = double(samples[i]);
-    dsp::convolveWithSpectrum(buf.data(), count, kernel.data(), length, taps, buf.data());
-    for (int i = 0; i < count; ++i)
-        samples[i] = dsp::toIntTruncated(buf[size_t(i)]);
-    return true;
 }
 
 namespace dsp {
@@ -232,20 +197,24 @@ int convolutionLength(int n, int taps)
     return std::max(2 * p, full);
 }
 
-std::vector<double> kernelSpectrum(const std::vector<double> &taps, int length)
+FilterKernel filterKernel(const std::vector<double> &taps, int length)
 {
+    FilterKernel k;
+    k.length = length;
+    k.taps = int(taps.size());
     const RealFft &plan = realFftPlan(length);
-    std::vector<double> buf(size_t(plan.bufferSize()), 0.0);
-    const int n = std::min(int(taps.size()), length);
+    k.spectrum.assign(size_t(plan.bufferSize()), 0.0);
+    const int n = std::min(k.taps, length);
     const double scale = 1.0 / double(length);
     for (int i = 0; i < n; ++i)
-        buf[size_t(i)] = taps[size_t(i)] * scale;
-    plan.forward(buf.data());
-    return buf;
+        k.spectrum[size_t(i)] = taps[size_t(i)] * scale;
+    plan.forward(k.spectrum.data());
+    return k;
 }
 
-void convolveWithSpectrum(const double *in, int count, const double *kernel, int length, int taps, double *out)
+void convolve(const double *in, int count, const FilterKernel &kernel, double *out, const BinsFunc &seeInput)
 {
+    const int length = kernel.length;
     const RealFft &plan = realFftPlan(length);
     thread_local std::vector<double> work;
     if (int(work.size()) < plan.bufferSize())
@@ -254,26 +223,18 @@ void convolveWithSpectrum(const double *in, int count, const double *kernel, int
     std::copy(in, in + count, x);
     std::fill(x + count, x + plan.bufferSize(), 0.0);
     plan.forward(x);
+    if (seeInput)
+        seeInput(x);
+    const double *h = kernel.spectrum.data();
     for (int k = 0; k <= length / 2; ++k) {
         const double xr = x[2 * k], xi = x[2 * k + 1];
-        const double hr = kernel[2 * k], hi = kernel[2 * k + 1];
+        const double hr = h[2 * k], hi = h[2 * k + 1];
         x[2 * k] = xr * hr - xi * hi;
         x[2 * k + 1] = xr * hi + xi * hr;
     }
     plan.inverse(x);
-    const int delay = (taps - 1) / 2;
+    const int delay = (kernel.taps - 1) / 2;
     std::copy(x + delay, x + delay + count, out);
-}
-
-int toIntTruncated(double v)
-{
-    if (!std::isfinite(v))
-        return 0;
-    if (v >= double(INT_MAX))
-        return INT_MAX;
-    if (v <= double(INT_MIN))
-        return INT_MIN;
-    return int(v);
 }
 
 } // namespace dsp

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 // Band and window codes as stored in the analysis records. Scoped, so that
@@ -14,14 +15,26 @@ namespace FirWindow {
 enum Code : int { Rectangle = 0, Bartlett = 1, Hanning = 2, Hamming = 3, Blackman = 4 };
 }
 
+// Why a design was refused; the caller, who knows the values it asked for,
+// says so in words.
+enum class FirError {
+    None,
+    Order,      // order < 1 or above FirFilter::kMaxOrder
+    SampleRate, // not a positive number
+    CutOffs,    // not 0 < f1 (< f2) < fs/2
+    Window,     // unknown window name
+    Amplitude,  // zero or not finite
+    Vanishes,   // the window is zero at this length (two taps)
+    NoGain,     // no gain at the reference frequency (f1 + f2)/2
+    NotFinite,  // taps not finite
+};
+
 class FirFilter
 {
 public:
     // Largest order accepted; larger requests are refused (they cannot come
     // from the analysis panel and would only exhaust memory).
     static constexpr int kMaxOrder = 65536;
-    // Longest sequence filterSamples() accepts.
-    static constexpr int kMaxFilterSamples = 1 << 24;
 
     // Band and window names of the codes ("bandpass" / "Blackman" for codes
     // outside the tables).
@@ -32,17 +45,17 @@ public:
     // finite taps (order < 1 or above kMaxOrder, cut-offs outside
     // 0 < f1 (< f2) < fs/2, an unknown window name, a non-finite or zero
     // amplitude or gain) is refused: false, `coefficients` emptied and the
-    // reason in *error when given.
+    // reason in *error when given (FirError::None after a design).
     bool design(const QString &band, const QString &windowType, double f1, double f2, double fs, int order,
-                double amplitude, QString *error = nullptr);
+                double amplitude, FirError *error = nullptr);
     bool designByCode(int band, int windowType, double f1, double f2, double fs, int order, double amplitude,
-                      QString *error = nullptr);
+                      FirError *error = nullptr);
     bool lowpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
-                 QString *error = nullptr);
+                 FirError *error = nullptr);
     bool highpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
-                  QString *error = nullptr);
+                  FirError *error = nullptr);
     bool bandpass(int windowType, int order, double f1, double f2, double fs, unsigned int amplitude,
-                  QString *error = nullptr);
+                  FirError *error = nullptr);
 
     // Fills `ideal` with `length` values of the ideal response; returns a copy.
     std::vector<double> idealResponse(const QString &band, double f1, double f2, double fs, int length);
@@ -52,12 +65,6 @@ public:
     std::vector<double> makeWindow(const QString &windowType, int length, double amplitude);
     // |H| at the reference frequency (f1 + f2)/2 of the first `length` taps.
     static double responseMagnitude(double f1, double f2, double fs, int length, const std::vector<double> &taps);
-
-    // Filters count samples in place with `coefficients` by FFT convolution,
-    // delay removed (D = (L-1)/2), truncated toward zero. Returns false and
-    // leaves the samples untouched when there are no usable taps or more
-    // than kMaxFilterSamples samples.
-    bool filterSamples(int *samples, int count) const;
 
     std::vector<double> coefficients;
     std::vector<double> window;
@@ -69,14 +76,22 @@ namespace dsp {
 // 2 * nextPow2(n), enlarged to hold the whole linear convolution n + L - 1.
 int convolutionLength(int n, int taps);
 
-// Filters `count` doubles in place with the half spectrum `kernel` of a
-// kernel of `taps` taps on a transform of `length` points, pre-scaled by
-// 1/length (see FirFilter::filterSamples). `out` receives count values
-// (delay removed). Usable from several threads at once.
-void convolveWithSpectrum(const double *in, int count, const double *kernel, int length, int taps, double *out);
-// Half spectrum (length/2 + 1 complex bins, interleaved) of the taps padded
-// to `length`, scaled by 1/length.
-std::vector<double> kernelSpectrum(const std::vector<double> &taps, int length);
-// Truncation toward zero of a finite double into the int range.
-int toIntTruncated(double v);
+// Designed taps made ready for FFT convolution on a transform of `length`
+// points: their half spectrum (length/2 + 1 complex bins, interleaved),
+// padded to `length` and scaled by 1/length.
+struct FilterKernel {
+    int length = 0;
+    int taps = 0;
+    std::vector<double> spectrum;
+};
+FilterKernel filterKernel(const std::vector<double> &taps, int length);
+
+// Convolves `count` values (at most length - taps + 1 of them) with the
+// kernel, delay (taps - 1)/2 removed, into out[0..count-1] (`out` may be
+// `in`). `seeInput`, when given, is shown the half spectrum of the
+// zero-padded input before it is filtered. Usable from several threads at
+// once.
+using BinsFunc = std::function<void(const double *bins)>;
+void convolve(const double *in, int count, const FilterKernel &kernel, double *out,
+              const BinsFunc &seeInput = BinsFunc());
 } // namespace dsp

@@ -1,14 +1,12 @@
 #include "gain.h"
 
+#include "datafile/records.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 namespace dsp {
-
-namespace {
-constexpr int kNoSample = -100; // "no value" in a sample slot
-} // namespace
 
 void sampleRange(const int *samples, int count, int &max, int &min)
 {
@@ -43,12 +41,30 @@ float normalizeFactor(const int *samples, int count)
     return normalizeFactor(samples, count, max, min, factor);
 }
 
-double displayValue(double sample, double gain, double mid, double full)
+float adaptiveGain(const std::vector<SampleSpan> &waves)
 {
-    const double v = mid + (sample - mid) * gain;
-    if (std::isnan(v))
-        return mid;
-    return std::clamp(v, 0.0, full);
+    if (waves.empty())
+        return 1.0f;
+    int p = 0, q = 0;
+    for (const SampleSpan &w : waves) {
+        int pos = kZeroLevel, neg = kZeroLevel + 1;
+        if (w.data && w.count >= 1) {
+            int mx = 0, mn = 65535;
+            for (int i = 0; i < w.count; ++i) {
+                mx = std::max(mx, int(w.data[i]));
+                mn = std::min(mn, int(w.data[i]));
+            }
+            pos = int(std::min<qint64>(std::llabs(qint64(mx) - kZeroLevel), 1 << 30));
+            neg = int(std::min<qint64>(std::llabs(qint64(mn) - kZeroLevel), 1 << 30));
+        }
+        p = std::max(p, pos);
+        q = std::max(q, neg);
+    }
+    const int m = std::max(p, q);
+    if (m == 0)
+        return 1.0f;
+    const int g = int(std::floor(float(32767.0 / double(m))));
+    return float(g > 10 ? 10 : std::max(g, 1));
 }
 
 } // namespace dsp

@@ -1,36 +1,56 @@
-// Processing of the waves of an open file: band-pass filtering of every
-// analysis record's wave into the filter wave group list, the two amplitude
-// spectra and main frequencies per wave, and the adaptive gain of the file.
+// Processing of waves: band-pass filtering into the processed copy and the
+// main frequencies of both, on samples and plain values. Which wave gets
+// which filter, and where the results go, is the survey's business
+// (datafile/processing.h).
 #pragma once
 
-#include "datafile/records.h"
+#include "dsp/firfilter.h"
 
-#include <QStringList>
+#include <QtGlobal>
 #include <functional>
+#include <vector>
 
 namespace dsp {
 
-// Recomputes the processed copy, spectra and main frequencies of analysis
-// record `index` of `infos`, or of every record when index is -1.
-// Every recomputation starts from the original block: the processed block
-// becomes a copy of it, then (when the record's filter can be designed and
-// the wave has samples) the band-pass filtered samples, clamped to 0..65535.
-// Records whose filter cannot be designed keep an unfiltered processed copy;
-// records pointing to a missing group or to a channel outside 0..2 are
-// skipped. One readable line per such record is returned, in record order
-// (empty list: all filtered). With several records for the same wave the
-// later one decides. A block without samples may be shared by both lists
-// (there is nothing to process); any other shared block is left alone and
-// reported. Waves are spread over the global thread pool; the result does
-// not depend on the number of threads. `progress`, when given, is called
-// now and then with the waves done and the waves to do.
-using ProgressFunc = std::function<void(int done, int total)>;
-QStringList applyWaveParams(const WaveGroupList &groups, const WaveGroupList &filtered,
-                            const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int index,
-                            const ProgressFunc &progress = ProgressFunc());
+// A wave's processing filter as the analysis panel sets it: window code
+// (codes outside the table mean Blackman), order and cut-offs in Hz.
+struct FilterSettings {
+    int window = FirWindow::Blackman;
+    int order = 500;
+    int lowCutoff = 0;
+    int highCutoff = 0;
+};
 
-// The adaptive gain of the file: a whole number from 1 to 10 (1 when no
-// record refers to an existing wave).
-float computeAdaptiveGain(const WaveGroupList &groups, const WaveAnalyzeInfoList &infos);
+// One wave: 16-bit samples around the zero line 32767, at 500 kHz.
+struct WaveJob {
+    const qint32 *original = nullptr;
+    int count = 0;               // samples, 0..4096
+    qint32 *processed = nullptr; // receives `count` filtered samples; left as it is when not filtered
+    FilterSettings filter;
+};
+
+struct WaveOutcome {
+    // Why the wave was not filtered; None when it was, or had no samples.
+    FirError error = FirError::None;
+    double mainFrequency = 0.0;          // Hz, of the original samples
+    double processedMainFrequency = 0.0; // Hz, of the processed samples afterwards
+};
+
+// Filters every wave whose filter can be designed (the band-pass filtered
+// samples, truncated toward zero and clamped to 0..65535) and measures the
+// main frequencies of both copies (dsp::spectrumAndMainFrequency). One
+// outcome per job, in order. The jobs' processed buffers must be distinct
+// and apart from every original. Waves are spread over the global thread
+// pool; the result does not depend on the number of threads. `progress`,
+// when given, is called now and then with the waves done and the waves to
+// do.
+using ProgressFunc = std::function<void(int done, int total)>;
+std::vector<WaveOutcome> processWaves(const std::vector<WaveJob> &jobs, const ProgressFunc &progress = ProgressFunc());
+
+// The filtering of one wave as processWaves does it: `count` samples from
+// `original` through the kernel into `processed` (which may be `original`).
+// `seeInput` as for dsp::convolve.
+void filterWave(const qint32 *original, int count, const FilterKernel &kernel, qint32 *processed,
+                const BinsFunc &seeInput = BinsFunc());
 
 } // namespace dsp

@@ -487,6 +487,46 @@
         <translation>Analysis record %1: invalid filter order %2, changed to 500</translation>
     </message>
     <message>
+        <source>分析记录 %1（测点 %2，通道 %3）未滤波：%4</source>
+        <translation>Analysis record %1 (measure point %2, channel %3) not filtered: %4</translation>
+    </message>
+    <message>
+        <source>滤波阶数 %1 不在 1 到 %2 之间</source>
+        <translation>filter order %1 is not between 1 and %2</translation>
+    </message>
+    <message>
+        <source>截止频率 %1–%2 Hz 须满足 0 &lt; 下限 &lt; 上限 &lt; %3 Hz</source>
+        <translation>cut-offs %1–%2 Hz must satisfy 0 &lt; low &lt; high &lt; %3 Hz</translation>
+    </message>
+    <message>
+        <source>窗函数在 %1 阶时为零</source>
+        <translation>the window is zero at order %1</translation>
+    </message>
+    <message>
+        <source>滤波器在 %1 Hz 处没有增益</source>
+        <translation>the filter has no gain at %1 Hz</translation>
+    </message>
+    <message>
+        <source>滤波系数无法计算</source>
+        <translation>the filter taps cannot be computed</translation>
+    </message>
+    <message>
+        <source>没有第 %1 个分析记录（共 %2 个）</source>
+        <translation>There is no analysis record %1 (%2 records)</translation>
+    </message>
+    <message>
+        <source>分析记录 %1 为空，已跳过</source>
+        <translation>Analysis record %1 is empty, skipped</translation>
+    </message>
+    <message>
+        <source>分析记录 %1 的处理波形与原始波形共用数据，未处理</source>
+        <translation>Analysis record %1: the processed wave shares the original&apos;s data, not processed</translation>
+    </message>
+    <message>
+        <source>分析记录 %1：测点 %2 没有频谱记录，主频未计算</source>
+        <translation>Analysis record %1: measure point %2 has no spectrum record, main frequencies not computed</translation>
+    </message>
+    <message>
         <source>分析记录 %1 的缺陷位置 %2 不在波形内，已清除</source>
         <translation>Analysis record %1: flaw position %2 is outside the wave, cleared</translation>
     </message>

@@ -47,9 +47,7 @@ constexpr double kWedge = 5.0;
 
 QString angleLabel(const WaveAnalyzeInfo &info, double offset)
 {
-    double angle = double(info.fChannelAngle) + offset;
-    if (angle > 360.0)
-        angle -= 360.0;
+    const double angle = wrapAngle(double(info.fChannelAngle) + offset);
     return QString("%1%2").arg(angle, 0, 'f', 1).arg(QStringLiteral("°"));
 }
 
@@ -150,7 +148,7 @@ double KvrMultiWaveAssistantWidget::densityRange() const
             displayGain(*info, block, qMin(validSampleCount(block), sampleCount()), m_display.blNormalized);
         for (int j = from; j < n; j += sampleStride)
             if (block.nData[j] != kNoValue)
-                distances.append(std::abs(transferSample(block.nData[j], g) - kMidLevel));
+                distances.append(std::abs(dsp::drawnValue(block.nData[j], g) - kMidLevel));
     }
     // Flat or no traces: the whole scale, as a full-scale sample would need.
     double range = kMidLevel;
@@ -571,7 +569,7 @@ void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb co
         const int j0 = qMax(0, from + int(std::floor((top - y0) / step)) - 1);
         const int j1 = qMin(n - 1, from + int(std::ceil((bottom - y0) / step)) + 1);
         for (int j = j0; j <= j1; ++j) {
-            const double a = transferSample(u[j], g);
+            const double a = dsp::drawnValue(u[j], g);
             const double x = qBound(xLo, base + (a - kMidLevel) * at.swing / kMidLevel, xHi) + 0.5;
             const double y = y0 + (j - from) * step;
             m_raster.addPoint(x, y);
@@ -608,7 +606,7 @@ void KvrMultiWaveAssistantWidget::drawTrace(QPainter *painter, int wave, QRgb co
                 const int x = px(u[j]);
                 lo = qMin(lo, x);
                 hi = qMax(hi, x);
-                if (fill && transferSample(u[j], g) >= kMidLevel)
+                if (fill && dsp::drawnValue(u[j], g) >= kMidLevel)
                     fillHi = qMax(fillHi, x);
             }
             writer.span(row, lo, hi);
@@ -654,7 +652,7 @@ void KvrMultiWaveAssistantWidget::drawDensityTrace(int wave, int x0, int x1, Spa
                 pick = u[j];
             }
         }
-        writer.setColor(densityGrey(transferSample(pick, g), range));
+        writer.setColor(densityGrey(dsp::drawnValue(pick, g), range));
         writer.span(run.row, x0, x1);
     }
 }

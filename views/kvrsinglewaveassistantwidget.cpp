@@ -33,18 +33,7 @@ constexpr double kMarkerReach = 8.0;
 // Widget y of a sample value in a panel, clamped to the panel.
 double curveY(qint32 u, double gain, const QRectF &panel)
 {
-    const double p = panel.height();
-    const double zeroY = panel.top() + p / 2.0;
-    if (u == kNoValue)
-        return zeroY;
-    const double a = (u - kMidLevel) * gain + kMidLevel;
-    if (!std::isfinite(a))
-        return zeroY;
-    if (a > kFullScale)
-        return panel.top();
-    if (a < 0.0)
-        return panel.top() + p;
-    return panel.top() + (kFullScale - a) * p / kFullScale;
+    return panel.top() + (kFullScale - dsp::drawnValue(u, gain)) * panel.height() / kFullScale;
 }
 
 double normalizeFactorOf(const qint32 *samples, int count, int *max, int *min)
@@ -132,7 +121,8 @@ void KvrSingleWaveAssistantWidget::refreshSpectra()
         if (!groups[slot] || !groups[slot]->blocks[info->nChannel])
             continue;
         QVector<double> &spectrum = m_spectra[slot];
-        spectrum = dsp::blockSpectrum(*groups[slot]->blocks[info->nChannel]);
+        const WaveBlock &block = *groups[slot]->blocks[info->nChannel];
+        spectrum = dsp::amplitudeSpectrum(block.nData, validSampleCount(block), kSampleRate);
         spectrum.resize(kMaxSamples); // bins beyond the samples read as zero
         // The range drawn, which the tool tip reads back.
         const int K = spectrumBins();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "datafile/records.h"
+#include "dsp/gain.h"
 
 #include <QRect>
 #include <QRgb>
@@ -27,16 +28,6 @@ int validSampleCount(const WaveBlock &block);
 // normalisation factor of its first `count` samples while normalised
 // display is on.
 double displayGain(const WaveAnalyzeInfo &info, const WaveBlock &block, int count, bool normalized);
-
-// The sample as drawn: the mid level for -100, otherwise
-// mid + (u - mid) * gain limited to 0..65535.
-inline double transferSample(qint32 u, double gain)
-{
-    if (u == kNoValue)
-        return kMidLevel;
-    const double a = (u - kMidLevel) * gain + kMidLevel;
-    return a < 0.0 ? 0.0 : (a > kFullScale ? kFullScale : a);
-}
 
 // Writes horizontal pixel spans: straight into the painter's image when it
 // paints on a plain 32-bit image without transformation, else with the

@@ -1,14 +1,14 @@
 // Filtering plus two spectra for every wave of a 1000-point survey
 // (3000 waves x 4096 samples), three ways in one run:
-//   ours            dsp::applyWaveParams over the whole list
+//   ours            processing::processWaves over the whole list
 //   straightforward a design and three radix-2 transforms of 2*nextPow2(n)
 //                   points per wave, then two spectra, on one thread
 //   fftw            FFTW real-input plans, kernel transformed once, the same
 //                   number of threads as ours
 // Usage: bench_dsp [points] [repeats]
+#include "datafile/processing.h"
 #include "dsp/fft.h"
 #include "dsp/firfilter.h"
-#include "dsp/waveprocessing.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -326,7 +326,8 @@ int main(int argc, char **argv)
     FftwPipeline pipeline;
     QThreadPool *pool = QThreadPool::globalInstance();
     double ours1 = 1e300, oursN = 1e300, fftw1 = 1e300, fftwN = 1e300;
-    auto runOurs = [&] { dsp::applyWaveParams(ours.groups, ours.filtered, ours.infos, ours.ffts, -1); };
+    MeasurementModel oursModel = MeasurementModel::fromLists(ours.groups, ours.filtered, ours.infos, ours.ffts);
+    auto runOurs = [&] { processing::processWaves(oursModel, -1); };
     for (int r = 0; r < repeats; ++r) {
         pool->setMaxThreadCount(1);
         ours1 = std::min(ours1, seconds(runOurs));

@@ -42,7 +42,7 @@ void referencePaint(QImage &target, const SynthSurvey &s, int N)
         const WaveBlock &b = *s.filtered.at(a.nMeasurePoint)->blocks[a.nChannel];
         const int n = qMin(int(b.nDataCnt), N);
         for (int j = 0; j < n; ++j) {
-            const double v = waveview::transferSample(b.nData[j], a.fManualGain);
+            const double v = dsp::drawnValue(b.nData[j], a.fManualGain);
             pts[j] = QPointF(left + i * S + v * 2 * S / waveview::kFullScale, top + j * h / N);
         }
         p.drawPolyline(pts.constData(), n);

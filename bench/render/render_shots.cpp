@@ -6,7 +6,7 @@
 
 #include "app/systemconfig.h"
 #include "datafile/kvrdocument.h"
-#include "dsp/waveprocessing.h"
+#include "datafile/processing.h"
 
 #include <QApplication>
 #include <QFile>
@@ -49,7 +49,8 @@ int main(int argc, char **argv)
     } else {
         SystemConfig::instance().setMaxSamplePoints(1024);
         SynthSurvey s = makeSynthSurvey(12, 1024);
-        dsp::applyWaveParams(s.groups, s.filtered, s.infos, s.ffts, -1);
+        MeasurementModel model = MeasurementModel::fromLists(s.groups, s.filtered, s.infos, s.ffts);
+        processing::processWaves(model, -1);
         files = renderViewShots(outDir, s.head, s.groups, s.filtered, s.infos, s.ffts, focus, flawPos);
     }
     for (const QString &f : files)

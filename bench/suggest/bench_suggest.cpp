@@ -22,9 +22,9 @@
 //           trace (to see what it brings).
 #include "datafile/flawsuggest.h"
 #include "datafile/kvrdocument.h"
+#include "datafile/processing.h"
 #include "datafile/synth.h"
 #include "dsp/flawdetect.h"
-#include "dsp/waveprocessing.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -160,7 +160,8 @@ void filteredParts(const SynthOptions &o, int parts, const WaveAnalyzeInfoList &
         filtered << deepCopy(*g);
         ffts << newFftInfo();
     }
-    dsp::applyWaveParams(s.groups, filtered, infos, ffts, -1);
+    MeasurementModel model = MeasurementModel::fromLists(s.groups, filtered, infos, ffts);
+    processing::processWaves(model, -1);
     for (int k = 0; k < infos.size(); ++k) {
         const WaveBlock &b = *filtered.at(infos.at(k)->nMeasurePoint)->blocks[infos.at(k)->nChannel];
         double mx = 0.0, power = 0.0;

@@ -509,17 +509,13 @@ float ReportRenderer::normalizeFactor(const WaveBlock &block, int sampleCount)
 
 QString ReportRenderer::angleLabel(float channelAngle, float offsetAngle)
 {
-    float angle = channelAngle + offsetAngle;
-    if (angle > 360)
-        angle -= 360;
-    return QStringLiteral("%1%2").arg(double(angle), 0, 'f', 1).arg(QStringLiteral("°"));
+    const double angle = wrapAngle(double(channelAngle) + double(offsetAngle));
+    return QStringLiteral("%1%2").arg(angle, 0, 'f', 1).arg(QStringLiteral("°"));
 }
 
 double ReportRenderer::flawPointX(float channelAngle, double w)
 {
-    double deg = std::fmod(double(channelAngle), 360.0);
-    if (deg < 0)
-        deg += 360.0;
+    const double deg = wrapAngle(double(channelAngle));
     const double c = std::cos(qDegreesToRadians(deg)) * w / 2;
     // Points on the far half of the wall are drawn at their mirror inside
     // the sketch rather than outside it.
@@ -569,7 +565,7 @@ void ReportRenderer::drawTrace(QPainter *painter, int k, double halfSwing, const
     };
     for (int i = 0; i < cnt; ++i) {
         const int s = b->nData[i];
-        const double a = s == kNoValue ? kMid : qBound(0.0, (s - kMid) * gain + kMid, kFull);
+        const double a = dsp::drawnValue(s, gain);
         const double x = qBound(x0 - halfSwing, x0 + (a - kMid) * 2 * c / kFull, x0 + halfSwing);
         const double y = top + i * p;
         const long long r = (long long)std::floor(y * rowsPerUnit);

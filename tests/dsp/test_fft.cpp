@@ -39,13 +39,12 @@ double maxDiff(const dsp::ComplexSeq &a, const dsp::ComplexSeq &b)
     return d;
 }
 
-WaveBlockPtr blockOf(const std::vector<int> &samples)
+// Main frequency of the samples as the spectrum finds it.
+double mainFrequency(const std::vector<int> &samples)
 {
-    WaveBlockPtr b = newWaveBlock();
-    b->nDataCnt = int(samples.size());
-    for (size_t i = 0; i < samples.size(); ++i)
-        b->nData[i] = samples[i];
-    return b;
+    double f = -1.0;
+    dsp::amplitudeSpectrum(samples.data(), int(samples.size()), kFs, &f);
+    return f;
 }
 
 std::vector<int> cosineWave(int n, double bin, int p, double amp)
@@ -141,73 +140,94 @@ private slots:
         QCOMPARE(int(x.size()), 4);
         QCOMPARE(x[1], dsp::Complex(-6.0, 0.0));
         QCOMPARE(x[3], dsp::Complex(0.0, 0.0));
-        WaveBlock b = *newWaveBlock();
-        b.nDataCnt = 2;
-        const dsp::ComplexSeq y = dsp::toComplex(b, 8);
-        QCOMPARE(y[1], dsp::Complex(32767.0, 0.0));
-        QCOMPARE(y[2], dsp::Complex(0.0, 0.0));
     }
 
     void mainFrequencyUsesSampleCountStep()
     {
-        FftInfo info {};
-        const WaveBlockPtr b = blockOf(cosineWave(1024, 20, 1024, 10000));
-        QVERIFY(dsp::computeFftInfo(b, &info, 1, kFs, true));
-        QVERIFY(std::abs(info.dMainFreq[1] - 9775.171065493646) < 1e-6);
-        QCOMPARE(info.dFilterMainFreq[1], 0.0);
-        double shown = 0.0;
-        const QVector<double> spectrum = dsp::blockSpectrum(*b, kFs, &shown);
+        const std::vector<int> s = cosineWave(1024, 20, 1024, 10000);
+        double shown = -1.0;
+        const QVector<double> spectrum = dsp::amplitudeSpectrum(s.data(), 1024, kFs, &shown);
+        QVERIFY(std::abs(shown - 9775.171065493646) < 1e-6);
         QCOMPARE(spectrum.size(), 1024);
-        QCOMPARE(shown, info.dMainFreq[1]);
         QCOMPARE(spectrum[0], 0.0);
         // single-sided amplitude of the cosine
         QVERIFY(std::abs(spectrum[20] - 10000.0) < 1.0);
     }
 
-    void spectrumOfNonPowerOfTwoBlock()
+    void spectrumOfNonPowerOfTwoWave()
     {
-        const WaveBlockPtr b = blockOf(cosineWave(1000, 100, 1024, 5000));
-        const auto a = dsp::amplitudeSpectrum(b);
-        QCOMPARE(a->size(), 1000);
+        const std::vector<int> s = cosineWave(1000, 100, 1024, 5000);
         // bin 100 of the 1024-point transform, reported with step 500000/999
-        FftInfo info {};
-        QVERIFY(dsp::computeFftInfo(b, &info, 0, kFs, false));
-        QCOMPARE(info.dFilterMainFreq[0], 100 * (kFs / 999.0));
-        const QVector<double> spectrum = dsp::blockSpectrum(*b, kFs);
+        QCOMPARE(mainFrequency(s), 100 * (kFs / 999.0));
+        const QVector<double> spectrum = dsp::amplitudeSpectrum(s.data(), 1000, kFs);
         QCOMPARE(spectrum.size(), 1000);
-        QVERIFY(std::abs(spectrum[5] - 2.0 * (*a)[5] / 1000.0) < 1e-9);
+        dsp::ComplexSeq x = dsp::toComplex(s.data(), 1000, 1024);
+        dsp::fft(x);
+        QVERIFY(std::abs(spectrum[5] - 2.0 * std::abs(x[5]) / 1000.0) < 1e-9);
+        // the upper bins mirror the lower ones of the padded transform
+        QCOMPARE(spectrum[999], spectrum[1024 - 999]);
     }
 
-    void constantBlockHasNoMainFrequency()
+    void constantWaveHasNoMainFrequency()
     {
-        FftInfo info {};
-        info.dMainFreq[2] = 123.0;
-        const WaveBlockPtr b = blockOf(std::vector<int>(1024, 40000));
-        QVERIFY(dsp::computeFftInfo(b, &info, 2, kFs, true));
-        const QVector<double> spectrum = dsp::blockSpectrum(*b, kFs);
+        const std::vector<int> s(1024, 40000);
+        double shown = 123.0;
+        const QVector<double> spectrum = dsp::amplitudeSpectrum(s.data(), 1024, kFs, &shown);
         QCOMPARE(spectrum.size(), 1024);
         for (int k = 0; k < 1024; ++k)
             QCOMPARE(spectrum[k], 0.0);
-        QCOMPARE(info.dMainFreq[2], 0.0);
+        QCOMPARE(shown, 0.0);
     }
 
-    void shortBlocksHaveMainFrequencyZero_data()
+    void shortWavesHaveMainFrequencyZero_data()
     {
         QTest::addColumn<int>("n");
         QTest::newRow("empty") << 0;
         QTest::newRow("one sample") << 1;
     }
-    void shortBlocksHaveMainFrequencyZero()
+    void shortWavesHaveMainFrequencyZero()
     {
         QFETCH(int, n);
-        FftInfo info {};
-        info.dMainFreq[0] = 123.0;
-        const WaveBlockPtr b = blockOf(std::vector<int>(size_t(n), 50000));
-        QVERIFY(dsp::computeFftInfo(b, &info, 0, kFs, true));
-        QCOMPARE(info.dMainFreq[0], 0.0);
-        QCOMPARE(dsp::amplitudeSpectrum(b)->size(), n);
-        QVERIFY(!dsp::computeFftInfo(b, &info, 4, kFs, true));
-        QVERIFY(!dsp::computeFftInfo(WaveBlockPtr(), &info, 0, kFs, true));
+        const std::vector<int> s(size_t(n), 50000);
+        double shown = 123.0;
+        QCOMPARE(dsp::amplitudeSpectrum(s.data(), n, kFs, &shown).size(), n);
+        QCOMPARE(shown, 0.0);
+    }
+
+    // The filtering reads a wave's spectrum off its own transform, zero-padded
+    // to twice the length; that gives what the view shows, bin for bin and
+    // main frequency for main frequency.
+    void spectrumFromPaddedTransform_data()
+    {
+        QTest::addColumn<QVector<int>>("samples");
+        const std::vector<int> tone = cosineWave(1024, 20, 1024, 10000);
+        QTest::newRow("tone") << QVector<int>(tone.begin(), tone.end());
+        QVector<int> nyquist(64);
+        for (int i = 0; i < 64; ++i)
+            nyquist[i] = 32767 + (i % 2 ? 9000 : -9000) + int(std::lround(800 * std::cos(2.0 * M_PI * 5 * i / 64)));
+        QTest::newRow("strongest at half the rate") << nyquist;
+        QRandomGenerator rng(11);
+        QVector<int> noise(256);
+        for (int &v : noise)
+            v = 32767 + int(rng.bounded(2001)) - 1000;
+        QTest::newRow("noise") << noise;
+    }
+    void spectrumFromPaddedTransform()
+    {
+        QFETCH(QVector<int>, samples);
+        const int n = samples.size();
+        std::vector<double> direct(static_cast<size_t>(n)), padded(static_cast<size_t>(n));
+        const double fDirect = dsp::spectrumAndMainFrequency(samples.constData(), n, kFs, direct.data());
+        const dsp::RealFft &plan = dsp::realFftPlan(2 * n);
+        std::vector<double> buf(size_t(plan.bufferSize()), 0.0);
+        for (int i = 0; i < n; ++i)
+            buf[size_t(i)] = samples[i] - 32767;
+        plan.forward(buf.data());
+        const double fPadded = dsp::spectrumFromBins(buf.data(), 2, n, kFs, padded.data());
+        QCOMPARE(fPadded, fDirect);
+        QVERIFY(fDirect <= kFs / 2);
+        for (int k = 1; k < n; ++k)
+            QVERIFY(std::abs(padded[size_t(k)] - direct[size_t(k)]) < 1e-9 * (1.0 + direct[size_t(k)]));
     }
 
     void mainFrequencyNeverAboveNyquist()
@@ -219,26 +239,18 @@ private slots:
             std::vector<int> s = cosineWave(4096, bin, 4096, 8000);
             for (int &v : s)
                 v += int(rng.bounded(41)) - 20;
-            FftInfo info {};
-            QVERIFY(dsp::computeFftInfo(blockOf(s), &info, 0, kFs, true));
-            QCOMPARE(info.dMainFreq[0], bin * (kFs / 4095.0));
+            QCOMPARE(mainFrequency(s), bin * (kFs / 4095.0));
         }
         // A 1000-sample wave padded to 1024 with a tone at transform bin 510:
         // bin 510 times 500000/999 would read 255255 Hz, above half the rate.
-        {
-            FftInfo info {};
-            QVERIFY(dsp::computeFftInfo(blockOf(cosineWave(1000, 510, 1024, 8000)), &info, 0, kFs, true));
-            QVERIFY(info.dMainFreq[0] <= kFs / 2);
-        }
+        QVERIFY(mainFrequency(cosineWave(1000, 510, 1024, 8000)) <= kFs / 2);
         // and white noise, whatever its length, never reports a frequency
         // above half the sampling rate
         for (int round = 0; round < 20; ++round) {
             std::vector<int> s(round % 2 ? 1000 : 4096);
             for (int &v : s)
                 v = 32767 + int(rng.bounded(2001)) - 1000;
-            FftInfo info {};
-            QVERIFY(dsp::computeFftInfo(blockOf(s), &info, 0, kFs, true));
-            QVERIFY(info.dMainFreq[0] <= kFs / 2);
+            QVERIFY(mainFrequency(s) <= kFs / 2);
         }
     }
 };

@@ -1,7 +1,7 @@
 #include "datafile/flawsuggest.h"
+#include "datafile/processing.h"
 #include "datafile/synth.h"
 #include "dsp/flawdetect.h"
-#include "dsp/waveprocessing.h"
 
 #include <QThreadPool>
 #include <QtTest>
@@ -46,7 +46,8 @@ Survey makeSurvey(const SynthOptions &o, const Damage &damage = {})
             s.infos << a;
         }
     }
-    dsp::applyWaveParams(s.synth.groups, s.filtered, s.infos, ffts, -1);
+    MeasurementModel model = MeasurementModel::fromLists(s.synth.groups, s.filtered, s.infos, ffts);
+    processing::processWaves(model, -1);
     return s;
 }
 

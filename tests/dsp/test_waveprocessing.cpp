@@ -1,7 +1,7 @@
+#include "datafile/processing.h"
 #include "dsp/fft.h"
 #include "dsp/firfilter.h"
 #include "dsp/gain.h"
-#include "dsp/waveprocessing.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -51,6 +51,13 @@ Model makeModel(int points, int samples, quint32 seed)
         m.ffts << newFftInfo();
     }
     return m;
+}
+
+// Processes record `index` (-1: all) of the lists as a survey's model.
+QVector<processing::WaveProblem> process(const Model &m, int index)
+{
+    MeasurementModel model = MeasurementModel::fromLists(m.groups, m.filtered, m.infos, m.ffts);
+    return processing::processWaves(model, index);
 }
 
 WaveAnalyzeInfoPtr recordFor(int group, int channel)
@@ -118,24 +125,24 @@ private slots:
                     g->blocks[c]->nData[i] = 32767;
         m.groups[1]->blocks[2]->nData[5] = 32767 + excursion;
         m.groups[0]->blocks[1]->nData[3] = 32767 + excursion / 2;
-        QCOMPARE(dsp::computeAdaptiveGain(m.groups, m.infos), expected);
+        QCOMPARE(processing::adaptiveGain(m.groups, m.infos), expected);
     }
 
     void adaptiveGainEdgeCases()
     {
         Model m = makeModel(1, 16, 2);
-        QCOMPARE(dsp::computeAdaptiveGain(m.groups, {}), 1.0f);
+        QCOMPARE(processing::adaptiveGain(m.groups, {}), 1.0f);
         // an empty wave counts as full scale
         m.groups[0]->blocks[0]->nDataCnt = 0;
         for (int c = 1; c < 3; ++c)
             for (int i = 0; i < 16; ++i)
                 m.groups[0]->blocks[c]->nData[i] = 32767 + (i % 2) * 100;
-        QCOMPARE(dsp::computeAdaptiveGain(m.groups, m.infos), 1.0f);
+        QCOMPARE(processing::adaptiveGain(m.groups, m.infos), 1.0f);
         // a record pointing nowhere is ignored
         WaveAnalyzeInfoList onlyBad {recordFor(5, 0)};
-        QCOMPARE(dsp::computeAdaptiveGain(m.groups, onlyBad), 1.0f);
+        QCOMPARE(processing::adaptiveGain(m.groups, onlyBad), 1.0f);
         WaveAnalyzeInfoList mixed {recordFor(0, 1), recordFor(0, 7)};
-        QCOMPARE(dsp::computeAdaptiveGain(m.groups, mixed), 10.0f);
+        QCOMPARE(processing::adaptiveGain(m.groups, mixed), 10.0f);
     }
 
     void normalizeFactor_data()
@@ -164,12 +171,26 @@ private slots:
         QCOMPARE(mn, count ? std::max(low, 0) : 65535);
     }
 
-    void displayTransfer()
+    // The one rule by which views, report image and printed page draw a sample.
+    void drawnValue_data()
     {
-        QCOMPARE(dsp::displayValue(32767.5 + 100, 3.0), 32767.5 + 300);
-        QCOMPARE(dsp::displayValue(60000, 4.0), 65535.0);
-        QCOMPARE(dsp::displayValue(1000, 4.0), 0.0);
-        QCOMPARE(dsp::displayValue(150, 2.0, 100.0, 200.0), 200.0);
+        QTest::addColumn<int>("sample");
+        QTest::addColumn<double>("gain");
+        QTest::addColumn<double>("drawn");
+        QTest::newRow("gain 3 about the mid level") << 32867 << 3.0 << 32767.5 + 3 * 99.5;
+        QTest::newRow("clipped at full scale") << 60000 << 4.0 << 65535.0;
+        QTest::newRow("clipped at zero") << 1000 << 4.0 << 0.0;
+        QTest::newRow("negative gain mirrors") << 40000 << -1.0 << 32767.5 - (40000 - 32767.5);
+        QTest::newRow("no value marker") << -100 << 5.0 << 32767.5;
+        QTest::newRow("gain without a number") << 40000 << std::nan("") << 32767.5;
+        QTest::newRow("infinite gain on the zero line") << 32767 << HUGE_VAL << 0.0;
+    }
+    void drawnValue()
+    {
+        QFETCH(int, sample);
+        QFETCH(double, gain);
+        QFETCH(double, drawn);
+        QCOMPARE(dsp::drawnValue(sample, gain), drawn);
     }
 
     void matchesIndependentReferenceWave()
@@ -185,7 +206,7 @@ private slots:
         m.infos = {recordFor(0, 1)};
         m.infos[0]->nFilterOrder = 500;
         m.infos[0]->nFilterWindow = 4;
-        QVERIFY(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1).isEmpty());
+        QVERIFY(process(m, -1).isEmpty());
         int off = 0;
         for (int i = 0; i < 300; ++i) {
             const int d = std::abs(m.filtered[0]->blocks[1]->nData[i] - int(expected[i]));
@@ -203,7 +224,7 @@ private slots:
         Model m = makeModel(2, 4096, 4);
         m.infos[4]->nFilterWindow = 2;
         m.infos[5]->nFilterOrder = 120;
-        QVERIFY(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1).isEmpty());
+        QVERIFY(process(m, -1).isEmpty());
         for (const WaveAnalyzeInfoPtr &info : m.infos) {
             const WaveBlock &o = *m.groups[info->nMeasurePoint]->blocks[info->nChannel];
             const WaveBlock &p = *m.filtered[info->nMeasurePoint]->blocks[info->nChannel];
@@ -233,19 +254,21 @@ private slots:
             QCOMPARE(p.nDataCnt, o.nDataCnt);
             QCOMPARE(p.nFlawPos, o.nFlawPos);
 
-            dsp::ComplexSeq raw = dsp::toComplex(o, n);
+            dsp::ComplexSeq raw = dsp::toComplex(o.nData, n, n);
             dsp::fft(raw);
             // The spectrum a view shows is the one the main frequency comes from.
-            const QVector<double> shown = dsp::blockSpectrum(o, kFs);
+            double shownMain = -1;
+            const QVector<double> shown = dsp::amplitudeSpectrum(o.nData, n, kFs, &shownMain);
             QCOMPARE(shown.size(), n);
             int best = 1;
             for (int k = 1; k < n; ++k) {
                 const double a = 2.0 * std::abs(raw[size_t(k)]) / n;
                 QVERIFY(std::abs(a - shown[k]) < 1e-9 * (1.0 + a));
-                if (k <= n / 2 && a > 2.0 * std::abs(raw[size_t(best)]) / n)
+                if (k <= (n - 1) / 2 && a > 2.0 * std::abs(raw[size_t(best)]) / n)
                     best = k;
             }
             QCOMPARE(f.dMainFreq[info->nChannel], best * (kFs / (n - 1)));
+            QCOMPARE(f.dMainFreq[info->nChannel], shownMain);
             QVERIFY(f.dFilterMainFreq[info->nChannel] > 2000.0);
             QVERIFY(f.dFilterMainFreq[info->nChannel] < 25000.0);
         }
@@ -256,7 +279,7 @@ private slots:
         Model m = makeModel(1, 4096, 5);
         for (int i = 0; i < 4096; ++i)
             m.groups[0]->blocks[0]->nData[i] = 32767;
-        QVERIFY(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, 0).isEmpty());
+        QVERIFY(process(m, 0).isEmpty());
         for (int i = 0; i < 4096; ++i)
             QCOMPARE(m.filtered[0]->blocks[0]->nData[i], 32767);
         QCOMPARE(m.ffts[0]->dMainFreq[0], 0.0);
@@ -271,7 +294,7 @@ private slots:
         Model m = makeModel(1, 64, 6);
         m.groups[0]->blocks[2]->nDataCnt = 0;
         m.filtered[0]->blocks[2]->nData[0] = 1; // stale processed value
-        QVERIFY(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, 2).isEmpty());
+        QVERIFY(process(m, 2).isEmpty());
         QVERIFY(std::memcmp(m.filtered[0]->blocks[2].data(), m.groups[0]->blocks[2].data(), sizeof(WaveBlock)) == 0);
         QCOMPARE(m.ffts[0]->dFilterMainFreq[2], 0.0);
 
@@ -280,7 +303,7 @@ private slots:
         m.filtered[0]->blocks[2] = m.groups[0]->blocks[2];
         const WaveBlock before = *m.groups[0]->blocks[2];
         m.ffts[0]->dMainFreq[2] = m.ffts[0]->dFilterMainFreq[2] = 5.0;
-        QVERIFY(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1).isEmpty());
+        QVERIFY(process(m, -1).isEmpty());
         QVERIFY(std::memcmp(&before, m.groups[0]->blocks[2].data(), sizeof(WaveBlock)) == 0);
         QCOMPARE(m.ffts[0]->dMainFreq[2], 0.0);
         QCOMPARE(m.ffts[0]->dFilterMainFreq[2], 0.0);
@@ -291,10 +314,14 @@ private slots:
         Model m = makeModel(2, 512, 7);
         m.infos[1]->nFilterOrder = 0;
         m.infos[4]->nLowCutoff = 30000; // above the upper cut-off
-        const QStringList problems = dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1);
+        const QVector<processing::WaveProblem> problems = process(m, -1);
         QCOMPARE(problems.size(), 2);
-        QVERIFY(problems[0].startsWith("wave 1 "));
-        QVERIFY(problems[1].startsWith("wave 4 "));
+        QCOMPARE(problems[0].kind, processing::WaveProblem::NotFiltered);
+        QCOMPARE(problems[0].record, 1);
+        QCOMPARE(problems[0].error, FirError::Order);
+        QCOMPARE(problems[1].record, 4);
+        QCOMPARE(problems[1].error, FirError::CutOffs);
+        QCOMPARE(problems[1].filter.lowCutoff, 30000);
         QVERIFY(std::memcmp(m.filtered[0]->blocks[1].data(), m.groups[0]->blocks[1].data(), sizeof(WaveBlock)) == 0);
         QVERIFY(std::memcmp(m.filtered[0]->blocks[0].data(), m.groups[0]->blocks[0].data(), sizeof(WaveBlock)) != 0);
         // spectra still computed, the processed one equals the original one
@@ -309,20 +336,26 @@ private slots:
         m.infos[2]->nChannel = 3;
         m.infos[3]->nMeasurePoint = -1;
         m.ffts.removeLast(); // group 1 has no spectrum record
-        const QStringList problems = dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, -1);
+        const QVector<processing::WaveProblem> problems = process(m, -1);
         QCOMPARE(problems.size(), 5); // 3 skipped, 2 without spectra (records 4, 5)
-        QVERIFY(problems[0].startsWith("wave 0:"));
+        QCOMPARE(problems[0].kind, processing::WaveProblem::MissingWave);
+        QCOMPARE(problems[0].measurePoint, 9);
+        QCOMPARE(problems[3].kind, processing::WaveProblem::NoSpectrumRecord);
+        QCOMPARE(problems[3].record, 4);
         QVERIFY(std::memcmp(m.filtered[0]->blocks[1].data(), m.groups[0]->blocks[1].data(), sizeof(WaveBlock)) != 0);
         QVERIFY(std::memcmp(m.filtered[1]->blocks[1].data(), m.groups[1]->blocks[1].data(), sizeof(WaveBlock)) != 0);
-        QCOMPARE(dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, 6).size(), 1);
+        const QVector<processing::WaveProblem> beyond = process(m, 6);
+        QCOMPARE(beyond.size(), 1);
+        QCOMPARE(beyond[0].kind, processing::WaveProblem::NoSuchRecord);
         // a processed copy that is the original itself is never overwritten
         m.filtered[1]->blocks[1] = m.groups[1]->blocks[1];
         const WaveBlock before = *m.groups[1]->blocks[1];
-        const QStringList aliased = dsp::applyWaveParams(m.groups, m.filtered, m.infos, m.ffts, 4);
+        const QVector<processing::WaveProblem> aliased = process(m, 4);
         QCOMPARE(aliased.size(), 1);
-        QVERIFY(aliased[0].contains("shares"));
+        QCOMPARE(aliased[0].kind, processing::WaveProblem::SharedBuffer);
         QVERIFY(std::memcmp(&before, m.groups[1]->blocks[1].data(), sizeof(WaveBlock)) == 0);
-        QVERIFY(dsp::applyWaveParams(m.groups, m.filtered, {}, m.ffts, -1).isEmpty());
+        m.infos.clear();
+        QVERIFY(process(m, -1).isEmpty());
     }
 
     void resultIndependentOfThreadsAndOrder()
@@ -331,12 +364,12 @@ private slots:
         QThreadPool *pool = QThreadPool::globalInstance();
         const int threads = pool->maxThreadCount();
         pool->setMaxThreadCount(1);
-        dsp::applyWaveParams(a.groups, a.filtered, a.infos, a.ffts, -1);
+        process(a, -1);
         pool->setMaxThreadCount(4);
-        dsp::applyWaveParams(b.groups, b.filtered, b.infos, b.ffts, -1);
+        process(b, -1);
         pool->setMaxThreadCount(threads);
         for (int i = c.infos.size() - 1; i >= 0; --i)
-            dsp::applyWaveParams(c.groups, c.filtered, c.infos, c.ffts, i);
+            process(c, i);
         QVERIFY(sameBlocks(a.filtered, b.filtered));
         QVERIFY(sameBlocks(a.filtered, c.filtered));
         for (int g = 0; g < 6; ++g) {
@@ -351,9 +384,9 @@ private slots:
         WaveAnalyzeInfoPtr dup = deepCopy(*a.infos[0]);
         dup->nHighCutoff = 60000;
         a.infos << dup;
-        dsp::applyWaveParams(a.groups, a.filtered, a.infos, a.ffts, -1);
+        process(a, -1);
         b.infos[0]->nHighCutoff = 60000;
-        dsp::applyWaveParams(b.groups, b.filtered, b.infos, b.ffts, -1);
+        process(b, -1);
         QVERIFY(sameBlocks(a.filtered, b.filtered));
     }
 };

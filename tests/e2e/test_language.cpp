@@ -273,18 +273,33 @@ void TestLanguage::chineseWindowShowsItsTexts()
     }
 }
 
-// Messages made below the window (document, safe writer, report fields)
-// reach it in the interface language.
+// Messages made below the window (document, wave processing, safe writer,
+// report fields) reach it in the interface language.
 void TestLanguage::coreMessagesFollowTheLanguage()
 {
     const QString missing = m_dir.filePath(QStringLiteral("none.ard"));
+    // A survey whose second wave asks for a filter that cannot be designed:
+    // it opens, and the window says why that wave is shown unfiltered.
+    const QString badFilter = m_dir.filePath(QStringLiteral("bad-filter.ard"));
+    QVERIFY(QFile::copy(m_survey, badFilter));
+    int point = 0, channel = 0;
+    {
+        KvrDocument doc;
+        QVERIFY(doc.open(badFilter).ok);
+        const WaveAnalyzeInfoPtr record = doc.model().waveAnalyzeInfoAt(1);
+        record->nLowCutoff = 30000;
+        record->nHighCutoff = 20000;
+        point = record->nMeasurePoint + 1;
+        channel = record->nChannel + 1;
+        QVERIFY(doc.save().ok);
+    }
     auto messages = [&]() {
         KvrDocument doc;
         float value = 0;
         QString number;
         reportfields::parseNumber(QStringLiteral("fPileDepth"), QStringLiteral("deep"), &value, &number);
         return QStringList {doc.open(missing).message, kvrio::checkOutputTarget(m_dir.path()), number,
-                            KvrDocument().deleteWave(0).message};
+                            KvrDocument().deleteWave(0).message, KvrDocument().open(badFilter).warnings.join('|')};
     };
     QVERIFY(installUiLanguage(UiLanguage::English));
     const QStringList english = messages();
@@ -294,11 +309,19 @@ void TestLanguage::coreMessagesFollowTheLanguage()
                                        QStringLiteral("it is a folder, not a file"),
                                        QStringLiteral("Hole depth (m) must be a number from 0 to 200 (two decimals), "
                                                       "not \"deep\"."),
-                                       QStringLiteral("No file is open.")};
+                                       QStringLiteral("No file is open."),
+                                       QStringLiteral("Analysis record 2 (measure point %1, channel %2) not filtered: "
+                                                      "cut-offs 30000–20000 Hz must satisfy 0 < low < high < 250000 Hz")
+                                           .arg(point)
+                                           .arg(channel)};
     const QStringList expectChinese = {
         QStringLiteral("未检测到文件 %1 ！").arg(missing), QStringLiteral("它是一个目录，不是文件"),
         QStringLiteral("基桩孔深(m) 须为 0 到 200 之间的数值（保留两位小数），不能是“deep”。"),
-        QStringLiteral("没有打开的文件！")};
+        QStringLiteral("没有打开的文件！"),
+        QStringLiteral(
+            "分析记录 2（测点 %1，通道 %2）未滤波：截止频率 30000–20000 Hz 须满足 0 < 下限 < 上限 < 250000 Hz")
+            .arg(point)
+            .arg(channel)};
     QCOMPARE(english, expectEnglish);
     QCOMPARE(chinese, expectChinese);
 }

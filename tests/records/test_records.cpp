@@ -1,6 +1,7 @@
 #include "datafile/records.h"
 
 #include <QtTest>
+#include <cmath>
 #include <cstring>
 
 class TestRecords : public QObject
@@ -53,6 +54,33 @@ private slots:
         const QString longName = QString(40, QChar(0x6865)); // 80 bytes encoded
         encodeText(field, longName);
         QCOMPARE(decodeText(field), QString(32, QChar(0x6865)));
+    }
+
+    // Every angle shown or placed (wave list, report, marks) is a direction
+    // in [0, 360); the file keeps its own rule for what it stores.
+    void channelAngles_data()
+    {
+        QTest::addColumn<double>("angle");
+        QTest::addColumn<double>("shown");
+        QTest::addColumn<float>("stored");
+        QTest::newRow("inside") << 123.5 << 123.5 << 123.5f;
+        QTest::newRow("zero") << 0.0 << 0.0 << 0.0f;
+        QTest::newRow("360") << 360.0 << 0.0 << 360.0f;
+        QTest::newRow("one turn and a bit") << 370.0 << 10.0 << 10.0f;
+        QTest::newRow("two turns") << 720.0 << 0.0 << 360.0f;
+        QTest::newRow("negative") << -30.0 << 330.0 << -30.0f;
+        QTest::newRow("just below a turn") << 359.95 << 359.95 << 359.95f;
+        QTest::newRow("minus a turn") << -360.0 << 0.0 << -360.0f;
+        QTest::newRow("no number") << double(NAN) << 0.0 << float(NAN);
+    }
+    void channelAngles()
+    {
+        QFETCH(double, angle);
+        QFETCH(double, shown);
+        QFETCH(float, stored);
+        QCOMPARE(wrapAngle(angle), shown);
+        const float s = storedChannelAngle(float(angle));
+        QVERIFY(s == stored || (std::isnan(s) && std::isnan(stored)));
     }
 };
 

@@ -162,7 +162,8 @@ void TestReportRender::angleLabel_data()
     QTest::addColumn<QString>("label");
     QTest::newRow("wraps above 360") << 350.0f << 20.0f << QStringLiteral("10.0°");
     QTest::newRow("plain") << 120.0f << 0.0f << QStringLiteral("120.0°");
-    QTest::newRow("360 stays") << 340.0f << 20.0f << QStringLiteral("360.0°");
+    QTest::newRow("360 is north") << 340.0f << 20.0f << QStringLiteral("0.0°");
+    QTest::newRow("negative record angle") << -30.0f << 0.0f << QStringLiteral("330.0°");
 }
 
 void TestReportRender::angleLabel()

@@ -1176,7 +1176,8 @@ private slots:
         // Spectrum mode: the shown wave's spectrum, computed when shown, over
         // 256 bins from 0 (bin 0 is cleared) to its peak; the tool tip reads
         // the frequency and amplitude under the cursor (area 25..1024 x 25..275).
-        const QVector<double> spectrum = dsp::blockSpectrum(*f.filtered.first()->blocks[0]);
+        const WaveBlock &shown = *f.filtered.first()->blocks[0];
+        const QVector<double> spectrum = dsp::amplitudeSpectrum(shown.nData, shown.nDataCnt, kSampleRate);
         const double peak = *std::max_element(spectrum.begin(), spectrum.begin() + 256);
         QVERIFY(peak > 1000.0);
         QVERIFY(!isUniform(renderWidget(v)));
