@@ -757,7 +757,7 @@ void MainWindow::onFileHeaderInfoChanged(HeaderField field, QString strValue)
     const DocResult r = m_document.setHeaderField(field, strValue);
     if (!r.ok) {
         // The panel shows the stored value again.
-        m_pShowWaveDataWidget->setFileHead(m_pFileHead);
+        m_pShowWaveDataWidget->refreshHeader();
         showMessage(tr("提示"), r.message);
     }
 }
@@ -837,16 +837,12 @@ void MainWindow::onDocumentChanged(const DocChange &change)
         keepFocusShown();
         updateFilterStatus();
     } else if (change.has(DocChange::Waves)) {
-        m_pShowWaveDataWidget->updateWaveDisplay();
+        m_pShowWaveDataWidget->refreshWaves(change.waves);
     }
-    if (change.has(DocChange::Header)) {
-        // Texts, wave speed (depth axes, the distance under the cursor),
-        // declination (angle labels) and the focused point's name.
-        m_pShowWaveDataWidget->setFileHead(m_pFileHead);
-        m_pShowWaveDataWidget->setWaveSpeed(m_pFileHead->fWaveSpeed);
-        m_pShowWaveDataWidget->setFocusWaveIndex(m_document.focusIndex());
-        m_pShowWaveDataWidget->updateWaveDisplay();
-    }
+    // Texts, wave speed (depth axes, the distance under the cursor) and
+    // declination (angle labels).
+    if (change.has(DocChange::Header))
+        m_pShowWaveDataWidget->refreshHeader();
     // Suggestions follow their waves to their new places, or go.
     if (!dropStaleSuggestions() && change.has(DocChange::Order))
         showSuggestions();

@@ -107,6 +107,16 @@ public:
     // emitting the intent; false for any other key.
     bool handleNavigationKey(int key);
 
+    // ---- Refreshing -----------------------------------------------------
+    // The records or samples of these waves (analysis-list indexes; none:
+    // every wave) changed: only their strips of the cached layer are drawn
+    // again, with what of the neighbours reaches into them.
+    void updateWaves(const QVector<int> &waves);
+    // The header changed: the direction labels are drawn again.
+    void updateLabels();
+    // The waves drawn into the layer by its last rebuild or partial redraw.
+    const QVector<int> &lastDrawnWaves() const { return m_drawnWaves; }
+
     void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
                      const FftInfoList &ffts, int focusIndex) override;
     void clearWaveData() override;
@@ -184,6 +194,9 @@ private:
     double contentHeight() const;
     // Widget rectangle a trace, its label and its tick occupy (for repaints).
     QRect traceRect(int wave) const;
+    // How far from its baseline a trace, its flaw mark or its suggestion's
+    // ring may draw.
+    double traceReach() const;
     void repaintTrace(int wave);
     void repaintCursorLine(int y);
     void invalidateAll();
@@ -206,6 +219,7 @@ private:
 
     bool m_blDragging = false;
     QString m_strLastStatus;
+    QVector<int> m_drawnWaves;
     bool m_blShownGiven = false;
     QVector<int> m_shown;
     int m_nScrollX = 0;

@@ -170,6 +170,24 @@ void ShowKvrWaveWidget::updateWaveDisplay()
     m_pAnalysisHelper->updateWaveDisplay();
 }
 
+void ShowKvrWaveWidget::refreshWaves(const QVector<int> &waves)
+{
+    m_pKvrWaveWidget->waveView()->updateWaves(waves);
+    const int focus = focusWaveIndex();
+    if (waves.isEmpty() || waves.contains(focus)) {
+        m_pSingleWaveView->updateWaveDisplay();
+        m_pAnalysisHelper->updateWaveDisplay();
+    }
+}
+
+// The views draw the header's wave speed (depth axes) and declination
+// (direction labels); the records are unchanged.
+void ShowKvrWaveWidget::refreshHeader(const FileHead &head)
+{
+    setWaveSpeed(head.fWaveSpeed);
+    m_pKvrWaveWidget->waveView()->updateLabels();
+}
+
 void ShowKvrWaveWidget::setViewState(const WaveViewState *state)
 {
     if (m_pViewState)

@@ -37,6 +37,8 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -121,6 +123,8 @@ private slots:
     void stepsSwapsAndDeletesCountTheShownWaves();
     void channelFilterResetsForAnotherSurvey();
     void stretchHoldsAcrossResizes();
+    void anEditRedrawsOnlyWhatItChanged_data();
+    void anEditRedrawsOnlyWhatItChanged();
     void analysisPanelFitsTheWindow_data();
     void analysisPanelFitsTheWindow();
     void windowRemembersItsLayout();
@@ -680,6 +684,80 @@ void TestMainFlow::openingKeepsTheWindowPainting()
     QVERIFY(!win.w.isOpening());
     QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 90);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void TestMainFlow::anEditRedrawsOnlyWhatItChanged_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<bool>("density");
+    QTest::addColumn<QString>("drawn"); // "edited", "none" (the header), "all"
+    QTest::newRow("flaw mark") << "mark" << false << "edited";
+    QTest::newRow("flaw mark, variable density") << "mark" << true << "edited";
+    QTest::newRow("filter of one wave") << "filter" << false << "edited";
+    QTest::newRow("undo of a mark") << "undo" << false << "edited";
+    QTest::newRow("header text") << "header" << false << "none";
+    QTest::newRow("swap") << "swap" << false << "all";
+}
+
+// The wave list draws again what the document's change notice names, and
+// the picture is the one a whole redraw gives.
+void TestMainFlow::anEditRedrawsOnlyWhatItChanged()
+{
+    QFETCH(QString, edit);
+    QFETCH(bool, density);
+    QFETCH(QString, drawn);
+    SystemConfig::instance().setVariableDensity(density);
+    const QString path = makeAnalysisSurvey(QStringLiteral("redraw.ard"));
+    Window win;
+    win.open(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    KvrDocument &doc = win.w.document();
+    KvrMultiWaveAssistantWidget *list = win.wavePanel()->waveListWidget()->waveView();
+    const int edited = 5, far = 10;
+    QVERIFY(doc.model().waveCount() > far && doc.focusIndex() != edited);
+    if (edit == QLatin1String("undo"))
+        QVERIFY(doc.setFlawMark(edited, 300).ok);
+    // The waves a partial redraw drew: `wave`, and of its neighbours
+    // (drawn only where they reach into its strip) at most one either side.
+    auto drewAround = [list](int wave) {
+        const QVector<int> &d = list->lastDrawnWaves();
+        const QVector<int> &shown = list->shownWaves();
+        const int p = shown.indexOf(wave);
+        return d.contains(wave)
+            && std::all_of(d.begin(), d.end(), [&](int w) { return std::abs(shown.indexOf(w) - p) <= 1; });
+    };
+    // A known last pass, away from the edited wave.
+    list->grab();
+    list->updateWaves({far});
+    list->grab();
+    QVERIFY(drewAround(far));
+
+    if (edit == QLatin1String("mark")) {
+        QVERIFY(doc.setFlawMark(edited, 300).ok);
+    } else if (edit == QLatin1String("filter")) {
+        WaveParams params;
+        params.blFilter = true;
+        params.nLowCutoff = 20000;
+        params.nHighCutoff = 60000;
+        params.nFilterOrder = 64;
+        QVERIFY(doc.applyWaveParams(edited, params).ok);
+    } else if (edit == QLatin1String("undo")) {
+        QVERIFY(doc.undo());
+    } else if (edit == QLatin1String("header")) {
+        QVERIFY(doc.setHeaderField(HeaderField::WorkName, QStringLiteral("新工地")).ok);
+    } else {
+        QVERIFY(doc.swapWaves(edited, 1).ok);
+    }
+    const QImage after = list->grab().toImage();
+    if (drawn == QLatin1String("edited"))
+        QVERIFY(drewAround(edited));
+    else if (drawn == QLatin1String("none"))
+        QVERIFY(drewAround(far));
+    else
+        QCOMPARE(list->lastDrawnWaves(), list->shownWaves());
+    list->updateWaveDisplay();
+    QCOMPARE(after, list->grab().toImage());
+    SystemConfig::instance().setVariableDensity(false);
 }
 
 void TestMainFlow::recentFiles()
