@@ -75,7 +75,13 @@ struct Window {
         w.resize(1400, 900);
         w.show();
     }
-    void open(const QString &path) { w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path); }
+    // As a double-click in the file list, then until the survey is open.
+    void open(const QString &path)
+    {
+        w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path);
+        waitWhileOpening();
+    }
+    void waitWhileOpening() { QTRY_VERIFY_WITH_TIMEOUT(!w.isOpening(), 20000); }
     ShowKvrWaveWidget *wavePanel() const { return w.workspace()->waveWidget(); }
     KvrSingleWaveAssistantWidget *focusedView() const { return wavePanel()->singleWaveView(); }
     void clickButton(const char *name)
@@ -671,19 +677,32 @@ void TestMainFlow::switchingFilesAsksFirst()
     }
 }
 
-// The survey is read on a worker while the window's event loop goes on
-// (timers and repaints; the user's input waits), then it is shown.
+// The survey is read on a worker while the window's own event loop goes on
+// (timers and repaints); what the user does meanwhile is dropped, so the
+// survey being replaced is not edited; then the new one is shown.
 void TestMainFlow::openingKeepsTheWindowPainting()
 {
+    const QString first = makeAnalysisSurvey(QStringLiteral("before.ard"), 2);
     const QString path = makeSurvey(QStringLiteral("painting.ard"), 30);
     Window win;
-    bool sawOpening = false;
-    QTimer::singleShot(0, &win.w, [&]() { sawOpening = win.w.isOpening(); });
-    win.open(path);
-    QVERIFY(sawOpening);
-    QVERIFY(!win.w.isOpening());
+    win.open(first);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    KvrMultiWaveAssistantWidget *list = win.wavePanel()->waveListWidget()->waveView();
+    win.w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path);
+    QVERIFY(win.w.isOpening());
+    bool timerRan = false;
+    QTimer::singleShot(0, &win.w, [&]() { timerRan = true; });
+    // Delete on the focused wave does not reach the window.
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(win.deleteQuestions, 0);
+    win.waitWhileOpening();
+    QVERIFY(timerRan);
+    QCOMPARE(win.w.document().filePath(), path);
     QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 90);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // Input reaches the window again.
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(win.deleteQuestions, 1);
 }
 
 void TestMainFlow::anEditRedrawsOnlyWhatItChanged_data()
@@ -799,6 +818,7 @@ void TestMainFlow::recentFiles()
 
     // Another entry opens its survey; the list is kept for the next session.
     win.w.openRecentFile(1);
+    win.waitWhileOpening();
     QCOMPARE(win.w.document().filePath(), expected.at(1));
     WindowState saved;
     QVERIFY(saved.load(win.w.windowStatePath()));

@@ -56,7 +56,18 @@ struct Window {
         w.resize(1400, 900);
         w.show();
     }
-    void open(const QString &path) { w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path); }
+    // As a double-click in the file list, then until the survey is open.
+    void open(const QString &path)
+    {
+        w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isOpening(), 20000);
+    }
+    // 自动识别缺陷, then until the detector is done.
+    void find()
+    {
+        w.actionSuggestFlaws->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isSuggesting(), 20000);
+    }
     KvrDocument &doc() { return w.document(); }
     ShowKvrWaveWidget *wavePanel() const { return w.workspace()->waveWidget(); }
     KvrMultiWaveAssistantWidget *list() const { return wavePanel()->waveListWidget()->waveView(); }
@@ -151,7 +162,7 @@ void TestSuggestFlow::openAndFind(Window &win, QVector<dsp::FlawSuggestion> *exp
     QVERIFY(QTest::qWaitForWindowExposed(&win.w));
     QVERIFY(!win.w.actionAcceptAllSuggestions->isEnabled());
     *expected = detect(win.doc());
-    win.w.actionSuggestFlaws->trigger();
+    win.find();
 }
 
 void TestSuggestFlow::findingShowsMarkersAndChangesNothing()
