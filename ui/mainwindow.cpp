@@ -106,6 +106,7 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(ws, &ShowKvrWaveDataWidget::showStatusMessage, this, &MainWindow::onShowStatusMessage);
     connect(ws, &ShowKvrWaveDataWidget::selectedFile, this, &MainWindow::onSelectedFile);
     connect(ws, &ShowKvrWaveDataWidget::flawPosChanged, this, &MainWindow::onFlawPosChanged);
+    connect(ws, &ShowKvrWaveDataWidget::suggestionAccepted, this, &MainWindow::onSuggestionAccepted);
     connect(ws, &ShowKvrWaveDataWidget::fileHeaderInfoChanged, this, &MainWindow::onFileHeaderInfoChanged);
     connect(ws, &ShowKvrWaveDataWidget::deleteCurWaveGroup, this, &MainWindow::onDeleteCurWaveGroup);
     connect(ws, &ShowKvrWaveDataWidget::focusWaveIndexChanged, this, &MainWindow::onFocusWaveIndexChanged);
@@ -1269,6 +1270,21 @@ void MainWindow::onSuggestionsFound(const FoundSuggestions &found)
                             .arg(all)
                             .arg(dsp::kRecommendedConfidence)
                             .arg(m_suggestions.count(dsp::kRecommendedConfidence)));
+}
+
+void MainWindow::onSuggestionAccepted(int nWaveIndex)
+{
+    const WaveAnalyzeInfoList &infos = m_document.model().waveAnalyzeInfoList();
+    if (nWaveIndex < 0 || nWaveIndex >= infos.size() || dropStaleSuggestions())
+        return;
+    QVector<dsp::FlawSuggestion> one(infos.size());
+    one[nWaveIndex] = m_suggestions.of(infos.at(nWaveIndex));
+    flawsuggest::AcceptRule rule;
+    rule.minConfidence = 0.0;
+    rule.replaceMarks = true;
+    const DocResult r = flawsuggest::acceptSuggestions(m_document, one, rule, tr("采纳建议"));
+    if (!r.ok)
+        onShowStatusMessage(r.message);
 }
 
 void MainWindow::on_actionAcceptAllSuggestions_triggered()

@@ -157,6 +157,9 @@ public slots:
     void onShowStatusMessage(QString strMsg);
     void onSelectedFile(QString strDir, QString strFileName);
     void onFlawPosChanged(int nWaveIndex, int nFlawPos);
+    // The focused wave's suggestion taken (button, Enter): the accept rule
+    // for one wave, whatever its confidence and mark.
+    void onSuggestionAccepted(int nWaveIndex);
     void onFileHeaderInfoChanged(HeaderField field, QString strValue);
     void onDeleteCurWaveGroup(int nFocusIndex);
     void onFocusWaveIndexChanged(int nWaveIndex);

@@ -1049,7 +1049,7 @@ bool KvrMultiWaveAssistantWidget::handleNavigationKey(int key)
         const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
         if (!s.isValid())
             return false;
-        emit flawPosChanged(m_nFocusWaveIndex, s.sample);
+        emit suggestionAccepted(m_nFocusWaveIndex);
         return true;
     }
     switch (key) {

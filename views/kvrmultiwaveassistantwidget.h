@@ -138,8 +138,8 @@ signals:
     void waveBkColorChanged();
     // Dragging the focused trace onto another: `step` shown waves on (negative: back).
     void waveGroupSwaped(int step);
-    // Enter on a wave with a suggestion: its flaw mark at the suggested sample.
-    void flawPosChanged(int nWaveIndex, int nFlawPos);
+    // Enter on a wave with a suggestion: the engineer takes it.
+    void suggestionAccepted(int nWaveIndex);
     // Ctrl + wheel: stretch (positive) or compress the time axis by steps.
     void timeStretchRequested(int steps);
     // The scroll offset, the list's size or the window's size changed.

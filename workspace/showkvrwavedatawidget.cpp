@@ -43,6 +43,7 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
             &ShowKvrWaveDataWidget::focusWaveIndexChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::deleteCurWaveGroup, this, &ShowKvrWaveDataWidget::deleteCurWaveGroup);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::flawPosChanged, this, &ShowKvrWaveDataWidget::flawPosChanged);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::suggestionAccepted, this, &ShowKvrWaveDataWidget::suggestionAccepted);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveGroupMoved, this, &ShowKvrWaveDataWidget::waveGroupMoved);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveDataWidget::waveGroupSwaped);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveStyleFillChanged, this,

@@ -80,6 +80,7 @@ signals:
     void showStatusMessage(QString strMsg);
     void selectedFile(QString strDir, QString strFileName);
     void flawPosChanged(int nWaveIndex, int nFlawPos);
+    void suggestionAccepted(int nWaveIndex);
     void fileHeaderInfoChanged(HeaderField field, QString strValue);
     void deleteCurWaveGroup(int nFocusIndex);
     void focusWaveIndexChanged(int nWaveIndex);

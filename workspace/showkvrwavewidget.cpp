@@ -59,8 +59,8 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
     connect(m_pKvrWaveWidget, &KvrWaveWidget::timeStretchRequested, this, &ShowKvrWaveWidget::timeStretchRequested);
     // Enter on a suggestion in the wave list.
-    connect(m_pKvrWaveWidget->waveView(), &KvrMultiWaveAssistantWidget::flawPosChanged, this,
-            &ShowKvrWaveWidget::onFlawPosChanged);
+    connect(m_pKvrWaveWidget->waveView(), &KvrMultiWaveAssistantWidget::suggestionAccepted, this,
+            &ShowKvrWaveWidget::suggestionAccepted);
 
     // Focused-wave strip: the sample under the cursor goes straight to the
     // wave list's indicator.
@@ -81,6 +81,9 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupMoved, this, &ShowKvrWaveWidget::onWaveGroupMoved);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::flawPosChanged, this, &ShowKvrWaveWidget::onFlawPosChanged);
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::suggestionAccepted, this, &ShowKvrWaveWidget::suggestionAccepted);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::suggestionAccepted, this,
+            &ShowKvrWaveWidget::suggestionAccepted);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveStyleFillChanged, this,
             &ShowKvrWaveWidget::onWaveStyleFillChanged);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveBkColorChanged, this,

@@ -85,6 +85,8 @@ signals:
     void focusWaveIndexChanged(int nWaveIndex);
     void deleteCurWaveGroup(int nFocusIndex);
     void flawPosChanged(int nWaveIndex, int nFlawPos);
+    // The button, or Enter in either view, on the focused wave's suggestion.
+    void suggestionAccepted(int nWaveIndex);
     void waveGroupMoved(int step);
     void waveGroupSwaped(int step);
     void waveStyleFillChanged();

@@ -260,6 +260,8 @@ void TestSuggestFlow::acceptFocused()
     case EnterInFocusedView: QTest::keyClick(win.focusedView(), Qt::Key_Enter); break;
     }
     QCOMPARE(win.mark(wave), sample);
+    // Through the one accept rule, as the accept-all's step.
+    QCOMPARE(win.w.actionEditUndo->text(), QStringLiteral("撤销 采纳建议"));
     QVERIFY(win.doc().isModified());
     QVERIFY(win.w.isWindowModified());
     QVERIFY(!win.acceptButton()->isEnabled()); // taken already
