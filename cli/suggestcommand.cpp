@@ -3,6 +3,7 @@
 #include "cli/clicommon.h"
 #include "datafile/flawsuggest.h"
 #include "datafile/kvrdocument.h"
+#include "datafile/workflows.h"
 #include "dsp/flawdetect.h"
 
 #include <QJsonArray>
@@ -159,8 +160,8 @@ int runSuggestCommand(const QStringList &args)
         err(QStringLiteral("警告: ") + w);
 
     const MeasurementModel &m = doc.model();
-    const QVector<dsp::FlawSuggestion> found =
-        flawsuggest::suggest(m.filterWaveGroupList(), m.waveGroupList(), m.waveAnalyzeInfoList());
+    // The window's workflow, on this thread.
+    const QVector<dsp::FlawSuggestion> found = SuggestController::findNow(doc).suggestions;
     const double speed = double(doc.fileHead()->fWaveSpeed);
     QList<Row> rows;
     for (int k = 0; k < found.size(); ++k) {

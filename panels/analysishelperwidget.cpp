@@ -313,7 +313,7 @@ void AnalysisHelperWidget::on_btnAcceptSuggestion_clicked()
 {
     const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
     if (s.isValid())
-        emit flawPosChanged(m_nFocusWaveIndex, s.sample);
+        emit suggestionAccepted(m_nFocusWaveIndex);
 }
 
 void AnalysisHelperWidget::on_checkBoxIsWaveStyleFill_clicked()

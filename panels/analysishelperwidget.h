@@ -5,7 +5,7 @@
 //
 // The panel changes nothing itself: applying emits configChanged(index,
 // settings) (-1 for all waves), clearing the mark flawPosChanged(index,
-// -100) and accepting the suggestion flawPosChanged(index, sample); the main
+// -100) and accepting the suggestion suggestionAccepted(index); the main
 // window asks the document, which filters again.
 #pragma once
 
@@ -55,6 +55,7 @@ signals:
     void waveGroupMoved(int step);
     void waveGroupSwaped(int step);
     void flawPosChanged(int nWaveIndex, int nFlawPos);
+    void suggestionAccepted(int nWaveIndex);
     void waveStyleFillChanged();
     void waveBkColorChanged();
     void configChanged(int index, WaveParams params);

@@ -25,15 +25,12 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -43,7 +40,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -65,6 +61,11 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     m_pPrinterOperation->hide();
     m_pAboutDialog = new ShowAboutDialog(this);
     m_pFileHead = m_document.fileHead();
+    m_pOpener = new OpenController(m_document, this);
+    m_pSuggester = new SuggestController(m_document, this);
+    m_pOpenBusyTimer = new QTimer(this);
+    m_pOpenBusyTimer->setSingleShot(true);
+    m_pOpenBusyTimer->setInterval(kBusyDelayMs);
 
     // The window itself.
     setWindowTitle(ShowAboutDialog::applicationName());
@@ -106,6 +107,7 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(ws, &ShowKvrWaveDataWidget::showStatusMessage, this, &MainWindow::onShowStatusMessage);
     connect(ws, &ShowKvrWaveDataWidget::selectedFile, this, &MainWindow::onSelectedFile);
     connect(ws, &ShowKvrWaveDataWidget::flawPosChanged, this, &MainWindow::onFlawPosChanged);
+    connect(ws, &ShowKvrWaveDataWidget::suggestionAccepted, this, &MainWindow::onSuggestionAccepted);
     connect(ws, &ShowKvrWaveDataWidget::fileHeaderInfoChanged, this, &MainWindow::onFileHeaderInfoChanged);
     connect(ws, &ShowKvrWaveDataWidget::deleteCurWaveGroup, this, &MainWindow::onDeleteCurWaveGroup);
     connect(ws, &ShowKvrWaveDataWidget::focusWaveIndexChanged, this, &MainWindow::onFocusWaveIndexChanged);
@@ -115,6 +117,10 @@ MainWindow::MainWindow(const QString &strStartFile, QWidget *parent)
     connect(&m_document, &KvrDocument::changed, this, &MainWindow::onDocumentChanged);
     connect(&m_document, &KvrDocument::stateChanged, this, &MainWindow::updateEditState);
     connect(&m_document, &KvrDocument::focusChanged, this, &MainWindow::onDocumentFocusChanged);
+    connect(m_pOpener, &OpenController::progress, this, &MainWindow::showOpenProgress);
+    connect(m_pOpener, &OpenController::finished, this, &MainWindow::onSurveyOpened);
+    connect(m_pOpenBusyTimer, &QTimer::timeout, this, &MainWindow::showOpenBusy);
+    connect(m_pSuggester, &SuggestController::finished, this, &MainWindow::onSuggestionsFound);
     connect(m_pPrinterOperation, &PrinterOperation::outputWordCilcked, this,
             &MainWindow::on_actionFileExportToWord_triggered);
     connect(m_pPrinterOperation, &PrinterOperation::printPreviewCilcked, this,
@@ -760,7 +766,7 @@ void MainWindow::onFileHeaderInfoChanged(HeaderField field, QString strValue)
     const DocResult r = m_document.setHeaderField(field, strValue);
     if (!r.ok) {
         // The panel shows the stored value again.
-        m_pShowWaveDataWidget->setFileHead(m_pFileHead);
+        m_pShowWaveDataWidget->refreshHeader();
         showMessage(tr("提示"), r.message);
     }
 }
@@ -840,16 +846,12 @@ void MainWindow::onDocumentChanged(const DocChange &change)
         keepFocusShown();
         updateFilterStatus();
     } else if (change.has(DocChange::Waves)) {
-        m_pShowWaveDataWidget->updateWaveDisplay();
+        m_pShowWaveDataWidget->refreshWaves(change.waves);
     }
-    if (change.has(DocChange::Header)) {
-        // Texts, wave speed (depth axes, the distance under the cursor),
-        // declination (angle labels) and the focused point's name.
-        m_pShowWaveDataWidget->setFileHead(m_pFileHead);
-        m_pShowWaveDataWidget->setWaveSpeed(m_pFileHead->fWaveSpeed);
-        m_pShowWaveDataWidget->setFocusWaveIndex(m_document.focusIndex());
-        m_pShowWaveDataWidget->updateWaveDisplay();
-    }
+    // Texts, wave speed (depth axes, the distance under the cursor) and
+    // declination (angle labels).
+    if (change.has(DocChange::Header))
+        m_pShowWaveDataWidget->refreshHeader();
     // Suggestions follow their waves to their new places, or go.
     if (!dropStaleSuggestions() && change.has(DocChange::Order))
         showSuggestions();
@@ -892,14 +894,32 @@ bool MainWindow::mayReplaceDocument()
 void MainWindow::onSelectedFile(QString strDir, QString strFileName)
 {
     qDebug("打开的目录，文件名为 strDir, strFileName ... %s, %s", qUtf8Printable(strDir), qUtf8Printable(strFileName));
-    if (strFileName.isEmpty() || m_blOpening)
-        return; // nothing chosen, or one survey at a time
+    if (strFileName.isEmpty() || isOpening() || isSuggesting())
+        return; // nothing chosen, or one workflow at a time
     if (m_blFileLoaded && !mayReplaceDocument()) {
         // The open survey stays; so does the file list's selection on it.
         m_pShowWaveDataWidget->selectFileInList(m_strCurFileName);
         return;
     }
-    const DocResult result = openDocument(strFileName);
+    // The document adopts the survey when it is read (onSurveyOpened).
+    m_strOpeningDir = strDir;
+    m_pOpener->start(strFileName);
+    holdInput(true);
+    // A quick open shows nothing; a slow one a busy pointer and its progress.
+    m_pOpenBusyTimer->start();
+}
+
+void MainWindow::onSurveyOpened(const DocResult &result, const QString &strFileName)
+{
+    const QString strDir = m_strOpeningDir;
+    m_pOpenBusyTimer->stop();
+    if (m_blOpenBusyShown) {
+        m_blOpenBusyShown = false;
+        m_pOpenProgress->hide();
+        QApplication::restoreOverrideCursor();
+        onShowStatusMessage(QString());
+    }
+    holdInput(false);
     if (!result.ok) {
         // The document that was open stays as it was.
         if (!result.message.isEmpty())
@@ -952,54 +972,57 @@ void MainWindow::onSelectedFile(QString strDir, QString strFileName)
     }
 }
 
-DocResult MainWindow::openDocument(const QString &path)
+void MainWindow::showOpenBusy()
 {
-    m_blOpening = true;
-    QPointer<MainWindow> self(this);
-    auto progress = [self](int percent) {
-        QMetaObject::invokeMethod(
-            self,
-            [self, percent]() {
-                if (self)
-                    self->showOpenProgress(percent);
-            },
-            Qt::QueuedConnection);
-    };
-    QFutureWatcher<LoadedSurvey> watcher;
-    QEventLoop loop;
-    connect(&watcher, &QFutureWatcher<LoadedSurvey>::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(QtConcurrent::run([path, progress]() { return KvrDocument::load(path, progress); }));
-
-    // A quick open shows nothing; a slow one a busy pointer and its progress.
-    bool busy = false;
-    QTimer delay;
-    delay.setSingleShot(true);
-    connect(&delay, &QTimer::timeout, this, [&]() {
-        busy = true;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        onShowStatusMessage(tr("正在打开 %1 ...").arg(QFileInfo(path).fileName()));
-        m_pOpenProgress->setValue(0);
-        m_pOpenProgress->show();
-    });
-    delay.start(kBusyDelayMs);
-    // Repaints and timers go on; what the user does waits until the survey
-    // is open, so nothing changes the document meanwhile. (The watcher says
-    // finished through the event loop, also for a survey read at once.)
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    delay.stop();
-    if (busy) {
-        m_pOpenProgress->hide();
-        QApplication::restoreOverrideCursor();
-        onShowStatusMessage(QString());
-    }
-    m_blOpening = false;
-    return m_document.adopt(watcher.result());
+    if (!isOpening() || m_blOpenBusyShown)
+        return;
+    m_blOpenBusyShown = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    onShowStatusMessage(tr("正在打开 %1 ...").arg(QFileInfo(m_pOpener->path()).fileName()));
+    m_pOpenProgress->setValue(0);
+    m_pOpenProgress->show();
 }
 
 void MainWindow::showOpenProgress(int percent)
 {
-    if (m_blOpening)
+    if (isOpening())
         m_pOpenProgress->setValue(percent);
+}
+
+void MainWindow::holdInput(bool hold)
+{
+    if (hold == m_blHoldingInput)
+        return;
+    m_blHoldingInput = hold;
+    if (hold)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_blHoldingInput && watched->isWidgetType()) {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // Taken by no shortcut either.
+            event->accept();
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ContextMenu:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd: return true;
+        default: break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::on_actionFileSave_triggered() { saveCurrentFile(); }
@@ -1221,29 +1244,23 @@ bool MainWindow::dropStaleSuggestions()
 // takes no input, so the survey cannot change under it.
 void MainWindow::on_actionSuggestFlaws_triggered()
 {
-    if (!m_blFileLoaded || m_blSuggesting || m_blOpening)
+    if (!m_blFileLoaded || isSuggesting() || isOpening() || !m_pSuggester->start())
         return;
-    const MeasurementModel &model = m_document.model();
-    const WaveAnalyzeInfoList infos = model.waveAnalyzeInfoList();
-    const WaveGroupList filtered = model.filterWaveGroupList();
-    const WaveGroupList originals = model.waveGroupList();
-
-    m_blSuggesting = true;
-    const bool large = infos.size() >= kLargeSurveyWaves;
+    holdInput(true);
     onShowStatusMessage(tr("正在识别缺陷…"));
-    if (large)
+    m_blSuggestBusyShown = m_document.model().waveCount() >= kLargeSurveyWaves;
+    if (m_blSuggestBusyShown)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    QFutureWatcher<QVector<dsp::FlawSuggestion>> watcher;
-    QEventLoop loop;
-    connect(&watcher, &QFutureWatcher<QVector<dsp::FlawSuggestion>>::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(
-        QtConcurrent::run([filtered, originals, infos]() { return flawsuggest::suggest(filtered, originals, infos); }));
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (large)
-        QApplication::restoreOverrideCursor();
-    m_blSuggesting = false;
+}
 
-    m_suggestions.assign(infos, watcher.result());
+void MainWindow::onSuggestionsFound(const FoundSuggestions &found)
+{
+    if (m_blSuggestBusyShown) {
+        m_blSuggestBusyShown = false;
+        QApplication::restoreOverrideCursor();
+    }
+    holdInput(false);
+    m_suggestions.assign(found.waves, found.suggestions);
     if (!m_suggestions.holdsFor(m_document.model().waveAnalyzeInfoList()))
         m_suggestions.clear(); // not for this survey any more
     showSuggestions();
@@ -1256,6 +1273,21 @@ void MainWindow::on_actionSuggestFlaws_triggered()
                             .arg(all)
                             .arg(dsp::kRecommendedConfidence)
                             .arg(m_suggestions.count(dsp::kRecommendedConfidence)));
+}
+
+void MainWindow::onSuggestionAccepted(int nWaveIndex)
+{
+    const WaveAnalyzeInfoList &infos = m_document.model().waveAnalyzeInfoList();
+    if (nWaveIndex < 0 || nWaveIndex >= infos.size() || dropStaleSuggestions())
+        return;
+    QVector<dsp::FlawSuggestion> one(infos.size());
+    one[nWaveIndex] = m_suggestions.of(infos.at(nWaveIndex));
+    flawsuggest::AcceptRule rule;
+    rule.minConfidence = 0.0;
+    rule.replaceMarks = true;
+    const DocResult r = flawsuggest::acceptSuggestions(m_document, one, rule, tr("采纳建议"));
+    if (!r.ok)
+        onShowStatusMessage(r.message);
 }
 
 void MainWindow::on_actionAcceptAllSuggestions_triggered()

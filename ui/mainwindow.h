@@ -4,6 +4,7 @@
 
 #include "datafile/kvrdocument.h"
 #include "datafile/records.h"
+#include "datafile/workflows.h"
 #include "ui/flawsuggestions.h"
 #include "ui/windowstate.h"
 #include "workspace/waveviewstate.h"
@@ -23,6 +24,7 @@ class QLabel;
 class QMimeData;
 class QMenu;
 class QStackedWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class QVBoxLayout;
@@ -96,7 +98,10 @@ public:
     // runs the window repaints, takes no input, and after this long shows
     // a busy pointer and the progress in the status bar.
     static constexpr int kBusyDelayMs = 200;
-    bool isOpening() const { return m_blOpening; }
+    bool isOpening() const { return m_pOpener->isRunning(); }
+    // Finding suggestions runs the detector on a worker thread; meanwhile
+    // the window takes no input either.
+    bool isSuggesting() const { return m_pSuggester->isRunning(); }
 
     // The flaw suggestions shown over the open survey (none until 自动识别缺陷).
     const FlawSuggestions &flawSuggestions() const { return m_suggestions; }
@@ -152,6 +157,9 @@ public slots:
     void onShowStatusMessage(QString strMsg);
     void onSelectedFile(QString strDir, QString strFileName);
     void onFlawPosChanged(int nWaveIndex, int nFlawPos);
+    // The focused wave's suggestion taken (button, Enter): the accept rule
+    // for one wave, whatever its confidence and mark.
+    void onSuggestionAccepted(int nWaveIndex);
     void onFileHeaderInfoChanged(HeaderField field, QString strValue);
     void onDeleteCurWaveGroup(int nFocusIndex);
     void onFocusWaveIndexChanged(int nWaveIndex);
@@ -166,9 +174,14 @@ public slots:
     void onFlawBottomChanged(int nWaveIndex, int nSample);
     // The marks table follows the document.
     void refreshMarks();
+    // From the workflows.
+    void onSurveyOpened(const DocResult &result, const QString &path);
+    void onSuggestionsFound(const FoundSuggestions &found);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Holds back the user's input while a workflow runs.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -211,9 +224,11 @@ private:
     bool mayReplaceDocument();
     void updateWindowTitle();
     static QString droppedSurveyPath(const QMimeData *mime);
-    // Reads and processes the survey on a worker thread while the window
-    // keeps repainting; then the document adopts it (or stays as it was).
-    DocResult openDocument(const QString &path);
+    // While a workflow runs the window repaints and keeps its timers, but
+    // what the user does is dropped, so nothing changes the survey meanwhile.
+    void holdInput(bool hold);
+    // The busy pointer and progress of an open that takes a while.
+    void showOpenBusy();
     void showOpenProgress(int percent);
     void rebuildRecentMenu();
     void saveWindowState();
@@ -295,12 +310,17 @@ private:
     AcceptSuggestionsQuestion m_acceptSuggestionsQuestion;
     DiskChangedQuestion m_diskChangedQuestion;
     FlawSuggestions m_suggestions;
-    bool m_blSuggesting = false;
+    OpenController *m_pOpener = nullptr;
+    SuggestController *m_pSuggester = nullptr;
+    QTimer *m_pOpenBusyTimer = nullptr;
+    bool m_blOpenBusyShown = false;
+    bool m_blSuggestBusyShown = false;
+    bool m_blHoldingInput = false;
+    QString m_strOpeningDir;
 
     QActionGroup *m_pChannelGroup = nullptr;
     QProgressBar *m_pOpenProgress = nullptr;
     QLabel *m_pFilterLabel = nullptr;
-    bool m_blOpening = false;
     WindowState m_windowState;
     QString m_strStatePath;
     ProjectTableWidget *m_projectTable = nullptr;

@@ -487,20 +487,31 @@ void KvrMultiWaveAssistantWidget::buildRowRuns(int yOffset)
     }
 }
 
+// The whole window's traces, or (a part of the layer drawn again) only
+// those that reach into the painter's clip.
 void KvrMultiWaveAssistantWidget::drawWaves(QPainter *painter)
 {
     m_blBandDirty = true;
     m_blFocusDirty = true;
+    m_drawnWaves.clear();
     const double w = m_drawRegions[0].width();
     const double h = m_drawRegions[0].height();
     if (w <= 0.0 || h <= 0.0 || m_shown.isEmpty())
         return;
     buildRowRuns(0);
     const bool black = m_display.blBlackBackground;
-    const QRect area(m_nLeftMargin, m_nTopMargin, int(w), int(h));
+    QRect area(m_nLeftMargin, m_nTopMargin, int(w), int(h));
     const double S = tracePitch();
     int first = 0, last = -1;
     visibleRange(&first, &last);
+    double clipLeft = -1e9, clipRight = 1e9;
+    if (painter->hasClipping()) {
+        const QRect clip = painter->clipBoundingRect().toAlignedRect();
+        area &= clip;
+        // A pixel more for the rounding to pixels.
+        clipLeft = clip.left() - traceReach() - 1.0;
+        clipRight = clip.right() + 2.0 + traceReach();
+    }
 
     SpanWriter writer(painter, area);
     const QRgb traceColor = traceColorFor(black).rgba();
@@ -508,6 +519,9 @@ void KvrMultiWaveAssistantWidget::drawWaves(QPainter *painter)
     for (int p = first; p <= last; ++p) {
         const int wave = m_shown.at(p);
         const double base = baselineX(p);
+        if (base < clipLeft || base > clipRight)
+            continue;
+        m_drawnWaves.append(wave);
         Placement at;
         at.baseX = base;
         at.clip = area;
@@ -768,6 +782,47 @@ QString KvrMultiWaveAssistantWidget::suggestionToolTip(const QPoint &pos) const
     if (std::abs(dx) > reach || std::abs(dy) > reach)
         return QString();
     return suggestionText(wave);
+}
+
+double KvrMultiWaveAssistantWidget::traceReach() const
+{
+    const double S = tracePitch();
+    Placement at;
+    at.half = m_display.blVariableDensity ? qMax(S / 2.0, double(kMinFlawMark) / 2.0) : swingHalf();
+    // The suggestion's ring with its pen and its edge pixels.
+    return qMax(at.half, markerRadius(at) + 1.5);
+}
+
+void KvrMultiWaveAssistantWidget::updateWaves(const QVector<int> &waves)
+{
+    if (waves.isEmpty()) {
+        updateWaveDisplay();
+        return;
+    }
+    const QRectF area = m_drawRegions[0];
+    const double reach = traceReach() + 1.0; // and a pixel of rounding
+    for (int wave : waves) {
+        const int p = shownPosition(wave);
+        if (p < 0)
+            continue;
+        const double x = baselineX(p);
+        if (x + reach < area.left() || x - reach > area.right() + 1)
+            continue;
+        const QRect strip(ifloor(x - reach), int(area.top()), int(std::ceil(2 * reach)) + 1, int(area.height()) + 1);
+        if (!redrawLayerPart(strip))
+            break; // the whole layer is drawn again anyway
+        // Its label, and the focused trace drawn over the layer.
+        repaintTrace(wave);
+    }
+    // Which labels fit depends on the flaw marks.
+    m_blBandDirty = true;
+    update(QRect(m_nLeftMargin, 0, width() - m_nLeftMargin, m_nTopMargin));
+}
+
+void KvrMultiWaveAssistantWidget::updateLabels()
+{
+    m_blBandDirty = true;
+    update(QRect(m_nLeftMargin, 0, width() - m_nLeftMargin, m_nTopMargin));
 }
 
 QRect KvrMultiWaveAssistantWidget::traceRect(int wave) const
@@ -1140,7 +1195,7 @@ bool KvrMultiWaveAssistantWidget::handleNavigationKey(int key)
         const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
         if (!s.isValid())
             return false;
-        emit flawPosChanged(m_nFocusWaveIndex, s.sample);
+        emit suggestionAccepted(m_nFocusWaveIndex);
         return true;
     }
     switch (key) {

@@ -139,6 +139,16 @@ public:
     // emitting the intent; false for any other key.
     bool handleNavigationKey(int key);
 
+    // ---- Refreshing -----------------------------------------------------
+    // The records or samples of these waves (analysis-list indexes; none:
+    // every wave) changed: only their strips of the cached layer are drawn
+    // again, with what of the neighbours reaches into them.
+    void updateWaves(const QVector<int> &waves);
+    // The header changed: the direction labels are drawn again.
+    void updateLabels();
+    // The waves drawn into the layer by its last rebuild or partial redraw.
+    const QVector<int> &lastDrawnWaves() const { return m_drawnWaves; }
+
     void setWaveData(const WaveGroupList &groups, const WaveGroupList &filtered, const WaveAnalyzeInfoList &infos,
                      const FftInfoList &ffts, int focusIndex) override;
     void clearWaveData() override;
@@ -160,8 +170,8 @@ signals:
     void waveBkColorChanged();
     // Dragging the focused trace onto another: `step` shown waves on (negative: back).
     void waveGroupSwaped(int step);
-    // Enter on a wave with a suggestion: its flaw mark at the suggested sample.
-    void flawPosChanged(int nWaveIndex, int nFlawPos);
+    // Enter on a wave with a suggestion: the engineer takes it.
+    void suggestionAccepted(int nWaveIndex);
     // Dragging over the depth scale: show samples [from, to) only.
     void depthWindowRequested(int from, int to);
     // A double click on the depth scale: show the whole trace again.
@@ -225,6 +235,9 @@ private:
     double contentHeight() const;
     // Widget rectangle a trace, its label and its tick occupy (for repaints).
     QRect traceRect(int wave) const;
+    // How far from its baseline a trace, its flaw mark or its suggestion's
+    // ring may draw.
+    double traceReach() const;
     void repaintTrace(int wave);
     void repaintCursorLine(int y);
     void invalidateAll();
@@ -262,6 +275,7 @@ private:
     int m_nDepthDragFrom = 0;
     int m_nDepthDragTo = 0;
     QString m_strLastStatus;
+    QVector<int> m_drawnWaves;
     bool m_blShownGiven = false;
     QVector<int> m_shown;
     int m_nScrollX = 0;

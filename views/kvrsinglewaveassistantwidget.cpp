@@ -757,9 +757,9 @@ void KvrSingleWaveAssistantWidget::keyPressEvent(QKeyEvent *event)
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Takes the focused wave's suggestion as its flaw mark.
+        // Takes the focused wave's suggestion.
         if (plain && suggestionAt(m_nFocusWaveIndex).isValid()) {
-            emit flawPosChanged(m_nFocusWaveIndex, suggestionAt(m_nFocusWaveIndex).sample);
+            emit suggestionAccepted(m_nFocusWaveIndex);
             event->accept();
             return;
         }

@@ -84,6 +84,8 @@ signals:
     // Marking (or Enter on a suggestion) asks for the flaw mark of wave
     // nWaveIndex at sample nFlawPos.
     void flawPosChanged(int nWaveIndex, int nFlawPos);
+    // Enter on a wave with a suggestion: the engineer takes it.
+    void suggestionAccepted(int nWaveIndex);
     // Shift + click while marking asks for the cave bottom of wave
     // nWaveIndex at sample nSample.
     void flawBottomChanged(int nWaveIndex, int nSample);

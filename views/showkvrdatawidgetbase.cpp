@@ -295,6 +295,27 @@ void ShowKvrDataWidgetBase::ensureWaveLayer()
     }
 }
 
+bool ShowKvrDataWidgetBase::redrawLayerPart(const QRect &rect)
+{
+    QVector<double> state = layerState();
+    state << width() << height() << devicePixelRatioF();
+    if (m_blLayerDirty || m_waveLayer.isNull() || state != m_layerState) {
+        update();
+        return false;
+    }
+    const QRect part = rect & this->rect();
+    if (part.isEmpty())
+        return true;
+    QPainter painter(&m_waveLayer);
+    painter.setFont(font());
+    painter.setClipRect(part);
+    painter.fillRect(part, palette().color(backgroundRole()));
+    drawBackground(&painter);
+    drawWaves(&painter);
+    update(part);
+    return true;
+}
+
 // Only the parts that need painting are copied: a cursor line costs a strip.
 void ShowKvrDataWidgetBase::drawWaveLayer(QPainter *painter, const QRegion &region) const
 {

@@ -144,6 +144,11 @@ protected:
     QPen suggestionPen(const dsp::FlawSuggestion &s) const;
     // Rebuilds the layer when it is out of date.
     void ensureWaveLayer();
+    // Draws the part `rect` (widget coordinates) of an up-to-date layer
+    // again, background and waves clipped to it, and repaints that part;
+    // drawWaves() sees the clip on its painter and may skip what lies outside.
+    // Returns false (and repaints all) when the layer is out of date anyway.
+    bool redrawLayerPart(const QRect &rect);
     // Copies the layer's pixels for `region` (widget coordinates).
     void drawWaveLayer(QPainter *painter, const QRegion &region) const;
     // The bounding rectangle of what the current paint event repaints; the

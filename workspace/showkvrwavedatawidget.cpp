@@ -43,6 +43,7 @@ ShowKvrWaveDataWidget::ShowKvrWaveDataWidget(QWidget *parent)
             &ShowKvrWaveDataWidget::focusWaveIndexChanged);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::deleteCurWaveGroup, this, &ShowKvrWaveDataWidget::deleteCurWaveGroup);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::flawPosChanged, this, &ShowKvrWaveDataWidget::flawPosChanged);
+    connect(m_pWaveWidget, &ShowKvrWaveWidget::suggestionAccepted, this, &ShowKvrWaveDataWidget::suggestionAccepted);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveGroupMoved, this, &ShowKvrWaveDataWidget::waveGroupMoved);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveDataWidget::waveGroupSwaped);
     connect(m_pWaveWidget, &ShowKvrWaveWidget::waveStyleFillChanged, this,
@@ -115,6 +116,24 @@ void ShowKvrWaveDataWidget::updateNormalizedDisplay()
 }
 
 void ShowKvrWaveDataWidget::updateWaveDisplay() { m_pWaveWidget->updateWaveDisplay(); }
+
+void ShowKvrWaveDataWidget::refreshWaves(const QVector<int> &waves)
+{
+    m_pWaveWidget->refreshWaves(waves);
+    const int focus = m_pWaveWidget->focusWaveIndex();
+    if (waves.isEmpty() || waves.contains(focus))
+        m_pInfoWidget->showFocusedWave(m_pWaveWidget->waveGroupList(), m_pWaveWidget->waveAnalyzeInfoList(), focus);
+}
+
+void ShowKvrWaveDataWidget::refreshHeader()
+{
+    // The fields, and the focused point's name (made with the pile number).
+    m_pInfoWidget->setFileHead(m_pFileHead);
+    m_pInfoWidget->showFocusedWave(m_pWaveWidget->waveGroupList(), m_pWaveWidget->waveAnalyzeInfoList(),
+                                   m_pWaveWidget->focusWaveIndex());
+    if (m_pFileHead)
+        m_pWaveWidget->refreshHeader(*m_pFileHead);
+}
 
 bool ShowKvrWaveDataWidget::isFlawMarking() const { return m_pWaveWidget->isFlawMarking(); }
 void ShowKvrWaveDataWidget::setFlawMarking(bool on) { m_pWaveWidget->setFlawMarking(on); }

@@ -51,6 +51,10 @@ public:
     void setWaveSpeed(float speed);
     void updateNormalizedDisplay();
     void updateWaveDisplay();
+    // What an edit, undo or redo changed, and nothing else: the records or
+    // samples of these waves (none: every wave), or the header.
+    void refreshWaves(const QVector<int> &waves);
+    void refreshHeader();
 
     bool isFlawMarking() const;
     void setFlawMarking(bool on);
@@ -76,6 +80,7 @@ signals:
     void showStatusMessage(QString strMsg);
     void selectedFile(QString strDir, QString strFileName);
     void flawPosChanged(int nWaveIndex, int nFlawPos);
+    void suggestionAccepted(int nWaveIndex);
     void fileHeaderInfoChanged(HeaderField field, QString strValue);
     void deleteCurWaveGroup(int nFocusIndex);
     void focusWaveIndexChanged(int nWaveIndex);

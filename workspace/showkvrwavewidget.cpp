@@ -63,7 +63,7 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     connect(m_pKvrWaveWidget, &KvrWaveWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
     // Enter on a suggestion in the wave list.
     KvrMultiWaveAssistantWidget *list = m_pKvrWaveWidget->waveView();
-    connect(list, &KvrMultiWaveAssistantWidget::flawPosChanged, this, &ShowKvrWaveWidget::onFlawPosChanged);
+    connect(list, &KvrMultiWaveAssistantWidget::suggestionAccepted, this, &ShowKvrWaveWidget::suggestionAccepted);
     // The depth window: dragged on the list's scale, zoomed with Ctrl + wheel.
     connect(list, &KvrMultiWaveAssistantWidget::depthWindowRequested, this, &ShowKvrWaveWidget::depthWindowRequested);
     connect(list, &KvrMultiWaveAssistantWidget::depthWindowResetRequested, this,
@@ -93,6 +93,9 @@ ShowKvrWaveWidget::ShowKvrWaveWidget(QWidget *parent)
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupMoved, this, &ShowKvrWaveWidget::onWaveGroupMoved);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveGroupSwaped, this, &ShowKvrWaveWidget::waveGroupSwaped);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::flawPosChanged, this, &ShowKvrWaveWidget::onFlawPosChanged);
+    connect(m_pAnalysisHelper, &AnalysisHelperWidget::suggestionAccepted, this, &ShowKvrWaveWidget::suggestionAccepted);
+    connect(m_pSingleWaveView, &KvrSingleWaveAssistantWidget::suggestionAccepted, this,
+            &ShowKvrWaveWidget::suggestionAccepted);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveStyleFillChanged, this,
             &ShowKvrWaveWidget::onWaveStyleFillChanged);
     connect(m_pAnalysisHelper, &AnalysisHelperWidget::waveBkColorChanged, this,
@@ -180,6 +183,24 @@ void ShowKvrWaveWidget::updateWaveDisplay()
     m_pKvrWaveWidget->updateWaveDisplay();
     m_pSingleWaveView->updateWaveDisplay();
     m_pAnalysisHelper->updateWaveDisplay();
+}
+
+void ShowKvrWaveWidget::refreshWaves(const QVector<int> &waves)
+{
+    m_pKvrWaveWidget->waveView()->updateWaves(waves);
+    const int focus = focusWaveIndex();
+    if (waves.isEmpty() || waves.contains(focus)) {
+        m_pSingleWaveView->updateWaveDisplay();
+        m_pAnalysisHelper->updateWaveDisplay();
+    }
+}
+
+// The views draw the header's wave speed (depth axes) and declination
+// (direction labels); the records are unchanged.
+void ShowKvrWaveWidget::refreshHeader(const FileHead &head)
+{
+    setWaveSpeed(head.fWaveSpeed);
+    m_pKvrWaveWidget->waveView()->updateLabels();
 }
 
 void ShowKvrWaveWidget::setViewState(const WaveViewState *state)

@@ -63,6 +63,12 @@ public:
     void updateNormalizedDisplay();
     // Redraws every view (data or display setting changed).
     void updateWaveDisplay();
+    // The records or samples of these waves changed (none: every wave): the
+    // wave list draws them again, the focused view and the panel only when
+    // they show one of them.
+    void refreshWaves(const QVector<int> &waves);
+    // The header changed (texts, wave speed, declination).
+    void refreshHeader(const FileHead &head);
 
     // The state the views are drawn from; the panel follows its changes.
     void setViewState(const WaveViewState *state);
@@ -79,6 +85,8 @@ signals:
     void focusWaveIndexChanged(int nWaveIndex);
     void deleteCurWaveGroup(int nFocusIndex);
     void flawPosChanged(int nWaveIndex, int nFlawPos);
+    // The button, or Enter in either view, on the focused wave's suggestion.
+    void suggestionAccepted(int nWaveIndex);
     void waveGroupMoved(int step);
     void waveGroupSwaped(int step);
     void waveStyleFillChanged();

@@ -37,6 +37,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -258,10 +259,16 @@ int main(int argc, char *argv[])
     if (selfCheck) {
         window.resize(1600, 1000);
         int result = 1;
-        QTimer::singleShot(300, &app, [&]() {
+        // Once the window is up and the survey, if any, is open.
+        std::function<void()> check = [&]() {
+            if (window.isOpening()) {
+                QTimer::singleShot(50, &app, check);
+                return;
+            }
             result = runSelfCheck(window, selfCheckDir, strStartFile);
             app.exit(result);
-        });
+        };
+        QTimer::singleShot(300, &app, check);
         app.exec();
         return result;
     }

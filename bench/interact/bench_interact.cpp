@@ -27,11 +27,17 @@
 //  applyall3000  "应用到所有波形" with a new filter order: the edit through the
 //                document, all 3000 waves filtered again, the views repainted.
 //                Median of 5.
+//  edit3000      "应用到当前波形" with a new filter order on the focused wave
+//                of those 3000: from the button to the repainted list (median
+//                of 20), less the same edit in a document without a window
+//                (its filtering and bookkeeping, also printed); the window's
+//                share, which draws again only that wave's strip of the list.
 //
 // The last lines read
 //   interact-suggest: find3000=<ms> repaint3000=<ms> repaint3000s=<ms> focus3000s=<ms>
-//   interact: focus3000=<ms> cursor3000=<ms> open1000=<ms> rss1000/file=<x> applyall3000=<ms>
+//   interact: focus3000=<ms> cursor3000=<ms> open1000=<ms> rss1000/file=<x> applyall3000=<ms> edit3000=<ms>
 #include "app/systemconfig.h"
+#include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
 #include "panels/analysishelperwidget.h"
 #include "ui/mainwindow.h"
@@ -88,6 +94,15 @@ void settle()
     QApplication::processEvents();
 }
 
+// Runs the event loop until the window's workflow (opening, finding
+// suggestions) has ended, then until its repaints are done.
+void finish(const MainWindow &w)
+{
+    while (w.isOpening() || w.isSuggesting())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    settle();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -134,7 +149,7 @@ int main(int argc, char **argv)
     QElapsedTimer t;
     t.start();
     w.onSelectedFile(QFileInfo(path).absolutePath(), path);
-    settle();
+    finish(w);
     std::vector<double> opens {t.nsecsElapsed() / 1e6};
     const qint64 peak = statusKb("VmHWM");
     const double rss = (peakReset && before > 0 && peak > before) ? (peak - before) * 1024.0 / fileSize : 0.0;
@@ -145,7 +160,7 @@ int main(int argc, char **argv)
     for (int r = 0; r < 2; ++r) {
         t.start();
         w.onSelectedFile(QFileInfo(path).absolutePath(), path);
-        settle();
+        finish(w);
         opens.push_back(t.nsecsElapsed() / 1e6);
     }
     const double open = opens[0];
@@ -215,7 +230,7 @@ int main(int argc, char **argv)
     const double plain = repaints();
     t.start();
     w.actionSuggestFlaws->trigger();
-    settle();
+    finish(w);
     const double find = t.nsecsElapsed() / 1e6;
     const int found = w.flawSuggestions().count();
     const double marked = repaints();
@@ -240,7 +255,38 @@ int main(int argc, char **argv)
         apply.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("apply to all: median %.1f ms over %zu\n", median(apply), apply.size());
-    std::printf("interact: focus3000=%.3f cursor3000=%.3f open1000=%.1f rss1000/file=%.2f applyall3000=%.1f\n",
-                median(focus), median(cursor), open, rss, median(apply));
+
+    // One wave's filter, through the window and in a document alone.
+    auto *one =
+        w.workspace()->waveWidget()->analysisPanel()->findChild<QPushButton *>(QStringLiteral("btnSaveFilterWaveData"));
+    KvrDocument alone;
+    if (!alone.open(path).ok)
+        return 1;
+    const int edited = w.document().focusIndex();
+    std::vector<double> editWindow, editAlone;
+    for (int r = 0; order && one && r < 20; ++r) {
+        order->setText(QString::number(r % 2 ? 400 : 500));
+        t.start();
+        one->click();
+        settle();
+        editWindow.push_back(t.nsecsElapsed() / 1e6);
+        const WaveAnalyzeInfoPtr info = w.document().model().waveAnalyzeInfoAt(edited);
+        WaveParams p;
+        p.blFilter = true;
+        p.nFilterWindow = info->nFilterWindow;
+        p.nLowCutoff = info->nLowCutoff;
+        p.nHighCutoff = info->nHighCutoff;
+        p.nFilterOrder = info->nFilterOrder;
+        t.start();
+        alone.applyWaveParams(edited, p);
+        editAlone.push_back(t.nsecsElapsed() / 1e6);
+    }
+    const double editBesides = median(editWindow) - median(editAlone);
+    std::printf("one wave's filter: median %.2f ms with the window, %.2f ms in the document alone, "
+                "%.2f ms besides filtering (last pass drew %d traces)\n",
+                median(editWindow), median(editAlone), editBesides, int(list->lastDrawnWaves().size()));
+    std::printf("interact: focus3000=%.3f cursor3000=%.3f open1000=%.1f rss1000/file=%.2f applyall3000=%.1f "
+                "edit3000=%.2f\n",
+                median(focus), median(cursor), open, rss, median(apply), editBesides);
     return 0;
 }

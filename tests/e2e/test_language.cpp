@@ -177,6 +177,8 @@ std::unique_ptr<MainWindow> TestLanguage::openWindow()
     w->resize(1280, 800);
     w->show();
     w->workspace()->infoWidget()->fileListWidget()->setCurrentFile(m_survey);
+    if (!QTest::qWaitFor([&w]() { return !w->isOpening(); }, 20000))
+        qWarning("the survey did not open");
     return w;
 }
 

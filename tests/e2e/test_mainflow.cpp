@@ -39,6 +39,8 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -75,7 +77,13 @@ struct Window {
         w.resize(1400, 900);
         w.show();
     }
-    void open(const QString &path) { w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path); }
+    // As a double-click in the file list, then until the survey is open.
+    void open(const QString &path)
+    {
+        w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path);
+        waitWhileOpening();
+    }
+    void waitWhileOpening() { QTRY_VERIFY_WITH_TIMEOUT(!w.isOpening(), 20000); }
     ShowKvrWaveWidget *wavePanel() const { return w.workspace()->waveWidget(); }
     KvrSingleWaveAssistantWidget *focusedView() const { return wavePanel()->singleWaveView(); }
     void clickButton(const char *name)
@@ -126,6 +134,8 @@ private slots:
     void depthWindowIsSharedByBothViews();
     void depthWindowFromTheMenu();
     void waveListKeepsItsShareOfASmallScreen();
+    void anEditRedrawsOnlyWhatItChanged_data();
+    void anEditRedrawsOnlyWhatItChanged();
     void analysisPanelFitsTheWindow_data();
     void analysisPanelFitsTheWindow();
     void windowRemembersItsLayout();
@@ -672,19 +682,106 @@ void TestMainFlow::switchingFilesAsksFirst()
     }
 }
 
-// The survey is read on a worker while the window's event loop goes on
-// (timers and repaints; the user's input waits), then it is shown.
+// The survey is read on a worker while the window's own event loop goes on
+// (timers and repaints); what the user does meanwhile is dropped, so the
+// survey being replaced is not edited; then the new one is shown.
 void TestMainFlow::openingKeepsTheWindowPainting()
 {
+    const QString first = makeAnalysisSurvey(QStringLiteral("before.ard"), 2);
     const QString path = makeSurvey(QStringLiteral("painting.ard"), 30);
     Window win;
-    bool sawOpening = false;
-    QTimer::singleShot(0, &win.w, [&]() { sawOpening = win.w.isOpening(); });
-    win.open(path);
-    QVERIFY(sawOpening);
-    QVERIFY(!win.w.isOpening());
+    win.open(first);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    KvrMultiWaveAssistantWidget *list = win.wavePanel()->waveListWidget()->waveView();
+    win.w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path);
+    QVERIFY(win.w.isOpening());
+    bool timerRan = false;
+    QTimer::singleShot(0, &win.w, [&]() { timerRan = true; });
+    // Delete on the focused wave does not reach the window.
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(win.deleteQuestions, 0);
+    win.waitWhileOpening();
+    QVERIFY(timerRan);
+    QCOMPARE(win.w.document().filePath(), path);
     QCOMPARE(win.w.workspace()->waveWidget()->waveCount(), 90);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // Input reaches the window again.
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(win.deleteQuestions, 1);
+}
+
+void TestMainFlow::anEditRedrawsOnlyWhatItChanged_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<bool>("density");
+    QTest::addColumn<QString>("drawn"); // "edited", "none" (the header), "all"
+    QTest::newRow("flaw mark") << "mark" << false << "edited";
+    QTest::newRow("flaw mark, variable density") << "mark" << true << "edited";
+    QTest::newRow("filter of one wave") << "filter" << false << "edited";
+    QTest::newRow("undo of a mark") << "undo" << false << "edited";
+    QTest::newRow("header text") << "header" << false << "none";
+    QTest::newRow("swap") << "swap" << false << "all";
+}
+
+// The wave list draws again what the document's change notice names, and
+// the picture is the one a whole redraw gives.
+void TestMainFlow::anEditRedrawsOnlyWhatItChanged()
+{
+    QFETCH(QString, edit);
+    QFETCH(bool, density);
+    QFETCH(QString, drawn);
+    SystemConfig::instance().setVariableDensity(density);
+    const QString path = makeAnalysisSurvey(QStringLiteral("redraw.ard"));
+    Window win;
+    win.open(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w));
+    KvrDocument &doc = win.w.document();
+    KvrMultiWaveAssistantWidget *list = win.wavePanel()->waveListWidget()->waveView();
+    const int edited = 5, far = 10;
+    QVERIFY(doc.model().waveCount() > far && doc.focusIndex() != edited);
+    if (edit == QLatin1String("undo"))
+        QVERIFY(doc.setFlawMark(edited, 300).ok);
+    // The waves a partial redraw drew: `wave`, and of its neighbours
+    // (drawn only where they reach into its strip) at most one either side.
+    auto drewAround = [list](int wave) {
+        const QVector<int> &d = list->lastDrawnWaves();
+        const QVector<int> &shown = list->shownWaves();
+        const int p = shown.indexOf(wave);
+        return d.contains(wave)
+            && std::all_of(d.begin(), d.end(), [&](int w) { return std::abs(shown.indexOf(w) - p) <= 1; });
+    };
+    // A known last pass, away from the edited wave.
+    list->grab();
+    list->updateWaves({far});
+    list->grab();
+    QVERIFY(drewAround(far));
+
+    if (edit == QLatin1String("mark")) {
+        QVERIFY(doc.setFlawMark(edited, 300).ok);
+    } else if (edit == QLatin1String("filter")) {
+        WaveParams params;
+        params.blFilter = true;
+        params.nLowCutoff = 20000;
+        params.nHighCutoff = 60000;
+        params.nFilterOrder = 64;
+        QVERIFY(doc.applyWaveParams(edited, params).ok);
+    } else if (edit == QLatin1String("undo")) {
+        QVERIFY(doc.undo());
+    } else if (edit == QLatin1String("header")) {
+        QVERIFY(doc.setHeaderField(HeaderField::WorkName, QStringLiteral("新工地")).ok);
+    } else {
+        QVERIFY(doc.swapWaves(edited, 1).ok);
+    }
+    const QImage after = list->grab().toImage();
+    if (drawn == QLatin1String("edited"))
+        QVERIFY(drewAround(edited));
+    else if (drawn == QLatin1String("none"))
+        QVERIFY(drewAround(far));
+    else
+        QCOMPARE(list->lastDrawnWaves(), list->shownWaves());
+    list->updateWaveDisplay();
+    QCOMPARE(after, list->grab().toImage());
+    SystemConfig::instance().setVariableDensity(false);
 }
 
 void TestMainFlow::recentFiles()
@@ -726,6 +823,7 @@ void TestMainFlow::recentFiles()
 
     // Another entry opens its survey; the list is kept for the next session.
     win.w.openRecentFile(1);
+    win.waitWhileOpening();
     QCOMPARE(win.w.document().filePath(), expected.at(1));
     WindowState saved;
     QVERIFY(saved.load(win.w.windowStatePath()));

@@ -56,7 +56,18 @@ struct Window {
         w.resize(1400, 900);
         w.show();
     }
-    void open(const QString &path) { w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path); }
+    // As a double-click in the file list, then until the survey is open.
+    void open(const QString &path)
+    {
+        w.workspace()->infoWidget()->fileListWidget()->setCurrentFile(path);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isOpening(), 20000);
+    }
+    // 自动识别缺陷, then until the detector is done.
+    void find()
+    {
+        w.actionSuggestFlaws->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isSuggesting(), 20000);
+    }
     KvrDocument &doc() { return w.document(); }
     ShowKvrWaveWidget *wavePanel() const { return w.workspace()->waveWidget(); }
     KvrMultiWaveAssistantWidget *list() const { return wavePanel()->waveListWidget()->waveView(); }
@@ -151,7 +162,7 @@ void TestSuggestFlow::openAndFind(Window &win, QVector<dsp::FlawSuggestion> *exp
     QVERIFY(QTest::qWaitForWindowExposed(&win.w));
     QVERIFY(!win.w.actionAcceptAllSuggestions->isEnabled());
     *expected = detect(win.doc());
-    win.w.actionSuggestFlaws->trigger();
+    win.find();
 }
 
 void TestSuggestFlow::findingShowsMarkersAndChangesNothing()
@@ -249,6 +260,8 @@ void TestSuggestFlow::acceptFocused()
     case EnterInFocusedView: QTest::keyClick(win.focusedView(), Qt::Key_Enter); break;
     }
     QCOMPARE(win.mark(wave), sample);
+    // Through the one accept rule, as the accept-all's step.
+    QCOMPARE(win.w.actionEditUndo->text(), QStringLiteral("撤销 采纳建议"));
     QVERIFY(win.doc().isModified());
     QVERIFY(win.w.isWindowModified());
     QVERIFY(!win.acceptButton()->isEnabled()); // taken already
