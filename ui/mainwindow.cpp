@@ -1079,7 +1079,15 @@ bool MainWindow::saveCurrentFileAs()
 void MainWindow::onFlawPosChanged(int nWaveIndex, int nFlawPos)
 {
     qDebug("MainWindow: 缺陷位置改变!");
-    const DocResult r = m_document.setFlawMark(nWaveIndex, nFlawPos);
+    // A top set at the wave's suggestion (its button, Enter) takes the
+    // suggestion: the cave's floor comes with it, as when accepting all.
+    const WaveAnalyzeInfoList &infos = m_document.model().waveAnalyzeInfoList();
+    const dsp::FlawSuggestion s = nWaveIndex >= 0 && nWaveIndex < infos.size() && m_suggestions.holdsFor(infos)
+        ? m_suggestions.of(infos.at(nWaveIndex))
+        : dsp::FlawSuggestion();
+    const DocResult r = s.isValid() && s.sample == nFlawPos
+        ? flawsuggest::acceptSuggestion(m_document, nWaveIndex, s, tr("采纳建议"))
+        : m_document.setFlawMark(nWaveIndex, nFlawPos);
     if (!r.ok)
         onShowStatusMessage(r.message);
 }
