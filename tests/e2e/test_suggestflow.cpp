@@ -122,12 +122,22 @@ void TestSuggestFlow::initTestCase()
     QVERIFY(m_dir.isValid());
     qputenv("KVR_DATA_ROOT", m_dir.filePath(QStringLiteral("root/")).toUtf8());
     SystemConfig::instance().init(m_dir.filePath(QStringLiteral("param_config.xml")));
-    // Caves under the middle points, fading to the sides: clear echoes, weak
-    // ones and waves without any.
+    // A clear cave with its floor under the first two points, a faint echo
+    // on one wave of the third, nothing under the last.
     SynthOptions o;
     o.points = 4;
-    o.samples = 1536; // room for the floor of the shallower cave
-    o.noise = 500.0f;
+    o.samples = 1024;
+    SynthCave clear;
+    clear.depth = 2.0;
+    clear.amplitude = 6000.0;
+    clear.lastPoint = 1;
+    SynthCave faint;
+    faint.depth = 2.5;
+    faint.amplitude = 1100.0; // a middling confidence
+    faint.height = 0.0;
+    faint.firstPoint = faint.lastPoint = 2;
+    faint.channelMask = 0x1;
+    o.caves = {clear, faint};
     m_survey = m_dir.filePath(QStringLiteral("caves.ard"));
     QVERIFY(writeSynthSurvey(m_survey, o));
     KvrDocument doc;
