@@ -78,6 +78,10 @@ constexpr double kMaxSupport = 8.0;
 constexpr double kSamePointWeight = 0.7;
 constexpr int kSupportTolerance = 32;
 
+// A floor inside the top's hump: log-odds (strength of the wide band's
+// envelope rising again after the top - kHumpThreshold) / kScale.
+constexpr double kHumpThreshold = 10.0;
+
 // A cave's floor echoes at most this many samples (1.5 ms) after its top.
 constexpr int kBottomReach = 750;
 
@@ -767,9 +771,71 @@ public:
         return leadingHalfPeak(m_trace, (lo + hi) / 2, (hi - lo) / 2, leftLimit, m_shape.s1, cycle, m_noise);
     }
 
+    // A second echo inside the top echo's hump in the bands (a cave's floor
+    // less than about a pulse length under its top): the wide band resolves
+    // it as a rise of the envelope out of a dip after the top's envelope
+    // peak, at least `minGap` samples after that and before `limit`. Its
+    // strength is the rise's power over the noise's (for noise alone about
+    // exponential of mean 1). False when nothing rises.
+    bool laterHump(const Candidate &top, int minGap, int limit, Candidate *hump, double *strength) const
+    {
+        const std::vector<double> &env = envelope();
+        const int n = int(env.size());
+        limit = std::min({limit, m_shape.s1, n - 1});
+        int tp = std::max(0, top.from);
+        for (int i = tp; i <= std::min(limit, top.echo.peak + top.reach); ++i)
+            if (env[size_t(i)] > env[size_t(tp)])
+                tp = i;
+        int low = tp, best = -1, bestLow = -1;
+        double bestRise = 0.0;
+        for (int i = tp + 1; i < limit; ++i) {
+            if (env[size_t(i)] < env[size_t(low)])
+                low = i;
+            if (i - tp < minGap || env[size_t(i)] < env[size_t(i - 1)] || env[size_t(i)] <= env[size_t(i + 1)])
+                continue;
+            const double rise = env[size_t(i)] - env[size_t(low)];
+            if (rise > bestRise) {
+                bestRise = rise;
+                best = i;
+                bestLow = low;
+            }
+        }
+        if (best < 0)
+            return false;
+        *strength = bestRise * bestRise / (2.0 * m_noise * m_noise);
+        hump->echo.peak = best;
+        hump->from = bestLow;
+        hump->reach = std::max(m_shape.period, best - bestLow);
+        return true;
+    }
+
 private:
+    // The envelope of the trace: the magnitude of its analytic signal.
+    const std::vector<double> &envelope() const
+    {
+        if (!m_envelope.empty())
+            return m_envelope;
+        const int n = int(m_trace.size()), size = int(nextPow2(unsigned(std::max(2, n))));
+        std::vector<double> y(size_t(2 * size), 0.0);
+        for (int i = 0; i < n; ++i)
+            y[size_t(2 * i)] = m_trace[size_t(i)];
+        const ComplexFft &plan = complexPlan(size);
+        plan.forward(y.data());
+        for (int k = 1; k < size; ++k) {
+            const double g = k < size / 2 ? 2.0 : (k == size / 2 ? 1.0 : 0.0);
+            y[size_t(2 * k)] *= g;
+            y[size_t(2 * k + 1)] *= g;
+        }
+        plan.inverse(y.data());
+        m_envelope.resize(size_t(n));
+        for (int i = 0; i < n; ++i)
+            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) / size;
+        return m_envelope;
+    }
+
     const Shape &m_shape;
     std::vector<double> m_trace;
+    mutable std::vector<double> m_envelope;
     double m_noise = 0.0;
 };
 
@@ -1143,6 +1209,18 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             if (at > r.sample) {
                 r.bottomSample = at;
                 r.bottomConfidence = confidence[size_t(floor)];
+            }
+        }
+        // A floor too close under the top for the bands to tell apart.
+        Candidate hump;
+        double strength = 0.0;
+        if (r.bottomSample < 0 && !top.echo.spike
+            && reader.laterHump(top, w.shape.period, top.echo.peak + kBottomReach, &hump, &strength)) {
+            const double c = logistic((strength - kHumpThreshold) / kScale);
+            const int at = reader.arrival(hump, hump.from);
+            if (c >= options.minConfidence && at > r.sample + w.shape.period / 2) {
+                r.bottomSample = at;
+                r.bottomConfidence = c;
             }
         }
     });

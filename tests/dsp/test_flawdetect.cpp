@@ -139,6 +139,9 @@ void TestFlawDetect::generatedWaves_data()
     o.caves = {caveAt(2.5, 3000.0, 0.8)};
     QTest::newRow("cave top and bottom") << o << true << true;
 
+    o.caves = {caveAt(2.5, 3000.0, 0.4)}; // the floor 0.2 ms (half a pulse length) under the top: one hump in the bands
+    QTest::newRow("cave floor within a pulse length of its top") << o << true << true;
+
     o = oneWave();
     QTest::newRow("no echo") << o << false << false;
 
