@@ -106,4 +106,15 @@ DocResult acceptSuggestions(KvrDocument &doc, const QVector<dsp::FlawSuggestion>
     return r;
 }
 
+DocResult acceptSuggestion(KvrDocument &doc, int wave, const dsp::FlawSuggestion &suggestion, const QString &text)
+{
+    if (!suggestion.isValid()) {
+        DocResult r;
+        r.ok = true;
+        return r;
+    }
+    const bool withBottom = suggestion.hasBottom() && suggestion.bottomConfidence >= dsp::kRecommendedConfidence;
+    return doc.setCaveMarks({{wave, suggestion.sample, withBottom ? suggestion.bottomSample : kNoValue}}, text);
+}
+
 } // namespace flawsuggest

@@ -60,4 +60,11 @@ AcceptPlan planAccept(const WaveAnalyzeInfoList &infos, const QVector<dsp::FlawS
 DocResult acceptSuggestions(KvrDocument &doc, const QVector<dsp::FlawSuggestion> &suggestions, const AcceptRule &rule,
                             const QString &text, AcceptPlan *plan = nullptr);
 
+// Takes the suggestion of wave `wave` (an index into the analysis list),
+// whatever its confidence, as one undoable step named `text`: the top, and
+// the cave's floor when that is recommended (as accepting all does at the
+// recommended threshold); without one, a bottom marked below the new top
+// stays. An invalid suggestion changes nothing.
+DocResult acceptSuggestion(KvrDocument &doc, int wave, const dsp::FlawSuggestion &suggestion, const QString &text);
+
 } // namespace flawsuggest

@@ -57,25 +57,30 @@ constexpr int kPoolPoints = 2;
 constexpr double kOwnNoiseShare = 0.7;
 
 // Confidence: log-odds = (strength + support - kThreshold) / kScale, for a
-// spike at most kSpikeLogOdds. Support: each neighbouring wave adds its own
-// best strength within kSupportTolerance samples, above kSupportFloor, at
-// most kSupportCap, times its weight: the same channel of the neighbouring
-// measure points (a channel that sees a cave sees it from the next point
-// too), the other channels of the measure point, the other channels of the
-// neighbouring points. At most kMaxSupport in all: however strongly the
-// neighbours see a cave, this wave must show it too. Set on generated
-// surveys so that a wave of noise alone gets a recommended suggestion about
-// once in a hundred and a confidence is right about as often as it says.
-constexpr double kThreshold = 15.0;
+// spike at most kSpikeLogOdds. Support: the same channel of the two
+// neighbouring measure points (a channel that sees a cave sees it from the
+// next point too) and, weighing kSamePointWeight, the other channels of the
+// measure point each add what they show within kSupportTolerance samples:
+// their strength above kSupportFloor, at most kSupportCap; a spike shows
+// nothing. At most kMaxSupport in all: however strongly the neighbours see a
+// cave, this wave must show it too. The other channels of the neighbouring
+// points add nothing: a cave under a run of points is seen there by the same
+// channel, and counting it again raised echo-free waves beside caves more
+// than it found echoes. Set on generated surveys so that a wave of noise
+// alone gets a recommended suggestion well under once in a hundred and a
+// confidence is right about as often as it says.
+constexpr double kThreshold = 14.0;
 constexpr double kScale = 1.5;
 constexpr double kSpikeLogOdds = -2.0; // a confidence of 0.12: below what is reported
 constexpr double kSupportFloor = 5.0;
 constexpr double kSupportCap = 4.0;
 constexpr double kMaxSupport = 8.0;
-constexpr double kSameChannelWeight = 1.0;
 constexpr double kSamePointWeight = 0.7;
-constexpr double kOtherWeight = 0.4;
 constexpr int kSupportTolerance = 32;
+
+// A floor inside the top's hump: log-odds (strength of the wide band's
+// envelope rising again after the top - kHumpThreshold) / kScale.
+constexpr double kHumpThreshold = 10.0;
 
 // A cave's floor echoes at most this many samples (1.5 ms) after its top.
 constexpr int kBottomReach = 750;
@@ -195,6 +200,26 @@ int localPeriod(const std::vector<double> &x, int from, int to, int fallback)
 }
 
 double logistic(double v) { return 1.0 / (1.0 + std::exp(-v)); }
+
+// The largest of v[i - reach .. i + reach] for every i (values outside v
+// count as 0; v holds no negative values). Blocks of the window's length
+// give each window as the larger of two running maxima.
+std::vector<float> dilated(const std::vector<float> &v, int reach)
+{
+    const int n = int(v.size()), w = 2 * reach + 1, m = n + 2 * reach;
+    const size_t size = static_cast<size_t>(m);
+    std::vector<float> padded(size, 0.0f), ahead(size), behind(size);
+    std::copy(v.begin(), v.end(), padded.begin() + reach);
+    for (int i = 0; i < m; ++i)
+        ahead[size_t(i)] = i % w == 0 ? padded[size_t(i)] : std::max(ahead[size_t(i - 1)], padded[size_t(i)]);
+    for (int i = m - 1; i >= 0; --i)
+        behind[size_t(i)] =
+            i == m - 1 || (i + 1) % w == 0 ? padded[size_t(i)] : std::max(behind[size_t(i + 1)], padded[size_t(i)]);
+    std::vector<float> out(v.size());
+    for (int i = 0; i < n; ++i)
+        out[size_t(i)] = std::max(behind[size_t(i)], ahead[size_t(i + 2 * reach)]);
+    return out;
+}
 
 // Complex transform plans of the band filters, shared by all threads.
 const ComplexFft &complexPlan(int n)
@@ -578,16 +603,6 @@ struct Strength {
     int first = 0;
     std::vector<float> value;
     std::vector<unsigned char> band; // which band gave it
-
-    double bestWithin(int t, int tolerance) const
-    {
-        const int lo = std::max(0, (t - tolerance - first + kGrid - 1) / kGrid);
-        const int hi = std::min(int(value.size()) - 1, (t + tolerance - first) / kGrid);
-        double best = 0.0;
-        for (int i = lo; i <= hi; ++i)
-            best = std::max(best, double(value[size_t(i)]));
-        return best;
-    }
 };
 
 Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const std::vector<double> &noise)
@@ -756,9 +771,71 @@ public:
         return leadingHalfPeak(m_trace, (lo + hi) / 2, (hi - lo) / 2, leftLimit, m_shape.s1, cycle, m_noise);
     }
 
+    // A second echo inside the top echo's hump in the bands (a cave's floor
+    // less than about a pulse length under its top): the wide band resolves
+    // it as a rise of the envelope out of a dip after the top's envelope
+    // peak, at least `minGap` samples after that and before `limit`. Its
+    // strength is the rise's power over the noise's (for noise alone about
+    // exponential of mean 1). False when nothing rises.
+    bool laterHump(const Candidate &top, int minGap, int limit, Candidate *hump, double *strength) const
+    {
+        const std::vector<double> &env = envelope();
+        const int n = int(env.size());
+        limit = std::min({limit, m_shape.s1, n - 1});
+        int tp = std::max(0, top.from);
+        for (int i = tp; i <= std::min(limit, top.echo.peak + top.reach); ++i)
+            if (env[size_t(i)] > env[size_t(tp)])
+                tp = i;
+        int low = tp, best = -1, bestLow = -1;
+        double bestRise = 0.0;
+        for (int i = tp + 1; i < limit; ++i) {
+            if (env[size_t(i)] < env[size_t(low)])
+                low = i;
+            if (i - tp < minGap || env[size_t(i)] < env[size_t(i - 1)] || env[size_t(i)] <= env[size_t(i + 1)])
+                continue;
+            const double rise = env[size_t(i)] - env[size_t(low)];
+            if (rise > bestRise) {
+                bestRise = rise;
+                best = i;
+                bestLow = low;
+            }
+        }
+        if (best < 0)
+            return false;
+        *strength = bestRise * bestRise / (2.0 * m_noise * m_noise);
+        hump->echo.peak = best;
+        hump->from = bestLow;
+        hump->reach = std::max(m_shape.period, best - bestLow);
+        return true;
+    }
+
 private:
+    // The envelope of the trace: the magnitude of its analytic signal.
+    const std::vector<double> &envelope() const
+    {
+        if (!m_envelope.empty())
+            return m_envelope;
+        const int n = int(m_trace.size()), size = int(nextPow2(unsigned(std::max(2, n))));
+        std::vector<double> y(size_t(2 * size), 0.0);
+        for (int i = 0; i < n; ++i)
+            y[size_t(2 * i)] = m_trace[size_t(i)];
+        const ComplexFft &plan = complexPlan(size);
+        plan.forward(y.data());
+        for (int k = 1; k < size; ++k) {
+            const double g = k < size / 2 ? 2.0 : (k == size / 2 ? 1.0 : 0.0);
+            y[size_t(2 * k)] *= g;
+            y[size_t(2 * k + 1)] *= g;
+        }
+        plan.inverse(y.data());
+        m_envelope.resize(size_t(n));
+        for (int i = 0; i < n; ++i)
+            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) / size;
+        return m_envelope;
+    }
+
     const Shape &m_shape;
     std::vector<double> m_trace;
+    mutable std::vector<double> m_envelope;
     double m_noise = 0.0;
 };
 
@@ -878,6 +955,10 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         std::vector<int> durations; // per band, samples
         Strength strength;
         std::vector<Candidate> candidates;
+        // For every kGrid-th sample from 0, what the wave shows of an echo
+        // within kSupportTolerance of it: the strength above kSupportFloor,
+        // at most kSupportCap; nothing at a spike.
+        std::vector<float> shows;
     };
     std::vector<Wave> waves(static_cast<size_t>(count));
 
@@ -1046,6 +1127,29 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
     for (Wave &w : waves)
         w.bands = {}; // the strength is all the next step needs
 
+    // What each wave shows of an echo, for its neighbours.
+    forAll([&](int k) {
+        Wave &w = waves[size_t(k)];
+        if (w.strength.value.empty())
+            return;
+        std::vector<float> evidence(size_t((w.shape.n + kGrid - 1) / kGrid), 0.0f);
+        for (size_t i = 0; i < w.strength.value.size(); ++i) {
+            const size_t cell = size_t((w.strength.first + int(i) * kGrid) / kGrid);
+            if (cell < evidence.size())
+                evidence[cell] =
+                    std::max(evidence[cell], float(std::clamp(w.strength.value[i] - kSupportFloor, 0.0, kSupportCap)));
+        }
+        for (const Candidate &c : w.candidates) {
+            if (!c.echo.spike)
+                continue;
+            const int lo = std::max(0, (c.echo.peak - 2 * c.reach) / kGrid);
+            const int hi = std::min(int(evidence.size()) - 1, (c.echo.peak + 2 * c.reach) / kGrid);
+            for (int i = lo; i <= hi; ++i)
+                evidence[size_t(i)] = 0.0f;
+        }
+        w.shows = dilated(evidence, kSupportTolerance / kGrid);
+    });
+
     // Support from the neighbours, the choice, its arrival and the cave's
     // floor.
     forAll([&](int k) {
@@ -1059,13 +1163,13 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 confidence[c] = logistic(cand.echo.evidence);
                 continue;
             }
+            const size_t cell = size_t(cand.echo.peak / kGrid);
             double support = 0.0;
             around(k, 1, [&](int j, int dp) {
-                const double weight = input[size_t(j)].channel == input[size_t(k)].channel
-                    ? kSameChannelWeight
-                    : (dp == 0 ? kSamePointWeight : kOtherWeight);
-                const double s = waves[size_t(j)].strength.bestWithin(cand.echo.peak, kSupportTolerance);
-                support += weight * std::clamp(s - kSupportFloor, 0.0, kSupportCap);
+                const std::vector<float> &shows = waves[size_t(j)].shows;
+                const bool sameChannel = input[size_t(j)].channel == input[size_t(k)].channel;
+                if (cell < shows.size() && (dp == 0 || sameChannel))
+                    support += (sameChannel ? 1.0 : kSamePointWeight) * double(shows[cell]);
             });
             confidence[c] = logistic(cand.echo.evidence + std::min(support, kMaxSupport) / kScale);
         }
@@ -1105,6 +1209,18 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             if (at > r.sample) {
                 r.bottomSample = at;
                 r.bottomConfidence = confidence[size_t(floor)];
+            }
+        }
+        // A floor too close under the top for the bands to tell apart.
+        Candidate hump;
+        double strength = 0.0;
+        if (r.bottomSample < 0 && !top.echo.spike
+            && reader.laterHump(top, w.shape.period, top.echo.peak + kBottomReach, &hump, &strength)) {
+            const double c = logistic((strength - kHumpThreshold) / kScale);
+            const int at = reader.arrival(hump, hump.from);
+            if (c >= options.minConfidence && at > r.sample + w.shape.period / 2) {
+                r.bottomSample = at;
+                r.bottomConfidence = c;
             }
         }
     });

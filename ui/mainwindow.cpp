@@ -1280,12 +1280,12 @@ void MainWindow::onSuggestionAccepted(int nWaveIndex)
     const WaveAnalyzeInfoList &infos = m_document.model().waveAnalyzeInfoList();
     if (nWaveIndex < 0 || nWaveIndex >= infos.size() || dropStaleSuggestions())
         return;
-    QVector<dsp::FlawSuggestion> one(infos.size());
-    one[nWaveIndex] = m_suggestions.of(infos.at(nWaveIndex));
-    flawsuggest::AcceptRule rule;
-    rule.minConfidence = 0.0;
-    rule.replaceMarks = true;
-    const DocResult r = flawsuggest::acceptSuggestions(m_document, one, rule, tr("采纳建议"));
+    // The engineer's choice: the top whatever its confidence, and the floor
+    // where one is recommended, as one step.
+    const dsp::FlawSuggestion s = m_suggestions.of(infos.at(nWaveIndex));
+    if (!s.isValid())
+        return;
+    const DocResult r = flawsuggest::acceptSuggestion(m_document, nWaveIndex, s, tr("采纳建议"));
     if (!r.ok)
         onShowStatusMessage(r.message);
 }

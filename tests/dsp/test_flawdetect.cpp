@@ -116,6 +116,7 @@ private slots:
     void hostileWaves_data();
     void hostileWaves();
     void neighboursRaiseTheConfidence();
+    void spikesBesideAnEchoRaiseNothing();
     void twoRecordsOfOneWave();
     void sameResultForAnyThreadCountAndOrder();
     void depthAsTheViewsShowIt();
@@ -139,6 +140,9 @@ void TestFlawDetect::generatedWaves_data()
     o = oneWave();
     o.caves = {caveAt(2.5, 3000.0, 0.8)};
     QTest::newRow("cave top and bottom") << o << true << true;
+
+    o.caves = {caveAt(2.5, 3000.0, 0.4)}; // the floor 0.2 ms (half a pulse length) under the top: one hump in the bands
+    QTest::newRow("cave floor within a pulse length of its top") << o << true << true;
 
     o = oneWave();
     QTest::newRow("no echo") << o << false << false;
@@ -344,6 +348,38 @@ void TestFlawDetect::neighboursRaiseTheConfidence()
     }
     QVERIFY2(raised >= 2, qPrintable(QStringLiteral("%1 raised").arg(raised)));
     QVERIFY2(rightOnly >= 6, qPrintable(QStringLiteral("%1 of 9 found").arg(rightOnly)));
+}
+
+// Spikes on the neighbouring waves at the time of a faint echo are no cave:
+// they do not raise it, as echoes there would.
+void TestFlawDetect::spikesBesideAnEchoRaiseNothing()
+{
+    SynthOptions o = oneWave();
+    o.missing.clear();
+    o.points = 5;
+    o.wavelet = SynthWavelet::ToneBurst;
+    o.bandNoise = 300.0f;
+    o.noise = 50.0f;
+    SynthCave cave = caveAt(3.0, 900.0); // alone, a middling confidence
+    cave.firstPoint = cave.lastPoint = 2;
+    o.caves = {cave};
+    const int arrival = synthesizeSurvey(o).truth.at(2 * 3).echoes.first().arrival;
+    const Survey clean = makeSurvey(o);
+    const Survey spiky = makeSurvey(o, [arrival](WaveGroupList &g) {
+        for (int p = 1; p <= 3; ++p)
+            for (int c = 0; c < kChannelsPerGroup; ++c)
+                if (p != 2 || c != 0)
+                    g[p]->blocks[c]->nData[arrival + 40] = 65535;
+    });
+    int k = 0;
+    while (k < clean.infos.size() && (clean.infos.at(k)->nMeasurePoint != 2 || clean.infos.at(k)->nChannel != 0))
+        ++k;
+    QVERIFY(k < clean.infos.size());
+    const dsp::FlawSuggestion quiet = detect(clean, clean.infos).at(k), spiked = detect(spiky, spiky.infos).at(k);
+    QVERIFY(std::abs(quiet.sample - arrival) <= kTolerance && quiet.confidence < 0.9);
+    QCOMPARE(spiked.sample, quiet.sample);
+    QVERIFY2(spiked.confidence <= quiet.confidence + 0.01,
+             qPrintable(QStringLiteral("%1 beside spikes, %2 alone").arg(spiked.confidence).arg(quiet.confidence)));
 }
 
 // A wave with two analysis records is not its own neighbour.

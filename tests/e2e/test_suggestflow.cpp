@@ -77,6 +77,7 @@ struct Window {
         return wavePanel()->analysisPanel()->findChild<QPushButton *>(QStringLiteral("btnAcceptSuggestion"));
     }
     int mark(int wave) { return doc().model().waveAnalyzeInfoAt(wave)->nFlawPos; }
+    int bottom(int wave) { return flawBottom(*doc().model().waveAnalyzeInfoAt(wave)); }
     void focus(int wave) { w.onFocusWaveIndexChanged(wave); }
 };
 
@@ -122,8 +123,9 @@ private:
     void openAndFind(Window &win, QVector<dsp::FlawSuggestion> *expected);
     QTemporaryDir m_dir;
     QString m_survey; // an analysis file: opens unmodified
-    // Waves of the fixture with a recommended suggestion, a weaker one, none.
-    int m_strong = -1, m_weak = -1, m_none = -1;
+    // Waves of the fixture with a recommended suggestion, a weaker one, none;
+    // and one whose suggestion has a recommended floor.
+    int m_strong = -1, m_weak = -1, m_none = -1, m_floor = -1;
 };
 
 void TestSuggestFlow::initTestCase()
@@ -131,11 +133,22 @@ void TestSuggestFlow::initTestCase()
     QVERIFY(m_dir.isValid());
     qputenv("KVR_DATA_ROOT", m_dir.filePath(QStringLiteral("root/")).toUtf8());
     SystemConfig::instance().init(m_dir.filePath(QStringLiteral("param_config.xml")));
-    // Caves under the middle points, fading to the sides: clear echoes, weak
-    // ones and waves without any.
+    // A clear cave with its floor under the first two points, a faint echo
+    // on one wave of the third, nothing under the last.
     SynthOptions o;
     o.points = 4;
     o.samples = 1024;
+    SynthCave clear;
+    clear.depth = 2.0;
+    clear.amplitude = 6000.0;
+    clear.lastPoint = 1;
+    SynthCave faint;
+    faint.depth = 2.5;
+    faint.amplitude = 1100.0; // a middling confidence
+    faint.height = 0.0;
+    faint.firstPoint = faint.lastPoint = 2;
+    faint.channelMask = 0x1;
+    o.caves = {clear, faint};
     m_survey = m_dir.filePath(QStringLiteral("caves.ard"));
     QVERIFY(writeSynthSurvey(m_survey, o));
     KvrDocument doc;
@@ -149,9 +162,11 @@ void TestSuggestFlow::initTestCase()
             m_strong = m_strong < 0 ? i : m_strong;
         else
             m_weak = m_weak < 0 ? i : m_weak;
+        if (s.hasBottom() && s.bottomConfidence >= dsp::kRecommendedConfidence)
+            m_floor = m_floor < 0 ? i : m_floor;
     }
-    // The fixture has all three kinds, so the checks below mean something.
-    QVERIFY(m_strong >= 0 && m_weak >= 0 && m_none >= 0);
+    // The fixture has every kind, so the checks below mean something.
+    QVERIFY(m_strong >= 0 && m_weak >= 0 && m_none >= 0 && m_floor >= 0);
 }
 
 void TestSuggestFlow::openAndFind(Window &win, QVector<dsp::FlawSuggestion> *expected)
@@ -230,26 +245,32 @@ void TestSuggestFlow::acceptFocused_data()
 {
     QTest::addColumn<How>("how");
     QTest::addColumn<bool>("marked");
-    QTest::newRow("button") << Button << false;
-    QTest::newRow("button over a mark") << Button << true;
-    QTest::newRow("Enter in the wave list") << EnterInList << false;
-    QTest::newRow("Enter in the focused view over a mark") << EnterInFocusedView << true;
+    QTest::addColumn<bool>("floor"); // a suggestion with a recommended floor, else a weak one
+    QTest::newRow("button") << Button << false << false;
+    QTest::newRow("button over a mark") << Button << true << false;
+    QTest::newRow("button, top and floor") << Button << false << true;
+    QTest::newRow("Enter in the wave list, top and floor") << EnterInList << false << true;
+    QTest::newRow("Enter in the focused view over a mark") << EnterInFocusedView << true << false;
+    QTest::newRow("Enter in the focused view over a mark, top and floor") << EnterInFocusedView << true << true;
 }
 
 void TestSuggestFlow::acceptFocused()
 {
     QFETCH(How, how);
     QFETCH(bool, marked);
+    QFETCH(bool, floor);
     Window win;
     QVector<dsp::FlawSuggestion> expected;
     openAndFind(win, &expected);
-    const int wave = m_weak; // the engineer may take a weak one too
+    const int wave = floor ? m_floor : m_weak; // the engineer may take a weak one too
     const int sample = expected.at(wave).sample;
     if (marked) {
-        win.w.onFlawPosChanged(wave, sample / 2);
+        // A cave marked elsewhere, with its floor below the suggested top.
+        const int bottom = std::max(sample, expected.at(wave).bottomSample) + 40;
+        QVERIFY(win.doc().setCaveMarks({{wave, sample / 2, bottom}}, QStringLiteral("mark")).ok);
         QVERIFY(win.doc().save().ok);
     }
-    const int before = win.mark(wave);
+    const int before = win.mark(wave), bottomBefore = win.bottom(wave);
     QVERIFY(!win.doc().isModified());
     win.focus(wave);
     QVERIFY(win.acceptButton()->isEnabled());
@@ -260,8 +281,10 @@ void TestSuggestFlow::acceptFocused()
     case EnterInFocusedView: QTest::keyClick(win.focusedView(), Qt::Key_Enter); break;
     }
     QCOMPARE(win.mark(wave), sample);
-    // Through the one accept rule, as the accept-all's step.
+    // One step, named as the accept-all's.
     QCOMPARE(win.w.actionEditUndo->text(), QStringLiteral("撤销 采纳建议"));
+    // The floor comes with a top that has one; otherwise the marked one stays.
+    QCOMPARE(win.bottom(wave), floor ? expected.at(wave).bottomSample : bottomBefore);
     QVERIFY(win.doc().isModified());
     QVERIFY(win.w.isWindowModified());
     QVERIFY(!win.acceptButton()->isEnabled()); // taken already
@@ -270,6 +293,7 @@ void TestSuggestFlow::acceptFocused()
 
     win.w.actionEditUndo->trigger();
     QCOMPARE(win.mark(wave), before);
+    QCOMPARE(win.bottom(wave), bottomBefore);
     QVERIFY(!win.doc().isModified());
     QVERIFY(win.acceptButton()->isEnabled());
 
