@@ -50,7 +50,7 @@ QPushButton *orderButton(const char *name, const char *icon, const char *fallbac
 } // namespace
 
 AnalysisHelperWidget::AnalysisHelperWidget(QWidget *parent)
-    : ShowKvrDataWidgetBase(parent)
+    : QWidget(parent)
 {
     qRegisterMetaType<WaveParams>();
     buildUi();
@@ -136,8 +136,6 @@ void AnalysisHelperWidget::buildUi()
          m_pBtnSwapPreviousWave, m_pBtnSwapNextWave, m_pLabelBkColor, m_pCBoxBkColor, m_pCheckBoxIsWaveStyleFill});
 }
 
-void AnalysisHelperWidget::paintEvent(QPaintEvent *event) { QWidget::paintEvent(event); }
-
 void AnalysisHelperWidget::setMessageFunc(MessageFunc func) { m_messageFunc = std::move(func); }
 
 int AnalysisHelperWidget::windowItemForCode(int code)
@@ -158,14 +156,37 @@ void AnalysisHelperWidget::showDisplaySwitches()
 {
     {
         const QSignalBlocker block(m_pCBoxBkColor);
-        m_pCBoxBkColor->setCurrentIndex(bkColorItemFor(m_display.blBlackBackground));
+        m_pCBoxBkColor->setCurrentIndex(bkColorItemFor(m_blBlackBackground));
     }
-    m_pCheckBoxIsWaveStyleFill->setChecked(m_display.blFill);
+    m_pCheckBoxIsWaveStyleFill->setChecked(m_blFill);
+}
+
+WaveAnalyzeInfoPtr AnalysisHelperWidget::recordAt(int index) const
+{
+    return (index >= 0 && index < m_infos.size()) ? m_infos.at(index) : WaveAnalyzeInfoPtr();
+}
+
+void AnalysisHelperWidget::setWaves(const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex)
+{
+    m_infos = infos;
+    m_ffts = ffts;
+    setFocusWaveIndex(focusIndex);
+    refresh();
+}
+
+void AnalysisHelperWidget::clearWaves()
+{
+    m_infos.clear();
+    m_ffts.clear();
+    m_nFocusWaveIndex = -1;
+    m_suggestion = dsp::FlawSuggestion();
+    m_strSuggestion.clear();
+    refresh();
 }
 
 void AnalysisHelperWidget::showRecord(int index)
 {
-    const WaveAnalyzeInfoPtr r = waveAnalyzeInfoAt(index);
+    const WaveAnalyzeInfoPtr r = recordAt(index);
     if (!r)
         return;
 
@@ -174,7 +195,8 @@ void AnalysisHelperWidget::showRecord(int index)
     m_pLEditLowPassFreq->setText(QString::number(r->nLowCutoff));
     m_pLEditFilterOrder->setText(QString::number(r->nFilterOrder));
 
-    const FftInfoPtr f = fftInfoAt(r->nMeasurePoint);
+    const int m = r->nMeasurePoint;
+    const FftInfoPtr f = (m >= 0 && m < m_ffts.size()) ? m_ffts.at(m) : FftInfoPtr();
     const int c = r->nChannel;
     if (f && c >= 0 && c < 4) {
         m_pLabelMainFreq->setText(
@@ -184,7 +206,7 @@ void AnalysisHelperWidget::showRecord(int index)
     }
 
     m_pLEditManualGain->setText(QString::number(double(r->fManualGain), 'f', 1));
-    m_pLabelCurWaveDataIndex->setText(QStringLiteral("%1 / %2").arg(index + 1).arg(waveCount()));
+    m_pLabelCurWaveDataIndex->setText(QStringLiteral("%1 / %2").arg(index + 1).arg(m_infos.size()));
     showDisplaySwitches();
     m_nFocusWaveIndex = index;
 }
@@ -193,26 +215,34 @@ void AnalysisHelperWidget::setFocusWaveIndex(int index)
 {
     showRecord(index);
     m_nFocusWaveIndex = index;
+    m_suggestion = dsp::FlawSuggestion();
+    m_strSuggestion.clear();
+    showSuggestionState();
+}
+
+void AnalysisHelperWidget::setSuggestion(const dsp::FlawSuggestion &suggestion, const QString &text)
+{
+    m_suggestion = suggestion;
+    m_strSuggestion = suggestion.isValid() ? text : QString();
     showSuggestionState();
 }
 
 void AnalysisHelperWidget::showSuggestionState()
 {
-    const WaveAnalyzeInfoPtr r = waveAnalyzeInfoAt(m_nFocusWaveIndex);
-    const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
+    const WaveAnalyzeInfoPtr r = recordAt(m_nFocusWaveIndex);
+    const dsp::FlawSuggestion &s = m_suggestion;
     m_pBtnAcceptSuggestion->setEnabled(r && s.isValid() && s.sample != r->nFlawPos);
-    m_pBtnAcceptSuggestion->setToolTip(suggestionText(m_nFocusWaveIndex));
+    m_pBtnAcceptSuggestion->setToolTip(m_strSuggestion);
 }
 
-void AnalysisHelperWidget::updateWaveDisplay()
+void AnalysisHelperWidget::refresh()
 {
     if (m_nFocusWaveIndex >= 0)
         showRecord(m_nFocusWaveIndex);
     else
         showDisplaySwitches();
-    const bool normalized = m_display.blNormalized;
-    m_pLabelManualGainName->setEnabled(!normalized);
-    m_pLEditManualGain->setEnabled(!normalized);
+    m_pLabelManualGainName->setEnabled(!m_blNormalized);
+    m_pLEditManualGain->setEnabled(!m_blNormalized);
     showSuggestionState();
 }
 
@@ -279,7 +309,7 @@ void AnalysisHelperWidget::on_btnNextWaveData_clicked() { emit waveGroupMoved(1)
 void AnalysisHelperWidget::on_btnSaveFilterWaveData_clicked()
 {
     const int index = m_nFocusWaveIndex;
-    if (!waveAnalyzeInfoAt(index))
+    if (!recordAt(index))
         return;
     WaveParams p;
     if (!readSettingsOrComplain(&p))
@@ -291,19 +321,19 @@ void AnalysisHelperWidget::on_btnSaveFilterWaveData_clicked()
 
 void AnalysisHelperWidget::on_btnSaveFilterWaveDataAll_clicked()
 {
-    if (!waveAnalyzeInfoAt(m_nFocusWaveIndex))
+    if (!recordAt(m_nFocusWaveIndex))
         return;
     WaveParams p;
     if (!readSettingsOrComplain(&p))
         return;
-    qDebug("AnalysisHelperWidget: 应用到所有波形 ... %d, %d, %d, %d, %.1f", waveCount(), p.nLowCutoff, p.nHighCutoff,
-           p.nFilterOrder, double(p.fManualGain));
+    qDebug("AnalysisHelperWidget: 应用到所有波形 ... %d, %d, %d, %d, %.1f", int(m_infos.size()), p.nLowCutoff,
+           p.nHighCutoff, p.nFilterOrder, double(p.fManualGain));
     emit configChanged(-1, p);
 }
 
 void AnalysisHelperWidget::on_btnClearCurMark_clicked()
 {
-    const WaveAnalyzeInfoPtr r = waveAnalyzeInfoAt(m_nFocusWaveIndex);
+    const WaveAnalyzeInfoPtr r = recordAt(m_nFocusWaveIndex);
     if (!r || r->nChannel > 2 || r->nChannel == kNoValue || r->nFlawPos == kNoValue)
         return;
     emit flawPosChanged(m_nFocusWaveIndex, kNoValue);
@@ -311,15 +341,14 @@ void AnalysisHelperWidget::on_btnClearCurMark_clicked()
 
 void AnalysisHelperWidget::on_btnAcceptSuggestion_clicked()
 {
-    const dsp::FlawSuggestion s = suggestionAt(m_nFocusWaveIndex);
-    if (s.isValid())
+    if (recordAt(m_nFocusWaveIndex) && m_suggestion.isValid())
         emit suggestionAccepted(m_nFocusWaveIndex);
 }
 
 void AnalysisHelperWidget::on_checkBoxIsWaveStyleFill_clicked()
 {
     // The box shows the display state until the workspace hands down the new one.
-    m_pCheckBoxIsWaveStyleFill->setChecked(m_display.blFill);
+    m_pCheckBoxIsWaveStyleFill->setChecked(m_blFill);
     emit waveStyleFillChanged();
 }
 
@@ -329,17 +358,18 @@ void AnalysisHelperWidget::on_cBoxBkColor_currentIndexChanged(int index)
         return;
     const bool black = index == bkColorItemFor(true);
     qDebug("AnalysisHelperWidget: 波形背景色 blIsBgColorBlack ... %d", black ? 1 : 0);
-    if (black != m_display.blBlackBackground)
+    if (black != m_blBlackBackground)
         emit waveBkColorChanged();
 }
 
-void AnalysisHelperWidget::setDisplayState(const WaveDisplayState &state)
+void AnalysisHelperWidget::setDisplaySwitches(bool blackBackground, bool fill, bool normalized)
 {
-    ShowKvrDataWidgetBase::setDisplayState(state);
-    showDisplaySwitches();
-    const bool normalized = m_display.blNormalized;
-    m_pLabelManualGainName->setEnabled(!normalized);
-    m_pLEditManualGain->setEnabled(!normalized);
+    if (blackBackground == m_blBlackBackground && fill == m_blFill && normalized == m_blNormalized)
+        return;
+    m_blBlackBackground = blackBackground;
+    m_blFill = fill;
+    m_blNormalized = normalized;
+    refresh();
 }
 
 void AnalysisHelperWidget::on_btnSwapPreviousWave_clicked() { emit waveGroupSwaped(-1); }

@@ -7,12 +7,18 @@
 // settings) (-1 for all waves), clearing the mark flawPosChanged(index,
 // -100) and accepting the suggestion suggestionAccepted(index); the main
 // window asks the document, which filters again.
+//
+// The workspace hands the panel what it shows: the analysis records and the
+// FFT results (shared with the document's model), the focused index, the
+// display switches and the focused wave's suggestion.
 #pragma once
 
 #include "datafile/editcommands.h"
-#include "views/showkvrdatawidgetbase.h"
+#include "datafile/records.h"
+#include "dsp/flawdetect.h"
 
 #include <QString>
+#include <QWidget>
 #include <functional>
 
 class QCheckBox;
@@ -22,7 +28,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class AnalysisHelperWidget : public ShowKvrDataWidgetBase
+class AnalysisHelperWidget : public QWidget
 {
     Q_OBJECT
 public:
@@ -47,9 +53,21 @@ public:
     // and sets `message` to the reason.
     bool readSettings(WaveParams *out, QString *message) const;
 
-    void setFocusWaveIndex(int index) override;
-    void updateWaveDisplay() override;
-    void setDisplayState(const WaveDisplayState &state) override;
+    // The records to read, and the focused one (-1: none).
+    void setWaves(const WaveAnalyzeInfoList &infos, const FftInfoList &ffts, int focusIndex);
+    void clearWaves();
+    int focusWaveIndex() const { return m_nFocusWaveIndex; }
+    // Shows the record at `index`; its suggestion is gone until
+    // setSuggestion() hands the new one.
+    void setFocusWaveIndex(int index);
+    // Reads the focused record again (after it was edited in place).
+    void refresh();
+    // The display state the two switches show; normalised waves take no
+    // manual gain.
+    void setDisplaySwitches(bool blackBackground, bool fill, bool normalized);
+    // The focused wave's suggestion (invalid: none) and its text, shown as
+    // the tool tip of "采纳建议".
+    void setSuggestion(const dsp::FlawSuggestion &suggestion, const QString &text);
 
 signals:
     void waveGroupMoved(int step);
@@ -74,10 +92,6 @@ private slots:
     void on_btnFilterOrderSub_clicked();
     void on_btnFilterOrderAdd_clicked();
 
-protected:
-    // Child widgets only; the drawing base's wave layer is not needed here.
-    void paintEvent(QPaintEvent *event) override;
-
 private:
     void buildUi();
     void showRecord(int index);
@@ -87,8 +101,17 @@ private:
     void showSuggestionState();
     void stepFilterOrder(int delta);
     bool readSettingsOrComplain(WaveParams *out);
+    WaveAnalyzeInfoPtr recordAt(int index) const;
 
     MessageFunc m_messageFunc;
+    WaveAnalyzeInfoList m_infos;
+    FftInfoList m_ffts;
+    int m_nFocusWaveIndex = -1;
+    bool m_blBlackBackground = false;
+    bool m_blFill = false;
+    bool m_blNormalized = false;
+    dsp::FlawSuggestion m_suggestion;
+    QString m_strSuggestion;
 
     QVBoxLayout *m_pRowsLayout = nullptr;
     QLabel *m_pLabelFilterType = nullptr;

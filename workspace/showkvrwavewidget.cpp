@@ -110,7 +110,7 @@ void ShowKvrWaveWidget::setWaveData(const WaveGroupList &groups, const WaveGroup
 {
     m_pKvrWaveWidget->setWaveData(groups, filtered, infos, ffts, focusIndex);
     m_pSingleWaveView->setWaveData(groups, filtered, infos, ffts, focusIndex);
-    m_pAnalysisHelper->setWaveData(groups, filtered, infos, ffts, focusIndex);
+    m_pAnalysisHelper->setWaves(infos, ffts, focusIndex);
     updateWaveDisplay();
 }
 
@@ -118,7 +118,7 @@ void ShowKvrWaveWidget::clearWaveData()
 {
     m_pKvrWaveWidget->clearWaveData();
     m_pSingleWaveView->clearWaveData();
-    m_pAnalysisHelper->clearWaveData();
+    m_pAnalysisHelper->clearWaves();
 }
 
 const WaveGroupList &ShowKvrWaveWidget::waveGroupList() const { return m_pKvrWaveWidget->waveGroupList(); }
@@ -135,7 +135,7 @@ void ShowKvrWaveWidget::setFileHead(const FileHeadPtr &head)
 {
     m_pKvrWaveWidget->setFileHead(head);
     m_pSingleWaveView->setFileHead(head);
-    m_pAnalysisHelper->setFileHead(head);
+    showFocusedSuggestion();
 }
 
 int ShowKvrWaveWidget::focusWaveIndex() const { return m_pKvrWaveWidget->focusWaveIndex(); }
@@ -145,12 +145,22 @@ void ShowKvrWaveWidget::setFocusWaveIndex(int index)
     m_pKvrWaveWidget->setFocusWaveIndex(index);
     m_pSingleWaveView->setFocusWaveIndex(index);
     m_pAnalysisHelper->setFocusWaveIndex(index);
+    showFocusedSuggestion();
 }
 
 void ShowKvrWaveWidget::setWaveSpeed(float speed)
 {
     m_pKvrWaveWidget->setWaveSpeed(speed);
     m_pSingleWaveView->setWaveSpeed(speed);
+    showFocusedSuggestion(); // its depth
+}
+
+// The panel offers the focused wave's suggestion as the focused view shows
+// it: none when the record at that place is not the one it was found on.
+void ShowKvrWaveWidget::showFocusedSuggestion()
+{
+    const int focus = m_pSingleWaveView->focusWaveIndex();
+    m_pAnalysisHelper->setSuggestion(m_pSingleWaveView->suggestionAt(focus), m_pSingleWaveView->suggestionText(focus));
 }
 
 void ShowKvrWaveWidget::setIndicateWaveDataIndex(int index) { m_pKvrWaveWidget->setIndicateWaveDataIndex(index); }
@@ -182,7 +192,8 @@ void ShowKvrWaveWidget::updateWaveDisplay()
 {
     m_pKvrWaveWidget->updateWaveDisplay();
     m_pSingleWaveView->updateWaveDisplay();
-    m_pAnalysisHelper->updateWaveDisplay();
+    m_pAnalysisHelper->refresh();
+    showFocusedSuggestion();
 }
 
 void ShowKvrWaveWidget::refreshWaves(const QVector<int> &waves)
@@ -191,7 +202,8 @@ void ShowKvrWaveWidget::refreshWaves(const QVector<int> &waves)
     const int focus = focusWaveIndex();
     if (waves.isEmpty() || waves.contains(focus)) {
         m_pSingleWaveView->updateWaveDisplay();
-        m_pAnalysisHelper->updateWaveDisplay();
+        m_pAnalysisHelper->refresh();
+        showFocusedSuggestion();
     }
 }
 
@@ -222,7 +234,8 @@ void ShowKvrWaveWidget::applyViewState(WaveViewState::Aspects aspects)
     if (aspects & WaveViewState::Display) {
         list->setDisplayState(s.displayState());
         m_pSingleWaveView->setDisplayState(s.displayState());
-        m_pAnalysisHelper->setDisplayState(s.displayState());
+        const WaveDisplayState &d = s.displayState();
+        m_pAnalysisHelper->setDisplaySwitches(d.blBlackBackground, d.blFill, d.blNormalized);
     }
     if (aspects & WaveViewState::Zoom) {
         const float zoom = s.value(WaveViewState::Scale::Zoom);
@@ -240,7 +253,7 @@ void ShowKvrWaveWidget::applyViewState(WaveViewState::Aspects aspects)
     if (aspects & WaveViewState::Suggestions) {
         list->setSuggestions(s.suggestions());
         m_pSingleWaveView->setSuggestions(s.suggestions());
-        m_pAnalysisHelper->setSuggestions(s.suggestions());
+        showFocusedSuggestion();
     }
     if (aspects & WaveViewState::Shown)
         list->setShownWaves(s.shownWaves());

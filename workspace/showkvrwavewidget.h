@@ -105,6 +105,7 @@ private:
     void followListScroll();
     void followFocusedScroll();
     void applyViewState(WaveViewState::Aspects aspects);
+    void showFocusedSuggestion();
 
     QVBoxLayout *m_pLayout = nullptr;
     MiniSplitter *m_pSplitter = nullptr;

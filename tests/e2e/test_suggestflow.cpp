@@ -411,15 +411,21 @@ void TestSuggestFlow::surveyChangesNeverMisplaceASuggestion()
     for (int i = 0; i < now.size(); ++i) {
         const int was = records.indexOf(now.at(i));
         QVERIFY(was >= 0);
-        for (ShowKvrDataWidgetBase *view :
-             {static_cast<ShowKvrDataWidgetBase *>(win.list()), static_cast<ShowKvrDataWidgetBase *>(win.focusedView()),
-              static_cast<ShowKvrDataWidgetBase *>(win.wavePanel()->analysisPanel())}) {
+        for (ShowKvrDataWidgetBase *view : {static_cast<ShowKvrDataWidgetBase *>(win.list()),
+                                            static_cast<ShowKvrDataWidgetBase *>(win.focusedView())}) {
             const dsp::FlawSuggestion s = view->suggestionAt(i);
             QCOMPARE(s.sample, kept ? expected.at(was).sample : -1);
             shown += s.isValid();
         }
     }
     QCOMPARE(shown > 0, kept);
+    // The panel offers the focused wave's own suggestion, unless it is
+    // marked there already.
+    const int focused = win.wavePanel()->focusWaveIndex();
+    QVERIFY(focused >= 0);
+    const dsp::FlawSuggestion own = kept ? expected.at(records.indexOf(now.at(focused))) : dsp::FlawSuggestion();
+    QCOMPARE(win.acceptButton()->isEnabled(), own.isValid() && own.sample != now.at(focused)->nFlawPos);
+    QCOMPARE(win.acceptButton()->toolTip().isEmpty(), !own.isValid());
     // Undoing the change does not bring back suggestions that were dropped,
     // nor move the kept ones off their waves.
     win.w.actionEditUndo->trigger();

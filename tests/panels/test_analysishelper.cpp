@@ -30,10 +30,15 @@ private slots:
     void backgroundCombo();
     void fillAndNormalized();
     void stepAndSwapButtons();
+    void acceptSuggestion();
 
 private:
     // 4 groups x 3 channels, record i = group i / 3, channel i % 3.
-    static void load(AnalysisHelperWidget &w, int focus);
+    struct Waves {
+        WaveAnalyzeInfoList infos;
+        FftInfoList ffts;
+    };
+    static Waves load(AnalysisHelperWidget &w, int focus);
     template<typename T> static T *child(QWidget &w, const char *name) { return w.findChild<T *>(QLatin1String(name)); }
     static void fill(AnalysisHelperWidget &w, const QString &low, const QString &high, const QString &order,
                      const QString &gain);
@@ -47,13 +52,11 @@ void TestAnalysisHelper::initTestCase()
     SystemConfig::instance().init(m_root.filePath(QStringLiteral("param_config.xml")));
 }
 
-void TestAnalysisHelper::load(AnalysisHelperWidget &w, int focus)
+TestAnalysisHelper::Waves TestAnalysisHelper::load(AnalysisHelperWidget &w, int focus)
 {
-    WaveGroupList groups;
     FftInfoList ffts;
     WaveAnalyzeInfoList infos;
     for (int m = 0; m < 4; ++m) {
-        groups << newWaveGroup();
         FftInfoPtr f = newFftInfo();
         for (int c = 0; c < 4; ++c) {
             f->dMainFreq[c] = 1000.0 * (m + 1) + c;
@@ -69,7 +72,8 @@ void TestAnalysisHelper::load(AnalysisHelperWidget &w, int focus)
             infos << a;
         }
     }
-    w.setWaveData(groups, groups, infos, ffts, focus);
+    w.setWaves(infos, ffts, focus);
+    return {infos, ffts};
 }
 
 void TestAnalysisHelper::fill(AnalysisHelperWidget &w, const QString &low, const QString &high, const QString &order,
@@ -106,11 +110,11 @@ void TestAnalysisHelper::form()
 void TestAnalysisHelper::showsRecord()
 {
     AnalysisHelperWidget w;
-    load(w, 0);
-    WaveAnalyzeInfoPtr r = w.waveAnalyzeInfoAt(4); // group 1, channel 1
+    const Waves waves = load(w, 0);
+    WaveAnalyzeInfoPtr r = waves.infos.at(4); // group 1, channel 1
     r->fManualGain = 2.0f;
     r->nFilterOrder = 64;
-    FftInfoPtr f = w.fftInfoAt(1);
+    FftInfoPtr f = waves.ffts.at(1);
     f->dMainFreq[1] = 9775.17;
     f->dFilterMainFreq[1] = 10752.69;
 
@@ -141,9 +145,9 @@ void TestAnalysisHelper::windowItems()
     QFETCH(int, code);
     QFETCH(QString, item);
     AnalysisHelperWidget w;
-    load(w, -1);
+    const Waves waves = load(w, -1);
     auto *types = child<QComboBox>(w, "cBoxFilterType");
-    w.waveAnalyzeInfoAt(2)->nFilterWindow = code;
+    waves.infos.at(2)->nFilterWindow = code;
     w.setFocusWaveIndex(2);
     QCOMPARE(types->currentText(), item);
 
@@ -154,7 +158,7 @@ void TestAnalysisHelper::windowItems()
     QTest::mouseClick(child<QPushButton>(w, "btnSaveFilterWaveData"), Qt::LeftButton);
     QCOMPARE(config.count(), 1);
     QCOMPARE(config.at(0).at(1).value<WaveParams>().nFilterWindow, code);
-    QCOMPARE(w.waveAnalyzeInfoAt(3)->nFilterWindow, 4); // the document writes it
+    QCOMPARE(waves.infos.at(3)->nFilterWindow, 4); // the document writes it
 }
 
 void TestAnalysisHelper::applyCurrentAndAll_data()
@@ -170,7 +174,7 @@ void TestAnalysisHelper::applyCurrentAndAll()
     QFETCH(QString, button);
     QFETCH(int, emitted);
     AnalysisHelperWidget w;
-    load(w, 5);
+    const Waves waves = load(w, 5);
     QSignalSpy config(&w, &AnalysisHelperWidget::configChanged);
     fill(w, QStringLiteral("2000"), QStringLiteral("30000"), QStringLiteral("128"), QStringLiteral("3.5"));
     child<QComboBox>(w, "cBoxFilterType")->setCurrentIndex(2); // Hanning, code 2
@@ -186,9 +190,9 @@ void TestAnalysisHelper::applyCurrentAndAll()
     QCOMPARE(p.fManualGain, 3.5f);
     QCOMPARE(p.nFilterWindow, 2);
     // The panel writes no record.
-    for (int i = 0; i < w.waveCount(); ++i) {
-        QCOMPARE(w.waveAnalyzeInfoAt(i)->nLowCutoff, 1000);
-        QVERIFY(!w.waveAnalyzeInfoAt(i)->blModified);
+    for (const WaveAnalyzeInfoPtr &r : waves.infos) {
+        QCOMPARE(r->nLowCutoff, 1000);
+        QVERIFY(!r->blModified);
     }
 }
 
@@ -256,7 +260,7 @@ void TestAnalysisHelper::invalidInputAppliesNothing()
     QFETCH(QString, gain);
     for (const char *button : {"btnSaveFilterWaveData", "btnSaveFilterWaveDataAll"}) {
         AnalysisHelperWidget w;
-        load(w, 1);
+        const Waves waves = load(w, 1);
         QStringList messages;
         w.setMessageFunc([&](const QString &m) { messages << m; });
         QSignalSpy config(&w, &AnalysisHelperWidget::configChanged);
@@ -264,8 +268,8 @@ void TestAnalysisHelper::invalidInputAppliesNothing()
         QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
         QCOMPARE(messages.size(), 1);
         QCOMPARE(config.count(), 0);
-        for (int i = 0; i < w.waveCount(); ++i) {
-            const WaveAnalyzeInfo &r = *w.waveAnalyzeInfoAt(i);
+        for (const WaveAnalyzeInfoPtr &record : waves.infos) {
+            const WaveAnalyzeInfo &r = *record;
             QCOMPARE(r.nFilterOrder, 500);
             QCOMPARE(r.nLowCutoff, 1000);
             QCOMPARE(r.fManualGain, 1.0f);
@@ -277,7 +281,7 @@ void TestAnalysisHelper::invalidInputAppliesNothing()
 void TestAnalysisHelper::nothingShownDoesNothing()
 {
     AnalysisHelperWidget w;
-    load(w, -1);
+    const Waves waves = load(w, -1);
     QStringList messages;
     w.setMessageFunc([&](const QString &m) { messages << m; });
     QSignalSpy config(&w, &AnalysisHelperWidget::configChanged);
@@ -288,7 +292,7 @@ void TestAnalysisHelper::nothingShownDoesNothing()
     QCOMPARE(config.count(), 0);
     QCOMPARE(flaw.count(), 0);
     QVERIFY(messages.isEmpty());
-    QCOMPARE(w.waveAnalyzeInfoAt(0)->nFilterOrder, 500);
+    QCOMPARE(waves.infos.at(0)->nFilterOrder, 500);
 }
 
 void TestAnalysisHelper::clearMark_data()
@@ -306,8 +310,7 @@ void TestAnalysisHelper::clearMark()
     QFETCH(int, channel);
     QFETCH(bool, cleared);
     AnalysisHelperWidget w;
-    load(w, 7);
-    WaveAnalyzeInfoPtr r = w.waveAnalyzeInfoAt(7);
+    WaveAnalyzeInfoPtr r = load(w, 7).infos.at(7);
     r->nChannel = channel;
     r->nFlawPos = 300;
     QSignalSpy flaw(&w, &AnalysisHelperWidget::flawPosChanged);
@@ -323,7 +326,7 @@ void TestAnalysisHelper::clearMark()
 void TestAnalysisHelper::orderButtons()
 {
     AnalysisHelperWidget w;
-    load(w, 0);
+    const Waves waves = load(w, 0);
     auto *order = child<QLineEdit>(w, "lEditFilterOrder");
     auto *add = child<QPushButton>(w, "btnFilterOrderAdd");
     auto *sub = child<QPushButton>(w, "btnFilterOrderSub");
@@ -332,7 +335,7 @@ void TestAnalysisHelper::orderButtons()
     QTest::mouseClick(sub, Qt::LeftButton);
     QTest::mouseClick(sub, Qt::LeftButton);
     QCOMPARE(order->text(), QStringLiteral("498"));
-    QCOMPARE(w.waveAnalyzeInfoAt(0)->nFilterOrder, 500); // only applying writes it
+    QCOMPARE(waves.infos.at(0)->nFilterOrder, 500); // only applying writes it
 
     order->setText(QStringLiteral("3"));
     QTest::mouseClick(sub, Qt::LeftButton);
@@ -347,24 +350,20 @@ void TestAnalysisHelper::orderButtons()
 void TestAnalysisHelper::backgroundCombo()
 {
     AnalysisHelperWidget w;
-    WaveDisplayState state;
-    state.blBlackBackground = true;
-    w.setDisplayState(state);
+    w.setDisplaySwitches(true, false, false);
     auto *box = child<QComboBox>(w, "cBoxBkColor");
     QCOMPARE(box->currentText(), QStringLiteral("黑色"));
     QSignalSpy changed(&w, &AnalysisHelperWidget::waveBkColorChanged);
 
     box->setCurrentIndex(box->findText(QStringLiteral("白色")));
     QCOMPARE(changed.count(), 1);
-    state.blBlackBackground = false;
-    w.setDisplayState(state);
+    w.setDisplaySwitches(false, false, false);
     box->setCurrentIndex(box->findText(QStringLiteral("黑色")));
     QCOMPARE(changed.count(), 2);
 
     // Changed elsewhere (the wave list's menu): the box follows without
     // announcing a change of its own.
-    state.blBlackBackground = true;
-    w.setDisplayState(state);
+    w.setDisplaySwitches(true, false, false);
     QCOMPARE(box->currentText(), QStringLiteral("黑色"));
     load(w, 0);
     QCOMPARE(box->currentText(), QStringLiteral("黑色"));
@@ -375,22 +374,18 @@ void TestAnalysisHelper::fillAndNormalized()
 {
     AnalysisHelperWidget w;
     load(w, 0);
-    WaveDisplayState state;
-    state.blNormalized = true;
-    w.setDisplayState(state);
+    w.setDisplaySwitches(false, false, true);
     auto *box = child<QCheckBox>(w, "checkBoxIsWaveStyleFill");
     QSignalSpy fill(&w, &AnalysisHelperWidget::waveStyleFillChanged);
     QTest::mouseClick(box, Qt::LeftButton);
     QCOMPARE(fill.count(), 1);
     QVERIFY(!box->isChecked()); // until the new state comes
-    state.blFill = true;
-    w.setDisplayState(state);
+    w.setDisplaySwitches(false, true, true);
     QVERIFY(box->isChecked());
 
     QVERIFY(!child<QLineEdit>(w, "lEditManualGain")->isEnabled());
     QVERIFY(!child<QLabel>(w, "labelManualGainName")->isEnabled());
-    state.blNormalized = false;
-    w.setDisplayState(state);
+    w.setDisplaySwitches(false, true, false);
     QVERIFY(child<QLineEdit>(w, "lEditManualGain")->isEnabled());
 }
 
@@ -409,6 +404,40 @@ void TestAnalysisHelper::stepAndSwapButtons()
     QCOMPARE(swapped.count(), 2);
     QCOMPARE(swapped.at(0).at(0).toInt(), -1);
     QCOMPARE(swapped.at(1).at(0).toInt(), 1);
+}
+
+// "采纳建议" offers the suggestion handed for the focused wave, unless the
+// wave is already marked there; another focus drops it until the next one
+// is handed.
+void TestAnalysisHelper::acceptSuggestion()
+{
+    AnalysisHelperWidget w;
+    const Waves waves = load(w, 2);
+    auto *button = child<QPushButton>(w, "btnAcceptSuggestion");
+    QSignalSpy accepted(&w, &AnalysisHelperWidget::suggestionAccepted);
+    dsp::FlawSuggestion s;
+    s.sample = 300;
+    s.confidence = 0.8;
+    w.setSuggestion(s, QStringLiteral("text"));
+    QVERIFY(button->isEnabled());
+    QCOMPARE(button->toolTip(), QStringLiteral("text"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(accepted.at(0).at(0).toInt(), 2);
+
+    waves.infos.at(2)->nFlawPos = 300;
+    w.refresh();
+    QVERIFY(!button->isEnabled());
+    waves.infos.at(2)->nFlawPos = kNoValue;
+    w.refresh();
+    QVERIFY(button->isEnabled());
+
+    w.setFocusWaveIndex(3);
+    QVERIFY(!button->isEnabled());
+    QVERIFY(button->toolTip().isEmpty());
+    w.setSuggestion(dsp::FlawSuggestion(), QStringLiteral("stale"));
+    QVERIFY(button->toolTip().isEmpty());
+    QCOMPARE(accepted.count(), 1);
 }
 
 QTEST_MAIN(TestAnalysisHelper)
