@@ -1220,6 +1220,10 @@ Do you really want to do this?</translation>
         <source>深度范围…</source>
         <translation>Depth Range…</translation>
     </message>
+    <message>
+        <source>显示 CH%1：%2 / %3</source>
+        <translation>Showing CH%1: %2 / %3</translation>
+    </message>
 </context>
 <context>
     <name>PrinterOperation</name>
@@ -1288,6 +1292,10 @@ Continue?</translation>
 %1
 
 The system cannot open it; please look for it there.</translation>
+    </message>
+    <message>
+        <source>已保存：%1（%2）</source>
+        <translation>Saved: %1 (%2)</translation>
     </message>
 </context>
 <context>
