@@ -128,8 +128,12 @@ bool WindowState::fromJson(const QByteArray &bytes, const QString &source)
     }
     const QJsonArray recent = o.value(QStringLiteral("recentFiles")).toArray();
     for (int i = recent.size() - 1; i >= 0; --i) {
-        const QString p = recent.at(i).toString();
-        if (!p.isEmpty())
+        // A name that the path functions turn into yet another path each
+        // time (a NUL cuts it short, a resource prefix is not a file's) is
+        // not one the window wrote: left out.
+        const QString text = recent.at(i).toString();
+        const QString p = samePath(text);
+        if (!text.isEmpty() && samePath(p) == p)
             addRecentFile(p);
     }
     return true;

@@ -34,6 +34,11 @@ declare -A maxlen=([survey]=147832 [survey_open]=147832 [survey_claims]=392 [con
                    [report_fields]=8192 [edit]=4096)
 # The corpus a harness starts from, when it shares another's.
 declare -A corpus=([survey_open]=survey)
+# Leak checks per harness: the window state harness runs Qt's GUI platform,
+# whose fonts and screens leak at start, and the leak report cannot tell
+# those from others (the Qt libraries have no frame pointers); what it
+# checks holds only values.
+declare -A leaks=([window_state]=0)
 work="$build/fuzz-work"
 # The survey and Word harnesses write their inputs to files (the others keep
 # them in memory): on a memory file system that costs a hundredth of what it
@@ -51,7 +56,7 @@ for h in "${harnesses[@]}"; do
     base=${base%_open}
     [ -f "tests/fuzz/$base.dict" ] && dict=(-dict="$PWD/tests/fuzz/$base.dict")
     echo "fuzz_$h: ${seconds}s"
-    if ! (cd "$dir" && TMPDIR="$scratch" ASAN_OPTIONS=detect_leaks=1 "$build/bin/fuzz_$h" "${dict[@]}" \
+    if ! (cd "$dir" && TMPDIR="$scratch" ASAN_OPTIONS=detect_leaks=${leaks[$h]:-1} "$build/bin/fuzz_$h" "${dict[@]}" \
             -max_total_time="$seconds" -max_len="${maxlen[$h]}" -timeout=30 -rss_limit_mb=2500 \
             -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$dir/log.txt" 2>&1); then
         echo "fuzz_$h found a problem:"
