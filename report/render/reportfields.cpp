@@ -296,7 +296,12 @@ QStringList readRecordBytes(const QByteArray &bytes, ProjectParams *p, const QSt
             continue;
         }
         bool changed = false;
-        p->*f.member = kvrio::cleanText(v.toString(), &changed);
+        QString text = kvrio::cleanText(v.toString(), &changed);
+        // The JSON reader drops a byte order mark that starts a text; one
+        // written escaped goes here too, so a rewritten record reads the same.
+        while (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        p->*f.member = text;
         if (changed)
             problem(
                 QCoreApplication::translate("ReportFields", "字段 %1 含有无效字符，已去掉").arg(QLatin1String(f.key)));
