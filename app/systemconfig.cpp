@@ -53,6 +53,9 @@ static_assert(sizeof(kKeyComments) / sizeof(kKeyComments[0]) == kKeyCount, "one 
 // Serialises every create, load and save of the XML file.
 QMutex sXmlMutex;
 qint64 sWriteLimit = -1;
+// When set, the configuration file lives here (name -> bytes) instead of on
+// disk: a memory-only store for tests and fuzzing.
+QHash<QString, QByteArray> *sMemoryFiles = nullptr;
 
 QString boolText(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 
@@ -86,6 +89,12 @@ bool saveXml(const QDomDocument &doc, const QString &fileName)
     else
         out.insertBefore(declaration, first);
     const QByteArray data = out.toByteArray(4);
+    if (sMemoryFiles) {
+        if (sWriteLimit >= 0 && data.size() > sWriteLimit)
+            return false; // as a full disk would: the old content stays
+        sMemoryFiles->insert(fileName, data);
+        return true;
+    }
     // Never written through a link (a link put there since the start too).
     const QString moved = kvrio::moveAsideIfNotOwned(fileName);
     if (!moved.isEmpty())
@@ -250,22 +259,29 @@ LoadResult loadXml(QDomDocument &doc, const QString &fileName, QString *problem 
         qDebug("SystemConfig::loadXml: %s", qUtf8Printable(why));
         return result;
     };
-    QString why;
-    switch (kvrio::inspectInput(fileName, &why)) {
-    case kvrio::InputState::Missing: return LoadResult::Missing;
-    case kvrio::InputState::NotAFile:
-        return fail(LoadResult::NotAFile, QCoreApplication::translate("SystemConfig", "配置文件不是普通文件"));
-    case kvrio::InputState::Unreadable:
-        return fail(LoadResult::Unparsable,
-                    QCoreApplication::translate("SystemConfig", "无法读取配置文件：%1").arg(why));
-    case kvrio::InputState::Ok: break;
+    QByteArray bytes;
+    if (sMemoryFiles) {
+        const auto found = sMemoryFiles->constFind(fileName);
+        if (found == sMemoryFiles->constEnd())
+            return LoadResult::Missing;
+        bytes = found.value().left(int(kMaxConfigBytes + 1));
+    } else {
+        QString why;
+        switch (kvrio::inspectInput(fileName, &why)) {
+        case kvrio::InputState::Missing: return LoadResult::Missing;
+        case kvrio::InputState::NotAFile:
+            return fail(LoadResult::NotAFile, QCoreApplication::translate("SystemConfig", "配置文件不是普通文件"));
+        case kvrio::InputState::Unreadable:
+            return fail(LoadResult::Unparsable,
+                        QCoreApplication::translate("SystemConfig", "无法读取配置文件：%1").arg(why));
+        case kvrio::InputState::Ok: break;
+        }
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(LoadResult::Unparsable,
+                        QCoreApplication::translate("SystemConfig", "无法读取配置文件：%1").arg(file.errorString()));
+        bytes = file.read(kMaxConfigBytes + 1);
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(LoadResult::Unparsable,
-                    QCoreApplication::translate("SystemConfig", "无法读取配置文件：%1").arg(file.errorString()));
-    const QByteArray bytes = file.read(kMaxConfigBytes + 1);
-    file.close();
     if (bytes.size() > kMaxConfigBytes)
         return fail(
             LoadResult::Unparsable,
@@ -328,6 +344,12 @@ SystemConfig::SystemConfig()
 }
 
 void SystemConfig::setWriteLimitForTesting(qint64 bytes) { sWriteLimit = bytes; }
+
+void SystemConfig::setMemoryFilesForTesting(QHash<QString, QByteArray> *files)
+{
+    QMutexLocker lock(&sXmlMutex);
+    sMemoryFiles = files;
+}
 
 void SystemConfig::resetToBuiltIn()
 {
@@ -444,7 +466,7 @@ void SystemConfig::init(const QString &path)
     // A link, a second name of another file, a directory or a pipe where the
     // configuration belongs is moved aside first: it is never read or
     // written through.
-    const QString moved = kvrio::moveAsideIfNotOwned(path);
+    const QString moved = sMemoryFiles ? QString() : kvrio::moveAsideIfNotOwned(path);
     QDomDocument doc;
     QString problem;
     const LoadResult loaded = loadXml(doc, path, &problem);
@@ -479,8 +501,15 @@ void SystemConfig::init(const QString &path)
         // Keep the user's file for inspection before replacing it; moved,
         // not copied, so even a huge file costs nothing.
         const QString bad = path + QStringLiteral(".bad");
-        QFile::remove(bad);
-        if (QFile::rename(path, bad)) {
+        bool kept = false;
+        if (sMemoryFiles) {
+            sMemoryFiles->insert(bad, sMemoryFiles->take(path));
+            kept = true;
+        } else {
+            QFile::remove(bad);
+            kept = QFile::rename(path, bad);
+        }
+        if (kept) {
             m_loadProblem =
                 problem + QCoreApplication::translate("SystemConfig", "，已另存为 %1 并恢复默认设置").arg(bad);
         } else {

@@ -2,6 +2,8 @@
 // Every setter writes its key to the file at once.
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 
 class QDomElement;
@@ -86,6 +88,10 @@ public:
     // Makes every following file write accept at most `bytes` bytes, as a
     // full disk would; -1 restores normal writing. For tests only.
     static void setWriteLimitForTesting(qint64 bytes);
+    // Keeps the file in `files` (name -> bytes) instead of on disk, the
+    // moved-aside ".bad" copy too; nullptr returns to the disk. For tests
+    // and fuzzing only: no link or file-type checks apply there.
+    static void setMemoryFilesForTesting(QHash<QString, QByteArray> *files);
 
 private:
     SystemConfig();

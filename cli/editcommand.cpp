@@ -58,10 +58,6 @@ bool splitPair(const QString &text, QString *left, QString *right)
     return true;
 }
 
-// One action bound to its argument; returns an empty string when done,
-// else why it was refused.
-using Action = std::function<QString(KvrDocument &)>;
-
 QString resultText(const DocResult &r)
 {
     for (const QString &w : r.warnings)
@@ -83,22 +79,23 @@ bool parseTarget(const QString &text, bool allowAll, int *wave)
 
 const char *editCommandUsage() { return kEditUsage; }
 
-int runEditCommand(const QStringList &args)
+QString parseEditArguments(const QStringList &args, EditRequest *request)
 {
-    QString file, output;
-    QVector<Action> actions;
-    QStringList actionNames;
+    QString &file = request->file;
+    QString &output = request->output;
+    QVector<EditAction> &actions = request->actions;
+    QStringList &actionNames = request->names;
     for (int i = 0; i < args.size(); ++i) {
         const QString opt = args.at(i);
         const bool takesValue = opt.startsWith(QLatin1String("-")) && opt != QLatin1String("-");
         if (!takesValue) {
             if (!file.isEmpty())
-                return editUsage(QStringLiteral("one FILE only (") + opt + QLatin1Char(')'));
+                return QStringLiteral("one FILE only (") + opt + QLatin1Char(')');
             file = opt;
             continue;
         }
         if (i + 1 >= args.size())
-            return editUsage(opt + QStringLiteral(" needs a value"));
+            return opt + QStringLiteral(" needs a value");
         const QString value = args.at(++i);
         QString left, right;
         int wave = 0, n = 0;
@@ -107,33 +104,33 @@ int runEditCommand(const QStringList &args)
         } else if (opt == QLatin1String("--flaw")) {
             int sample = 0;
             if (!splitPair(value, &left, &right) || !parseTarget(left, false, &wave) || !toInt(right, &sample))
-                return editUsage(QStringLiteral("--flaw wants W=SAMPLE, not ") + value);
+                return QStringLiteral("--flaw wants W=SAMPLE, not ") + value;
             actions << [=](KvrDocument &d) { return resultText(d.setFlawMark(wave, sample)); };
         } else if (opt == QLatin1String("--flaw-bottom")) {
             int sample = 0;
             if (!splitPair(value, &left, &right) || !parseTarget(left, false, &wave) || !toInt(right, &sample))
-                return editUsage(QStringLiteral("--flaw-bottom wants W=SAMPLE, not ") + value);
+                return QStringLiteral("--flaw-bottom wants W=SAMPLE, not ") + value;
             actions << [=](KvrDocument &d) { return resultText(d.setFlawBottom(wave, sample)); };
         } else if (opt == QLatin1String("--clear-flaw")) {
             if (!parseTarget(value, false, &wave))
-                return editUsage(QStringLiteral("--clear-flaw wants a wave number, not ") + value);
+                return QStringLiteral("--clear-flaw wants a wave number, not ") + value;
             actions << [=](KvrDocument &d) { return resultText(d.clearFlawMark(wave)); };
         } else if (opt == QLatin1String("--swap")) {
             if (!parseTarget(value, false, &wave))
-                return editUsage(QStringLiteral("--swap wants a wave number, not ") + value);
+                return QStringLiteral("--swap wants a wave number, not ") + value;
             actions << [=](KvrDocument &d) { return resultText(d.swapWaves(wave, 1)); };
         } else if (opt == QLatin1String("--move")) {
             if (!splitPair(value, &left, &right) || !parseTarget(left, false, &wave) || !toInt(right, &n))
-                return editUsage(QStringLiteral("--move wants W=STEP, not ") + value);
+                return QStringLiteral("--move wants W=STEP, not ") + value;
             actions << [=](KvrDocument &d) { return resultText(d.moveWave(wave, n)); };
         } else if (opt == QLatin1String("--delete")) {
             if (!parseTarget(value, false, &wave))
-                return editUsage(QStringLiteral("--delete wants a wave number, not ") + value);
+                return QStringLiteral("--delete wants a wave number, not ") + value;
             actions << [=](KvrDocument &d) { return resultText(d.deleteWave(wave)); };
         } else if (opt == QLatin1String("--set")) {
             HeaderField field;
             if (!splitPair(value, &left, &right) || !headerfield::fromKey(left, &field))
-                return editUsage(QStringLiteral("--set wants KEY=VALUE with a header field as KEY, not ") + value);
+                return QStringLiteral("--set wants KEY=VALUE with a header field as KEY, not ") + value;
             actions << [=](KvrDocument &d) { return resultText(d.setHeaderField(field, right)); };
         } else if (opt == QLatin1String("--filter")) {
             const QStringList parts = value.section(QLatin1Char('='), 1).split(QLatin1Char(','));
@@ -142,7 +139,7 @@ int runEditCommand(const QStringList &args)
             if (!splitPair(value, &left, &right) || !parseTarget(left, true, &wave) || parts.size() != 4
                 || !toInt(parts.at(0), &p.nFilterWindow) || !toInt(parts.at(1), &p.nLowCutoff)
                 || !toInt(parts.at(2), &p.nHighCutoff) || !toInt(parts.at(3), &p.nFilterOrder))
-                return editUsage(QStringLiteral("--filter wants W|all=WINDOW,LOW,HIGH,ORDER, not ") + value);
+                return QStringLiteral("--filter wants W|all=WINDOW,LOW,HIGH,ORDER, not ") + value;
             actions << [=](KvrDocument &d) { return resultText(d.applyWaveParams(wave, p)); };
         } else if (opt == QLatin1String("--gain")) {
             WaveParams p;
@@ -151,11 +148,11 @@ int runEditCommand(const QStringList &args)
             if (splitPair(value, &left, &right))
                 p.fManualGain = right.trimmed().toFloat(&ok);
             if (!ok || !parseTarget(left, true, &wave))
-                return editUsage(QStringLiteral("--gain wants W|all=G, not ") + value);
+                return QStringLiteral("--gain wants W|all=G, not ") + value;
             actions << [=](KvrDocument &d) { return resultText(d.applyWaveParams(wave, p)); };
         } else if (opt == QLatin1String("--undo") || opt == QLatin1String("--redo")) {
             if (!toInt(value, &n) || n < 1)
-                return editUsage(opt + QStringLiteral(" wants a count of 1 or more, not ") + value);
+                return opt + QStringLiteral(" wants a count of 1 or more, not ") + value;
             const bool undo = opt == QLatin1String("--undo");
             actions << [=](KvrDocument &d) {
                 for (int k = 0; k < n; ++k) {
@@ -172,15 +169,36 @@ int runEditCommand(const QStringList &args)
                 return QString();
             };
         } else {
-            return editUsage(QStringLiteral("unknown option ") + opt);
+            return QStringLiteral("unknown option ") + opt;
         }
         if (opt != QLatin1String("-o"))
             actionNames << opt + QLatin1Char(' ') + value;
     }
     if (file.isEmpty())
-        return editUsage(QStringLiteral("FILE is missing"));
+        return QStringLiteral("FILE is missing");
     if (actions.isEmpty())
-        return editUsage(QStringLiteral("no action given"));
+        return QStringLiteral("no action given");
+    return QString();
+}
+
+QString applyEditActions(const EditRequest &request, KvrDocument &doc)
+{
+    for (int k = 0; k < request.actions.size(); ++k) {
+        const QString why = request.actions.at(k)(doc);
+        if (!why.isEmpty())
+            return request.names.at(k) + QStringLiteral(": ") + why;
+    }
+    return QString();
+}
+
+int runEditCommand(const QStringList &args)
+{
+    EditRequest request;
+    const QString wrong = parseEditArguments(args, &request);
+    if (!wrong.isEmpty())
+        return editUsage(wrong);
+    const QString &file = request.file;
+    const QString &output = request.output;
 
     // The file that is read and then rewritten is held for the whole edit.
     kvrio::SurveyLock lock;
@@ -199,13 +217,11 @@ int runEditCommand(const QStringList &args)
     // Every action is a step of its own, so that --undo N takes back exactly
     // the last N actions.
     doc.setHistoryMerging(false);
-    for (int k = 0; k < actions.size(); ++k) {
-        const QString why = actions.at(k)(doc);
-        if (!why.isEmpty()) {
-            err(QStringLiteral("kvr-cli edit: ") + actionNames.at(k) + QStringLiteral(": ") + why);
-            err(QStringLiteral("没有写入任何内容。"));
-            return ExitUsage;
-        }
+    const QString refused = applyEditActions(request, doc);
+    if (!refused.isEmpty()) {
+        err(QStringLiteral("kvr-cli edit: ") + refused);
+        err(QStringLiteral("没有写入任何内容。"));
+        return ExitUsage;
     }
     const DocResult saved = output.isEmpty() ? doc.save() : doc.saveAs(output);
     if (!saved.ok) {

@@ -95,6 +95,13 @@ void PrinterOperation::setCurrentFileName(const QString &name)
 {
     m_strCurFileName = name;
     updateSurvey();
+    // A pile record that is damaged or out of range is said as soon as its
+    // survey is open, not first when a report leaves without its fields.
+    QStringList problems;
+    if (!surveyPath().isEmpty())
+        reportfields::fieldsForSurvey(sProjectParams, surveyPath(), m_head.data(), &problems);
+    if (!problems.isEmpty())
+        emit showStatusMessage(problems.join(QStringLiteral("；")));
 }
 
 QString PrinterOperation::surveyPath() const
@@ -112,10 +119,18 @@ void PrinterOperation::updateSurvey()
 
 // The report fields are those of the open survey's pile: its own record and
 // header, and the project-wide fields of the configuration.
-ReportData PrinterOperation::snapshot() const
+ReportData PrinterOperation::snapshot(QStringList *problems) const
 {
     ReportData d = ReportData::capture(m_waveGroups, m_filterWaveGroups, m_infos, m_head);
-    d.project = reportfields::fieldsForSurvey(sProjectParams, surveyPath(), m_head.data());
+    d.project = reportfields::fieldsForSurvey(sProjectParams, surveyPath(), m_head.data(), problems);
+    return d;
+}
+
+ReportData PrinterOperation::exportSnapshot()
+{
+    QStringList problems;
+    ReportData d = snapshot(&problems);
+    m_strFieldsNote = problems.join(QStringLiteral("；"));
     return d;
 }
 
@@ -243,7 +258,7 @@ void PrinterOperation::outputToWord()
     startProgress();
     m_strOutputFile = path;
     KvrWordOperation *job = m_pPreviewDialog->job();
-    const ReportData data = snapshot();
+    const ReportData data = exportSnapshot();
     const QStringList inputs = inputFiles();
     QTimer::singleShot(0, job, [job, data, path, inputs]() {
         job->setReportData(data);
@@ -275,7 +290,7 @@ void PrinterOperation::outputToImage()
     startProgress();
     m_strOutputFile = QFileInfo(path).absoluteFilePath();
     KvrWordOperation *job = m_pPreviewDialog->job();
-    const ReportData data = snapshot();
+    const ReportData data = exportSnapshot();
     const QStringList inputs = inputFiles();
     QTimer::singleShot(0, job, [job, data, path, inputs]() {
         job->setReportData(data);
@@ -299,7 +314,7 @@ void PrinterOperation::outputToPdf()
     m_strOutputFile = path;
     QString error;
     bool cut = false;
-    const bool ok = writeReportPdf(snapshot(), path, &error, inputFiles(), &cut);
+    const bool ok = writeReportPdf(exportSnapshot(), path, &error, inputFiles(), &cut);
     m_strOutputNote = ok && cut ? ReportRenderer::resultCutNote() : QString();
     if (!ok) {
         qDebug("outputToPdf: 导出失败 ... %s", qUtf8Printable(error));
@@ -313,6 +328,8 @@ int PrinterOperation::runSetupDialog() { return m_pSetupDialog->exec(); }
 void PrinterOperation::onProgressPrompt(int process)
 {
     if (process == 0) {
+        m_strOutputNote.clear();
+        m_strFieldsNote.clear();
         m_pProgressDialog->setPrompt(m_strFailure.isEmpty() ? tr("操作失败！") : tr("操作失败！\n") + m_strFailure);
         m_pProgressDialog->exitButton()->setVisible(true); // the dialog stays: let the user close it
         emit jobFinished(0);
@@ -322,9 +339,16 @@ void PrinterOperation::onProgressPrompt(int process)
         if (!m_strOutputFile.isEmpty()) {
             const QString shown = QDir::toNativeSeparators(m_strOutputFile);
             emit outputWritten(m_strOutputFile);
-            emit showStatusMessage(m_strOutputNote.isEmpty() ? tr("已保存：%1").arg(shown)
-                                                             : tr("已保存：%1（%2）").arg(shown, m_strOutputNote));
+            // What was cut to fit, and what of the pile's record was left out.
+            QStringList notes;
+            for (const QString &note : {m_strOutputNote, m_strFieldsNote})
+                if (!note.isEmpty())
+                    notes << note;
+            emit showStatusMessage(notes.isEmpty()
+                                       ? tr("已保存：%1").arg(shown)
+                                       : tr("已保存：%1（%2）").arg(shown, notes.join(QStringLiteral("；"))));
             m_strOutputNote.clear();
+            m_strFieldsNote.clear();
             if (!m_fileOpener(QUrl::fromLocalFile(m_strOutputFile)))
                 m_messageFunc(tr("提示"), tr("文件已保存到：\n%1\n\n系统无法打开它，请到该位置查看。").arg(shown));
         }

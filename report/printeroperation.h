@@ -93,7 +93,11 @@ public slots:
     void onExportPdfCilcked();
 
 private:
-    ReportData snapshot() const;
+    // The report's data; what of the pile's record was left out goes to
+    // `problems`.
+    ReportData snapshot(QStringList *problems = nullptr) const;
+    // snapshot() for an export, whose saved message names those problems.
+    ReportData exportSnapshot();
     bool hasData() const;
     void updateSurvey();
     void startProgress();
@@ -110,6 +114,7 @@ private:
     QString m_strCurFileName;
     QString m_strOutputFile;
     QString m_strOutputNote; // said with the saved message (a conclusion cut to fit)
+    QString m_strFieldsNote; // also said there: the pile record's problems
     QString m_strFailure;
 
     WaveGroupList m_waveGroups;

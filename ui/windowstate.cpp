@@ -103,31 +103,43 @@ bool WindowState::load(const QString &path)
         || kvrio::inspectInput(path) != kvrio::InputState::Ok || !file.open(QIODevice::ReadOnly)
         || file.size() > kMaxStateFileSize)
         return false;
+    return fromJson(file.readAll(), path);
+}
+
+bool WindowState::fromJson(const QByteArray &bytes, const QString &source)
+{
+    *this = WindowState();
+    if (bytes.size() > kMaxStateFileSize)
+        return false;
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
         return false;
     const QJsonObject o = doc.object();
     geometry = QByteArray::fromBase64(o.value(QStringLiteral("geometry")).toString().toLatin1());
     layout = QByteArray::fromBase64(o.value(QStringLiteral("layout")).toString().toLatin1());
     if (!geometry.isEmpty() && !isSaneGeometry(geometry)) {
-        qWarning("window state %s: the window geometry is out of bounds, not restored", qUtf8Printable(path));
+        qWarning("window state %s: the window geometry is out of bounds, not restored", qUtf8Printable(source));
         geometry.clear();
     }
     if (!layout.isEmpty() && !isSaneLayout(layout)) {
-        qWarning("window state %s: the panel layout is out of bounds, not restored", qUtf8Printable(path));
+        qWarning("window state %s: the panel layout is out of bounds, not restored", qUtf8Printable(source));
         layout.clear();
     }
     const QJsonArray recent = o.value(QStringLiteral("recentFiles")).toArray();
     for (int i = recent.size() - 1; i >= 0; --i) {
-        const QString p = recent.at(i).toString();
-        if (!p.isEmpty())
+        // A name that the path functions turn into yet another path each
+        // time (a NUL cuts it short, a resource prefix is not a file's) is
+        // not one the window wrote: left out.
+        const QString text = recent.at(i).toString();
+        const QString p = samePath(text);
+        if (!text.isEmpty() && samePath(p) == p)
             addRecentFile(p);
     }
     return true;
 }
 
-bool WindowState::save(const QString &path, const QStringList &inputs, QString *notice) const
+QByteArray WindowState::toJson() const
 {
     QJsonArray recent;
     for (const QString &p : recentFiles)
@@ -136,9 +148,13 @@ bool WindowState::save(const QString &path, const QStringList &inputs, QString *
     o.insert(QStringLiteral("geometry"), QString::fromLatin1(geometry.toBase64()));
     o.insert(QStringLiteral("layout"), QString::fromLatin1(layout.toBase64()));
     o.insert(QStringLiteral("recentFiles"), recent);
-    const QByteArray bytes = QJsonDocument(o).toJson();
+    return QJsonDocument(o).toJson();
+}
+
+bool WindowState::save(const QString &path, const QStringList &inputs, QString *notice) const
+{
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return kvrio::writeOwnedFile(path, bytes, inputs, nullptr, notice);
+    return kvrio::writeOwnedFile(path, toJson(), inputs, nullptr, notice);
 }
 
 void WindowState::addRecentFile(const QString &path)

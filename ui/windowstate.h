@@ -26,6 +26,10 @@ public:
     // what stands at `path` that is not a plain file is moved aside as
     // ".bad" first, and `notice` says so.
     bool save(const QString &path, const QStringList &inputs = QStringList(), QString *notice = nullptr) const;
+    // What load() and save() read and write, without the file: the JSON
+    // text (`source` names it in log lines).
+    bool fromJson(const QByteArray &bytes, const QString &source);
+    QByteArray toJson() const;
 
     // The checks load() applies, for the window's own use too.
     static bool isSaneGeometry(const QByteArray &geometry);

@@ -151,18 +151,13 @@ bool storeFieldsForSurvey(const ProjectParams &edited, const QString &surveyPath
         return true;
     clearPerSurvey(*shared);
 
-    QJsonObject fields;
+    ProjectParams typed = edited;
     for (const TextField &f : kTextFields) {
-        const QString value = edited.*f.member;
         const QString fromHeader = headerValueOf(h, f.key);
-        fields.insert(QLatin1String(f.key), !fromHeader.isEmpty() && value.trimmed() == fromHeader ? QString() : value);
+        if (!fromHeader.isEmpty() && (edited.*f.member).trimmed() == fromHeader)
+            (typed.*f.member).clear();
     }
-    for (const NumberField &f : kNumberFields)
-        fields.insert(QLatin1String(f.key), double(edited.*f.member));
-    QJsonObject record;
-    record.insert(QLatin1String("survey"), canonicalPath(surveyPath));
-    record.insert(QLatin1String("fields"), fields);
-    const QByteArray bytes = QJsonDocument(record).toJson();
+    const QByteArray bytes = recordBytes(typed, canonicalPath(surveyPath));
 
     const QString path = recordPath(surveyPath);
     for (const NumberField &f : kNumberFields) {
@@ -275,8 +270,19 @@ QStringList readRecord(const QString &path, ProjectParams *p)
         problem(QCoreApplication::translate("ReportFields", "文件过大，未读取"));
         return problems;
     }
+    return readRecordBytes(file.readAll(), p, path);
+}
+
+} // namespace
+
+QStringList readRecordBytes(const QByteArray &bytes, ProjectParams *p, const QString &source)
+{
+    QStringList problems;
+    auto problem = [&problems, &source](const QString &why) {
+        problems << QCoreApplication::translate("ReportFields", "本桩的报告内容 %1：%2").arg(source, why);
+    };
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isObject()
         || !doc.object().value(QLatin1String("fields")).isObject()) {
         problem(QCoreApplication::translate("ReportFields", "内容已损坏，未读取"));
@@ -290,7 +296,12 @@ QStringList readRecord(const QString &path, ProjectParams *p)
             continue;
         }
         bool changed = false;
-        p->*f.member = kvrio::cleanText(v.toString(), &changed);
+        QString text = kvrio::cleanText(v.toString(), &changed);
+        // The JSON reader drops a byte order mark that starts a text; one
+        // written escaped goes here too, so a rewritten record reads the same.
+        while (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        p->*f.member = text;
         if (changed)
             problem(
                 QCoreApplication::translate("ReportFields", "字段 %1 含有无效字符，已去掉").arg(QLatin1String(f.key)));
@@ -313,6 +324,17 @@ QStringList readRecord(const QString &path, ProjectParams *p)
     return problems;
 }
 
-} // namespace
+QByteArray recordBytes(const ProjectParams &p, const QString &survey)
+{
+    QJsonObject fields;
+    for (const TextField &f : kTextFields)
+        fields.insert(QLatin1String(f.key), p.*f.member);
+    for (const NumberField &f : kNumberFields)
+        fields.insert(QLatin1String(f.key), double(p.*f.member));
+    QJsonObject record;
+    record.insert(QLatin1String("survey"), survey);
+    record.insert(QLatin1String("fields"), fields);
+    return QJsonDocument(record).toJson();
+}
 
 } // namespace reportfields

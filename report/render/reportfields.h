@@ -58,6 +58,15 @@ ProjectParams fieldsForSurvey(const ProjectParams &shared, const QString &survey
 bool storeFieldsForSurvey(const ProjectParams &edited, const QString &surveyPath, const FileHead *head,
                           ProjectParams *shared, QString *error = nullptr);
 
+// A record's JSON text: the per-pile fields of `p` as they are, and the
+// canonical path of the survey they belong to.
+QByteArray recordBytes(const ProjectParams &p, const QString &survey);
+// Reads a record's text into the per-pile fields of `p`, the way
+// fieldsForSurvey() reads the file: what is damaged or out of range is left
+// out (or cleaned) and said in the returned problems, `source` naming the
+// record there; the good fields are kept.
+QStringList readRecordBytes(const QByteArray &bytes, ProjectParams *p, const QString &source);
+
 // The numeric fields and what they accept: 基桩孔深 0 to 200 m (the deepest
 // bored bridge piles reach about 150 m), 桩底标高 -1000 to 9000 m (pile
 // bottoms below the sea bed up to the highest ground), 桩径 0 to 20 m (the

@@ -7,13 +7,15 @@
 // set aside is kept byte for byte and the reason is given.
 //
 // Built with KVR_FUZZ_EXPAND (fuzz_config_expand) the input is a compact
-// seed that expands to a large or deep file (fuzzsupport.h).
+// seed that expands to a large or deep file (fuzzsupport.h). The file lives
+// in memory (SystemConfig::setMemoryFilesForTesting): no disk write slows
+// the run down.
 #include "tests/fuzz/fuzzsupport.h"
 
 #include "app/systemconfig.h"
 
-#include <QDir>
 #include <QDomDocument>
+#include <QHash>
 
 namespace {
 
@@ -43,12 +45,13 @@ struct Snapshot {
     }
 };
 
+QHash<QString, QByteArray> sFiles;
+
 // Every key present under config/sysconfig.
-bool hasAllKeys(const QString &path)
+bool hasAllKeys(const QByteArray &bytes)
 {
     QDomDocument doc;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || !doc.setContent(&f))
+    if (!doc.setContent(bytes))
         return false;
     const QDomElement sys = doc.documentElement().firstChildElement();
     if (sys.tagName() != QLatin1String("sysconfig"))
@@ -60,17 +63,20 @@ bool hasAllKeys(const QString &path)
 }
 
 // Compares the file with what was written before; on a difference keeps
-// both beside it for a look.
+// both in the scratch directory for a look.
 bool unchanged(const QString &path, const QByteArray &written)
 {
-    if (fuzz::readFile(path) == written)
+    const QByteArray now = sFiles.value(path);
+    if (now == written)
         return true;
-    QFile::remove(path + QStringLiteral(".now"));
-    QFile::copy(path, path + QStringLiteral(".now"));
-    QFile w(path + QStringLiteral(".before"));
+    const QString keep = fuzz::scratch(QStringLiteral("param_config.xml"));
+    QFile n(keep + QStringLiteral(".now"));
+    if (n.open(QIODevice::WriteOnly))
+        n.write(now);
+    QFile w(keep + QStringLiteral(".before"));
     if (w.open(QIODevice::WriteOnly))
         w.write(written);
-    std::fprintf(stderr, "the file changed: %s.{before,now}\n", qPrintable(path));
+    std::fprintf(stderr, "the file changed: %s.{before,now}\n", qPrintable(keep));
     return false;
 }
 
@@ -80,26 +86,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size > kMaxInput)
         return 0;
-    const QString dir = fuzz::scratch(QStringLiteral("etc"));
-    QDir().mkpath(dir);
-    const QString path = dir + QStringLiteral("/param_config.xml");
+    fuzz::scratchDir();
+    const QString path = QStringLiteral("etc/param_config.xml");
 #ifdef KVR_FUZZ_EXPAND
     const QByteArray input = fuzz::expand(data, size, kExpandedCap);
 #else
     const QByteArray input(reinterpret_cast<const char *>(data), int(size));
 #endif
     const QString bad = path + QStringLiteral(".bad");
-    QFile::remove(bad);
-    FUZZ_CHECK(fuzz::writeFile(path, reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size())));
+    sFiles.clear();
+    sFiles.insert(path, input);
 
+    SystemConfig::setMemoryFilesForTesting(&sFiles);
     SystemConfig &config = SystemConfig::instance();
     config.resetToBuiltIn();
     config.init(path);
-    FUZZ_CHECK(hasAllKeys(path));
+    FUZZ_CHECK(hasAllKeys(sFiles.value(path)));
     // Set aside means kept as it was, with the reason.
-    if (QFile::exists(bad)) {
+    if (sFiles.contains(bad)) {
         FUZZ_CHECK(!config.loadProblem().isEmpty());
-        FUZZ_CHECK(fuzz::readFile(bad) == input);
+        FUZZ_CHECK(sFiles.value(bad) == input);
     }
 
     // Whatever was loaded, written back and loaded again, stays the same.
@@ -107,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(config.saveProjectParams());
     FUZZ_CHECK(config.saveKey(-1)); // every value in its written form
     const Snapshot before = Snapshot::take();
-    const QByteArray written = fuzz::readFile(path);
+    const QByteArray written = sFiles.value(path);
     config.resetToBuiltIn();
     config.init(path);
     const Snapshot after = Snapshot::take();

@@ -6,16 +6,24 @@
 // Word template packed without compression (so that mutations reach its XML)
 // and a one-bookmark template. The compact seeds that expand to large or
 // deep inputs: OUTDIR/config_expand, OUTDIR/word_expand (document parts),
-// OUTDIR/survey_claims (header patches with a claimed length).
+// OUTDIR/survey_claims (header patches with a claimed length). The program's
+// own small files: OUTDIR/window_state (as the window writes it, a crafted
+// layout), OUTDIR/report_fields (a record as written, damaged, out of range);
+// and OUTDIR/edit: `kvr-cli edit` action lists, one argument a line.
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
 #include "io/ziparchive.h"
+#include "report/render/reportfields.h"
 #include "tests/fuzz/fuzzsupport.h"
+#include "ui/windowstate.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QSplitter>
+#include <QWidget>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -235,21 +243,105 @@ bool claimSeeds(const QString &dir)
                       claims(FILE_HEAD_SIZE + GroupSize, {{groupCnt, le32(100000)}}));
 }
 
+QByteArray be32(quint32 v)
+{
+    QByteArray b;
+    QDataStream out(&b, QIODevice::WriteOnly);
+    out << v;
+    return b;
+}
+
+bool windowStates(const QString &dir)
+{
+    QWidget window;
+    window.setGeometry(40, 30, 1280, 800);
+    QSplitter outer(Qt::Horizontal), inner(Qt::Vertical);
+    for (int i = 0; i < 2; ++i)
+        outer.addWidget(new QWidget);
+    for (int i = 0; i < 3; ++i)
+        inner.addWidget(new QWidget);
+    outer.setSizes({260, 1020});
+    inner.setSizes({500, 180, 120});
+    WindowState state;
+    state.geometry = window.saveGeometry();
+    QDataStream out(&state.layout, QIODevice::WriteOnly);
+    out << outer.saveState() << inner.saveState();
+    for (const char *p : {"/surveys/3-2.ard", "/surveys/3-1.ard", "/surveys/old/.././1-1.ard"})
+        state.addRecentFile(QString::fromLatin1(p));
+
+    // A splitter state claiming 0x10000000 sizes: what used to end every
+    // start in an allocation failure.
+    const QByteArray claim = be32(0xff) + be32(0) + be32(0x10000000) + be32(100);
+    QByteArray crafted;
+    QDataStream craftedOut(&crafted, QIODevice::WriteOnly);
+    craftedOut << claim << inner.saveState();
+    WindowState huge = state;
+    huge.layout = crafted;
+
+    QByteArray many = "{\"recentFiles\": [";
+    for (int i = 0; i < 12; ++i)
+        many += QStringLiteral("\"/s/%1.ard\", \"/s/../s/%1.ard\", ").arg(i % 5).toUtf8();
+    many += "\"\", 7], \"geometry\": \"AdnQyw==\", \"layout\": 5}";
+    return writeBytes(dir + "/as-written.json", state.toJson())
+        && writeBytes(dir + "/huge-pane-count.json", huge.toJson()) && writeBytes(dir + "/recent-many.json", many);
+}
+
+bool recordSeeds(const QString &dir)
+{
+    ProjectParams p;
+    p.strReportNum = QStringLiteral("QJ-2026-118");
+    p.strProject = QStringLiteral("清江特大桥");
+    p.strPileNum = QStringLiteral("3#-2");
+    p.strReault = QStringLiteral("桩底 2.5 m 处\n有溶洞");
+    p.fPileDepth = 12.35f;
+    p.fElevation = -3.5f;
+    p.fPileDiameter = 1.8f;
+    const QByteArray written = reportfields::recordBytes(p, QStringLiteral("/surveys/3-2.ard"));
+    return writeBytes(dir + "/as-written.json", written)
+        && writeBytes(dir + "/damaged.json", written.left(written.size() / 2))
+        && writeBytes(dir + "/out-of-range.json",
+                      "{\"fields\": {\"fPileDepth\": 1e300, \"fElevation\": -5000, \"fPileDiameter\": 3e38,"
+                      " \"strPileNum\": \"3#-2\"}}")
+        && writeBytes(dir + "/invalid-text.json",
+                      "{\"fields\": {\"strReault\": \"\\ud800 cave\\u0007\", \"strPerson\": \"\\udc00\"}}")
+        && writeBytes(dir + "/wrong-types.json",
+                      "{\"fields\": {\"strProject\": 12, \"fPileDepth\": \"12.5\", \"strPileType\": [1]}}");
+}
+
+bool editSeeds(const QString &dir)
+{
+    return writeBytes(dir + "/marks.txt",
+                      "--flaw\n0=300\n--flaw-bottom\n0=420\n--clear-flaw\n1\n--swap\n0\n--undo\n2\n--redo\n1")
+        && writeBytes(dir + "/header.txt",
+                      "--set\nworkName=清江特大桥\n--set\nfWaveSpeed=4200\n--set\ndetectTime=2026-12-10\n--undo\n1")
+        && writeBytes(dir + "/waves.txt",
+                      "--filter\nall=2,200,3000,4\n--gain\n1=2.5\n--move\n2=-1\n--delete\n3\n--undo\n3")
+        && writeBytes(dir + "/overflow.txt", "--move\n1=2147483647\n--flaw\n0=-2147483648")
+        && writeBytes(dir + "/budget.txt",
+                      "budget:48\n--gain\nall=2\n--gain\nall=3\n--gain\nall=4\n--swap\n0\n--undo\n4")
+        && writeBytes(dir + "/refused.txt", "--set\nfWaveSpeed=1e-45\n--set\nworkName=\xc7\xe5\xbd\xad");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The window state seeds come from real widgets.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: kvr_fuzz_seeds OUTDIR TEMPLATE_DIR\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
-    for (const char *sub : {"survey", "config", "word", "config_expand", "word_expand", "survey_claims"})
+    for (const char *sub : {"survey", "config", "word", "config_expand", "word_expand", "survey_claims", "window_state",
+                            "report_fields", "edit"})
         QDir().mkpath(out + "/" + sub);
     const QString templateDir = QString::fromLocal8Bit(argv[2]);
     const bool ok = surveys(out + "/survey") && configs(out + "/config") && templates(out + "/word", templateDir)
         && configSeeds(out + "/config_expand") && wordSeeds(out + "/word_expand", templateDir)
-        && claimSeeds(out + "/survey_claims");
+        && claimSeeds(out + "/survey_claims") && windowStates(out + "/window_state")
+        && recordSeeds(out + "/report_fields") && editSeeds(out + "/edit");
     return ok ? 0 : 1;
 }

@@ -1,6 +1,9 @@
 // Runs every file of a corpus directory (or the files given on the command
 // line) through the harness, as the fuzzer would, and reports how many ran.
 #include <QCoreApplication>
+#ifdef KVR_FUZZ_WIDGETS
+#include <QApplication>
+#endif
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 int main(int argc, char **argv)
 {
+#ifdef KVR_FUZZ_WIDGETS
+    // Harnesses that restore widgets need the widget application.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     QStringList files;
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())

@@ -14,7 +14,8 @@ build=$(realpath -m "${1:?build directory}")
 seconds=${2:-60}
 shift $(( $# >= 2 ? 2 : $# ))
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(survey survey_open survey_claims config config_expand word word_expand)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(survey survey_open survey_claims config config_expand word word_expand window_state report_fields
+    edit)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -29,12 +30,20 @@ cmake --build "$build" -j"$jobs" --target "${targets[@]}"
 # configuration file, a Word template; the compact seeds of the _expand
 # harnesses grow inside the harness.
 declare -A maxlen=([survey]=147832 [survey_open]=147832 [survey_claims]=392 [config]=65536
-                   [config_expand]=4096 [word]=262144 [word_expand]=65536)
+                   [config_expand]=4096 [word]=262144 [word_expand]=65536 [window_state]=8192
+                   [report_fields]=8192 [edit]=4096)
 # The corpus a harness starts from, when it shares another's.
 declare -A corpus=([survey_open]=survey)
+# Leak checks per harness, off where Qt itself leaks and the leak report
+# cannot tell that from others (the Qt libraries have no frame pointers):
+# the window state harness runs Qt's GUI platform, whose fonts and screens
+# leak at start; Qt's JSON reader leaks an object given twice under one key
+# (both harnesses read JSON). What they check holds only values.
+declare -A leaks=([window_state]=0 [report_fields]=0)
 work="$build/fuzz-work"
-# The harnesses write their inputs to files: on a memory file system that
-# costs a hundredth of what it does on disk.
+# The survey and Word harnesses write their inputs to files (the others keep
+# them in memory): on a memory file system that costs a hundredth of what it
+# does on disk.
 scratch=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 status=0
@@ -48,7 +57,7 @@ for h in "${harnesses[@]}"; do
     base=${base%_open}
     [ -f "tests/fuzz/$base.dict" ] && dict=(-dict="$PWD/tests/fuzz/$base.dict")
     echo "fuzz_$h: ${seconds}s"
-    if ! (cd "$dir" && TMPDIR="$scratch" ASAN_OPTIONS=detect_leaks=1 "$build/bin/fuzz_$h" "${dict[@]}" \
+    if ! (cd "$dir" && TMPDIR="$scratch" ASAN_OPTIONS=detect_leaks=${leaks[$h]:-1} "$build/bin/fuzz_$h" "${dict[@]}" \
             -max_total_time="$seconds" -max_len="${maxlen[$h]}" -timeout=30 -rss_limit_mb=2500 \
             -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$dir/log.txt" 2>&1); then
         echo "fuzz_$h found a problem:"

@@ -8,6 +8,7 @@
 #include "report/printerpreviewdialog.h"
 #include "report/printersetupdialog.h"
 #include "report/render/printctrlparams.h"
+#include "report/render/reportfields.h"
 #include "reportfixture.h"
 #include "widgets/progressdialog.h"
 
@@ -45,6 +46,7 @@ private slots:
     void cancelledSaveStartsNothing();
     void wordExport();
     void pdfExport();
+    void damagedRecordIsSaid();
     void wordExportAsksBeforeReplacingImage();
     void failureSaysWhy_data();
     void failureSaysWhy();
@@ -506,6 +508,47 @@ void TestReportUi::pdfExport()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.read(5), QByteArray("%PDF-"));
     QCOMPARE(opened, QList<QUrl> {QUrl::fromLocalFile(path + QStringLiteral(".pdf"))});
+}
+
+// A pile record with a number out of range is said in the status line when
+// its survey is opened, and again with the export that leaves it out; the
+// record's good fields still reach the report.
+void TestReportUi::damagedRecordIsSaid()
+{
+    QTemporaryDir dir;
+    const QString survey = dir.filePath(QStringLiteral("P7.ard"));
+    QFile f(survey);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    const QString record = reportfields::recordPath(survey);
+    QVERIFY(QDir().mkpath(QFileInfo(record).absolutePath()));
+    QFile r(record);
+    QVERIFY(r.open(QIODevice::WriteOnly));
+    r.write(R"({"fields":{"fPileDepth":1e300,"strReault":"P7 完整"}})");
+    r.close();
+
+    PrinterOperation op;
+    QSignalSpy status(&op, &PrinterOperation::showStatusMessage);
+    op.setCurrentDir(dir.path());
+    QCOMPARE(status.count(), 0);
+    op.setCurrentFileName(QStringLiteral("P7.ard"));
+    QCOMPARE(status.count(), 1);
+    const QString said = status.takeFirst().first().toString();
+    QVERIFY2(said.contains(record) && said.contains(QStringLiteral("fPileDepth")), qPrintable(said));
+
+    op.setWaveData(m_data.waveGroups, m_data.filterWaveGroups, m_data.infos, m_data.head);
+    const QString path = dir.filePath(QStringLiteral("P7.pdf"));
+    op.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    op.setFileOpener([](const QUrl &) { return true; });
+    op.outputToPdf();
+    QCOMPARE(status.count(), 1);
+    const QString saved = status.first().first().toString();
+    QVERIFY2(saved.contains(QDir::toNativeSeparators(path)) && saved.contains(QStringLiteral("fPileDepth")),
+             qPrintable(saved));
+    PrinterSetupDialog *dlg = op.setupDialog();
+    dlg->show();
+    QCOMPARE(child<QTextEdit>(dlg, "textEditReault")->toPlainText(), QStringLiteral("P7 完整"));
+    dlg->hide();
 }
 
 // The image beside the document is replaced with it: the user is asked
