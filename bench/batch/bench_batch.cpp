@@ -4,6 +4,7 @@
 // the PDF reports of all surveys with one and with two workers.
 // Prints: batch: table100= summary100= pdf100_j1= pdf100_j2= speedup= peakMB=
 // Run: QT_QPA_PLATFORM=offscreen bench_batch [SURVEYS]
+#include "bench/procstatus.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/surveyscan.h"
 #include "datafile/synth.h"
@@ -18,18 +19,6 @@
 #include <cstdio>
 
 namespace {
-
-// Peak resident set size of the process in kB (0 where not known).
-qint64 peakRssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
 
 // A survey of `points` measure points as the program saves it, with a few
 // cave tops marked.
@@ -119,6 +108,6 @@ int main(int argc, char *argv[])
     if (j1 < 0 || j2 < 0)
         return 1;
     std::printf("batch: table%d=%.3fs summary%d=%.3fs pdf%d_j1=%.2fs pdf%d_j2=%.2fs speedup=%.2f peakMB=%lld\n", count,
-                table, count, summary, count, j1, count, j2, j1 / j2, peakRssKb() / 1024);
+                table, count, summary, count, j1, count, j2, j1 / j2, bench::peakRssKb() / 1024);
     return 0;
 }

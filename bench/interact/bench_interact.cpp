@@ -37,6 +37,7 @@
 //   interact-suggest: find3000=<ms> repaint3000=<ms> repaint3000s=<ms> focus3000s=<ms>
 //   interact: focus3000=<ms> cursor3000=<ms> open1000=<ms> rss1000/file=<x> applyall3000=<ms> edit3000=<ms>
 #include "app/systemconfig.h"
+#include "bench/procstatus.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
 #include "panels/analysishelperwidget.h"
@@ -66,19 +67,6 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-// A field of /proc/self/status in kB (0 when there is none).
-qint64 statusKb(const char *field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
-    return 0;
 }
 
 bool resetPeak()
@@ -144,14 +132,14 @@ int main(int argc, char **argv)
     KvrMultiWaveAssistantWidget *list = listFrame->waveView();
 
     // Memory first: the peak of this process is still the window's own.
-    const qint64 before = statusKb("VmRSS");
+    const qint64 before = bench::statusKb("VmRSS");
     const bool peakReset = resetPeak();
     QElapsedTimer t;
     t.start();
     w.onSelectedFile(QFileInfo(path).absolutePath(), path);
     finish(w);
     std::vector<double> opens {t.nsecsElapsed() / 1e6};
-    const qint64 peak = statusKb("VmHWM");
+    const qint64 peak = bench::statusKb("VmHWM");
     const double rss = (peakReset && before > 0 && peak > before) ? (peak - before) * 1024.0 / fileSize : 0.0;
     if (w.document().model().waveCount() != 3000) {
         std::fprintf(stderr, "open failed: %d waves\n", w.document().model().waveCount());

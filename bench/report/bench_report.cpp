@@ -3,6 +3,7 @@
 // whole Word job (image, document from the template, picture, save); and the
 // printed page of a synthetic survey of 1000 measure points (3000 waves).
 // Run: QT_QPA_PLATFORM=offscreen bench_report
+#include "bench/procstatus.h"
 #include "datafile/kvrdocument.h"
 #include "datafile/synth.h"
 #include "report/render/kvrwordoperation.h"
@@ -43,18 +44,6 @@ ReportData survey()
     return d;
 }
 
-// Peak resident set size of the process in kB (0 where not known).
-qint64 peakRssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
-
 } // namespace
 
 class BenchReport : public QObject
@@ -91,13 +80,13 @@ private slots:
             ReportData::capture(m.waveGroupList(), m.filterWaveGroupList(), m.waveAnalyzeInfoList(), doc.fileHead());
         d.nSamplePoints = m.maxSamplePoints();
         QCOMPARE(d.infos.size(), 3000);
-        const qint64 rssBefore = peakRssKb();
+        const qint64 rssBefore = bench::peakRssKb();
         QElapsedTimer t;
         t.start();
         QBENCHMARK_ONCE { QVERIFY(writeReportPdf(d, dir.filePath(QStringLiteral("r.pdf")))); }
         qInfo("1000 points, 3000 waves: PDF in %lld ms, %lld bytes; peak RSS %lld kB (%lld kB with the survey "
               "loaded, before the PDF)",
-              t.elapsed(), QFileInfo(dir.filePath(QStringLiteral("r.pdf"))).size(), peakRssKb(), rssBefore);
+              t.elapsed(), QFileInfo(dir.filePath(QStringLiteral("r.pdf"))).size(), bench::peakRssKb(), rssBefore);
     }
     void wordJob()
     {
