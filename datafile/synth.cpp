@@ -213,15 +213,31 @@ SynthSurvey synthesizeSurvey(const SynthOptions &o)
                 continue;
             std::vector<double> wave(samples, 0.0);
             if (direct) {
-                addWavelet(wave.data(), samples, zeroTime, o.pulseAmplitude, pulse);
+                // The channel's transducer, then this wave: drawn from their
+                // own streams so that the rest of the survey does not change.
+                Rng channelRng(o.seed * 40503u + quint32(b) * 977u + 5u);
+                const double ringAmp = 1.0 + o.ringingSpread * channelRng.range(-1.0, 1.0);
+                const double ringDecay = 1.0 + o.ringingSpread * channelRng.range(-1.0, 1.0);
+                const double ringFreq = o.ringingSpread > 0.0 ? channelRng.range(0.85, 0.95) : 0.9;
+                const double ringPhase = o.ringingSpread > 0.0 ? channelRng.range(0.0, 2.0 * M_PI) : 0.0;
+                Rng waveRng(o.seed * 69069u + quint32(p * kBlocksPerGroup + b) * 2654435761u + 11u);
+                const double shift = o.pulseJitter * waveRng.range(-1.0, 1.0);
+                const double strength = 1.0 + o.pulseSpread * waveRng.range(-1.0, 1.0);
+                const double ringWave = 1.0 + o.pulseSpread * waveRng.range(-1.0, 1.0);
+                const double t0 = zeroTime + shift;
+                addWavelet(wave.data(), samples, t0, o.pulseAmplitude * strength, pulse);
                 if (o.ringing > 0.0 && o.ringingDecay > 0.0) {
-                    const double fr = 0.9 * o.frequency, rise = 0.5 / o.frequency;
-                    for (int i = qMax(0, int(zeroTime * kSampleRate)); i < samples; ++i) {
-                        const double t = i / kSampleRate - zeroTime;
-                        if (t > 10.0 * o.ringingDecay)
+                    const double fr = ringFreq * o.frequency, rise = 0.5 / o.frequency;
+                    const double decay = o.ringingDecay * ringDecay;
+                    for (int i = qMax(0, int(t0 * kSampleRate)); i < samples; ++i) {
+                        const double t = i / kSampleRate - t0;
+                        if (t > 10.0 * decay)
                             break;
-                        wave[size_t(i)] += o.ringing * o.pulseAmplitude * (1.0 - std::exp(-t / rise))
-                            * std::exp(-t / o.ringingDecay) * std::sin(2.0 * M_PI * fr * t);
+                        if (t < 0.0)
+                            continue;
+                        wave[size_t(i)] += o.ringing * ringAmp * ringWave * o.pulseAmplitude
+                            * (1.0 - std::exp(-t / rise)) * std::exp(-t / decay)
+                            * std::sin(2.0 * M_PI * fr * t + ringPhase);
                     }
                 }
             }

@@ -65,9 +65,18 @@ struct SynthOptions {
     double pulseAmplitude = 20000.0; // direct pulse; above 32767 it is clipped
     double ringing = 0.0;            // ringing after the direct pulse, relative to its amplitude
     double ringingDecay = 0.2e-3;    // s, time for the ringing to fall to 1/e
-    double attenuation = 3.0;        // the wave is divided by 1 + attenuation x (sample / samples)
-    float bandNoise = 0.0f;          // standard deviation of noise inside the pulse's band
-    int lowFreq = 5000;              // recorded band, Hz (the filter cut-offs of the analysis)
+    // How the direct pulse differs between waves, as it does in the field:
+    // each channel's transducer rings in its own way (amplitude and decay
+    // x(1 +- ringingSpread), frequency 0.85..0.95 of the pulse's, its own
+    // phase), and from wave to wave the pulse moves by up to +-pulseJitter
+    // seconds and its strength and ringing by +-pulseSpread (relative).
+    // Drawn apart from everything else: zero leaves the survey as it was.
+    double ringingSpread = 0.0;
+    double pulseJitter = 0.0;
+    double pulseSpread = 0.0;
+    double attenuation = 3.0; // the wave is divided by 1 + attenuation x (sample / samples)
+    float bandNoise = 0.0f;   // standard deviation of noise inside the pulse's band
+    int lowFreq = 5000;       // recorded band, Hz (the filter cut-offs of the analysis)
     int highFreq = 15000;
     int parts = SynthAllParts; // SynthPart bits to render; the random draws do not depend on it
 };

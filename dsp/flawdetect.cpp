@@ -32,10 +32,11 @@ constexpr double kEndLevel = 2.2;    // the ringing has decayed when the envelop
 constexpr double kBandCentres[] = {0.6, 0.75, 0.9, 1.1}; // x the pulse's frequency
 constexpr double kBandWidths[] = {0.2, 0.4};             // standard deviation over centre frequency
 constexpr double kBandReach = 4.0;                       // the window ends at this many standard deviations
-constexpr double kBandSettled = 2.0;   // a band is searched from where its power is down to this x its noise
-constexpr double kNoiseQuantile = 0.3; // of a band's power, for its noise
-constexpr double kStopband = 0.01;     // bands with less noise than this share of the loudest are left out
-constexpr int kGrid = 4;               // samples between the values the detection looks at
+constexpr double kBandSettled = 2.0;    // a band is searched from where its power is down to this x its noise
+constexpr double kNoiseQuantile = 0.3;  // of a band's power, for its noise
+constexpr double kStopband = 0.01;      // bands with less noise than this share of the loudest are left out
+constexpr int kGrid = 4;                // samples between the values the detection looks at
+constexpr double kResidualSafety = 3.0; // what is left of the background may be this much more than it seems
 
 // Detection. The strength of an arrival is the power of the band that shows
 // it best over that band's noise power: for noise alone an exponential
@@ -92,6 +93,15 @@ double median(std::vector<double> &v)
     const auto mid = v.begin() + std::ptrdiff_t(v.size() / 2);
     std::nth_element(v.begin(), mid, v.end());
     return *mid;
+}
+
+// Squared envelope from the running sums p of x^2 (p[i] = sum of x[0..i)):
+// twice the mean square over w samples centred on i (a sine of amplitude A
+// gives A^2).
+double windowEnergy(const std::vector<double> &p, int n, int i, int w)
+{
+    const int lo = std::max(0, std::min(i - w / 2, n - w)), hi = std::min(n, lo + w);
+    return 2.0 * (p[size_t(hi)] - p[size_t(lo)]) / double(std::max(1, hi - lo));
 }
 
 constexpr int kNoiseValues = 256; // samples a noise level is read from, at most
@@ -243,8 +253,11 @@ struct Shape {
     int width = 0; // of the direct pulse, samples
     int s0 = 0;    // searched: s0..s1-1
     int s1 = 0;
-    double noise = 0.0; // standard deviation, sample units
-    double scale = 0.0; // of the background trace taken off (0: none)
+    double noise = 0.0;      // standard deviation, sample units
+    bool subtracted = false; // the background trace was taken off
+    // What is left of the background, every kGrid-th sample from s0: its
+    // power over the noise's (missing values: none left).
+    std::vector<float> residual;
 };
 
 // The samples as numbers around the zero line; out-of-range values count as
@@ -275,19 +288,188 @@ double zeroOf(const qint32 *samples, int n)
     return median(some);
 }
 
+// The background trace of a channel: what every wave of it carries (the
+// direct pulse and its ringing), with its first and second differences for
+// moving it by a fraction of a sample. Zero from `active` on.
+struct Background {
+    std::vector<double> b, d1, d2;
+    int active = 0;
+};
+
+Background makeBackground(std::vector<double> b)
+{
+    Background r;
+    const int n = int(b.size());
+    r.d1.assign(size_t(n), 0.0);
+    r.d2.assign(size_t(n), 0.0);
+    for (int i = 1; i + 1 < n; ++i) {
+        r.d1[size_t(i)] = 0.5 * (b[size_t(i + 1)] - b[size_t(i - 1)]);
+        r.d2[size_t(i)] = b[size_t(i + 1)] - 2.0 * b[size_t(i)] + b[size_t(i - 1)];
+    }
+    r.active = n;
+    while (r.active > 0 && b[size_t(r.active - 1)] == 0.0)
+        --r.active;
+    r.b = std::move(b);
+    return r;
+}
+
+// How one wave carries its channel's background. The pulse of a wave may
+// start a little earlier or later than the background's (by `shift` whole
+// samples and `fraction` of one), and its strength and that of its ringing
+// differ from wave to wave: the background, moved so, is scaled by a factor
+// that changes slowly along the wave (`scale` every `step` samples, linear
+// in between).
+struct BackgroundFit {
+    bool used = false;
+    int shift = 0;
+    double fraction = 0.0;
+    int step = 1;
+    std::vector<double> scale;
+
+    // The moved background at sample i, before scaling.
+    double moved(const Background &bg, int i) const
+    {
+        const int j = i - shift;
+        if (j < 0 || j >= bg.active)
+            return 0.0;
+        const size_t u = size_t(j);
+        return bg.b[u] - fraction * bg.d1[u] + 0.5 * fraction * fraction * bg.d2[u];
+    }
+    double at(const Background &bg, int i) const
+    {
+        if (!used)
+            return 0.0;
+        const double m = moved(bg, i);
+        if (m == 0.0)
+            return 0.0;
+        const int k = std::min(i / step, int(scale.size()) - 1), k1 = std::min(k + 1, int(scale.size()) - 1);
+        const double f = std::clamp(double(i - k * step) / step, 0.0, 1.0);
+        return ((1.0 - f) * scale[size_t(k)] + f * scale[size_t(k1)]) * m;
+    }
+};
+
+constexpr int kMaxShift = 6; // whole samples a wave's pulse may lie off the background's
+
+// Samples next to a clipped one (0 or 65535 as recorded) do not follow the
+// background: they are left out of its fit.
+std::vector<unsigned char> clippedNear(const qint32 *samples, int n)
+{
+    std::vector<unsigned char> out(size_t(std::max(0, n)), 0);
+    if (!samples)
+        return out;
+    for (int i = 0; i < n; ++i)
+        if (samples[i] <= 0 || samples[i] >= 65535)
+            for (int j = std::max(0, i - 2); j < std::min(n, i + 3); ++j)
+                out[size_t(j)] = 1;
+    return out;
+}
+
+// Fits the background to the wave x (around its zero line): first where it
+// lies (whole samples by correlation, then the fraction by least squares),
+// then its scale, in overlapping windows of a few periods drawn towards the
+// scale over the whole wave where the background is weak against the noise.
+BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, int n, int period,
+                            const std::vector<unsigned char> &clipped)
+{
+    BackgroundFit fit;
+    if (bg.active <= 0)
+        return fit;
+    const int last = std::min(n, bg.active + kMaxShift);
+    auto usable = [&](int i) { return size_t(i) >= clipped.size() || !clipped[size_t(i)]; };
+    double best = -1.0;
+    for (int s = -kMaxShift; s <= kMaxShift; ++s) {
+        double xb = 0.0, bb = 0.0;
+        for (int i = std::max(0, s); i < last; ++i) {
+            const int j = i - s;
+            if (j >= bg.active || !usable(i))
+                continue;
+            xb += x[size_t(i)] * bg.b[size_t(j)];
+            bb += bg.b[size_t(j)] * bg.b[size_t(j)];
+        }
+        const double score = bb > 0.0 ? xb / std::sqrt(bb) : 0.0;
+        if (score > best) {
+            best = score;
+            fit.shift = s;
+        }
+    }
+    if (best <= 0.0)
+        return fit;
+    // The fraction: x ~ a g + c dg/dfraction around the present fraction.
+    for (int iteration = 0; iteration < 3; ++iteration) {
+        double gg = 0.0, gh = 0.0, hh = 0.0, xg = 0.0, xh = 0.0;
+        for (int i = std::max(0, fit.shift); i < last; ++i) {
+            const int j = i - fit.shift;
+            if (j >= bg.active || !usable(i))
+                continue;
+            const size_t u = size_t(j);
+            const double g = bg.b[u] - fit.fraction * bg.d1[u] + 0.5 * fit.fraction * fit.fraction * bg.d2[u];
+            const double h = -bg.d1[u] + fit.fraction * bg.d2[u];
+            gg += g * g;
+            gh += g * h;
+            hh += h * h;
+            xg += x[size_t(i)] * g;
+            xh += x[size_t(i)] * h;
+        }
+        const double det = gg * hh - gh * gh;
+        if (det <= 0.0 || gg <= 0.0)
+            break;
+        const double a = (xg * hh - xh * gh) / det, c = (gg * xh - gh * xg) / det;
+        if (a <= 0.0)
+            break;
+        fit.fraction = std::clamp(fit.fraction + c / a, -1.0, 1.0);
+    }
+    // The scale over the whole wave, then in windows.
+    double xg = 0.0, gg = 0.0;
+    for (int i = 0; i < last; ++i) {
+        if (!usable(i))
+            continue;
+        const double g = fit.moved(bg, i);
+        xg += x[size_t(i)] * g;
+        gg += g * g;
+    }
+    if (gg <= 0.0)
+        return fit;
+    const double overall = std::clamp(xg / gg, 0.0, 4.0);
+    const double noise = std::max(kMinNoise, noiseLevel(x, n / 2, n, 8));
+    fit.step = std::max(8, 2 * period);
+    const int windows = last / fit.step + 2;
+    fit.scale.assign(size_t(windows), overall);
+    const int half = 2 * fit.step;
+    for (int k = 0; k < windows; ++k) {
+        const int centre = k * fit.step;
+        double wxg = 0.0, wgg = 0.0, weights = 0.0;
+        for (int i = std::max(0, centre - half + 1); i < std::min(last, centre + half); ++i) {
+            const double w = 1.0 - std::abs(i - centre) / double(half);
+            weights += w;
+            if (!usable(i))
+                continue;
+            const double g = fit.moved(bg, i);
+            wxg += w * x[size_t(i)] * g;
+            wgg += w * g * g;
+        }
+        // Where the background is no stronger than twice the noise, the
+        // overall scale counts as much as the window.
+        const double pull = 4.0 * noise * noise * weights;
+        if (wgg + pull > 0.0)
+            fit.scale[size_t(k)] = std::clamp((wxg + pull * overall) / (wgg + pull), 0.0, 4.0);
+    }
+    fit.used = true;
+    return fit;
+}
+
 // A wave as the detector looks at it: the samples around their zero line,
-// less `scale` times the background trace, worked out where needed.
+// less the background trace as fitted to it, worked out where needed.
 struct Trace {
     const qint32 *samples = nullptr;
     double zero = 0.0;
-    const std::vector<double> *background = nullptr;
-    double scale = 0.0;
+    const Background *background = nullptr;
+    const BackgroundFit *fit = nullptr;
 
     double at(int i) const
     {
         double v = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
-        if (background && scale > 0.0 && size_t(i) < background->size())
-            v -= scale * (*background)[size_t(i)];
+        if (background && fit)
+            v -= fit->at(*background, i);
         return v;
     }
     std::vector<double> all(int n) const
@@ -299,16 +481,25 @@ struct Trace {
     }
 };
 
-// How much of `background` the wave x carries: the least-squares scale over
-// the first n samples, never negative.
-double backgroundScale(const std::vector<double> &x, const std::vector<double> &background, int n)
+// What is left of the pulse and its ringing after the background has been
+// taken off. No wave carries its background exactly (its pulse moves by a
+// fraction of a sample, its strength and its ringing differ a little): what
+// is left follows the background's decay. Its share of the background's
+// energy is the median, over the pulse itself (from..to, where no echo of a
+// cave can be told from it anyway), of the energy left over the
+// background's (the noise's taken off).
+double residualShare(const std::vector<double> &prefix, const std::vector<double> &modelPrefix, int n, int from, int to,
+                     int width, double noise)
 {
-    double xb = 0.0, bb = 0.0;
-    for (int i = 0; i < n && i < int(background.size()); ++i) {
-        xb += x[size_t(i)] * background[size_t(i)];
-        bb += background[size_t(i)] * background[size_t(i)];
+    const double noisePower = 2.0 * noise * noise;
+    std::vector<double> shares;
+    const int stride = std::max(1, width / 8);
+    for (int i = std::max(0, from); i <= std::min(n - 1, to); i += stride) {
+        const double model = windowEnergy(modelPrefix, n, i, width);
+        if (model >= 16.0 * noisePower)
+            shares.push_back(std::max(0.0, windowEnergy(prefix, n, i, width) - noisePower) / model);
     }
-    return bb > 0.0 ? std::clamp(xb / bb, 0.0, 4.0) : 0.0;
+    return shares.empty() ? 0.0 : median(shares);
 }
 
 // The direct pulse, its ringing and the noise. With a background trace (the
@@ -316,7 +507,8 @@ double backgroundScale(const std::vector<double> &x, const std::vector<double> &
 // is taken off first: the search then starts where the pulse itself ends,
 // not where its ringing has died away.
 Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *centredSamples,
-              const std::vector<double> *background = nullptr)
+              const Background *background = nullptr, BackgroundFit *fit = nullptr,
+              const std::vector<unsigned char> &clipped = {})
 {
     Shape r;
     int n = std::clamp(count, 0, kMaxSamples);
@@ -394,12 +586,20 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // falling half.
     const int width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
     const double pulseEnergy = energy(p0, width);
-    if (background && !background->empty()) {
-        r.scale = backgroundScale(x, *background, n);
-        for (int i = 0; i < n && i < int(background->size()); ++i)
-            x[size_t(i)] -= r.scale * (*background)[size_t(i)];
-        for (int i = 0; i < n; ++i)
-            prefix[size_t(i) + 1] = prefix[size_t(i)] + x[size_t(i)] * x[size_t(i)];
+    std::vector<double> modelPrefix; // of the background taken off, squared
+    if (background && fit && background->active > 0) {
+        *fit = fitBackground(x, *background, n, period, clipped);
+        if (fit->used) {
+            r.subtracted = true;
+            modelPrefix.assign(size_t(n) + 1, 0.0);
+            for (int i = 0; i < n; ++i) {
+                const double m = fit->at(*background, i);
+                x[size_t(i)] -= m;
+                modelPrefix[size_t(i) + 1] = modelPrefix[size_t(i)] + m * m;
+            }
+            for (int i = 0; i < n; ++i)
+                prefix[size_t(i) + 1] = prefix[size_t(i)] + x[size_t(i)] * x[size_t(i)];
+        }
     }
 
     const int noiseFrom = std::min(n, r1 + 2 * width);
@@ -413,7 +613,7 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     const double valleyLevel = 0.04 * pulseEnergy;
     // With the background taken off, the ringing is gone: the search starts
     // where the pulse itself has fallen off.
-    int end = r.scale > 0.0 ? r1 : -1;
+    int end = r.subtracted ? r1 : -1;
     double previous = energy(r1, width);
     for (int i = r1 + 1; i < n - 1 && end < 0; ++i) {
         const double e = energy(i, width);
@@ -443,6 +643,20 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // Neither the last half filter length (where the filter saw past the end
     // of the wave) is searched.
     r.s1 = std::max(r.s0, n - std::max(width / 2, std::clamp(edge, 0, n / 4)));
+    // What is left of the background counts as noise where it is: every
+    // kGrid-th sample from s0, its power (kResidualSafety times over) over
+    // the noise's, as long as it matters.
+    if (r.subtracted) {
+        const double share =
+            kResidualSafety * residualShare(prefix, modelPrefix, n, p0 - width / 2, r1 + width / 2, width, noise0);
+        const double noisePower = 2.0 * r.noise * r.noise;
+        for (int i = r.s0; i < r.s1 && share > 0.0; i += kGrid) {
+            const double left = share * windowEnergy(modelPrefix, n, i, width) / noisePower;
+            if (left < 0.01 && i > r.s0 + width)
+                break;
+            r.residual.push_back(float(left));
+        }
+    }
     *centredSamples = std::move(x);
     return r;
 }
@@ -568,7 +782,7 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
             // Without the background taken off, the band still rings with
             // the pulse after s0: it is searched from where that has settled.
             int settled = std::max(0, (s.s0 - b.first + b.step - 1) / b.step);
-            while (s.scale <= 0.0 && b.first + settled * b.step < s.s1 && b.power[size_t(settled)] > kBandSettled * all)
+            while (!s.subtracted && b.first + settled * b.step < s.s1 && b.power[size_t(settled)] > kBandSettled * all)
                 ++settled;
             b.start = std::max(s.s0, b.first + settled * b.step);
             b.noise = noiseFrom(b.start);
@@ -623,7 +837,9 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
             const int offset = s.s0 + i * kGrid - p.first;
             const int j = std::min(offset / p.step, last), k = std::min(j + 1, last);
             const double f = double(offset - j * p.step) / p.step;
-            const float v = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
+            float v = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
+            if (size_t(i) < s.residual.size())
+                v /= 1.0f + s.residual[size_t(i)];
             if (v > z.value[size_t(i)]) {
                 z.value[size_t(i)] = v;
                 z.band[size_t(i)] = static_cast<unsigned char>(b);
@@ -865,19 +1081,45 @@ constexpr int kMinBackgroundWaves = 5;
 constexpr int kMaxBackgroundWaves = 31;
 constexpr int kBackgroundFade = 64; // samples over which the background is faded out
 
-// The background trace of some waves of one channel: the median of each
-// sample over them. Only the direct pulse and its ringing are kept: from
-// where the median has stayed within four times its own noise for
-// kBackgroundFade samples, it fades out to zero, so that a cave under more
-// than half of the points is not taken for background further down.
-std::vector<double> backgroundOf(const std::vector<std::vector<double>> &waves, int n)
+// Whole samples by which wave x lies off the reference r (over the first n
+// samples): the shift, within kMaxShift, that correlates best.
+int shiftAgainst(const std::vector<double> &x, const std::vector<double> &r, int n)
+{
+    int shift = 0;
+    double best = -1.0;
+    for (int s = -kMaxShift; s <= kMaxShift; ++s) {
+        double xr = 0.0;
+        for (int i = std::max(0, s); i < std::min(n, n + s); ++i)
+            xr += x[size_t(i)] * r[size_t(i - s)];
+        if (xr > best) {
+            best = xr;
+            shift = s;
+        }
+    }
+    return shift;
+}
+
+// The median, sample by sample, of waves each moved back by its shift.
+std::vector<double> medianOf(const std::vector<std::vector<double>> &waves, const std::vector<int> &shifts, int n)
 {
     std::vector<double> b(size_t(n), 0.0), column(waves.size());
     for (int i = 0; i < n; ++i) {
-        for (size_t w = 0; w < waves.size(); ++w)
-            column[w] = waves[w][size_t(i)];
+        for (size_t w = 0; w < waves.size(); ++w) {
+            const int j = std::clamp(i + shifts[w], 0, n - 1);
+            column[w] = waves[w][size_t(j)];
+        }
         b[size_t(i)] = median(column);
     }
+    return b;
+}
+
+// Only the direct pulse and its ringing are kept of a background: from
+// where it has stayed within four times its own noise for kBackgroundFade
+// samples, it fades out to zero, so that a cave under more than half of the
+// points is not taken for background further down.
+void fadeOut(std::vector<double> &b)
+{
+    const int n = int(b.size());
     std::vector<double> magnitude;
     for (int i = n / 2; i < n; i += 2)
         magnitude.push_back(std::abs(b[size_t(i)]));
@@ -898,7 +1140,34 @@ std::vector<double> backgroundOf(const std::vector<std::vector<double>> &waves, 
         const int into = i - end;
         b[size_t(i)] *= into < kBackgroundFade ? 0.5 + 0.5 * std::cos(kPi * (into + 0.5) / kBackgroundFade) : 0.0;
     }
-    return b;
+}
+
+// The background traces of some waves of one channel, processed and (when
+// every one has it) recorded: the median of each sample over them, after
+// each wave has been moved by the whole samples its pulse lies off the
+// others' (the instrument's trigger is not exact to a sample).
+std::pair<std::vector<double>, std::vector<double>> backgroundsOf(const std::vector<std::vector<double>> &processed,
+                                                                  const std::vector<std::vector<double>> &original,
+                                                                  int n)
+{
+    std::vector<int> shifts(processed.size(), 0);
+    std::vector<double> first = medianOf(processed, shifts, n);
+    // The pulse and its ringing decide the shift, not what lies further on.
+    int peak = 0;
+    for (int i = 1; i < n / 3; ++i)
+        if (std::abs(first[size_t(i)]) > std::abs(first[size_t(peak)]))
+            peak = i;
+    const int span = std::min(n, peak + std::max(256, n / 8));
+    for (size_t w = 0; w < processed.size(); ++w)
+        shifts[w] = shiftAgainst(processed[w], first, span);
+    std::pair<std::vector<double>, std::vector<double>> out;
+    out.first = medianOf(processed, shifts, n);
+    fadeOut(out.first);
+    if (original.size() == processed.size()) {
+        out.second = medianOf(original, shifts, n);
+        fadeOut(out.second);
+    }
+    return out;
 }
 
 } // namespace
@@ -949,7 +1218,8 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         int n = 0;
         int background = -1; // index into `backgrounds`, -1: none
         Shape shape;
-        double originalZero = 0.0, originalScale = 0.0;
+        double originalZero = 0.0;
+        BackgroundFit processedFit, originalFit;
         std::vector<BandPower> bands;
         std::vector<double> noise;  // per band, this wave alone
         std::vector<int> durations; // per band, samples
@@ -982,10 +1252,10 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
 
     // The background traces: one per channel, processing and length, from
     // up to kMaxBackgroundWaves of its waves spread over the measure points.
-    struct Background {
-        std::vector<double> processed, original; // empty original: not every wave has a recording
+    struct ChannelBackground {
+        Background processed, original; // original inactive: not every wave has a recording
     };
-    std::vector<Background> backgrounds;
+    std::vector<ChannelBackground> backgrounds;
     if (options.useBackground) {
         std::map<std::tuple<int, qint64, int>, std::vector<std::pair<int, int>>> groups; // -> (point, wave)
         for (auto it = byPosition.constBegin(); it != byPosition.constEnd(); ++it) {
@@ -1010,10 +1280,11 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 if (recorded)
                     original.push_back(centredAtZero(w.original, n));
             }
-            Background b;
-            b.processed = backgroundOf(processed, n);
+            ChannelBackground b;
+            auto traces = backgroundsOf(processed, recorded ? original : std::vector<std::vector<double>>(), n);
+            b.processed = makeBackground(std::move(traces.first));
             if (recorded)
-                b.original = backgroundOf(original, n);
+                b.original = makeBackground(std::move(traces.second));
             for (const std::pair<int, int> &member : members)
                 waves[size_t(member.second)].background = int(backgrounds.size());
             backgrounds.push_back(std::move(b));
@@ -1026,21 +1297,21 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                     waves[size_t(byPosition.value(keyOf(in.measurePoint, in.channel)))].background;
         }
     }
-    auto processedBackground = [&](const Wave &w) -> const std::vector<double> * {
+    auto processedBackground = [&](const Wave &w) -> const Background * {
         return w.background >= 0 ? &backgrounds[size_t(w.background)].processed : nullptr;
     };
-    auto originalBackground = [&](const Wave &w) -> const std::vector<double> * {
-        return w.background >= 0 && !backgrounds[size_t(w.background)].original.empty()
+    auto originalBackground = [&](const Wave &w) -> const Background * {
+        return w.background >= 0 && backgrounds[size_t(w.background)].original.active > 0
             ? &backgrounds[size_t(w.background)].original
             : nullptr;
     };
     // What the detector looks at on a wave: the samples with the background
     // taken off, processed and recorded.
     auto processedOf = [&](const Wave &w) {
-        return Trace {w.samples, w.shape.zero, processedBackground(w), w.shape.scale};
+        return Trace {w.samples, w.shape.zero, processedBackground(w), &w.processedFit};
     };
     auto recordedOf = [&](const Wave &w) {
-        return Trace {w.original, w.originalZero, originalBackground(w), w.originalScale};
+        return Trace {w.original, w.originalZero, originalBackground(w), &w.originalFit};
     };
 
     // The analysed waves around wave k: the other channels of its measure
@@ -1080,22 +1351,17 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         if (!w.samples)
             return;
         std::vector<double> x;
-        w.shape = measure(w.samples, w.n, input[size_t(k)].edge, &x, processedBackground(w));
+        const std::vector<unsigned char> clipped = clippedNear(w.original ? w.original : w.samples, w.n);
+        w.shape = measure(w.samples, w.n, input[size_t(k)].edge, &x, processedBackground(w), &w.processedFit, clipped);
         if (!w.shape.analysed || constant(w.original, w.shape.n)) {
             w.shape.analysed = false;
             return;
         }
         if (w.original) {
             w.originalZero = zeroOf(w.original, w.shape.n);
-            if (const std::vector<double> *b = originalBackground(w)) {
-                const Trace t {w.original, w.originalZero};
-                double xb = 0.0, bb = 0.0;
-                for (int i = 0; i < w.shape.n && i < int(b->size()); ++i) {
-                    xb += t.at(i) * (*b)[size_t(i)];
-                    bb += (*b)[size_t(i)] * (*b)[size_t(i)];
-                }
-                w.originalScale = bb > 0.0 ? std::clamp(xb / bb, 0.0, 4.0) : 0.0;
-            }
+            if (const Background *b = originalBackground(w))
+                w.originalFit = fitBackground(Trace {w.original, w.originalZero}.all(w.shape.n), *b, w.shape.n,
+                                              w.shape.period, clipped);
         }
         w.bands = bandPowers(x, w.shape);
         w.noise = ownNoise(w.bands);

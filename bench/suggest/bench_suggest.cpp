@@ -49,6 +49,7 @@ struct Config {
     SynthOptions o;
     int noiseKind = 0;
     int band = 0;
+    bool varying = false; // the direct pulse differs from wave to wave
 };
 
 // Survey `index` of the set: every property drawn from its own seed.
@@ -131,6 +132,15 @@ Config makeConfig(int index, quint32 seed)
             cave.height = 0.0;
         o.caves << cave;
     }
+    // In half of the surveys the direct pulse differs from wave to wave as
+    // in the field: each channel rings in its own way, and the pulse moves
+    // by up to a sample or two and changes its strength a little.
+    c.varying = pick(2) == 0;
+    if (c.varying) {
+        o.ringingSpread = uni(0.1, 0.4);
+        o.pulseJitter = uni(0.5e-6, 4e-6);
+        o.pulseSpread = uni(0.05, 0.2);
+    }
     return c;
 }
 
@@ -142,7 +152,7 @@ struct WaveResult {
     int error = 0;           // suggestion minus arrival, samples
     double confidence = 0.0; // of any suggestion (0: none)
     bool atAnEcho = false;   // the suggestion, whatever its confidence, lies at the earliest echo
-    int wavelet = 0, noiseKind = 0, band = 0;
+    int wavelet = 0, noiseKind = 0, band = 0, varying = 0;
     bool nearArrival = false; // the earliest echo arrives before 1 ms
     // The cave's floor: the second echo of the wave.
     bool hasBottom = false;
@@ -284,12 +294,14 @@ void printBreakdown(const char *title, const std::vector<WaveResult> &waves, Key
 // Recall by arrival time, in noise inside the band, and of the floors.
 void printFigures(const std::vector<WaveResult> &waves)
 {
-    Tally near, far, band34, band4, mixed34, mixed4;
+    Tally near, far, band34, band4, mixed34, mixed4, nearBy[2];
     int bottoms = 0, bottomsFound = 0, floorSuggestions = 0, floorsRight = 0, single = 0, singleFloors = 0;
     for (const WaveResult &w : waves) {
         const bool counted = !w.hasEcho || w.snrRaw >= kHeadlineSnr;
         if (w.hasEcho && counted)
             (w.nearArrival ? near : far).add(w);
+        if (w.hasEcho && counted && w.nearArrival)
+            nearBy[w.varying].add(w);
         if (w.hasEcho && w.snrRaw >= 3.0 && (w.noiseKind == 1 || w.noiseKind == 2)) {
             Tally &t = w.noiseKind == 1 ? (w.snrRaw < 4.0 ? band34 : band4) : (w.snrRaw < 4.0 ? mixed34 : mixed4);
             t.add(w);
@@ -310,6 +322,8 @@ void printFigures(const std::vector<WaveResult> &waves)
     std::printf("by arrival (raw snr >= 3): near (before 1 ms) recall=%.3f precision=%.3f (%d waves), far "
                 "recall=%.3f precision=%.3f (%d waves)\n",
                 near.recall(), near.precision(), near.waves, far.recall(), far.precision(), far.waves);
+    std::printf("near arrivals: steady pulse recall=%.3f (%d), varying pulse recall=%.3f (%d)\n", nearBy[0].recall(),
+                nearBy[0].waves, nearBy[1].recall(), nearBy[1].waves);
     std::printf("in-band noise: recall 3-4=%.3f (%d) 4+=%.3f (%d); mixed: recall 3-4=%.3f (%d) 4+=%.3f (%d)\n",
                 band34.recall(), band34.waves, band4.recall(), band4.waves, mixed34.recall(), mixed34.waves,
                 mixed4.recall(), mixed4.waves);
@@ -411,6 +425,7 @@ int main(int argc, char *argv[])
             w.wavelet = int(c.o.wavelet);
             w.noiseKind = c.noiseKind;
             w.band = c.band;
+            w.varying = c.varying ? 1 : 0;
             w.hasEcho = !t->echoes.isEmpty();
             w.suggested = found[k].isValid() && found[k].confidence >= dsp::kRecommendedConfidence;
             w.confidence = found[k].isValid() ? found[k].confidence : 0.0;
@@ -444,11 +459,11 @@ int main(int argc, char *argv[])
                 const WaveBlock &o = *m.waveGroupAt(a.nMeasurePoint)->blocks[a.nChannel];
                 const dsp::TraceAnalysis ta = dsp::analyseTrace(b.nData, b.nDataCnt, o.nData, a.nFilterOrder / 2);
                 std::printf("%s s%d p%d c%d wl=%d f=%.0f bw=%.2f band=%d-%d noise=%d ring=%.2f/%.2fms snr=%.1f/%.1f "
-                            "sugg=%d conf=%.2f start=%d P=%d W=%d sd=%.0f truth:",
+                            "var=%d sugg=%d conf=%.2f start=%d P=%d W=%d sd=%.0f truth:",
                             missed ? "missed" : "false", s, a.nMeasurePoint, a.nChannel, int(c.o.wavelet),
                             c.o.frequency, c.o.bandwidth, c.o.lowFreq, c.o.highFreq, c.noiseKind, c.o.ringing,
-                            c.o.ringingDecay * 1e3, w.snrRaw, w.snrFiltered, found[k].sample, found[k].confidence,
-                            ta.searchStart, ta.period, ta.pulseWidth, ta.noise);
+                            c.o.ringingDecay * 1e3, w.snrRaw, w.snrFiltered, int(c.varying), found[k].sample,
+                            found[k].confidence, ta.searchStart, ta.period, ta.pulseWidth, ta.noise);
                 for (const SynthEcho &x : t->echoes)
                     std::printf(" %d(%.0f)", x.arrival, x.peak);
                 std::printf(" candidates:");
@@ -478,6 +493,9 @@ int main(int argc, char *argv[])
         "by noise", waves, [](const WaveResult &w) { return w.noiseKind; }, kNoiseKinds, 3);
     printBreakdown(
         "by filter band", waves, [](const WaveResult &w) { return w.band; }, kBands, 3);
+    const char *const pulses[] = {"steady", "varying"};
+    printBreakdown(
+        "by direct pulse", waves, [](const WaveResult &w) { return w.varying; }, pulses, 2);
     printFigures(waves);
     const double ms = timing ? detectorMsPer1000Points(dir.path()) : 0.0;
     std::printf("suggest: precision=%.3f recall=%.3f quiet=%.3f snr=%g ms_per_1000pts=%.1f\n", headline.precision(),
