@@ -38,6 +38,11 @@ std::vector<dsp::FlawWave> detectorInput(const WaveGroupList &filtered, const Wa
         w.processing = processingKey(*info);
         // The filter saw past the end of the wave over its last half length.
         w.edge = int(info->nFilterOrder) / 2;
+        if (info->nMeasurePoint >= 0 && info->nMeasurePoint < filtered.size() && filtered.at(info->nMeasurePoint)) {
+            const qint32 speed = filtered.at(info->nMeasurePoint)->head.nWaveSpeed;
+            if (speed >= qint32(kMinWaveSpeed) && speed <= qint32(kMaxWaveSpeed))
+                w.waveSpeed = speed;
+        }
         const WaveBlock *b = blockOf(filtered, info->nMeasurePoint, info->nChannel);
         if (!b)
             continue;

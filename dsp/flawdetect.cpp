@@ -253,8 +253,9 @@ struct Shape {
     int width = 0; // of the direct pulse, samples
     int s0 = 0;    // searched: s0..s1-1
     int s1 = 0;
-    double noise = 0.0;      // standard deviation, sample units
-    bool subtracted = false; // the background trace was taken off
+    double noise = 0.0;         // standard deviation, sample units
+    bool subtracted = false;    // the background trace was taken off
+    double bandFrequency = 0.0; // the bands lie around this (0: the pulse's frequency)
     // What is left of the background, every kGrid-th sample from s0: its
     // power over the noise's (missing values: none left).
     std::vector<float> residual;
@@ -713,7 +714,7 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
     for (double ratio : kBandCentres) {
         for (double relative : kBandWidths) {
             BandPower b;
-            b.centre = ratio * s.frequency;
+            b.centre = ratio * (s.bandFrequency > 0.0 ? s.bandFrequency : s.frequency);
             b.sigma = relative * b.centre;
             if (b.centre + b.sigma >= 0.5 * kSampleRate || b.sigma < 2.0 * binHz) {
                 b.used = false;
@@ -1170,6 +1171,16 @@ std::pair<std::vector<double>, std::vector<double>> backgroundsOf(const std::vec
     return out;
 }
 
+// The sample of wave `to` at the depth of sample i of wave `from`: their
+// times scale with the wave speeds recorded for their measure points.
+int sameDepth(int i, const FlawWave &from, const FlawWave &to)
+{
+    if (from.waveSpeed <= 0.0 || to.waveSpeed <= 0.0)
+        return i;
+    const double ratio = from.waveSpeed / to.waveSpeed;
+    return ratio > 0.8 && ratio < 1.25 ? int(std::lround(i * ratio)) : i;
+}
+
 } // namespace
 
 double sampleDepthMetres(int sample, double waveSpeed) { return sample * 0.002 * waveSpeed / 2000.0; }
@@ -1345,7 +1356,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         }
     };
 
-    // The bands of every wave, with the noise of each on that wave alone.
+    // Each wave's pulse, its background and its noise.
     forAll([&](int k) {
         Wave &w = waves[size_t(k)];
         if (!w.samples)
@@ -1363,6 +1374,31 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 w.originalFit = fitBackground(Trace {w.original, w.originalZero}.all(w.shape.n), *b, w.shape.n,
                                               w.shape.period, clipped);
         }
+    });
+
+    // The bands lie around the pulse's frequency as the waves processed
+    // alike show it (their median): the same for all of them, so that their
+    // noise levels can be pooled band by band, and steady where the pulse
+    // or the ringing of one wave or channel looks a little different.
+    {
+        std::map<qint64, std::vector<double>> frequencies;
+        for (int k = 0; k < count; ++k)
+            if (waves[size_t(k)].shape.analysed)
+                frequencies[input[size_t(k)].processing].push_back(waves[size_t(k)].shape.frequency);
+        std::map<qint64, double> common;
+        for (auto &f : frequencies)
+            common[f.first] = median(f.second);
+        for (int k = 0; k < count; ++k)
+            if (waves[size_t(k)].shape.analysed)
+                waves[size_t(k)].shape.bandFrequency = common[input[size_t(k)].processing];
+    }
+
+    // The bands of every wave, with the noise of each on that wave alone.
+    forAll([&](int k) {
+        Wave &w = waves[size_t(k)];
+        if (!w.shape.analysed)
+            return;
+        const std::vector<double> x = processedOf(w).all(w.shape.n);
         w.bands = bandPowers(x, w.shape);
         w.noise = ownNoise(w.bands);
         w.durations = durationsOf(w.bands);
@@ -1429,11 +1465,11 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 confidence[c] = logistic(cand.echo.evidence);
                 continue;
             }
-            const size_t cell = size_t(cand.echo.peak / kGrid);
             double support = 0.0;
             around(k, 1, [&](int j, int dp) {
                 const std::vector<float> &shows = waves[size_t(j)].shows;
                 const bool sameChannel = input[size_t(j)].channel == input[size_t(k)].channel;
+                const size_t cell = size_t(sameDepth(cand.echo.peak, input[size_t(k)], input[size_t(j)]) / kGrid);
                 if (cell < shows.size() && (dp == 0 || sameChannel))
                     support += (sameChannel ? 1.0 : kSamePointWeight) * double(shows[cell]);
             });

@@ -47,6 +47,10 @@ struct FlawWave {
     // The last `edge` samples (where the filter saw past the end of the wave)
     // are not searched.
     int edge = 0;
+    // The wave speed recorded for the measure point (m/s), 0 when unknown:
+    // a cave lies at the same depth under neighbouring points, so its echo
+    // arrives later where the speed is lower.
+    double waveSpeed = 0.0;
 };
 
 struct SuggestOptions {
