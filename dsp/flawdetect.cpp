@@ -74,10 +74,11 @@ constexpr double kThreshold = 14.0;
 constexpr double kScale = 1.5;
 constexpr double kSpikeLogOdds = -2.0; // a confidence of 0.12: below what is reported
 constexpr double kSupportFloor = 5.0;
-constexpr double kSupportCap = 4.0;
-constexpr double kMaxSupport = 8.0;
+constexpr double kSupportCap = 6.0;
+constexpr double kMaxSupport = 10.0;
 constexpr double kSamePointWeight = 0.7;
 constexpr int kSupportTolerance = 32;
+constexpr double kSupportRatio = 4.0;
 
 // A floor inside the top's hump: log-odds (strength of the wide band's
 // envelope rising again after the top - kHumpThreshold) / kScale.
@@ -928,6 +929,10 @@ std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &d
             return std::clamp(j, 0, count - 1);
         };
         int rise = fallsOff(-1, kRise);
+        // A maximum that has not risen out of anything since the search
+        // began is what is left of the pulse, not an echo.
+        if (rise == 0 && v[0] > kRise * top)
+            continue;
         bool floorOnly = false;
         if (rise < 0) {
             // On the tail of something stronger: a floor echo if the
@@ -1438,8 +1443,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         for (size_t i = 0; i < w.strength.value.size(); ++i) {
             const size_t cell = size_t((w.strength.first + int(i) * kGrid) / kGrid);
             if (cell < evidence.size())
-                evidence[cell] =
-                    std::max(evidence[cell], float(std::clamp(w.strength.value[i] - kSupportFloor, 0.0, kSupportCap)));
+                evidence[cell] = std::max(evidence[cell], w.strength.value[i]);
         }
         for (const Candidate &c : w.candidates) {
             if (!c.echo.spike)
@@ -1470,8 +1474,15 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 const std::vector<float> &shows = waves[size_t(j)].shows;
                 const bool sameChannel = input[size_t(j)].channel == input[size_t(k)].channel;
                 const size_t cell = size_t(sameDepth(cand.echo.peak, input[size_t(k)], input[size_t(j)]) / kGrid);
-                if (cell < shows.size() && (dp == 0 || sameChannel))
-                    support += (sameChannel ? 1.0 : kSamePointWeight) * double(shows[cell]);
+                if (cell >= shows.size() || (dp != 0 && !sameChannel))
+                    return;
+                // A neighbour that sees an echo far stronger than this wave
+                // does says that the cave would show clearly here too: it
+                // does not support a faint maximum at that depth.
+                const double seen = double(shows[cell]);
+                if (seen > kSupportRatio * cand.echo.strength)
+                    return;
+                support += (sameChannel ? 1.0 : kSamePointWeight) * std::clamp(seen - kSupportFloor, 0.0, kSupportCap);
             });
             confidence[c] = logistic(cand.echo.evidence + std::min(support, kMaxSupport) / kScale);
         }
