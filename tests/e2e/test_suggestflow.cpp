@@ -133,8 +133,9 @@ void TestSuggestFlow::initTestCase()
     QVERIFY(m_dir.isValid());
     qputenv("KVR_DATA_ROOT", m_dir.filePath(QStringLiteral("root/")).toUtf8());
     SystemConfig::instance().init(m_dir.filePath(QStringLiteral("param_config.xml")));
-    // A clear cave with its floor under the first two points, a faint echo
-    // on one wave of the third, nothing under the last.
+    // A clear cave with its floor under the first two points, nothing under
+    // the third, a faint echo on one wave of the last (away from the clear
+    // cave's floor, which would support it).
     SynthOptions o;
     o.points = 4;
     o.samples = 1024;
@@ -144,9 +145,9 @@ void TestSuggestFlow::initTestCase()
     clear.lastPoint = 1;
     SynthCave faint;
     faint.depth = 2.5;
-    faint.amplitude = 1100.0; // a middling confidence
+    faint.amplitude = 800.0; // a middling confidence
     faint.height = 0.0;
-    faint.firstPoint = faint.lastPoint = 2;
+    faint.firstPoint = faint.lastPoint = 3;
     faint.channelMask = 0x1;
     o.caves = {clear, faint};
     m_survey = m_dir.filePath(QStringLiteral("caves.ard"));
