@@ -296,11 +296,37 @@ double zeroOf(const qint32 *samples, int n)
 struct Background {
     std::vector<double> b, d1, d2;
     int active = 0;
+    int pulseEnd = 0; // where the pulse's energy is down to a quarter
+    int period = 0;   // samples per cycle of the pulse
 };
+
+// Where the pulse of trace b ends (its energy over a cycle down to a
+// quarter of its peak), and the samples per cycle.
+int pulseEndOf(const std::vector<double> &b, int *period)
+{
+    const int n = int(b.size());
+    int peak = 0;
+    for (int i = 1; i < n / 3; ++i)
+        if (std::abs(b[size_t(i)]) > std::abs(b[size_t(peak)]))
+            peak = i;
+    *period = std::max(4,
+                       halfCyclePeriod(b, std::max(0, peak - 512), std::min(n, peak + 512),
+                                       0.25 * std::abs(b[size_t(std::min(peak, n - 1))])));
+    std::vector<double> prefix(size_t(n) + 1, 0.0);
+    for (int i = 0; i < n; ++i)
+        prefix[size_t(i) + 1] = prefix[size_t(i)] + b[size_t(i)] * b[size_t(i)];
+    const double top = windowEnergy(prefix, n, peak, *period);
+    int end = peak;
+    while (end + 1 < n && windowEnergy(prefix, n, end + 1, *period) >= 0.25 * top)
+        ++end;
+    return end;
+}
 
 Background makeBackground(std::vector<double> b)
 {
     Background r;
+    if (!b.empty())
+        r.pulseEnd = pulseEndOf(b, &r.period);
     const int n = int(b.size());
     r.d1.assign(size_t(n), 0.0);
     r.d2.assign(size_t(n), 0.0);
@@ -337,6 +363,22 @@ struct BackgroundFit {
         const size_t u = size_t(j);
         return bg.b[u] - fraction * bg.d1[u] + 0.5 * fraction * fraction * bg.d2[u];
     }
+    // How much of sample i belongs to the pulse (1) rather than to its
+    // ringing (0).
+    double pulseShare(int i) const
+    {
+        if (i < split)
+            return 1.0;
+        if (i >= split + taper)
+            return 0.0;
+        return 0.5 + 0.5 * std::cos(kPi * (i - split + 0.5) / taper);
+    }
+    double ringingScale(int i) const
+    {
+        const int k = std::min(i / step, int(scale.size()) - 1), k1 = std::min(k + 1, int(scale.size()) - 1);
+        const double f = std::clamp(double(i - k * step) / step, 0.0, 1.0);
+        return (1.0 - f) * scale[size_t(k)] + f * scale[size_t(k1)];
+    }
     double at(const Background &bg, int i) const
     {
         if (!used)
@@ -344,10 +386,15 @@ struct BackgroundFit {
         const double m = moved(bg, i);
         if (m == 0.0)
             return 0.0;
-        const int k = std::min(i / step, int(scale.size()) - 1), k1 = std::min(k + 1, int(scale.size()) - 1);
-        const double f = std::clamp(double(i - k * step) / step, 0.0, 1.0);
-        return ((1.0 - f) * scale[size_t(k)] + f * scale[size_t(k1)]) * m;
+        const double w = pulseShare(i);
+        return (w * pulseScale + (1.0 - w) * ringingScale(i)) * m;
     }
+
+    // The pulse (up to `split`, fading over `taper` samples) and its ringing
+    // are scaled apart: their strengths differ from wave to wave.
+    int split = 0;
+    int taper = 1;
+    double pulseScale = 0.0;
 };
 
 constexpr int kMaxShift = 6; // whole samples a wave's pulse may lie off the background's
@@ -370,7 +417,7 @@ std::vector<unsigned char> clippedNear(const qint32 *samples, int n)
 // lies (whole samples by correlation, then the fraction by least squares),
 // then its scale, in overlapping windows of a few periods drawn towards the
 // scale over the whole wave where the background is weak against the noise.
-BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, int n, int period,
+BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, int n, int period, int pulseEnd,
                             const std::vector<unsigned char> &clipped)
 {
     BackgroundFit fit;
@@ -420,40 +467,85 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
             break;
         fit.fraction = std::clamp(fit.fraction + c / a, -1.0, 1.0);
     }
-    // The scale over the whole wave, then in windows.
-    double xg = 0.0, gg = 0.0;
+    // The scales of the pulse and of its ringing over the whole wave, then
+    // that of the ringing in windows.
+    fit.split = std::max(0, pulseEnd);
+    fit.taper = std::max(4, period);
+    double pp = 0.0, pr = 0.0, rr = 0.0, xp = 0.0, xr = 0.0;
     for (int i = 0; i < last; ++i) {
         if (!usable(i))
             continue;
-        const double g = fit.moved(bg, i);
-        xg += x[size_t(i)] * g;
-        gg += g * g;
+        const double g = fit.moved(bg, i), w = fit.pulseShare(i);
+        const double gp = w * g, gr = (1.0 - w) * g;
+        pp += gp * gp;
+        pr += gp * gr;
+        rr += gr * gr;
+        xp += x[size_t(i)] * gp;
+        xr += x[size_t(i)] * gr;
     }
-    if (gg <= 0.0)
+    if (pp + rr <= 0.0)
         return fit;
-    const double overall = std::clamp(xg / gg, 0.0, 4.0);
+    double ringing = 0.0;
+    const double det = pp * rr - pr * pr;
+    if (pp > 0.0 && rr > 0.0 && det > 1e-9 * pp * rr) {
+        fit.pulseScale = std::clamp((xp * rr - xr * pr) / det, 0.0, 4.0);
+        ringing = std::clamp((pp * xr - pr * xp) / det, 0.0, 4.0);
+    } else {
+        const double overall = std::clamp((xp + xr) / (pp + rr + 2.0 * pr), 0.0, 4.0);
+        fit.pulseScale = ringing = overall;
+    }
     const double noise = std::max(kMinNoise, noiseLevel(x, n / 2, n, 8));
+    // An echo inside the ringing must not be taken for more ringing: the
+    // samples that the fit leaves far off count less (weights that halve
+    // with every doubling beyond twice the typical misfit), twice over.
+    std::vector<double> trust(size_t(last), 1.0);
+    for (int round = 0; round < 2; ++round) {
+        std::vector<double> misfit;
+        for (int i = 0; i < last; ++i) {
+            const double g = fit.moved(bg, i), share = fit.pulseShare(i);
+            if (usable(i) && share < 1.0 && std::abs(g) > noise)
+                misfit.push_back(std::abs(x[size_t(i)] - (share * fit.pulseScale + (1.0 - share) * ringing) * g));
+        }
+        if (misfit.size() < 8)
+            break;
+        const double typical = std::max(noise, kGaussMad * median(misfit));
+        double wxr = 0.0, wrr = 0.0;
+        for (int i = 0; i < last; ++i) {
+            const double g = fit.moved(bg, i), share = fit.pulseShare(i);
+            const double e = std::abs(x[size_t(i)] - (share * fit.pulseScale + (1.0 - share) * ringing) * g);
+            trust[size_t(i)] = e > 2.0 * typical ? 2.0 * typical / e : 1.0;
+            if (!usable(i))
+                continue;
+            const double gr = (1.0 - share) * g;
+            wxr += trust[size_t(i)] * (x[size_t(i)] - fit.pulseScale * share * g) * gr;
+            wrr += trust[size_t(i)] * gr * gr;
+        }
+        if (wrr > 0.0)
+            ringing = std::clamp(wxr / wrr, 0.0, 4.0);
+    }
     fit.step = std::max(8, 2 * period);
     const int windows = last / fit.step + 2;
-    fit.scale.assign(size_t(windows), overall);
+    fit.scale.assign(size_t(windows), ringing);
     const int half = 2 * fit.step;
     for (int k = 0; k < windows; ++k) {
         const int centre = k * fit.step;
         double wxg = 0.0, wgg = 0.0, weights = 0.0;
         for (int i = std::max(0, centre - half + 1); i < std::min(last, centre + half); ++i) {
-            const double w = 1.0 - std::abs(i - centre) / double(half);
+            const double w = (1.0 - std::abs(i - centre) / double(half)) * trust[size_t(i)];
             weights += w;
             if (!usable(i))
                 continue;
-            const double g = fit.moved(bg, i);
-            wxg += w * x[size_t(i)] * g;
-            wgg += w * g * g;
+            const double g = fit.moved(bg, i), share = fit.pulseShare(i);
+            const double gr = (1.0 - share) * g;
+            const double rest = x[size_t(i)] - fit.pulseScale * share * g;
+            wxg += w * rest * gr;
+            wgg += w * gr * gr;
         }
-        // Where the background is no stronger than twice the noise, the
-        // overall scale counts as much as the window.
+        // Where the ringing is no stronger than twice the noise, its scale
+        // over the whole wave counts as much as the window.
         const double pull = 4.0 * noise * noise * weights;
         if (wgg + pull > 0.0)
-            fit.scale[size_t(k)] = std::clamp((wxg + pull * overall) / (wgg + pull), 0.0, 4.0);
+            fit.scale[size_t(k)] = std::clamp((wxg + pull * ringing) / (wgg + pull), 0.0, 4.0);
     }
     fit.used = true;
     return fit;
@@ -581,18 +673,26 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     }
     if (pulsePeak <= 0.0)
         return r;
+    // Near the start of the wave the windows are cut off and several give
+    // the same energy: the strongest sample says where the pulse is.
+    if (energy(k0, period) >= 0.9 * pulsePeak)
+        p0 = k0;
     int r1 = p0;
     while (r1 + 1 < n && energy(r1 + 1, period) >= 0.25 * pulsePeak)
         ++r1;
     // The pulse may start before the recording does: its width from the
     // falling half.
-    const int width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
+    int width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
     const double pulseEnergy = energy(p0, width);
     std::vector<double> modelPrefix; // of the background taken off, squared
     if (background && fit && background->active > 0) {
-        *fit = fitBackground(x, *background, n, period, clipped);
+        *fit = fitBackground(x, *background, n, period, background->pulseEnd + period / 2, clipped);
         if (fit->used) {
             r.subtracted = true;
+            // The pulse ends where the channel's pulse ends: an echo right
+            // after it does not make it longer.
+            r1 = std::clamp(background->pulseEnd + fit->shift, p0, r1);
+            width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
             modelPrefix.assign(size_t(n) + 1, 0.0);
             for (int i = 0; i < n; ++i) {
                 const double m = fit->at(*background, i);
@@ -641,7 +741,10 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     }
     const int quietFrom = std::min(n, end + width);
     r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 8)) : noise0;
-    r.s0 = std::min(n, end + width / 2);
+    // With the background taken off, what is left of the pulse still
+    // differs from wave to wave right after it: the search starts three
+    // quarters of a pulse width after its end (half of one without).
+    r.s0 = std::min(n, end + (r.subtracted ? 3 * width / 4 : width / 2));
     // Neither the last half filter length (where the filter saw past the end
     // of the wave) is searched.
     r.s1 = std::max(r.s0, n - std::max(width / 2, std::clamp(edge, 0, n / 4)));
@@ -1087,24 +1190,6 @@ constexpr int kMinBackgroundWaves = 5;
 constexpr int kMaxBackgroundWaves = 31;
 constexpr int kBackgroundFade = 64; // samples over which the background is faded out
 
-// Whole samples by which wave x lies off the reference r (over the first n
-// samples): the shift, within kMaxShift, that correlates best.
-int shiftAgainst(const std::vector<double> &x, const std::vector<double> &r, int n)
-{
-    int shift = 0;
-    double best = -1.0;
-    for (int s = -kMaxShift; s <= kMaxShift; ++s) {
-        double xr = 0.0;
-        for (int i = std::max(0, s); i < std::min(n, n + s); ++i)
-            xr += x[size_t(i)] * r[size_t(i - s)];
-        if (xr > best) {
-            best = xr;
-            shift = s;
-        }
-    }
-    return shift;
-}
-
 // The median, sample by sample, of waves each moved back by its shift.
 std::vector<double> medianOf(const std::vector<std::vector<double>> &waves, const std::vector<int> &shifts, int n)
 {
@@ -1148,29 +1233,61 @@ void fadeOut(std::vector<double> &b)
     }
 }
 
+// Wave x brought onto a reference it was fitted to: moved back by the
+// fit's shift and fraction and divided by its scales.
+std::vector<double> alignedTo(const std::vector<double> &x, const BackgroundFit &fit, int n)
+{
+    std::vector<double> y(size_t(n), 0.0);
+    for (int j = 0; j < n; ++j) {
+        const int i = std::clamp(j + fit.shift, 1, n - 2);
+        const double d1 = 0.5 * (x[size_t(i + 1)] - x[size_t(i - 1)]);
+        const double d2 = x[size_t(i + 1)] - 2.0 * x[size_t(i)] + x[size_t(i - 1)];
+        const double v = x[size_t(i)] + fit.fraction * d1 + 0.5 * fit.fraction * fit.fraction * d2;
+        const double w = fit.pulseShare(i);
+        const double a = w * fit.pulseScale + (1.0 - w) * fit.ringingScale(i);
+        y[size_t(j)] = a > 0.05 ? v / a : v;
+    }
+    return y;
+}
+
+// The median, sample by sample, of waves each brought onto a first median
+// of them: moved by the whole samples and the fraction its pulse lies off
+// (the instrument's trigger is not exact to a sample) and divided by the
+// strength of its pulse and of its ringing.
+std::vector<double> alignedMedian(const std::vector<std::vector<double>> &waves, int n)
+{
+    std::vector<int> shifts(waves.size(), 0);
+    std::vector<double> first = medianOf(waves, shifts, n);
+    int period = 0;
+    const int end = pulseEndOf(first, &period);
+    std::vector<double> faded = first;
+    fadeOut(faded);
+    const Background reference = makeBackground(std::move(faded));
+    std::vector<std::vector<double>> aligned;
+    aligned.reserve(waves.size());
+    for (const std::vector<double> &x : waves) {
+        const BackgroundFit fit = fitBackground(x, reference, n, period, end + period / 2, {});
+        if (fit.used) {
+            aligned.push_back(alignedTo(x, fit, n));
+        } else {
+            aligned.push_back(x);
+        }
+    }
+    return medianOf(aligned, std::vector<int>(waves.size(), 0), n);
+}
+
 // The background traces of some waves of one channel, processed and (when
-// every one has it) recorded: the median of each sample over them, after
-// each wave has been moved by the whole samples its pulse lies off the
-// others' (the instrument's trigger is not exact to a sample).
+// every one has it) recorded: the median of each sample over them, each
+// brought onto the others first.
 std::pair<std::vector<double>, std::vector<double>> backgroundsOf(const std::vector<std::vector<double>> &processed,
                                                                   const std::vector<std::vector<double>> &original,
                                                                   int n)
 {
-    std::vector<int> shifts(processed.size(), 0);
-    std::vector<double> first = medianOf(processed, shifts, n);
-    // The pulse and its ringing decide the shift, not what lies further on.
-    int peak = 0;
-    for (int i = 1; i < n / 3; ++i)
-        if (std::abs(first[size_t(i)]) > std::abs(first[size_t(peak)]))
-            peak = i;
-    const int span = std::min(n, peak + std::max(256, n / 8));
-    for (size_t w = 0; w < processed.size(); ++w)
-        shifts[w] = shiftAgainst(processed[w], first, span);
     std::pair<std::vector<double>, std::vector<double>> out;
-    out.first = medianOf(processed, shifts, n);
+    out.first = alignedMedian(processed, n);
     fadeOut(out.first);
     if (original.size() == processed.size()) {
-        out.second = medianOf(original, shifts, n);
+        out.second = alignedMedian(original, n);
         fadeOut(out.second);
     }
     return out;
@@ -1377,7 +1494,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             w.originalZero = zeroOf(w.original, w.shape.n);
             if (const Background *b = originalBackground(w))
                 w.originalFit = fitBackground(Trace {w.original, w.originalZero}.all(w.shape.n), *b, w.shape.n,
-                                              w.shape.period, clipped);
+                                              w.shape.period, w.processedFit.split, clipped);
         }
     });
 

@@ -153,6 +153,21 @@ void TestFlawDetect::generatedWaves_data()
     o.caves = {caveAt(0.6, 1000.0, 0.0, 3)}; // arrives while the ringing is about three times as strong
     QTest::newRow("echo inside the ringing") << o << true << false;
 
+    // In the field no two waves carry quite the same pulse: it moves by a
+    // fraction of a sample or two and its strength and ringing differ.
+    o = sevenPoints();
+    o.ringing = 0.4;
+    o.ringingDecay = 0.3e-3;
+    o.ringingSpread = 0.3;
+    o.pulseJitter = 3e-6;
+    o.pulseSpread = 0.15;
+    o.pulseAmplitude = 12000.0;
+    QTest::newRow("pulse differing from wave to wave, no echo") << o << false << false;
+    // What is left of the background there is counted as noise: an echo
+    // about as strong as the ringing there stands out of it.
+    o.caves = {caveAt(1.0, 1500.0, 0.0, 3)};
+    QTest::newRow("echo inside the ringing of a pulse differing from wave to wave") << o << true << false;
+
     o = sevenPoints();
     o.caves = {caveAt(1.0, 1000.0, 0.0, 3)}; // 0.3 ms after the pulse has passed
     QTest::newRow("echo 0.3 ms after the pulse") << o << true << false;
