@@ -300,11 +300,16 @@ namespace {
 void complexInPlace(const ComplexFft &plan, double *data, bool inverse)
 {
     const int n = plan.size();
-    std::vector<double> re(static_cast<size_t>(n)), im(static_cast<size_t>(n));
-    plan.transform(data, re.data(), im.data(), inverse);
+    // Split output, reused by the calling thread (apart from the other
+    // scratch buffers, which callers and the real transforms use).
+    thread_local std::vector<double> split;
+    if (split.size() < size_t(2 * n))
+        split.resize(size_t(2 * n));
+    double *re = split.data(), *im = re + n;
+    plan.transform(data, re, im, inverse);
     for (int k = 0; k < n; ++k) {
-        data[2 * k] = re[size_t(k)];
-        data[2 * k + 1] = im[size_t(k)];
+        data[2 * k] = re[k];
+        data[2 * k + 1] = im[k];
     }
 }
 } // namespace
