@@ -625,7 +625,9 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
             return r;
         x.resize(size_t(n));
     }
-    std::vector<double> prefix(size_t(n) + 1, 0.0);
+    // Working arrays reused by the calling thread from wave to wave.
+    thread_local std::vector<double> prefix, modelPrefix;
+    prefix.assign(size_t(n) + 1, 0.0);
     for (int i = 0; i < n; ++i)
         prefix[size_t(i) + 1] = prefix[size_t(i)] + x[size_t(i)] * x[size_t(i)];
     if (prefix[size_t(n)] <= 0.0)
@@ -684,7 +686,7 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // falling half.
     int width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
     const double pulseEnergy = energy(p0, width);
-    std::vector<double> modelPrefix; // of the background taken off, squared
+    modelPrefix.clear(); // of the background taken off, squared
     if (background && fit && background->active > 0) {
         *fit = fitBackground(x, *background, n, period, background->pulseEnd + period / 2, clipped);
         if (fit->used) {
@@ -937,11 +939,18 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
             continue;
         const int last = int(p.power.size()) - 1;
         const double inverse = 1.0 / noise[b];
+        // The step is a power of two (a transform length over another): a
+        // shift divides by it and its reciprocal is exact.
+        int shift = 0;
+        while ((1 << shift) < p.step)
+            ++shift;
+        const double perStep = 1.0 / p.step;
         for (int i = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid); i < count; ++i) {
-            // Linear between the band's own values.
+            // Linear between the band's own values (offset >= 0: the band
+            // starts at or before s0).
             const int offset = s.s0 + i * kGrid - p.first;
-            const int j = std::min(offset / p.step, last), k = std::min(j + 1, last);
-            const double f = double(offset - j * p.step) / p.step;
+            const int j = std::min(offset >> shift, last), k = std::min(j + 1, last);
+            const double f = double(offset - j * p.step) * perStep;
             float v = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
             if (size_t(i) < s.residual.size())
                 v /= 1.0f + s.residual[size_t(i)];
@@ -1533,15 +1542,18 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         if (w.bands.empty())
             return;
         std::vector<double> noise = w.noise;
+        std::vector<const std::vector<double> *> pool; // the neighbours' noise, looked up once for all bands
+        around(k, kPoolPoints, [&](int j, int) {
+            if (sameFilter(k, j) && waves[size_t(j)].noise.size() == noise.size())
+                pool.push_back(&waves[size_t(j)].noise);
+        });
         for (size_t b = 0; b < noise.size(); ++b) {
             if (w.noise[b] <= 0.0)
                 continue;
             std::vector<double> level = {w.noise[b]};
-            around(k, kPoolPoints, [&](int j, int) {
-                const std::vector<double> &other = waves[size_t(j)].noise;
-                if (sameFilter(k, j) && other.size() == noise.size() && other[b] > 0.0)
-                    level.push_back(other[b]);
-            });
+            for (const std::vector<double> *other : pool)
+                if ((*other)[b] > 0.0)
+                    level.push_back((*other)[b]);
             noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
         }
         w.strength = strengthOf(w.shape, w.bands, noise);
