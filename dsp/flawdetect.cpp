@@ -489,7 +489,7 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     const double det = pp * rr - pr * pr;
     if (pp > 0.0 && rr > 0.0 && det > 1e-9 * pp * rr) {
         fit.pulseScale = std::clamp((xp * rr - xr * pr) / det, 0.0, 4.0);
-        ringing = std::clamp((pp * xr - pr * xp) / det, 0.0, 4.0);
+        ringing = std::clamp((pp * xr - pr * xp) / det, 0.5 * fit.pulseScale, 2.0 * fit.pulseScale);
     } else {
         const double overall = std::clamp((xp + xr) / (pp + rr + 2.0 * pr), 0.0, 4.0);
         fit.pulseScale = ringing = overall;
@@ -521,7 +521,7 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
             wrr += trust[size_t(i)] * gr * gr;
         }
         if (wrr > 0.0)
-            ringing = std::clamp(wxr / wrr, 0.0, 4.0);
+            ringing = std::clamp(wxr / wrr, 0.5 * fit.pulseScale, 2.0 * fit.pulseScale);
     }
     fit.step = std::max(8, 2 * period);
     const int windows = last / fit.step + 2;
@@ -545,7 +545,7 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
         // over the whole wave counts as much as the window.
         const double pull = 4.0 * noise * noise * weights;
         if (wgg + pull > 0.0)
-            fit.scale[size_t(k)] = std::clamp((wxg + pull * ringing) / (wgg + pull), 0.0, 4.0);
+            fit.scale[size_t(k)] = std::clamp((wxg + pull * ringing) / (wgg + pull), 0.5 * ringing, 2.0 * ringing);
     }
     fit.used = true;
     return fit;

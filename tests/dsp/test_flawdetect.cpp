@@ -116,6 +116,7 @@ private slots:
     void hostileWaves_data();
     void hostileWaves();
     void neighboursRaiseTheConfidence();
+    void caveUnderHalfOfThePoints();
     void spikesBesideAnEchoRaiseNothing();
     void twoRecordsOfOneWave();
     void sameResultForAnyThreadCountAndOrder();
@@ -325,6 +326,39 @@ void TestFlawDetect::hostileWaves()
         QVERIFY2(!recommended(f), qPrintable(QStringLiteral("suggested %1 (%2)").arg(f.sample).arg(f.confidence)));
     if (!recordOk)
         QVERIFY(!r.first().isValid() && !r.last().isValid());
+}
+
+// Two caves 1.2 and 1.8 m under the pile, each under half of the points: the
+// channel's background then carries part of their echoes, and a wave whose
+// ringing would be fitted to them must not show a cave right after its
+// pulse, above the shallower cave. Most of the caves' echoes are suggested.
+void TestFlawDetect::caveUnderHalfOfThePoints()
+{
+    SynthOptions o;
+    o.points = 16;
+    o.samples = 2048;
+    o.seed = 5;
+    o.caveDepths = {1.2, 1.8};
+    const Survey s = makeSurvey(o);
+    const QVector<dsp::FlawSuggestion> found = detect(s, s.infos);
+    int shallowest = o.samples, right = 0;
+    for (const SynthWaveTruth &t : s.synth.truth)
+        for (const SynthEcho &e : t.echoes)
+            shallowest = std::min(shallowest, e.arrival);
+    for (int k = 0; k < s.infos.size(); ++k) {
+        const WaveAnalyzeInfo &a = *s.infos.at(k);
+        if (!recommended(found[k]))
+            continue;
+        QVERIFY2(found[k].sample >= shallowest - kTolerance,
+                 qPrintable(QStringLiteral("point %1 channel %2: suggested %3, the shallowest echo at %4")
+                                .arg(a.nMeasurePoint)
+                                .arg(a.nChannel)
+                                .arg(found[k].sample)
+                                .arg(shallowest)));
+        const SynthWaveTruth &t = s.synth.truth.at(a.nMeasurePoint * 3 + a.nChannel);
+        right += !t.echoes.isEmpty() && std::abs(found[k].sample - t.echoes.first().arrival) <= kTolerance;
+    }
+    QVERIFY2(right >= 24, qPrintable(QStringLiteral("%1 caves found").arg(right)));
 }
 
 // A faint echo seen at the same depth under neighbouring points and channels
