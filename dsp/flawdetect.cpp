@@ -806,7 +806,9 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
     std::vector<BandPower> bands;
     if (!s.analysed || s.s1 - s.s0 < kGrid * 4 || s.frequency <= 0.0)
         return bands;
-    const int size = 2 * int(nextPow2(unsigned(s.n)));
+    // Padded with zeros so that the pulse does not wrap round onto the end;
+    // with the background taken off there is no pulse left to wrap.
+    const int size = (s.subtracted ? 1 : 2) * int(nextPow2(unsigned(s.n)));
     const RealFft &plan = realFftPlan(size);
     std::vector<double> &spectrum = scratch(0, size_t(plan.bufferSize()));
     // What follows the searched part (where the filter saw past the end of
@@ -895,7 +897,9 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
             while (!s.subtracted && b.first + settled * b.step < s.s1 && b.power[size_t(settled)] > kBandSettled * all)
                 ++settled;
             b.start = std::max(s.s0, b.first + settled * b.step);
-            b.noise = noiseFrom(b.start);
+            // With the background taken off the band is searched from the
+            // start: its noise is the one just measured.
+            b.noise = s.subtracted ? all : noiseFrom(b.start);
             if (b.noise <= 0.0)
                 b.noise = all;
             // The least noise there is: kMinNoise (standard deviation, white)
