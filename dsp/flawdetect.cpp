@@ -415,8 +415,9 @@ std::vector<unsigned char> clippedNear(const qint32 *samples, int n)
 
 // Fits the background to the wave x (around its zero line): first where it
 // lies (whole samples by correlation, then the fraction by least squares),
-// then its scale, in overlapping windows of a few periods drawn towards the
-// scale over the whole wave where the background is weak against the noise.
+// then the scales of the pulse (up to `pulseEnd`) and of its ringing, the
+// latter also in overlapping windows of a few periods, drawn towards its
+// scale over the whole wave where the ringing is weak against the noise.
 BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, int n, int period, int pulseEnd,
                             const std::vector<unsigned char> &clipped)
 {
@@ -1206,15 +1207,13 @@ constexpr int kMinBackgroundWaves = 5;
 constexpr int kMaxBackgroundWaves = 31;
 constexpr int kBackgroundFade = 64; // samples over which the background is faded out
 
-// The median, sample by sample, of waves each moved back by its shift.
-std::vector<double> medianOf(const std::vector<std::vector<double>> &waves, const std::vector<int> &shifts, int n)
+// The median of some waves, sample by sample.
+std::vector<double> medianOf(const std::vector<std::vector<double>> &waves, int n)
 {
     std::vector<double> b(size_t(n), 0.0), column(waves.size());
     for (int i = 0; i < n; ++i) {
-        for (size_t w = 0; w < waves.size(); ++w) {
-            const int j = std::clamp(i + shifts[w], 0, n - 1);
-            column[w] = waves[w][size_t(j)];
-        }
+        for (size_t w = 0; w < waves.size(); ++w)
+            column[w] = waves[w][size_t(i)];
         b[size_t(i)] = median(column);
     }
     return b;
@@ -1272,24 +1271,21 @@ std::vector<double> alignedTo(const std::vector<double> &x, const BackgroundFit 
 // strength of its pulse and of its ringing.
 std::vector<double> alignedMedian(const std::vector<std::vector<double>> &waves, int n)
 {
-    std::vector<int> shifts(waves.size(), 0);
-    std::vector<double> first = medianOf(waves, shifts, n);
-    int period = 0;
-    const int end = pulseEndOf(first, &period);
-    std::vector<double> faded = first;
-    fadeOut(faded);
-    const Background reference = makeBackground(std::move(faded));
+    std::vector<double> first = medianOf(waves, n);
+    fadeOut(first);
+    const Background reference = makeBackground(std::move(first));
     std::vector<std::vector<double>> aligned;
     aligned.reserve(waves.size());
     for (const std::vector<double> &x : waves) {
-        const BackgroundFit fit = fitBackground(x, reference, n, period, end + period / 2, {});
+        const BackgroundFit fit =
+            fitBackground(x, reference, n, reference.period, reference.pulseEnd + reference.period / 2, {});
         if (fit.used) {
             aligned.push_back(alignedTo(x, fit, n));
         } else {
             aligned.push_back(x);
         }
     }
-    return medianOf(aligned, std::vector<int>(waves.size(), 0), n);
+    return medianOf(aligned, n);
 }
 
 // The background traces of some waves of one channel, processed and (when
