@@ -163,6 +163,10 @@ int halfCyclePeriod(const std::vector<double> &x, int from, int to, double level
     return std::clamp(int(std::lround(2.0 * median(halves))), 4, 256);
 }
 
+// Half cycles whose top comes this close to the level (x the noise) may or
+// may not reach it.
+constexpr double kArrivalMargin = 0.25;
+
 // The arrival of an echo whose envelope peaks near `centre`: from its
 // strongest sample back over the half cycles that still reach half of that
 // (and clearly more than the noise), the first sample of the earliest one at
@@ -183,19 +187,38 @@ int leadingHalfPeak(const std::vector<double> &x, int centre, int width, int lef
             --i;
         return i;
     };
+    auto topOf = [&](int from, int to) {
+        double top = 0.0;
+        for (int q = from; q < to; ++q)
+            top = std::max(top, std::abs(x[size_t(q)]));
+        return top;
+    };
     int j = halfCycleStart(m);
+    double before = -1.0; // the top of the half cycle before the earliest one reaching the level
     while (j > leftLimit) {
         const int start = halfCycleStart(j - 1);
-        double top = 0.0;
-        for (int q = start; q < j; ++q)
-            top = std::max(top, std::abs(x[size_t(q)]));
+        const double top = topOf(start, j);
         // A sliver of a half cycle is noise on a zero crossing: look past it.
-        if (top < level && (j - start) * 4 >= period)
+        if (top < level && (j - start) * 4 >= period) {
+            before = top;
             break;
+        }
         j = start;
     }
     while (j < m && std::abs(x[size_t(j)]) < level)
         ++j;
+    // Where the noise leaves open which of two half cycles first reaches
+    // the level (one comes within the noise of it), the arrival is read
+    // where one turns into the other: a quarter of a cycle from either
+    // reading at most, instead of half a cycle off one of them.
+    const double margin = kArrivalMargin * noise;
+    if (before >= level - margin)
+        return halfCycleStart(j);
+    int k = j;
+    while (k < m && sign(k) == sign(j))
+        ++k;
+    if (k < halfCycleStart(m) && topOf(j, k) < level + margin)
+        return k;
     return j;
 }
 
