@@ -771,9 +771,9 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     const int quietFrom = std::min(n, end + width);
     r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 8)) : noise0;
     // With the background taken off, what is left of the pulse still
-    // differs from wave to wave right after it: the search starts three
-    // quarters of a pulse width after its end (half of one without).
-    r.s0 = std::min(n, end + (r.subtracted ? 3 * width / 4 : width / 2));
+    // differs from wave to wave right after it: the search starts a quarter
+    // of a pulse width after its end (half of one without).
+    r.s0 = std::min(n, end + (r.subtracted ? width / 4 : width / 2));
     // Neither the last half filter length (where the filter saw past the end
     // of the wave) is searched.
     r.s1 = std::max(r.s0, n - std::max(width / 2, std::clamp(edge, 0, n / 4)));
@@ -1228,7 +1228,9 @@ std::vector<double> centredAtZero(const qint32 *samples, int n) { return centred
 // more, this many spread over the survey are enough for a steady median.
 constexpr int kMinBackgroundWaves = 5;
 constexpr int kMaxBackgroundWaves = 31;
-constexpr int kBackgroundFade = 64; // samples over which the background is faded out
+constexpr int kBackgroundFade = 64;  // samples over which the background is faded out
+constexpr int kMinCommonValues = 64; // strengths what every wave of a channel shows at a time is read from
+constexpr double kCommonSlack = 1.2; // a median strength up to this much above noise alone's is left alone
 
 // The median of some waves, sample by sample.
 std::vector<double> medianOf(const std::vector<std::vector<double>> &waves, int n)
@@ -1421,7 +1423,12 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
     // The background traces: one per channel, processing and length, from
     // up to kMaxBackgroundWaves of its waves spread over the measure points.
     struct ChannelBackground {
-        Background processed, original; // original inactive: not every wave has a recording
+        // The recording's inactive when not every wave has one.
+        Background processed, original;
+        std::vector<int> members; // the waves it was made from
+        // What every wave of the channel shows right after the pulse, every
+        // kGrid-th sample from 0 (see below): its strength is divided by it.
+        std::vector<float> common;
     };
     std::vector<ChannelBackground> backgrounds;
     if (options.useBackground) {
@@ -1449,6 +1456,8 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                     original.push_back(centredAtZero(w.original, n));
             }
             ChannelBackground b;
+            for (int u = 0; u < used; ++u)
+                b.members.push_back(members[size_t(u * m / used)].second);
             auto traces = backgroundsOf(processed, recorded ? original : std::vector<std::vector<double>>(), n);
             b.processed = makeBackground(std::move(traces.first));
             if (recorded)
@@ -1583,6 +1592,77 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
         }
         w.strength = strengthOf(w.shape, w.bands, noise);
+    });
+
+    // What is left of the pulse where the fit of the background misses the
+    // same way on every wave of a channel (a channel's ringing that is not
+    // quite proportional to it) shows as strength at the same time on most
+    // of the channel's waves, where an echo of a cave shows on the few
+    // points above it. Over the pulse's ringing (where the background is
+    // active), the median strength of the waves the background was made
+    // from, over a pulse width around each time, says how much more than
+    // noise alone every wave shows there.
+    QtConcurrent::blockingMap(backgrounds, [&](ChannelBackground &g) {
+        const int cells = (g.processed.active + kGrid - 1) / kGrid;
+        std::vector<const Wave *> used;
+        for (int k : g.members)
+            if (!waves[size_t(k)].strength.value.empty())
+                used.push_back(&waves[size_t(k)]);
+        if (int(used.size()) < kMinBackgroundWaves || cells <= 0)
+            return;
+        // A cave lies under fewer than half of the points: the median of
+        // what the waves show is not moved by its echoes.
+        auto middle = [](std::vector<float> &v) {
+            const auto mid = v.begin() + std::ptrdiff_t(v.size() / 2);
+            std::nth_element(v.begin(), mid, v.end());
+            return double(*mid);
+        };
+        std::vector<float> values;
+        for (const Wave *w : used)
+            values.push_back(float(w->shape.width));
+        const int reach = std::max(1, int(middle(values)) / (2 * kGrid));
+        // Noise alone: the median strength of the same waves after the
+        // ringing (the best of several bands, so more than ln 2).
+        values.clear();
+        for (const Wave *w : used) {
+            const std::vector<float> &v = w->strength.value;
+            for (int j = std::max(0, (cells * kGrid - w->strength.first) / kGrid); j < int(v.size()); j += 4)
+                values.push_back(v[size_t(j)]);
+        }
+        if (int(values.size()) < kMinCommonValues)
+            return;
+        const double alone = middle(values);
+        if (alone <= 0.0)
+            return;
+        g.common.assign(size_t(cells), 1.0f);
+        for (int c = 0; c < cells; ++c) {
+            values.clear();
+            for (const Wave *w : used) {
+                const std::vector<float> &v = w->strength.value;
+                for (int d = c - reach; d <= c + reach; ++d) {
+                    const int j = (d * kGrid - w->strength.first) / kGrid;
+                    if (d * kGrid >= w->strength.first && j < int(v.size()))
+                        values.push_back(v[size_t(j)]);
+                }
+            }
+            if (int(values.size()) < kMinCommonValues)
+                continue;
+            g.common[size_t(c)] = std::max(1.0f, float(middle(values) / (kCommonSlack * alone)));
+        }
+    });
+
+    forAll([&](int k) {
+        Wave &w = waves[size_t(k)];
+        if (w.strength.value.empty())
+            return;
+        if (w.background >= 0) {
+            const std::vector<float> &common = backgrounds[size_t(w.background)].common;
+            for (size_t i = 0; i < w.strength.value.size(); ++i) {
+                const size_t cell = size_t((w.strength.first + int(i) * kGrid) / kGrid);
+                if (cell < common.size())
+                    w.strength.value[i] /= common[cell];
+            }
+        }
         const Trace processed = processedOf(w), recorded = recordedOf(w);
         w.candidates = candidatesOf(w.strength, w.durations, w.shape, &processed, w.original ? &recorded : nullptr);
     });
