@@ -371,23 +371,44 @@ struct BackgroundFit {
             return 1.0;
         if (i >= split + taper)
             return 0.0;
-        return 0.5 + 0.5 * std::cos(kPi * (i - split + 0.5) / taper);
+        return fade[size_t(i - split)];
+    }
+    // The ringing's scale at sample i, with r = i - k step.
+    double ringingScale(int k, int r) const
+    {
+        const int k1 = std::min(k + 1, int(scale.size()) - 1);
+        const double f = r < step ? fractions[size_t(r)] : 1.0;
+        return (1.0 - f) * scale[size_t(k)] + f * scale[size_t(k1)];
     }
     double ringingScale(int i) const
     {
-        const int k = std::min(i / step, int(scale.size()) - 1), k1 = std::min(k + 1, int(scale.size()) - 1);
-        const double f = std::clamp(double(i - k * step) / step, 0.0, 1.0);
-        return (1.0 - f) * scale[size_t(k)] + f * scale[size_t(k1)];
+        const int k = std::min(i / step, int(scale.size()) - 1);
+        return ringingScale(k, i - k * step);
     }
-    double at(const Background &bg, int i) const
+    // The moved background, scaled, for every sample from..to-1 into
+    // out[0..to-from), walking through the scale's windows instead of
+    // dividing for every sample.
+    void model(const Background &bg, int from, int to, double *out) const
     {
-        if (!used)
-            return 0.0;
-        const double m = moved(bg, i);
-        if (m == 0.0)
-            return 0.0;
-        const double w = pulseShare(i);
-        return (w * pulseScale + (1.0 - w) * ringingScale(i)) * m;
+        if (!used) {
+            std::fill(out, out + std::max(0, to - from), 0.0);
+            return;
+        }
+        const int lastWindow = int(scale.size()) - 1;
+        int k = std::min(from / step, lastWindow), r = from - k * step;
+        for (int i = from; i < to; ++i, ++r) {
+            if (r == step && k < lastWindow) {
+                ++k;
+                r = 0;
+            }
+            const double m = moved(bg, i);
+            if (m == 0.0) {
+                out[i - from] = 0.0;
+                continue;
+            }
+            const double w = pulseShare(i);
+            out[i - from] = (w * pulseScale + (1.0 - w) * ringingScale(k, r)) * m;
+        }
     }
 
     // The pulse (up to `split`, fading over `taper` samples) and its ringing
@@ -395,6 +416,26 @@ struct BackgroundFit {
     int split = 0;
     int taper = 1;
     double pulseScale = 0.0;
+
+    void setPulse(int pulseEnd, int fadeLength)
+    {
+        split = pulseEnd;
+        taper = fadeLength;
+        fade.resize(size_t(taper));
+        for (int t = 0; t < taper; ++t)
+            fade[size_t(t)] = 0.5 + 0.5 * std::cos(kPi * (t + 0.5) / taper);
+    }
+    void setStep(int samples)
+    {
+        step = samples;
+        fractions.resize(size_t(step));
+        for (int r = 0; r < step; ++r)
+            fractions[size_t(r)] = double(r) / step;
+    }
+
+private:
+    std::vector<double> fade;      // the pulse's share over the taper
+    std::vector<double> fractions; // r / step for r = 0..step-1
 };
 
 constexpr int kMaxShift = 6; // whole samples a wave's pulse may lie off the background's
@@ -473,13 +514,21 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     }
     // The scales of the pulse and of its ringing over the whole wave, then
     // that of the ringing in windows.
-    fit.split = std::max(0, pulseEnd);
-    fit.taper = std::max(4, period);
+    fit.setPulse(std::max(0, pulseEnd), std::max(4, period));
+    // The moved background and the pulse's share of every sample, worked
+    // out once for all the sums below (tables reused by the calling thread).
+    thread_local std::vector<double> movedAt, shares, trust;
+    movedAt.resize(size_t(last));
+    shares.resize(size_t(last));
+    for (int i = 0; i < last; ++i) {
+        movedAt[size_t(i)] = fit.moved(bg, i);
+        shares[size_t(i)] = fit.pulseShare(i);
+    }
     double pp = 0.0, pr = 0.0, rr = 0.0, xp = 0.0, xr = 0.0;
     for (int i = 0; i < last; ++i) {
         if (!usable(i))
             continue;
-        const double g = fit.moved(bg, i), w = fit.pulseShare(i);
+        const double g = movedAt[size_t(i)], w = shares[size_t(i)];
         const double gp = w * g, gr = (1.0 - w) * g;
         pp += gp * gp;
         pr += gp * gr;
@@ -502,11 +551,11 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     // An echo inside the ringing must not be taken for more ringing: the
     // samples that the fit leaves far off count less (weights that halve
     // with every doubling beyond twice the typical misfit), twice over.
-    std::vector<double> trust(size_t(last), 1.0);
+    trust.assign(size_t(last), 1.0);
     for (int round = 0; round < 2; ++round) {
         std::vector<double> misfit; // every 4th sample says enough of it
         for (int i = 0; i < last; i += 4) {
-            const double g = fit.moved(bg, i), share = fit.pulseShare(i);
+            const double g = movedAt[size_t(i)], share = shares[size_t(i)];
             if (usable(i) && share < 1.0 && std::abs(g) > noise)
                 misfit.push_back(std::abs(x[size_t(i)] - (share * fit.pulseScale + (1.0 - share) * ringing) * g));
         }
@@ -515,7 +564,7 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
         const double typical = std::max(noise, kGaussMad * median(misfit));
         double wxr = 0.0, wrr = 0.0;
         for (int i = 0; i < last; ++i) {
-            const double g = fit.moved(bg, i), share = fit.pulseShare(i);
+            const double g = movedAt[size_t(i)], share = shares[size_t(i)];
             const double e = std::abs(x[size_t(i)] - (share * fit.pulseScale + (1.0 - share) * ringing) * g);
             trust[size_t(i)] = e > 2.0 * typical ? 2.0 * typical / e : 1.0;
             if (!usable(i))
@@ -527,22 +576,33 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
         if (wrr > 0.0)
             ringing = std::clamp(wxr / wrr, 0.5 * fit.pulseScale, 2.0 * fit.pulseScale);
     }
-    fit.step = std::max(8, 2 * period);
+    fit.setStep(std::max(8, 2 * period));
     const int windows = last / fit.step + 2;
     fit.scale.assign(size_t(windows), ringing);
     const int half = 2 * fit.step;
+    // What each window weighs: the ringing's part of the moved background and
+    // what the pulse leaves of the sample, and the windows' triangle.
+    thread_local std::vector<double> ringingPart, rests, triangle;
+    ringingPart.resize(size_t(last));
+    rests.resize(size_t(last));
+    for (int i = 0; i < last; ++i) {
+        const double g = movedAt[size_t(i)], share = shares[size_t(i)];
+        ringingPart[size_t(i)] = (1.0 - share) * g;
+        rests[size_t(i)] = x[size_t(i)] - fit.pulseScale * share * g;
+    }
+    triangle.resize(size_t(2 * half));
+    for (int d = -half + 1; d < half; ++d)
+        triangle[size_t(d + half)] = 1.0 - std::abs(d) / double(half);
     for (int k = 0; k < windows; ++k) {
         const int centre = k * fit.step;
         double wxg = 0.0, wgg = 0.0, weights = 0.0;
         for (int i = std::max(0, centre - half + 1); i < std::min(last, centre + half); ++i) {
-            const double w = (1.0 - std::abs(i - centre) / double(half)) * trust[size_t(i)];
+            const double w = triangle[size_t(i - centre + half)] * trust[size_t(i)];
             weights += w;
             if (!usable(i))
                 continue;
-            const double g = fit.moved(bg, i), share = fit.pulseShare(i);
-            const double gr = (1.0 - share) * g;
-            const double rest = x[size_t(i)] - fit.pulseScale * share * g;
-            wxg += w * rest * gr;
+            const double gr = ringingPart[size_t(i)];
+            wxg += w * rests[size_t(i)] * gr;
             wgg += w * gr * gr;
         }
         // Where the ringing is no stronger than twice the noise, its scale
@@ -563,18 +623,21 @@ struct Trace {
     const Background *background = nullptr;
     const BackgroundFit *fit = nullptr;
 
-    double at(int i) const
+    // The samples from..to-1 into out[0..to-from).
+    void values(int from, int to, double *out) const
     {
-        double v = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
-        if (background && fit)
-            v -= fit->at(*background, i);
-        return v;
+        const bool less = background && fit;
+        if (less)
+            fit->model(*background, from, to, out);
+        for (int i = from; i < to; ++i) {
+            const double v = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
+            out[i - from] = less ? v - out[i - from] : v;
+        }
     }
     std::vector<double> all(int n) const
     {
         std::vector<double> x(size_t(std::max(0, n)));
-        for (int i = 0; i < n; ++i)
-            x[size_t(i)] = at(i);
+        values(0, n, x.data());
         return x;
     }
 };
@@ -700,8 +763,11 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
             r1 = std::clamp(background->pulseEnd + fit->shift, p0, r1);
             width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
             modelPrefix.assign(size_t(n) + 1, 0.0);
+            thread_local std::vector<double> model;
+            model.resize(size_t(n));
+            fit->model(*background, 0, n, model.data());
             for (int i = 0; i < n; ++i) {
-                const double m = fit->at(*background, i);
+                const double m = model[size_t(i)];
                 x[size_t(i)] -= m;
                 modelPrefix[size_t(i) + 1] = modelPrefix[size_t(i)] + m * m;
             }
@@ -1008,8 +1074,7 @@ bool spikeIn(const Trace *x, int from, int to)
     if (!x || to - from < 4)
         return false;
     std::vector<double> v(size_t(to - from));
-    for (int j = from; j < to; ++j)
-        v[size_t(j - from)] = x->at(j);
+    x->values(from, to, v.data());
     const double mean = std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
     for (double &e : v)
         e -= mean;
