@@ -1353,21 +1353,18 @@ std::vector<double> alignedMedian(const std::vector<std::vector<double>> &waves,
     return medianOf(aligned, n);
 }
 
-// The background traces of some waves of one channel, processed and (when
-// every one has it) recorded: the median of each sample over them, each
+// The background trace of some waves of one channel (processed or
+// recorded, n samples each): the median of each sample over them, each
 // brought onto the others first.
-std::pair<std::vector<double>, std::vector<double>> backgroundsOf(const std::vector<std::vector<double>> &processed,
-                                                                  const std::vector<std::vector<double>> &original,
-                                                                  int n)
+Background backgroundOf(const std::vector<const qint32 *> &members, int n)
 {
-    std::pair<std::vector<double>, std::vector<double>> out;
-    out.first = alignedMedian(processed, n);
-    fadeOut(out.first);
-    if (original.size() == processed.size()) {
-        out.second = alignedMedian(original, n);
-        fadeOut(out.second);
-    }
-    return out;
+    std::vector<std::vector<double>> traces;
+    traces.reserve(members.size());
+    for (const qint32 *samples : members)
+        traces.push_back(centredAtZero(samples, n));
+    std::vector<double> b = alignedMedian(traces, n);
+    fadeOut(b);
+    return makeBackground(std::move(b));
 }
 
 // The sample of wave `to` at the depth of sample i of wave `from`: their
@@ -1474,6 +1471,15 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             if (w.n >= kMinSamples)
                 groups[std::make_tuple(in.channel, in.processing, w.n)].push_back({in.measurePoint, it.value()});
         }
+        // Each trace is worked out on its own: they are spread over the
+        // thread pool.
+        struct Job {
+            std::vector<const qint32 *> members;
+            int n = 0;
+            int background = 0;
+            bool original = false;
+        };
+        std::vector<Job> jobs;
         for (auto &g : groups) {
             std::vector<std::pair<int, int>> &members = g.second;
             if (int(members.size()) < kMinBackgroundWaves)
@@ -1481,24 +1487,29 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             std::sort(members.begin(), members.end());
             const int n = std::get<2>(g.first), m = int(members.size());
             const int used = std::min(m, kMaxBackgroundWaves);
-            std::vector<std::vector<double>> processed, original;
+            Job processed, original;
+            processed.n = original.n = n;
+            processed.background = original.background = int(backgrounds.size());
+            original.original = true;
             bool recorded = true;
             for (int u = 0; u < used; ++u) {
                 const Wave &w = waves[size_t(members[size_t(u * m / used)].second)];
-                processed.push_back(centredAtZero(w.samples, n));
+                processed.members.push_back(w.samples);
                 recorded = recorded && w.original;
                 if (recorded)
-                    original.push_back(centredAtZero(w.original, n));
+                    original.members.push_back(w.original);
             }
-            ChannelBackground b;
-            auto traces = backgroundsOf(processed, recorded ? original : std::vector<std::vector<double>>(), n);
-            b.processed = makeBackground(std::move(traces.first));
+            jobs.push_back(std::move(processed));
             if (recorded)
-                b.original = makeBackground(std::move(traces.second));
+                jobs.push_back(std::move(original));
             for (const std::pair<int, int> &member : members)
                 waves[size_t(member.second)].background = int(backgrounds.size());
-            backgrounds.push_back(std::move(b));
+            backgrounds.emplace_back();
         }
+        QtConcurrent::blockingMap(jobs, [&](const Job &job) {
+            ChannelBackground &b = backgrounds[size_t(job.background)];
+            (job.original ? b.original : b.processed) = backgroundOf(job.members, job.n);
+        });
         // Records that point to the same wave share its background.
         for (int k = 0; k < count; ++k) {
             const FlawWave &in = input[size_t(k)];
