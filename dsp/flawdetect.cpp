@@ -96,6 +96,17 @@ double median(std::vector<double> &v)
     return *mid;
 }
 
+// The running sums of squares of x[0..n): p[i] = sum of x[0..i)^2, p[0] = 0.
+void squareSums(const double *x, int n, double *p)
+{
+    double sum = 0.0; // kept apart: the compiler cannot tell that p and x do not overlap
+    p[0] = 0.0;
+    for (int i = 0; i < n; ++i) {
+        sum += x[i] * x[i];
+        p[i + 1] = sum;
+    }
+}
+
 // Squared envelope from the running sums p of x^2 (p[i] = sum of x[0..i)):
 // twice the mean square over w samples centred on i (a sine of amplitude A
 // gives A^2).
@@ -694,9 +705,8 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     }
     // Working arrays reused by the calling thread from wave to wave.
     thread_local std::vector<double> prefix, modelPrefix;
-    prefix.assign(size_t(n) + 1, 0.0);
-    for (int i = 0; i < n; ++i)
-        prefix[size_t(i) + 1] = prefix[size_t(i)] + x[size_t(i)] * x[size_t(i)];
+    prefix.resize(size_t(n) + 1);
+    squareSums(x.data(), n, prefix.data());
     if (prefix[size_t(n)] <= 0.0)
         return r; // flat
     // Squared envelope: twice the mean square over a window of w samples
@@ -762,17 +772,14 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
             // after it does not make it longer.
             r1 = std::clamp(background->pulseEnd + fit->shift, p0, r1);
             width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
-            modelPrefix.assign(size_t(n) + 1, 0.0);
+            modelPrefix.resize(size_t(n) + 1);
             thread_local std::vector<double> model;
             model.resize(size_t(n));
             fit->model(*background, 0, n, model.data());
-            for (int i = 0; i < n; ++i) {
-                const double m = model[size_t(i)];
-                x[size_t(i)] -= m;
-                modelPrefix[size_t(i) + 1] = modelPrefix[size_t(i)] + m * m;
-            }
+            squareSums(model.data(), n, modelPrefix.data());
             for (int i = 0; i < n; ++i)
-                prefix[size_t(i) + 1] = prefix[size_t(i)] + x[size_t(i)] * x[size_t(i)];
+                x[size_t(i)] -= model[size_t(i)];
+            squareSums(x.data(), n, prefix.data());
         }
     }
 
