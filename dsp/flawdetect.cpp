@@ -124,8 +124,8 @@ constexpr int kNoiseValues = 256; // samples a noise level is read from, at most
 double noiseLevel(const std::vector<double> &x, int from, int to, int step)
 {
     step = std::max(step, (to - from) / kNoiseValues); // more say no more
-    std::vector<double> a;
-    a.reserve(size_t(std::max(0, to - from) / step + 1));
+    thread_local std::vector<double> a; // reused by the calling thread
+    a.clear();
     for (int i = from; i < to; i += step)
         a.push_back(std::abs(x[size_t(i)]));
     return kGaussMad * median(a);
@@ -275,12 +275,11 @@ struct Shape {
 
 // The samples as numbers around the zero line; out-of-range values count as
 // clipped.
-std::vector<double> centred(const qint32 *samples, int n, double zero)
+void centred(const qint32 *samples, int n, double zero, std::vector<double> &x)
 {
-    std::vector<double> x(static_cast<size_t>(std::max(0, n)));
+    x.resize(static_cast<size_t>(std::max(0, n)));
     for (int i = 0; i < n; ++i)
         x[size_t(i)] = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
-    return x;
 }
 
 // True when samples[0..n) hold one value only: a recording of nothing (such
@@ -294,8 +293,8 @@ bool constant(const qint32 *samples, int n)
 // pulse cannot move it far).
 double zeroOf(const qint32 *samples, int n)
 {
-    std::vector<double> some;
-    some.reserve(size_t(n / 16 + 1));
+    thread_local std::vector<double> some; // reused by the calling thread
+    some.clear();
     for (int i = 0; i < n; i += 16)
         some.push_back(double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel));
     return median(some);
@@ -453,16 +452,15 @@ constexpr int kMaxShift = 6; // whole samples a wave's pulse may lie off the bac
 
 // Samples next to a clipped one (0 or 65535 as recorded) do not follow the
 // background: they are left out of its fit.
-std::vector<unsigned char> clippedNear(const qint32 *samples, int n)
+void clippedNear(const qint32 *samples, int n, std::vector<unsigned char> &out)
 {
-    std::vector<unsigned char> out(size_t(std::max(0, n)), 0);
+    out.assign(size_t(std::max(0, n)), 0);
     if (!samples)
-        return out;
+        return;
     for (int i = 0; i < n; ++i)
         if (samples[i] <= 0 || samples[i] >= 65535)
             for (int j = std::max(0, i - 2); j < std::min(n, i + 3); ++j)
                 out[size_t(j)] = 1;
-    return out;
 }
 
 // Fits the background to the wave x (around its zero line): first where it
@@ -564,7 +562,8 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     // with every doubling beyond twice the typical misfit), twice over.
     trust.assign(size_t(last), 1.0);
     for (int round = 0; round < 2; ++round) {
-        std::vector<double> misfit; // every 4th sample says enough of it
+        thread_local std::vector<double> misfit; // every 4th sample says enough of it
+        misfit.clear();
         for (int i = 0; i < last; i += 4) {
             const double g = movedAt[size_t(i)], share = shares[size_t(i)];
             if (usable(i) && share < 1.0 && std::abs(g) > noise)
@@ -645,9 +644,10 @@ struct Trace {
             out[i - from] = less ? v - out[i - from] : v;
         }
     }
-    std::vector<double> all(int n) const
+    // All n samples into x.
+    const std::vector<double> &all(int n, std::vector<double> &x) const
     {
-        std::vector<double> x(size_t(std::max(0, n)));
+        x.resize(size_t(std::max(0, n)));
         values(0, n, x.data());
         return x;
     }
@@ -690,7 +690,8 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // The zero line is the median (of every 16th sample: the pulse cannot
     // move it far).
     r.zero = zeroOf(samples, n);
-    std::vector<double> x = centred(samples, n, r.zero);
+    std::vector<double> &x = *centredSamples;
+    centred(samples, n, r.zero, x);
     // A recording that stopped early ends in a constant stretch: only what
     // came before it was recorded.
     {
@@ -841,7 +842,6 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
             r.residual.push_back(float(left));
         }
     }
-    *centredSamples = std::move(x);
     return r;
 }
 
@@ -947,7 +947,8 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
             // one per duration is enough.
             const int every = std::max(1, b.duration() / b.step);
             auto noiseFrom = [&](int from) {
-                std::vector<double> v;
+                thread_local std::vector<double> v;
+                v.clear();
                 for (int i = std::max(0, (from - b.first + b.step - 1) / b.step); b.first + i * b.step < s.s1;
                      i += every)
                     v.push_back(b.power[size_t(i)]);
@@ -1049,12 +1050,14 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
 // out what lies far from the echoes' frequencies, wide enough to keep their
 // shape as recorded. A narrow processing filter makes every echo ring and
 // start earlier than it was recorded; the arrival is read here instead.
-std::vector<double> wideBand(const std::vector<double> &original, int n, double frequency)
+// The n samples of `original` are read into buf, which receives the band.
+void wideBand(const Trace &original, int n, double frequency, std::vector<double> &buf)
 {
     const int size = int(nextPow2(unsigned(n)));
     const RealFft &plan = realFftPlan(size);
-    std::vector<double> buf(size_t(plan.bufferSize()), 0.0);
-    std::copy(original.begin(), original.begin() + std::min(n, int(original.size())), buf.begin());
+    buf.resize(size_t(plan.bufferSize()));
+    original.values(0, n, buf.data());
+    std::fill(buf.begin() + n, buf.end(), 0.0);
     plan.forward(buf.data());
     const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
     for (int k = 0; k <= size / 2; ++k) {
@@ -1071,7 +1074,6 @@ std::vector<double> wideBand(const std::vector<double> &original, int n, double 
     }
     plan.inverse(buf.data());
     buf.resize(size_t(n));
-    return buf;
 }
 
 // A few samples carrying half or more of the energy of x[from..to) (taken
@@ -1080,7 +1082,8 @@ bool spikeIn(const Trace *x, int from, int to)
 {
     if (!x || to - from < 4)
         return false;
-    std::vector<double> v(size_t(to - from));
+    thread_local std::vector<double> v;
+    v.resize(size_t(to - from));
     x->values(from, to, v.data());
     const double mean = std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
     for (double &e : v)
@@ -1163,14 +1166,16 @@ std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &d
 class ArrivalReader
 {
 public:
+    // One reader at a time on each thread: it works in the thread's buffers.
     ArrivalReader(const Shape &s, const Trace &samples, const Trace *original)
         : m_shape(s)
     {
+        m_envelope.clear();
         if (original) {
-            m_trace = wideBand(original->all(s.n), s.n, s.frequency);
+            wideBand(*original, s.n, s.frequency, m_trace);
             m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 8));
         } else {
-            m_trace = samples.all(s.n);
+            samples.all(s.n, m_trace);
             m_noise = s.noise;
         }
     }
@@ -1230,7 +1235,8 @@ private:
         if (!m_envelope.empty())
             return m_envelope;
         const int n = int(m_trace.size()), size = int(nextPow2(unsigned(std::max(2, n))));
-        std::vector<double> y(size_t(2 * size), 0.0);
+        thread_local std::vector<double> y;
+        y.assign(size_t(2 * size), 0.0);
         for (int i = 0; i < n; ++i)
             y[size_t(2 * i)] = m_trace[size_t(i)];
         const ComplexFft &plan = complexPlan(size);
@@ -1248,10 +1254,12 @@ private:
     }
 
     const Shape &m_shape;
-    std::vector<double> m_trace;
-    mutable std::vector<double> m_envelope;
+    static thread_local std::vector<double> m_trace;
+    static thread_local std::vector<double> m_envelope;
     double m_noise = 0.0;
 };
+thread_local std::vector<double> ArrivalReader::m_trace;
+thread_local std::vector<double> ArrivalReader::m_envelope;
 
 std::vector<double> ownNoise(const std::vector<BandPower> &bands)
 {
@@ -1271,7 +1279,12 @@ std::vector<int> durationsOf(const std::vector<BandPower> &bands)
 
 // Samples around the zero line as measure() takes them: the median of
 // every 16th sample is the zero.
-std::vector<double> centredAtZero(const qint32 *samples, int n) { return centred(samples, n, zeroOf(samples, n)); }
+std::vector<double> centredAtZero(const qint32 *samples, int n)
+{
+    std::vector<double> x;
+    centred(samples, n, zeroOf(samples, n), x);
+    return x;
+}
 
 // Background traces need this many waves of a channel processed alike; of
 // more, this many spread over the survey are enough for a steady median.
@@ -1578,8 +1591,9 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         Wave &w = waves[size_t(k)];
         if (!w.samples)
             return;
-        std::vector<double> x;
-        const std::vector<unsigned char> clipped = clippedNear(w.original ? w.original : w.samples, w.n);
+        thread_local std::vector<double> x;
+        thread_local std::vector<unsigned char> clipped;
+        clippedNear(w.original ? w.original : w.samples, w.n, clipped);
         w.shape = measure(w.samples, w.n, input[size_t(k)].edge, &x, processedBackground(w), &w.processedFit, clipped);
         if (!w.shape.analysed || constant(w.original, w.shape.n)) {
             w.shape.analysed = false;
@@ -1588,7 +1602,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         if (w.original) {
             w.originalZero = zeroOf(w.original, w.shape.n);
             if (const Background *b = originalBackground(w))
-                w.originalFit = fitBackground(Trace {w.original, w.originalZero}.all(w.shape.n), *b, w.shape.n,
+                w.originalFit = fitBackground(Trace {w.original, w.originalZero}.all(w.shape.n, x), *b, w.shape.n,
                                               w.shape.period, w.processedFit.split, clipped);
         }
     });
@@ -1615,7 +1629,8 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         Wave &w = waves[size_t(k)];
         if (!w.shape.analysed)
             return;
-        const std::vector<double> x = processedOf(w).all(w.shape.n);
+        thread_local std::vector<double> x;
+        processedOf(w).all(w.shape.n, x);
         w.bands = bandPowers(x, w.shape);
         w.noise = ownNoise(w.bands);
         w.durations = durationsOf(w.bands);
