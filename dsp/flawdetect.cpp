@@ -124,7 +124,8 @@ constexpr int kNoiseValues = 256; // samples a noise level is read from, at most
 double noiseLevel(const std::vector<double> &x, int from, int to, int step)
 {
     step = std::max(step, (to - from) / kNoiseValues); // more say no more
-    thread_local std::vector<double> a; // reused by the calling thread
+    // The values are kept by the calling thread from call to call.
+    thread_local std::vector<double> a;
     a.clear();
     for (int i = from; i < to; i += step)
         a.push_back(std::abs(x[size_t(i)]));
@@ -293,7 +294,8 @@ bool constant(const qint32 *samples, int n)
 // pulse cannot move it far).
 double zeroOf(const qint32 *samples, int n)
 {
-    thread_local std::vector<double> some; // reused by the calling thread
+    // The values are kept by the calling thread from call to call.
+    thread_local std::vector<double> some;
     some.clear();
     for (int i = 0; i < n; i += 16)
         some.push_back(double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel));
@@ -1015,6 +1017,9 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
     const int count = std::max(0, (s.s1 - s.s0 + kGrid - 1) / kGrid);
     z.value.assign(size_t(count), 0.0f);
     z.band.assign(size_t(count), 0);
+    thread_local std::vector<float> v; // one band's strength, kept by the calling thread
+    v.resize(size_t(count));
+    const int residualCount = std::min(count, int(s.residual.size()));
     for (size_t b = 0; b < bands.size(); ++b) {
         const BandPower &p = bands[b];
         if (!p.used)
@@ -1027,19 +1032,28 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
         while ((1 << shift) < p.step)
             ++shift;
         const double perStep = 1.0 / p.step;
-        for (int i = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid); i < count; ++i) {
+        // The band's strength, then what is left of the pulse taken into
+        // account, then the best band kept: simple loops the compiler can
+        // vectorise.
+        const int from = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid);
+        for (int i = from; i < count; ++i) {
             // Linear between the band's own values (offset >= 0: the band
             // starts at or before s0).
             const int offset = s.s0 + i * kGrid - p.first;
             const int j = std::min(offset >> shift, last), k = std::min(j + 1, last);
             const double f = double(offset - j * p.step) * perStep;
-            float v = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
-            if (size_t(i) < s.residual.size())
-                v /= 1.0f + s.residual[size_t(i)];
-            if (v > z.value[size_t(i)]) {
-                z.value[size_t(i)] = v;
-                z.band[size_t(i)] = static_cast<unsigned char>(b);
-            }
+            v[size_t(i)] = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
+        }
+        for (int i = from; i < residualCount; ++i)
+            v[size_t(i)] /= 1.0f + s.residual[size_t(i)];
+        const unsigned char which = static_cast<unsigned char>(b);
+        const float *own = v.data();
+        float *best = z.value.data();
+        unsigned char *band = z.band.data();
+        for (int i = from; i < count; ++i) {
+            const bool better = own[i] > best[i];
+            best[i] = better ? own[i] : best[i];
+            band[i] = better ? which : band[i];
         }
     }
     return z;
