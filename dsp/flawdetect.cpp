@@ -87,13 +87,58 @@ constexpr double kHumpThreshold = 10.0;
 // A cave's floor echoes at most this many samples (1.5 ms) after its top.
 constexpr int kBottomReach = 750;
 
+// The k-th smallest of v[0..n) (v is reordered). Quickselect whose
+// partition does not branch on the values (the comparisons of noise are
+// unpredictable); should the pivots keep falling badly (many equal values),
+// the standard selection finishes. Any exact selection gives the same value.
+double nthSmallest(double *v, int n, int k)
+{
+    int lo = 0, hi = n - 1, rounds = 0;
+    while (hi - lo > 8) {
+        if (++rounds > 24) {
+            std::nth_element(v + lo, v + k, v + hi + 1);
+            return v[k];
+        }
+        // Median of three as the pivot, placed at hi.
+        const int mid = lo + (hi - lo) / 2;
+        if (v[mid] < v[lo])
+            std::swap(v[mid], v[lo]);
+        if (v[hi] < v[lo])
+            std::swap(v[hi], v[lo]);
+        if (v[mid] < v[hi])
+            std::swap(v[mid], v[hi]);
+        const double pivot = v[hi];
+        int store = lo;
+        for (int i = lo; i < hi; ++i) {
+            const double x = v[i];
+            v[i] = v[store];
+            v[store] = x;
+            store += x < pivot;
+        }
+        std::swap(v[store], v[hi]);
+        if (k == store)
+            return v[k];
+        if (k < store)
+            hi = store - 1;
+        else
+            lo = store + 1;
+    }
+    // A few values left: sorted by insertion.
+    for (int i = lo + 1; i <= hi; ++i) {
+        const double x = v[i];
+        int j = i;
+        for (; j > lo && x < v[j - 1]; --j)
+            v[j] = v[j - 1];
+        v[j] = x;
+    }
+    return v[k];
+}
+
 double median(std::vector<double> &v)
 {
     if (v.empty())
         return 0.0;
-    const auto mid = v.begin() + std::ptrdiff_t(v.size() / 2);
-    std::nth_element(v.begin(), mid, v.end());
-    return *mid;
+    return nthSmallest(v.data(), int(v.size()), int(v.size() / 2));
 }
 
 // The running sums of squares of x[0..n): p[i] = sum of x[0..i)^2, p[0] = 0.
@@ -956,9 +1001,8 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
                     v.push_back(b.power[size_t(i)]);
                 if (v.size() < 8)
                     return -1.0;
-                const auto at = v.begin() + std::ptrdiff_t(kNoiseQuantile * double(v.size()));
-                std::nth_element(v.begin(), at, v.end());
-                return *at / -std::log(1.0 - kNoiseQuantile);
+                const int at = int(kNoiseQuantile * double(v.size()));
+                return nthSmallest(v.data(), int(v.size()), at) / -std::log(1.0 - kNoiseQuantile);
             };
             const double all = noiseFrom(s.s0);
             if (all <= 0.0) {
