@@ -527,15 +527,22 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     const int reach = std::min(last, std::max(pulseEnd, bg.pulseEnd) + 8 * std::max(period, bg.period));
     auto usable = [&](int i) { return size_t(i) >= clipped.size() || !clipped[size_t(i)]; };
     double best = -1.0;
-    for (int s = -kMaxShift; s <= kMaxShift; ++s) {
-        double xb = 0.0, bb = 0.0;
-        for (int i = std::max(0, s); i < reach; ++i) {
-            const int j = i - s;
-            if (j >= bg.active || !usable(i))
-                continue;
-            xb += x[size_t(i)] * bg.b[size_t(j)];
-            bb += bg.b[size_t(j)] * bg.b[size_t(j)];
+    // All shifts in one pass over the samples (each sum still adds its terms
+    // in the order of the samples).
+    constexpr int kShifts = 2 * kMaxShift + 1;
+    double xbs[kShifts] = {}, bbs[kShifts] = {};
+    for (int i = 0; i < reach; ++i) {
+        if (!usable(i))
+            continue;
+        const double xi = x[size_t(i)];
+        for (int s = std::max(-kMaxShift, i - bg.active + 1); s <= std::min(kMaxShift, i); ++s) {
+            const double b = bg.b[size_t(i - s)];
+            xbs[s + kMaxShift] += xi * b;
+            bbs[s + kMaxShift] += b * b;
         }
+    }
+    for (int s = -kMaxShift; s <= kMaxShift; ++s) {
+        const double xb = xbs[s + kMaxShift], bb = bbs[s + kMaxShift];
         const double score = bb > 0.0 ? xb / std::sqrt(bb) : 0.0;
         if (score > best) {
             best = score;
