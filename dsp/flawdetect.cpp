@@ -1125,8 +1125,10 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
     std::fill(buf.begin() + n, buf.end(), 0.0);
     plan.forward(buf.data());
     const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
+    // The size is a power of two: multiplying by its reciprocal is dividing.
+    const double perSize = 1.0 / size;
     for (int k = 0; k <= size / 2; ++k) {
-        const double f = k * kSampleRate / size;
+        const double f = k * kSampleRate * perSize;
         double g = 1.0;
         if (f <= lo0 || f >= hi0)
             g = 0.0;
@@ -1134,8 +1136,8 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
             g = 0.5 - 0.5 * std::cos(kPi * (f - lo0) / (lo1 - lo0));
         else if (f > hi1)
             g = 0.5 + 0.5 * std::cos(kPi * (f - hi1) / (hi0 - hi1));
-        buf[size_t(2 * k)] *= g / size;
-        buf[size_t(2 * k + 1)] *= g / size;
+        buf[size_t(2 * k)] *= g * perSize;
+        buf[size_t(2 * k + 1)] *= g * perSize;
     }
     plan.inverse(buf.data());
     buf.resize(size_t(n));
@@ -1313,8 +1315,9 @@ private:
         }
         plan.inverse(y.data());
         m_envelope.resize(size_t(n));
+        const double perSize = 1.0 / size; // a power of two: multiplying by it is dividing
         for (int i = 0; i < n; ++i)
-            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) / size;
+            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) * perSize;
         return m_envelope;
     }
 
