@@ -831,10 +831,18 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
             thread_local std::vector<double> model;
             model.resize(size_t(n));
             fit->model(*background, 0, n, model.data());
-            squareSums(model.data(), n, modelPrefix.data());
-            for (int i = 0; i < n; ++i)
-                x[size_t(i)] -= model[size_t(i)];
-            squareSums(x.data(), n, prefix.data());
+            // Both running sums in one loop: each waits on its own last sum,
+            // so the two go side by side.
+            double modelSum = 0.0, sum = 0.0;
+            for (int i = 0; i < n; ++i) {
+                const double m = model[size_t(i)];
+                x[size_t(i)] -= m;
+                modelSum += m * m;
+                sum += x[size_t(i)] * x[size_t(i)];
+                modelPrefix[size_t(i) + 1] = modelSum;
+                prefix[size_t(i) + 1] = sum;
+            }
+            modelPrefix[0] = 0.0;
         }
     }
 
