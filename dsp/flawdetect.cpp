@@ -184,9 +184,12 @@ double concentration(const double *v, int from, int to)
     for (int i = from; i < to; ++i) {
         const double e = v[i] * v[i];
         total += e;
-        if (e > top[2]) {
+        if (e > top[2]) { // into its place among the three largest
             top[2] = e;
-            std::sort(top, top + 3, std::greater<double>());
+            if (top[2] > top[1])
+                std::swap(top[2], top[1]);
+            if (top[1] > top[0])
+                std::swap(top[1], top[0]);
         }
     }
     return total > 0.0 ? (top[0] + top[1] + top[2]) / total : 0.0;
