@@ -988,8 +988,8 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
             double r = std::exp(-d0 * step - 0.5 * step * step);
             const double q = std::exp(-step * step);
             double gain = 0.0; // sum of the squared window
-            for (int k = k0; k <= k1; ++k) {
-                const int slot = ((k - kc) % m + m) % m;
+            // Bin k goes to slot (k - kc) modulo m, counted along.
+            for (int k = k0, slot = ((k0 - kc) % m + m) % m; k <= k1; ++k, slot = slot + 1 == m ? 0 : slot + 1) {
                 y[size_t(2 * slot)] = spectrum[size_t(2 * k)] * g;
                 y[size_t(2 * slot + 1)] = spectrum[size_t(2 * k + 1)] * g;
                 gain += g * g;
