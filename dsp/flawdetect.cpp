@@ -279,13 +279,23 @@ std::vector<float> dilated(const std::vector<float> &v, int reach)
 {
     const int n = int(v.size()), w = 2 * reach + 1, m = n + 2 * reach;
     const size_t size = static_cast<size_t>(m);
-    std::vector<float> padded(size, 0.0f), ahead(size), behind(size);
+    // Working arrays kept by the calling thread; the running maxima are
+    // carried along, and where each block starts is counted.
+    thread_local std::vector<float> padded, ahead, behind;
+    padded.assign(size, 0.0f);
+    ahead.resize(size);
+    behind.resize(size);
     std::copy(v.begin(), v.end(), padded.begin() + reach);
-    for (int i = 0; i < m; ++i)
-        ahead[size_t(i)] = i % w == 0 ? padded[size_t(i)] : std::max(ahead[size_t(i - 1)], padded[size_t(i)]);
-    for (int i = m - 1; i >= 0; --i)
-        behind[size_t(i)] =
-            i == m - 1 || (i + 1) % w == 0 ? padded[size_t(i)] : std::max(behind[size_t(i + 1)], padded[size_t(i)]);
+    float running = 0.0f;
+    for (int i = 0, r = 0; i < m; ++i, r = r + 1 == w ? 0 : r + 1) {
+        running = r == 0 ? padded[size_t(i)] : std::max(running, padded[size_t(i)]);
+        ahead[size_t(i)] = running;
+    }
+    // Here r is (i + 1) modulo w.
+    for (int i = m - 1, r = m % w; i >= 0; --i, r = r == 0 ? w - 1 : r - 1) {
+        running = i == m - 1 || r == 0 ? padded[size_t(i)] : std::max(running, padded[size_t(i)]);
+        behind[size_t(i)] = running;
+    }
     std::vector<float> out(v.size());
     for (int i = 0; i < n; ++i)
         out[size_t(i)] = std::max(behind[size_t(i)], ahead[size_t(i + 2 * reach)]);
@@ -1730,7 +1740,8 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         for (size_t b = 0; b < noise.size(); ++b) {
             if (w.noise[b] <= 0.0)
                 continue;
-            std::vector<double> level = {w.noise[b]};
+            thread_local std::vector<double> level;
+            level.assign(1, w.noise[b]);
             for (const std::vector<double> *other : pool)
                 if ((*other)[b] > 0.0)
                     level.push_back((*other)[b]);
