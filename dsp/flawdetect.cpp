@@ -1750,9 +1750,8 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         w.strength = strengthOf(w.shape, w.bands, noise);
         const Trace processed = processedOf(w), recorded = recordedOf(w);
         w.candidates = candidatesOf(w.strength, w.durations, w.shape, &processed, w.original ? &recorded : nullptr);
+        w.bands = {}; // the strength is all the next steps need (the neighbours read only the noise)
     });
-    for (Wave &w : waves)
-        w.bands = {}; // the strength is all the next step needs
 
     // What each wave shows of an echo, for its neighbours.
     forAll([&](int k) {
