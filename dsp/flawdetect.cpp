@@ -950,7 +950,7 @@ std::vector<double> &scratch(int which, size_t size)
 // of the whole wave (padded with zeros, so that the pulse does not wrap
 // around onto the end). Each band's complex output is taken only as often as
 // its bandwidth needs.
-std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
+std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
 {
     std::vector<BandPower> bands;
     if (!s.analysed || s.s1 - s.s0 < kGrid * 4 || s.frequency <= 0.0)
@@ -964,9 +964,9 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
     // the wave) is left out, so that no band carries it back in.
     const int taper = std::max(1, s.period);
     const int cut = std::max(0, s.s1 - taper);
-    std::copy(x.begin(), x.begin() + cut, spectrum.begin());
+    x.values(0, s.s1, spectrum.data());
     for (int i = cut; i < s.s1; ++i)
-        spectrum[size_t(i)] = x[size_t(i)] * 0.5 * (1.0 + std::cos(kPi * (i - cut + 0.5) / taper));
+        spectrum[size_t(i)] = spectrum[size_t(i)] * 0.5 * (1.0 + std::cos(kPi * (i - cut + 0.5) / taper));
     std::fill(spectrum.begin() + s.s1, spectrum.begin() + plan.bufferSize(), 0.0);
     plan.forward(spectrum.data());
     const double binHz = kSampleRate / size;
@@ -1504,7 +1504,7 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
     r.searchStart = s.s0;
     r.searchEnd = s.s1;
     r.noise = s.noise;
-    const std::vector<BandPower> bands = bandPowers(x, s);
+    const std::vector<BandPower> bands = bandPowers(Trace {samples, s.zero}, s);
     if (bands.empty())
         return r;
     const Strength z = strengthOf(s, bands, ownNoise(bands));
@@ -1718,9 +1718,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         Wave &w = waves[size_t(k)];
         if (!w.shape.analysed)
             return;
-        thread_local std::vector<double> x;
-        processedOf(w).all(w.shape.n, x);
-        w.bands = bandPowers(x, w.shape);
+        w.bands = bandPowers(processedOf(w), w.shape);
         w.noise = ownNoise(w.bands);
         w.durations = durationsOf(w.bands);
     });
