@@ -87,13 +87,69 @@ constexpr double kHumpThreshold = 10.0;
 // A cave's floor echoes at most this many samples (1.5 ms) after its top.
 constexpr int kBottomReach = 750;
 
+// The k-th smallest of v[0..n) (v is reordered). Quickselect whose
+// partition does not branch on the values (the comparisons of noise are
+// unpredictable); should the pivots keep falling badly (many equal values),
+// the standard selection finishes. Any exact selection gives the same value.
+double nthSmallest(double *v, int n, int k)
+{
+    int lo = 0, hi = n - 1, rounds = 0;
+    while (hi - lo > 8) {
+        if (++rounds > 24) {
+            std::nth_element(v + lo, v + k, v + hi + 1);
+            return v[k];
+        }
+        // Median of three as the pivot, placed at hi.
+        const int mid = lo + (hi - lo) / 2;
+        if (v[mid] < v[lo])
+            std::swap(v[mid], v[lo]);
+        if (v[hi] < v[lo])
+            std::swap(v[hi], v[lo]);
+        if (v[mid] < v[hi])
+            std::swap(v[mid], v[hi]);
+        const double pivot = v[hi];
+        int store = lo;
+        for (int i = lo; i < hi; ++i) {
+            const double x = v[i];
+            v[i] = v[store];
+            v[store] = x;
+            store += x < pivot;
+        }
+        std::swap(v[store], v[hi]);
+        if (k == store)
+            return v[k];
+        if (k < store)
+            hi = store - 1;
+        else
+            lo = store + 1;
+    }
+    // A few values left: sorted by insertion.
+    for (int i = lo + 1; i <= hi; ++i) {
+        const double x = v[i];
+        int j = i;
+        for (; j > lo && x < v[j - 1]; --j)
+            v[j] = v[j - 1];
+        v[j] = x;
+    }
+    return v[k];
+}
+
 double median(std::vector<double> &v)
 {
     if (v.empty())
         return 0.0;
-    const auto mid = v.begin() + std::ptrdiff_t(v.size() / 2);
-    std::nth_element(v.begin(), mid, v.end());
-    return *mid;
+    return nthSmallest(v.data(), int(v.size()), int(v.size() / 2));
+}
+
+// The running sums of squares of x[0..n): p[i] = sum of x[0..i)^2, p[0] = 0.
+void squareSums(const double *x, int n, double *p)
+{
+    double sum = 0.0; // kept apart: the compiler cannot tell that p and x do not overlap
+    p[0] = 0.0;
+    for (int i = 0; i < n; ++i) {
+        sum += x[i] * x[i];
+        p[i + 1] = sum;
+    }
 }
 
 // Squared envelope from the running sums p of x^2 (p[i] = sum of x[0..i)):
@@ -113,8 +169,9 @@ constexpr int kNoiseValues = 256; // samples a noise level is read from, at most
 double noiseLevel(const std::vector<double> &x, int from, int to, int step)
 {
     step = std::max(step, (to - from) / kNoiseValues); // more say no more
-    std::vector<double> a;
-    a.reserve(size_t(std::max(0, to - from) / step + 1));
+    // The values are kept by the calling thread from call to call.
+    thread_local std::vector<double> a;
+    a.clear();
     for (int i = from; i < to; i += step)
         a.push_back(std::abs(x[size_t(i)]));
     return kGaussMad * median(a);
@@ -127,9 +184,12 @@ double concentration(const double *v, int from, int to)
     for (int i = from; i < to; ++i) {
         const double e = v[i] * v[i];
         total += e;
-        if (e > top[2]) {
+        if (e > top[2]) { // into its place among the three largest
             top[2] = e;
-            std::sort(top, top + 3, std::greater<double>());
+            if (top[2] > top[1])
+                std::swap(top[2], top[1]);
+            if (top[1] > top[0])
+                std::swap(top[1], top[0]);
         }
     }
     return total > 0.0 ? (top[0] + top[1] + top[2]) / total : 0.0;
@@ -242,13 +302,23 @@ std::vector<float> dilated(const std::vector<float> &v, int reach)
 {
     const int n = int(v.size()), w = 2 * reach + 1, m = n + 2 * reach;
     const size_t size = static_cast<size_t>(m);
-    std::vector<float> padded(size, 0.0f), ahead(size), behind(size);
+    // Working arrays kept by the calling thread; the running maxima are
+    // carried along, and where each block starts is counted.
+    thread_local std::vector<float> padded, ahead, behind;
+    padded.assign(size, 0.0f);
+    ahead.resize(size);
+    behind.resize(size);
     std::copy(v.begin(), v.end(), padded.begin() + reach);
-    for (int i = 0; i < m; ++i)
-        ahead[size_t(i)] = i % w == 0 ? padded[size_t(i)] : std::max(ahead[size_t(i - 1)], padded[size_t(i)]);
-    for (int i = m - 1; i >= 0; --i)
-        behind[size_t(i)] =
-            i == m - 1 || (i + 1) % w == 0 ? padded[size_t(i)] : std::max(behind[size_t(i + 1)], padded[size_t(i)]);
+    float running = 0.0f;
+    for (int i = 0, r = 0; i < m; ++i, r = r + 1 == w ? 0 : r + 1) {
+        running = r == 0 ? padded[size_t(i)] : std::max(running, padded[size_t(i)]);
+        ahead[size_t(i)] = running;
+    }
+    // Here r is (i + 1) modulo w.
+    for (int i = m - 1, r = m % w; i >= 0; --i, r = r == 0 ? w - 1 : r - 1) {
+        running = i == m - 1 || r == 0 ? padded[size_t(i)] : std::max(running, padded[size_t(i)]);
+        behind[size_t(i)] = running;
+    }
     std::vector<float> out(v.size());
     for (int i = 0; i < n; ++i)
         out[size_t(i)] = std::max(behind[size_t(i)], ahead[size_t(i + 2 * reach)]);
@@ -287,12 +357,11 @@ struct Shape {
 
 // The samples as numbers around the zero line; out-of-range values count as
 // clipped.
-std::vector<double> centred(const qint32 *samples, int n, double zero)
+void centred(const qint32 *samples, int n, double zero, std::vector<double> &x)
 {
-    std::vector<double> x(static_cast<size_t>(std::max(0, n)));
+    x.resize(static_cast<size_t>(std::max(0, n)));
     for (int i = 0; i < n; ++i)
         x[size_t(i)] = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
-    return x;
 }
 
 // True when samples[0..n) hold one value only: a recording of nothing (such
@@ -306,8 +375,9 @@ bool constant(const qint32 *samples, int n)
 // pulse cannot move it far).
 double zeroOf(const qint32 *samples, int n)
 {
-    std::vector<double> some;
-    some.reserve(size_t(n / 16 + 1));
+    // The values are kept by the calling thread from call to call.
+    thread_local std::vector<double> some;
+    some.clear();
     for (int i = 0; i < n; i += 16)
         some.push_back(double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel));
     return median(some);
@@ -394,23 +464,44 @@ struct BackgroundFit {
             return 1.0;
         if (i >= split + taper)
             return 0.0;
-        return 0.5 + 0.5 * std::cos(kPi * (i - split + 0.5) / taper);
+        return fade[size_t(i - split)];
+    }
+    // The ringing's scale at sample i, with r = i - k step.
+    double ringingScale(int k, int r) const
+    {
+        const int k1 = std::min(k + 1, int(scale.size()) - 1);
+        const double f = r < step ? fractions[size_t(r)] : 1.0;
+        return (1.0 - f) * scale[size_t(k)] + f * scale[size_t(k1)];
     }
     double ringingScale(int i) const
     {
-        const int k = std::min(i / step, int(scale.size()) - 1), k1 = std::min(k + 1, int(scale.size()) - 1);
-        const double f = std::clamp(double(i - k * step) / step, 0.0, 1.0);
-        return (1.0 - f) * scale[size_t(k)] + f * scale[size_t(k1)];
+        const int k = std::min(i / step, int(scale.size()) - 1);
+        return ringingScale(k, i - k * step);
     }
-    double at(const Background &bg, int i) const
+    // The moved background, scaled, for every sample from..to-1 into
+    // out[0..to-from), walking through the scale's windows instead of
+    // dividing for every sample.
+    void model(const Background &bg, int from, int to, double *out) const
     {
-        if (!used)
-            return 0.0;
-        const double m = moved(bg, i);
-        if (m == 0.0)
-            return 0.0;
-        const double w = pulseShare(i);
-        return (w * pulseScale + (1.0 - w) * ringingScale(i)) * m;
+        if (!used) {
+            std::fill(out, out + std::max(0, to - from), 0.0);
+            return;
+        }
+        const int lastWindow = int(scale.size()) - 1;
+        int k = std::min(from / step, lastWindow), r = from - k * step;
+        for (int i = from; i < to; ++i, ++r) {
+            if (r == step && k < lastWindow) {
+                ++k;
+                r = 0;
+            }
+            const double m = moved(bg, i);
+            if (m == 0.0) {
+                out[i - from] = 0.0;
+                continue;
+            }
+            const double w = pulseShare(i);
+            out[i - from] = (w * pulseScale + (1.0 - w) * ringingScale(k, r)) * m;
+        }
     }
 
     // The pulse (up to `split`, fading over `taper` samples) and its ringing
@@ -418,22 +509,41 @@ struct BackgroundFit {
     int split = 0;
     int taper = 1;
     double pulseScale = 0.0;
+
+    void setPulse(int pulseEnd, int fadeLength)
+    {
+        split = pulseEnd;
+        taper = fadeLength;
+        fade.resize(size_t(taper));
+        for (int t = 0; t < taper; ++t)
+            fade[size_t(t)] = 0.5 + 0.5 * std::cos(kPi * (t + 0.5) / taper);
+    }
+    void setStep(int samples)
+    {
+        step = samples;
+        fractions.resize(size_t(step));
+        for (int r = 0; r < step; ++r)
+            fractions[size_t(r)] = double(r) / step;
+    }
+
+private:
+    std::vector<double> fade;      // the pulse's share over the taper
+    std::vector<double> fractions; // r / step for r = 0..step-1
 };
 
 constexpr int kMaxShift = 6; // whole samples a wave's pulse may lie off the background's
 
 // Samples next to a clipped one (0 or 65535 as recorded) do not follow the
 // background: they are left out of its fit.
-std::vector<unsigned char> clippedNear(const qint32 *samples, int n)
+void clippedNear(const qint32 *samples, int n, std::vector<unsigned char> &out)
 {
-    std::vector<unsigned char> out(size_t(std::max(0, n)), 0);
+    out.assign(size_t(std::max(0, n)), 0);
     if (!samples)
-        return out;
+        return;
     for (int i = 0; i < n; ++i)
         if (samples[i] <= 0 || samples[i] >= 65535)
             for (int j = std::max(0, i - 2); j < std::min(n, i + 3); ++j)
                 out[size_t(j)] = 1;
-    return out;
 }
 
 // Fits the background to the wave x (around its zero line): first where it
@@ -453,15 +563,22 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     const int reach = std::min(last, std::max(pulseEnd, bg.pulseEnd) + 8 * std::max(period, bg.period));
     auto usable = [&](int i) { return size_t(i) >= clipped.size() || !clipped[size_t(i)]; };
     double best = -1.0;
-    for (int s = -kMaxShift; s <= kMaxShift; ++s) {
-        double xb = 0.0, bb = 0.0;
-        for (int i = std::max(0, s); i < reach; ++i) {
-            const int j = i - s;
-            if (j >= bg.active || !usable(i))
-                continue;
-            xb += x[size_t(i)] * bg.b[size_t(j)];
-            bb += bg.b[size_t(j)] * bg.b[size_t(j)];
+    // All shifts in one pass over the samples (each sum still adds its terms
+    // in the order of the samples).
+    constexpr int kShifts = 2 * kMaxShift + 1;
+    double xbs[kShifts] = {}, bbs[kShifts] = {};
+    for (int i = 0; i < reach; ++i) {
+        if (!usable(i))
+            continue;
+        const double xi = x[size_t(i)];
+        for (int s = std::max(-kMaxShift, i - bg.active + 1); s <= std::min(kMaxShift, i); ++s) {
+            const double b = bg.b[size_t(i - s)];
+            xbs[s + kMaxShift] += xi * b;
+            bbs[s + kMaxShift] += b * b;
         }
+    }
+    for (int s = -kMaxShift; s <= kMaxShift; ++s) {
+        const double xb = xbs[s + kMaxShift], bb = bbs[s + kMaxShift];
         const double score = bb > 0.0 ? xb / std::sqrt(bb) : 0.0;
         if (score > best) {
             best = score;
@@ -496,13 +613,21 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     }
     // The scales of the pulse and of its ringing over the whole wave, then
     // that of the ringing in windows.
-    fit.split = std::max(0, pulseEnd);
-    fit.taper = std::max(4, period);
+    fit.setPulse(std::max(0, pulseEnd), std::max(4, period));
+    // The moved background and the pulse's share of every sample, worked
+    // out once for all the sums below (tables reused by the calling thread).
+    thread_local std::vector<double> movedAt, shares, trust;
+    movedAt.resize(size_t(last));
+    shares.resize(size_t(last));
+    for (int i = 0; i < last; ++i) {
+        movedAt[size_t(i)] = fit.moved(bg, i);
+        shares[size_t(i)] = fit.pulseShare(i);
+    }
     double pp = 0.0, pr = 0.0, rr = 0.0, xp = 0.0, xr = 0.0;
     for (int i = 0; i < last; ++i) {
         if (!usable(i))
             continue;
-        const double g = fit.moved(bg, i), w = fit.pulseShare(i);
+        const double g = movedAt[size_t(i)], w = shares[size_t(i)];
         const double gp = w * g, gr = (1.0 - w) * g;
         pp += gp * gp;
         pr += gp * gr;
@@ -525,11 +650,12 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     // An echo inside the ringing must not be taken for more ringing: the
     // samples that the fit leaves far off count less (weights that halve
     // with every doubling beyond twice the typical misfit), twice over.
-    std::vector<double> trust(size_t(last), 1.0);
+    trust.assign(size_t(last), 1.0);
     for (int round = 0; round < 2; ++round) {
-        std::vector<double> misfit; // every 4th sample says enough of it
+        thread_local std::vector<double> misfit; // every 4th sample says enough of it
+        misfit.clear();
         for (int i = 0; i < last; i += 4) {
-            const double g = fit.moved(bg, i), share = fit.pulseShare(i);
+            const double g = movedAt[size_t(i)], share = shares[size_t(i)];
             if (usable(i) && share < 1.0 && std::abs(g) > noise)
                 misfit.push_back(std::abs(x[size_t(i)] - (share * fit.pulseScale + (1.0 - share) * ringing) * g));
         }
@@ -538,7 +664,7 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
         const double typical = std::max(noise, kGaussMad * median(misfit));
         double wxr = 0.0, wrr = 0.0;
         for (int i = 0; i < last; ++i) {
-            const double g = fit.moved(bg, i), share = fit.pulseShare(i);
+            const double g = movedAt[size_t(i)], share = shares[size_t(i)];
             const double e = std::abs(x[size_t(i)] - (share * fit.pulseScale + (1.0 - share) * ringing) * g);
             trust[size_t(i)] = e > 2.0 * typical ? 2.0 * typical / e : 1.0;
             if (!usable(i))
@@ -550,22 +676,33 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
         if (wrr > 0.0)
             ringing = std::clamp(wxr / wrr, 0.5 * fit.pulseScale, 2.0 * fit.pulseScale);
     }
-    fit.step = std::max(8, 2 * period);
+    fit.setStep(std::max(8, 2 * period));
     const int windows = last / fit.step + 2;
     fit.scale.assign(size_t(windows), ringing);
     const int half = 2 * fit.step;
+    // What each window weighs: the ringing's part of the moved background and
+    // what the pulse leaves of the sample, and the windows' triangle.
+    thread_local std::vector<double> ringingPart, rests, triangle;
+    ringingPart.resize(size_t(last));
+    rests.resize(size_t(last));
+    for (int i = 0; i < last; ++i) {
+        const double g = movedAt[size_t(i)], share = shares[size_t(i)];
+        ringingPart[size_t(i)] = (1.0 - share) * g;
+        rests[size_t(i)] = x[size_t(i)] - fit.pulseScale * share * g;
+    }
+    triangle.resize(size_t(2 * half));
+    for (int d = -half + 1; d < half; ++d)
+        triangle[size_t(d + half)] = 1.0 - std::abs(d) / double(half);
     for (int k = 0; k < windows; ++k) {
         const int centre = k * fit.step;
         double wxg = 0.0, wgg = 0.0, weights = 0.0;
         for (int i = std::max(0, centre - half + 1); i < std::min(last, centre + half); ++i) {
-            const double w = (1.0 - std::abs(i - centre) / double(half)) * trust[size_t(i)];
+            const double w = triangle[size_t(i - centre + half)] * trust[size_t(i)];
             weights += w;
             if (!usable(i))
                 continue;
-            const double g = fit.moved(bg, i), share = fit.pulseShare(i);
-            const double gr = (1.0 - share) * g;
-            const double rest = x[size_t(i)] - fit.pulseScale * share * g;
-            wxg += w * rest * gr;
+            const double gr = ringingPart[size_t(i)];
+            wxg += w * rests[size_t(i)] * gr;
             wgg += w * gr * gr;
         }
         // Where the ringing is no stronger than twice the noise, its scale
@@ -586,18 +723,22 @@ struct Trace {
     const Background *background = nullptr;
     const BackgroundFit *fit = nullptr;
 
-    double at(int i) const
+    // The samples from..to-1 into out[0..to-from).
+    void values(int from, int to, double *out) const
     {
-        double v = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
-        if (background && fit)
-            v -= fit->at(*background, i);
-        return v;
+        const bool less = background && fit;
+        if (less)
+            fit->model(*background, from, to, out);
+        for (int i = from; i < to; ++i) {
+            const double v = double(std::clamp(int(samples[i]), 0, 65535) - kZeroLevel) - zero;
+            out[i - from] = less ? v - out[i - from] : v;
+        }
     }
-    std::vector<double> all(int n) const
+    // All n samples into x.
+    const std::vector<double> &all(int n, std::vector<double> &x) const
     {
-        std::vector<double> x(size_t(std::max(0, n)));
-        for (int i = 0; i < n; ++i)
-            x[size_t(i)] = at(i);
+        x.resize(size_t(std::max(0, n)));
+        values(0, n, x.data());
         return x;
     }
 };
@@ -639,7 +780,8 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // The zero line is the median (of every 16th sample: the pulse cannot
     // move it far).
     r.zero = zeroOf(samples, n);
-    std::vector<double> x = centred(samples, n, r.zero);
+    std::vector<double> &x = *centredSamples;
+    centred(samples, n, r.zero, x);
     // A recording that stopped early ends in a constant stretch: only what
     // came before it was recorded.
     {
@@ -654,9 +796,8 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     }
     // Working arrays reused by the calling thread from wave to wave.
     thread_local std::vector<double> prefix, modelPrefix;
-    prefix.assign(size_t(n) + 1, 0.0);
-    for (int i = 0; i < n; ++i)
-        prefix[size_t(i) + 1] = prefix[size_t(i)] + x[size_t(i)] * x[size_t(i)];
+    prefix.resize(size_t(n) + 1);
+    squareSums(x.data(), n, prefix.data());
     if (prefix[size_t(n)] <= 0.0)
         return r; // flat
     // Squared envelope: twice the mean square over a window of w samples
@@ -722,14 +863,22 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
             // after it does not make it longer.
             r1 = std::clamp(background->pulseEnd + fit->shift, p0, r1);
             width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
-            modelPrefix.assign(size_t(n) + 1, 0.0);
+            modelPrefix.resize(size_t(n) + 1);
+            thread_local std::vector<double> model;
+            model.resize(size_t(n));
+            fit->model(*background, 0, n, model.data());
+            // Both running sums in one loop: each waits on its own last sum,
+            // so the two go side by side.
+            double modelSum = 0.0, sum = 0.0;
             for (int i = 0; i < n; ++i) {
-                const double m = fit->at(*background, i);
+                const double m = model[size_t(i)];
                 x[size_t(i)] -= m;
-                modelPrefix[size_t(i) + 1] = modelPrefix[size_t(i)] + m * m;
+                modelSum += m * m;
+                sum += x[size_t(i)] * x[size_t(i)];
+                modelPrefix[size_t(i) + 1] = modelSum;
+                prefix[size_t(i) + 1] = sum;
             }
-            for (int i = 0; i < n; ++i)
-                prefix[size_t(i) + 1] = prefix[size_t(i)] + x[size_t(i)] * x[size_t(i)];
+            modelPrefix[0] = 0.0;
         }
     }
 
@@ -791,7 +940,6 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
             r.residual.push_back(float(left));
         }
     }
-    *centredSamples = std::move(x);
     return r;
 }
 
@@ -825,7 +973,7 @@ std::vector<double> &scratch(int which, size_t size)
 // of the whole wave (padded with zeros, so that the pulse does not wrap
 // around onto the end). Each band's complex output is taken only as often as
 // its bandwidth needs.
-std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
+std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
 {
     std::vector<BandPower> bands;
     if (!s.analysed || s.s1 - s.s0 < kGrid * 4 || s.frequency <= 0.0)
@@ -839,9 +987,9 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
     // the wave) is left out, so that no band carries it back in.
     const int taper = std::max(1, s.period);
     const int cut = std::max(0, s.s1 - taper);
-    std::copy(x.begin(), x.begin() + cut, spectrum.begin());
+    x.values(0, s.s1, spectrum.data());
     for (int i = cut; i < s.s1; ++i)
-        spectrum[size_t(i)] = x[size_t(i)] * 0.5 * (1.0 + std::cos(kPi * (i - cut + 0.5) / taper));
+        spectrum[size_t(i)] = spectrum[size_t(i)] * 0.5 * (1.0 + std::cos(kPi * (i - cut + 0.5) / taper));
     std::fill(spectrum.begin() + s.s1, spectrum.begin() + plan.bufferSize(), 0.0);
     plan.forward(spectrum.data());
     const double binHz = kSampleRate / size;
@@ -873,8 +1021,8 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
             double r = std::exp(-d0 * step - 0.5 * step * step);
             const double q = std::exp(-step * step);
             double gain = 0.0; // sum of the squared window
-            for (int k = k0; k <= k1; ++k) {
-                const int slot = ((k - kc) % m + m) % m;
+            // Bin k goes to slot (k - kc) modulo m, counted along.
+            for (int k = k0, slot = ((k0 - kc) % m + m) % m; k <= k1; ++k, slot = slot + 1 == m ? 0 : slot + 1) {
                 y[size_t(2 * slot)] = spectrum[size_t(2 * k)] * g;
                 y[size_t(2 * slot + 1)] = spectrum[size_t(2 * k + 1)] * g;
                 gain += g * g;
@@ -897,15 +1045,15 @@ std::vector<BandPower> bandPowers(const std::vector<double> &x, const Shape &s)
             // one per duration is enough.
             const int every = std::max(1, b.duration() / b.step);
             auto noiseFrom = [&](int from) {
-                std::vector<double> v;
+                thread_local std::vector<double> v;
+                v.clear();
                 for (int i = std::max(0, (from - b.first + b.step - 1) / b.step); b.first + i * b.step < s.s1;
                      i += every)
                     v.push_back(b.power[size_t(i)]);
                 if (v.size() < 8)
                     return -1.0;
-                const auto at = v.begin() + std::ptrdiff_t(kNoiseQuantile * double(v.size()));
-                std::nth_element(v.begin(), at, v.end());
-                return *at / -std::log(1.0 - kNoiseQuantile);
+                const int at = int(kNoiseQuantile * double(v.size()));
+                return nthSmallest(v.data(), int(v.size()), at) / -std::log(1.0 - kNoiseQuantile);
             };
             const double all = noiseFrom(s.s0);
             if (all <= 0.0) {
@@ -964,6 +1112,9 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
     const int count = std::max(0, (s.s1 - s.s0 + kGrid - 1) / kGrid);
     z.value.assign(size_t(count), 0.0f);
     z.band.assign(size_t(count), 0);
+    thread_local std::vector<float> v; // one band's strength, kept by the calling thread
+    v.resize(size_t(count));
+    const int residualCount = std::min(count, int(s.residual.size()));
     for (size_t b = 0; b < bands.size(); ++b) {
         const BandPower &p = bands[b];
         if (!p.used)
@@ -976,19 +1127,28 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
         while ((1 << shift) < p.step)
             ++shift;
         const double perStep = 1.0 / p.step;
-        for (int i = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid); i < count; ++i) {
+        // The band's strength, then what is left of the pulse taken into
+        // account, then the best band kept: simple loops the compiler can
+        // vectorise.
+        const int from = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid);
+        for (int i = from; i < count; ++i) {
             // Linear between the band's own values (offset >= 0: the band
             // starts at or before s0).
             const int offset = s.s0 + i * kGrid - p.first;
             const int j = std::min(offset >> shift, last), k = std::min(j + 1, last);
             const double f = double(offset - j * p.step) * perStep;
-            float v = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
-            if (size_t(i) < s.residual.size())
-                v /= 1.0f + s.residual[size_t(i)];
-            if (v > z.value[size_t(i)]) {
-                z.value[size_t(i)] = v;
-                z.band[size_t(i)] = static_cast<unsigned char>(b);
-            }
+            v[size_t(i)] = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
+        }
+        for (int i = from; i < residualCount; ++i)
+            v[size_t(i)] /= 1.0f + s.residual[size_t(i)];
+        const unsigned char which = static_cast<unsigned char>(b);
+        const float *own = v.data();
+        float *best = z.value.data();
+        unsigned char *band = z.band.data();
+        for (int i = from; i < count; ++i) {
+            const bool better = own[i] > best[i];
+            best[i] = better ? own[i] : best[i];
+            band[i] = better ? which : band[i];
         }
     }
     return z;
@@ -999,16 +1159,20 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
 // out what lies far from the echoes' frequencies, wide enough to keep their
 // shape as recorded. A narrow processing filter makes every echo ring and
 // start earlier than it was recorded; the arrival is read here instead.
-std::vector<double> wideBand(const std::vector<double> &original, int n, double frequency)
+// The n samples of `original` are read into buf, which receives the band.
+void wideBand(const Trace &original, int n, double frequency, std::vector<double> &buf)
 {
     const int size = int(nextPow2(unsigned(n)));
     const RealFft &plan = realFftPlan(size);
-    std::vector<double> buf(size_t(plan.bufferSize()), 0.0);
-    std::copy(original.begin(), original.begin() + std::min(n, int(original.size())), buf.begin());
+    buf.resize(size_t(plan.bufferSize()));
+    original.values(0, n, buf.data());
+    std::fill(buf.begin() + n, buf.end(), 0.0);
     plan.forward(buf.data());
     const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
+    // The size is a power of two: multiplying by its reciprocal is dividing.
+    const double perSize = 1.0 / size;
     for (int k = 0; k <= size / 2; ++k) {
-        const double f = k * kSampleRate / size;
+        const double f = k * kSampleRate * perSize;
         double g = 1.0;
         if (f <= lo0 || f >= hi0)
             g = 0.0;
@@ -1016,12 +1180,11 @@ std::vector<double> wideBand(const std::vector<double> &original, int n, double 
             g = 0.5 - 0.5 * std::cos(kPi * (f - lo0) / (lo1 - lo0));
         else if (f > hi1)
             g = 0.5 + 0.5 * std::cos(kPi * (f - hi1) / (hi0 - hi1));
-        buf[size_t(2 * k)] *= g / size;
-        buf[size_t(2 * k + 1)] *= g / size;
+        buf[size_t(2 * k)] *= g * perSize;
+        buf[size_t(2 * k + 1)] *= g * perSize;
     }
     plan.inverse(buf.data());
     buf.resize(size_t(n));
-    return buf;
 }
 
 // A few samples carrying half or more of the energy of x[from..to) (taken
@@ -1030,9 +1193,9 @@ bool spikeIn(const Trace *x, int from, int to)
 {
     if (!x || to - from < 4)
         return false;
-    std::vector<double> v(size_t(to - from));
-    for (int j = from; j < to; ++j)
-        v[size_t(j - from)] = x->at(j);
+    thread_local std::vector<double> v;
+    v.resize(size_t(to - from));
+    x->values(from, to, v.data());
     const double mean = std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
     for (double &e : v)
         e -= mean;
@@ -1114,14 +1277,16 @@ std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &d
 class ArrivalReader
 {
 public:
+    // One reader at a time on each thread: it works in the thread's buffers.
     ArrivalReader(const Shape &s, const Trace &samples, const Trace *original)
         : m_shape(s)
     {
+        m_envelope.clear();
         if (original) {
-            m_trace = wideBand(original->all(s.n), s.n, s.frequency);
+            wideBand(*original, s.n, s.frequency, m_trace);
             m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 8));
         } else {
-            m_trace = samples.all(s.n);
+            samples.all(s.n, m_trace);
             m_noise = s.noise;
         }
     }
@@ -1181,7 +1346,8 @@ private:
         if (!m_envelope.empty())
             return m_envelope;
         const int n = int(m_trace.size()), size = int(nextPow2(unsigned(std::max(2, n))));
-        std::vector<double> y(size_t(2 * size), 0.0);
+        thread_local std::vector<double> y;
+        y.assign(size_t(2 * size), 0.0);
         for (int i = 0; i < n; ++i)
             y[size_t(2 * i)] = m_trace[size_t(i)];
         const ComplexFft &plan = complexPlan(size);
@@ -1193,16 +1359,19 @@ private:
         }
         plan.inverse(y.data());
         m_envelope.resize(size_t(n));
+        const double perSize = 1.0 / size; // a power of two: multiplying by it is dividing
         for (int i = 0; i < n; ++i)
-            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) / size;
+            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) * perSize;
         return m_envelope;
     }
 
     const Shape &m_shape;
-    std::vector<double> m_trace;
-    mutable std::vector<double> m_envelope;
+    static thread_local std::vector<double> m_trace;
+    static thread_local std::vector<double> m_envelope;
     double m_noise = 0.0;
 };
+thread_local std::vector<double> ArrivalReader::m_trace;
+thread_local std::vector<double> ArrivalReader::m_envelope;
 
 std::vector<double> ownNoise(const std::vector<BandPower> &bands)
 {
@@ -1222,7 +1391,12 @@ std::vector<int> durationsOf(const std::vector<BandPower> &bands)
 
 // Samples around the zero line as measure() takes them: the median of
 // every 16th sample is the zero.
-std::vector<double> centredAtZero(const qint32 *samples, int n) { return centred(samples, n, zeroOf(samples, n)); }
+std::vector<double> centredAtZero(const qint32 *samples, int n)
+{
+    std::vector<double> x;
+    centred(samples, n, zeroOf(samples, n), x);
+    return x;
+}
 
 // Background traces need this many waves of a channel processed alike; of
 // more, this many spread over the survey are enough for a steady median.
@@ -1313,21 +1487,18 @@ std::vector<double> alignedMedian(const std::vector<std::vector<double>> &waves,
     return medianOf(aligned, n);
 }
 
-// The background traces of some waves of one channel, processed and (when
-// every one has it) recorded: the median of each sample over them, each
+// The background trace of some waves of one channel (processed or
+// recorded, n samples each): the median of each sample over them, each
 // brought onto the others first.
-std::pair<std::vector<double>, std::vector<double>> backgroundsOf(const std::vector<std::vector<double>> &processed,
-                                                                  const std::vector<std::vector<double>> &original,
-                                                                  int n)
+Background backgroundOf(const std::vector<const qint32 *> &members, int n)
 {
-    std::pair<std::vector<double>, std::vector<double>> out;
-    out.first = alignedMedian(processed, n);
-    fadeOut(out.first);
-    if (original.size() == processed.size()) {
-        out.second = alignedMedian(original, n);
-        fadeOut(out.second);
-    }
-    return out;
+    std::vector<std::vector<double>> traces;
+    traces.reserve(members.size());
+    for (const qint32 *samples : members)
+        traces.push_back(centredAtZero(samples, n));
+    std::vector<double> b = alignedMedian(traces, n);
+    fadeOut(b);
+    return makeBackground(std::move(b));
 }
 
 // The sample of wave `to` at the depth of sample i of wave `from`: their
@@ -1358,7 +1529,7 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
     r.searchStart = s.s0;
     r.searchEnd = s.s1;
     r.noise = s.noise;
-    const std::vector<BandPower> bands = bandPowers(x, s);
+    const std::vector<BandPower> bands = bandPowers(Trace {samples, s.zero}, s);
     if (bands.empty())
         return r;
     const Strength z = strengthOf(s, bands, ownNoise(bands));
@@ -1439,6 +1610,15 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             if (w.n >= kMinSamples)
                 groups[std::make_tuple(in.channel, in.processing, w.n)].push_back({in.measurePoint, it.value()});
         }
+        // Each trace is worked out on its own: they are spread over the
+        // thread pool.
+        struct Job {
+            std::vector<const qint32 *> members;
+            int n = 0;
+            int background = 0;
+            bool original = false;
+        };
+        std::vector<Job> jobs;
         for (auto &g : groups) {
             std::vector<std::pair<int, int>> &members = g.second;
             if (int(members.size()) < kMinBackgroundWaves)
@@ -1446,26 +1626,31 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             std::sort(members.begin(), members.end());
             const int n = std::get<2>(g.first), m = int(members.size());
             const int used = std::min(m, kMaxBackgroundWaves);
-            std::vector<std::vector<double>> processed, original;
+            Job processed, original;
+            processed.n = original.n = n;
+            processed.background = original.background = int(backgrounds.size());
+            original.original = true;
             bool recorded = true;
             for (int u = 0; u < used; ++u) {
                 const Wave &w = waves[size_t(members[size_t(u * m / used)].second)];
-                processed.push_back(centredAtZero(w.samples, n));
+                processed.members.push_back(w.samples);
                 recorded = recorded && w.original;
                 if (recorded)
-                    original.push_back(centredAtZero(w.original, n));
+                    original.members.push_back(w.original);
             }
-            ChannelBackground b;
-            for (int u = 0; u < used; ++u)
-                b.members.push_back(members[size_t(u * m / used)].second);
-            auto traces = backgroundsOf(processed, recorded ? original : std::vector<std::vector<double>>(), n);
-            b.processed = makeBackground(std::move(traces.first));
+            jobs.push_back(std::move(processed));
             if (recorded)
-                b.original = makeBackground(std::move(traces.second));
+                jobs.push_back(std::move(original));
             for (const std::pair<int, int> &member : members)
                 waves[size_t(member.second)].background = int(backgrounds.size());
-            backgrounds.push_back(std::move(b));
+            backgrounds.emplace_back();
+            for (int u = 0; u < used; ++u)
+                backgrounds.back().members.push_back(members[size_t(u * m / used)].second);
         }
+        QtConcurrent::blockingMap(jobs, [&](const Job &job) {
+            ChannelBackground &b = backgrounds[size_t(job.background)];
+            (job.original ? b.original : b.processed) = backgroundOf(job.members, job.n);
+        });
         // Records that point to the same wave share its background.
         for (int k = 0; k < count; ++k) {
             const FlawWave &in = input[size_t(k)];
@@ -1527,8 +1712,9 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         Wave &w = waves[size_t(k)];
         if (!w.samples)
             return;
-        std::vector<double> x;
-        const std::vector<unsigned char> clipped = clippedNear(w.original ? w.original : w.samples, w.n);
+        thread_local std::vector<double> x;
+        thread_local std::vector<unsigned char> clipped;
+        clippedNear(w.original ? w.original : w.samples, w.n, clipped);
         w.shape = measure(w.samples, w.n, input[size_t(k)].edge, &x, processedBackground(w), &w.processedFit, clipped);
         if (!w.shape.analysed || constant(w.original, w.shape.n)) {
             w.shape.analysed = false;
@@ -1537,7 +1723,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         if (w.original) {
             w.originalZero = zeroOf(w.original, w.shape.n);
             if (const Background *b = originalBackground(w))
-                w.originalFit = fitBackground(Trace {w.original, w.originalZero}.all(w.shape.n), *b, w.shape.n,
+                w.originalFit = fitBackground(Trace {w.original, w.originalZero}.all(w.shape.n, x), *b, w.shape.n,
                                               w.shape.period, w.processedFit.split, clipped);
         }
     });
@@ -1564,8 +1750,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         Wave &w = waves[size_t(k)];
         if (!w.shape.analysed)
             return;
-        const std::vector<double> x = processedOf(w).all(w.shape.n);
-        w.bands = bandPowers(x, w.shape);
+        w.bands = bandPowers(processedOf(w), w.shape);
         w.noise = ownNoise(w.bands);
         w.durations = durationsOf(w.bands);
     });
@@ -1585,13 +1770,15 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         for (size_t b = 0; b < noise.size(); ++b) {
             if (w.noise[b] <= 0.0)
                 continue;
-            std::vector<double> level = {w.noise[b]};
+            thread_local std::vector<double> level;
+            level.assign(1, w.noise[b]);
             for (const std::vector<double> *other : pool)
                 if ((*other)[b] > 0.0)
                     level.push_back((*other)[b]);
             noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
         }
         w.strength = strengthOf(w.shape, w.bands, noise);
+        w.bands = {}; // the strength is all the next steps need (the neighbours read only the noise)
     });
 
     // What is left of the pulse where the fit of the background misses the
@@ -1666,8 +1853,6 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         const Trace processed = processedOf(w), recorded = recordedOf(w);
         w.candidates = candidatesOf(w.strength, w.durations, w.shape, &processed, w.original ? &recorded : nullptr);
     });
-    for (Wave &w : waves)
-        w.bands = {}; // the strength is all the next step needs
 
     // What each wave shows of an echo, for its neighbours.
     forAll([&](int k) {

@@ -11,12 +11,15 @@
 // survey's filter ("filtered") is shown beside it. Only suggestions with a
 // confidence of 0.5 or more count.
 //
-// Usage: bench_suggest [surveys] [seed] [--list] [--no-timing] [--no-background]
+// Usage: bench_suggest [surveys] [seed] [--list] [--all] [--no-timing] [--no-background]
 //   --list  also print every wave with an echo-to-noise ratio of 3 or more
 //           whose echo was not found ("missed") and every echo-free wave
 //           that got a recommended suggestion ("false"), and every floor
 //           echo with a ratio of 5 or more not found ("missed-floor"), with the survey's
 //           settings and what the detector saw.
+//   --all   print every wave's suggestion (sample and confidence of the top
+//           and of the floor, in full precision), so that two builds of the
+//           detector can be compared wave by wave.
 //   --no-timing  skip the timing of a 1000-point survey.
 //   --no-background  detect without taking off each channel's background
 //           trace (to see what it brings).
@@ -374,6 +377,7 @@ int main(int argc, char *argv[])
     qputenv("QT_LOGGING_RULES", "default.debug=false");
     QStringList args = app.arguments().mid(1);
     const bool list = args.removeAll(QStringLiteral("--list")) > 0;
+    const bool everyWave = args.removeAll(QStringLiteral("--all")) > 0;
     const bool timing = args.removeAll(QStringLiteral("--no-timing")) == 0;
     dsp::SuggestOptions options;
     options.useBackground = args.removeAll(QStringLiteral("--no-background")) == 0;
@@ -418,6 +422,9 @@ int main(int argc, char *argv[])
             flawsuggest::suggest(m.filterWaveGroupList(), m.waveGroupList(), infos, options);
         for (int k = 0; k < infos.size(); ++k) {
             const WaveAnalyzeInfo &a = *infos.at(k);
+            if (everyWave)
+                std::printf("wave s%d p%d c%d: %d %.17g floor %d %.17g\n", s, a.nMeasurePoint, a.nChannel,
+                            found[k].sample, found[k].confidence, found[k].bottomSample, found[k].bottomConfidence);
             const SynthWaveTruth *t = truthOf[size_t(k)];
             if (!t)
                 continue;
