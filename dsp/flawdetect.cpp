@@ -919,22 +919,29 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     }
     const int quietFrom = std::min(n, end + width);
     r.noise = n - quietFrom >= kMinNoiseSamples ? std::max(kMinNoise, noiseLevel(x, quietFrom, n, 8)) : noise0;
-    // With the background taken off, what is left of the pulse still
-    // differs from wave to wave right after it: the search starts a quarter
-    // of a pulse width after its end (half of one without).
-    r.s0 = std::min(n, end + (r.subtracted ? width / 4 : width / 2));
+    // With the background taken off the search starts where the pulse ends
+    // (what is left of it there counts as noise, below); without, half a
+    // pulse width after its ringing has decayed.
+    r.s0 = std::min(n, end + (r.subtracted ? 0 : width / 2));
     // Neither the last half filter length (where the filter saw past the end
     // of the wave) is searched.
     r.s1 = std::max(r.s0, n - std::max(width / 2, std::clamp(edge, 0, n / 4)));
     // What is left of the background counts as noise where it is: every
     // kGrid-th sample from s0, its power (kResidualSafety times over) over
-    // the noise's, as long as it matters.
+    // the noise's, as long as it matters. The pulse and its ringing overlap
+    // and change their strengths apart: where they cancel, the background is
+    // weak but what the fit leaves of them is not. So what is left follows
+    // the background's strongest energy over the half pulse width before,
+    // not its energy at the time.
     if (r.subtracted) {
         const double share =
             kResidualSafety * residualShare(prefix, modelPrefix, n, p0 - width / 2, r1 + width / 2, width, noise0);
         const double noisePower = 2.0 * r.noise * r.noise;
         for (int i = r.s0; i < r.s1 && share > 0.0; i += kGrid) {
-            const double left = share * windowEnergy(modelPrefix, n, i, width) / noisePower;
+            double model = 0.0;
+            for (int j = std::max(0, i - width / 2); j <= i; j += kGrid)
+                model = std::max(model, windowEnergy(modelPrefix, n, j, width));
+            const double left = share * model / noisePower;
             if (left < 0.01 && i > r.s0 + width)
                 break;
             r.residual.push_back(float(left));
@@ -1114,7 +1121,6 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
     z.band.assign(size_t(count), 0);
     thread_local std::vector<float> v; // one band's strength, kept by the calling thread
     v.resize(size_t(count));
-    const int residualCount = std::min(count, int(s.residual.size()));
     for (size_t b = 0; b < bands.size(); ++b) {
         const BandPower &p = bands[b];
         if (!p.used)
@@ -1127,9 +1133,8 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
         while ((1 << shift) < p.step)
             ++shift;
         const double perStep = 1.0 / p.step;
-        // The band's strength, then what is left of the pulse taken into
-        // account, then the best band kept: simple loops the compiler can
-        // vectorise.
+        // The band's strength, then the best band kept: simple loops the
+        // compiler can vectorise.
         const int from = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid);
         for (int i = from; i < count; ++i) {
             // Linear between the band's own values (offset >= 0: the band
@@ -1139,8 +1144,6 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
             const double f = double(offset - j * p.step) * perStep;
             v[size_t(i)] = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
         }
-        for (int i = from; i < residualCount; ++i)
-            v[size_t(i)] /= 1.0f + s.residual[size_t(i)];
         const unsigned char which = static_cast<unsigned char>(b);
         const float *own = v.data();
         float *best = z.value.data();
@@ -1597,8 +1600,8 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         // The recording's inactive when not every wave has one.
         Background processed, original;
         std::vector<int> members; // the waves it was made from
-        // What every wave of the channel shows right after the pulse, every
-        // kGrid-th sample from 0 (see below): its strength is divided by it.
+        // What every wave of the channel shows right after the pulse over
+        // noise alone, every kGrid-th sample from 0 (see below).
         std::vector<float> common;
     };
     std::vector<ChannelBackground> backgrounds;
@@ -1842,13 +1845,17 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         Wave &w = waves[size_t(k)];
         if (w.strength.value.empty())
             return;
-        if (w.background >= 0) {
-            const std::vector<float> &common = backgrounds[size_t(w.background)].common;
-            for (size_t i = 0; i < w.strength.value.size(); ++i) {
-                const size_t cell = size_t((w.strength.first + int(i) * kGrid) / kGrid);
-                if (cell < common.size())
-                    w.strength.value[i] /= common[cell];
-            }
+        // What is left of the pulse counts as noise: as much as this wave
+        // shows of its own or as every wave of the channel shows there,
+        // whichever is more.
+        const std::vector<float> &residual = w.shape.residual;
+        const std::vector<float> *common = w.background >= 0 ? &backgrounds[size_t(w.background)].common : nullptr;
+        for (size_t i = 0; i < w.strength.value.size(); ++i) {
+            float floor = i < residual.size() ? 1.0f + residual[i] : 1.0f;
+            const size_t cell = size_t((w.strength.first + int(i) * kGrid) / kGrid);
+            if (common && cell < common->size())
+                floor = std::max(floor, (*common)[cell]);
+            w.strength.value[i] /= floor;
         }
         const Trace processed = processedOf(w), recorded = recordedOf(w);
         w.candidates = candidatesOf(w.strength, w.durations, w.shape, &processed, w.original ? &recorded : nullptr);

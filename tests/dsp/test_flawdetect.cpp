@@ -169,6 +169,27 @@ void TestFlawDetect::generatedWaves_data()
     o.caves = {caveAt(1.0, 1500.0, 0.0, 3)};
     QTest::newRow("echo inside the ringing of a pulse differing from wave to wave") << o << true << false;
 
+    // A strong pulse in little noise (300 times it): what the fit leaves
+    // of a pulse that differs from wave to wave is many times the noise
+    // right after it, on many waves of a channel at once.
+    for (int seed : {3, 6, 7}) {
+        o = sevenPoints();
+        o.seed = quint32(seed);
+        o.points = 20;
+        o.missing.clear();
+        o.frequency = 11700.0;
+        o.lowFreq = 5800;
+        o.highFreq = 18700;
+        o.pulseAmplitude = 30000.0;
+        o.ringing = 0.2;
+        o.ringingDecay = 0.07e-3;
+        o.ringingSpread = 0.4;
+        o.pulseJitter = 4e-6;
+        o.pulseSpread = 0.2;
+        QTest::newRow(qPrintable(QStringLiteral("strong pulse differing from wave to wave, seed %1").arg(seed)))
+            << o << false << false;
+    }
+
     o = sevenPoints();
     o.caves = {caveAt(1.0, 1000.0, 0.0, 3)}; // 0.3 ms after the pulse has passed
     QTest::newRow("echo 0.3 ms after the pulse") << o << true << false;
