@@ -240,8 +240,27 @@ int leadingHalfPeak(const std::vector<double> &x, int centre, int width, int lef
         if (std::abs(x[size_t(j)]) > std::abs(x[size_t(m)]))
             m = j;
     const double peak = std::abs(x[size_t(m)]);
-    const double level = std::min(peak, std::max(0.5 * peak, 2.5 * noise));
     auto sign = [&](int i) { return x[size_t(i)] < 0.0; };
+    // The strongest sample is the largest of the crests near the echo's
+    // peak, each raised or lowered by the noise: the more of them there are
+    // (a slow-rising echo), the more the largest lies above the echo's own
+    // peak, by the expected largest of that many normal deviates.
+    int crests = 0;
+    {
+        const int from = std::max(leftLimit, centre - width), to = std::min(rightLimit, centre + width + 1);
+        double top = 0.0;
+        for (int i = from; i < to; ++i) {
+            if (i > from && sign(i) != sign(i - 1)) {
+                crests += top >= 0.7 * peak;
+                top = 0.0;
+            }
+            top = std::max(top, std::abs(x[size_t(i)]));
+        }
+        crests += top >= 0.7 * peak;
+    }
+    constexpr double kLargestOf[] = {0.0, 0.56, 0.85, 1.03, 1.16, 1.27, 1.35, 1.42};
+    const double raised = noise * kLargestOf[std::clamp(crests, 1, 8) - 1];
+    const double level = std::min(peak, std::max(0.5 * (peak - raised), 2.5 * noise));
     auto halfCycleStart = [&](int i) {
         while (i > leftLimit && sign(i - 1) == sign(i))
             --i;
