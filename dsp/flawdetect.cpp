@@ -1159,8 +1159,9 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
 // out what lies far from the echoes' frequencies, wide enough to keep their
 // shape as recorded. A narrow processing filter makes every echo ring and
 // start earlier than it was recorded; the arrival is read here instead.
-// The n samples of `original` are read into buf, which receives the band.
-void wideBand(const Trace &original, int n, double frequency, std::vector<double> &buf)
+// The n samples of `original` are read into buf, which receives the band;
+// `spectrum` receives the band's half spectrum (for its envelope).
+void wideBand(const Trace &original, int n, double frequency, std::vector<double> &buf, std::vector<double> &spectrum)
 {
     const int size = int(nextPow2(unsigned(n)));
     const RealFft &plan = realFftPlan(size);
@@ -1183,6 +1184,7 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
         buf[size_t(2 * k)] *= g * perSize;
         buf[size_t(2 * k + 1)] *= g * perSize;
     }
+    spectrum.assign(buf.begin(), buf.end());
     plan.inverse(buf.data());
     buf.resize(size_t(n));
 }
@@ -1282,8 +1284,9 @@ public:
         : m_shape(s)
     {
         m_envelope.clear();
+        m_spectrum.clear();
         if (original) {
-            wideBand(*original, s.n, s.frequency, m_trace);
+            wideBand(*original, s.n, s.frequency, m_trace, m_spectrum);
             m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 8));
         } else {
             samples.all(s.n, m_trace);
@@ -1340,38 +1343,51 @@ public:
     }
 
 private:
-    // The envelope of the trace: the magnitude of its analytic signal.
+    // The envelope of the trace: the magnitude of its analytic signal, from
+    // the wide band's half spectrum when the trace is the wide band.
     const std::vector<double> &envelope() const
     {
         if (!m_envelope.empty())
             return m_envelope;
-        const int n = int(m_trace.size()), size = int(nextPow2(unsigned(std::max(2, n))));
+        const int n = int(m_trace.size());
         thread_local std::vector<double> y;
-        y.assign(size_t(2 * size), 0.0);
-        for (int i = 0; i < n; ++i)
-            y[size_t(2 * i)] = m_trace[size_t(i)];
-        const ComplexFft &plan = complexPlan(size);
-        plan.forward(y.data());
-        for (int k = 1; k < size; ++k) {
-            const double g = k < size / 2 ? 2.0 : (k == size / 2 ? 1.0 : 0.0);
-            y[size_t(2 * k)] *= g;
-            y[size_t(2 * k + 1)] *= g;
+        int size = 0;
+        double scale = 1.0;
+        if (!m_spectrum.empty()) {
+            size = int(m_spectrum.size()) - 2; // the half spectrum holds size/2 + 1 bins
+            y.assign(size_t(2 * size), 0.0);
+            std::copy(m_spectrum.begin(), m_spectrum.end(), y.begin());
+        } else {
+            size = int(nextPow2(unsigned(std::max(2, n))));
+            y.assign(size_t(2 * size), 0.0);
+            for (int i = 0; i < n; ++i)
+                y[size_t(2 * i)] = m_trace[size_t(i)];
+            complexPlan(size).forward(y.data());
+            scale = 1.0 / size; // a power of two: multiplying by it is dividing
+            for (int k = size / 2 + 1; k < size; ++k)
+                y[size_t(2 * k)] = y[size_t(2 * k + 1)] = 0.0;
         }
-        plan.inverse(y.data());
+        // Positive frequencies doubled, negative ones (already zero) left out.
+        for (int k = 1; k < size / 2; ++k) {
+            y[size_t(2 * k)] *= 2.0;
+            y[size_t(2 * k + 1)] *= 2.0;
+        }
+        complexPlan(size).inverse(y.data());
         m_envelope.resize(size_t(n));
-        const double perSize = 1.0 / size; // a power of two: multiplying by it is dividing
         for (int i = 0; i < n; ++i)
-            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) * perSize;
+            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) * scale;
         return m_envelope;
     }
 
     const Shape &m_shape;
     static thread_local std::vector<double> m_trace;
     static thread_local std::vector<double> m_envelope;
+    static thread_local std::vector<double> m_spectrum; // the wide band's half spectrum; empty: none
     double m_noise = 0.0;
 };
 thread_local std::vector<double> ArrivalReader::m_trace;
 thread_local std::vector<double> ArrivalReader::m_envelope;
+thread_local std::vector<double> ArrivalReader::m_spectrum;
 
 std::vector<double> ownNoise(const std::vector<BandPower> &bands)
 {
