@@ -1146,9 +1146,11 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
         float *best = z.value.data();
         unsigned char *band = z.band.data();
         for (int i = from; i < count; ++i) {
-            const bool better = own[i] > best[i];
-            best[i] = better ? own[i] : best[i];
-            band[i] = better ? which : band[i];
+            // Without a branch: which band wins is as unpredictable as the
+            // noise.
+            const unsigned char better = static_cast<unsigned char>(-int(own[i] > best[i]));
+            best[i] = std::max(best[i], own[i]);
+            band[i] = static_cast<unsigned char>((which & better) | (band[i] & ~better));
         }
     }
     return z;
