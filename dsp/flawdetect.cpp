@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <numeric>
@@ -969,6 +970,14 @@ std::vector<double> &scratch(int which, size_t size)
     return b;
 }
 
+// A band's Gaussian window over the bins of a transform of `size` points.
+struct Window {
+    double centre = 0.0, sigma = 0.0;
+    int size = 0;
+    std::vector<double> g;
+    double gain = 0.0; // sum of the squared window
+};
+
 // The bands around the direct pulse's frequency, computed from one transform
 // of the whole wave (padded with zeros, so that the pulse does not wrap
 // around onto the end). Each band's complex output is taken only as often as
@@ -1013,21 +1022,35 @@ std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
             const int m = std::min(size, std::max(16, int(nextPow2(unsigned(2 * (2 * reach + 1))))));
             std::vector<double> &y = scratch(1, size_t(2 * m));
             std::fill(y.begin(), y.begin() + 2 * m, 0.0);
-            // The Gaussian window by recurrence: g(k+1) = g(k) r(k),
-            // r(k+1) = r(k) q.
             const int k0 = std::max(1, kc - reach), k1 = std::min(size / 2, kc + reach);
-            const double step = binHz / b.sigma, d0 = (k0 * binHz - b.centre) / b.sigma;
-            double g = scale * std::exp(-0.5 * d0 * d0);
-            double r = std::exp(-d0 * step - 0.5 * step * step);
-            const double q = std::exp(-step * step);
-            double gain = 0.0; // sum of the squared window
+            // The Gaussian window over bins k0..k1, by recurrence: g(k+1) =
+            // g(k) r(k), r(k+1) = r(k) q. The waves processed alike share
+            // their bands: each thread keeps the windows it worked out last.
+            thread_local Window windows[std::size(kBandCentres) * std::size(kBandWidths)];
+            Window &window = windows[bands.size()];
+            if (window.centre != b.centre || window.sigma != b.sigma || window.size != size) {
+                window.centre = b.centre;
+                window.sigma = b.sigma;
+                window.size = size;
+                window.g.resize(size_t(k1 - k0 + 1));
+                const double step = binHz / b.sigma, d0 = (k0 * binHz - b.centre) / b.sigma;
+                double g = scale * std::exp(-0.5 * d0 * d0);
+                double r = std::exp(-d0 * step - 0.5 * step * step);
+                const double q = std::exp(-step * step);
+                window.gain = 0.0;
+                for (int k = k0; k <= k1; ++k) {
+                    window.g[size_t(k - k0)] = g;
+                    window.gain += g * g;
+                    g *= r;
+                    r *= q;
+                }
+            }
+            const double gain = window.gain; // sum of the squared window
             // Bin k goes to slot (k - kc) modulo m, counted along.
             for (int k = k0, slot = ((k0 - kc) % m + m) % m; k <= k1; ++k, slot = slot + 1 == m ? 0 : slot + 1) {
+                const double g = window.g[size_t(k - k0)];
                 y[size_t(2 * slot)] = spectrum[size_t(2 * k)] * g;
                 y[size_t(2 * slot + 1)] = spectrum[size_t(2 * k + 1)] * g;
-                gain += g * g;
-                g *= r;
-                r *= q;
             }
             complexPlan(m).inverse(y.data());
             b.step = size / m;
