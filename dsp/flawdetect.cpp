@@ -1143,24 +1143,24 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
         if (!p.used)
             continue;
         const int last = int(p.power.size()) - 1;
-        const double inverse = 1.0 / noise[b];
+        const float inverse = float(1.0 / noise[b]);
         // The step is a power of two (a transform length over another): a
         // shift divides by it and its reciprocal is exact.
         int shift = 0;
         while ((1 << shift) < p.step)
             ++shift;
-        const double perStep = 1.0 / p.step;
-        // The band's strength, then what is left of the pulse taken into
-        // account, then the best band kept: simple loops the compiler can
-        // vectorise.
+        const float perStep = 1.0f / float(p.step);
+        // The band's strength (in the powers' own precision), then what is
+        // left of the pulse taken into account, then the best band kept:
+        // simple loops the compiler can vectorise.
         const int from = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid);
         for (int i = from; i < count; ++i) {
             // Linear between the band's own values (offset >= 0: the band
             // starts at or before s0).
             const int offset = s.s0 + i * kGrid - p.first;
             const int j = std::min(offset >> shift, last), k = std::min(j + 1, last);
-            const double f = double(offset - j * p.step) * perStep;
-            v[size_t(i)] = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
+            const float f = float(offset - j * p.step) * perStep;
+            v[size_t(i)] = ((1.0f - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse;
         }
         for (int i = from; i < residualCount; ++i)
             v[size_t(i)] /= 1.0f + s.residual[size_t(i)];
