@@ -484,24 +484,25 @@ struct BackgroundFit {
     // dividing for every sample.
     void model(const Background &bg, int from, int to, double *out) const
     {
-        if (!used) {
-            std::fill(out, out + std::max(0, to - from), 0.0);
+        std::fill(out, out + std::max(0, to - from), 0.0);
+        // Only where the moved background lies.
+        const int lo = std::max(from, shift), hi = std::min(to, shift + bg.active);
+        if (!used || lo >= hi)
             return;
-        }
         const int lastWindow = int(scale.size()) - 1;
-        int k = std::min(from / step, lastWindow), r = from - k * step;
-        for (int i = from; i < to; ++i, ++r) {
+        int k = std::min(lo / step, lastWindow), r = lo - k * step;
+        const double half = 0.5 * fraction * fraction;
+        for (int i = lo; i < hi; ++i, ++r) {
             if (r == step && k < lastWindow) {
                 ++k;
                 r = 0;
             }
-            const double m = moved(bg, i);
-            if (m == 0.0) {
-                out[i - from] = 0.0;
-                continue;
+            const size_t u = size_t(i - shift);
+            const double m = bg.b[u] - fraction * bg.d1[u] + half * bg.d2[u]; // as moved()
+            if (m != 0.0) {
+                const double w = pulseShare(i);
+                out[i - from] = (w * pulseScale + (1.0 - w) * ringingScale(k, r)) * m;
             }
-            const double w = pulseShare(i);
-            out[i - from] = (w * pulseScale + (1.0 - w) * ringingScale(k, r)) * m;
         }
     }
 
