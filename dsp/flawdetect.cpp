@@ -490,18 +490,29 @@ struct BackgroundFit {
         if (!used || lo >= hi)
             return;
         const int lastWindow = int(scale.size()) - 1;
-        int k = std::min(lo / step, lastWindow), r = lo - k * step;
         const double half = 0.5 * fraction * fraction;
-        for (int i = lo; i < hi; ++i, ++r) {
-            if (r == step && k < lastWindow) {
-                ++k;
-                r = 0;
+        // Window by window of the ringing's scale; past the pulse and its
+        // fade the pulse has no share (and a sample's factor is exactly the
+        // ringing's scale), so that stretch goes without a branch.
+        for (int i = lo; i < hi;) {
+            const int k = std::min(i / step, lastWindow), k1 = std::min(k + 1, lastWindow);
+            const int end = k < lastWindow ? std::min(hi, (k + 1) * step) : hi;
+            const double s0 = scale[size_t(k)], s1 = scale[size_t(k1)];
+            for (; i < std::min(end, split + taper); ++i) {
+                const int r = i - k * step;
+                const size_t u = size_t(i - shift);
+                const double m = bg.b[u] - fraction * bg.d1[u] + half * bg.d2[u]; // as moved()
+                if (m != 0.0) {
+                    const double w = pulseShare(i), f = r < step ? fractions[size_t(r)] : 1.0;
+                    out[i - from] = (w * pulseScale + (1.0 - w) * ((1.0 - f) * s0 + f * s1)) * m;
+                }
             }
-            const size_t u = size_t(i - shift);
-            const double m = bg.b[u] - fraction * bg.d1[u] + half * bg.d2[u]; // as moved()
-            if (m != 0.0) {
-                const double w = pulseShare(i);
-                out[i - from] = (w * pulseScale + (1.0 - w) * ringingScale(k, r)) * m;
+            for (; i < end; ++i) {
+                const int r = i - k * step;
+                const size_t u = size_t(i - shift);
+                const double m = bg.b[u] - fraction * bg.d1[u] + half * bg.d2[u];
+                const double f = r < step ? fractions[size_t(r)] : 1.0;
+                out[i - from] = ((1.0 - f) * s0 + f * s1) * m; // zero (of either sign) where m is
             }
         }
     }
