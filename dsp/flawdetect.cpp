@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <numeric>
@@ -502,24 +503,36 @@ struct BackgroundFit {
     // dividing for every sample.
     void model(const Background &bg, int from, int to, double *out) const
     {
-        if (!used) {
-            std::fill(out, out + std::max(0, to - from), 0.0);
+        std::fill(out, out + std::max(0, to - from), 0.0);
+        // Only where the moved background lies.
+        const int lo = std::max(from, shift), hi = std::min(to, shift + bg.active);
+        if (!used || lo >= hi)
             return;
-        }
         const int lastWindow = int(scale.size()) - 1;
-        int k = std::min(from / step, lastWindow), r = from - k * step;
-        for (int i = from; i < to; ++i, ++r) {
-            if (r == step && k < lastWindow) {
-                ++k;
-                r = 0;
+        const double half = 0.5 * fraction * fraction;
+        // Window by window of the ringing's scale; past the pulse and its
+        // fade the pulse has no share (and a sample's factor is exactly the
+        // ringing's scale), so that stretch goes without a branch.
+        for (int i = lo; i < hi;) {
+            const int k = std::min(i / step, lastWindow), k1 = std::min(k + 1, lastWindow);
+            const int end = k < lastWindow ? std::min(hi, (k + 1) * step) : hi;
+            const double s0 = scale[size_t(k)], s1 = scale[size_t(k1)];
+            for (; i < std::min(end, split + taper); ++i) {
+                const int r = i - k * step;
+                const size_t u = size_t(i - shift);
+                const double m = bg.b[u] - fraction * bg.d1[u] + half * bg.d2[u]; // as moved()
+                if (m != 0.0) {
+                    const double w = pulseShare(i), f = r < step ? fractions[size_t(r)] : 1.0;
+                    out[i - from] = (w * pulseScale + (1.0 - w) * ((1.0 - f) * s0 + f * s1)) * m;
+                }
             }
-            const double m = moved(bg, i);
-            if (m == 0.0) {
-                out[i - from] = 0.0;
-                continue;
+            for (; i < end; ++i) {
+                const int r = i - k * step;
+                const size_t u = size_t(i - shift);
+                const double m = bg.b[u] - fraction * bg.d1[u] + half * bg.d2[u];
+                const double f = r < step ? fractions[size_t(r)] : 1.0;
+                out[i - from] = ((1.0 - f) * s0 + f * s1) * m; // zero (of either sign) where m is
             }
-            const double w = pulseShare(i);
-            out[i - from] = (w * pulseScale + (1.0 - w) * ringingScale(k, r)) * m;
         }
     }
 
@@ -995,6 +1008,14 @@ std::vector<double> &scratch(int which, size_t size)
     return b;
 }
 
+// A band's Gaussian window over the bins of a transform of `size` points.
+struct Window {
+    double centre = 0.0, sigma = 0.0;
+    int size = 0;
+    std::vector<double> g;
+    double gain = 0.0; // sum of the squared window
+};
+
 // The bands around the direct pulse's frequency, computed from one transform
 // of the whole wave (padded with zeros, so that the pulse does not wrap
 // around onto the end). Each band's complex output is taken only as often as
@@ -1039,21 +1060,35 @@ std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
             const int m = std::min(size, std::max(16, int(nextPow2(unsigned(2 * (2 * reach + 1))))));
             std::vector<double> &y = scratch(1, size_t(2 * m));
             std::fill(y.begin(), y.begin() + 2 * m, 0.0);
-            // The Gaussian window by recurrence: g(k+1) = g(k) r(k),
-            // r(k+1) = r(k) q.
             const int k0 = std::max(1, kc - reach), k1 = std::min(size / 2, kc + reach);
-            const double step = binHz / b.sigma, d0 = (k0 * binHz - b.centre) / b.sigma;
-            double g = scale * std::exp(-0.5 * d0 * d0);
-            double r = std::exp(-d0 * step - 0.5 * step * step);
-            const double q = std::exp(-step * step);
-            double gain = 0.0; // sum of the squared window
+            // The Gaussian window over bins k0..k1, by recurrence: g(k+1) =
+            // g(k) r(k), r(k+1) = r(k) q. The waves processed alike share
+            // their bands: each thread keeps the windows it worked out last.
+            thread_local Window windows[std::size(kBandCentres) * std::size(kBandWidths)];
+            Window &window = windows[bands.size()];
+            if (window.centre != b.centre || window.sigma != b.sigma || window.size != size) {
+                window.centre = b.centre;
+                window.sigma = b.sigma;
+                window.size = size;
+                window.g.resize(size_t(k1 - k0 + 1));
+                const double step = binHz / b.sigma, d0 = (k0 * binHz - b.centre) / b.sigma;
+                double g = scale * std::exp(-0.5 * d0 * d0);
+                double r = std::exp(-d0 * step - 0.5 * step * step);
+                const double q = std::exp(-step * step);
+                window.gain = 0.0;
+                for (int k = k0; k <= k1; ++k) {
+                    window.g[size_t(k - k0)] = g;
+                    window.gain += g * g;
+                    g *= r;
+                    r *= q;
+                }
+            }
+            const double gain = window.gain; // sum of the squared window
             // Bin k goes to slot (k - kc) modulo m, counted along.
             for (int k = k0, slot = ((k0 - kc) % m + m) % m; k <= k1; ++k, slot = slot + 1 == m ? 0 : slot + 1) {
+                const double g = window.g[size_t(k - k0)];
                 y[size_t(2 * slot)] = spectrum[size_t(2 * k)] * g;
                 y[size_t(2 * slot + 1)] = spectrum[size_t(2 * k + 1)] * g;
-                gain += g * g;
-                g *= r;
-                r *= q;
             }
             complexPlan(m).inverse(y.data());
             b.step = size / m;
@@ -1145,32 +1180,34 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
         if (!p.used)
             continue;
         const int last = int(p.power.size()) - 1;
-        const double inverse = 1.0 / noise[b];
+        const float inverse = float(1.0 / noise[b]);
         // The step is a power of two (a transform length over another): a
         // shift divides by it and its reciprocal is exact.
         int shift = 0;
         while ((1 << shift) < p.step)
             ++shift;
-        const double perStep = 1.0 / p.step;
-        // The band's strength, then the best band kept: simple loops the
-        // compiler can vectorise.
+        const float perStep = 1.0f / float(p.step);
+        // The band's strength (in the powers' own precision), then the best
+        // band kept: simple loops the compiler can vectorise.
         const int from = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid);
         for (int i = from; i < count; ++i) {
             // Linear between the band's own values (offset >= 0: the band
             // starts at or before s0).
             const int offset = s.s0 + i * kGrid - p.first;
             const int j = std::min(offset >> shift, last), k = std::min(j + 1, last);
-            const double f = double(offset - j * p.step) * perStep;
-            v[size_t(i)] = float(((1.0 - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse);
+            const float f = float(offset - j * p.step) * perStep;
+            v[size_t(i)] = ((1.0f - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse;
         }
         const unsigned char which = static_cast<unsigned char>(b);
         const float *own = v.data();
         float *best = z.value.data();
         unsigned char *band = z.band.data();
         for (int i = from; i < count; ++i) {
-            const bool better = own[i] > best[i];
-            best[i] = better ? own[i] : best[i];
-            band[i] = better ? which : band[i];
+            // Without a branch: which band wins is as unpredictable as the
+            // noise.
+            const unsigned char better = static_cast<unsigned char>(-int(own[i] > best[i]));
+            best[i] = std::max(best[i], own[i]);
+            band[i] = static_cast<unsigned char>((which & better) | (band[i] & ~better));
         }
     }
     return z;
@@ -1181,8 +1218,9 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
 // out what lies far from the echoes' frequencies, wide enough to keep their
 // shape as recorded. A narrow processing filter makes every echo ring and
 // start earlier than it was recorded; the arrival is read here instead.
-// The n samples of `original` are read into buf, which receives the band.
-void wideBand(const Trace &original, int n, double frequency, std::vector<double> &buf)
+// The n samples of `original` are read into buf, which receives the band;
+// `spectrum` receives the band's half spectrum (for its envelope).
+void wideBand(const Trace &original, int n, double frequency, std::vector<double> &buf, std::vector<double> &spectrum)
 {
     const int size = int(nextPow2(unsigned(n)));
     const RealFft &plan = realFftPlan(size);
@@ -1205,6 +1243,7 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
         buf[size_t(2 * k)] *= g * perSize;
         buf[size_t(2 * k + 1)] *= g * perSize;
     }
+    spectrum.assign(buf.begin(), buf.end());
     plan.inverse(buf.data());
     buf.resize(size_t(n));
 }
@@ -1304,8 +1343,9 @@ public:
         : m_shape(s)
     {
         m_envelope.clear();
+        m_spectrum.clear();
         if (original) {
-            wideBand(*original, s.n, s.frequency, m_trace);
+            wideBand(*original, s.n, s.frequency, m_trace, m_spectrum);
             m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 8));
         } else {
             samples.all(s.n, m_trace);
@@ -1362,38 +1402,51 @@ public:
     }
 
 private:
-    // The envelope of the trace: the magnitude of its analytic signal.
+    // The envelope of the trace: the magnitude of its analytic signal, from
+    // the wide band's half spectrum when the trace is the wide band.
     const std::vector<double> &envelope() const
     {
         if (!m_envelope.empty())
             return m_envelope;
-        const int n = int(m_trace.size()), size = int(nextPow2(unsigned(std::max(2, n))));
+        const int n = int(m_trace.size());
         thread_local std::vector<double> y;
-        y.assign(size_t(2 * size), 0.0);
-        for (int i = 0; i < n; ++i)
-            y[size_t(2 * i)] = m_trace[size_t(i)];
-        const ComplexFft &plan = complexPlan(size);
-        plan.forward(y.data());
-        for (int k = 1; k < size; ++k) {
-            const double g = k < size / 2 ? 2.0 : (k == size / 2 ? 1.0 : 0.0);
-            y[size_t(2 * k)] *= g;
-            y[size_t(2 * k + 1)] *= g;
+        int size = 0;
+        double scale = 1.0;
+        if (!m_spectrum.empty()) {
+            size = int(m_spectrum.size()) - 2; // the half spectrum holds size/2 + 1 bins
+            y.assign(size_t(2 * size), 0.0);
+            std::copy(m_spectrum.begin(), m_spectrum.end(), y.begin());
+        } else {
+            size = int(nextPow2(unsigned(std::max(2, n))));
+            y.assign(size_t(2 * size), 0.0);
+            for (int i = 0; i < n; ++i)
+                y[size_t(2 * i)] = m_trace[size_t(i)];
+            complexPlan(size).forward(y.data());
+            scale = 1.0 / size; // a power of two: multiplying by it is dividing
+            for (int k = size / 2 + 1; k < size; ++k)
+                y[size_t(2 * k)] = y[size_t(2 * k + 1)] = 0.0;
         }
-        plan.inverse(y.data());
+        // Positive frequencies doubled, negative ones (already zero) left out.
+        for (int k = 1; k < size / 2; ++k) {
+            y[size_t(2 * k)] *= 2.0;
+            y[size_t(2 * k + 1)] *= 2.0;
+        }
+        complexPlan(size).inverse(y.data());
         m_envelope.resize(size_t(n));
-        const double perSize = 1.0 / size; // a power of two: multiplying by it is dividing
         for (int i = 0; i < n; ++i)
-            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) * perSize;
+            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) * scale;
         return m_envelope;
     }
 
     const Shape &m_shape;
     static thread_local std::vector<double> m_trace;
     static thread_local std::vector<double> m_envelope;
+    static thread_local std::vector<double> m_spectrum; // the wide band's half spectrum; empty: none
     double m_noise = 0.0;
 };
 thread_local std::vector<double> ArrivalReader::m_trace;
 thread_local std::vector<double> ArrivalReader::m_envelope;
+thread_local std::vector<double> ArrivalReader::m_spectrum;
 
 std::vector<double> ownNoise(const std::vector<BandPower> &bands)
 {
