@@ -1669,7 +1669,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
     // The background traces: one per channel, processing and length, from
     // up to kMaxBackgroundWaves of its waves spread over the measure points.
     struct ChannelBackground {
-        // The recording's inactive when not every wave has one.
+        // The recording's background is inactive when not every wave has one.
         Background processed, original;
         std::vector<int> members; // the waves it was made from
         // What every wave of the channel shows right after the pulse over
@@ -1874,15 +1874,10 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             return;
         // A cave lies under fewer than half of the points: the median of
         // what the waves show is not moved by its echoes.
-        auto middle = [](std::vector<float> &v) {
-            const auto mid = v.begin() + std::ptrdiff_t(v.size() / 2);
-            std::nth_element(v.begin(), mid, v.end());
-            return double(*mid);
-        };
-        std::vector<float> values;
+        std::vector<double> values;
         for (const Wave *w : used)
-            values.push_back(float(w->shape.width));
-        const int reach = std::max(1, int(middle(values)) / (2 * kGrid));
+            values.push_back(w->shape.width);
+        const int reach = std::max(1, int(median(values)) / (2 * kGrid));
         // Noise alone: the median strength of the same waves after the
         // ringing (the best of several bands, so more than ln 2).
         values.clear();
@@ -1893,7 +1888,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         }
         if (int(values.size()) < kMinCommonValues)
             return;
-        const double alone = middle(values);
+        const double alone = median(values);
         if (alone <= 0.0)
             return;
         g.common.assign(size_t(cells), 1.0f);
@@ -1909,7 +1904,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             }
             if (int(values.size()) < kMinCommonValues)
                 continue;
-            g.common[size_t(c)] = std::max(1.0f, float(middle(values) / (kCommonSlack * alone)));
+            g.common[size_t(c)] = float(std::max(1.0, median(values) / (kCommonSlack * alone)));
         }
     });
 
