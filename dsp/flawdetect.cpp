@@ -38,6 +38,7 @@ constexpr double kNoiseQuantile = 0.3;  // of a band's power, for its noise
 constexpr double kStopband = 0.01;      // bands with less noise than this share of the loudest are left out
 constexpr int kGrid = 4;                // samples between the values the detection looks at
 constexpr double kResidualSafety = 3.0; // what is left of the background may be this much more than it seems
+constexpr float kOverCommon = 6.0f;     // ... but not more than this times what the channel's waves show
 
 // Detection. The strength of an arrival is the power of the band that shows
 // it best over that band's noise power: for noise alone an exponential
@@ -1914,14 +1915,22 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             return;
         // What is left of the pulse counts as noise: as much as this wave
         // shows of its own or as every wave of the channel shows there,
-        // whichever is more.
+        // whichever is more. The wave's own share is a cautious guess
+        // (kResidualSafety times what the fit seems to leave); where the
+        // channel's waves show how much is really left, it is taken as at
+        // most kOverCommon times that: otherwise a strong echo in the ringing
+        // of a pulse that differs from wave to wave is divided away.
         const std::vector<float> &residual = w.shape.residual;
         const std::vector<float> *common = w.background >= 0 ? &backgrounds[size_t(w.background)].common : nullptr;
+        if (common && common->empty())
+            common = nullptr;
         for (size_t i = 0; i < w.strength.value.size(); ++i) {
             float floor = i < residual.size() ? 1.0f + residual[i] : 1.0f;
-            const size_t cell = size_t((w.strength.first + int(i) * kGrid) / kGrid);
-            if (common && cell < common->size())
-                floor = std::max(floor, (*common)[cell]);
+            if (common) {
+                const size_t cell = size_t((w.strength.first + int(i) * kGrid) / kGrid);
+                const float shown = cell < common->size() ? (*common)[cell] : 1.0f;
+                floor = std::max(shown, std::min(floor, kOverCommon * shown));
+            }
             w.strength.value[i] /= floor;
         }
         const Trace processed = processedOf(w), recorded = recordedOf(w);
