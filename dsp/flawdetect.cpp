@@ -1190,14 +1190,44 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
         // The band's strength (in the powers' own precision), then the best
         // band kept: simple loops the compiler can vectorise.
         const int from = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid);
-        for (int i = from; i < count; ++i) {
-            // Linear between the band's own values (offset >= 0: the band
-            // starts at or before s0).
+        // Linear between the band's own values (offset >= 0: the band starts
+        // at or before s0).
+        auto at = [&](int i) {
             const int offset = s.s0 + i * kGrid - p.first;
             const int j = std::min(offset >> shift, last), k = std::min(j + 1, last);
             const float f = float(offset - j * p.step) * perStep;
             v[size_t(i)] = ((1.0f - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse;
+        };
+        int i = from;
+        if (p.step % kGrid == 0) {
+            // Every band value is followed by the same number of cells, at the
+            // same fractions of a step: those go value by value.
+            const int cells = p.step / kGrid;
+            thread_local std::vector<float> fractions;
+            fractions.resize(size_t(cells));
+            const float *power = p.power.data();
+            float *out = v.data();
+            while (i < count && ((s.s0 + i * kGrid - p.first) & (p.step - 1)) >= kGrid)
+                at(i++);
+            // Here cell i lies on band value j or at most kGrid - 1 samples
+            // after it.
+            const int phase = (s.s0 + i * kGrid - p.first) & (p.step - 1);
+            for (int c = 0; c < cells; ++c)
+                fractions[size_t(c)] = float(phase + c * kGrid) * perStep;
+            // Values j0..j0+groups-1 and each next one, cells from i on.
+            const int j0 = (s.s0 + i * kGrid - p.first) >> shift;
+            const int groups = std::max(0, std::min(last - j0, (count - i) / cells));
+            for (int c = 0; c < cells; ++c) {
+                const float f = fractions[size_t(c)], g = 1.0f - f;
+                const float *a = power + j0;
+                float *o = out + i + c;
+                for (int t = 0; t < groups; ++t)
+                    o[t * cells] = (g * a[t] + f * a[t + 1]) * inverse;
+            }
+            i += groups * cells;
         }
+        for (; i < count; ++i)
+            at(i);
         const unsigned char which = static_cast<unsigned char>(b);
         const float *own = v.data();
         float *best = z.value.data();
