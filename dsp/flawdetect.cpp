@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
 #include <cmath>
@@ -1850,41 +1851,97 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 waves[size_t(k)].shape.bandFrequency = common[input[size_t(k)].processing];
     }
 
-    // The bands of every wave, with the noise of each on that wave alone.
-    forAll([&](int k) {
-        Wave &w = waves[size_t(k)];
-        if (!w.shape.analysed)
+    // The bands of every wave with the noise of each on that wave alone, then
+    // its strength against the noise of the neighbourhood (waves filtered
+    // alike; never below a share of the wave's own). A wave's band powers are
+    // needed only until its strength is known, and that needs only the noise
+    // of the points up to kPoolPoints away: the measure points go in order,
+    // run by run, each run working out the noise of the points beyond its
+    // ends as well, so that only a few points' powers are held at a time
+    // (instead of those of the whole survey, which took more time to allocate
+    // than to work out).
+    std::vector<std::pair<int, std::vector<int>>> points; // measure point, its waves; in order
+    {
+        std::map<int, std::vector<int>> atPoint;
+        for (int k = 0; k < count; ++k)
+            if (waves[size_t(k)].shape.analysed)
+                atPoint[input[size_t(k)].measurePoint].push_back(k);
+        points.assign(atPoint.begin(), atPoint.end());
+    }
+    struct Run {
+        int first = 0, last = 0; // points[first..last)
+    };
+    std::vector<Run> runs;
+    {
+        constexpr int kMinRunPoints = 16;
+        const int all = int(points.size());
+        const int wanted =
+            std::clamp(all / kMinRunPoints, 1, 4 * std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
+        for (int r = 0; r < wanted; ++r)
+            runs.push_back(Run {r * all / wanted, (r + 1) * all / wanted});
+    }
+    auto runBands = [&](const Run &run) {
+        if (run.first >= run.last)
             return;
-        w.bands = bandPowers(processedOf(w), w.shape);
-        w.noise = ownNoise(w.bands);
-        w.durations = durationsOf(w.bands);
-    });
-
-    // Strength against the noise of the neighbourhood (waves filtered alike;
-    // never below a share of the wave's own), and the candidates.
-    forAll([&](int k) {
-        Wave &w = waves[size_t(k)];
-        if (w.bands.empty())
-            return;
-        std::vector<double> noise = w.noise;
-        std::vector<const std::vector<double> *> pool; // the neighbours' noise, looked up once for all bands
-        around(k, kPoolPoints, [&](int j, int) {
-            if (sameFilter(k, j) && waves[size_t(j)].noise.size() == noise.size())
-                pool.push_back(&waves[size_t(j)].noise);
-        });
-        for (size_t b = 0; b < noise.size(); ++b) {
-            if (w.noise[b] <= 0.0)
-                continue;
-            thread_local std::vector<double> level;
-            level.assign(1, w.noise[b]);
-            for (const std::vector<double> *other : pool)
-                if ((*other)[b] > 0.0)
-                    level.push_back((*other)[b]);
-            noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
+        const int firstPoint = points[size_t(run.first)].first, lastPoint = points[size_t(run.last - 1)].first;
+        std::map<int, std::vector<double>> noiseOf; // of every wave whose bands this run worked out
+        auto bandsAt = [&](int p) {
+            const bool own = p >= run.first && p < run.last;
+            for (int k : points[size_t(p)].second) {
+                Wave &w = waves[size_t(k)];
+                std::vector<BandPower> bands = bandPowers(processedOf(w), w.shape);
+                std::vector<double> &noise = noiseOf[k];
+                noise = ownNoise(bands);
+                if (own) {
+                    w.noise = noise;
+                    w.durations = durationsOf(bands);
+                    w.bands = std::move(bands);
+                }
+            }
+        };
+        auto strengthAt = [&](int p) {
+            for (int k : points[size_t(p)].second) {
+                Wave &w = waves[size_t(k)];
+                if (w.bands.empty())
+                    continue;
+                std::vector<double> noise = w.noise;
+                std::vector<const std::vector<double> *> pool; // the neighbours' noise, looked up once for all bands
+                around(k, kPoolPoints, [&](int j, int) {
+                    const std::vector<double> &other = noiseOf.at(j);
+                    if (sameFilter(k, j) && other.size() == noise.size())
+                        pool.push_back(&other);
+                });
+                for (size_t b = 0; b < noise.size(); ++b) {
+                    if (w.noise[b] <= 0.0)
+                        continue;
+                    thread_local std::vector<double> level;
+                    level.assign(1, w.noise[b]);
+                    for (const std::vector<double> *other : pool)
+                        if ((*other)[b] > 0.0)
+                            level.push_back((*other)[b]);
+                    noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
+                }
+                w.strength = strengthOf(w.shape, w.bands, noise);
+                w.bands = {}; // the strength is all the next steps need
+            }
+        };
+        int p = run.first;
+        while (p > 0 && points[size_t(p - 1)].first >= firstPoint - kPoolPoints)
+            --p;
+        int due = run.first; // the next point whose strength is to be worked out
+        for (; p < int(points.size()) && points[size_t(p)].first <= lastPoint + kPoolPoints; ++p) {
+            // Every point up to kPoolPoints after `due` has its noise.
+            while (due < run.last && points[size_t(due)].first + kPoolPoints < points[size_t(p)].first)
+                strengthAt(due++);
+            bandsAt(p);
         }
-        w.strength = strengthOf(w.shape, w.bands, noise);
-        w.bands = {}; // the strength is all the next steps need (the neighbours read only the noise)
-    });
+        while (due < run.last)
+            strengthAt(due++);
+    };
+    if (runs.size() == 1)
+        runBands(runs.front());
+    else
+        QtConcurrent::blockingMap(runs, runBands);
 
     // What is left of the pulse where the fit of the background misses the
     // same way on every wave of a channel (a channel's ringing that is not
