@@ -346,15 +346,24 @@ std::vector<float> dilated(const std::vector<float> &v, int reach)
     return out;
 }
 
-// Complex transform plans of the band filters, shared by all threads.
+// Complex transform plans of the band filters, shared by all threads; each
+// thread keeps those it looked up.
 const ComplexFft &complexPlan(int n)
 {
+    int bits = 0;
+    while ((1 << bits) < n)
+        ++bits;
+    thread_local const ComplexFft *known[32] = {};
+    if (bits < 32 && known[bits] && known[bits]->size() == n)
+        return *known[bits];
     static QMutex mutex;
     static std::map<int, std::unique_ptr<ComplexFft>> plans;
     QMutexLocker lock(&mutex);
     auto &slot = plans[n];
     if (!slot)
         slot.reset(new ComplexFft(n));
+    if (bits < 32)
+        known[bits] = slot.get();
     return *slot;
 }
 
@@ -1002,7 +1011,7 @@ struct BandPower {
 // Scratch buffer of the calling thread, one per use.
 std::vector<double> &scratch(int which, size_t size)
 {
-    thread_local std::vector<double> buffers[2];
+    thread_local std::vector<double> buffers[3];
     std::vector<double> &b = buffers[which];
     if (b.size() < size)
         b.resize(size);
@@ -1091,14 +1100,18 @@ std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
                 y[size_t(2 * slot)] = spectrum[size_t(2 * k)] * g;
                 y[size_t(2 * slot + 1)] = spectrum[size_t(2 * k + 1)] * g;
             }
-            complexPlan(m).inverse(y.data());
+            // The band's output into split real and imaginary parts, which
+            // its power reads side by side.
+            std::vector<double> &out = scratch(2, size_t(2 * m));
+            const double *re = out.data(), *im = out.data() + m;
+            complexPlan(m).transform(y.data(), out.data(), out.data() + m, true);
             b.step = size / m;
             const int m0 = s.s0 / b.step, m1 = std::min(m - 1, (s.s1 + b.step - 1) / b.step);
             b.first = m0 * b.step;
             b.power.resize(size_t(m1 - m0 + 1));
+            float *power = b.power.data();
             for (int i = m0; i <= m1; ++i)
-                b.power[size_t(i - m0)] =
-                    float(y[size_t(2 * i)] * y[size_t(2 * i)] + y[size_t(2 * i + 1)] * y[size_t(2 * i + 1)]);
+                power[i - m0] = float(re[i] * re[i] + im[i] * im[i]);
             // The noise power is exponentially distributed: its mean follows
             // from a low quantile, which echoes filling much of a short record
             // do not move. First over all the searched part, then over where
