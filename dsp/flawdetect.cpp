@@ -1263,7 +1263,8 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
 // shape as recorded. A narrow processing filter makes every echo ring and
 // start earlier than it was recorded; the arrival is read here instead.
 // The n samples of `original` are read into buf, which receives the band;
-// `spectrum` receives the band's half spectrum (for its envelope).
+// `spectrum` receives the band's half spectrum (for its envelope) up to the
+// last bin the band lets through (all later bins are zero).
 void wideBand(const Trace &original, int n, double frequency, std::vector<double> &buf, std::vector<double> &spectrum)
 {
     const int size = int(nextPow2(unsigned(n)));
@@ -1275,10 +1276,13 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
     const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
     // The size is a power of two: multiplying by its reciprocal is dividing.
     const double perSize = 1.0 / size;
-    for (int k = 0; k <= size / 2; ++k) {
+    int k = 0;
+    for (; k <= size / 2; ++k) {
         const double f = k * kSampleRate * perSize;
+        if (f >= hi0)
+            break; // so are all the later bins
         double g = 1.0;
-        if (f <= lo0 || f >= hi0)
+        if (f <= lo0)
             g = 0.0;
         else if (f < lo1)
             g = 0.5 - 0.5 * std::cos(kPi * (f - lo0) / (lo1 - lo0));
@@ -1287,7 +1291,10 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
         buf[size_t(2 * k)] *= g * perSize;
         buf[size_t(2 * k + 1)] *= g * perSize;
     }
-    spectrum.assign(buf.begin(), buf.end());
+    spectrum.assign(buf.begin(), buf.begin() + 2 * k);
+    const double none = 0.0 * perSize; // as the band's gain there, times the scale
+    for (int i = 2 * k; i < size + 2; ++i)
+        buf[size_t(i)] *= none;
     plan.inverse(buf.data());
     buf.resize(size_t(n));
 }
@@ -1390,6 +1397,7 @@ public:
         m_spectrum.clear();
         if (original) {
             wideBand(*original, s.n, s.frequency, m_trace, m_spectrum);
+            m_fromSpectrum = true;
             m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 8));
         } else {
             samples.all(s.n, m_trace);
@@ -1456,8 +1464,8 @@ private:
         thread_local std::vector<double> y;
         int size = 0;
         double scale = 1.0;
-        if (!m_spectrum.empty()) {
-            size = int(m_spectrum.size()) - 2; // the half spectrum holds size/2 + 1 bins
+        if (m_fromSpectrum) {
+            size = int(nextPow2(unsigned(n))); // as wideBand() transformed it
             y.assign(size_t(2 * size), 0.0);
             std::copy(m_spectrum.begin(), m_spectrum.end(), y.begin());
         } else {
@@ -1475,17 +1483,24 @@ private:
             y[size_t(2 * k)] *= 2.0;
             y[size_t(2 * k + 1)] *= 2.0;
         }
-        complexPlan(size).inverse(y.data());
+        // Into split real and imaginary parts, which the magnitude reads side
+        // by side.
+        thread_local std::vector<double> out;
+        out.resize(size_t(2 * size));
+        const double *re = out.data(), *im = out.data() + size;
+        complexPlan(size).transform(y.data(), out.data(), out.data() + size, true);
         m_envelope.resize(size_t(n));
         for (int i = 0; i < n; ++i)
-            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) * scale;
+            m_envelope[size_t(i)] = std::hypot(re[i], im[i]) * scale;
         return m_envelope;
     }
 
     const Shape &m_shape;
     static thread_local std::vector<double> m_trace;
     static thread_local std::vector<double> m_envelope;
-    static thread_local std::vector<double> m_spectrum; // the wide band's half spectrum; empty: none
+    // The wide band's half spectrum up to its last bin that is not zero.
+    static thread_local std::vector<double> m_spectrum;
+    bool m_fromSpectrum = false; // the trace is the wide band, m_spectrum its spectrum
     double m_noise = 0.0;
 };
 thread_local std::vector<double> ArrivalReader::m_trace;
