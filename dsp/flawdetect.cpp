@@ -316,6 +316,23 @@ int localPeriod(const std::vector<double> &x, int from, int to, int fallback)
 
 double logistic(double v) { return 1.0 / (1.0 + std::exp(-v)); }
 
+// cos(pi (t + 0.5) / length) for t = 0..length-1: the half cycle of a
+// smooth fade over `length` samples. The waves share their few lengths (a
+// period or so): each thread keeps those it worked out.
+const double *halfCosines(int length)
+{
+    constexpr int kKept = 512;
+    thread_local std::vector<double> kept[kKept + 1];
+    thread_local std::vector<double> other;
+    std::vector<double> &c = length <= kKept ? kept[std::max(0, length)] : other;
+    if (int(c.size()) != length) {
+        c.resize(size_t(std::max(0, length)));
+        for (int t = 0; t < length; ++t)
+            c[size_t(t)] = std::cos(kPi * (t + 0.5) / length);
+    }
+    return c.data();
+}
+
 // The largest of v[i - reach .. i + reach] for every i (values outside v
 // count as 0; v holds no negative values). Blocks of the window's length
 // give each window as the larger of two running maxima.
@@ -557,8 +574,9 @@ struct BackgroundFit {
         split = pulseEnd;
         taper = fadeLength;
         fade.resize(size_t(taper));
+        const double *c = halfCosines(taper);
         for (int t = 0; t < taper; ++t)
-            fade[size_t(t)] = 0.5 + 0.5 * std::cos(kPi * (t + 0.5) / taper);
+            fade[size_t(t)] = 0.5 + 0.5 * c[t];
     }
     void setStep(int samples)
     {
@@ -1045,8 +1063,9 @@ std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
     const int taper = std::max(1, s.period);
     const int cut = std::max(0, s.s1 - taper);
     x.values(0, s.s1, spectrum.data());
+    const double *c = halfCosines(taper);
     for (int i = cut; i < s.s1; ++i)
-        spectrum[size_t(i)] = spectrum[size_t(i)] * 0.5 * (1.0 + std::cos(kPi * (i - cut + 0.5) / taper));
+        spectrum[size_t(i)] = spectrum[size_t(i)] * 0.5 * (1.0 + c[i - cut]);
     std::fill(spectrum.begin() + s.s1, spectrum.begin() + plan.bufferSize(), 0.0);
     plan.forward(spectrum.data());
     const double binHz = kSampleRate / size;
