@@ -627,16 +627,33 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     // in the order of the samples).
     constexpr int kShifts = 2 * kMaxShift + 1;
     double xbs[kShifts] = {}, bbs[kShifts] = {};
-    for (int i = 0; i < reach; ++i) {
+    auto add = [&](int i) {
         if (!usable(i))
-            continue;
+            return;
         const double xi = x[size_t(i)];
         for (int s = std::max(-kMaxShift, i - bg.active + 1); s <= std::min(kMaxShift, i); ++s) {
             const double b = bg.b[size_t(i - s)];
             xbs[s + kMaxShift] += xi * b;
             bbs[s + kMaxShift] += b * b;
         }
+    };
+    // Where every shift reaches into the background, the same with a fixed
+    // number of shifts, which the compiler unrolls.
+    const int inFrom = std::min(reach, kMaxShift), inTo = std::max(inFrom, std::min(reach, bg.active - kMaxShift));
+    for (int i = 0; i < inFrom; ++i)
+        add(i);
+    for (int i = inFrom; i < inTo; ++i) {
+        if (!usable(i))
+            continue;
+        const double xi = x[size_t(i)];
+        const double *b = bg.b.data() + (i + kMaxShift); // b[-t] is the background at i - s, s = t - kMaxShift
+        for (int t = 0; t < kShifts; ++t) {
+            xbs[t] += xi * b[-t];
+            bbs[t] += b[-t] * b[-t];
+        }
     }
+    for (int i = inTo; i < reach; ++i)
+        add(i);
     for (int s = -kMaxShift; s <= kMaxShift; ++s) {
         const double xb = xbs[s + kMaxShift], bb = bbs[s + kMaxShift];
         const double score = bb > 0.0 ? xb / std::sqrt(bb) : 0.0;
@@ -750,9 +767,13 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
         ringingPart[size_t(i)] = (1.0 - share) * g;
         rests[size_t(i)] = x[size_t(i)] - fit.pulseScale * share * g;
     }
-    triangle.resize(size_t(2 * half));
-    for (int d = -half + 1; d < half; ++d)
-        triangle[size_t(d + half)] = 1.0 - std::abs(d) / double(half);
+    thread_local int triangleHalf = 0; // the triangle kept is this wide
+    if (half != triangleHalf) {
+        triangle.resize(size_t(2 * half));
+        for (int d = -half + 1; d < half; ++d)
+            triangle[size_t(d + half)] = 1.0 - std::abs(d) / double(half);
+        triangleHalf = half;
+    }
     for (int k = 0; k < windows; ++k) {
         const int centre = k * fit.step;
         double wxg = 0.0, wgg = 0.0, weights = 0.0;
@@ -894,8 +915,26 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     const int period = r.period;
     int p0 = 0;
     double pulsePeak = 0.0;
+    // The energy over a period at every sample of the first third: where the
+    // window lies inside the wave, in a loop the compiler vectorises (the
+    // same sums and divisions as energy()); then the strongest.
+    thread_local std::vector<double> energies;
+    energies.resize(size_t(third));
+    {
+        const int h = period / 2;
+        const int inFrom = std::min(third, h), inTo = std::max(inFrom, std::min(third, n - period + h + 1));
+        const double *sums = prefix.data();
+        double *out = energies.data();
+        const double samples = double(period);
+        for (int i = 0; i < inFrom; ++i)
+            out[i] = energy(i, period);
+        for (int i = inFrom; i < inTo; ++i)
+            out[i] = 2.0 * (sums[i - h + period] - sums[i - h]) / samples;
+        for (int i = inTo; i < third; ++i)
+            out[i] = energy(i, period);
+    }
     for (int i = 0; i < third; ++i) {
-        const double e = energy(i, period);
+        const double e = energies[size_t(i)];
         if (e > pulsePeak) {
             pulsePeak = e;
             p0 = i;
