@@ -1598,14 +1598,67 @@ constexpr int kBackgroundFade = 64;  // samples over which the background is fad
 constexpr int kMinCommonValues = 64; // strengths what every wave of a channel shows at a time is read from
 constexpr double kCommonSlack = 1.2; // a median strength up to this much above noise alone's is left alone
 
-// The median of some waves, sample by sample.
+// The comparisons of a sorting network for `size` values (a power of two:
+// Batcher's odd-even merge sort) that the value at `wanted` depends on, in
+// order: after them, v[wanted] is the wanted-th smallest of v[0..size).
+std::vector<std::pair<int, int>> selectionNetwork(int size, int wanted)
+{
+    std::vector<std::pair<int, int>> all;
+    for (int p = 1; p < size; p *= 2)
+        for (int k = p; k >= 1; k /= 2)
+            for (int j = k % p; j + k < size; j += 2 * k)
+                for (int i = 0; i < std::min(k, size - j - k); ++i)
+                    if ((i + j) / (2 * p) == (i + j + k) / (2 * p))
+                        all.push_back({i + j, i + j + k});
+    std::vector<bool> needed(size_t(size), false);
+    needed[size_t(wanted)] = true;
+    std::vector<std::pair<int, int>> kept;
+    for (auto c = all.rbegin(); c != all.rend(); ++c) {
+        if (needed[size_t(c->first)] || needed[size_t(c->second)]) {
+            kept.push_back(*c);
+            needed[size_t(c->first)] = needed[size_t(c->second)] = true;
+        }
+    }
+    std::reverse(kept.begin(), kept.end());
+    return kept;
+}
+
+// The median of some waves, sample by sample. Up to 32 waves go through a
+// selection network, several samples side by side (the same value as
+// median(): the one of that rank).
 std::vector<double> medianOf(const std::vector<std::vector<double>> &waves, int n)
 {
-    std::vector<double> b(size_t(n), 0.0), column(waves.size());
-    for (int i = 0; i < n; ++i) {
-        for (size_t w = 0; w < waves.size(); ++w)
-            column[w] = waves[w][size_t(i)];
-        b[size_t(i)] = median(column);
+    std::vector<double> b(size_t(n), 0.0);
+    const int m = int(waves.size());
+    constexpr int kMaxNetwork = 32, kLanes = 8;
+    if (m == 0 || m > kMaxNetwork) {
+        std::vector<double> column(waves.size());
+        for (int i = 0; i < n; ++i) {
+            for (size_t w = 0; w < waves.size(); ++w)
+                column[w] = waves[w][size_t(i)];
+            b[size_t(i)] = median(column);
+        }
+        return b;
+    }
+    const int size = int(nextPow2(unsigned(m)));
+    const std::vector<std::pair<int, int>> network = selectionNetwork(size, m / 2);
+    double lanes[kMaxNetwork][kLanes];
+    for (int i0 = 0; i0 < n; i0 += kLanes) {
+        const int count = std::min(kLanes, n - i0);
+        // Missing values are larger than any: they sort behind the waves'.
+        for (int w = 0; w < size; ++w)
+            for (int l = 0; l < kLanes; ++l)
+                lanes[w][l] = w < m && l < count ? waves[size_t(w)][size_t(i0 + l)] : HUGE_VAL;
+        for (const std::pair<int, int> &c : network) {
+            double *lo = lanes[c.first], *hi = lanes[c.second];
+            for (int l = 0; l < kLanes; ++l) {
+                const double x = lo[l], y = hi[l];
+                lo[l] = std::min(x, y);
+                hi[l] = std::max(x, y);
+            }
+        }
+        for (int l = 0; l < count; ++l)
+            b[size_t(i0 + l)] = lanes[m / 2][l];
     }
     return b;
 }
