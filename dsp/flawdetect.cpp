@@ -143,16 +143,40 @@ double median(std::vector<double> &v)
     return nthSmallest(v.data(), int(v.size()), int(v.size() / 2));
 }
 
-// The running sums of squares of x[0..n): p[i] = sum of x[0..i)^2, p[0] = 0.
-void squareSums(const double *x, int n, double *p)
+// The running sums of squares of x[0..n) into p: p[i] = sum of x[0..i)^2,
+// p[0] = 0, worked out only as far as they are read (a wave's pulse and
+// what is left of it lie near its start).
+class SquareSums
 {
-    double sum = 0.0; // kept apart: the compiler cannot tell that p and x do not overlap
-    p[0] = 0.0;
-    for (int i = 0; i < n; ++i) {
-        sum += x[i] * x[i];
-        p[i + 1] = sum;
+public:
+    explicit SquareSums(std::vector<double> &p)
+        : m_p(p)
+    { }
+    void reset(const double *x, int n)
+    {
+        m_x = x;
+        m_p.resize(size_t(n) + 1);
+        m_p[0] = 0.0;
+        m_done = 0;
     }
-}
+    // p[0..i] are there.
+    void upTo(int i)
+    {
+        if (i <= m_done)
+            return;
+        double sum = m_p[size_t(m_done)]; // kept apart: the compiler cannot tell that p and x do not overlap
+        for (int j = m_done; j < i; ++j) {
+            sum += m_x[j] * m_x[j];
+            m_p[size_t(j) + 1] = sum;
+        }
+        m_done = i;
+    }
+
+private:
+    std::vector<double> &m_p;
+    const double *m_x = nullptr;
+    int m_done = 0; // m_p[0..m_done] hold their sums
+};
 
 // Squared envelope from the running sums p of x^2 (p[i] = sum of x[0..i)):
 // twice the mean square over w samples centred on i (a sine of amplitude A
@@ -877,14 +901,15 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     }
     // Working arrays reused by the calling thread from wave to wave.
     thread_local std::vector<double> prefix, modelPrefix;
-    prefix.resize(size_t(n) + 1);
-    squareSums(x.data(), n, prefix.data());
-    if (prefix[size_t(n)] <= 0.0)
+    SquareSums sums(prefix), modelSums(modelPrefix);
+    sums.reset(x.data(), n);
+    if (std::all_of(x.begin(), x.end(), [](double v) { return v == 0.0; }))
         return r; // flat
     // Squared envelope: twice the mean square over a window of w samples
     // centred on i (a sine of amplitude A gives A^2).
     auto energy = [&](int i, int w) {
         const int lo = std::max(0, std::min(i - w / 2, n - w)), hi = std::min(n, lo + w);
+        sums.upTo(hi);
         return 2.0 * (prefix[size_t(hi)] - prefix[size_t(lo)]) / double(hi - lo);
     };
 
@@ -923,13 +948,14 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     {
         const int h = period / 2;
         const int inFrom = std::min(third, h), inTo = std::max(inFrom, std::min(third, n - period + h + 1));
-        const double *sums = prefix.data();
+        sums.upTo(std::min(n, third + period));
+        const double *running = prefix.data();
         double *out = energies.data();
         const double samples = double(period);
         for (int i = 0; i < inFrom; ++i)
             out[i] = energy(i, period);
         for (int i = inFrom; i < inTo; ++i)
-            out[i] = 2.0 * (sums[i - h + period] - sums[i - h]) / samples;
+            out[i] = 2.0 * (running[i - h + period] - running[i - h]) / samples;
         for (int i = inTo; i < third; ++i)
             out[i] = energy(i, period);
     }
@@ -953,7 +979,6 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // falling half.
     int width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
     const double pulseEnergy = energy(p0, width);
-    modelPrefix.clear(); // of the background taken off, squared
     if (background && fit && background->active > 0) {
         *fit = fitBackground(x, *background, n, period, background->pulseEnd + period / 2, clipped);
         if (fit->used) {
@@ -962,22 +987,13 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
             // after it does not make it longer.
             r1 = std::clamp(background->pulseEnd + fit->shift, p0, r1);
             width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
-            modelPrefix.resize(size_t(n) + 1);
             thread_local std::vector<double> model;
             model.resize(size_t(n));
             fit->model(*background, 0, n, model.data());
-            // Both running sums in one loop: each waits on its own last sum,
-            // so the two go side by side.
-            double modelSum = 0.0, sum = 0.0;
-            for (int i = 0; i < n; ++i) {
-                const double m = model[size_t(i)];
-                x[size_t(i)] -= m;
-                modelSum += m * m;
-                sum += x[size_t(i)] * x[size_t(i)];
-                modelPrefix[size_t(i) + 1] = modelSum;
-                prefix[size_t(i) + 1] = sum;
-            }
-            modelPrefix[0] = 0.0;
+            for (int i = 0; i < n; ++i)
+                x[size_t(i)] -= model[size_t(i)];
+            sums.reset(x.data(), n);
+            modelSums.reset(model.data(), n); // of the background taken off, squared
         }
     }
 
@@ -1033,10 +1049,14 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // the background's strongest energy over the half pulse width before,
     // not its energy at the time.
     if (r.subtracted) {
+        const int pulseTo = std::min(n, std::max(0, r1 + width / 2) + width); // the windows over the pulse end here
+        sums.upTo(pulseTo);
+        modelSums.upTo(pulseTo);
         const double share =
             kResidualSafety * residualShare(prefix, modelPrefix, n, p0 - width / 2, r1 + width / 2, width, noise0);
         const double noisePower = 2.0 * r.noise * r.noise;
         for (int i = r.s0; i < r.s1 && share > 0.0; i += kGrid) {
+            modelSums.upTo(std::min(n, i + width));
             double model = 0.0;
             for (int j = std::max(0, i - width / 2); j <= i; j += kGrid)
                 model = std::max(model, windowEnergy(modelPrefix, n, j, width));
