@@ -360,6 +360,36 @@ void splitForward(const double *__restrict re, const double *__restrict im, cons
         out[2 * q + 1] = ti - ei;
     }
 }
+
+// The packed transform Z of a real sequence from its half spectrum `in`
+// (bins 0..m): Z[k] = E + i O and Z[m-k] = conj(E) + i conj(O), into `out`.
+KVR_CLONE_FOR_AVX2
+void splitInverse(const double *__restrict in, const double *__restrict twr, const double *__restrict twi,
+                  double *__restrict out, int m)
+{
+    const double x0 = in[0], xm = in[2 * m];
+    out[0] = x0 + xm;
+    out[1] = x0 - xm;
+    auto pair = [&](int k) {
+        const int q = m - k;
+        const double xr = in[2 * k], xi = in[2 * k + 1];
+        const double yr = in[2 * q], yi = -in[2 * q + 1]; // conj(X[m-k])
+        const double er = xr + yr, ei = xi + yi;
+        const double dr = xr - yr, di = xi - yi;
+        const double wr = twr[k], wi = -twi[k]; // conj W
+        const double orr = dr * wr - di * wi, oi = dr * wi + di * wr;
+        out[2 * k] = er - oi;
+        out[2 * k + 1] = ei + orr;
+        out[2 * q] = er + oi;
+        out[2 * q + 1] = -ei + orr;
+    };
+    // Every k below m/2 has its own q above it; the middle bin is its own
+    // partner (its second values are the ones kept).
+    for (int k = 1; k < m / 2; ++k)
+        pair(k);
+    if (m >= 2)
+        pair(m / 2);
+}
 } // namespace
 
 void RealFft::forward(double *buf) const
@@ -397,26 +427,14 @@ void RealFft::inverse(double *buf) const
         return;
     }
     const int m = n / 2;
-    // Z[k] = E + i O and Z[m-k] = conj(E) + i conj(O), in place over the bins.
-    const double x0 = buf[0], xm = buf[2 * m];
-    buf[0] = x0 + xm;
-    buf[1] = x0 - xm;
-    for (int k = 1; k <= m / 2; ++k) {
-        const int q = m - k;
-        const double xr = buf[2 * k], xi = buf[2 * k + 1];
-        const double yr = buf[2 * q], yi = -buf[2 * q + 1]; // conj(X[m-k])
-        const double er = xr + yr, ei = xi + yi;
-        const double dr = xr - yr, di = xi - yi;
-        const double wr = m_split[size_t(k)], wi = -m_split[size_t(m / 2 + 1 + k)]; // conj W
-        const double orr = dr * wr - di * wi, oi = dr * wi + di * wr;
-        buf[2 * k] = er - oi;
-        buf[2 * k + 1] = ei + orr;
-        buf[2 * q] = er + oi;
-        buf[2 * q + 1] = -ei + orr;
-    }
+    // The packed transform, into working values of the calling thread.
+    thread_local std::vector<double> packed;
+    if (packed.size() < size_t(2 * m))
+        packed.resize(size_t(2 * m));
+    splitInverse(buf, m_split.data(), m_split.data() + (m / 2 + 1), packed.data(), m);
     double *re = splitScratch(2 * m);
     double *im = re + m;
-    m_half.transform(buf, re, im, true);
+    m_half.transform(packed.data(), re, im, true);
     for (int j = 0; j < m; ++j) {
         buf[2 * j] = re[j];
         buf[2 * j + 1] = im[j];

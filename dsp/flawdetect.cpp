@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
 #include <cmath>
@@ -143,16 +144,40 @@ double median(std::vector<double> &v)
     return nthSmallest(v.data(), int(v.size()), int(v.size() / 2));
 }
 
-// The running sums of squares of x[0..n): p[i] = sum of x[0..i)^2, p[0] = 0.
-void squareSums(const double *x, int n, double *p)
+// The running sums of squares of x[0..n) into p: p[i] = sum of x[0..i)^2,
+// p[0] = 0, worked out only as far as they are read (a wave's pulse and
+// what is left of it lie near its start).
+class SquareSums
 {
-    double sum = 0.0; // kept apart: the compiler cannot tell that p and x do not overlap
-    p[0] = 0.0;
-    for (int i = 0; i < n; ++i) {
-        sum += x[i] * x[i];
-        p[i + 1] = sum;
+public:
+    explicit SquareSums(std::vector<double> &p)
+        : m_p(p)
+    { }
+    void reset(const double *x, int n)
+    {
+        m_x = x;
+        m_p.resize(size_t(n) + 1);
+        m_p[0] = 0.0;
+        m_done = 0;
     }
-}
+    // p[0..i] are there.
+    void upTo(int i)
+    {
+        if (i <= m_done)
+            return;
+        double sum = m_p[size_t(m_done)]; // kept apart: the compiler cannot tell that p and x do not overlap
+        for (int j = m_done; j < i; ++j) {
+            sum += m_x[j] * m_x[j];
+            m_p[size_t(j) + 1] = sum;
+        }
+        m_done = i;
+    }
+
+private:
+    std::vector<double> &m_p;
+    const double *m_x = nullptr;
+    int m_done = 0; // m_p[0..m_done] hold their sums
+};
 
 // Squared envelope from the running sums p of x^2 (p[i] = sum of x[0..i)):
 // twice the mean square over w samples centred on i (a sine of amplitude A
@@ -316,6 +341,23 @@ int localPeriod(const std::vector<double> &x, int from, int to, int fallback)
 
 double logistic(double v) { return 1.0 / (1.0 + std::exp(-v)); }
 
+// cos(pi (t + 0.5) / length) for t = 0..length-1: the half cycle of a
+// smooth fade over `length` samples. The waves share their few lengths (a
+// period or so): each thread keeps those it worked out.
+const double *halfCosines(int length)
+{
+    constexpr int kKept = 512;
+    thread_local std::vector<double> kept[kKept + 1];
+    thread_local std::vector<double> other;
+    std::vector<double> &c = length <= kKept ? kept[std::max(0, length)] : other;
+    if (int(c.size()) != length) {
+        c.resize(size_t(std::max(0, length)));
+        for (int t = 0; t < length; ++t)
+            c[size_t(t)] = std::cos(kPi * (t + 0.5) / length);
+    }
+    return c.data();
+}
+
 // The largest of v[i - reach .. i + reach] for every i (values outside v
 // count as 0; v holds no negative values). Blocks of the window's length
 // give each window as the larger of two running maxima.
@@ -346,15 +388,24 @@ std::vector<float> dilated(const std::vector<float> &v, int reach)
     return out;
 }
 
-// Complex transform plans of the band filters, shared by all threads.
+// Complex transform plans of the band filters, shared by all threads; each
+// thread keeps those it looked up.
 const ComplexFft &complexPlan(int n)
 {
+    int bits = 0;
+    while ((1 << bits) < n)
+        ++bits;
+    thread_local const ComplexFft *known[32] = {};
+    if (bits < 32 && known[bits] && known[bits]->size() == n)
+        return *known[bits];
     static QMutex mutex;
     static std::map<int, std::unique_ptr<ComplexFft>> plans;
     QMutexLocker lock(&mutex);
     auto &slot = plans[n];
     if (!slot)
         slot.reset(new ComplexFft(n));
+    if (bits < 32)
+        known[bits] = slot.get();
     return *slot;
 }
 
@@ -548,8 +599,9 @@ struct BackgroundFit {
         split = pulseEnd;
         taper = fadeLength;
         fade.resize(size_t(taper));
+        const double *c = halfCosines(taper);
         for (int t = 0; t < taper; ++t)
-            fade[size_t(t)] = 0.5 + 0.5 * std::cos(kPi * (t + 0.5) / taper);
+            fade[size_t(t)] = 0.5 + 0.5 * c[t];
     }
     void setStep(int samples)
     {
@@ -600,16 +652,33 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
     // in the order of the samples).
     constexpr int kShifts = 2 * kMaxShift + 1;
     double xbs[kShifts] = {}, bbs[kShifts] = {};
-    for (int i = 0; i < reach; ++i) {
+    auto add = [&](int i) {
         if (!usable(i))
-            continue;
+            return;
         const double xi = x[size_t(i)];
         for (int s = std::max(-kMaxShift, i - bg.active + 1); s <= std::min(kMaxShift, i); ++s) {
             const double b = bg.b[size_t(i - s)];
             xbs[s + kMaxShift] += xi * b;
             bbs[s + kMaxShift] += b * b;
         }
+    };
+    // Where every shift reaches into the background, the same with a fixed
+    // number of shifts, which the compiler unrolls.
+    const int inFrom = std::min(reach, kMaxShift), inTo = std::max(inFrom, std::min(reach, bg.active - kMaxShift));
+    for (int i = 0; i < inFrom; ++i)
+        add(i);
+    for (int i = inFrom; i < inTo; ++i) {
+        if (!usable(i))
+            continue;
+        const double xi = x[size_t(i)];
+        const double *b = bg.b.data() + (i + kMaxShift); // b[-t] is the background at i - s, s = t - kMaxShift
+        for (int t = 0; t < kShifts; ++t) {
+            xbs[t] += xi * b[-t];
+            bbs[t] += b[-t] * b[-t];
+        }
     }
+    for (int i = inTo; i < reach; ++i)
+        add(i);
     for (int s = -kMaxShift; s <= kMaxShift; ++s) {
         const double xb = xbs[s + kMaxShift], bb = bbs[s + kMaxShift];
         const double score = bb > 0.0 ? xb / std::sqrt(bb) : 0.0;
@@ -723,9 +792,13 @@ BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, 
         ringingPart[size_t(i)] = (1.0 - share) * g;
         rests[size_t(i)] = x[size_t(i)] - fit.pulseScale * share * g;
     }
-    triangle.resize(size_t(2 * half));
-    for (int d = -half + 1; d < half; ++d)
-        triangle[size_t(d + half)] = 1.0 - std::abs(d) / double(half);
+    thread_local int triangleHalf = 0; // the triangle kept is this wide
+    if (half != triangleHalf) {
+        triangle.resize(size_t(2 * half));
+        for (int d = -half + 1; d < half; ++d)
+            triangle[size_t(d + half)] = 1.0 - std::abs(d) / double(half);
+        triangleHalf = half;
+    }
     for (int k = 0; k < windows; ++k) {
         const int centre = k * fit.step;
         double wxg = 0.0, wgg = 0.0, weights = 0.0;
@@ -829,14 +902,15 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     }
     // Working arrays reused by the calling thread from wave to wave.
     thread_local std::vector<double> prefix, modelPrefix;
-    prefix.resize(size_t(n) + 1);
-    squareSums(x.data(), n, prefix.data());
-    if (prefix[size_t(n)] <= 0.0)
+    SquareSums sums(prefix), modelSums(modelPrefix);
+    sums.reset(x.data(), n);
+    if (std::all_of(x.begin(), x.end(), [](double v) { return v == 0.0; }))
         return r; // flat
     // Squared envelope: twice the mean square over a window of w samples
     // centred on i (a sine of amplitude A gives A^2).
     auto energy = [&](int i, int w) {
         const int lo = std::max(0, std::min(i - w / 2, n - w)), hi = std::min(n, lo + w);
+        sums.upTo(hi);
         return 2.0 * (prefix[size_t(hi)] - prefix[size_t(lo)]) / double(hi - lo);
     };
 
@@ -867,8 +941,27 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     const int period = r.period;
     int p0 = 0;
     double pulsePeak = 0.0;
+    // The energy over a period at every sample of the first third: where the
+    // window lies inside the wave, in a loop the compiler vectorises (the
+    // same sums and divisions as energy()); then the strongest.
+    thread_local std::vector<double> energies;
+    energies.resize(size_t(third));
+    {
+        const int h = period / 2;
+        const int inFrom = std::min(third, h), inTo = std::max(inFrom, std::min(third, n - period + h + 1));
+        sums.upTo(std::min(n, third + period));
+        const double *running = prefix.data();
+        double *out = energies.data();
+        const double samples = double(period);
+        for (int i = 0; i < inFrom; ++i)
+            out[i] = energy(i, period);
+        for (int i = inFrom; i < inTo; ++i)
+            out[i] = 2.0 * (running[i - h + period] - running[i - h]) / samples;
+        for (int i = inTo; i < third; ++i)
+            out[i] = energy(i, period);
+    }
     for (int i = 0; i < third; ++i) {
-        const double e = energy(i, period);
+        const double e = energies[size_t(i)];
         if (e > pulsePeak) {
             pulsePeak = e;
             p0 = i;
@@ -887,7 +980,6 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // falling half.
     int width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
     const double pulseEnergy = energy(p0, width);
-    modelPrefix.clear(); // of the background taken off, squared
     if (background && fit && background->active > 0) {
         *fit = fitBackground(x, *background, n, period, background->pulseEnd + period / 2, clipped);
         if (fit->used) {
@@ -896,22 +988,13 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
             // after it does not make it longer.
             r1 = std::clamp(background->pulseEnd + fit->shift, p0, r1);
             width = std::clamp(2 * (r1 - p0 + 1), period, std::max(period, std::min(8 * period, n / 8)));
-            modelPrefix.resize(size_t(n) + 1);
             thread_local std::vector<double> model;
             model.resize(size_t(n));
             fit->model(*background, 0, n, model.data());
-            // Both running sums in one loop: each waits on its own last sum,
-            // so the two go side by side.
-            double modelSum = 0.0, sum = 0.0;
-            for (int i = 0; i < n; ++i) {
-                const double m = model[size_t(i)];
-                x[size_t(i)] -= m;
-                modelSum += m * m;
-                sum += x[size_t(i)] * x[size_t(i)];
-                modelPrefix[size_t(i) + 1] = modelSum;
-                prefix[size_t(i) + 1] = sum;
-            }
-            modelPrefix[0] = 0.0;
+            for (int i = 0; i < n; ++i)
+                x[size_t(i)] -= model[size_t(i)];
+            sums.reset(x.data(), n);
+            modelSums.reset(model.data(), n); // of the background taken off, squared
         }
     }
 
@@ -967,10 +1050,14 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     // the background's strongest energy over the half pulse width before,
     // not its energy at the time.
     if (r.subtracted) {
+        const int pulseTo = std::min(n, std::max(0, r1 + width / 2) + width); // the windows over the pulse end here
+        sums.upTo(pulseTo);
+        modelSums.upTo(pulseTo);
         const double share =
             kResidualSafety * residualShare(prefix, modelPrefix, n, p0 - width / 2, r1 + width / 2, width, noise0);
         const double noisePower = 2.0 * r.noise * r.noise;
         for (int i = r.s0; i < r.s1 && share > 0.0; i += kGrid) {
+            modelSums.upTo(std::min(n, i + width));
             double model = 0.0;
             for (int j = std::max(0, i - width / 2); j <= i; j += kGrid)
                 model = std::max(model, windowEnergy(modelPrefix, n, j, width));
@@ -1002,7 +1089,7 @@ struct BandPower {
 // Scratch buffer of the calling thread, one per use.
 std::vector<double> &scratch(int which, size_t size)
 {
-    thread_local std::vector<double> buffers[2];
+    thread_local std::vector<double> buffers[3];
     std::vector<double> &b = buffers[which];
     if (b.size() < size)
         b.resize(size);
@@ -1036,8 +1123,9 @@ std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
     const int taper = std::max(1, s.period);
     const int cut = std::max(0, s.s1 - taper);
     x.values(0, s.s1, spectrum.data());
+    const double *c = halfCosines(taper);
     for (int i = cut; i < s.s1; ++i)
-        spectrum[size_t(i)] = spectrum[size_t(i)] * 0.5 * (1.0 + std::cos(kPi * (i - cut + 0.5) / taper));
+        spectrum[size_t(i)] = spectrum[size_t(i)] * 0.5 * (1.0 + c[i - cut]);
     std::fill(spectrum.begin() + s.s1, spectrum.begin() + plan.bufferSize(), 0.0);
     plan.forward(spectrum.data());
     const double binHz = kSampleRate / size;
@@ -1091,14 +1179,18 @@ std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
                 y[size_t(2 * slot)] = spectrum[size_t(2 * k)] * g;
                 y[size_t(2 * slot + 1)] = spectrum[size_t(2 * k + 1)] * g;
             }
-            complexPlan(m).inverse(y.data());
+            // The band's output into split real and imaginary parts, which
+            // its power reads side by side.
+            std::vector<double> &out = scratch(2, size_t(2 * m));
+            const double *re = out.data(), *im = out.data() + m;
+            complexPlan(m).transform(y.data(), out.data(), out.data() + m, true);
             b.step = size / m;
             const int m0 = s.s0 / b.step, m1 = std::min(m - 1, (s.s1 + b.step - 1) / b.step);
             b.first = m0 * b.step;
             b.power.resize(size_t(m1 - m0 + 1));
+            float *power = b.power.data();
             for (int i = m0; i <= m1; ++i)
-                b.power[size_t(i - m0)] =
-                    float(y[size_t(2 * i)] * y[size_t(2 * i)] + y[size_t(2 * i + 1)] * y[size_t(2 * i + 1)]);
+                power[i - m0] = float(re[i] * re[i] + im[i] * im[i]);
             // The noise power is exponentially distributed: its mean follows
             // from a low quantile, which echoes filling much of a short record
             // do not move. First over all the searched part, then over where
@@ -1191,14 +1283,44 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
         // The band's strength (in the powers' own precision), then the best
         // band kept: simple loops the compiler can vectorise.
         const int from = std::max(0, (p.start - s.s0 + kGrid - 1) / kGrid);
-        for (int i = from; i < count; ++i) {
-            // Linear between the band's own values (offset >= 0: the band
-            // starts at or before s0).
+        // Linear between the band's own values (offset >= 0: the band starts
+        // at or before s0).
+        auto at = [&](int i) {
             const int offset = s.s0 + i * kGrid - p.first;
             const int j = std::min(offset >> shift, last), k = std::min(j + 1, last);
             const float f = float(offset - j * p.step) * perStep;
             v[size_t(i)] = ((1.0f - f) * p.power[size_t(j)] + f * p.power[size_t(k)]) * inverse;
+        };
+        int i = from;
+        if (p.step % kGrid == 0) {
+            // Every band value is followed by the same number of cells, at the
+            // same fractions of a step: those go value by value.
+            const int cells = p.step / kGrid;
+            thread_local std::vector<float> fractions;
+            fractions.resize(size_t(cells));
+            const float *power = p.power.data();
+            float *out = v.data();
+            while (i < count && ((s.s0 + i * kGrid - p.first) & (p.step - 1)) >= kGrid)
+                at(i++);
+            // Here cell i lies on band value j or at most kGrid - 1 samples
+            // after it.
+            const int phase = (s.s0 + i * kGrid - p.first) & (p.step - 1);
+            for (int c = 0; c < cells; ++c)
+                fractions[size_t(c)] = float(phase + c * kGrid) * perStep;
+            // Values j0..j0+groups-1 and each next one, cells from i on.
+            const int j0 = (s.s0 + i * kGrid - p.first) >> shift;
+            const int groups = std::max(0, std::min(last - j0, (count - i) / cells));
+            for (int c = 0; c < cells; ++c) {
+                const float f = fractions[size_t(c)], g = 1.0f - f;
+                const float *a = power + j0;
+                float *o = out + i + c;
+                for (int t = 0; t < groups; ++t)
+                    o[t * cells] = (g * a[t] + f * a[t + 1]) * inverse;
+            }
+            i += groups * cells;
         }
+        for (; i < count; ++i)
+            at(i);
         const unsigned char which = static_cast<unsigned char>(b);
         const float *own = v.data();
         float *best = z.value.data();
@@ -1220,7 +1342,8 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
 // shape as recorded. A narrow processing filter makes every echo ring and
 // start earlier than it was recorded; the arrival is read here instead.
 // The n samples of `original` are read into buf, which receives the band;
-// `spectrum` receives the band's half spectrum (for its envelope).
+// `spectrum` receives the band's half spectrum (for its envelope) up to the
+// last bin the band lets through (all later bins are zero).
 void wideBand(const Trace &original, int n, double frequency, std::vector<double> &buf, std::vector<double> &spectrum)
 {
     const int size = int(nextPow2(unsigned(n)));
@@ -1232,10 +1355,13 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
     const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
     // The size is a power of two: multiplying by its reciprocal is dividing.
     const double perSize = 1.0 / size;
-    for (int k = 0; k <= size / 2; ++k) {
+    int k = 0;
+    for (; k <= size / 2; ++k) {
         const double f = k * kSampleRate * perSize;
+        if (f >= hi0)
+            break; // so are all the later bins
         double g = 1.0;
-        if (f <= lo0 || f >= hi0)
+        if (f <= lo0)
             g = 0.0;
         else if (f < lo1)
             g = 0.5 - 0.5 * std::cos(kPi * (f - lo0) / (lo1 - lo0));
@@ -1244,7 +1370,10 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
         buf[size_t(2 * k)] *= g * perSize;
         buf[size_t(2 * k + 1)] *= g * perSize;
     }
-    spectrum.assign(buf.begin(), buf.end());
+    spectrum.assign(buf.begin(), buf.begin() + 2 * k);
+    const double none = 0.0 * perSize; // as the band's gain there, times the scale
+    for (int i = 2 * k; i < size + 2; ++i)
+        buf[size_t(i)] *= none;
     plan.inverse(buf.data());
     buf.resize(size_t(n));
 }
@@ -1347,6 +1476,7 @@ public:
         m_spectrum.clear();
         if (original) {
             wideBand(*original, s.n, s.frequency, m_trace, m_spectrum);
+            m_fromSpectrum = true;
             m_noise = std::max(kMinNoise, noiseLevel(m_trace, s.s0, s.s1, 8));
         } else {
             samples.all(s.n, m_trace);
@@ -1413,8 +1543,8 @@ private:
         thread_local std::vector<double> y;
         int size = 0;
         double scale = 1.0;
-        if (!m_spectrum.empty()) {
-            size = int(m_spectrum.size()) - 2; // the half spectrum holds size/2 + 1 bins
+        if (m_fromSpectrum) {
+            size = int(nextPow2(unsigned(n))); // as wideBand() transformed it
             y.assign(size_t(2 * size), 0.0);
             std::copy(m_spectrum.begin(), m_spectrum.end(), y.begin());
         } else {
@@ -1432,17 +1562,24 @@ private:
             y[size_t(2 * k)] *= 2.0;
             y[size_t(2 * k + 1)] *= 2.0;
         }
-        complexPlan(size).inverse(y.data());
+        // Into split real and imaginary parts, which the magnitude reads side
+        // by side.
+        thread_local std::vector<double> out;
+        out.resize(size_t(2 * size));
+        const double *re = out.data(), *im = out.data() + size;
+        complexPlan(size).transform(y.data(), out.data(), out.data() + size, true);
         m_envelope.resize(size_t(n));
         for (int i = 0; i < n; ++i)
-            m_envelope[size_t(i)] = std::hypot(y[size_t(2 * i)], y[size_t(2 * i + 1)]) * scale;
+            m_envelope[size_t(i)] = std::hypot(re[i], im[i]) * scale;
         return m_envelope;
     }
 
     const Shape &m_shape;
     static thread_local std::vector<double> m_trace;
     static thread_local std::vector<double> m_envelope;
-    static thread_local std::vector<double> m_spectrum; // the wide band's half spectrum; empty: none
+    // The wide band's half spectrum up to its last bin that is not zero.
+    static thread_local std::vector<double> m_spectrum;
+    bool m_fromSpectrum = false; // the trace is the wide band, m_spectrum its spectrum
     double m_noise = 0.0;
 };
 thread_local std::vector<double> ArrivalReader::m_trace;
@@ -1482,14 +1619,67 @@ constexpr int kBackgroundFade = 64;  // samples over which the background is fad
 constexpr int kMinCommonValues = 64; // strengths what every wave of a channel shows at a time is read from
 constexpr double kCommonSlack = 1.2; // a median strength up to this much above noise alone's is left alone
 
-// The median of some waves, sample by sample.
+// The comparisons of a sorting network for `size` values (a power of two:
+// Batcher's odd-even merge sort) that the value at `wanted` depends on, in
+// order: after them, v[wanted] is the wanted-th smallest of v[0..size).
+std::vector<std::pair<int, int>> selectionNetwork(int size, int wanted)
+{
+    std::vector<std::pair<int, int>> all;
+    for (int p = 1; p < size; p *= 2)
+        for (int k = p; k >= 1; k /= 2)
+            for (int j = k % p; j + k < size; j += 2 * k)
+                for (int i = 0; i < std::min(k, size - j - k); ++i)
+                    if ((i + j) / (2 * p) == (i + j + k) / (2 * p))
+                        all.push_back({i + j, i + j + k});
+    std::vector<bool> needed(size_t(size), false);
+    needed[size_t(wanted)] = true;
+    std::vector<std::pair<int, int>> kept;
+    for (auto c = all.rbegin(); c != all.rend(); ++c) {
+        if (needed[size_t(c->first)] || needed[size_t(c->second)]) {
+            kept.push_back(*c);
+            needed[size_t(c->first)] = needed[size_t(c->second)] = true;
+        }
+    }
+    std::reverse(kept.begin(), kept.end());
+    return kept;
+}
+
+// The median of some waves, sample by sample. Up to 32 waves go through a
+// selection network, several samples side by side (the same value as
+// median(): the one of that rank).
 std::vector<double> medianOf(const std::vector<std::vector<double>> &waves, int n)
 {
-    std::vector<double> b(size_t(n), 0.0), column(waves.size());
-    for (int i = 0; i < n; ++i) {
-        for (size_t w = 0; w < waves.size(); ++w)
-            column[w] = waves[w][size_t(i)];
-        b[size_t(i)] = median(column);
+    std::vector<double> b(size_t(n), 0.0);
+    const int m = int(waves.size());
+    constexpr int kMaxNetwork = 32, kLanes = 8;
+    if (m == 0 || m > kMaxNetwork) {
+        std::vector<double> column(waves.size());
+        for (int i = 0; i < n; ++i) {
+            for (size_t w = 0; w < waves.size(); ++w)
+                column[w] = waves[w][size_t(i)];
+            b[size_t(i)] = median(column);
+        }
+        return b;
+    }
+    const int size = int(nextPow2(unsigned(m)));
+    const std::vector<std::pair<int, int>> network = selectionNetwork(size, m / 2);
+    double lanes[kMaxNetwork][kLanes];
+    for (int i0 = 0; i0 < n; i0 += kLanes) {
+        const int count = std::min(kLanes, n - i0);
+        // Missing values are larger than any: they sort behind the waves'.
+        for (int w = 0; w < size; ++w)
+            for (int l = 0; l < kLanes; ++l)
+                lanes[w][l] = w < m && l < count ? waves[size_t(w)][size_t(i0 + l)] : HUGE_VAL;
+        for (const std::pair<int, int> &c : network) {
+            double *lo = lanes[c.first], *hi = lanes[c.second];
+            for (int l = 0; l < kLanes; ++l) {
+                const double x = lo[l], y = hi[l];
+                lo[l] = std::min(x, y);
+                hi[l] = std::max(x, y);
+            }
+        }
+        for (int l = 0; l < count; ++l)
+            b[size_t(i0 + l)] = lanes[m / 2][l];
     }
     return b;
 }
@@ -1821,41 +2011,97 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 waves[size_t(k)].shape.bandFrequency = common[input[size_t(k)].processing];
     }
 
-    // The bands of every wave, with the noise of each on that wave alone.
-    forAll([&](int k) {
-        Wave &w = waves[size_t(k)];
-        if (!w.shape.analysed)
+    // The bands of every wave with the noise of each on that wave alone, then
+    // its strength against the noise of the neighbourhood (waves filtered
+    // alike; never below a share of the wave's own). A wave's band powers are
+    // needed only until its strength is known, and that needs only the noise
+    // of the points up to kPoolPoints away: the measure points go in order,
+    // run by run, each run working out the noise of the points beyond its
+    // ends as well, so that only a few points' powers are held at a time
+    // (instead of those of the whole survey, which took more time to allocate
+    // than to work out).
+    std::vector<std::pair<int, std::vector<int>>> points; // measure point, its waves; in order
+    {
+        std::map<int, std::vector<int>> atPoint;
+        for (int k = 0; k < count; ++k)
+            if (waves[size_t(k)].shape.analysed)
+                atPoint[input[size_t(k)].measurePoint].push_back(k);
+        points.assign(atPoint.begin(), atPoint.end());
+    }
+    struct Run {
+        int first = 0, last = 0; // points[first..last)
+    };
+    std::vector<Run> runs;
+    {
+        constexpr int kMinRunPoints = 16;
+        const int all = int(points.size());
+        const int wanted =
+            std::clamp(all / kMinRunPoints, 1, 4 * std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
+        for (int r = 0; r < wanted; ++r)
+            runs.push_back(Run {r * all / wanted, (r + 1) * all / wanted});
+    }
+    auto runBands = [&](const Run &run) {
+        if (run.first >= run.last)
             return;
-        w.bands = bandPowers(processedOf(w), w.shape);
-        w.noise = ownNoise(w.bands);
-        w.durations = durationsOf(w.bands);
-    });
-
-    // Strength against the noise of the neighbourhood (waves filtered alike;
-    // never below a share of the wave's own), and the candidates.
-    forAll([&](int k) {
-        Wave &w = waves[size_t(k)];
-        if (w.bands.empty())
-            return;
-        std::vector<double> noise = w.noise;
-        std::vector<const std::vector<double> *> pool; // the neighbours' noise, looked up once for all bands
-        around(k, kPoolPoints, [&](int j, int) {
-            if (sameFilter(k, j) && waves[size_t(j)].noise.size() == noise.size())
-                pool.push_back(&waves[size_t(j)].noise);
-        });
-        for (size_t b = 0; b < noise.size(); ++b) {
-            if (w.noise[b] <= 0.0)
-                continue;
-            thread_local std::vector<double> level;
-            level.assign(1, w.noise[b]);
-            for (const std::vector<double> *other : pool)
-                if ((*other)[b] > 0.0)
-                    level.push_back((*other)[b]);
-            noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
+        const int firstPoint = points[size_t(run.first)].first, lastPoint = points[size_t(run.last - 1)].first;
+        std::map<int, std::vector<double>> noiseOf; // of every wave whose bands this run worked out
+        auto bandsAt = [&](int p) {
+            const bool own = p >= run.first && p < run.last;
+            for (int k : points[size_t(p)].second) {
+                Wave &w = waves[size_t(k)];
+                std::vector<BandPower> bands = bandPowers(processedOf(w), w.shape);
+                std::vector<double> &noise = noiseOf[k];
+                noise = ownNoise(bands);
+                if (own) {
+                    w.noise = noise;
+                    w.durations = durationsOf(bands);
+                    w.bands = std::move(bands);
+                }
+            }
+        };
+        auto strengthAt = [&](int p) {
+            for (int k : points[size_t(p)].second) {
+                Wave &w = waves[size_t(k)];
+                if (w.bands.empty())
+                    continue;
+                std::vector<double> noise = w.noise;
+                std::vector<const std::vector<double> *> pool; // the neighbours' noise, looked up once for all bands
+                around(k, kPoolPoints, [&](int j, int) {
+                    const std::vector<double> &other = noiseOf.at(j);
+                    if (sameFilter(k, j) && other.size() == noise.size())
+                        pool.push_back(&other);
+                });
+                for (size_t b = 0; b < noise.size(); ++b) {
+                    if (w.noise[b] <= 0.0)
+                        continue;
+                    thread_local std::vector<double> level;
+                    level.assign(1, w.noise[b]);
+                    for (const std::vector<double> *other : pool)
+                        if ((*other)[b] > 0.0)
+                            level.push_back((*other)[b]);
+                    noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
+                }
+                w.strength = strengthOf(w.shape, w.bands, noise);
+                w.bands = {}; // the strength is all the next steps need
+            }
+        };
+        int p = run.first;
+        while (p > 0 && points[size_t(p - 1)].first >= firstPoint - kPoolPoints)
+            --p;
+        int due = run.first; // the next point whose strength is to be worked out
+        for (; p < int(points.size()) && points[size_t(p)].first <= lastPoint + kPoolPoints; ++p) {
+            // Every point up to kPoolPoints after `due` has its noise.
+            while (due < run.last && points[size_t(due)].first + kPoolPoints < points[size_t(p)].first)
+                strengthAt(due++);
+            bandsAt(p);
         }
-        w.strength = strengthOf(w.shape, w.bands, noise);
-        w.bands = {}; // the strength is all the next steps need (the neighbours read only the noise)
-    });
+        while (due < run.last)
+            strengthAt(due++);
+    };
+    if (runs.size() == 1)
+        runBands(runs.front());
+    else
+        QtConcurrent::blockingMap(runs, runBands);
 
     // What is left of the pulse where the fit of the background misses the
     // same way on every wave of a channel (a channel's ringing that is not
