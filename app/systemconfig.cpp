@@ -72,6 +72,31 @@ bool readBool(const QString &text) { return text.trimmed().toInt() > 0; }
 int readInt(const QString &text) { return text.trimmed().toInt(); }
 float readFloat(const QString &text) { return text.trimmed().toFloat(); }
 
+// A text that stands beside elements (something a user or another program
+// left between the keys) is written without the blank lines and indentation
+// around it: they are the layout's, and the indented writing would add
+// another line break before it on every save, so that the file grew each
+// time. Texts inside a key are the key's value and stay as they are.
+void trimTextBesideElements(QDomNode node)
+{
+    bool elements = false;
+    for (QDomNode c = node.firstChild(); !c.isNull() && !elements; c = c.nextSibling())
+        elements = c.isElement();
+    for (QDomNode c = node.firstChild(); !c.isNull();) {
+        const QDomNode next = c.nextSibling();
+        if (c.isElement()) {
+            trimTextBesideElements(c);
+        } else if (elements && c.isText() && !c.isCDATASection()) {
+            const QString text = c.nodeValue().trimmed();
+            if (text.isEmpty())
+                node.removeChild(c);
+            else
+                c.setNodeValue(text);
+        }
+        c = next;
+    }
+}
+
 // Writes the document completely or not at all: every write() must take all
 // its bytes, otherwise the save is cancelled and the old file stays.
 bool saveXml(const QDomDocument &doc, const QString &fileName)
@@ -88,6 +113,7 @@ bool saveXml(const QDomDocument &doc, const QString &fileName)
         out.replaceChild(declaration, first);
     else
         out.insertBefore(declaration, first);
+    trimTextBesideElements(out.documentElement());
     const QByteArray data = out.toByteArray(4);
     if (sMemoryFiles) {
         if (sWriteLimit >= 0 && data.size() > sWriteLimit)
