@@ -250,15 +250,15 @@ int halfCyclePeriod(const std::vector<double> &x, int from, int to, double level
     return std::clamp(int(std::lround(2.0 * median(halves))), 4, 256);
 }
 
-// Half cycles whose top comes this close to the level (x the noise) may or
-// may not reach it.
-constexpr double kArrivalMargin = 0.25;
+// A half cycle whose top reaches the level with less than this probability
+// ends the walk back from an echo's peak.
+constexpr double kUnlikely = 0.1;
 
 // The arrival of an echo whose envelope peaks near `centre`: from its
 // strongest sample back over the half cycles that still reach half of that
 // (and clearly more than the noise), the first sample of the earliest one at
-// that level. On a clean echo this is the first sample at which it reaches
-// half its peak.
+// that level, as far as the noise tells which one that is. On a clean echo
+// this is the first sample at which it reaches half its peak.
 int leadingHalfPeak(const std::vector<double> &x, int centre, int width, int leftLimit, int rightLimit, int period,
                     double noise)
 {
@@ -299,33 +299,79 @@ int leadingHalfPeak(const std::vector<double> &x, int centre, int width, int lef
             top = std::max(top, std::abs(x[size_t(q)]));
         return top;
     };
-    int j = halfCycleStart(m);
-    double before = -1.0; // the top of the half cycle before the earliest one reaching the level
-    while (j > leftLimit) {
-        const int start = halfCycleStart(j - 1);
-        const double top = topOf(start, j);
-        // A sliver of a half cycle is noise on a zero crossing: look past it.
-        if (top < level && (j - start) * 4 >= period) {
-            before = top;
-            break;
+    // Going back from the strongest half cycle, each one's own top reaches
+    // the level with a probability set by the noise on it and on the peak
+    // (the level is half the peak). The echo rises once: if the first half
+    // cycle to reach the level is the k-th one back, those up to it reach it
+    // and those beyond do not. The arrival is the mean of where each k would
+    // put it, weighed by how likely the half cycles make that k: on a clean
+    // echo the first sample at the level, and where the noise leaves open
+    // which of two half cycles comes first, a point between them instead of
+    // half a cycle off one.
+    const double spread = noise * std::sqrt(1.0 + 0.25);
+    auto reaches = [&](double top) {
+        if (spread <= 0.0)
+            return top >= level ? 1.0 : 0.0;
+        return 0.5 * std::erfc((level - top) / (spread * std::sqrt(2.0)));
+    };
+    // The first sample at the level in [from, to); the half cycle's top
+    // when it stays below it.
+    auto firstAtLevel = [&](int from, int to) {
+        int best = from;
+        for (int i = from; i < to; ++i) {
+            if (std::abs(x[size_t(i)]) >= level)
+                return i;
+            if (std::abs(x[size_t(i)]) > std::abs(x[size_t(best)]))
+                best = i;
         }
+        return best;
+    };
+    // Each half cycle back from the strongest one, with the probability
+    // that its own top reaches the level; the walk ends at one that most
+    // likely does not (anything before it is another arrival or noise).
+    thread_local std::vector<std::pair<int, double>> halves; // where it would put the arrival, probability
+    halves.clear();
+    int j = halfCycleStart(m);
+    halves.push_back({firstAtLevel(j, m + 1), 1.0});
+    while (j > leftLimit) {
+        // The half cycle before j; slivers of one are noise on a zero
+        // crossing: look past them.
+        int start = j;
+        double top = 0.0;
+        while (start > leftLimit) {
+            start = halfCycleStart(start - 1);
+            top = std::max(top, topOf(start, j));
+            if ((j - start) * 4 >= period || top >= level)
+                break;
+        }
+        const double p = reaches(top);
+        if (p < kUnlikely)
+            break;
+        halves.push_back({firstAtLevel(start, j), p});
         j = start;
     }
-    while (j < m && std::abs(x[size_t(j)]) < level)
-        ++j;
-    // Where the noise leaves open which of two half cycles first reaches
-    // the level (one comes within the noise of it), the arrival is read
-    // where one turns into the other: a quarter of a cycle from either
-    // reading at most, instead of half a cycle off one of them.
-    const double margin = kArrivalMargin * noise;
-    if (before >= level - margin)
-        return halfCycleStart(j);
-    int k = j;
-    while (k < m && sign(k) == sign(j))
-        ++k;
-    if (k < halfCycleStart(m) && topOf(j, k) < level + margin)
-        return k;
-    return j;
+    // The likelihood of each k, in logarithms.
+    thread_local std::vector<double> logLikelihood;
+    const int count = int(halves.size());
+    logLikelihood.assign(size_t(count), 0.0);
+    double reached = 0.0;
+    for (int k = 0; k < count; ++k) {
+        reached += std::log(std::max(halves[size_t(k)].second, 1e-300));
+        logLikelihood[size_t(k)] = reached;
+    }
+    double missed = 0.0;
+    for (int k = count - 1; k >= 0; --k) {
+        logLikelihood[size_t(k)] += missed;
+        missed += std::log(std::max(1.0 - halves[size_t(k)].second, 1e-300));
+    }
+    const double best = *std::max_element(logLikelihood.begin(), logLikelihood.end());
+    double weights = 0.0, sum = 0.0;
+    for (int k = 0; k < count; ++k) {
+        const double w = std::exp(logLikelihood[size_t(k)] - best);
+        weights += w;
+        sum += w * halves[size_t(k)].first;
+    }
+    return int(std::lround(sum / weights));
 }
 
 // Samples per cycle of the strongest part of x[from..to), from the half
@@ -1451,6 +1497,15 @@ std::vector<Candidate> candidatesOf(const Strength &z, const std::vector<int> &d
         c.echo.strength = top;
         c.floorOnly = floorOnly;
         c.reach = std::max(s.period, durations[z.band[size_t(i)]]);
+        // A strong echo may rise out of another one without falling to half
+        // of itself in between (two echoes close together): its rise goes
+        // back as long as the strength keeps falling and stays above what
+        // counts as an echo on its own, so that its arrival is read on the
+        // earlier one.
+        if (!floorOnly)
+            while (rise > 0 && double(v[size_t(rise)]) > std::min(kRise * top, kThreshold)
+                   && v[size_t(rise - 1)] <= v[size_t(rise)])
+                --rise;
         c.from = std::min(c.echo.peak - c.reach, z.first + rise * kGrid);
         // Wide enough to hold all of an echo, wherever its peak lies.
         const int lo = std::max(0, c.echo.peak - 2 * c.reach), hi = std::min(s.s1, c.echo.peak + 2 * c.reach + 1);

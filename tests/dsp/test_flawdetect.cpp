@@ -116,6 +116,7 @@ private slots:
     void arrivalOfSlowRiseInNoise();
     void hostileWaves_data();
     void hostileWaves();
+    void floorRightAfterTheTop();
     void neighboursRaiseTheConfidence();
     void caveUnderHalfOfThePoints();
     void spikesBesideAnEchoRaiseNothing();
@@ -435,6 +436,50 @@ void TestFlawDetect::caveUnderHalfOfThePoints()
         right += !t.echoes.isEmpty() && std::abs(found[k].sample - t.echoes.first().arrival) <= kTolerance;
     }
     QVERIFY2(right >= 24, qPrintable(QStringLiteral("%1 caves found").arg(right)));
+}
+
+// A cave's floor echoes before the top's echo has faded in the bands, right
+// after a ringing pulse, under four points and all channels: the bands see
+// one echo rising out of the top's into the floor's, which is the stronger
+// one there. The mark is the top's arrival on nearly every wave.
+void TestFlawDetect::floorRightAfterTheTop()
+{
+    SynthOptions o;
+    o.seed = 4043u;
+    o.points = 20;
+    o.samples = 4096;
+    o.wavelet = SynthWavelet::ToneBurst;
+    o.frequency = 8083.0;
+    o.bandwidth = 0.31;
+    o.waveSpeed = 3626.0f;
+    o.pulseAmplitude = 28500.0;
+    o.ringing = 0.26;
+    o.ringingDecay = 0.24e-3;
+    o.attenuation = 0.0;
+    o.lowFreq = 1616;
+    o.highFreq = 24248;
+    o.noise = 595.0f;
+    SynthCave cave = caveAt(1.06, 1620.0, 0.56);
+    cave.dip = 0.042;
+    cave.lastPoint = 3;
+    cave.channelMask = 0x7;
+    cave.bottomRatio = 0.55;
+    cave.echoWavelet = int(SynthWavelet::Gabor);
+    cave.echoFrequencyRatio = 0.91;
+    o.caves = {cave};
+    const Survey s = makeSurvey(o);
+    const QVector<dsp::FlawSuggestion> found = detect(s, s.infos);
+    int right = 0, late = 0;
+    for (int k = 0; k < s.infos.size(); ++k) {
+        const WaveAnalyzeInfo &a = *s.infos.at(k);
+        const SynthWaveTruth &t = s.synth.truth.at(a.nMeasurePoint * 3 + a.nChannel);
+        if (t.echoes.isEmpty() || a.nMeasurePoint > 3)
+            continue;
+        right += recommended(found[k]) && std::abs(found[k].sample - t.echoes.first().arrival) <= kTolerance;
+        late += recommended(found[k]) && found[k].sample - t.echoes.first().arrival > kTolerance;
+    }
+    QVERIFY2(right >= 11 && late <= 1,
+             qPrintable(QStringLiteral("%1 of 12 right, %2 on the floor").arg(right).arg(late)));
 }
 
 // A faint echo seen at the same depth under neighbouring points and channels
