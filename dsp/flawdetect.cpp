@@ -358,36 +358,6 @@ const double *halfCosines(int length)
     return c.data();
 }
 
-// The largest of v[i - reach .. i + reach] for every i (values outside v
-// count as 0; v holds no negative values). Blocks of the window's length
-// give each window as the larger of two running maxima.
-std::vector<float> dilated(const std::vector<float> &v, int reach)
-{
-    const int n = int(v.size()), w = 2 * reach + 1, m = n + 2 * reach;
-    const size_t size = static_cast<size_t>(m);
-    // Working arrays kept by the calling thread; the running maxima are
-    // carried along, and where each block starts is counted.
-    thread_local std::vector<float> padded, ahead, behind;
-    padded.assign(size, 0.0f);
-    ahead.resize(size);
-    behind.resize(size);
-    std::copy(v.begin(), v.end(), padded.begin() + reach);
-    float running = 0.0f;
-    for (int i = 0, r = 0; i < m; ++i, r = r + 1 == w ? 0 : r + 1) {
-        running = r == 0 ? padded[size_t(i)] : std::max(running, padded[size_t(i)]);
-        ahead[size_t(i)] = running;
-    }
-    // Here r is (i + 1) modulo w.
-    for (int i = m - 1, r = m % w; i >= 0; --i, r = r == 0 ? w - 1 : r - 1) {
-        running = i == m - 1 || r == 0 ? padded[size_t(i)] : std::max(running, padded[size_t(i)]);
-        behind[size_t(i)] = running;
-    }
-    std::vector<float> out(v.size());
-    for (int i = 0; i < n; ++i)
-        out[size_t(i)] = std::max(behind[size_t(i)], ahead[size_t(i + 2 * reach)]);
-    return out;
-}
-
 // Complex transform plans of the band filters, shared by all threads; each
 // thread keeps those it looked up.
 const ComplexFft &complexPlan(int n)
@@ -1832,10 +1802,6 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         std::vector<int> durations; // per band, samples
         Strength strength;
         std::vector<Candidate> candidates;
-        // For every kGrid-th sample from 0, what the wave shows of an echo
-        // within kSupportTolerance of it: the strength above kSupportFloor,
-        // at most kSupportCap; nothing at a spike.
-        std::vector<float> shows;
     };
     std::vector<Wave> waves(static_cast<size_t>(count));
 
@@ -2183,30 +2149,36 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         w.candidates = candidatesOf(w.strength, w.durations, w.shape, &processed, w.original ? &recorded : nullptr);
     });
 
-    // What each wave shows of an echo, for its neighbours.
-    forAll([&](int k) {
-        Wave &w = waves[size_t(k)];
-        if (w.strength.value.empty())
-            return;
-        std::vector<float> evidence(size_t((w.shape.n + kGrid - 1) / kGrid), 0.0f);
-        for (size_t i = 0; i < w.strength.value.size(); ++i) {
-            const size_t cell = size_t((w.strength.first + int(i) * kGrid) / kGrid);
-            if (cell < evidence.size())
-                evidence[cell] = std::max(evidence[cell], w.strength.value[i]);
-        }
-        for (const Candidate &c : w.candidates) {
-            if (!c.echo.spike)
-                continue;
-            const int lo = std::max(0, (c.echo.peak - 2 * c.reach) / kGrid);
-            const int hi = std::min(int(evidence.size()) - 1, (c.echo.peak + 2 * c.reach) / kGrid);
-            for (int i = lo; i <= hi; ++i)
-                evidence[size_t(i)] = 0.0f;
-        }
-        w.shows = dilated(evidence, kSupportTolerance / kGrid);
-    });
-
     // Support from the neighbours, the choice, its arrival and the cave's
     // floor.
+    // What wave j shows of an echo within kSupportTolerance of sample
+    // kGrid * cell: its strongest strength there (nothing around a spike),
+    // -1 where the wave has no strength there. Read only where a neighbour
+    // asks, instead of worked out for every sample of every wave.
+    auto shows = [&](int j, int cell) {
+        const Wave &o = waves[size_t(j)];
+        const int cells = (o.shape.n + kGrid - 1) / kGrid;
+        if (o.strength.value.empty() || cell < 0 || cell >= cells)
+            return -1.0f;
+        // Strength i lies in cell base + i.
+        const int base = o.strength.first / kGrid, count = int(o.strength.value.size());
+        const int reach = kSupportTolerance / kGrid;
+        float best = 0.0f;
+        for (int d = std::max(0, cell - reach); d <= std::min(cells - 1, cell + reach); ++d) {
+            const int i = d - base;
+            if (i < 0 || i >= count)
+                continue;
+            bool spike = false;
+            for (const Candidate &c : o.candidates)
+                spike = spike
+                    || (c.echo.spike && d >= std::max(0, (c.echo.peak - 2 * c.reach) / kGrid)
+                        && d <= (c.echo.peak + 2 * c.reach) / kGrid);
+            if (!spike)
+                best = std::max(best, o.strength.value[size_t(i)]);
+        }
+        return best;
+    };
+
     forAll([&](int k) {
         const Wave &w = waves[size_t(k)];
         if (w.candidates.empty())
@@ -2220,15 +2192,16 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             }
             double support = 0.0;
             around(k, 1, [&](int j, int dp) {
-                const std::vector<float> &shows = waves[size_t(j)].shows;
                 const bool sameChannel = input[size_t(j)].channel == input[size_t(k)].channel;
-                const size_t cell = size_t(sameDepth(cand.echo.peak, input[size_t(k)], input[size_t(j)]) / kGrid);
-                if (cell >= shows.size() || (dp != 0 && !sameChannel))
+                if (dp != 0 && !sameChannel)
+                    return;
+                const float shown = shows(j, sameDepth(cand.echo.peak, input[size_t(k)], input[size_t(j)]) / kGrid);
+                if (shown < 0.0f)
                     return;
                 // A neighbour that sees an echo far stronger than this wave
                 // does says that the cave would show clearly here too: it
                 // does not support a faint maximum at that depth.
-                const double seen = double(shows[cell]);
+                const double seen = double(shown);
                 if (seen > kSupportRatio * cand.echo.strength)
                     return;
                 support += (sameChannel ? 1.0 : kSamePointWeight) * std::clamp(seen - kSupportFloor, 0.0, kSupportCap);
