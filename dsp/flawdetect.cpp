@@ -589,12 +589,20 @@ private:
 constexpr int kMaxShift = 6; // whole samples a wave's pulse may lie off the background's
 
 // Samples next to a clipped one (0 or 65535 as recorded) do not follow the
-// background: they are left out of its fit.
+// background: they are left out of its fit. Empty when no sample is
+// clipped (as on most waves; the fit then checks none).
 void clippedNear(const qint32 *samples, int n, std::vector<unsigned char> &out)
 {
-    out.assign(size_t(std::max(0, n)), 0);
+    out.clear();
     if (!samples)
         return;
+    // Whether any is, first, in a loop the compiler vectorises.
+    bool any = false;
+    for (int i = 0; i < n; ++i)
+        any |= quint32(samples[i]) - 1u >= 65534u; // <= 0 or >= 65535
+    if (!any)
+        return;
+    out.assign(size_t(std::max(0, n)), 0);
     for (int i = 0; i < n; ++i)
         if (samples[i] <= 0 || samples[i] >= 65535)
             for (int j = std::max(0, i - 2); j < std::min(n, i + 3); ++j)
