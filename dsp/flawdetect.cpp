@@ -1,6 +1,7 @@
 #include "flawdetect.h"
 
 #include "datafile/records.h"
+#include "compilerhints.h"
 #include "fft.h"
 
 #include <QHash>
@@ -614,6 +615,7 @@ void clippedNear(const qint32 *samples, int n, std::vector<unsigned char> &out)
 // then the scales of the pulse (up to `pulseEnd`) and of its ringing, the
 // latter also in overlapping windows of a few periods, drawn towards its
 // scale over the whole wave where the ringing is weak against the noise.
+KVR_CLONE_FOR_AVX2
 BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, int n, int period, int pulseEnd,
                             const std::vector<unsigned char> &clipped)
 {
@@ -1237,6 +1239,7 @@ struct Strength {
     std::vector<unsigned char> band; // which band gave it
 };
 
+KVR_CLONE_FOR_AVX2
 Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const std::vector<double> &noise)
 {
     Strength z;
@@ -1625,6 +1628,7 @@ std::vector<std::pair<int, int>> selectionNetwork(int size, int wanted)
 // The median of some waves, sample by sample. Up to 32 waves go through a
 // selection network, several samples side by side (the same value as
 // median(): the one of that rank).
+KVR_CLONE_FOR_AVX2
 std::vector<double> medianOf(const std::vector<std::vector<double>> &waves, int n)
 {
     std::vector<double> b(size_t(n), 0.0);
