@@ -1,7 +1,7 @@
 #include "flawdetect.h"
 
-#include "datafile/records.h"
 #include "compilerhints.h"
+#include "datafile/records.h"
 #include "fft.h"
 
 #include <QHash>
@@ -1093,6 +1093,7 @@ std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
     std::vector<BandPower> bands;
     if (!s.analysed || s.s1 - s.s0 < kGrid * 4 || s.frequency <= 0.0)
         return bands;
+    bands.reserve(std::size(kBandCentres) * std::size(kBandWidths));
     // Padded with zeros so that the pulse does not wrap round onto the end;
     // with the background taken off there is no pulse left to wrap.
     const int size = (s.subtracted ? 1 : 2) * int(nextPow2(unsigned(s.n)));
@@ -1317,6 +1318,47 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
     return z;
 }
 
+// The wide band's gain (below) times the inverse transform's scale, bin by
+// bin of a transform of `size` points up to the first bin it lets nothing
+// through. A channel's pulses give few frequencies: each thread keeps the
+// gains of those it met last.
+const std::vector<double> &wideGains(double frequency, int size)
+{
+    struct Kept {
+        double frequency = 0.0;
+        int size = 0;
+        std::vector<double> gains;
+    };
+    constexpr int kKept = 8;
+    thread_local Kept kept[kKept];
+    thread_local int next = 0;
+    for (const Kept &k : kept)
+        if (k.size == size && k.frequency == frequency)
+            return k.gains;
+    Kept &out = kept[next];
+    next = (next + 1) % kKept;
+    out.frequency = frequency;
+    out.size = size;
+    out.gains.clear();
+    const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
+    // The size is a power of two: multiplying by its reciprocal is dividing.
+    const double perSize = 1.0 / size;
+    for (int k = 0; k <= size / 2; ++k) {
+        const double f = k * kSampleRate * perSize;
+        if (f >= hi0)
+            break; // so are all the later bins
+        double g = 1.0;
+        if (f <= lo0)
+            g = 0.0;
+        else if (f < lo1)
+            g = 0.5 - 0.5 * std::cos(kPi * (f - lo0) / (lo1 - lo0));
+        else if (f > hi1)
+            g = 0.5 + 0.5 * std::cos(kPi * (f - hi1) / (hi0 - hi1));
+        out.gains.push_back(g * perSize);
+    }
+    return out.gains;
+}
+
 // The recording in a wide band around the pulse's frequency (a quarter of
 // it to two and a half times it, with smooth edges): narrow enough to leave
 // out what lies far from the echoes' frequencies, wide enough to keep their
@@ -1333,24 +1375,14 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
     original.values(0, n, buf.data());
     std::fill(buf.begin() + n, buf.end(), 0.0);
     plan.forward(buf.data());
-    const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
+    const std::vector<double> &gains = wideGains(frequency, size);
+    const int k = int(gains.size());
+    for (int i = 0; i < k; ++i) {
+        buf[size_t(2 * i)] *= gains[size_t(i)];
+        buf[size_t(2 * i + 1)] *= gains[size_t(i)];
+    }
     // The size is a power of two: multiplying by its reciprocal is dividing.
     const double perSize = 1.0 / size;
-    int k = 0;
-    for (; k <= size / 2; ++k) {
-        const double f = k * kSampleRate * perSize;
-        if (f >= hi0)
-            break; // so are all the later bins
-        double g = 1.0;
-        if (f <= lo0)
-            g = 0.0;
-        else if (f < lo1)
-            g = 0.5 - 0.5 * std::cos(kPi * (f - lo0) / (lo1 - lo0));
-        else if (f > hi1)
-            g = 0.5 + 0.5 * std::cos(kPi * (f - hi1) / (hi0 - hi1));
-        buf[size_t(2 * k)] *= g * perSize;
-        buf[size_t(2 * k + 1)] *= g * perSize;
-    }
     spectrum.assign(buf.begin(), buf.begin() + 2 * k);
     const double none = 0.0 * perSize; // as the band's gain there, times the scale
     for (int i = 2 * k; i < size + 2; ++i)
@@ -1570,6 +1602,7 @@ thread_local std::vector<double> ArrivalReader::m_spectrum;
 std::vector<double> ownNoise(const std::vector<BandPower> &bands)
 {
     std::vector<double> noise;
+    noise.reserve(bands.size());
     for (const BandPower &b : bands)
         noise.push_back(b.used ? b.noise : -1.0); // -1: not to be pooled
     return noise;
@@ -1578,6 +1611,7 @@ std::vector<double> ownNoise(const std::vector<BandPower> &bands)
 std::vector<int> durationsOf(const std::vector<BandPower> &bands)
 {
     std::vector<int> d;
+    d.reserve(bands.size());
     for (const BandPower &b : bands)
         d.push_back(b.duration());
     return d;
@@ -2042,8 +2076,11 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 Wave &w = waves[size_t(k)];
                 if (w.bands.empty())
                     continue;
-                std::vector<double> noise = w.noise;
-                std::vector<const std::vector<double> *> pool; // the neighbours' noise, looked up once for all bands
+                thread_local std::vector<double> noise; // kept by the calling thread
+                noise = w.noise;
+                // The neighbours' noise, looked up once for all bands.
+                thread_local std::vector<const std::vector<double> *> pool;
+                pool.clear();
                 around(k, kPoolPoints, [&](int j, int) {
                     const std::vector<double> &other = noiseOf.at(j);
                     if (sameFilter(k, j) && other.size() == noise.size())
