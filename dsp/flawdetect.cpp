@@ -921,31 +921,40 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     const int period = r.period;
     int p0 = 0;
     double pulsePeak = 0.0;
-    // The energy over a period at every sample of the first third: where the
-    // window lies inside the wave, in a loop the compiler vectorises (the
-    // same sums and divisions as energy()); then the strongest.
-    thread_local std::vector<double> energies;
-    energies.resize(size_t(third));
+    // The strongest energy over a period in the first third (the first
+    // sample that has it). Where the window lies inside the wave every energy
+    // is its sum over the same divisor, and dividing by it keeps the order:
+    // the largest sum says how strong the peak is, and only sums that close
+    // to it are divided to find the first sample that has it.
     {
+        auto consider = [&](int i, double e) {
+            if (e > pulsePeak) {
+                pulsePeak = e;
+                p0 = i;
+            }
+        };
         const int h = period / 2;
         const int inFrom = std::min(third, h), inTo = std::max(inFrom, std::min(third, n - period + h + 1));
         sums.upTo(std::min(n, third + period));
         const double *running = prefix.data();
-        double *out = energies.data();
         const double samples = double(period);
         for (int i = 0; i < inFrom; ++i)
-            out[i] = energy(i, period);
+            consider(i, energy(i, period));
+        double most = -HUGE_VAL;
         for (int i = inFrom; i < inTo; ++i)
-            out[i] = 2.0 * (running[i - h + period] - running[i - h]) / samples;
-        for (int i = inTo; i < third; ++i)
-            out[i] = energy(i, period);
-    }
-    for (int i = 0; i < third; ++i) {
-        const double e = energies[size_t(i)];
-        if (e > pulsePeak) {
-            pulsePeak = e;
-            p0 = i;
+            most = std::max(most, 2.0 * (running[i - h + period] - running[i - h]));
+        if (inFrom < inTo && most > 0.0 && most / samples > pulsePeak) {
+            const double peak = most / samples, near = most * (1.0 - 1e-12);
+            for (int i = inFrom; i < inTo; ++i) {
+                const double sum = 2.0 * (running[i - h + period] - running[i - h]);
+                if (sum >= near && sum / samples == peak) {
+                    consider(i, peak);
+                    break;
+                }
+            }
         }
+        for (int i = inTo; i < third; ++i)
+            consider(i, energy(i, period));
     }
     if (pulsePeak <= 0.0)
         return r;
