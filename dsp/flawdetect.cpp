@@ -2242,6 +2242,15 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         if (w.candidates.empty())
             return;
         std::vector<double> confidence(w.candidates.size());
+        // The neighbours that may support it (the same channel of the points
+        // beside it, the other channels of its own point), looked up once.
+        thread_local std::vector<std::pair<int, bool>> supporters; // wave, same channel
+        supporters.clear();
+        around(k, 1, [&](int j, int dp) {
+            const bool sameChannel = input[size_t(j)].channel == input[size_t(k)].channel;
+            if (dp == 0 || sameChannel)
+                supporters.push_back({j, sameChannel});
+        });
         for (size_t c = 0; c < w.candidates.size(); ++c) {
             const Candidate &cand = w.candidates[c];
             if (cand.echo.spike || !options.useNeighbours) {
@@ -2249,21 +2258,18 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 continue;
             }
             double support = 0.0;
-            around(k, 1, [&](int j, int dp) {
-                const bool sameChannel = input[size_t(j)].channel == input[size_t(k)].channel;
-                if (dp != 0 && !sameChannel)
-                    return;
+            for (const auto &[j, sameChannel] : supporters) {
                 const float shown = shows(j, sameDepth(cand.echo.peak, input[size_t(k)], input[size_t(j)]) / kGrid);
                 if (shown < 0.0f)
-                    return;
+                    continue;
                 // A neighbour that sees an echo far stronger than this wave
                 // does says that the cave would show clearly here too: it
                 // does not support a faint maximum at that depth.
                 const double seen = double(shown);
                 if (seen > kSupportRatio * cand.echo.strength)
-                    return;
+                    continue;
                 support += (sameChannel ? 1.0 : kSamePointWeight) * std::clamp(seen - kSupportFloor, 0.0, kSupportCap);
-            });
+            }
             confidence[c] = logistic(cand.echo.evidence + std::min(support, kMaxSupport) / kScale);
         }
         // The first recommended arrival; otherwise the most likely one.
