@@ -1628,12 +1628,7 @@ std::vector<int> durationsOf(const std::vector<BandPower> &bands)
 
 // Samples around the zero line as measure() takes them: the median of
 // every 16th sample is the zero.
-std::vector<double> centredAtZero(const qint32 *samples, int n)
-{
-    std::vector<double> x;
-    centred(samples, n, zeroOf(samples, n), x);
-    return x;
-}
+void centredAtZero(const qint32 *samples, int n, std::vector<double> &x) { centred(samples, n, zeroOf(samples, n), x); }
 
 // Background traces need this many waves of a channel processed alike; of
 // more, this many spread over the survey are enough for a steady median.
@@ -1739,20 +1734,29 @@ void fadeOut(std::vector<double> &b)
 }
 
 // Wave x brought onto a reference it was fitted to: moved back by the
-// fit's shift and fraction and divided by its scales.
-std::vector<double> alignedTo(const std::vector<double> &x, const BackgroundFit &fit, int n)
+// fit's shift and fraction and divided by its scales, into y.
+void alignedTo(const std::vector<double> &x, const BackgroundFit &fit, int n, std::vector<double> &y)
 {
-    std::vector<double> y(size_t(n), 0.0);
+    y.assign(size_t(n), 0.0);
+    const int last = int(fit.scale.size()) - 1;
+    // Sample i lies `rest` samples into window `window` of the ringing's
+    // scale (i / step and i % step), counted along as i grows.
+    int at = std::clamp(fit.shift, 1, n - 2), window = at / fit.step, rest = at % fit.step;
     for (int j = 0; j < n; ++j) {
         const int i = std::clamp(j + fit.shift, 1, n - 2);
+        for (; at < i; ++at)
+            if (++rest == fit.step) {
+                rest = 0;
+                ++window;
+            }
         const double d1 = 0.5 * (x[size_t(i + 1)] - x[size_t(i - 1)]);
         const double d2 = x[size_t(i + 1)] - 2.0 * x[size_t(i)] + x[size_t(i - 1)];
         const double v = x[size_t(i)] + fit.fraction * d1 + 0.5 * fit.fraction * fit.fraction * d2;
         const double w = fit.pulseShare(i);
-        const double a = w * fit.pulseScale + (1.0 - w) * fit.ringingScale(i);
+        const int k = std::min(window, last);
+        const double a = w * fit.pulseScale + (1.0 - w) * fit.ringingScale(k, i - k * fit.step);
         y[size_t(j)] = a > 0.05 ? v / a : v;
     }
-    return y;
 }
 
 // The median, sample by sample, of waves each brought onto a first median
@@ -1764,16 +1768,17 @@ std::vector<double> alignedMedian(const std::vector<std::vector<double>> &waves,
     std::vector<double> first = medianOf(waves, n);
     fadeOut(first);
     const Background reference = makeBackground(std::move(first));
-    std::vector<std::vector<double>> aligned;
-    aligned.reserve(waves.size());
-    for (const std::vector<double> &x : waves) {
+    // Kept by the calling thread from channel to channel.
+    thread_local std::vector<std::vector<double>> aligned;
+    aligned.resize(waves.size());
+    for (size_t u = 0; u < waves.size(); ++u) {
+        const std::vector<double> &x = waves[u];
         const BackgroundFit fit =
             fitBackground(x, reference, n, reference.period, reference.pulseEnd + reference.period / 2, {});
-        if (fit.used) {
-            aligned.push_back(alignedTo(x, fit, n));
-        } else {
-            aligned.push_back(x);
-        }
+        if (fit.used)
+            alignedTo(x, fit, n, aligned[u]);
+        else
+            aligned[u] = x;
     }
     return medianOf(aligned, n);
 }
@@ -1783,10 +1788,11 @@ std::vector<double> alignedMedian(const std::vector<std::vector<double>> &waves,
 // brought onto the others first.
 Background backgroundOf(const std::vector<const qint32 *> &members, int n)
 {
-    std::vector<std::vector<double>> traces;
-    traces.reserve(members.size());
-    for (const qint32 *samples : members)
-        traces.push_back(centredAtZero(samples, n));
+    // Kept by the calling thread from channel to channel.
+    thread_local std::vector<std::vector<double>> traces;
+    traces.resize(members.size());
+    for (size_t u = 0; u < members.size(); ++u)
+        centredAtZero(members[u], n, traces[u]);
     std::vector<double> b = alignedMedian(traces, n);
     fadeOut(b);
     return makeBackground(std::move(b));
