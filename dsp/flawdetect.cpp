@@ -477,6 +477,39 @@ Background makeBackground(std::vector<double> b)
     return r;
 }
 
+// Tables that depend on a length only, worked out once and kept for the
+// program's life: the fits of all waves point into them instead of each
+// holding its own copy (allocated and freed for every wave). Fade: 0.5 + 0.5
+// halfCosines(length); Fractions: r / length for r = 0..length-1.
+enum class LengthTable { Fade, Fractions };
+
+const double *lengthTable(LengthTable kind, int length)
+{
+    constexpr int kKnown = 513; // lengths a thread remembers it looked up
+    thread_local const double *known[2][kKnown] = {};
+    const int which = kind == LengthTable::Fade ? 0 : 1;
+    if (length >= 0 && length < kKnown && known[which][length])
+        return known[which][length];
+    static QMutex mutex;
+    static std::map<std::pair<int, int>, std::vector<double>> tables; // nodes never move
+    QMutexLocker lock(&mutex);
+    std::vector<double> &t = tables[{which, length}];
+    if (t.empty()) {
+        t.resize(size_t(std::max(1, length)));
+        if (kind == LengthTable::Fade) {
+            const double *c = halfCosines(length);
+            for (int i = 0; i < length; ++i)
+                t[size_t(i)] = 0.5 + 0.5 * c[i];
+        } else {
+            for (int i = 0; i < length; ++i)
+                t[size_t(i)] = double(i) / length;
+        }
+    }
+    if (length >= 0 && length < kKnown)
+        known[which][length] = t.data();
+    return t.data();
+}
+
 // How one wave carries its channel's background. The pulse of a wave may
 // start a little earlier or later than the background's (by `shift` whole
 // samples and `fraction` of one), and its strength and that of its ringing
@@ -569,22 +602,17 @@ struct BackgroundFit {
     {
         split = pulseEnd;
         taper = fadeLength;
-        fade.resize(size_t(taper));
-        const double *c = halfCosines(taper);
-        for (int t = 0; t < taper; ++t)
-            fade[size_t(t)] = 0.5 + 0.5 * c[t];
+        fade = lengthTable(LengthTable::Fade, taper);
     }
     void setStep(int samples)
     {
         step = samples;
-        fractions.resize(size_t(step));
-        for (int r = 0; r < step; ++r)
-            fractions[size_t(r)] = double(r) / step;
+        fractions = lengthTable(LengthTable::Fractions, step);
     }
 
 private:
-    std::vector<double> fade;      // the pulse's share over the taper
-    std::vector<double> fractions; // r / step for r = 0..step-1
+    const double *fade = nullptr;      // the pulse's share over the taper
+    const double *fractions = nullptr; // r / step for r = 0..step-1
 };
 
 constexpr int kMaxShift = 6; // whole samples a wave's pulse may lie off the background's
