@@ -1073,16 +1073,19 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
         const double share =
             kResidualSafety * residualShare(prefix, modelPrefix, n, p0 - width / 2, r1 + width / 2, width, noise0);
         const double noisePower = 2.0 * r.noise * r.noise;
+        thread_local std::vector<float> left; // gathered here, then copied once
+        left.clear();
         for (int i = r.s0; i < r.s1 && share > 0.0; i += kGrid) {
             modelSums.upTo(std::min(n, i + width));
             double model = 0.0;
             for (int j = std::max(0, i - width / 2); j <= i; j += kGrid)
                 model = std::max(model, windowEnergy(modelPrefix, n, j, width));
-            const double left = share * model / noisePower;
-            if (left < 0.01 && i > r.s0 + width)
+            const double here = share * model / noisePower;
+            if (here < 0.01 && i > r.s0 + width)
                 break;
-            r.residual.push_back(float(left));
+            left.push_back(float(here));
         }
+        r.residual.assign(left.begin(), left.end());
     }
     return r;
 }
@@ -2140,7 +2143,10 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                     noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
                 }
                 w.strength = strengthOf(w.shape, w.bands, noise);
-                w.bands = {}; // the strength is all the next steps need
+                // The strength is all the next steps need (let go here, on
+                // the thread pool, rather than all at the end).
+                w.bands = {};
+                w.noise = {};
             }
         };
         int p = run.first;
@@ -2272,7 +2278,12 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
     };
 
     forAll([&](int k) {
-        const Wave &w = waves[size_t(k)];
+        Wave &own = waves[size_t(k)];
+        // No wave reads these any more: let go here, on the thread pool,
+        // rather than all at the end.
+        own.durations = {};
+        own.shape.residual = {};
+        const Wave &w = own;
         if (w.candidates.empty())
             return;
         std::vector<double> confidence(w.candidates.size());
