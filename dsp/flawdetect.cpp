@@ -1642,7 +1642,6 @@ thread_local std::vector<double> ArrivalReader::m_spectrum;
 std::vector<double> ownNoise(const std::vector<BandPower> &bands)
 {
     std::vector<double> noise;
-    noise.reserve(bands.size());
     for (const BandPower &b : bands)
         noise.push_back(b.used ? b.noise : -1.0); // -1: not to be pooled
     return noise;
