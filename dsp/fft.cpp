@@ -275,22 +275,87 @@ void radix2Pass(double *__restrict re, double *__restrict im, int n, int h, cons
     }
 }
 
+// The first four stages (half spans 1 to 8) block by block of 16 points,
+// reading natural-order data through the bit-reversal table: the same
+// operations as firstStagesGather() and then radix4Pass() with h = 4, without
+// a pass of their own over the data (n >= 16; w1 and w2 as for that pass).
+KVR_CLONE_FOR_AVX2
+void firstFourStagesGather(const double *__restrict src, const int *__restrict rev, double *__restrict re,
+                           double *__restrict im, int n, const double *__restrict w1r, const double *__restrict w1i,
+                           const double *__restrict w2r, const double *__restrict w2i, double sign)
+{
+    const double s = -sign;
+    for (int b = 0; b < n; b += 16) {
+        double r[16], i[16];
+        for (int q = 0; q < 16; q += 4) {
+            const double *p0 = src + 2 * rev[b + q], *p1 = src + 2 * rev[b + q + 1];
+            const double *p2 = src + 2 * rev[b + q + 2], *p3 = src + 2 * rev[b + q + 3];
+            const double a0r = p0[0] + p1[0], a0i = p0[1] + p1[1];
+            const double a1r = p0[0] - p1[0], a1i = p0[1] - p1[1];
+            const double a2r = p2[0] + p3[0], a2i = p2[1] + p3[1];
+            const double a3r = p2[0] - p3[0], a3i = p2[1] - p3[1];
+            const double t3r = -sign * a3i, t3i = sign * a3r;
+            r[q] = a0r + a2r;
+            i[q] = a0i + a2i;
+            r[q + 2] = a0r - a2r;
+            i[q + 2] = a0i - a2i;
+            r[q + 1] = a1r + t3r;
+            i[q + 1] = a1i + t3i;
+            r[q + 3] = a1r - t3r;
+            i[q + 3] = a1i - t3i;
+        }
+        double *r0 = re + b, *i0 = im + b;
+        for (int j = 0; j < 4; ++j) {
+            const double ar = w1r[j], ai = s * w1i[j];
+            const double br = w2r[j], bi = s * w2i[j];
+            const double x0r = r[j], x0i = i[j], x1r = r[4 + j], x1i = i[4 + j];
+            const double x2r = r[8 + j], x2i = i[8 + j], x3r = r[12 + j], x3i = i[12 + j];
+            const double t1r = ar * x1r - ai * x1i, t1i = ar * x1i + ai * x1r;
+            const double t3r = ar * x3r - ai * x3i, t3i = ar * x3i + ai * x3r;
+            const double u0r = x0r + t1r, u0i = x0i + t1i;
+            const double u1r = x0r - t1r, u1i = x0i - t1i;
+            const double u2r = x2r + t3r, u2i = x2i + t3i;
+            const double u3r = x2r - t3r, u3i = x2i - t3i;
+            const double vr = br * u2r - bi * u2i, vi = br * u2i + bi * u2r;
+            const double mr = br * u3r - bi * u3i, mi = br * u3i + bi * u3r;
+            const double qr = -sign * mi, qi = sign * mr;
+            r0[j] = u0r + vr;
+            i0[j] = u0i + vi;
+            r0[8 + j] = u0r - vr;
+            i0[8 + j] = u0i - vi;
+            r0[4 + j] = u1r + qr;
+            i0[4 + j] = u1i + qi;
+            r0[12 + j] = u1r - qr;
+            i0[12 + j] = u1i - qi;
+        }
+    }
+}
+
+// The stages from half span h on.
+void stagesFrom(double *re, double *im, int n, int h, const double *twRe, const double *twIm, double sign)
+{
+    for (; 4 * h <= n; h *= 4)
+        radix4Pass(re, im, n, h, twRe + h - 1, twIm + h - 1, twRe + 2 * h - 1, twIm + 2 * h - 1, sign);
+    if (h < n)
+        radix2Pass(re, im, n, h, twRe + h - 1, twIm + h - 1, sign);
+}
+
 } // namespace
 
 void ComplexFft::laterStages(double *re, double *im, double sign) const
 {
-    const int n = m_n;
-    int h = 4;
-    for (; 4 * h <= n; h *= 4)
-        radix4Pass(re, im, n, h, m_twRe.data() + h - 1, m_twIm.data() + h - 1, m_twRe.data() + 2 * h - 1,
-                   m_twIm.data() + 2 * h - 1, sign);
-    if (h < n)
-        radix2Pass(re, im, n, h, m_twRe.data() + h - 1, m_twIm.data() + h - 1, sign);
+    stagesFrom(re, im, m_n, 4, m_twRe.data(), m_twIm.data(), sign);
 }
 
 void ComplexFft::transform(const double *src, double *re, double *im, bool inverse) const
 {
     const double sign = inverse ? 1.0 : -1.0;
+    if (m_n >= 16) {
+        firstFourStagesGather(src, m_rev.data(), re, im, m_n, m_twRe.data() + 3, m_twIm.data() + 3, m_twRe.data() + 7,
+                              m_twIm.data() + 7, sign);
+        stagesFrom(re, im, m_n, 16, m_twRe.data(), m_twIm.data(), sign);
+        return;
+    }
     firstStagesGather(src, m_rev.data(), re, im, m_n, sign);
     if (m_n >= 4)
         laterStages(re, im, sign);

@@ -1,5 +1,6 @@
 #include "flawdetect.h"
 
+#include "compilerhints.h"
 #include "datafile/records.h"
 #include "fft.h"
 
@@ -404,36 +405,6 @@ const double *halfCosines(int length)
     return c.data();
 }
 
-// The largest of v[i - reach .. i + reach] for every i (values outside v
-// count as 0; v holds no negative values). Blocks of the window's length
-// give each window as the larger of two running maxima.
-std::vector<float> dilated(const std::vector<float> &v, int reach)
-{
-    const int n = int(v.size()), w = 2 * reach + 1, m = n + 2 * reach;
-    const size_t size = static_cast<size_t>(m);
-    // Working arrays kept by the calling thread; the running maxima are
-    // carried along, and where each block starts is counted.
-    thread_local std::vector<float> padded, ahead, behind;
-    padded.assign(size, 0.0f);
-    ahead.resize(size);
-    behind.resize(size);
-    std::copy(v.begin(), v.end(), padded.begin() + reach);
-    float running = 0.0f;
-    for (int i = 0, r = 0; i < m; ++i, r = r + 1 == w ? 0 : r + 1) {
-        running = r == 0 ? padded[size_t(i)] : std::max(running, padded[size_t(i)]);
-        ahead[size_t(i)] = running;
-    }
-    // Here r is (i + 1) modulo w.
-    for (int i = m - 1, r = m % w; i >= 0; --i, r = r == 0 ? w - 1 : r - 1) {
-        running = i == m - 1 || r == 0 ? padded[size_t(i)] : std::max(running, padded[size_t(i)]);
-        behind[size_t(i)] = running;
-    }
-    std::vector<float> out(v.size());
-    for (int i = 0; i < n; ++i)
-        out[size_t(i)] = std::max(behind[size_t(i)], ahead[size_t(i + 2 * reach)]);
-    return out;
-}
-
 // Complex transform plans of the band filters, shared by all threads; each
 // thread keeps those it looked up.
 const ComplexFft &complexPlan(int n)
@@ -552,6 +523,39 @@ Background makeBackground(std::vector<double> b)
     return r;
 }
 
+// Tables that depend on a length only, worked out once and kept for the
+// program's life: the fits of all waves point into them instead of each
+// holding its own copy (allocated and freed for every wave). Fade: 0.5 + 0.5
+// halfCosines(length); Fractions: r / length for r = 0..length-1.
+enum class LengthTable { Fade, Fractions };
+
+const double *lengthTable(LengthTable kind, int length)
+{
+    constexpr int kKnown = 513; // lengths a thread remembers it looked up
+    thread_local const double *known[2][kKnown] = {};
+    const int which = kind == LengthTable::Fade ? 0 : 1;
+    if (length >= 0 && length < kKnown && known[which][length])
+        return known[which][length];
+    static QMutex mutex;
+    static std::map<std::pair<int, int>, std::vector<double>> tables; // nodes never move
+    QMutexLocker lock(&mutex);
+    std::vector<double> &t = tables[{which, length}];
+    if (t.empty()) {
+        t.resize(size_t(std::max(1, length)));
+        if (kind == LengthTable::Fade) {
+            const double *c = halfCosines(length);
+            for (int i = 0; i < length; ++i)
+                t[size_t(i)] = 0.5 + 0.5 * c[i];
+        } else {
+            for (int i = 0; i < length; ++i)
+                t[size_t(i)] = double(i) / length;
+        }
+    }
+    if (length >= 0 && length < kKnown)
+        known[which][length] = t.data();
+    return t.data();
+}
+
 // How one wave carries its channel's background. The pulse of a wave may
 // start a little earlier or later than the background's (by `shift` whole
 // samples and `fraction` of one), and its strength and that of its ringing
@@ -644,33 +648,36 @@ struct BackgroundFit {
     {
         split = pulseEnd;
         taper = fadeLength;
-        fade.resize(size_t(taper));
-        const double *c = halfCosines(taper);
-        for (int t = 0; t < taper; ++t)
-            fade[size_t(t)] = 0.5 + 0.5 * c[t];
+        fade = lengthTable(LengthTable::Fade, taper);
     }
     void setStep(int samples)
     {
         step = samples;
-        fractions.resize(size_t(step));
-        for (int r = 0; r < step; ++r)
-            fractions[size_t(r)] = double(r) / step;
+        fractions = lengthTable(LengthTable::Fractions, step);
     }
 
 private:
-    std::vector<double> fade;      // the pulse's share over the taper
-    std::vector<double> fractions; // r / step for r = 0..step-1
+    const double *fade = nullptr;      // the pulse's share over the taper
+    const double *fractions = nullptr; // r / step for r = 0..step-1
 };
 
 constexpr int kMaxShift = 6; // whole samples a wave's pulse may lie off the background's
 
 // Samples next to a clipped one (0 or 65535 as recorded) do not follow the
-// background: they are left out of its fit.
+// background: they are left out of its fit. Empty when no sample is
+// clipped (as on most waves; the fit then checks none).
 void clippedNear(const qint32 *samples, int n, std::vector<unsigned char> &out)
 {
-    out.assign(size_t(std::max(0, n)), 0);
+    out.clear();
     if (!samples)
         return;
+    // Whether any is, first, in a loop the compiler vectorises.
+    bool any = false;
+    for (int i = 0; i < n; ++i)
+        any |= quint32(samples[i]) - 1u >= 65534u; // <= 0 or >= 65535
+    if (!any)
+        return;
+    out.assign(size_t(std::max(0, n)), 0);
     for (int i = 0; i < n; ++i)
         if (samples[i] <= 0 || samples[i] >= 65535)
             for (int j = std::max(0, i - 2); j < std::min(n, i + 3); ++j)
@@ -682,6 +689,7 @@ void clippedNear(const qint32 *samples, int n, std::vector<unsigned char> &out)
 // then the scales of the pulse (up to `pulseEnd`) and of its ringing, the
 // latter also in overlapping windows of a few periods, drawn towards its
 // scale over the whole wave where the ringing is weak against the noise.
+KVR_CLONE_FOR_AVX2
 BackgroundFit fitBackground(const std::vector<double> &x, const Background &bg, int n, int period, int pulseEnd,
                             const std::vector<unsigned char> &clipped)
 {
@@ -987,31 +995,40 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
     const int period = r.period;
     int p0 = 0;
     double pulsePeak = 0.0;
-    // The energy over a period at every sample of the first third: where the
-    // window lies inside the wave, in a loop the compiler vectorises (the
-    // same sums and divisions as energy()); then the strongest.
-    thread_local std::vector<double> energies;
-    energies.resize(size_t(third));
+    // The strongest energy over a period in the first third (the first
+    // sample that has it). Where the window lies inside the wave every energy
+    // is its sum over the same divisor, and dividing by it keeps the order:
+    // the largest sum says how strong the peak is, and only sums that close
+    // to it are divided to find the first sample that has it.
     {
+        auto consider = [&](int i, double e) {
+            if (e > pulsePeak) {
+                pulsePeak = e;
+                p0 = i;
+            }
+        };
         const int h = period / 2;
         const int inFrom = std::min(third, h), inTo = std::max(inFrom, std::min(third, n - period + h + 1));
         sums.upTo(std::min(n, third + period));
         const double *running = prefix.data();
-        double *out = energies.data();
         const double samples = double(period);
         for (int i = 0; i < inFrom; ++i)
-            out[i] = energy(i, period);
+            consider(i, energy(i, period));
+        double most = -HUGE_VAL;
         for (int i = inFrom; i < inTo; ++i)
-            out[i] = 2.0 * (running[i - h + period] - running[i - h]) / samples;
-        for (int i = inTo; i < third; ++i)
-            out[i] = energy(i, period);
-    }
-    for (int i = 0; i < third; ++i) {
-        const double e = energies[size_t(i)];
-        if (e > pulsePeak) {
-            pulsePeak = e;
-            p0 = i;
+            most = std::max(most, 2.0 * (running[i - h + period] - running[i - h]));
+        if (inFrom < inTo && most > 0.0 && most / samples > pulsePeak) {
+            const double peak = most / samples, near = most * (1.0 - 1e-12);
+            for (int i = inFrom; i < inTo; ++i) {
+                const double sum = 2.0 * (running[i - h + period] - running[i - h]);
+                if (sum >= near && sum / samples == peak) {
+                    consider(i, peak);
+                    break;
+                }
+            }
         }
+        for (int i = inTo; i < third; ++i)
+            consider(i, energy(i, period));
     }
     if (pulsePeak <= 0.0)
         return r;
@@ -1102,16 +1119,19 @@ Shape measure(const qint32 *samples, int count, int edge, std::vector<double> *c
         const double share =
             kResidualSafety * residualShare(prefix, modelPrefix, n, p0 - width / 2, r1 + width / 2, width, noise0);
         const double noisePower = 2.0 * r.noise * r.noise;
+        thread_local std::vector<float> left; // gathered here, then copied once
+        left.clear();
         for (int i = r.s0; i < r.s1 && share > 0.0; i += kGrid) {
             modelSums.upTo(std::min(n, i + width));
             double model = 0.0;
             for (int j = std::max(0, i - width / 2); j <= i; j += kGrid)
                 model = std::max(model, windowEnergy(modelPrefix, n, j, width));
-            const double left = share * model / noisePower;
-            if (left < 0.01 && i > r.s0 + width)
+            const double here = share * model / noisePower;
+            if (here < 0.01 && i > r.s0 + width)
                 break;
-            r.residual.push_back(float(left));
+            left.push_back(float(here));
         }
+        r.residual.assign(left.begin(), left.end());
     }
     return r;
 }
@@ -1159,6 +1179,7 @@ std::vector<BandPower> bandPowers(const Trace &x, const Shape &s)
     std::vector<BandPower> bands;
     if (!s.analysed || s.s1 - s.s0 < kGrid * 4 || s.frequency <= 0.0)
         return bands;
+    bands.reserve(std::size(kBandCentres) * std::size(kBandWidths));
     // Padded with zeros so that the pulse does not wrap round onto the end;
     // with the background taken off there is no pulse left to wrap.
     const int size = (s.subtracted ? 1 : 2) * int(nextPow2(unsigned(s.n)));
@@ -1305,6 +1326,7 @@ struct Strength {
     std::vector<unsigned char> band; // which band gave it
 };
 
+KVR_CLONE_FOR_AVX2
 Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const std::vector<double> &noise)
 {
     Strength z;
@@ -1382,6 +1404,47 @@ Strength strengthOf(const Shape &s, const std::vector<BandPower> &bands, const s
     return z;
 }
 
+// The wide band's gain (below) times the inverse transform's scale, bin by
+// bin of a transform of `size` points up to the first bin it lets nothing
+// through. A channel's pulses give few frequencies: each thread keeps the
+// gains of those it met last.
+const std::vector<double> &wideGains(double frequency, int size)
+{
+    struct Kept {
+        double frequency = 0.0;
+        int size = 0;
+        std::vector<double> gains;
+    };
+    constexpr int kKept = 8;
+    thread_local Kept kept[kKept];
+    thread_local int next = 0;
+    for (const Kept &k : kept)
+        if (k.size == size && k.frequency == frequency)
+            return k.gains;
+    Kept &out = kept[next];
+    next = (next + 1) % kKept;
+    out.frequency = frequency;
+    out.size = size;
+    out.gains.clear();
+    const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
+    // The size is a power of two: multiplying by its reciprocal is dividing.
+    const double perSize = 1.0 / size;
+    for (int k = 0; k <= size / 2; ++k) {
+        const double f = k * kSampleRate * perSize;
+        if (f >= hi0)
+            break; // so are all the later bins
+        double g = 1.0;
+        if (f <= lo0)
+            g = 0.0;
+        else if (f < lo1)
+            g = 0.5 - 0.5 * std::cos(kPi * (f - lo0) / (lo1 - lo0));
+        else if (f > hi1)
+            g = 0.5 + 0.5 * std::cos(kPi * (f - hi1) / (hi0 - hi1));
+        out.gains.push_back(g * perSize);
+    }
+    return out.gains;
+}
+
 // The recording in a wide band around the pulse's frequency (a quarter of
 // it to two and a half times it, with smooth edges): narrow enough to leave
 // out what lies far from the echoes' frequencies, wide enough to keep their
@@ -1398,24 +1461,14 @@ void wideBand(const Trace &original, int n, double frequency, std::vector<double
     original.values(0, n, buf.data());
     std::fill(buf.begin() + n, buf.end(), 0.0);
     plan.forward(buf.data());
-    const double lo0 = 0.12 * frequency, lo1 = 0.25 * frequency, hi1 = 2.5 * frequency, hi0 = 4.0 * frequency;
+    const std::vector<double> &gains = wideGains(frequency, size);
+    const int k = int(gains.size());
+    for (int i = 0; i < k; ++i) {
+        buf[size_t(2 * i)] *= gains[size_t(i)];
+        buf[size_t(2 * i + 1)] *= gains[size_t(i)];
+    }
     // The size is a power of two: multiplying by its reciprocal is dividing.
     const double perSize = 1.0 / size;
-    int k = 0;
-    for (; k <= size / 2; ++k) {
-        const double f = k * kSampleRate * perSize;
-        if (f >= hi0)
-            break; // so are all the later bins
-        double g = 1.0;
-        if (f <= lo0)
-            g = 0.0;
-        else if (f < lo1)
-            g = 0.5 - 0.5 * std::cos(kPi * (f - lo0) / (lo1 - lo0));
-        else if (f > hi1)
-            g = 0.5 + 0.5 * std::cos(kPi * (f - hi1) / (hi0 - hi1));
-        buf[size_t(2 * k)] *= g * perSize;
-        buf[size_t(2 * k + 1)] *= g * perSize;
-    }
     spectrum.assign(buf.begin(), buf.begin() + 2 * k);
     const double none = 0.0 * perSize; // as the band's gain there, times the scale
     for (int i = 2 * k; i < size + 2; ++i)
@@ -1652,6 +1705,7 @@ std::vector<double> ownNoise(const std::vector<BandPower> &bands)
 std::vector<int> durationsOf(const std::vector<BandPower> &bands)
 {
     std::vector<int> d;
+    d.reserve(bands.size());
     for (const BandPower &b : bands)
         d.push_back(b.duration());
     return d;
@@ -1659,12 +1713,7 @@ std::vector<int> durationsOf(const std::vector<BandPower> &bands)
 
 // Samples around the zero line as measure() takes them: the median of
 // every 16th sample is the zero.
-std::vector<double> centredAtZero(const qint32 *samples, int n)
-{
-    std::vector<double> x;
-    centred(samples, n, zeroOf(samples, n), x);
-    return x;
-}
+void centredAtZero(const qint32 *samples, int n, std::vector<double> &x) { centred(samples, n, zeroOf(samples, n), x); }
 
 // Background traces need this many waves of a channel processed alike; of
 // more, this many spread over the survey are enough for a steady median.
@@ -1702,6 +1751,7 @@ std::vector<std::pair<int, int>> selectionNetwork(int size, int wanted)
 // The median of some waves, sample by sample. Up to 32 waves go through a
 // selection network, several samples side by side (the same value as
 // median(): the one of that rank).
+KVR_CLONE_FOR_AVX2
 std::vector<double> medianOf(const std::vector<std::vector<double>> &waves, int n)
 {
     std::vector<double> b(size_t(n), 0.0);
@@ -1769,20 +1819,29 @@ void fadeOut(std::vector<double> &b)
 }
 
 // Wave x brought onto a reference it was fitted to: moved back by the
-// fit's shift and fraction and divided by its scales.
-std::vector<double> alignedTo(const std::vector<double> &x, const BackgroundFit &fit, int n)
+// fit's shift and fraction and divided by its scales, into y.
+void alignedTo(const std::vector<double> &x, const BackgroundFit &fit, int n, std::vector<double> &y)
 {
-    std::vector<double> y(size_t(n), 0.0);
+    y.assign(size_t(n), 0.0);
+    const int last = int(fit.scale.size()) - 1;
+    // Sample i lies `rest` samples into window `window` of the ringing's
+    // scale (i / step and i % step), counted along as i grows.
+    int at = std::clamp(fit.shift, 1, n - 2), window = at / fit.step, rest = at % fit.step;
     for (int j = 0; j < n; ++j) {
         const int i = std::clamp(j + fit.shift, 1, n - 2);
+        for (; at < i; ++at)
+            if (++rest == fit.step) {
+                rest = 0;
+                ++window;
+            }
         const double d1 = 0.5 * (x[size_t(i + 1)] - x[size_t(i - 1)]);
         const double d2 = x[size_t(i + 1)] - 2.0 * x[size_t(i)] + x[size_t(i - 1)];
         const double v = x[size_t(i)] + fit.fraction * d1 + 0.5 * fit.fraction * fit.fraction * d2;
         const double w = fit.pulseShare(i);
-        const double a = w * fit.pulseScale + (1.0 - w) * fit.ringingScale(i);
+        const int k = std::min(window, last);
+        const double a = w * fit.pulseScale + (1.0 - w) * fit.ringingScale(k, i - k * fit.step);
         y[size_t(j)] = a > 0.05 ? v / a : v;
     }
-    return y;
 }
 
 // The median, sample by sample, of waves each brought onto a first median
@@ -1794,16 +1853,17 @@ std::vector<double> alignedMedian(const std::vector<std::vector<double>> &waves,
     std::vector<double> first = medianOf(waves, n);
     fadeOut(first);
     const Background reference = makeBackground(std::move(first));
-    std::vector<std::vector<double>> aligned;
-    aligned.reserve(waves.size());
-    for (const std::vector<double> &x : waves) {
+    // Kept by the calling thread from channel to channel.
+    thread_local std::vector<std::vector<double>> aligned;
+    aligned.resize(waves.size());
+    for (size_t u = 0; u < waves.size(); ++u) {
+        const std::vector<double> &x = waves[u];
         const BackgroundFit fit =
             fitBackground(x, reference, n, reference.period, reference.pulseEnd + reference.period / 2, {});
-        if (fit.used) {
-            aligned.push_back(alignedTo(x, fit, n));
-        } else {
-            aligned.push_back(x);
-        }
+        if (fit.used)
+            alignedTo(x, fit, n, aligned[u]);
+        else
+            aligned[u] = x;
     }
     return medianOf(aligned, n);
 }
@@ -1813,10 +1873,11 @@ std::vector<double> alignedMedian(const std::vector<std::vector<double>> &waves,
 // brought onto the others first.
 Background backgroundOf(const std::vector<const qint32 *> &members, int n)
 {
-    std::vector<std::vector<double>> traces;
-    traces.reserve(members.size());
-    for (const qint32 *samples : members)
-        traces.push_back(centredAtZero(samples, n));
+    // Kept by the calling thread from channel to channel.
+    thread_local std::vector<std::vector<double>> traces;
+    traces.resize(members.size());
+    for (size_t u = 0; u < members.size(); ++u)
+        centredAtZero(members[u], n, traces[u]);
     std::vector<double> b = alignedMedian(traces, n);
     fadeOut(b);
     return makeBackground(std::move(b));
@@ -1887,10 +1948,6 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         std::vector<int> durations; // per band, samples
         Strength strength;
         std::vector<Candidate> candidates;
-        // For every kGrid-th sample from 0, what the wave shows of an echo
-        // within kSupportTolerance of it: the strength above kSupportFloor,
-        // at most kSupportCap; nothing at a spike.
-        std::vector<float> shows;
     };
     std::vector<Wave> waves(static_cast<size_t>(count));
 
@@ -2129,8 +2186,11 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 Wave &w = waves[size_t(k)];
                 if (w.bands.empty())
                     continue;
-                std::vector<double> noise = w.noise;
-                std::vector<const std::vector<double> *> pool; // the neighbours' noise, looked up once for all bands
+                thread_local std::vector<double> noise; // kept by the calling thread
+                noise = w.noise;
+                // The neighbours' noise, looked up once for all bands.
+                thread_local std::vector<const std::vector<double> *> pool;
+                pool.clear();
                 around(k, kPoolPoints, [&](int j, int) {
                     const std::vector<double> &other = noiseOf.at(j);
                     if (sameFilter(k, j) && other.size() == noise.size())
@@ -2147,7 +2207,10 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                     noise[b] = std::max(median(level), kOwnNoiseShare * w.noise[b]);
                 }
                 w.strength = strengthOf(w.shape, w.bands, noise);
-                w.bands = {}; // the strength is all the next steps need
+                // The strength is all the next steps need (let go here, on
+                // the thread pool, rather than all at the end).
+                w.bands = {};
+                w.noise = {};
             }
         };
         int p = run.first;
@@ -2248,35 +2311,55 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
         w.candidates = candidatesOf(w.strength, w.durations, w.shape, &processed, w.original ? &recorded : nullptr);
     });
 
-    // What each wave shows of an echo, for its neighbours.
-    forAll([&](int k) {
-        Wave &w = waves[size_t(k)];
-        if (w.strength.value.empty())
-            return;
-        std::vector<float> evidence(size_t((w.shape.n + kGrid - 1) / kGrid), 0.0f);
-        for (size_t i = 0; i < w.strength.value.size(); ++i) {
-            const size_t cell = size_t((w.strength.first + int(i) * kGrid) / kGrid);
-            if (cell < evidence.size())
-                evidence[cell] = std::max(evidence[cell], w.strength.value[i]);
-        }
-        for (const Candidate &c : w.candidates) {
-            if (!c.echo.spike)
-                continue;
-            const int lo = std::max(0, (c.echo.peak - 2 * c.reach) / kGrid);
-            const int hi = std::min(int(evidence.size()) - 1, (c.echo.peak + 2 * c.reach) / kGrid);
-            for (int i = lo; i <= hi; ++i)
-                evidence[size_t(i)] = 0.0f;
-        }
-        w.shows = dilated(evidence, kSupportTolerance / kGrid);
-    });
-
     // Support from the neighbours, the choice, its arrival and the cave's
     // floor.
+    // What wave j shows of an echo within kSupportTolerance of sample
+    // kGrid * cell: its strongest strength there (nothing around a spike),
+    // -1 where the wave has no strength there. Read only where a neighbour
+    // asks, instead of worked out for every sample of every wave.
+    auto shows = [&](int j, int cell) {
+        const Wave &o = waves[size_t(j)];
+        const int cells = (o.shape.n + kGrid - 1) / kGrid;
+        if (o.strength.value.empty() || cell < 0 || cell >= cells)
+            return -1.0f;
+        // Strength i lies in cell base + i.
+        const int base = o.strength.first / kGrid, count = int(o.strength.value.size());
+        const int reach = kSupportTolerance / kGrid;
+        float best = 0.0f;
+        for (int d = std::max(0, cell - reach); d <= std::min(cells - 1, cell + reach); ++d) {
+            const int i = d - base;
+            if (i < 0 || i >= count)
+                continue;
+            bool spike = false;
+            for (const Candidate &c : o.candidates)
+                spike = spike
+                    || (c.echo.spike && d >= std::max(0, (c.echo.peak - 2 * c.reach) / kGrid)
+                        && d <= (c.echo.peak + 2 * c.reach) / kGrid);
+            if (!spike)
+                best = std::max(best, o.strength.value[size_t(i)]);
+        }
+        return best;
+    };
+
     forAll([&](int k) {
-        const Wave &w = waves[size_t(k)];
+        Wave &own = waves[size_t(k)];
+        // No wave reads these any more: let go here, on the thread pool,
+        // rather than all at the end.
+        own.durations = {};
+        own.shape.residual = {};
+        const Wave &w = own;
         if (w.candidates.empty())
             return;
         std::vector<double> confidence(w.candidates.size());
+        // The neighbours that may support it (the same channel of the points
+        // beside it, the other channels of its own point), looked up once.
+        thread_local std::vector<std::pair<int, bool>> supporters; // wave, same channel
+        supporters.clear();
+        around(k, 1, [&](int j, int dp) {
+            const bool sameChannel = input[size_t(j)].channel == input[size_t(k)].channel;
+            if (dp == 0 || sameChannel)
+                supporters.push_back({j, sameChannel});
+        });
         for (size_t c = 0; c < w.candidates.size(); ++c) {
             const Candidate &cand = w.candidates[c];
             if (cand.echo.spike || !options.useNeighbours) {
@@ -2284,20 +2367,18 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 continue;
             }
             double support = 0.0;
-            around(k, 1, [&](int j, int dp) {
-                const std::vector<float> &shows = waves[size_t(j)].shows;
-                const bool sameChannel = input[size_t(j)].channel == input[size_t(k)].channel;
-                const size_t cell = size_t(sameDepth(cand.echo.peak, input[size_t(k)], input[size_t(j)]) / kGrid);
-                if (cell >= shows.size() || (dp != 0 && !sameChannel))
-                    return;
+            for (const auto &[j, sameChannel] : supporters) {
+                const float shown = shows(j, sameDepth(cand.echo.peak, input[size_t(k)], input[size_t(j)]) / kGrid);
+                if (shown < 0.0f)
+                    continue;
                 // A neighbour that sees an echo far stronger than this wave
                 // does says that the cave would show clearly here too: it
                 // does not support a faint maximum at that depth.
-                const double seen = double(shows[cell]);
+                const double seen = double(shown);
                 if (seen > kSupportRatio * cand.echo.strength)
-                    return;
+                    continue;
                 support += (sameChannel ? 1.0 : kSamePointWeight) * std::clamp(seen - kSupportFloor, 0.0, kSupportCap);
-            });
+            }
             confidence[c] = logistic(cand.echo.evidence + std::min(support, kMaxSupport) / kScale);
         }
         // The first recommended arrival; otherwise the most likely one.
