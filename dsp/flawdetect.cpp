@@ -74,7 +74,7 @@ constexpr double kOwnNoiseShare = 0.7;
 // than it found echoes. Set on generated surveys so that a wave of noise
 // alone gets a recommended suggestion well under once in a hundred and a
 // confidence is right about as often as it says.
-constexpr double kThreshold = 15.0;
+constexpr double kThreshold = 14.0;
 constexpr double kScale = 1.5;
 constexpr double kSpikeLogOdds = -2.0; // a confidence of 0.12: below what is reported
 constexpr double kSupportFloor = 5.0;
@@ -1911,13 +1911,13 @@ TraceAnalysis analyseTrace(const qint32 *samples, int count, const qint32 *origi
     r.searchStart = s.s0;
     r.searchEnd = s.s1;
     r.noise = s.noise;
-    const Trace processed {samples, s.zero};
-    const Trace recorded {original, original ? zeroOf(original, s.n) : 0.0};
-    const Trace *rec = original ? &recorded : nullptr;
-    const std::vector<BandPower> bands = bandPowers(rec ? recorded : processed, s);
+    const std::vector<BandPower> bands = bandPowers(Trace {samples, s.zero}, s);
     if (bands.empty())
         return r;
     const Strength z = strengthOf(s, bands, ownNoise(bands));
+    const Trace processed {samples, s.zero};
+    const Trace recorded {original, original ? zeroOf(original, s.n) : 0.0};
+    const Trace *rec = original ? &recorded : nullptr;
     const std::vector<Candidate> found = candidatesOf(z, durationsOf(bands), s, &processed, rec);
     if (found.empty())
         return r;
@@ -2123,16 +2123,6 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
                 waves[size_t(k)].shape.bandFrequency = common[input[size_t(k)].processing];
     }
 
-    // The bands look at the recording when every wave has one: the
-    // engineer's filter is for the eye, and where it is narrower than an
-    // echo it takes part of the echo away, while the bands are filters of
-    // their own around the pulse's frequency. Otherwise at what was
-    // processed, all alike.
-    bool onRecording = true;
-    for (const Wave &w : waves)
-        onRecording = onRecording && (!w.shape.analysed || w.original);
-    auto bandTrace = [&](const Wave &w) { return onRecording ? recordedOf(w) : processedOf(w); };
-
     // The bands of every wave with the noise of each on that wave alone, then
     // its strength against the noise of the neighbourhood (waves filtered
     // alike; never below a share of the wave's own). A wave's band powers are
@@ -2171,7 +2161,7 @@ QVector<FlawSuggestion> suggestFlaws(const std::vector<FlawWave> &input, const S
             const bool own = p >= run.first && p < run.last;
             for (int k : points[size_t(p)].second) {
                 Wave &w = waves[size_t(k)];
-                std::vector<BandPower> bands = bandPowers(bandTrace(w), w.shape);
+                std::vector<BandPower> bands = bandPowers(processedOf(w), w.shape);
                 std::vector<double> &noise = noiseOf[k];
                 noise = ownNoise(bands);
                 if (own) {

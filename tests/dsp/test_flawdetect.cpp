@@ -259,19 +259,6 @@ void TestFlawDetect::generatedWaves_data()
     o.caves = {caveAt(3.0, 3600.0)}; // six cycles: half of what is searched
     QTest::newRow("long echo in noise inside the band") << o << true << false;
 
-    // The engineer's filter is narrower than a short echo and takes part of
-    // it away; the detector looks at the recording.
-    o = oneWave();
-    o.wavelet = SynthWavelet::Ricker;
-    o.frequency = 6000.0;
-    o.bandwidth = 0.45;
-    o.lowFreq = 4500; // 0.75 to 1.3 times the pulse's frequency
-    o.highFreq = 7800;
-    o.noise = 60.0f;
-    o.bandNoise = 300.0f;
-    o.caves = {caveAt(3.0, 2700.0)}; // about 9 times the noise as recorded
-    QTest::newRow("short echo through a filter narrower than it") << o << true << false;
-
     for (SynthWavelet w : {SynthWavelet::Ricker, SynthWavelet::DampedSine, SynthWavelet::ToneBurst}) {
         o = oneWave();
         o.wavelet = w;
@@ -543,7 +530,7 @@ void TestFlawDetect::spikesBesideAnEchoRaiseNothing()
     o.wavelet = SynthWavelet::ToneBurst;
     o.bandNoise = 300.0f;
     o.noise = 50.0f;
-    SynthCave cave = caveAt(3.0, 1000.0); // alone, a middling confidence
+    SynthCave cave = caveAt(3.0, 900.0); // alone, a middling confidence
     cave.firstPoint = cave.lastPoint = 2;
     o.caves = {cave};
     const int arrival = synthesizeSurvey(o).truth.at(2 * 3).echoes.first().arrival;

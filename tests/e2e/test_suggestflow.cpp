@@ -145,7 +145,7 @@ void TestSuggestFlow::initTestCase()
     clear.lastPoint = 1;
     SynthCave faint;
     faint.depth = 2.5;
-    faint.amplitude = 900.0; // a middling confidence
+    faint.amplitude = 800.0; // a middling confidence
     faint.height = 0.0;
     faint.firstPoint = faint.lastPoint = 3;
     faint.channelMask = 0x1;
