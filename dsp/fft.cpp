@@ -147,6 +147,54 @@ ComplexFft::ComplexFft(int n)
 
 namespace {
 
+// The first two stages on four points (p0..p3, in bit-reversed order): a
+// radix-4 butterfly without multiplications, into re[0..3] and im[0..3].
+// sign = -1 forward, +1 inverse.
+inline void firstButterfly(double p0r, double p0i, double p1r, double p1i, double p2r, double p2i, double p3r,
+                           double p3i, double sign, double *re, double *im)
+{
+    const double a0r = p0r + p1r, a0i = p0i + p1i;
+    const double a1r = p0r - p1r, a1i = p0i - p1i;
+    const double a2r = p2r + p3r, a2i = p2i + p3i;
+    const double a3r = p2r - p3r, a3i = p2i - p3i;
+    // a3 times -i (forward) or +i (inverse)
+    const double t3r = -sign * a3i, t3i = sign * a3r;
+    re[0] = a0r + a2r;
+    im[0] = a0i + a2i;
+    re[2] = a0r - a2r;
+    im[2] = a0i - a2i;
+    re[1] = a1r + t3r;
+    im[1] = a1i + t3i;
+    re[3] = a1r - t3r;
+    im[3] = a1i - t3i;
+}
+
+// Two stages (half spans h and 2h) on the four points x0..x3 spaced h apart,
+// in place: twiddles a = (ar, ai) for the first, b = (br, bi) for the second
+// (already in the direction of the transform).
+inline void radix4Point(double &x0r, double &x0i, double &x1r, double &x1i, double &x2r, double &x2i, double &x3r,
+                        double &x3i, double ar, double ai, double br, double bi, double sign)
+{
+    const double t1r = ar * x1r - ai * x1i, t1i = ar * x1i + ai * x1r;
+    const double t3r = ar * x3r - ai * x3i, t3i = ar * x3i + ai * x3r;
+    const double u0r = x0r + t1r, u0i = x0i + t1i;
+    const double u1r = x0r - t1r, u1i = x0i - t1i;
+    const double u2r = x2r + t3r, u2i = x2i + t3i;
+    const double u3r = x2r - t3r, u3i = x2i - t3i;
+    const double vr = br * u2r - bi * u2i, vi = br * u2i + bi * u2r;
+    const double mr = br * u3r - bi * u3i, mi = br * u3i + bi * u3r;
+    // second twiddle of the odd half: times -i forward, +i inverse
+    const double qr = -sign * mi, qi = sign * mr;
+    x0r = u0r + vr;
+    x0i = u0i + vi;
+    x2r = u0r - vr;
+    x2i = u0i - vi;
+    x1r = u1r + qr;
+    x1i = u1i + qi;
+    x3r = u1r - qr;
+    x3i = u1i - qi;
+}
+
 // Half spans 1 and 2 in one pass: radix-4 butterflies without multiplications.
 // sign = -1 forward, +1 inverse.
 void firstStages(double *__restrict re, double *__restrict im, int n, double sign)
@@ -159,22 +207,9 @@ void firstStages(double *__restrict re, double *__restrict im, int n, double sig
         im[1] = ai - im[1];
         return;
     }
-    for (int b = 0; b < n; b += 4) {
-        const double a0r = re[b] + re[b + 1], a0i = im[b] + im[b + 1];
-        const double a1r = re[b] - re[b + 1], a1i = im[b] - im[b + 1];
-        const double a2r = re[b + 2] + re[b + 3], a2i = im[b + 2] + im[b + 3];
-        const double a3r = re[b + 2] - re[b + 3], a3i = im[b + 2] - im[b + 3];
-        // a3 times -i (forward) or +i (inverse)
-        const double t3r = -sign * a3i, t3i = sign * a3r;
-        re[b] = a0r + a2r;
-        im[b] = a0i + a2i;
-        re[b + 2] = a0r - a2r;
-        im[b + 2] = a0i - a2i;
-        re[b + 1] = a1r + t3r;
-        im[b + 1] = a1i + t3i;
-        re[b + 3] = a1r - t3r;
-        im[b + 3] = a1i - t3i;
-    }
+    for (int b = 0; b < n; b += 4)
+        firstButterfly(re[b], im[b], re[b + 1], im[b + 1], re[b + 2], im[b + 2], re[b + 3], im[b + 3], sign, re + b,
+                       im + b);
 }
 
 // The same two first stages reading interleaved natural-order data through
@@ -194,19 +229,7 @@ void firstStagesGather(const double *__restrict src, const int *__restrict rev, 
     for (int b = 0; b < n; b += 4) {
         const double *p0 = src + 2 * rev[b], *p1 = src + 2 * rev[b + 1];
         const double *p2 = src + 2 * rev[b + 2], *p3 = src + 2 * rev[b + 3];
-        const double a0r = p0[0] + p1[0], a0i = p0[1] + p1[1];
-        const double a1r = p0[0] - p1[0], a1i = p0[1] - p1[1];
-        const double a2r = p2[0] + p3[0], a2i = p2[1] + p3[1];
-        const double a3r = p2[0] - p3[0], a3i = p2[1] - p3[1];
-        const double t3r = -sign * a3i, t3i = sign * a3r;
-        re[b] = a0r + a2r;
-        im[b] = a0i + a2i;
-        re[b + 2] = a0r - a2r;
-        im[b + 2] = a0i - a2i;
-        re[b + 1] = a1r + t3r;
-        im[b + 1] = a1i + t3i;
-        re[b + 3] = a1r - t3r;
-        im[b + 3] = a1i - t3i;
+        firstButterfly(p0[0], p0[1], p1[0], p1[1], p2[0], p2[1], p3[0], p3[1], sign, re + b, im + b);
     }
 }
 
@@ -227,28 +250,17 @@ void radix4Pass(double *__restrict re, double *__restrict im, int n, int h, cons
         double *r3 = r2 + h, *i3 = i2 + h;
         KVR_LOOP_INDEPENDENT
         for (int j = 0; j < h; ++j) {
-            const double ar = w1r[j], ai = s * w1i[j];
-            const double br = w2r[j], bi = s * w2i[j];
-            const double x0r = r0[j], x0i = i0[j], x1r = r1[j], x1i = i1[j];
-            const double x2r = r2[j], x2i = i2[j], x3r = r3[j], x3i = i3[j];
-            const double t1r = ar * x1r - ai * x1i, t1i = ar * x1i + ai * x1r;
-            const double t3r = ar * x3r - ai * x3i, t3i = ar * x3i + ai * x3r;
-            const double u0r = x0r + t1r, u0i = x0i + t1i;
-            const double u1r = x0r - t1r, u1i = x0i - t1i;
-            const double u2r = x2r + t3r, u2i = x2i + t3i;
-            const double u3r = x2r - t3r, u3i = x2i - t3i;
-            const double vr = br * u2r - bi * u2i, vi = br * u2i + bi * u2r;
-            const double mr = br * u3r - bi * u3i, mi = br * u3i + bi * u3r;
-            // second twiddle of the odd half: times -i forward, +i inverse
-            const double qr = -sign * mi, qi = sign * mr;
-            r0[j] = u0r + vr;
-            i0[j] = u0i + vi;
-            r2[j] = u0r - vr;
-            i2[j] = u0i - vi;
-            r1[j] = u1r + qr;
-            i1[j] = u1i + qi;
-            r3[j] = u1r - qr;
-            i3[j] = u1i - qi;
+            double x0r = r0[j], x0i = i0[j], x1r = r1[j], x1i = i1[j];
+            double x2r = r2[j], x2i = i2[j], x3r = r3[j], x3i = i3[j];
+            radix4Point(x0r, x0i, x1r, x1i, x2r, x2i, x3r, x3i, w1r[j], s * w1i[j], w2r[j], s * w2i[j], sign);
+            r0[j] = x0r;
+            i0[j] = x0i;
+            r1[j] = x1r;
+            i1[j] = x1i;
+            r2[j] = x2r;
+            i2[j] = x2i;
+            r3[j] = x3r;
+            i3[j] = x3i;
         }
     }
 }
@@ -290,43 +302,21 @@ void firstFourStagesGather(const double *__restrict src, const int *__restrict r
         for (int q = 0; q < 16; q += 4) {
             const double *p0 = src + 2 * rev[b + q], *p1 = src + 2 * rev[b + q + 1];
             const double *p2 = src + 2 * rev[b + q + 2], *p3 = src + 2 * rev[b + q + 3];
-            const double a0r = p0[0] + p1[0], a0i = p0[1] + p1[1];
-            const double a1r = p0[0] - p1[0], a1i = p0[1] - p1[1];
-            const double a2r = p2[0] + p3[0], a2i = p2[1] + p3[1];
-            const double a3r = p2[0] - p3[0], a3i = p2[1] - p3[1];
-            const double t3r = -sign * a3i, t3i = sign * a3r;
-            r[q] = a0r + a2r;
-            i[q] = a0i + a2i;
-            r[q + 2] = a0r - a2r;
-            i[q + 2] = a0i - a2i;
-            r[q + 1] = a1r + t3r;
-            i[q + 1] = a1i + t3i;
-            r[q + 3] = a1r - t3r;
-            i[q + 3] = a1i - t3i;
+            firstButterfly(p0[0], p0[1], p1[0], p1[1], p2[0], p2[1], p3[0], p3[1], sign, r + q, i + q);
         }
         double *r0 = re + b, *i0 = im + b;
         for (int j = 0; j < 4; ++j) {
-            const double ar = w1r[j], ai = s * w1i[j];
-            const double br = w2r[j], bi = s * w2i[j];
-            const double x0r = r[j], x0i = i[j], x1r = r[4 + j], x1i = i[4 + j];
-            const double x2r = r[8 + j], x2i = i[8 + j], x3r = r[12 + j], x3i = i[12 + j];
-            const double t1r = ar * x1r - ai * x1i, t1i = ar * x1i + ai * x1r;
-            const double t3r = ar * x3r - ai * x3i, t3i = ar * x3i + ai * x3r;
-            const double u0r = x0r + t1r, u0i = x0i + t1i;
-            const double u1r = x0r - t1r, u1i = x0i - t1i;
-            const double u2r = x2r + t3r, u2i = x2i + t3i;
-            const double u3r = x2r - t3r, u3i = x2i - t3i;
-            const double vr = br * u2r - bi * u2i, vi = br * u2i + bi * u2r;
-            const double mr = br * u3r - bi * u3i, mi = br * u3i + bi * u3r;
-            const double qr = -sign * mi, qi = sign * mr;
-            r0[j] = u0r + vr;
-            i0[j] = u0i + vi;
-            r0[8 + j] = u0r - vr;
-            i0[8 + j] = u0i - vi;
-            r0[4 + j] = u1r + qr;
-            i0[4 + j] = u1i + qi;
-            r0[12 + j] = u1r - qr;
-            i0[12 + j] = u1i - qi;
+            double x0r = r[j], x0i = i[j], x1r = r[4 + j], x1i = i[4 + j];
+            double x2r = r[8 + j], x2i = i[8 + j], x3r = r[12 + j], x3i = i[12 + j];
+            radix4Point(x0r, x0i, x1r, x1i, x2r, x2i, x3r, x3i, w1r[j], s * w1i[j], w2r[j], s * w2i[j], sign);
+            r0[j] = x0r;
+            i0[j] = x0i;
+            r0[4 + j] = x1r;
+            i0[4 + j] = x1i;
+            r0[8 + j] = x2r;
+            i0[8 + j] = x2i;
+            r0[12 + j] = x3r;
+            i0[12 + j] = x3i;
         }
     }
 }
